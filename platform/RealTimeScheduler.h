@@ -1,0 +1,35 @@
+// A Scheduler that runs its tasks on its own thread at real time. The
+// simulated devices use it when the program runs without hardware.
+#pragma once
+
+#include "Clock.h"
+
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <thread>
+
+namespace tarvel {
+
+class RealTimeScheduler : public Scheduler {
+public:
+    RealTimeScheduler();
+    ~RealTimeScheduler() override; // cancels what is left and joins the thread
+
+    TaskId ScheduleIn(uint64_t delayUs, std::function<void()> task) override;
+    void Cancel(TaskId id) override;
+
+private:
+    void Run();
+
+    RealClock clock_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::map<std::pair<uint64_t, TaskId>, std::function<void()>> tasks_;
+    std::map<TaskId, uint64_t> dueOf_;
+    TaskId nextId_ = 1;
+    bool stopping_ = false;
+    std::thread thread_;
+};
+
+} // namespace tarvel

@@ -1,0 +1,100 @@
+// A virtual CAN bus. Nodes attach at a bit rate; a frame one node sends reaches
+// every other attached node whose bit rate matches the bus (never the sender
+// itself). A node whose bit rate differs from the bus's neither sends nor
+// receives, as on a real bus where its frames end in error frames.
+//
+// Delivery is synchronous, on the sender's thread: when Send returns, every
+// receiver holds the frame in its queue or has run its receive handler. With
+// a VirtualClock installed, frames carry virtual time and runs are
+// deterministic. The bus is thread-safe.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace sim {
+
+struct CanFrame {
+    uint8_t channel = 0;  // adapter channel the frame was seen on (set by the adapter layer)
+    uint32_t id = 0;      // right-aligned, 11 or 29 bits
+    bool extended = false;
+    bool remote = false;
+    uint8_t dlc = 0;      // 0..8
+    std::array<uint8_t, 8> data{};
+    uint64_t timeUs = 0;  // clock time when the frame was on the bus
+
+    static CanFrame Extended(uint32_t id, std::initializer_list<uint8_t> bytes);
+};
+
+class CanBus;
+
+class CanNode {
+public:
+    using Handler = std::function<void(const CanFrame&)>;
+
+    ~CanNode();
+    CanNode(const CanNode&) = delete;
+    CanNode& operator=(const CanNode&) = delete;
+
+    // Puts a frame on the bus. False when detached, when the node's bit rate
+    // does not match the bus, or when the DLC is above 8.
+    bool Send(const CanFrame& frame);
+
+    // Takes the oldest received frame. False when none is waiting.
+    bool Receive(CanFrame& out);
+    size_t Pending() const;
+    void ClearQueue();
+
+    // With a handler set, received frames go to it instead of the queue.
+    void SetReceiveHandler(Handler handler);
+
+    void SetBitrate(uint32_t bitsPerSecond);
+    uint32_t Bitrate() const;
+    // Stops sending and receiving; the bus forgets the node.
+    void Detach();
+    bool Attached() const;
+
+private:
+    friend class CanBus;
+    CanNode(std::weak_ptr<CanBus> bus, uint32_t bitrate) : bus_(std::move(bus)), bitrate_(bitrate) {}
+    void Deliver(const CanFrame& frame);
+
+    std::weak_ptr<CanBus> bus_;
+    mutable std::mutex mutex_;
+    uint32_t bitrate_;
+    bool attached_ = true;
+    std::deque<CanFrame> queue_;
+    Handler handler_;
+};
+
+class CanBus : public std::enable_shared_from_this<CanBus> {
+public:
+    static std::shared_ptr<CanBus> Create(uint32_t bitsPerSecond);
+
+    std::shared_ptr<CanNode> Attach(uint32_t nodeBitsPerSecond);
+    uint32_t Bitrate() const { return bitrate_; }
+    uint64_t FramesCarried() const;
+    // Every frame that was on the bus, oldest first (for tests), when recording.
+    void SetRecording(bool on);
+    std::vector<CanFrame> Recorded() const;
+
+private:
+    friend class CanNode;
+    explicit CanBus(uint32_t bitrate) : bitrate_(bitrate) {}
+    bool Carry(const CanNode* sender, const CanFrame& frame);
+    void Forget(const CanNode* node);
+
+    const uint32_t bitrate_;
+    mutable std::mutex mutex_;
+    std::vector<std::weak_ptr<CanNode>> nodes_;
+    uint64_t carried_ = 0;
+    bool recording_ = false;
+    std::vector<CanFrame> recorded_;
+};
+
+} // namespace sim
