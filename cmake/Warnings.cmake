@@ -20,5 +20,6 @@ function(tarvel_test name)
     set(labels gui)
   endif()
   gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
-    PROPERTIES LABELS ${labels} TIMEOUT 120 DISCOVERY_TIMEOUT 60)
+    DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+    PROPERTIES LABELS ${labels} TIMEOUT 120)
 endfunction()
