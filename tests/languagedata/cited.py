@@ -1,0 +1,108 @@
+# Positions of the language table that the program's pages and services refer to,
+# and the English wording the page designs fix for some of them (captions from the
+# dialog templates and ribbon, navigation items). Kept apart from the table texts
+# so the test checks the shipped file against the designs, not against itself.
+
+def _r(a, b):
+    return list(range(a, b + 1))
+
+CITED = sorted(set(
+    _r(0, 62) + [64, 65, 66] + _r(67, 72) + [74, 75, 76, 77, 79, 80] + _r(81, 87)
+    + [170, 172, 176, 177, 179, 180] + _r(181, 218) + _r(220, 270)
+    + _r(272, 284) + [297, 298]
+    + _r(315, 323) + _r(325, 329) + _r(331, 335) + _r(337, 341) + _r(343, 347)
+    + [349, 356, 357, 360, 361, 364] + _r(368, 378) + _r(401, 406) + _r(411, 429)
+    + [431, 432, 433, 434, 435, 437, 439, 440, 442, 443, 444]
+    + _r(448, 540) + _r(542, 547) + _r(553, 563) + _r(565, 590)
+    + [597, 598] + _r(599, 635)
+))
+
+GIVEN = {
+    0: "Home",
+    1: "CAN Device Setting",
+    2: "Communication",
+    3: "Language",
+    4: "CAN Device Setting",
+    5: "Language",
+    6: "Connect",
+    7: "Disconnect",
+    9: "Parameters Setting",
+    24: "Lifting Axle Test",
+    25: "Read Information",
+    26: "Select Item:",
+    27: "Read Parameter",
+    28: "Write Parameter",
+    29: "Load from File",
+    30: "Save to File",
+    31: "Display",
+    33: "Periodic(s)",
+    34: "Select All",
+    35: "Recording",
+    39: "Clear Contents",
+    40: "Read Parameter",
+    41: "Load from File",
+    42: "Print System Tag",
+    43: "Start",
+    44: "Supply Voltage",
+    45: "Test Result：",
+    46: "Exit Test",
+    47: "Lamp On：",
+    48: "Lamp Off：",
+    49: "Automatic Test",
+    50: "Manual Test",
+    51: "Preview",
+    52: "FL Sensor：",
+    53: "FR Sensor：",
+    54: "RL Sensor：",
+    55: "RR Sensor：",
+    56: "Left Brake：",
+    57: "Right Brake：",
+    58: "Left Brake Pressure",
+    59: "Right Brake Pressure",
+    60: "Left Release Pressure",
+    61: "Right Release Pressure",
+    62: "Desired Pressure",
+    64: "Save",
+    65: "Tester Name：",
+    66: "Job Number：",
+    237: "YES",
+    238: "NO",
+    272: "Test in Clockwise order",
+    273: "Test in Anti-Clockwise order",
+    274: "Can Turn",
+    275: "Can not Turn",
+    278: "Current value of CD axle",
+    372: "Export",
+    374: "Oldest",
+    375: "Previous",
+    376: "Next",
+    377: "Latest",
+    378: "Read Information",
+    463: "Print System Tag as well",
+    481: "EBS-D Brake：",
+    482: "EBSD L Brake Pressure",
+    483: "EBSD R Brake Pressure",
+    484: "EBSD L Release Pressure",
+    485: "EBSD R Release Pressure",
+    486: "Skip Test",
+    487: "Never Test",
+    488: "Lifting Sensor Calibration",
+    517: "Park The Vehicle On A Flat, Level Surface Before Calibrating Theinstallation Position!",
+    518: "Lateral vehicle inclination assumed by modulator",
+    519: "RSS Calibration",
+    520: "Calibration RSS",
+    521: "Clean RSS Calibration",
+    529: "Start",
+    530: "Exit ",
+    568: "Start ef Axle",
+    570: "Current value of EF axle",
+    575: "CD axle unloaded calibration value",
+    576: "EF axle unloaded calibration value",
+    577: "CD axle",
+    578: "EF axle",
+    581: "Valve Open：",
+    582: "Valve Close：",
+    588: "Current Version",
+    589: "Required Version",
+    590: "Update Version",
+}

@@ -1,0 +1,67 @@
+# Rows 315..444: vehicle parameter names, recorder page, pressure names, plate names.
+ROWS = {
+315: ("Sensor Configuration", "传感器配置", "Конфигурация датчиков", "Configuración de sensores", "Configuração de sensores"),
+316: ("ABS Configuration", "ABS配置", "Конфигурация ABS", "Configuración ABS", "Configuração ABS"),
+317: ("Level Control Mode", "高度控制模式", "Режим регулирования уровня", "Modo de control de nivel", "Modo de controle de nível"),
+318: ("Number of Axles", "车桥数量", "Число осей", "Número de ejes", "Número de eixos"),
+349: ("Sensor Assignment Variant", "传感器分配方案", "Вариант назначения датчиков", "Variante de asignación de sensores", "Variante de atribuição de sensores"),
+356: ("Trailer Type", "挂车类型", "Тип прицепа", "Tipo de remolque", "Tipo de reboque"),
+357: ("Suspension Type", "悬架类型", "Тип подвески", "Tipo de suspensión", "Tipo de suspensão"),
+360: ("Retarder Output", "缓速器输出", "Выход ретардера", "Salida del retardador", "Saída do retardador"),
+361: ("Load Sensing", "载荷感应", "Регулирование по нагрузке", "Detección de carga", "Detecção de carga"),
+364: ("Stop Light Supply", "制动灯供电", "Питание стоп-сигнала", "Alimentación de luz de freno", "Alimentação da luz de freio"),
+368: ("Min. Control Pressure (bar)", "最小控制压力(bar)", "Мин. управляющее давление (бар)", "Presión de control mín. (bar)", "Pressão de controle mín. (bar)"),
+369: ("Max. Control Pressure (bar)", "最大控制压力(bar)", "Макс. управляющее давление (бар)", "Presión de control máx. (bar)", "Pressão de controle máx. (bar)"),
+370: ("Laden Axle Load (t)", "满载轴荷(t)", "Нагрузка на ось с грузом (т)", "Carga por eje cargado (t)", "Carga por eixo carregado (t)"),
+371: ("Unladen Axle Load (t)", "空载轴荷(t)", "Нагрузка на ось без груза (т)", "Carga por eje vacío (t)", "Carga por eixo vazio (t)"),
+372: ("Export", "导出", "Экспорт", "Exportar", "Exportar"),
+373: ("ODR Trip Info", "行程记录信息", "Данные поездок", "Información de viajes", "Informações de viagens"),
+374: ("Oldest", "最早", "Самая ранняя", "Más antiguo", "Mais antiga"),
+375: ("Previous", "上一个", "Предыдущая", "Anterior", "Anterior"),
+376: ("Next", "下一个", "Следующая", "Siguiente", "Próxima"),
+377: ("Latest", "最新", "Последняя", "Más reciente", "Mais recente"),
+378: ("Read Information", "读取信息", "Считать информацию", "Leer información", "Ler informações"),
+401: ("Go", "跳转", "Перейти", "Ir", "Ir"),
+402: ("No trip data has been read yet", "尚未读取行程数据", "Данные поездок ещё не считаны", "Aún no se han leído datos de viajes", "Nenhum dado de viagem foi lido ainda"),
+403: ("Please enter a trip number", "请输入行程编号", "Введите номер поездки", "Introduzca un número de viaje", "Informe um número de viagem"),
+404: ("Brake Pressure Left", "左侧制动压力", "Тормозное давление слева", "Presión de frenado izquierda", "Pressão de frenagem esquerda"),
+405: ("Brake Pressure Right", "右侧制动压力", "Тормозное давление справа", "Presión de frenado derecha", "Pressão de frenagem direita"),
+406: ("Demand Pressure", "需求压力", "Управляющее давление", "Presión de demanda", "Pressão de demanda"),
+421: ("Control Pressure Laden (bar)", "满载控制压力(bar)", "Управляющее давление с грузом (бар)", "Presión de control cargado (bar)", "Pressão de controle carregado (bar)"),
+422: ("Control Pressure Unladen (bar)", "空载控制压力(bar)", "Управляющее давление без груза (бар)", "Presión de control vacío (bar)", "Pressão de controle vazio (bar)"),
+423: ("Bellows Pressure Laden (bar)", "满载气囊压力(bar)", "Давление в пневмобаллонах с грузом (бар)", "Presión de fuelles cargado (bar)", "Pressão das bolsas carregado (bar)"),
+424: ("Bellows Pressure Unladen (bar)", "空载气囊压力(bar)", "Давление в пневмобаллонах без груза (бар)", "Presión de fuelles vacío (bar)", "Pressão das bolsas vazio (bar)"),
+425: ("Ride Height c-d (mm)", "c-d行驶高度(mm)", "Высота хода c-d (мм)", "Altura de marcha c-d (mm)", "Altura de marcha c-d (mm)"),
+426: ("Ride Height e-f (mm)", "e-f行驶高度(mm)", "Высота хода e-f (мм)", "Altura de marcha e-f (mm)", "Altura de marcha e-f (mm)"),
+427: ("Tyre Circumference (mm)", "轮胎周长(mm)", "Окружность шины (мм)", "Circunferencia del neumático (mm)", "Circunferência do pneu (mm)"),
+428: ("Exciter Teeth", "齿圈齿数", "Число зубьев ротора", "Dientes de la rueda fónica", "Dentes da roda fônica"),
+429: ("Security access failed; some recorder data may be missing", "安全访问失败，部分记录数据可能缺失", "Ошибка доступа безопасности; часть данных регистратора может отсутствовать", "Error de acceso de seguridad; pueden faltar datos del registrador", "Falha no acesso de segurança; alguns dados do registrador podem faltar"),
+431: ("Operating Time (min)", "运行时间(分)", "Время работы (мин)", "Tiempo de funcionamiento (min)", "Tempo de operação (min)"),
+432: ("Operating Time (h)", "运行时间(时)", "Время работы (ч)", "Tiempo de funcionamiento (h)", "Tempo de operação (h)"),
+433: ("Total Mileage (km)", "总里程(km)", "Общий пробег (км)", "Kilometraje total (km)", "Quilometragem total (km)"),
+434: ("Brake Applications", "制动次数", "Число торможений", "Frenadas", "Frenagens"),
+435: ("ABS Events", "ABS调节次数", "Срабатывания ABS", "Intervenciones ABS", "Intervenções ABS"),
+437: ("Sum of Demand Pressure (bar)", "需求压力总和(bar)", "Сумма управляющего давления (бар)", "Suma de presión de demanda (bar)", "Soma da pressão de demanda (bar)"),
+439: ("RSS Events", "防侧翻调节次数", "Срабатывания RSS", "Intervenciones RSS", "Intervenções RSS"),
+440: ("Overload Events", "超载次数", "Случаи перегрузки", "Sobrecargas", "Sobrecargas"),
+442: ("Power-up Count", "上电次数", "Число включений", "Encendidos", "Ligações"),
+443: ("Warning Lamp Events", "警告灯点亮次数", "Включения сигнальной лампы", "Activaciones de la lámpara de advertencia", "Acendimentos da lâmpada de advertência"),
+444: ("Maximum Axle Load (t)", "最大轴荷(t)", "Макс. нагрузка на ось (т)", "Carga máxima por eje (t)", "Carga máxima por eixo (t)"),
+}
+# Per-axle parameter names, rows 319 + 6(k-1) .. 324 + 6(k-1) for axles 1..5.
+AXLE_NAMES = [
+    ("Axle %d Sensed", "%d桥传感器", "Датчик оси %d", "Eje %d con sensor", "Eixo %d com sensor"),
+    ("Axle %d Third Modulator", "%d桥第三调节器", "Третий модулятор оси %d", "Eje %d tercer modulador", "Eixo %d terceiro modulador"),
+    ("Axle %d Twin Tyres", "%d桥双胎", "Сдвоенные шины оси %d", "Eje %d ruedas gemelas", "Eixo %d rodado duplo"),
+    ("Axle %d Lift Function A", "%d桥提升功能A", "Функция подъёма A оси %d", "Eje %d función de elevación A", "Eixo %d função de elevação A"),
+    ("Axle %d Lift Function B", "%d桥提升功能B", "Функция подъёма B оси %d", "Eje %d función de elevación B", "Eixo %d função de elevação B"),
+    ("Axle %d Reserved", "%d桥预留", "Резерв оси %d", "Eje %d reservado", "Eixo %d reservado"),
+]
+for k in range(1, 6):
+    for j, names in enumerate(AXLE_NAMES):
+        ROWS[319 + 6 * (k - 1) + j] = tuple(n % k for n in names)
+for k in range(1, 6):
+    ROWS[410 + k] = ("Axle %d Brake Chamber" % k, "%d桥制动气室" % k, "Тормозная камера оси %d" % k,
+                     "Eje %d cámara de freno" % k, "Eixo %d câmara de freio" % k)
+    ROWS[415 + k] = ("Axle %d Load (t)" % k, "%d桥轴荷(t)" % k, "Нагрузка на ось %d (т)" % k,
+                     "Eje %d carga (t)" % k, "Eixo %d carga (t)" % k)
