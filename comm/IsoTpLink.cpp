@@ -1,0 +1,511 @@
+#include "IsoTpLink.h"
+
+#include "CanPort.h"
+#include "Clock.h"
+#include "DelayPumping.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace tarvel {
+
+std::atomic<uint32_t> RequestCanId{kUdsRequestCanId};
+std::atomic<uint32_t> ProgrammingSessionSeen{0};
+std::atomic<uint32_t> RxTraceDeviceType{0};
+
+namespace {
+constexpr size_t kFrameBytes = 8;
+// Trace captions handed to the transmit.
+const char* const kCaptionSingle = "发送单帧";
+const char* const kCaptionFirst = "发送首帧";
+const char* const kCaptionConsecutive = "发送连续帧";
+const char* const kCaptionLastConsecutive = "发送最后的连续帧";
+const char* const kCaptionFlowControl = "发送流控帧";
+
+uint64_t NowUs() { return GetClock().NowUs(); }
+} // namespace
+
+IsoTpLink::IsoTpLink() : txFrame_(kFrameBytes, 0) {}
+
+void IsoTpLink::ResetReceiver()
+{
+    rxState_ = RxIdle;
+    complete_ = 0;
+    completeSize_ = 0;
+    rxBuffer_.clear();
+    rxRemaining_ = 0;
+    blockCountdown_ = 0;
+    lastSequence_ = 0;
+    rxBlockSize_ = testerFcBlockSize;
+    rxStmin_ = testerFcStmin;
+}
+
+void IsoTpLink::ResetSender()
+{
+    txState_ = TxIdle;
+    queued_ = 0;
+    request_.clear();
+    txOffset_ = 0;
+    txRemaining_ = 0;
+    std::fill(txFrame_.begin(), txFrame_.end(), 0);
+    txSequence_ = 0;
+    timerArmed_ = false;
+    timerStartUs_ = 0;
+    timerIntervalUs_ = 0;
+    ecuBlockSize_ = testerFcBlockSize;
+    ecuStmin_ = testerFcStmin;
+}
+
+int IsoTpLink::QueueRequest(const std::vector<uint8_t>& request)
+{
+    if (queued_)
+        return 0;
+    // A first frame announces 12 bits of length: anything longer would go out
+    // with a wrong length and be cut by the ECU.
+    if (request.empty() || request.size() > kIsoTpMaxRequestLength)
+        return 0;
+    request_ = request;
+    txOffset_ = static_cast<uint32_t>(request_.size());
+    return 1;
+}
+
+int IsoTpLink::MarkQueued()
+{
+    if (queued_ || request_.empty())
+        return 0;
+    queued_ = 1;
+    txRemaining_ = static_cast<uint32_t>(request_.size());
+    txOffset_ = 0;
+    return 1;
+}
+
+void IsoTpLink::ClearBuffers()
+{
+    rxBuffer_.clear();
+    request_.clear();
+    txOffset_ = 0;
+    txRemaining_ = 0;
+    queued_ = 0;
+    txState_ = TxIdle;
+    std::fill(txFrame_.begin(), txFrame_.end(), 0);
+    frame_.clear();
+    frameLength_ = 0;
+    rxQueue_.clear();
+}
+
+bool IsoTpLink::Transmit(const std::vector<uint8_t>& bytes, size_t length, const char* caption)
+{
+    CanPort* port = GetCanPort();
+    if (!port)
+        return false;
+    std::vector<uint8_t> data(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min(length, bytes.size())));
+    return port->Transmit(RequestCanId.load(), data, caption);
+}
+
+bool IsoTpLink::Poll()
+{
+    const bool sent = TransmitStep();
+    bool received = false;
+    if (ReceiveCanFrames()) {
+        // Work on our own copy: the flow-control pause pumps events, and
+        // nothing a handler does may disturb the frames being walked.
+        std::vector<UdsFrameBuffer> frames;
+        frames.swap(rxQueue_);
+        for (const UdsFrameBuffer& f : frames) {
+            frame_ = f.data;
+            frameLength_ = static_cast<uint32_t>(std::min<size_t>(f.length, f.data.size()));
+            frame_.resize(frameLength_);
+            HandleFrame();
+        }
+        rxQueue_.clear();
+        received = true;
+    }
+    return sent || received;
+}
+
+uint64_t IsoTpLink::IdleSleepUs(uint64_t capUs) const
+{
+    if (txState_ == TxSending && timerArmed_) {
+        const uint64_t due = timerStartUs_ + timerIntervalUs_;
+        const uint64_t now = NowUs();
+        return due > now ? std::min(capUs, due - now) : 0;
+    }
+    if (txState_ == TxIdle && queued_)
+        return 0; // a frame to retry on the next round
+    return capUs;
+}
+
+// ---- Transmit side --------------------------------------------------------
+
+bool IsoTpLink::TransmitStep()
+{
+    if (txState_ == TxIdle && queued_)
+        return txRemaining_ < kFrameBytes ? SendSingleFrame() : SendFirstFrame();
+    if (txState_ == TxSending)
+        return ConsecutiveFrameStep();
+    return false;
+}
+
+bool IsoTpLink::SendSingleFrame()
+{
+    std::vector<uint8_t> frame(kFrameBytes, 0);
+    frame[0] = static_cast<uint8_t>(txRemaining_);
+    for (uint32_t i = 0; i < txRemaining_ && i < request_.size() && i + 1 < kFrameBytes; ++i)
+        frame[i + 1] = request_[i];
+    txFrame_ = frame;
+    const bool ok = Transmit(frame, txRemaining_ + 1, kCaptionSingle);
+    if (ok)
+        SendDone();
+    // On failure the request stays queued and goes again next round.
+    txState_ = TxIdle;
+    return ok;
+}
+
+bool IsoTpLink::SendFirstFrame()
+{
+    const uint32_t length = static_cast<uint32_t>(request_.size());
+    std::vector<uint8_t> frame(kFrameBytes, 0);
+    frame[0] = static_cast<uint8_t>(0x10 | ((length >> 8) & 0x0F));
+    frame[1] = static_cast<uint8_t>(length & 0xFF);
+    for (uint32_t i = 0; i < 6 && txOffset_ + i < request_.size(); ++i)
+        frame[2 + i] = request_[txOffset_ + i];
+    txFrame_ = frame;
+    if (!Transmit(frame, kFrameBytes, kCaptionFirst)) {
+        // Offset and count are untouched, so the same first frame goes again.
+        txState_ = TxIdle;
+        return false;
+    }
+    txOffset_ += 6;
+    txRemaining_ -= 6;
+    // Whatever the receiver held cannot be the answer to a request that is
+    // only half sent: it now waits for the ECU's flow control.
+    ResetReceiver();
+    rxState_ = RxAwaitingFlowControl;
+    txState_ = TxAwaitingFlowControl;
+    txSequence_ = 0;
+    return true;
+}
+
+bool IsoTpLink::TimerElapsed() const { return NowUs() >= timerStartUs_ + timerIntervalUs_; }
+
+bool IsoTpLink::ConsecutiveFrameStep()
+{
+    if (!timerArmed_) {
+        ResetSender();
+        return false;
+    }
+    if (!TimerElapsed())
+        return false;
+    timerArmed_ = false;
+    ++txSequence_;
+    std::vector<uint8_t> frame(kFrameBytes, 0);
+    frame[0] = static_cast<uint8_t>(0x20 | (txSequence_ & 0x0F));
+    if (txOffset_ + txRemaining_ > request_.size()) {
+        ResetSender(); // the copy no longer holds what is left to send
+        return false;
+    }
+    if (txRemaining_ > 7) {
+        for (uint32_t i = 0; i < 7; ++i)
+            frame[1 + i] = request_[txOffset_ + i];
+        txFrame_ = frame;
+        if (!Transmit(frame, kFrameBytes, kCaptionConsecutive)) {
+            // The ECU holds a partial message now; resuming would corrupt it.
+            // Drop the request and let the response wait time out.
+            ResetSender();
+            return false;
+        }
+        txOffset_ += 7;
+        txRemaining_ -= 7;
+        timerArmed_ = true;
+        timerStartUs_ = NowUs();
+        timerIntervalUs_ = static_cast<uint64_t>(ecuStmin_) * 1000;
+        txState_ = TxSending;
+        return true;
+    }
+    for (uint32_t i = 0; i < txRemaining_ && txOffset_ + i < request_.size(); ++i)
+        frame[1 + i] = request_[txOffset_ + i];
+    txFrame_ = frame;
+    const bool ok = Transmit(frame, txRemaining_ + 1, kCaptionLastConsecutive);
+    if (ok)
+        SendDone();
+    else
+        ResetSender();
+    txState_ = TxIdle;
+    return ok;
+}
+
+void IsoTpLink::SendDone()
+{
+    queued_ = 0;
+    std::fill(txFrame_.begin(), txFrame_.end(), 0);
+    request_.clear();
+    txOffset_ = 0;
+    txRemaining_ = 0;
+}
+
+void IsoTpLink::SendFlowControlContinue()
+{
+    const std::vector<uint8_t> fc{0x30, rxBlockSize_, rxStmin_};
+    blockCountdown_ = rxBlockSize_;
+    Transmit(fc, fc.size(), kCaptionFlowControl); // a lost flow control shows as a time-out
+}
+
+// ---- Receive side ---------------------------------------------------------
+
+bool IsoTpLink::CompletedIsResponsePending() const
+{
+    return rxBuffer_.size() >= 3 && rxBuffer_[0] == 0x7F && rxBuffer_[2] == 0x78;
+}
+
+void IsoTpLink::HandleFrame()
+{
+    if (frameLength_ == 0)
+        return; // no protocol control information at all
+    const uint8_t pci = frame_[0];
+    const uint8_t kind = pci >> 4;
+    switch (rxState_) {
+    case RxIdle:
+        if (kind == 0) {
+            AppendFrameData(1);
+            MarkComplete();
+            rxState_ = RxComplete;
+        } else if (kind == 1) {
+            HandleFirstFrame();
+        }
+        break;
+    case RxComplete: {
+        const bool isPending = frameLength_ >= 4 && frame_[0] == 0x03 && frame_[1] == 0x7F && frame_[3] == 0x78;
+        if (isPending)
+            break;
+        if (CompletedIsResponsePending()) {
+            // The ECU's "pending" answer was not taken yet and the real
+            // response is already here: it replaces the pending answer.
+            ResetReceiver();
+            HandleFrame();
+            break;
+        }
+        const std::vector<uint8_t> wait{0x31};
+        Transmit(wait, wait.size(), kCaptionFlowControl);
+        break;
+    }
+    case RxReceiving:
+        if (kind == 2)
+            HandleConsecutiveFrame();
+        break;
+    case RxAwaitingFlowControl:
+        if (kind == 3)
+            HandleFlowControl();
+        break;
+    default:
+        break;
+    }
+}
+
+void IsoTpLink::HandleFirstFrame()
+{
+    if (frameLength_ < 2)
+        return;
+    const uint32_t length = (static_cast<uint32_t>(frame_[0] & 0x0F) << 8) | frame_[1];
+    if (length < 7)
+        return; // would have fitted a single frame
+    AppendFrameData(2);
+    rxRemaining_ = length - 6;
+    lastSequence_ = 0;
+    SendFlowControlContinue();
+    rxState_ = RxReceiving;
+}
+
+void IsoTpLink::HandleConsecutiveFrame()
+{
+    const uint8_t n = frame_[0] & 0x0F;
+    if (n != ((lastSequence_ + 1) & 0x0F)) {
+        // Out of sequence: the message is lost. Its bytes go too, so they
+        // cannot end up in front of the next message.
+        rxState_ = RxIdle;
+        rxBuffer_.clear();
+        rxRemaining_ = 0;
+        frame_.clear();
+        frameLength_ = 0;
+        return;
+    }
+    if (rxRemaining_ >= 8) {
+        AppendFrameData(1);
+        lastSequence_ = n;
+        rxRemaining_ -= 7;
+        if (blockCountdown_ == 0 && rxBlockSize_ != 0)
+            SendFlowControlContinue();
+        else if (blockCountdown_ > 0)
+            --blockCountdown_;
+        rxState_ = RxReceiving;
+        return;
+    }
+    AppendFrameData(1);
+    MarkComplete();
+    rxState_ = RxComplete;
+}
+
+void IsoTpLink::HandleFlowControl()
+{
+    switch (frame_[0]) {
+    case 0x30: {
+        if (frameLength_ < 3)
+            return; // no block size and STmin: not a usable flow control
+        ecuBlockSize_ = frame_[1];
+        ecuStmin_ = frame_[2];
+        const uint8_t stmin = ecuStmin_;
+        DelayPumpingMessagesFixed(stmin);
+        if (txState_ == TxAwaitingFlowControl) {
+            timerArmed_ = true;
+            timerStartUs_ = NowUs();
+            timerIntervalUs_ = static_cast<uint64_t>(stmin) * 1000;
+            txState_ = TxSending;
+        }
+        rxState_ = RxIdle;
+        break;
+    }
+    case 0x31:
+        break; // the ECU asks us to keep waiting
+    case 0x32:
+        ResetSender();
+        ResetReceiver();
+        break;
+    default:
+        rxState_ = RxIdle;
+        break;
+    }
+}
+
+void IsoTpLink::AppendFrameData(size_t first)
+{
+    if (frameLength_ >= 1) {
+        const uint8_t kind = frame_[0] >> 4;
+        if (kind == 1 && frameLength_ >= 2)
+            announcedLength_ = (static_cast<uint32_t>(frame_[0] & 0x0F) << 8) | frame_[1];
+        else if (kind == 0)
+            announcedLength_ = frame_[0];
+    }
+    for (size_t i = first; i < frameLength_ && i < frame_.size(); ++i)
+        rxBuffer_.push_back(frame_[i]);
+    frame_.clear();
+    frameLength_ = 0;
+}
+
+void IsoTpLink::MarkComplete()
+{
+    if (complete_)
+        return;
+    complete_ = 1;
+    completeSize_ = static_cast<uint32_t>(rxBuffer_.size());
+}
+
+int IsoTpLink::TakeResponse()
+{
+    if (rxState_ != RxComplete)
+        return 0;
+    rxState_ = RxIdle;
+    complete_ = 0;
+    rxBuffer_.clear();
+    rxQueue_.clear();
+    return 1;
+}
+
+// ---- Receive pump ---------------------------------------------------------
+
+namespace {
+std::string TraceLine(const CanFrameRecord& f, uint32_t typeCode, double seconds)
+{
+    char buf[96];
+    std::string line;
+    std::snprintf(buf, sizeof buf, "<0x%X: %g>接收到数据帧： ", typeCode, seconds);
+    line += buf;
+    if (f.TimeFlag) {
+        std::snprintf(buf, sizeof buf, "时间标识:%08x ", f.TimeStamp);
+        line += buf;
+    } else {
+        line += "时间标识:无 ";
+    }
+    std::snprintf(buf, sizeof buf, "帧ID:%08x ", f.ID);
+    line += buf;
+    line += "帧格式:";
+    line += f.RemoteFlag ? "远程帧 " : "数据帧 ";
+    line += "帧类型:";
+    line += f.ExternFlag ? "扩展帧 " : "标准帧 ";
+    for (uint8_t i = 0; i < f.DataLen && i < 8; ++i) {
+        std::snprintf(buf, sizeof buf, "%02x ", f.Data[i]);
+        line += buf;
+    }
+    return line;
+}
+} // namespace
+
+int IsoTpLink::ReceiveCanFrames()
+{
+    CanPort* port = GetCanPort();
+    if (!port)
+        return 0;
+    CanFrameRecord frames[kIsoTpFramesPerRead] = {};
+    size_t count = port->Receive(frames, kIsoTpFramesPerRead);
+    count = std::min(count, kIsoTpFramesPerRead);
+    int handled = 0;
+    bool haveFirstStamp = false;
+    uint32_t firstStamp = 0;
+    double seconds = 0.0;
+    const uint32_t typeCode = RxTraceDeviceType.load();
+    for (size_t i = 0; i < count; ++i) {
+        CanFrameRecord& f = frames[i];
+        if (f.DataLen > 8)
+            f.DataLen = 8;
+        if (f.TimeFlag) {
+            if (!haveFirstStamp) {
+                haveFirstStamp = true;
+                firstStamp = f.TimeStamp;
+            }
+            seconds = static_cast<double>(f.TimeStamp - firstStamp) / 10000.0;
+        }
+        if (!f.RemoteFlag)
+            lastRxText_ = TraceLine(f, typeCode, seconds);
+        if (f.ID != kUdsResponseCanId)
+            continue;
+        handled = 1;
+        // Only a single frame 50 02 is the programming-session answer; a
+        // consecutive frame may carry those bytes as plain data.
+        const bool programmingSession =
+            f.DataLen >= 3 && (f.Data[0] >> 4) == 0 && f.Data[1] == 0x50 && f.Data[2] == 0x02;
+        if (programmingSession) {
+            uint32_t expected = 0;
+            if (!ProgrammingSessionSeen.compare_exchange_strong(expected, 1))
+                continue; // a repeat of the answer already taken
+        }
+        UdsFrameBuffer record;
+        record.data.assign(f.Data, f.Data + f.DataLen);
+        record.length = f.DataLen;
+        rxQueue_.push_back(std::move(record));
+    }
+    return handled;
+}
+
+// ---- The program's link ---------------------------------------------------
+
+IsoTpLink& TheIsoTpLink()
+{
+    static IsoTpLink link;
+    return link;
+}
+
+std::vector<_tagUDS_BUFFER_>& UdsRxFrameQueue = TheIsoTpLink().RxFrameQueue();
+std::string& LastRxFrameText = TheIsoTpLink().LastRxFrameText();
+
+uint32_t IsoTpRxState() { return TheIsoTpLink().RxState(); }
+uint32_t IsoTpTxState() { return TheIsoTpLink().TxState(); }
+void IsoTpResetReceiver() { TheIsoTpLink().ResetReceiver(); }
+void IsoTpResetSender() { TheIsoTpLink().ResetSender(); }
+int IsoTpQueueRequest(const std::vector<uint8_t>& request) { return TheIsoTpLink().QueueRequest(request); }
+int IsoTpMarkQueued() { return TheIsoTpLink().MarkQueued(); }
+void PollIsoTpLink() { TheIsoTpLink().Poll(); }
+int IsoTpRxComplete() { return TheIsoTpLink().RxCompleteFlag() ? 1 : 0; }
+std::vector<uint8_t> IsoTpCopyRxBuffer() { return TheIsoTpLink().CopyRxBuffer(); }
+int IsoTpTakeResponse() { return TheIsoTpLink().TakeResponse(); }
+uint32_t IsoTpAnnouncedLength() { return TheIsoTpLink().AnnouncedLength(); }
+int ReceiveCanFrames() { return TheIsoTpLink().ReceiveCanFrames(); }
+
+} // namespace tarvel

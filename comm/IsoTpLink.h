@@ -1,0 +1,160 @@
+// ISO 15765-2 transport to the ECU: 29-bit normal fixed addressing, tester
+// 0xF9, ECU 0x0B. One request at a time is split into a single frame or a
+// first frame plus consecutive frames; the response is reassembled from the
+// frames on 0x18DAF90B. Nothing runs by itself: PollIsoTpLink (called by the
+// response wait) makes one transmit step and one receive step.
+//
+// All frames go through the CanPort installed with SetCanPort (GetCanPort()).
+// The state lives in one IsoTpLink object; the free functions below work on
+// the program's single link, under the names the rest of the program uses.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tarvel {
+
+// Identifier of every request frame (target 0x0B, source 0xF9).
+constexpr uint32_t kUdsRequestCanId = 0x18DA0BF9u;
+// The only identifier taken in.
+constexpr uint32_t kUdsResponseCanId = 0x18DAF90Bu;
+// Requests longer than the 12-bit first-frame length cannot be sent.
+constexpr size_t kIsoTpMaxRequestLength = 4095;
+// Frames read from the adapter per receive step.
+constexpr size_t kIsoTpFramesPerRead = 50;
+
+// One received frame: its data bytes and their count.
+struct UdsFrameBuffer {
+    std::vector<uint8_t> data;
+    uint32_t length = 0;
+};
+using _tagUDS_BUFFER_ = UdsFrameBuffer;
+
+// Identifier the request frames go out on. The shell writes it at start-up;
+// it starts as the tester-to-ECU identifier so nothing ever goes out on 0.
+extern std::atomic<uint32_t> RequestCanId;
+// Set once a positive 50 02 single frame was taken in; further 50 02 single
+// frames are dropped until the programming page clears it.
+extern std::atomic<uint32_t> ProgrammingSessionSeen;
+// Adapter type code shown in the header of the receive trace line; the
+// adapter switch sets it when it opens a device.
+extern std::atomic<uint32_t> RxTraceDeviceType;
+
+class IsoTpLink {
+public:
+    // Receiver states.
+    enum : uint32_t { RxIdle = 0, RxComplete = 1, RxReceiving = 2, RxAwaitingFlowControl = 3 };
+    // Sender states.
+    enum : uint32_t { TxIdle = 0, TxAwaitingFlowControl = 1, TxSending = 2 };
+
+    IsoTpLink();
+
+    // Block size and STmin the tester puts into its own flow control frames.
+    uint8_t testerFcBlockSize = 0;
+    uint8_t testerFcStmin = 5;
+
+    void ResetReceiver();
+    void ResetSender();
+    // Copies the request; 0 (copying nothing) when one is already queued, or
+    // when it is empty or longer than a first frame can announce.
+    int QueueRequest(const std::vector<uint8_t>& request);
+    // Marks the copied request as ready to go; 0 when one is already queued
+    // or nothing was copied.
+    int MarkQueued();
+
+    // One polling round: transmit step, then receive step. True when a frame
+    // was sent or taken in (the caller may sleep when nothing happened).
+    bool Poll();
+    // Microseconds the caller may sleep after an idle round without delaying
+    // a frame that is due (at most `cap`).
+    uint64_t IdleSleepUs(uint64_t capUs) const;
+
+    bool RxCompleteFlag() const { return complete_ != 0; }
+    std::vector<uint8_t> CopyRxBuffer() const { return rxBuffer_; }
+    int TakeResponse();
+    uint32_t AnnouncedLength() const { return announcedLength_; }
+    // Reads frames through the port and queues those with the response
+    // identifier; 1 when at least one such frame was handled.
+    int ReceiveCanFrames();
+
+    uint32_t RxState() const { return rxState_; }
+    uint32_t TxState() const { return txState_; }
+    bool RequestQueued() const { return queued_ != 0; }
+    // Empties every buffer of the link (the programming page's clean-up).
+    void ClearBuffers();
+
+    std::vector<UdsFrameBuffer>& RxFrameQueue() { return rxQueue_; }
+    std::string& LastRxFrameText() { return lastRxText_; }
+
+private:
+    bool Transmit(const std::vector<uint8_t>& bytes, size_t length, const char* caption);
+    bool TransmitStep();
+    bool SendSingleFrame();
+    bool SendFirstFrame();
+    bool ConsecutiveFrameStep();
+    void SendDone();
+    void SendFlowControlContinue();
+    void HandleFrame();
+    void HandleFirstFrame();
+    void HandleConsecutiveFrame();
+    void HandleFlowControl();
+    void AppendFrameData(size_t first);
+    void MarkComplete();
+    bool CompletedIsResponsePending() const;
+    bool TimerElapsed() const;
+
+    // Receiver.
+    uint32_t rxState_ = RxIdle;
+    std::vector<uint8_t> rxBuffer_;
+    std::vector<uint8_t> frame_;
+    uint32_t frameLength_ = 0;
+    uint32_t rxRemaining_ = 0;
+    uint8_t lastSequence_ = 0;
+    uint8_t blockCountdown_ = 0;
+    uint8_t complete_ = 0;
+    uint32_t completeSize_ = 0;
+    uint8_t rxBlockSize_ = 0;
+    uint8_t rxStmin_ = 5;
+    uint32_t announcedLength_ = 0;
+
+    // Sender.
+    uint32_t txState_ = TxIdle;
+    uint8_t queued_ = 0;
+    std::vector<uint8_t> request_;
+    uint32_t txOffset_ = 0;
+    uint32_t txRemaining_ = 0;
+    std::vector<uint8_t> txFrame_;
+    uint8_t txSequence_ = 0;
+    uint8_t ecuBlockSize_ = 0;
+    uint8_t ecuStmin_ = 5;
+    bool timerArmed_ = false;
+    uint64_t timerStartUs_ = 0;
+    uint64_t timerIntervalUs_ = 0;
+
+    std::vector<UdsFrameBuffer> rxQueue_;
+    std::string lastRxText_;
+};
+
+// The program's one link.
+IsoTpLink& TheIsoTpLink();
+
+// The link's state under its usual names.
+extern std::vector<_tagUDS_BUFFER_>& UdsRxFrameQueue;
+extern std::string& LastRxFrameText;
+uint32_t IsoTpRxState();
+uint32_t IsoTpTxState();
+
+void IsoTpResetReceiver();
+void IsoTpResetSender();
+int IsoTpQueueRequest(const std::vector<uint8_t>& request);
+int IsoTpMarkQueued();
+void PollIsoTpLink();
+int IsoTpRxComplete();
+std::vector<uint8_t> IsoTpCopyRxBuffer();
+int IsoTpTakeResponse();
+uint32_t IsoTpAnnouncedLength();
+int ReceiveCanFrames();
+
+} // namespace tarvel

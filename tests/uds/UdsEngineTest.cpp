@@ -1,0 +1,308 @@
+// The send-and-wait engine: response pending, time-outs and their boxes, the
+// counted time-outs of a running test, quitting, and one request at a time.
+#include "UdsTestBench.h"
+
+#include "DelayPumping.h"
+#include "Pump.h"
+#include "UdsEngine.h"
+
+#include <gmock/gmock.h>
+
+#include <thread>
+
+namespace {
+
+using namespace udstest;
+using namespace tarvel;
+
+// A pump that runs a handler (once per call, as an event loop would).
+class HandlerPump : public MessagePump {
+public:
+    void PumpPending() override
+    {
+        ++calls;
+        if (handler)
+            handler();
+    }
+    bool QuitRequested() const override { return quit; }
+
+    std::function<void()> handler;
+    int calls = 0;
+    bool quit = false;
+};
+
+class ScopedPump {
+public:
+    explicit ScopedPump(MessagePump& p) { SetPump(&p); }
+    ~ScopedPump() { SetPump(nullptr); }
+};
+
+TEST_F(UdsFixture, PendingThenPositiveReturnsThePositiveResponse)
+{
+    ecu.onRequest = [&](const Bytes&) {
+        ecu.SendMessage({0x7F, 0x22, 0x78});
+        ecu.SendMessageIn(2000, {0x62, 0xF1, 0x8A, 0x41});
+    };
+    std::vector<uint8_t> out;
+    EXPECT_EQ(UdsReadById(0xF18A, out), 1);
+    EXPECT_EQ(out, (Bytes{0x41, 0, 0, 0}));
+    EXPECT_EQ(prompter.Count(), 0u);
+}
+
+TEST_F(UdsFixture, EachPendingAnswerRestartsTheResponseWait)
+{
+    // Pending every second for four seconds: the full wait is longer than
+    // one response time-out, and still succeeds.
+    ecu.onRequest = [&](const Bytes&) {
+        for (uint64_t ms = 0; ms <= 4000; ms += 1000)
+            ecu.SendMessageIn(ms, {0x7F, 0x22, 0x78});
+        ecu.SendMessageIn(7000, {0x62, 0xF1, 0x8A, 0x41});
+    };
+    std::vector<uint8_t> out;
+    const uint64_t start = NowMs();
+    EXPECT_EQ(UdsReadById(0xF18A, out), 1);
+    EXPECT_EQ(NowMs() - start, 7000u);
+    EXPECT_EQ(prompter.Count(), 0u);
+}
+
+TEST_F(UdsFixture, SilenceAfterPendingIsATimeOutOneResponseWaitLater)
+{
+    ecu.onRequest = [&](const Bytes&) { ecu.SendMessageIn(2000, {0x7F, 0x22, 0x78}); };
+    std::vector<uint8_t> out;
+    const uint64_t start = NowMs();
+    EXPECT_EQ(UdsReadById(0xF18A, out), 0);
+    EXPECT_GE(NowMs() - start, 5500u);
+    EXPECT_LE(NowMs() - start, 5502u);
+}
+
+TEST_F(UdsFixture, EndlessPendingEndsAsATimeOutAfterThirtySeconds)
+{
+    ecu.onRequest = [&](const Bytes&) {
+        for (uint64_t ms = 0; ms < 60000; ms += 3000)
+            ecu.SendMessageIn(ms, {0x7F, 0x31, 0x78});
+    };
+    std::vector<uint8_t> out;
+    const uint64_t start = NowMs();
+    EXPECT_EQ(UdsRoutineControl(0xFF00, 0x01, out), 0);
+    EXPECT_GE(NowMs() - start, 30000u);
+    EXPECT_LE(NowMs() - start, 30002u);
+    ASSERT_EQ(prompter.Count(), 1u);
+    EXPECT_EQ(prompter.Boxes()[0].text, "Service timeout");
+    EXPECT_EQ(prompter.Boxes()[0].caption, "Routine Control (0x31)");
+}
+
+TEST_F(UdsFixture, PendingForAnotherServiceEndsTheWait)
+{
+    ecu.AnswerWith({0x7F, 0x31, 0x78});
+    std::vector<uint8_t> out;
+    EXPECT_EQ(UdsReadById(0xF18A, out), 0);
+    ASSERT_EQ(prompter.Count(), 1u);
+    EXPECT_EQ(prompter.Boxes()[0].caption, "UDS negative response");
+}
+
+struct TimeoutCase {
+    const char* name;
+    uint32_t quiet;
+    bool quietWait;
+    size_t boxes;
+};
+
+void PrintTo(const TimeoutCase& c, std::ostream* os) { *os << c.name; }
+
+class UdsTimeoutBox : public UdsFixture, public ::testing::WithParamInterface<TimeoutCase> {};
+
+TEST_P(UdsTimeoutBox, SilenceEndsTheWaitAfterTheResponseTime)
+{
+    const TimeoutCase& c = GetParam();
+    UdsQuiet = c.quiet;
+    const uint64_t start = NowMs();
+    ASSERT_EQ(PrepareUdsRequest({0x22, 0xF1, 0x8A}, 3), 1);
+    const int result =
+        c.quietWait ? WaitUdsResponseQuiet(0x22, "ReadById (0x22)") : WaitUdsResponse(0x22, "ReadById (0x22)");
+    EXPECT_EQ(result, 0);
+    EXPECT_GE(NowMs() - start, 3500u);
+    EXPECT_LE(NowMs() - start, 3502u);
+    ASSERT_EQ(prompter.Count(), c.boxes);
+    if (c.boxes) {
+        EXPECT_EQ(prompter.Boxes()[0].text, "Service timeout");
+        EXPECT_EQ(prompter.Boxes()[0].caption, "ReadById (0x22)");
+        EXPECT_EQ(prompter.Boxes()[0].icon, MsgIcon::Exclamation);
+    }
+    EXPECT_FALSE(UdsRequestInFlight());
+}
+
+INSTANTIATE_TEST_SUITE_P(Waits, UdsTimeoutBox,
+                         ::testing::Values(TimeoutCase{"NormalWaitShowsTheBox", 0, false, 1},
+                                           TimeoutCase{"QuietFlagShowsNothing", 1, false, 0},
+                                           TimeoutCase{"QuietWaitShowsNothing", 0, true, 0},
+                                           TimeoutCase{"QuietWaitAndFlagShowNothing", 1, true, 0}),
+                         [](const ::testing::TestParamInfo<TimeoutCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+TEST_F(UdsFixture, TesterPresentTimeOutIsSilentAndLeavesQuietOff)
+{
+    UdsQuiet = 1;
+    EXPECT_EQ(UdsTesterPresent(), 0);
+    EXPECT_EQ(prompter.Count(), 0u);
+    EXPECT_EQ(UdsQuiet.load(), 0u);
+}
+
+TEST_F(UdsFixture, RunningTestShowsEveryThirdConsecutiveTimeOut)
+{
+    TestRunning = 1;
+    UdsQuiet = 1; // a running test counts whatever the quiet flag says
+    std::vector<uint8_t> out;
+    EXPECT_EQ(UdsReadById(0x0100, out), 0);
+    EXPECT_EQ(UdsReadById(0x0100, out), 0);
+    EXPECT_EQ(prompter.Count(), 0u);
+    EXPECT_EQ(UdsReadById(0x0100, out), 0);
+    ASSERT_EQ(prompter.Count(), 1u);
+    EXPECT_EQ(prompter.Boxes()[0].caption, "ReadById (0x22)");
+    EXPECT_EQ(UdsTimeoutCount.load(), 0u);
+
+    // An answered request between time-outs starts the count again.
+    EXPECT_EQ(UdsReadById(0x0100, out), 0);
+    EXPECT_EQ(UdsReadById(0x0100, out), 0);
+    ecu.AnswerWith({0x62, 0x01, 0x00, 0x01});
+    EXPECT_EQ(UdsReadById(0x0100, out), 1);
+    ecu.onRequest = nullptr;
+    EXPECT_EQ(UdsReadById(0x0100, out), 0);
+    EXPECT_EQ(UdsReadById(0x0100, out), 0);
+    EXPECT_EQ(prompter.Count(), 1u);
+    EXPECT_EQ(UdsReadById(0x0100, out), 0);
+    EXPECT_EQ(prompter.Count(), 2u);
+}
+
+TEST_F(UdsFixture, QuietWaitOfARunningTestCountsSilently)
+{
+    TestRunning = 1;
+    std::vector<uint8_t> out;
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(UdsReadByIdQuiet(0x0100, out), 0);
+    EXPECT_EQ(prompter.Count(), 0u);
+    EXPECT_EQ(UdsTimeoutCount.load(), 0u);
+}
+
+TEST_F(UdsFixture, QuitRequestEndsTheWait)
+{
+    HandlerPump pump;
+    ScopedPump scoped(pump);
+    const uint64_t start = NowMs();
+    pump.handler = [&] {
+        if (NowMs() - start >= 100)
+            pump.quit = true;
+    };
+    std::vector<uint8_t> out;
+    EXPECT_EQ(UdsReadById(0xF18A, out), 0);
+    EXPECT_LT(NowMs() - start, 200u);
+    EXPECT_EQ(prompter.Count(), 0u);
+    EXPECT_FALSE(UdsRequestInFlight());
+
+    const uint64_t before = NowMs();
+    DelayPumpingMessages(5000);
+    EXPECT_EQ(NowMs(), before) << "a pause ends at once while the quit is pending";
+}
+
+TEST_F(UdsFixture, RequestFromAHandlerDuringAWaitIsRefused)
+{
+    HandlerPump pump;
+    ScopedPump scoped(pump);
+    ecu.onRequest = [&](const Bytes& request) {
+        if (request[0] == 0x22)
+            ecu.SendMessageIn(50, {0x62, 0xF1, 0x8A, 0x33});
+    };
+    int nestedResult = -1;
+    bool inFlightSeen = false;
+    pump.handler = [&] {
+        if (nestedResult != -1)
+            return;
+        inFlightSeen = UdsRequestInFlight();
+        nestedResult = UdsTesterPresent();
+        EXPECT_EQ(PrepareUdsRequest({0x3E, 0x00}, 2), 0);
+        EXPECT_EQ(WaitUdsResponse(0x3E, "nested"), 0);
+    };
+    std::vector<uint8_t> out;
+    EXPECT_EQ(UdsReadById(0xF18A, out), 1);
+    EXPECT_EQ(out, (Bytes{0x33, 0, 0, 0}));
+    EXPECT_EQ(nestedResult, 0);
+    EXPECT_TRUE(inFlightSeen);
+    EXPECT_EQ(ecu.requests.size(), 1u) << "the nested request never reached the bus";
+    EXPECT_EQ(prompter.Count(), 0u);
+    EXPECT_FALSE(UdsRequestInFlight());
+
+    // Afterwards the link serves requests again.
+    pump.handler = nullptr;
+    ecu.AnswerWith({0x7E, 0x00});
+    EXPECT_EQ(UdsTesterPresent(), 1);
+}
+
+TEST_F(UdsFixture, RequestFromAnotherThreadDuringAWaitIsRefused)
+{
+    HandlerPump pump;
+    ScopedPump scoped(pump);
+    ecu.onRequest = [&](const Bytes& request) {
+        if (request[0] == 0x22)
+            ecu.SendMessageIn(50, {0x62, 0xF1, 0x8A, 0x33});
+    };
+    int otherResult = -1;
+    std::string otherDtcs = "unset";
+    pump.handler = [&] {
+        if (otherResult != -1)
+            return;
+        std::thread other([&] {
+            std::vector<uint8_t> out;
+            otherResult = UdsReadByIdQuiet(0x0101, out);
+            otherDtcs = UdsReadDtcByStatus(0xFF);
+        });
+        other.join();
+    };
+    std::vector<uint8_t> out;
+    EXPECT_EQ(UdsReadById(0xF18A, out), 1);
+    EXPECT_EQ(otherResult, 0);
+    EXPECT_EQ(otherDtcs, "");
+    EXPECT_EQ(ecu.requests.size(), 1u);
+}
+
+TEST_F(UdsFixture, BareRequestHoldsTheLinkUntilItsWaitEnds)
+{
+    ecu.AnswerWith({0x7E, 0x00});
+    ASSERT_EQ(PrepareUdsRequest({0x3E, 0x00}, 2), 1);
+    EXPECT_TRUE(UdsRequestInFlight());
+    int otherResult = -1;
+    std::thread other([&] { otherResult = UdsTesterPresent(); });
+    other.join();
+    EXPECT_EQ(otherResult, 0);
+    EXPECT_EQ(WaitUdsResponse(0x3E, "UDS TesterPresent (0x3E)"), 1);
+    EXPECT_FALSE(UdsRequestInFlight());
+    EXPECT_EQ(UdsTesterPresent(), 1);
+}
+
+TEST_F(UdsFixture, DelayPumpingMessagesWaitsItsDurationWhilePumping)
+{
+    HandlerPump pump;
+    ScopedPump scoped(pump);
+    const uint64_t start = NowMs();
+    EXPECT_GE(DelayPumpingMessages(500), 500u);
+    EXPECT_EQ(NowMs() - start, 500u);
+    EXPECT_GE(pump.calls, 250);
+
+    pump.calls = 0;
+    EXPECT_EQ(DelayPumpingMessages(0), 0u);
+    EXPECT_EQ(pump.calls, 1) << "a zero pause still handles what is pending";
+    EXPECT_EQ(NowMs() - start, 500u);
+    EXPECT_EQ(DelayPumpingMessagesFixed(7), 7u);
+}
+
+TEST_F(UdsFixture, InitUdsLinkPausesThenSetsTheResponseTime)
+{
+    UdsResponseTimeoutMs = 0;
+    DownloadMaxBlockLength = 77;
+    const uint64_t start = NowMs();
+    InitUdsLink();
+    EXPECT_EQ(NowMs() - start, 3500u);
+    EXPECT_EQ(UdsResponseTimeoutMs.load(), 3500u);
+    EXPECT_EQ(DownloadMaxBlockLength.load(), 0u);
+}
+
+} // namespace
