@@ -1,0 +1,25 @@
+// The CAN port the program's ISO-TP link talks through: transmit goes to the
+// adapter switch, receive reads the open adapter's back-end (chosen by
+// CanDeviceType, with CanDeviceIndex and CanChannel) and hands the frames
+// over as CanFrameRecords. Filtering by identifier and queuing are the
+// link's business.
+#pragma once
+
+#include "CanPort.h"
+
+namespace tarvel {
+
+class AdapterSwitchPort : public CanPort {
+public:
+    // Frames read from the adapter in one call at most.
+    static constexpr size_t kBatch = 50;
+
+    bool Transmit(uint32_t id, const std::vector<uint8_t>& data, const std::string& caption) override;
+    // ControlCAN and Dravix: up to min(max, 50) frames when some are pending
+    // (Dravix pauses 1 ms when none are). Kvaser: one frame, else a 1 ms
+    // pause. Vector: one event; only the ECU's response identifier counts.
+    // A read error reads the adapter's error record and returns 0.
+    size_t Receive(CanFrameRecord* out, size_t max) override;
+};
+
+} // namespace tarvel

@@ -1,0 +1,108 @@
+// Our stand-in for Kvaser CANlib: the channel calls the Kvaser back-end uses,
+// with CANlib's published status codes and constants. An opened channel that
+// goes bus-on is a node on sim::CurrentWorld().Bus(channel) at the bit rate
+// given to canSetBusParams. Reads return one frame at a time, time-stamped in
+// units of the timer scale (canIoCtl 6, default 1000 us).
+#pragma once
+
+#include "ControlCanCallLog.h"
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef int canStatus;
+typedef int CanHandle;
+
+/* Status codes. */
+#define canOK 0
+#define canERR_PARAM (-1)
+#define canERR_NOMSG (-2)
+#define canERR_NOTFOUND (-3)
+#define canERR_NOMEM (-4)
+#define canERR_NOCHANNELS (-5)
+#define canERR_TIMEOUT (-7)
+#define canERR_NOTINITIALIZED (-8)
+#define canERR_INVHANDLE (-10)
+#define canERR_TXBUFOFL (-13)
+#define canERR_HARDWARE (-15)
+#define canERR_NOT_IMPLEMENTED (-32)
+
+/* Bit-rate constants for canSetBusParams. */
+#define canBITRATE_1M (-1)
+#define canBITRATE_500K (-2)
+#define canBITRATE_250K (-3)
+#define canBITRATE_125K (-4)
+#define canBITRATE_100K (-5)
+#define canBITRATE_62K (-6)
+#define canBITRATE_50K (-7)
+#define canBITRATE_83K (-8)
+#define canBITRATE_10K (-9)
+
+/* canOpenChannel flags. */
+#define canOPEN_EXCLUSIVE 0x0008
+#define canOPEN_ACCEPT_VIRTUAL 0x0020
+
+/* Message flags. */
+#define canMSG_RTR 0x0001
+#define canMSG_STD 0x0002
+#define canMSG_EXT 0x0004
+
+/* canIoCtl function codes. */
+#define canIOCTL_SET_TIMER_SCALE 6
+#define canIOCTL_FLUSH_RX_BUFFER 10
+#define canIOCTL_FLUSH_TX_BUFFER 11
+
+void canInitializeLibrary(void);
+canStatus canUnloadLibrary(void);
+CanHandle canOpenChannel(int channel, int flags);
+canStatus canClose(CanHandle hnd);
+canStatus canBusOn(CanHandle hnd);
+canStatus canBusOff(CanHandle hnd);
+canStatus canResetBus(CanHandle hnd);
+canStatus canSetBusParams(CanHandle hnd, long freq, unsigned int tseg1, unsigned int tseg2, unsigned int sjw,
+                          unsigned int noSamp, unsigned int syncmode);
+canStatus canGetBusParams(CanHandle hnd, long* freq, unsigned int* tseg1, unsigned int* tseg2, unsigned int* sjw,
+                          unsigned int* noSamp, unsigned int* syncmode);
+canStatus canIoCtl(CanHandle hnd, unsigned int func, void* buf, unsigned int buflen);
+canStatus canWrite(CanHandle hnd, long id, void* msg, unsigned int dlc, unsigned int flag);
+canStatus canRead(CanHandle hnd, long* id, void* msg, unsigned int* dlc, unsigned int* flag, unsigned long* time);
+canStatus canReadStatus(CanHandle hnd, unsigned long* flags);
+canStatus canReadTimer(CanHandle hnd, unsigned long* time);
+canStatus canGetErrorText(canStatus err, char* buf, unsigned int bufsiz);
+canStatus canGetNumberOfChannels(int* channelCount);
+canStatus canAccept(CanHandle hnd, long envelope, unsigned int flag);
+canStatus canReadWait(CanHandle hnd, long* id, void* msg, unsigned int* dlc, unsigned int* flag, unsigned long* time,
+                      unsigned long timeout);
+canStatus canReadSpecific(CanHandle hnd, long id, void* msg, unsigned int* dlc, unsigned int* flag,
+                          unsigned long* time);
+canStatus canReadSpecificSkip(CanHandle hnd, long id, void* msg, unsigned int* dlc, unsigned int* flag,
+                              unsigned long* time);
+canStatus canReadSync(CanHandle hnd, unsigned long timeout);
+canStatus canReadSyncSpecific(CanHandle hnd, long id, unsigned long timeout);
+canStatus canWriteSync(CanHandle hnd, unsigned long timeout);
+canStatus canWriteWait(CanHandle hnd, long id, void* msg, unsigned int dlc, unsigned int flag, unsigned long timeout);
+canStatus canSetAcceptanceFilter(CanHandle hnd, unsigned int code, unsigned int mask, int isExtended);
+canStatus canReadErrorCounters(CanHandle hnd, unsigned int* txErr, unsigned int* rxErr, unsigned int* overErr);
+unsigned short canGetVersion(void);
+canStatus canTranslateBaud(long* freq, unsigned int* tseg1, unsigned int* tseg2, unsigned int* sjw,
+                           unsigned int* nosamp, unsigned int* syncMode);
+canStatus canSetDriverMode(CanHandle hnd, int lineMode, int resNet);
+canStatus canGetDriverMode(CanHandle hnd, int* lineMode, int* resNet);
+canStatus canSetBusOutputControl(CanHandle hnd, unsigned int drivertype);
+canStatus canGetBusOutputControl(CanHandle hnd, unsigned int* drivertype);
+
+#ifdef __cplusplus
+}
+
+namespace standin {
+CallLog& CanLibLog();
+// Closes every handle and forgets the log, the armed failures and whether
+// the library was initialised.
+void CanLibReset();
+// Bit rate in bit/s of a canBITRATE_ constant (0 when unknown).
+uint32_t CanLibBitrateOf(long constant);
+} // namespace standin
+#endif

@@ -1,0 +1,64 @@
+// The simulated ECU of the running program (no hardware needed).
+#include "SimEcu.h"
+
+#include "RealTimeScheduler.h"
+#include "SimWorld.h"
+
+#include <mutex>
+
+namespace sim {
+
+namespace {
+
+struct BuiltIn {
+    // Declared first, destroyed last: the ECU cancels its tasks on it.
+    tarvel::RealTimeScheduler scheduler;
+    SimEcu ecu{scheduler};
+};
+
+std::mutex& BuiltInMutex()
+{
+    static std::mutex m;
+    return m;
+}
+
+std::unique_ptr<BuiltIn>& BuiltInSlot()
+{
+    // Touch the default world first: statics are destroyed in reverse order,
+    // so the ECU goes before the buses it is attached to.
+    CurrentWorld();
+    static std::unique_ptr<BuiltIn> slot;
+    return slot;
+}
+
+} // namespace
+
+SimEcu& StartBuiltInEcu()
+{
+    std::lock_guard<std::mutex> lock(BuiltInMutex());
+    auto& slot = BuiltInSlot();
+    if (!slot) {
+        slot = std::make_unique<BuiltIn>();
+        for (unsigned channel : {0u, 1u})
+            slot->ecu.AttachTo(CurrentWorld().Bus(channel));
+    }
+    return slot->ecu;
+}
+
+SimEcu* BuiltInEcu()
+{
+    std::lock_guard<std::mutex> lock(BuiltInMutex());
+    auto& slot = BuiltInSlot();
+    return slot ? &slot->ecu : nullptr;
+}
+
+void StopBuiltInEcu()
+{
+    std::unique_ptr<BuiltIn> old;
+    {
+        std::lock_guard<std::mutex> lock(BuiltInMutex());
+        old = std::move(BuiltInSlot());
+    }
+}
+
+} // namespace sim

@@ -1,0 +1,21 @@
+# Fails unless the library's dynamic symbol table defines exactly the
+# adapter API's 17 calls.
+execute_process(COMMAND ${NM} -D --defined-only ${LIB} OUTPUT_VARIABLE out RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${LIB}")
+endif()
+string(REPLACE "\n" ";" lines "${out}")
+set(found "")
+foreach(line ${lines})
+  if(line MATCHES "^[0-9a-fA-F]+ [A-Za-z] (.+)$")
+    list(APPEND found "${CMAKE_MATCH_1}")
+  endif()
+endforeach()
+list(SORT found)
+set(expected CloseDevice ClearBuffer GetReceiveNum GetReference InitCAN OpenDevice ReadBoardInfo
+    ReadCANStatus ReadD ReadErrInfo Receive ResetCAN SetReference StartCAN Transmit WriteD canIoctl)
+list(SORT expected)
+if(NOT "${found}" STREQUAL "${expected}")
+  message(FATAL_ERROR "exports differ:\n  found:    ${found}\n  expected: ${expected}")
+endif()
+message(STATUS "exactly the 17 calls are exported")
