@@ -1,0 +1,198 @@
+#include "MainFrame.h"
+
+#include "AppMessages.h"
+#include "Navigation.h"
+#include "ShellGlobals.h"
+#include "WxPump.h"
+
+#include "Log.h"
+#include "Pump.h"
+
+#include <wx/aui/auibook.h>
+#include <wx/config.h>
+#include <wx/listbox.h>
+#include <wx/menu.h>
+#include <wx/ribbon/buttonbar.h>
+#include <wx/sizer.h>
+#include <wx/statusbr.h>
+#include <wx/filehistory.h>
+#include <wx/utils.h>
+
+#include <memory>
+
+namespace {
+const char* const kStatusText = "VADE Diagnostic Tool V2.6.15";
+}
+
+CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
+    : wxDocParentFrame(manager, nullptr, wxID_ANY, title, wxDefaultPosition, wxSize(1280, 860))
+{
+    panes_.SetManagedWindow(this);
+
+    // Look from the profile; the default writes itself back below.
+    long look = ID_VIEW_APPLOOK_DEFAULT;
+    if (wxConfigBase* config = wxConfigBase::Get())
+        config->Read("ApplicationLook", &look, ID_VIEW_APPLOOK_DEFAULT);
+    AppLook = static_cast<int>(look);
+
+    ribbon_ = BuildMainRibbon(this);
+    panes_.AddPane(ribbon_.bar, wxAuiPaneInfo().Name("ribbon").Top().CaptionVisible(false).Floatable(false)
+                                    .Movable(false).CloseButton(false).Dockable(false).PaneBorder(false)
+                                    .MinSize(-1, ribbon_.bar->GetBestSize().GetHeight())
+                                    .Layer(2));
+
+    wxStatusBar* status = CreateStatusBar(1, wxSTB_DEFAULT_STYLE, ID_STATUSBAR_PANE1);
+    if (!status)
+        tarvel::TraceLog("Failed to create the status bar\n");
+    else
+        SetStatusText(kStatusText, 0);
+
+    navigation_ = new CNavigation(this);
+    panes_.AddPane(navigation_, wxAuiPaneInfo().Name("navigation").Caption(wxString()).Left().Gripper(true)
+                                    .Floatable(true).CloseButton(false).Dockable(true).LeftDockable(true)
+                                    .RightDockable(false).TopDockable(false).BottomDockable(false)
+                                    .BestSize(FromDIP(wxSize(300, 600))).MinSize(FromDIP(wxSize(200, 200))));
+
+    CreateOutputPane();
+    ApplyLook(AppLook);
+    panes_.Update();
+
+    Bind(wxEVT_RIBBONBUTTONBAR_CLICKED, &CMainFrame::OnRibbonButton, this);
+    Bind(wxEVT_RIBBONBUTTONBAR_DROPDOWN_CLICKED, &CMainFrame::OnRibbonDropdown, this);
+    Bind(wxEVT_RIBBONBAR_HELP_CLICK, &CMainFrame::OnHelpButton, this);
+    Bind(wxEVT_MENU, &CMainFrame::OnLook, this, ID_VIEW_APPLOOK_FIRST, ID_VIEW_APPLOOK_LAST);
+    Bind(wxEVT_UPDATE_UI, &CMainFrame::OnLookUpdate, this, ID_VIEW_APPLOOK_FIRST, ID_VIEW_APPLOOK_LAST);
+    Bind(wxEVT_MENU, &CMainFrame::OnShowOutput, this, ID_VIEW_OUTPUTWND);
+    Bind(wxEVT_CLOSE_WINDOW, &CMainFrame::OnClose, this);
+    Bind(wxEVT_DROP_FILES, &CMainFrame::OnDropFiles, this);
+}
+
+CMainFrame::~CMainFrame()
+{
+    panes_.UnInit();
+}
+
+void CMainFrame::CreateOutputPane()
+{
+    auto* tabs = new wxAuiNotebook(this, ID_VIEW_OUTPUTWND, wxDefaultPosition, FromDIP(wxSize(100, 100)),
+                                   wxAUI_NB_BOTTOM);
+    outputList_ = new wxListBox(tabs, 2);
+    tabs->AddPage(outputList_, wxString::FromUTF8("信息"));
+    panes_.AddPane(tabs, wxAuiPaneInfo().Name("output").Caption("Output ").Bottom().Floatable(true)
+                             .TopDockable(false).LeftDockable(false).RightDockable(false)
+                             .BestSize(FromDIP(wxSize(100, 100))).CloseButton(true));
+}
+
+void CMainFrame::SetViewWindow(wxWindow* window)
+{
+    if (viewWindow_)
+        panes_.DetachPane(viewWindow_);
+    viewWindow_ = window;
+    if (window)
+        panes_.AddPane(window, wxAuiPaneInfo().Name("view").CenterPane().PaneBorder(false));
+    panes_.Update();
+}
+
+void CMainFrame::ApplyLook(int look)
+{
+    if (look < ID_VIEW_APPLOOK_FIRST || look > ID_VIEW_APPLOOK_LAST)
+        look = ID_VIEW_APPLOOK_DEFAULT;
+    wxBusyCursor wait;
+    AppLook = look;
+    ApplyRibbonLook(ribbon_.bar, look);
+    Refresh(true);
+    Update();
+    if (wxConfigBase* config = wxConfigBase::Get()) {
+        config->Write("ApplicationLook", static_cast<long>(look));
+        config->Flush();
+    }
+}
+
+void CMainFrame::OnRibbonButton(wxCommandEvent& event)
+{
+    // Ribbon buttons are the program's commands: hand them on as menu
+    // commands so the document manager passes them to the view.
+    wxCommandEvent command(wxEVT_MENU, event.GetId());
+    command.SetEventObject(this);
+    ProcessWindowEvent(command);
+}
+
+void CMainFrame::OnRibbonDropdown(wxRibbonButtonBarEvent& event)
+{
+    switch (event.GetId()) {
+    case wxID_PROPERTIES: {
+        std::unique_ptr<wxMenu> menu(CreateStyleMenu(AppLook));
+        event.PopupMenu(menu.get());
+        break;
+    }
+    case wxID_PRINT: {
+        std::unique_ptr<wxMenu> menu(CreatePrintMenu());
+        event.PopupMenu(menu.get());
+        break;
+    }
+    case wxID_FILE: {
+        wxMenu menu;
+        if (wxDocManager* manager = GetDocumentManager()) {
+            wxFileHistory* history = manager->GetFileHistory();
+            if (history) {
+                for (size_t i = 0; i < history->GetCount(); ++i)
+                    menu.Append(static_cast<int>(wxID_FILE1 + i), history->GetHistoryFile(i));
+            }
+        }
+        if (menu.GetMenuItemCount() == 0)
+            menu.Append(wxID_ANY, "(empty)")->Enable(false);
+        event.PopupMenu(&menu);
+        break;
+    }
+    default: event.Skip(); break;
+    }
+}
+
+void CMainFrame::OnLook(wxCommandEvent& event)
+{
+    ApplyLook(event.GetId());
+}
+
+void CMainFrame::OnLookUpdate(wxUpdateUIEvent& event)
+{
+    event.Check(event.GetId() == AppLook);
+}
+
+void CMainFrame::OnShowOutput(wxCommandEvent&)
+{
+    wxAuiPaneInfo& pane = panes_.GetPane("output");
+    if (pane.IsOk()) {
+        pane.Show();
+        panes_.Update();
+        if (pane.window)
+            pane.window->SetFocus();
+    }
+}
+
+void CMainFrame::OnHelpButton(wxRibbonBarEvent&)
+{
+    wxCommandEvent about(wxEVT_MENU, wxID_ABOUT);
+    about.SetEventObject(this);
+    ProcessWindowEvent(about);
+}
+
+void CMainFrame::OnClose(wxCloseEvent& event)
+{
+    // Pumped waits end early from here on.
+    if (auto* pump = dynamic_cast<tarvel::WxPump*>(&tarvel::GetPump()))
+        pump->SetMainWindowClosing(true);
+    event.Skip(); // the document frame closes the document and its view
+}
+
+void CMainFrame::OnDropFiles(wxDropFilesEvent& event)
+{
+    // The document holds no data: a dropped file is remembered in the recent
+    // list and, like Open, starts the pages over.
+    if (event.GetNumberOfFiles() <= 0 || !event.GetFiles())
+        return;
+    if (wxDocManager* manager = GetDocumentManager())
+        manager->AddFileToHistory(event.GetFiles()[0]);
+    wxCommandEvent open(wxEVT_MENU, wxID_OPEN);
+    open.SetEventObject(this);
+    ProcessWindowEvent(open);
+}

@@ -1,0 +1,50 @@
+// The program's one top-level window: ribbon, status bar, the navigation pane
+// docked left, the output pane at the bottom and the view's window in the
+// middle. Ribbon commands are turned into menu commands, which the document
+// manager hands to the view.
+#pragma once
+
+#include "Ribbon.h"
+
+#include <wx/aui/framemanager.h>
+#include <wx/docview.h>
+
+class CNavigation;
+class wxListBox;
+class wxFileHistory;
+
+constexpr int ID_VIEW_OUTPUTWND = 149;
+constexpr int ID_STATUSBAR_PANE1 = 121;
+
+class CMainFrame : public wxDocParentFrame {
+public:
+    CMainFrame(wxDocManager* manager, const wxString& title);
+    ~CMainFrame() override;
+
+    CNavigation* Navigation() const { return navigation_; }
+    const RibbonControls& Ribbon() const { return ribbon_; }
+    wxListBox* OutputList() const { return outputList_; }
+    wxAuiManager& PaneManager() { return panes_; }
+
+    // The view's window fills the middle of the frame.
+    void SetViewWindow(wxWindow* window);
+    // Applies a visual style 205..219 and writes it to the profile.
+    void ApplyLook(int look);
+
+private:
+    void CreateOutputPane();
+    void OnRibbonButton(wxCommandEvent& event);
+    void OnRibbonDropdown(class wxRibbonButtonBarEvent& event);
+    void OnLook(wxCommandEvent& event);
+    void OnLookUpdate(wxUpdateUIEvent& event);
+    void OnShowOutput(wxCommandEvent& event);
+    void OnHelpButton(class wxRibbonBarEvent& event);
+    void OnClose(wxCloseEvent& event);
+    void OnDropFiles(wxDropFilesEvent& event);
+
+    wxAuiManager panes_;
+    RibbonControls ribbon_;
+    CNavigation* navigation_ = nullptr;
+    wxListBox* outputList_ = nullptr;
+    wxWindow* viewWindow_ = nullptr;
+};

@@ -1,0 +1,156 @@
+#include "Navigation.h"
+
+#include "AppMessages.h"
+#include "ShellGlobals.h"
+
+#include <wx/sizer.h>
+
+namespace {
+
+// The navigation item a tree row stands for.
+class NavItemData : public wxTreeItemData {
+public:
+    explicit NavItemData(const tarvel::NavItem& item) : item_(item) {}
+    const tarvel::NavItem& Item() const { return item_; }
+
+private:
+    tarvel::NavItem item_;
+};
+
+wxString Text(int row, const char* fallback)
+{
+    return wxString::FromUTF8(tarvel::ShellText(row, fallback));
+}
+
+// English captions for the rows the tree uses, shown while the language table
+// lacks a row.
+const char* FallbackCaption(int row)
+{
+    switch (row) {
+    case 8: return "ECU Information";
+    case 9: return "Parameters Setting";
+    case 10: return "Data Flow";
+    case 11: return "Trouble Codes";
+    case 13: return "Supply Voltage Test";
+    case 14: return "ABS Lamp Test";
+    case 15: return "ABS Sensor Test";
+    case 16: return "EBS Pressure Test";
+    case 17: return "Backup Pressure Test";
+    case 18: return "DTC Check";
+    case 19: return "Test Report";
+    case 20: return "Diagnostics";
+    case 21: return "EOL Test";
+    case 22: return "Print System Tag";
+    case 24: return "Lifting Axle Test";
+    case 276: return "Height Sensor Calibration";
+    case 298: return "ODR";
+    case 448: return "Brake Lamp Test";
+    case 488: return "Lifting Sensor Calibration";
+    case 580: return "Underwater Valve Test";
+    default: return "";
+    }
+}
+
+} // namespace
+
+class CNavigation::Environment : public tarvel::NavigationEnvironment {
+public:
+    explicit Environment(CNavigation& nav) : nav_(nav) {}
+    void SelectPage(int page) override
+    {
+        if (nav_.selector_)
+            nav_.selector_(page);
+    }
+
+private:
+    CNavigation& nav_;
+};
+
+CNavigation::CNavigation(wxWindow* parent) : wxPanel(parent, IDD_NAVIGATION)
+{
+    tree_ = new wxTreeCtrl(this, IDC_NAV_TREE, wxDefaultPosition, wxDefaultSize,
+                           wxTR_HAS_BUTTONS | wxTR_LINES_AT_ROOT | wxTR_HIDE_ROOT | wxBORDER_SUNKEN);
+    tree_->SetFont(wxFont(wxSize(0, 22), wxFONTFAMILY_SWISS, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL, false,
+                          "Arial"));
+    tree_->SetBackgroundColour(wxColour(246, 246, 246));
+    SetBackgroundColour(wxColour(246, 246, 246));
+    auto* sizer = new wxBoxSizer(wxVERTICAL);
+    sizer->Add(tree_, 1, wxEXPAND);
+    SetSizer(sizer);
+
+    FillFixedEnglishTree();
+
+    tree_->Bind(wxEVT_LEFT_DOWN, &CNavigation::OnLeftDown, this);
+    Bind(wxEVT_CHAR_HOOK, &CNavigation::OnCharHook, this);
+    Bind(EVT_APP_MESSAGE, &CNavigation::OnRefreshTexts, this, WM_NAV_REFRESH_TEXTS);
+    tarvel::RegisterWindow(tarvel::WindowSlot::Navigation, this);
+}
+
+void CNavigation::FillFixedEnglishTree()
+{
+    // The tree as it stands until the first refresh (start-up sends one).
+    RebuildNavTree();
+}
+
+void CNavigation::RebuildNavTree()
+{
+    tree_->Freeze();
+    tree_->DeleteAllItems();
+    wxTreeItemId hidden = tree_->AddRoot(wxString());
+    for (const tarvel::NavRoot& group : tarvel::BuildNavTree(tarvel::CurrentNavEquipment())) {
+        wxTreeItemId root = tree_->AppendItem(hidden, Text(group.root.textRow, FallbackCaption(group.root.textRow)),
+                                              -1, -1, new NavItemData(group.root));
+        for (const tarvel::NavItem& item : group.items)
+            tree_->AppendItem(root, Text(item.textRow, FallbackCaption(item.textRow)), -1, -1,
+                              new NavItemData(item));
+        tree_->Expand(root);
+    }
+    tree_->Thaw();
+}
+
+const tarvel::NavItem* CNavigation::ItemAt(const wxPoint& point) const
+{
+    int flags = 0;
+    wxTreeItemId id = tree_->HitTest(point, flags);
+    const int outside = wxTREE_HITTEST_NOWHERE | wxTREE_HITTEST_ABOVE | wxTREE_HITTEST_BELOW |
+                        wxTREE_HITTEST_TOLEFT | wxTREE_HITTEST_TORIGHT;
+    if (!id.IsOk() || (flags & outside))
+        return nullptr;
+    auto* data = static_cast<NavItemData*>(tree_->GetItemData(id));
+    return data ? &data->Item() : nullptr;
+}
+
+tarvel::NavClickOutcome CNavigation::ClickAt(const wxPoint& point)
+{
+    // Copy the item: the click may rebuild the tree (a page sending
+    // WM_NAV_REFRESH_TEXTS) while it runs.
+    const tarvel::NavItem* hit = ItemAt(point);
+    tarvel::NavItem item;
+    if (hit)
+        item = *hit;
+    Environment env(*this);
+    return tarvel::OnNavTreeClick(env, hit ? &item : nullptr);
+}
+
+void CNavigation::OnLeftDown(wxMouseEvent& event)
+{
+    event.Skip(); // let the tree select and expand as usual
+    const wxPoint point = event.GetPosition();
+    // Run the click after the tree has finished with the mouse: its guards
+    // may show a modal box.
+    CallAfter([this, point] { ClickAt(point); });
+}
+
+void CNavigation::OnCharHook(wxKeyEvent& event)
+{
+    // Enter and Escape must neither close nor hide the pane.
+    if (event.GetKeyCode() == WXK_RETURN || event.GetKeyCode() == WXK_ESCAPE ||
+        event.GetKeyCode() == WXK_NUMPAD_ENTER)
+        return;
+    event.Skip();
+}
+
+void CNavigation::OnRefreshTexts(AppMessageEvent&)
+{
+    RebuildNavTree();
+}

@@ -1,0 +1,72 @@
+#include "PageHostPage.h"
+
+#include "ShellGlobals.h"
+
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+
+#include <stdexcept>
+
+namespace {
+const tarvel::PageSpec& SpecOf(int tab)
+{
+    const tarvel::PageSpec* spec = tarvel::FindPageSpec(tab);
+    if (!spec)
+        throw std::out_of_range("page tab index outside the page table");
+    return *spec;
+}
+} // namespace
+
+CTarvelPage::CTarvelPage(int tab, tarvel::WindowSlot slot) : spec_(SpecOf(tab)), slot_(slot) {}
+
+CTarvelPage::~CTarvelPage() = default;
+
+bool CTarvelPage::Create(wxWindow* parent)
+{
+    if (!parent || !wxPanel::Create(parent, wxID_ANY))
+        return false;
+    Hide();
+    title_ = new wxStaticText(this, wxID_ANY, Caption());
+    wxFont font = title_->GetFont();
+    font.SetPointSize(font.GetPointSize() + 6);
+    font.MakeBold();
+    title_->SetFont(font);
+    auto* sizer = new wxBoxSizer(wxVERTICAL);
+    sizer->Add(title_, 0, wxALL, 12);
+    SetSizer(sizer);
+
+    for (int message : spec_.activate)
+        if (message != 0)
+            Bind(EVT_APP_MESSAGE, &CTarvelPage::OnAppMessage, this, message);
+    if (spec_.languageMessage != 0)
+        Bind(EVT_APP_MESSAGE, &CTarvelPage::OnAppMessage, this, spec_.languageMessage);
+    if (slot_ != tarvel::WindowSlot::Count)
+        tarvel::RegisterWindow(slot_, this);
+    return true;
+}
+
+wxString CTarvelPage::Caption() const
+{
+    return wxString::FromUTF8(tarvel::ShellText(spec_.textRow, spec_.defaultTitle));
+}
+
+void CTarvelPage::OnActivatePage(int message)
+{
+    ++activations_;
+    lastActivate_ = message;
+}
+
+void CTarvelPage::OnRefreshLanguage()
+{
+    ++languageRefreshes_;
+    if (title_)
+        title_->SetLabel(Caption());
+}
+
+void CTarvelPage::OnAppMessage(AppMessageEvent& event)
+{
+    if (event.Message() == spec_.languageMessage)
+        OnRefreshLanguage();
+    else
+        OnActivatePage(event.Message());
+}

@@ -1,0 +1,66 @@
+// Program-wide state of the application shell, and the few services the shell
+// takes from its neighbours (texts, settings, adapter) behind plain functions,
+// so the navigation and start-up logic can be tested without a window.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <functional>
+#include <string>
+#include <vector>
+
+// 1 while the adapter is open and the ECU answered the probe and the keep-alive.
+// The monitor worker reads it, hence atomic.
+extern std::atomic<int> EcuConnected;
+// 1 from the view's destruction on; the monitor worker ends on it.
+extern std::atomic<int> AppClosing;
+// Caption of the navigation item last clicked (read by the page switch).
+extern std::string SelectedNavItemText;
+// The current visual-style command id, 205..219 (profile value "ApplicationLook").
+extern int AppLook;
+// The splash progress counter; global and never reset, as the splash reads it.
+extern int SplashTickCount;
+
+namespace tarvel {
+
+// What the shell needs of the settings, language and adapter code. The
+// defaults are wired to the real functions when those libraries are part of
+// the build; tests and later tasks may replace single entries.
+struct ShellServices {
+    std::function<std::string(int row)> text;    // LanguageTable row, UTF-8; empty past the end
+    std::function<void()> loadSettings;          // LastConfig.xml (with the language table), LastStringConfig.xml
+    std::function<void()> saveSettings;          // both files, LastConfig first
+    std::function<void()> refreshLanguage;       // RefreshLanguage()
+    std::function<void()> closeAdapter;          // CloseCanDevice()
+    std::function<void()> initAdapterDriver;     // the Vector driver's one-time initialisation
+    std::function<std::vector<std::string>()> adapterNames; // the adapter table's display names
+    std::function<void(std::function<void()>)> setRefreshLanguageHandler;
+    std::function<int(int record)> lastConfigValue;  // LastConfig record value, or -1 when missing
+    std::function<int()> lastConfigCount;            // number of LastConfig records
+    std::function<int()> reportLogoMode;             // ReportLogoMode
+    std::function<void(int)> setSelectedAdapter;     // SelectedCanAdapter
+    std::function<void(int)> setSelectedBaud;        // SelectedCanBaud
+    std::function<void(int)> setLanguageIndex;       // LanguageIndex
+    std::function<void(int)> setTestRunning;         // TestRunning (UDS engine)
+    std::function<void(unsigned)> setRequestCanId;   // RequestCanId (ISO-TP link)
+    // Lets the settings code read the three ribbon combos when it saves:
+    // the source answers {adapter row, baud row, language row}.
+    std::function<void(std::function<std::array<int, 3>()>)> setComboSource;
+    std::function<void(int newRow)> languageChosen;  // the language change
+    std::function<std::string()> programFolder;      // folder of the running program
+};
+
+ShellServices& Services();
+// Restores the defaults described above.
+void ResetShellServices();
+
+class TimerFactory;
+// The timer factory pages take their timers from (wxTimer in the program,
+// virtual timers in tests); null until one is installed.
+TimerFactory* ShellTimerFactory();
+void SetShellTimerFactory(TimerFactory* factory); // not owned
+
+// Text of a LanguageTable row, or the fallback when the row has no text.
+std::string ShellText(int row, const std::string& fallback = std::string());
+
+} // namespace tarvel

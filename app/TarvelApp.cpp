@@ -1,0 +1,112 @@
+#include "TarvelApp.h"
+
+#include "MainFrame.h"
+#include "ShellGlobals.h"
+#include "TarvelDoc.h"
+#include "TarvelView.h"
+#include "WxPrompter.h"
+#include "WxPump.h"
+#include "WxTimer.h"
+
+#include "Log.h"
+
+#if TARVEL_HAVE_SETTINGS_WX
+#include "RestarterWx.h"
+#endif
+
+#include <wx/config.h>
+#include <wx/fileconf.h>
+#include <wx/image.h>
+
+namespace {
+wxString& ProfileFileForTests()
+{
+    static wxString path;
+    return path;
+}
+} // namespace
+
+CTarvelApp::CTarvelApp()
+{
+    SetAppName("Tarvel");
+    SetVendorName("DOVU");
+}
+
+CTarvelApp::~CTarvelApp() = default;
+
+void CTarvelApp::SetProfileFileForTests(const wxString& path)
+{
+    ProfileFileForTests() = path;
+}
+
+bool CTarvelApp::OnInit()
+{
+    wxInitAllImageHandlers();
+
+    // The registry profile "DOVU" (a file config where there is no registry).
+    if (!ProfileFileForTests().empty())
+        delete wxConfigBase::Set(new wxFileConfig("Tarvel", "DOVU", ProfileFileForTests(), wxString(),
+                                                  wxCONFIG_USE_LOCAL_FILE));
+    wxConfigBase* config = wxConfigBase::Get();
+
+    pump_ = std::make_unique<tarvel::WxPump>();
+    prompter_ = std::make_unique<tarvel::WxPrompter>();
+    timers_ = std::make_unique<tarvel::WxTimerFactory>();
+    tarvel::SetPump(pump_.get());
+    tarvel::SetPrompter(prompter_.get());
+    tarvel::SetShellTimerFactory(timers_.get());
+#if TARVEL_HAVE_SETTINGS_WX
+    // A language change starts the program anew, then closes this one in order.
+    restarter_ = std::make_shared<tarvel::WxRestarter>();
+    tarvel::SetRestarter(restarter_.get());
+#endif
+
+    docManager_ = new CTarvelDocManager;
+    new wxDocTemplate(docManager_, "Tarvel", "*.*", wxString(), wxString(), "CTarvelDoc", "CTarvelView",
+                      CLASSINFO(CTarvelDoc), CLASSINFO(CTarvelView));
+    docManager_->SetMaxDocsOpen(1);
+    if (config)
+        docManager_->FileHistoryLoad(*config);
+
+    frame_ = new CMainFrame(docManager_, "Morvane VADE Diagnostic Tool");
+    SetTopWindow(frame_);
+
+    wxDocument* doc = docManager_->CreateDocument(wxString(), wxDOC_NEW);
+    view_ = doc ? dynamic_cast<CTarvelView*>(doc->GetFirstView()) : nullptr;
+    if (!view_) {
+        tarvel::TraceLog("The view could not be created\n");
+        frame_->Destroy();
+        frame_ = nullptr;
+        return false;
+    }
+    // wx has no initial update of its own: run it now that the frame, the
+    // ribbon and the navigation exist.
+    view_->OnInitialUpdate();
+
+    frame_->DragAcceptFiles(true);
+    frame_->Maximize(true);
+    frame_->Show(true);
+    return true;
+}
+
+int CTarvelApp::OnExit()
+{
+    if (docManager_) {
+        if (wxConfigBase* config = wxConfigBase::Get(false))
+            docManager_->FileHistorySave(*config);
+        delete docManager_;
+        docManager_ = nullptr;
+    }
+    view_ = nullptr;
+    frame_ = nullptr;
+    tarvel::SetShellTimerFactory(nullptr);
+#if TARVEL_HAVE_SETTINGS_WX
+    tarvel::SetRestarter(nullptr);
+#endif
+    tarvel::SetPrompter(nullptr);
+    tarvel::SetPump(nullptr);
+    if (wxConfigBase* config = wxConfigBase::Get(false))
+        config->Flush();
+    delete wxConfigBase::Set(nullptr);
+    return wxApp::OnExit();
+}

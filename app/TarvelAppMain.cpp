@@ -1,0 +1,4 @@
+// The program's entry point.
+#include "TarvelApp.h"
+
+wxIMPLEMENT_APP(CTarvelApp);

@@ -1,0 +1,387 @@
+#include "TarvelView.h"
+
+#include "AppMessages.h"
+#include "AppMessagesEvent.h"
+#include "MainFrame.h"
+#include "Navigation.h"
+#include "PageHost.h"
+#include "PageHostPage.h"
+#include "ShellGlobals.h"
+#include "Splash.h"
+#include "WindowRegistry.h"
+
+#include "ABSConnectors.h"
+#include "CABSDTCInformation.h"
+#include "CABSEOLBackupPressureTest.h"
+#include "CABSEOLDtcTest.h"
+#include "CABSEOLLampTest.h"
+#include "CABSEOLPressureTest.h"
+#include "CABSEOLReports.h"
+#include "CABSEOLSensorValueTest.h"
+#include "CABSEOLVoltageTest.h"
+#include "CABSMonitor.h"
+#include "CABSRSSCalibration.h"
+#include "CABSRWDID.h"
+#include "CDeviceInfo.h"
+#include "CEOLBrakeLampTest.h"
+#include "CEOLHeightSensorCalibration.h"
+#include "CEOLLiftingAxleTest.h"
+#include "CEOLLiftingSensorTest.h"
+#include "CEOLUnderwaterValveTest.h"
+#include "CEPBDownLoad.h"
+#include "CLiftingAxleCalibration.h"
+#include "CODR_Info.h"
+#include "CODR_Trip_Info.h"
+#include "CPrintSystemTag.h"
+
+#include "Log.h"
+
+#include <wx/aboutdlg.h>
+#include <wx/app.h>
+#include <wx/choice.h>
+#include <wx/filefn.h>
+#include <wx/scrolwin.h>
+
+wxIMPLEMENT_DYNAMIC_CLASS(CTarvelView, wxView);
+
+namespace {
+
+constexpr unsigned kRequestCanId = 0x18DA0BF9u;
+
+template <class Page>
+CTarvelPage* Make()
+{
+    return new Page();
+}
+
+// The page classes in tab order.
+const std::array<CTarvelPage* (*)(), tarvel::PageCount> kPageFactories = {
+    Make<CDeviceInfo>,           Make<CABSRWDID>,
+    Make<CABSMonitor>,           Make<CABSDTCInformation>,
+    Make<CEPBDownLoad>,          Make<CABSEOLVoltageTest>,
+    Make<CABSEOLLampTest>,       Make<CABSEOLSensorValueTest>,
+    Make<CABSEOLPressureTest>,   Make<CABSEOLBackupPressureTest>,
+    Make<CABSEOLDtcTest>,        Make<CABSEOLReports>,
+    Make<CPrintSystemTag>,       Make<CLiftingAxleCalibration>,
+    Make<CEOLLiftingAxleTest>,   Make<CEOLHeightSensorCalibration>,
+    Make<CODR_Info>,             Make<CODR_Trip_Info>,
+    Make<CEOLBrakeLampTest>,     Make<CEOLLiftingSensorTest>,
+    Make<CABSRSSCalibration>,    Make<CEOLUnderwaterValveTest>,
+    Make<ABSConnectors>,
+};
+
+// The language broadcast, in its order: (tab, message).
+const std::pair<int, int> kLanguageBroadcast[] = {
+    {tarvel::TabDeviceInfo, WM_LANG_DEVICEINFO},
+    {tarvel::TabParameters, WM_LANG_RWDID},
+    {tarvel::TabMonitor, WM_LANG_MONITOR},
+    {tarvel::TabTroubleCodes, WM_LANG_DTCINFO},
+    {tarvel::TabSystemTag, WM_LANG_SYSTEMTAG},
+    {tarvel::TabEolVoltage, WM_LANG_EOLVOLTAGE},
+    {tarvel::TabEolLamp, WM_LANG_EOLLAMP},
+    {tarvel::TabEolBrakeLamp, WM_LANG_EOLBRAKELAMP},
+    {tarvel::TabEolSensor, WM_LANG_EOLSENSOR},
+    {tarvel::TabEolPressure, WM_LANG_EOLPRESSURE},
+    {tarvel::TabEolBackupPressure, WM_LANG_EOLBACKUPPRESSURE},
+    {tarvel::TabEolLiftingAxle, WM_LANG_EOLLIFTAXLE},
+    {tarvel::TabEolLiftingSensor, WM_LANG_EOLLIFTSENSOR},
+    {tarvel::TabEolHeightSensor, WM_LANG_EOLHEIGHTSENSOR},
+    {tarvel::TabEolDtc, WM_LANG_EOLDTC},
+    {tarvel::TabEolReports, WM_LANG_EOLREPORTS},
+    {tarvel::TabOdrInfo, WM_LANG_ODRINFO},
+    {tarvel::TabOdrTrip, WM_LANG_ODRTRIP},
+    {tarvel::TabRssCalibration, WM_LANG_RSSCALIB},
+    {tarvel::TabEolUnderwaterValve, WM_LANG_EOLBRAKELAMP},
+};
+
+void SelectRow(wxChoice* choice, int row)
+{
+    if (!choice)
+        return;
+    if (row >= 0 && row < static_cast<int>(choice->GetCount()))
+        choice->SetSelection(row);
+    else
+        choice->SetSelection(wxNOT_FOUND);
+}
+
+int SelectionOf(const wxChoice* choice)
+{
+    return choice ? choice->GetSelection() : wxNOT_FOUND;
+}
+
+} // namespace
+
+ViewCommandHooks& CTarvelView::Commands()
+{
+    static ViewCommandHooks hooks;
+    return hooks;
+}
+
+CTarvelView::CTarvelView() = default;
+
+CTarvelView::~CTarvelView()
+{
+    // 1. From here on the monitor worker ends and pumped waits stop.
+    AppClosing = 1;
+    // 2. Settings, read from the lists while they still exist.
+    if (tarvel::Services().saveSettings)
+        tarvel::Services().saveSettings();
+    if (tarvel::Services().setComboSource)
+        tarvel::Services().setComboSource(nullptr);
+    if (tarvel::Services().setRefreshLanguageHandler)
+        tarvel::Services().setRefreshLanguageHandler(nullptr);
+    // The navigation outlives the view by a moment; it must not reach back.
+    if (frame_ && frame_->Navigation())
+        frame_->Navigation()->SetPageSelector(nullptr);
+    // 3. The adapter.
+    if (tarvel::Services().closeAdapter)
+        tarvel::Services().closeAdapter();
+    // 4. The pages, highest tab first, then the splash and the view's window.
+    if (tabs_)
+        tabs_->DestroyFixedPages();
+    pages_.fill(nullptr);
+    if (splash_) {
+        splash_->Destroy();
+        splash_ = nullptr;
+    }
+    if (window_) {
+        if (frame_)
+            frame_->SetViewWindow(nullptr);
+        window_->Destroy();
+        window_ = nullptr;
+        tabs_ = nullptr;
+    }
+}
+
+bool CTarvelView::OnCreate(wxDocument* doc, long flags)
+{
+    if (!wxView::OnCreate(doc, flags))
+        return false;
+    frame_ = dynamic_cast<CMainFrame*>(wxTheApp ? wxTheApp->GetTopWindow() : nullptr);
+    if (!frame_) {
+        tarvel::TraceLog("The view has no main frame\n");
+        return false;
+    }
+    SetFrame(frame_);
+
+    // Every data file is opened relative to the program's own folder.
+    if (tarvel::Services().programFolder) {
+        const std::string folder = tarvel::Services().programFolder();
+        if (!folder.empty() && !wxSetWorkingDirectory(wxString::FromUTF8(folder)))
+            tarvel::TraceLog("Cannot make the program folder the working folder: " + folder + "\n");
+    }
+    pageSize_ = wxSize(600, 300);
+    if (tarvel::Services().loadSettings)
+        tarvel::Services().loadSettings();
+    if (tarvel::Services().initAdapterDriver)
+        tarvel::Services().initAdapterDriver();
+
+    createResult_ = CreateWindows(frame_);
+    if (createResult_ != 0)
+        return false;
+
+    Bind(wxEVT_MENU, &CTarvelView::OnCommand, this, ID_CAN_CONNECT);
+    Bind(wxEVT_MENU, &CTarvelView::OnCommand, this, ID_DISCONNECTCAN);
+    Bind(wxEVT_MENU, &CTarvelView::OnCommand, this, ID_RSSCALIBBTN);
+    Bind(wxEVT_MENU, &CTarvelView::OnCommand, this, ID_PROGRAM_DOWNLOAD);
+    Bind(wxEVT_MENU, &CTarvelView::OnAbout, this, wxID_ABOUT);
+    Bind(wxEVT_CHOICE, &CTarvelView::OnAdapterChosen, this, ID_COMBO_CANDEVICE);
+    Bind(wxEVT_CHOICE, &CTarvelView::OnBaudChosen, this, ID_COMBO_CANBAUDRATE);
+    Bind(wxEVT_CHOICE, &CTarvelView::OnLanguageChosen, this, ID_COMBO_LANGUAGE);
+
+    if (tarvel::Services().setRefreshLanguageHandler)
+        tarvel::Services().setRefreshLanguageHandler([this] { BroadcastLanguage(); });
+    if (tarvel::Services().setComboSource) {
+        tarvel::Services().setComboSource([this] {
+            const RibbonControls& rc = frame_->Ribbon();
+            return std::array<int, 3>{SelectionOf(rc.adapter), SelectionOf(rc.baudRate), SelectionOf(rc.language)};
+        });
+    }
+    if (CNavigation* nav = frame_->Navigation())
+        nav->SetPageSelector([this](int page) { OnSelectPage(page); });
+    Activate(true);
+    return true;
+}
+
+int CTarvelView::CreateWindows(CMainFrame* frame)
+{
+    splash_ = new CSplashDlg();
+    if (!splash_->Create(frame)) {
+        delete splash_;
+        splash_ = nullptr;
+    }
+
+    window_ = new wxScrolledWindow(frame, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                                   wxHSCROLL | wxVSCROLL | wxFULL_REPAINT_ON_RESIZE);
+    window_->SetScrollRate(10, 10);
+    frame->SetViewWindow(window_);
+
+    tabs_ = new CMyTabCtrl(window_, 1, tarvel::PageCount);
+    tabs_->SetSize(pageSize_);
+
+    for (int tab = 0; tab < tarvel::PageCount; ++tab) {
+        const tarvel::PageSpec& spec = *tarvel::FindPageSpec(tab);
+        CTarvelPage* page = kPageFactories[static_cast<size_t>(tab)]();
+        if (!page->Create(tabs_)) {
+            delete page; // never became a window, so nobody else owns it
+            tarvel::TraceLog(spec.failTrace);
+            return spec.failCode;
+        }
+        pages_[static_cast<size_t>(tab)] = page;
+        tabs_->AddFixedPage(tab, page, page->Caption());
+        if (tab == tarvel::TabEolBrakeLamp)
+            SendAppMessage(page, WM_RESET_EOLBRAKELAMP);
+    }
+
+    if (splash_) {
+        splash_->Destroy();
+        splash_ = nullptr;
+    }
+    return 0;
+}
+
+CTarvelPage* CTarvelView::Page(int tab) const
+{
+    if (tab < 0 || tab >= tarvel::PageCount)
+        return nullptr;
+    return pages_[static_cast<size_t>(tab)];
+}
+
+void CTarvelView::OnInitialUpdate()
+{
+    ++initialUpdates_;
+    if (CTarvelPage* info = Page(tarvel::TabDeviceInfo))
+        pageSize_ = info->ConvertDialogToPixels(wxSize(630, 315));
+    if (window_)
+        window_->SetVirtualSize(pageSize_);
+    if (tabs_)
+        tabs_->SetSize(pageSize_);
+    RestoreLists();
+    ResetViewPages();
+}
+
+void CTarvelView::RestoreLists()
+{
+    if (!frame_)
+        return;
+    const RibbonControls& rc = frame_->Ribbon();
+    auto& s = tarvel::Services();
+    if (s.lastConfigCount && s.lastConfigCount() > 0 && s.lastConfigValue) {
+        SelectRow(rc.adapter, s.lastConfigValue(0));
+        SelectRow(rc.baudRate, s.lastConfigValue(1));
+        SelectRow(rc.language, s.lastConfigValue(2));
+    }
+    // The adapter and baud rows must name rows of their tables: anything else
+    // (a stored row outside the lists, the empty third baud row) becomes row 0,
+    // and the list shows what will be used.
+    int adapter = SelectionOf(rc.adapter);
+    if (adapter < 0) {
+        adapter = 0;
+        SelectRow(rc.adapter, 0);
+    }
+    int baud = SelectionOf(rc.baudRate);
+    if (baud < 0 || baud > 1) {
+        baud = 0;
+        SelectRow(rc.baudRate, 0);
+    }
+    const int language = SelectionOf(rc.language); // -1..4; -1 reads English
+    if (s.setSelectedAdapter)
+        s.setSelectedAdapter(adapter);
+    if (s.setSelectedBaud)
+        s.setSelectedBaud(baud);
+    if (s.setLanguageIndex)
+        s.setLanguageIndex(language);
+}
+
+void CTarvelView::ResetViewPages()
+{
+    HideAllTabs();
+    if (tarvel::Services().refreshLanguage)
+        tarvel::Services().refreshLanguage();
+    if (tarvel::Services().setRequestCanId)
+        tarvel::Services().setRequestCanId(kRequestCanId);
+    if (auto* info = dynamic_cast<CDeviceInfo*>(Page(tarvel::TabDeviceInfo)))
+        info->LoadStoredParameterConfig();
+    if (auto* dtc = dynamic_cast<CABSDTCInformation*>(Page(tarvel::TabTroubleCodes)))
+        dtc->LoadFailureTable();
+    if (auto* odr = dynamic_cast<CODR_Info*>(Page(tarvel::TabOdrInfo)))
+        odr->LoadOdrParameterConfig();
+    if (auto* reports = dynamic_cast<CABSEOLReports*>(Page(tarvel::TabEolReports)))
+        reports->LoadPdfLanguageConfig();
+}
+
+void CTarvelView::HideAllTabs()
+{
+    if (tabs_)
+        tabs_->HideAllTabs();
+}
+
+void CTarvelView::BroadcastLanguage()
+{
+    tarvel::SendToRegisteredWindow(tarvel::WindowSlot::Navigation, WM_NAV_REFRESH_TEXTS);
+    for (const auto& entry : kLanguageBroadcast)
+        SendAppMessage(Page(entry.first), entry.second);
+    // Tab captions keep the texts they were added with.
+    if (frame_)
+        RecaptionRibbon(frame_->Ribbon());
+}
+
+void CTarvelView::OnSelectPage(int page)
+{
+    HideAllTabs();
+    const tarvel::PageSpec* spec = tarvel::FindPageSpec(page);
+    CTarvelPage* target = Page(page);
+    if (!spec || !target || !tabs_)
+        return;
+    tabs_->ShowTab(page, true, true, false);
+    for (int message : spec->activate)
+        if (message != 0)
+            SendAppMessage(target, message);
+}
+
+void CTarvelView::OnCommand(wxCommandEvent& event)
+{
+    const ViewCommandHooks& hooks = Commands();
+    const std::function<void()>* hook = nullptr;
+    switch (event.GetId()) {
+    case ID_CAN_CONNECT: hook = &hooks.connect; break;
+    case ID_DISCONNECTCAN: hook = &hooks.disconnect; break;
+    case ID_RSSCALIBBTN: hook = &hooks.rssCalibration; break;
+    case ID_PROGRAM_DOWNLOAD: hook = &hooks.programDownload; break;
+    default: break;
+    }
+    if (hook && *hook)
+        (*hook)();
+    else
+        tarvel::TraceLog("Command " + std::to_string(event.GetId()) + " has no handler in this build\n");
+}
+
+void CTarvelView::OnAdapterChosen(wxCommandEvent& event)
+{
+    const int row = event.GetSelection();
+    if (row >= 0 && tarvel::Services().setSelectedAdapter)
+        tarvel::Services().setSelectedAdapter(row);
+}
+
+void CTarvelView::OnBaudChosen(wxCommandEvent& event)
+{
+    const int row = event.GetSelection();
+    if (row >= 0 && tarvel::Services().setSelectedBaud)
+        tarvel::Services().setSelectedBaud(row);
+}
+
+void CTarvelView::OnLanguageChosen(wxCommandEvent& event)
+{
+    const int row = event.GetSelection();
+    if (row >= 0 && tarvel::Services().languageChosen)
+        tarvel::Services().languageChosen(row);
+}
+
+void CTarvelView::OnAbout(wxCommandEvent&)
+{
+    wxAboutDialogInfo info;
+    info.SetName("Morvane VADE Diagnostic Tool");
+    info.SetVersion("V2.6.15");
+    info.SetDescription("Service and end-of-line test tool for the VADE trailer brake ECU.");
+    wxAboutBox(info, frame_);
+}

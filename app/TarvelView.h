@@ -1,0 +1,76 @@
+// The view: owns the page host and the 23 function pages, brings them up
+// (settings, splash, pages, lists, page reset) and takes them down again
+// (closing flag, settings saved, adapter closed, pages destroyed).
+#pragma once
+
+#include "PageHostTable.h"
+
+#include <wx/docview.h>
+
+#include <array>
+#include <functional>
+
+class CMainFrame;
+class CMyTabCtrl;
+class CSplashDlg;
+class CTarvelPage;
+class wxScrolledWindow;
+
+// Commands whose work belongs to the connection and page-switching code. They
+// start empty; that code installs its handlers here.
+struct ViewCommandHooks {
+    std::function<void()> connect;          // ID_CAN_CONNECT
+    std::function<void()> disconnect;       // ID_DISCONNECTCAN
+    std::function<void()> rssCalibration;   // ID_RSSCALIBBTN
+    std::function<void()> programDownload;  // ID_PROGRAM_DOWNLOAD
+};
+
+class CTarvelView : public wxView {
+public:
+    CTarvelView();
+    ~CTarvelView() override;
+
+    static ViewCommandHooks& Commands();
+
+    bool OnCreate(wxDocument* doc, long flags) override;
+    void OnDraw(wxDC*) override {}
+
+    // Page geometry, the three lists from LastConfig.xml, then the page reset.
+    // Runs once at start-up and again for New and Open.
+    void OnInitialUpdate();
+    void ResetViewPages();
+    void HideAllTabs();
+    // The page switch: hides every tab, shows the chosen page and sends it its
+    // activate message(s). NoPage (-1) or a bad index leaves every tab hidden.
+    void OnSelectPage(int page);
+
+    CMyTabCtrl* TabCtrl() const { return tabs_; }
+    CTarvelPage* Page(int tab) const;
+    wxScrolledWindow* ViewWindow() const { return window_; }
+    // The create handler's result: 0, or the code of the step that failed.
+    int CreateResult() const { return createResult_; }
+    wxSize PageSize() const { return pageSize_; }
+    int InitialUpdateCount() const { return initialUpdates_; }
+
+private:
+    int CreateWindows(CMainFrame* frame);
+    void BroadcastLanguage();
+    void RestoreLists();
+    void OnCommand(wxCommandEvent& event);
+    void OnAdapterChosen(wxCommandEvent& event);
+    void OnBaudChosen(wxCommandEvent& event);
+    void OnLanguageChosen(wxCommandEvent& event);
+    void OnAbout(wxCommandEvent& event);
+
+    CMainFrame* frame_ = nullptr;
+    CSplashDlg* splash_ = nullptr;
+    wxScrolledWindow* window_ = nullptr;
+    CMyTabCtrl* tabs_ = nullptr;
+    // Non-owning: every page is owned by the page host, its parent window.
+    std::array<CTarvelPage*, tarvel::PageCount> pages_{};
+    wxSize pageSize_{600, 300};
+    int createResult_ = 0;
+    int initialUpdates_ = 0;
+
+    wxDECLARE_DYNAMIC_CLASS(CTarvelView);
+};

@@ -1,0 +1,23 @@
+// The GUI's message pump: waits of the program call it between their checks.
+#pragma once
+
+#include "Pump.h"
+
+#include <atomic>
+
+namespace tarvel {
+
+class WxPump : public MessagePump {
+public:
+    // On the main thread dispatches what is pending; on any other thread does
+    // nothing (the waiting thread only sleeps).
+    void PumpPending() override;
+    bool QuitRequested() const override { return closing_.load(); }
+    // Set once the main window starts closing, so pumped waits end early.
+    void SetMainWindowClosing(bool closing) { closing_ = closing; }
+
+private:
+    std::atomic<bool> closing_{false};
+};
+
+} // namespace tarvel

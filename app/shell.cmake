@@ -1,0 +1,80 @@
+# The application shell: start-up, main frame, ribbon, navigation, page host
+# and shutdown of the program `tarvel`.
+
+# Plain C++ part (no wx): the shell's globals, the navigation model, the page
+# table, the window registry and the splash decisions.
+add_library(tarvel_shell_core STATIC
+  ShellGlobals.cpp
+  NavigationModel.cpp
+  WindowRegistry.cpp
+  PageHostTable.cpp
+  SplashLogic.cpp
+)
+target_include_directories(tarvel_shell_core PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(tarvel_shell_core PUBLIC tarvel_platform tarvel_eol_state tarvel_diagnosis_state
+  tarvel_report_state tarvel_recorder_state)
+# Wire the shell to its neighbours when they are part of the build.
+if(TARGET tarvel_settings)
+  target_link_libraries(tarvel_shell_core PUBLIC tarvel_settings)
+  target_compile_definitions(tarvel_shell_core PRIVATE TARVEL_HAVE_SETTINGS=1)
+endif()
+if(TARGET tarvel_canadapter)
+  target_link_libraries(tarvel_shell_core PUBLIC tarvel_canadapter)
+  target_compile_definitions(tarvel_shell_core PRIVATE TARVEL_HAVE_CANADAPTER=1)
+endif()
+if(TARGET tarvel_uds)
+  target_link_libraries(tarvel_shell_core PUBLIC tarvel_uds)
+  target_compile_definitions(tarvel_shell_core PRIVATE TARVEL_HAVE_UDS=1)
+endif()
+tarvel_warnings(tarvel_shell_core)
+
+if(TARVEL_BUILD_GUI)
+  # wxWidgets for our targets, without touching the directory-wide settings.
+  if(NOT TARGET tarvel_shell_wx)
+    add_library(tarvel_shell_wx INTERFACE)
+    target_include_directories(tarvel_shell_wx SYSTEM INTERFACE ${wxWidgets_INCLUDE_DIRS})
+    target_compile_definitions(tarvel_shell_wx INTERFACE ${wxWidgets_DEFINITIONS})
+    target_compile_options(tarvel_shell_wx INTERFACE ${wxWidgets_CXX_FLAGS})
+    target_link_libraries(tarvel_shell_wx INTERFACE ${wxWidgets_LIBRARIES})
+  endif()
+
+  # What every page builds on: the message event, the page base class and the
+  # wx implementations of the platform interfaces.
+  add_library(tarvel_shell_ui STATIC
+    AppMessagesEvent.cpp
+    PageHostPage.cpp
+    WxPump.cpp
+    WxPrompter.cpp
+  )
+  target_include_directories(tarvel_shell_ui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  target_link_libraries(tarvel_shell_ui PUBLIC tarvel_shell_core tarvel_shell_wx)
+  tarvel_warnings(tarvel_shell_ui)
+
+  # The frame, view, navigation, page host and application object.
+  add_library(tarvel_app STATIC
+    PageHost.cpp
+    Navigation.cpp
+    Ribbon.cpp
+    MainFrame.cpp
+    TarvelDoc.cpp
+    TarvelView.cpp
+    Splash.cpp
+    TarvelApp.cpp
+  )
+  target_include_directories(tarvel_app PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  target_link_libraries(tarvel_app PUBLIC tarvel_shell_ui tarvel_diagnosis_pages tarvel_eol_pages
+    tarvel_report_pages tarvel_recorder_pages)
+  if(TARGET tarvel_labels)
+    target_link_libraries(tarvel_app PUBLIC tarvel_labels)
+  endif()
+  if(TARGET tarvel_settings_wx)
+    target_link_libraries(tarvel_app PUBLIC tarvel_settings_wx)
+    target_compile_definitions(tarvel_app PRIVATE TARVEL_HAVE_SETTINGS_WX=1)
+  endif()
+  tarvel_warnings(tarvel_app)
+
+  add_executable(tarvel TarvelAppMain.cpp)
+  target_link_libraries(tarvel PRIVATE tarvel_app)
+  tarvel_warnings(tarvel)
+  add_dependencies(tarvel tarvel_data)
+endif()

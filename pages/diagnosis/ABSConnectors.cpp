@@ -1,0 +1,3 @@
+#include "ABSConnectors.h"
+
+ABSConnectors::ABSConnectors() : CTarvelPage(22) {}

@@ -1,0 +1,3 @@
+#include "CABSMonitor.h"
+
+CABSMonitor::CABSMonitor() : CTarvelPage(2, tarvel::WindowSlot::MonitorPage) {}

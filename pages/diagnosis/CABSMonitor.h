@@ -1,0 +1,10 @@
+// The page at tab 2. It exists with its window, tab, caption and messages;
+// its working is built on this base by the page's own code.
+#pragma once
+
+#include "PageHostPage.h"
+
+class CABSMonitor : public CTarvelPage {
+public:
+    CABSMonitor();
+};

@@ -1,0 +1,3 @@
+#include "CABSRSSCalibration.h"
+
+CABSRSSCalibration::CABSRSSCalibration() : CTarvelPage(20) {}

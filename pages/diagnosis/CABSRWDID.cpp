@@ -1,0 +1,3 @@
+#include "CABSRWDID.h"
+
+CABSRWDID::CABSRWDID() : CTarvelPage(1, tarvel::WindowSlot::ParameterPage) {}

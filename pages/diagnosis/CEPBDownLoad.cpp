@@ -1,0 +1,3 @@
+#include "CEPBDownLoad.h"
+
+CEPBDownLoad::CEPBDownLoad() : CTarvelPage(4, tarvel::WindowSlot::DownloadPage) {}

@@ -1,0 +1,3 @@
+#include "CLiftingAxleCalibration.h"
+
+CLiftingAxleCalibration::CLiftingAxleCalibration() : CTarvelPage(13, tarvel::WindowSlot::LiftingAxlePage) {}

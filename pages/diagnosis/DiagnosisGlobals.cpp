@@ -1,0 +1,15 @@
+#include "DiagnosisGlobals.h"
+
+int32_t EcuIdentified = -1;
+std::atomic<int32_t> MonitorRunning{0};
+int32_t DtcReadPending = 0;
+int32_t DeviceInfoAutoRead = 0;
+int32_t DownloadIdle = 1;
+int32_t ParameterListStale = 0;
+
+int32_t LiftingAxleCalibrationEnabled = 0;
+int32_t BrakeLampTestEnabled = 0;
+int32_t HeightSensorCalibrationEnabled = 0;
+int32_t UnderwaterValveTestEnabled = 0;
+int32_t LiftingAxleTestEnabled = 0;
+int32_t LiftingSensorCalibrationEnabled = 0;

@@ -1,0 +1,3 @@
+#include "CABSEOLBackupPressureTest.h"
+
+CABSEOLBackupPressureTest::CABSEOLBackupPressureTest() : CTarvelPage(9) {}

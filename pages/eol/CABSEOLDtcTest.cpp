@@ -1,0 +1,3 @@
+#include "CABSEOLDtcTest.h"
+
+CABSEOLDtcTest::CABSEOLDtcTest() : CTarvelPage(10) {}

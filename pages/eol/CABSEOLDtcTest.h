@@ -1,0 +1,10 @@
+// The page at tab 10. It exists with its window, tab, caption and messages;
+// its working is built on this base by the page's own code.
+#pragma once
+
+#include "PageHostPage.h"
+
+class CABSEOLDtcTest : public CTarvelPage {
+public:
+    CABSEOLDtcTest();
+};

@@ -1,0 +1,3 @@
+#include "CABSEOLPressureTest.h"
+
+CABSEOLPressureTest::CABSEOLPressureTest() : CTarvelPage(8) {}

@@ -1,0 +1,10 @@
+#include "CABSEOLSensorValueTest.h"
+
+#include "EolGlobals.h"
+
+CABSEOLSensorValueTest::CABSEOLSensorValueTest() : CTarvelPage(7) {}
+
+CABSEOLSensorValueTest::~CABSEOLSensorValueTest()
+{
+    EolStopRequested = 1;
+}

@@ -1,0 +1,12 @@
+// The page at tab 7. It exists with its window, tab, caption and messages;
+// its working is built on this base by the page's own code.
+#pragma once
+
+#include "PageHostPage.h"
+
+class CABSEOLSensorValueTest : public CTarvelPage {
+public:
+    CABSEOLSensorValueTest();
+    // Asks a running end-of-line step to stop: the page is going away.
+    ~CABSEOLSensorValueTest() override;
+};

@@ -1,0 +1,3 @@
+#include "CABSEOLVoltageTest.h"
+
+CABSEOLVoltageTest::CABSEOLVoltageTest() : CTarvelPage(5) {}

@@ -1,0 +1,3 @@
+#include "CEOLHeightSensorCalibration.h"
+
+CEOLHeightSensorCalibration::CEOLHeightSensorCalibration() : CTarvelPage(15) {}

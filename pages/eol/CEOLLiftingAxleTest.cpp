@@ -1,0 +1,3 @@
+#include "CEOLLiftingAxleTest.h"
+
+CEOLLiftingAxleTest::CEOLLiftingAxleTest() : CTarvelPage(14) {}

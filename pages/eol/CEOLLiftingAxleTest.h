@@ -1,0 +1,10 @@
+// The page at tab 14. It exists with its window, tab, caption and messages;
+// its working is built on this base by the page's own code.
+#pragma once
+
+#include "PageHostPage.h"
+
+class CEOLLiftingAxleTest : public CTarvelPage {
+public:
+    CEOLLiftingAxleTest();
+};

@@ -1,0 +1,3 @@
+#include "CEOLLiftingSensorTest.h"
+
+CEOLLiftingSensorTest::CEOLLiftingSensorTest() : CTarvelPage(19) {}

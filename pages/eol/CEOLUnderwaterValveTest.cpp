@@ -1,0 +1,10 @@
+#include "CEOLUnderwaterValveTest.h"
+
+#include "EolGlobals.h"
+
+CEOLUnderwaterValveTest::CEOLUnderwaterValveTest() : CTarvelPage(21) {}
+
+CEOLUnderwaterValveTest::~CEOLUnderwaterValveTest()
+{
+    EolStopRequested = 1;
+}

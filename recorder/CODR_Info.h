@@ -1,0 +1,12 @@
+// The page at tab 16. It exists with its window, tab, caption and messages;
+// its working is built on this base by the page's own code.
+#pragma once
+
+#include "PageHostPage.h"
+
+class CODR_Info : public CTarvelPage {
+public:
+    CODR_Info();
+    // Called by the view's page reset; reloads the page's definition table.
+    void LoadOdrParameterConfig();
+};

@@ -1,0 +1,3 @@
+#include "CPrintSystemTag.h"
+
+CPrintSystemTag::CPrintSystemTag() : CTarvelPage(12, tarvel::WindowSlot::SystemTagDialog) {}

@@ -1,0 +1,3 @@
+#include "ReportGlobals.h"
+
+std::vector<std::string> PdfTextTable;
