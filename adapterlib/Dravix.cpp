@@ -82,6 +82,68 @@ DeviceState* Device(uint32_t index) { return index < DRAVIX_MAX_DEVICES ? &g_dev
 // Call-level failures always land in the first channel's word.
 void SetApiError(DeviceState& d, uint32_t bit) { d.ch[0].errCode.fetch_or(bit, std::memory_order_acq_rel); }
 
+// The checks the exported calls share. Each sets its error bit when it fails,
+// so the call only has to return its own failure value. The calls differ in
+// which check comes first and what they return, so the order stays theirs.
+bool CheckOpen(DeviceState& d) // under `api`
+{
+    if (d.open)
+        return true;
+    SetApiError(d, DRAVIX_ERR_NOT_OPEN);
+    return false;
+}
+
+bool CheckChannel(DeviceState& d, uint32_t channel)
+{
+    if (channel < kChannels)
+        return true;
+    SetApiError(d, DRAVIX_ERR_BAD_INDEX);
+    return false;
+}
+
+// The adapter answered the identify and enabled at least one channel.
+bool HasLiveChannel(const DeviceState& d)
+{
+    return d.ready.load(std::memory_order_acquire) &&
+           (d.enabled[0].load(std::memory_order_acquire) || d.enabled[1].load(std::memory_order_acquire));
+}
+
+// A call that has passed the usual checks: it holds the device's `api` lock
+// for as long as it lives. `device` (and for a channel call, `channel`) is
+// null when a check failed; the lock, if taken, is then released with it.
+struct CheckedCall {
+    DeviceState* device = nullptr;
+    ChannelState* channel = nullptr;
+    std::unique_lock<std::mutex> lock;
+};
+
+// The device named by `index`, locked and open.
+CheckedCall LockOpenDevice(uint32_t index)
+{
+    CheckedCall call;
+    DeviceState* d = Device(index);
+    if (!d)
+        return call;
+    call.lock = std::unique_lock<std::mutex>(d->api);
+    if (CheckOpen(*d))
+        call.device = d;
+    return call;
+}
+
+// As LockOpenDevice, then the channel index is checked too.
+CheckedCall LockOpenChannel(uint32_t index, uint32_t channel)
+{
+    CheckedCall call = LockOpenDevice(index);
+    if (!call.device)
+        return call;
+    if (!CheckChannel(*call.device, channel)) {
+        call.device = nullptr;
+        return call;
+    }
+    call.channel = &call.device->ch[channel];
+    return call;
+}
+
 void SleepMs(uint32_t ms) { tarvel::GetClock().SleepMs(ms); }
 uint64_t NowMs() { return tarvel::GetClock().NowMs(); }
 
@@ -358,6 +420,17 @@ bool SendModeAndBitRate(uint32_t index, unsigned channel, const std::array<uint8
            SendCommandOn(index, channel, kCmdBitRate, BitRateParams(rate));
 }
 
+// Forgets what the channel has reported: error word, error state and the
+// error bytes.
+void ClearErrors(DeviceState& d, ChannelState& c)
+{
+    c.errCode.store(0, std::memory_order_release);
+    c.errorState.store(0, std::memory_order_release);
+    std::lock_guard<std::mutex> dl(d.data);
+    std::memset(c.passive, 0, sizeof c.passive);
+    c.arLost = 0;
+}
+
 void FillRecord(CanFrameRecord& out, const RingEntry& e)
 {
     std::memset(&out, 0, sizeof out);
@@ -386,11 +459,7 @@ DRAVIX_API uint32_t DRAVIX_CALL OpenDevice(uint32_t, uint32_t DevIndex, uint32_t
     DeviceState& d = *dev;
     std::lock_guard<std::mutex> lock(d.api);
     for (auto& c : d.ch) {
-        c.errCode.store(0, std::memory_order_release);
-        c.errorState.store(0, std::memory_order_release);
-        std::lock_guard<std::mutex> dl(d.data);
-        std::memset(c.passive, 0, sizeof c.passive);
-        c.arLost = 0;
+        ClearErrors(d, c);
         c.sendType = 0;
     }
     // A re-open starts from scratch: one thread per device, ever.
@@ -461,22 +530,12 @@ DRAVIX_API uint32_t DRAVIX_CALL CloseDevice(uint32_t, uint32_t DevIndex)
 
 DRAVIX_API uint32_t DRAVIX_CALL InitCAN(uint32_t, uint32_t DevIndex, uint32_t CANIndex, const CanInitConfig* cfg)
 {
-    DeviceState* dev = Device(DevIndex);
-    if (!dev)
+    const CheckedCall call = LockOpenChannel(DevIndex, CANIndex);
+    if (!call.channel)
         return 0;
-    DeviceState& d = *dev;
-    std::lock_guard<std::mutex> lock(d.api);
-    if (!d.open) {
-        SetApiError(d, DRAVIX_ERR_NOT_OPEN);
-        return 0;
-    }
-    if (CANIndex >= kChannels) {
-        SetApiError(d, DRAVIX_ERR_BAD_INDEX);
-        return 0;
-    }
     if (!cfg)
         return 0;
-    ChannelState& c = d.ch[CANIndex];
+    ChannelState& c = *call.channel;
     c.config = *cfg;
     const Acceptance a = AcceptanceFrom(*cfg);
     c.mustOne.store(a.mustOne, std::memory_order_release);
@@ -488,22 +547,12 @@ DRAVIX_API uint32_t DRAVIX_CALL InitCAN(uint32_t, uint32_t DevIndex, uint32_t CA
 
 DRAVIX_API uint32_t DRAVIX_CALL StartCAN(uint32_t, uint32_t DevIndex, uint32_t CANIndex)
 {
-    DeviceState* dev = Device(DevIndex);
-    if (!dev)
+    const CheckedCall call = LockOpenChannel(DevIndex, CANIndex);
+    if (!call.channel)
         return 0;
-    DeviceState& d = *dev;
-    std::lock_guard<std::mutex> lock(d.api);
-    if (!d.open) {
-        SetApiError(d, DRAVIX_ERR_NOT_OPEN);
-        return 0;
-    }
-    if (CANIndex >= kChannels) {
-        SetApiError(d, DRAVIX_ERR_BAD_INDEX);
-        return 0;
-    }
-    ChannelState& c = d.ch[CANIndex];
+    ChannelState& c = *call.channel;
     if (!SendModeAndBitRate(DevIndex, CANIndex, ModeParamsForInitMode(c.config.Mode), c.bitRate)) {
-        SetApiError(d, DRAVIX_ERR_COMMAND);
+        SetApiError(*call.device, DRAVIX_ERR_COMMAND);
         return 0;
     }
     c.started = true;
@@ -512,31 +561,18 @@ DRAVIX_API uint32_t DRAVIX_CALL StartCAN(uint32_t, uint32_t DevIndex, uint32_t C
 
 DRAVIX_API uint32_t DRAVIX_CALL ResetCAN(uint32_t, uint32_t DevIndex, uint32_t CANIndex)
 {
-    DeviceState* dev = Device(DevIndex);
-    if (!dev)
+    const CheckedCall call = LockOpenChannel(DevIndex, CANIndex);
+    if (!call.channel)
         return 0;
-    DeviceState& d = *dev;
-    std::lock_guard<std::mutex> lock(d.api);
-    if (!d.open) {
-        SetApiError(d, DRAVIX_ERR_NOT_OPEN);
-        return 0;
-    }
-    if (CANIndex >= kChannels) {
-        SetApiError(d, DRAVIX_ERR_BAD_INDEX);
-        return 0;
-    }
-    ChannelState& c = d.ch[CANIndex];
+    DeviceState& d = *call.device;
+    ChannelState& c = *call.channel;
     if (!c.started)
         return 1;
     if (!SendCommandOn(DevIndex, CANIndex, kCmdReset, {})) {
         SetApiError(d, DRAVIX_ERR_COMMAND);
         return 0;
     }
-    c.errCode.store(0, std::memory_order_release);
-    c.errorState.store(0, std::memory_order_release);
-    std::lock_guard<std::mutex> dl(d.data);
-    std::memset(c.passive, 0, sizeof c.passive);
-    c.arLost = 0;
+    ClearErrors(d, c);
     return 1;
 }
 
@@ -548,16 +584,11 @@ DRAVIX_API uint32_t DRAVIX_CALL Transmit(uint32_t, uint32_t DevIndex, uint32_t C
         return DRAVIX_FAILED;
     DeviceState& d = *dev;
     std::lock_guard<std::mutex> lock(d.api);
-    if (CANIndex >= kChannels) {
-        SetApiError(d, DRAVIX_ERR_BAD_INDEX);
+    // The index before the open state: a bad index on a closed device
+    // reports the index.
+    if (!CheckChannel(d, CANIndex) || !CheckOpen(d))
         return DRAVIX_FAILED;
-    }
-    if (!d.open) {
-        SetApiError(d, DRAVIX_ERR_NOT_OPEN);
-        return DRAVIX_FAILED;
-    }
-    if (!d.ready.load(std::memory_order_acquire) ||
-        !(d.enabled[0].load(std::memory_order_acquire) || d.enabled[1].load(std::memory_order_acquire)))
+    if (!HasLiveChannel(d))
         return DRAVIX_FAILED;
     // With no frames there is no first frame to take a send type from.
     if (Len == 0)
@@ -597,17 +628,12 @@ DRAVIX_API uint32_t DRAVIX_CALL Receive(uint32_t, uint32_t DevIndex, uint32_t CA
     const uint64_t start = NowMs();
     {
         std::lock_guard<std::mutex> lock(d.api);
-        if (!d.open) {
-            SetApiError(d, DRAVIX_ERR_NOT_OPEN);
+        if (!CheckOpen(d))
             return DRAVIX_FAILED;
-        }
-        if (!d.ready.load(std::memory_order_acquire) ||
-            !(d.enabled[0].load(std::memory_order_acquire) || d.enabled[1].load(std::memory_order_acquire)))
+        if (!HasLiveChannel(d))
             return 0;
-        if (CANIndex >= kChannels) {
-            SetApiError(d, DRAVIX_ERR_BAD_INDEX);
+        if (!CheckChannel(d, CANIndex))
             return DRAVIX_FAILED;
-        }
         if (!out || Len == 0)
             return 0;
     }
@@ -637,10 +663,8 @@ DRAVIX_API uint32_t DRAVIX_CALL GetReceiveNum(uint32_t, uint32_t DevIndex, uint3
     DeviceState* dev = Device(DevIndex);
     if (!dev)
         return 0;
-    if (CANIndex >= kChannels) {
-        SetApiError(*dev, DRAVIX_ERR_BAD_INDEX);
+    if (!CheckChannel(*dev, CANIndex))
         return 0;
-    }
     return dev->ch[CANIndex].ring.Count();
 }
 
@@ -649,10 +673,8 @@ DRAVIX_API uint32_t DRAVIX_CALL ClearBuffer(uint32_t, uint32_t DevIndex, uint32_
     DeviceState* dev = Device(DevIndex);
     if (!dev)
         return 0;
-    if (CANIndex >= kChannels) {
-        SetApiError(*dev, DRAVIX_ERR_BAD_INDEX);
+    if (!CheckChannel(*dev, CANIndex))
         return 0;
-    }
     std::lock_guard<std::mutex> lock(dev->api);
     for (auto& c : dev->ch)
         c.ring.Discard();
@@ -691,10 +713,8 @@ DRAVIX_API uint32_t DRAVIX_CALL ReadErrInfo(uint32_t, uint32_t DevIndex, uint32_
         return 0;
     if (CANIndex == 0xFFFFFFFFu)
         CANIndex = 0;
-    if (CANIndex >= kChannels) {
-        SetApiError(*dev, DRAVIX_ERR_BAD_INDEX);
+    if (!CheckChannel(*dev, CANIndex))
         return 0;
-    }
     ChannelState& c = dev->ch[CANIndex];
     std::lock_guard<std::mutex> dl(dev->data);
     err->ErrCode = c.errCode.load(std::memory_order_acquire);
@@ -708,10 +728,8 @@ DRAVIX_API uint32_t DRAVIX_CALL ReadCANStatus(uint32_t, uint32_t DevIndex, uint3
     DeviceState* dev = Device(DevIndex);
     if (!dev)
         return 0;
-    if (CANIndex >= kChannels) {
-        SetApiError(*dev, DRAVIX_ERR_BAD_INDEX);
+    if (!CheckChannel(*dev, CANIndex))
         return 0;
-    }
     return 1;
 }
 
@@ -722,10 +740,8 @@ DRAVIX_API uint32_t DRAVIX_CALL GetReference(uint32_t, uint32_t DevIndex, uint32
     if (!dev)
         return 0;
     DeviceState& d = *dev;
-    if (CANIndex >= kChannels) {
-        SetApiError(d, DRAVIX_ERR_BAD_INDEX);
+    if (!CheckChannel(d, CANIndex))
         return 0;
-    }
     if (!d.ready.load(std::memory_order_acquire))
         return 0;
     if (!d.enabled[1].load(std::memory_order_acquire))
@@ -750,20 +766,10 @@ DRAVIX_API uint32_t DRAVIX_CALL GetReference(uint32_t, uint32_t DevIndex, uint32
 DRAVIX_API uint32_t DRAVIX_CALL SetReference(uint32_t, uint32_t DevIndex, uint32_t CANIndex, uint32_t RefType,
                                              void* data)
 {
-    DeviceState* dev = Device(DevIndex);
-    if (!dev)
+    const CheckedCall call = LockOpenChannel(DevIndex, CANIndex);
+    if (!call.channel)
         return 0;
-    DeviceState& d = *dev;
-    std::lock_guard<std::mutex> lock(d.api);
-    if (!d.open) {
-        SetApiError(d, DRAVIX_ERR_NOT_OPEN);
-        return 0;
-    }
-    if (CANIndex >= kChannels) {
-        SetApiError(d, DRAVIX_ERR_BAD_INDEX);
-        return 0;
-    }
-    ChannelState& c = d.ch[CANIndex];
+    ChannelState& c = *call.channel;
     if (RefType == 0) {
         if (!data)
             return 0;
@@ -781,15 +787,10 @@ DRAVIX_API uint32_t DRAVIX_CALL SetReference(uint32_t, uint32_t DevIndex, uint32
 
 DRAVIX_API uint32_t DRAVIX_CALL WriteD(uint32_t, uint32_t DevIndex, uint32_t Addr, uint32_t Len, const void* data)
 {
-    DeviceState* dev = Device(DevIndex);
-    if (!dev)
+    const CheckedCall call = LockOpenDevice(DevIndex);
+    if (!call.device)
         return 0;
-    DeviceState& d = *dev;
-    std::lock_guard<std::mutex> lock(d.api);
-    if (!d.open) {
-        SetApiError(d, DRAVIX_ERR_NOT_OPEN);
-        return 0;
-    }
+    DeviceState& d = *call.device;
     // The adapter's user memory is 256 bytes addressed by one byte: a write
     // that would run past its end (and wrap onto its start) is refused.
     if ((Len > 0 && !data) || Addr >= DRAVIX_USER_MEMORY_SIZE || Len > DRAVIX_USER_MEMORY_SIZE - Addr)
@@ -821,15 +822,10 @@ DRAVIX_API uint32_t DRAVIX_CALL WriteD(uint32_t, uint32_t DevIndex, uint32_t Add
 
 DRAVIX_API uint32_t DRAVIX_CALL ReadD(uint32_t, uint32_t DevIndex, uint32_t Addr, uint32_t Len, void* data)
 {
-    DeviceState* dev = Device(DevIndex);
-    if (!dev)
+    const CheckedCall call = LockOpenDevice(DevIndex);
+    if (!call.device)
         return 0;
-    DeviceState& d = *dev;
-    std::lock_guard<std::mutex> lock(d.api);
-    if (!d.open) {
-        SetApiError(d, DRAVIX_ERR_NOT_OPEN);
-        return 0;
-    }
+    DeviceState& d = *call.device;
     // The length travels in one byte, and the reply never fills more than
     // the caller asked for.
     if ((Len > 0 && !data) || Len > 255 || Addr >= DRAVIX_USER_MEMORY_SIZE || Len > DRAVIX_USER_MEMORY_SIZE - Addr)

@@ -59,6 +59,26 @@ std::shared_ptr<Handle> Find(CanHandle hnd)
     return g_handles[static_cast<size_t>(hnd)];
 }
 
+// The start of most entry points: the call goes into the log, then a failure
+// a test armed for it (true, with the result to return) stands in for its work.
+bool LogAndInject(const char* name, std::vector<int64_t> args, canStatus& result)
+{
+    Log().Record(name, std::move(args));
+    return Injected(name, result);
+}
+
+// Runs `f` on the handle under its lock; canERR_INVHANDLE when `hnd` names no
+// open handle.
+template <class F>
+canStatus WithLockedHandle(CanHandle hnd, F f)
+{
+    auto h = Find(hnd);
+    if (!h)
+        return canERR_INVHANDLE;
+    std::lock_guard<std::mutex> lock(h->mutex);
+    return f(*h);
+}
+
 void GoBusOff(Handle& h)
 {
     std::shared_ptr<sim::CanNode> node;
@@ -198,9 +218,8 @@ void canInitializeLibrary(void)
 
 canStatus canUnloadLibrary(void)
 {
-    Log().Record("canUnloadLibrary");
     canStatus r;
-    if (Injected("canUnloadLibrary", r))
+    if (LogAndInject("canUnloadLibrary", {}, r))
         return r;
     CloseAll();
     std::lock_guard<std::mutex> lock(g_mutex);
@@ -210,9 +229,8 @@ canStatus canUnloadLibrary(void)
 
 CanHandle canOpenChannel(int channel, int flags)
 {
-    Log().Record("canOpenChannel", {channel, flags});
     canStatus r;
-    if (Injected("canOpenChannel", r))
+    if (LogAndInject("canOpenChannel", {channel, flags}, r))
         return r;
     std::lock_guard<std::mutex> lock(g_mutex);
     if (!g_initialised)
@@ -238,9 +256,8 @@ CanHandle canOpenChannel(int channel, int flags)
 
 canStatus canClose(CanHandle hnd)
 {
-    Log().Record("canClose", {hnd});
     canStatus r;
-    if (Injected("canClose", r))
+    if (LogAndInject("canClose", {hnd}, r))
         return r;
     std::shared_ptr<Handle> h;
     {
@@ -256,9 +273,8 @@ canStatus canClose(CanHandle hnd)
 canStatus canSetBusParams(CanHandle hnd, long freq, unsigned int tseg1, unsigned int tseg2, unsigned int sjw,
                           unsigned int noSamp, unsigned int syncmode)
 {
-    Log().Record("canSetBusParams", {hnd, freq, tseg1, tseg2, sjw, noSamp, syncmode});
     canStatus r;
-    if (Injected("canSetBusParams", r))
+    if (LogAndInject("canSetBusParams", {hnd, freq, tseg1, tseg2, sjw, noSamp, syncmode}, r))
         return r;
     auto h = Find(hnd);
     if (!h)
@@ -281,23 +297,20 @@ canStatus canGetBusParams(CanHandle hnd, long* freq, unsigned int* tseg1, unsign
                           unsigned int* noSamp, unsigned int* syncmode)
 {
     Log().Record("canGetBusParams", {hnd});
-    auto h = Find(hnd);
-    if (!h)
-        return canERR_INVHANDLE;
-    std::lock_guard<std::mutex> lock(h->mutex);
-    if (freq)
-        *freq = static_cast<long>(h->bitrate);
-    for (unsigned int* p : {tseg1, tseg2, sjw, noSamp, syncmode})
-        if (p)
-            *p = 0;
-    return canOK;
+    return WithLockedHandle(hnd, [&](Handle& h) -> canStatus {
+        if (freq)
+            *freq = static_cast<long>(h.bitrate);
+        for (unsigned int* p : {tseg1, tseg2, sjw, noSamp, syncmode})
+            if (p)
+                *p = 0;
+        return canOK;
+    });
 }
 
 canStatus canBusOn(CanHandle hnd)
 {
-    Log().Record("canBusOn", {hnd});
     canStatus r;
-    if (Injected("canBusOn", r))
+    if (LogAndInject("canBusOn", {hnd}, r))
         return r;
     auto h = Find(hnd);
     if (!h)
@@ -338,9 +351,8 @@ canStatus canBusOn(CanHandle hnd)
 
 canStatus canBusOff(CanHandle hnd)
 {
-    Log().Record("canBusOff", {hnd});
     canStatus r;
-    if (Injected("canBusOff", r))
+    if (LogAndInject("canBusOff", {hnd}, r))
         return r;
     auto h = Find(hnd);
     if (!h)
@@ -351,56 +363,50 @@ canStatus canBusOff(CanHandle hnd)
 
 canStatus canResetBus(CanHandle hnd)
 {
-    Log().Record("canResetBus", {hnd});
     canStatus r;
-    if (Injected("canResetBus", r))
+    if (LogAndInject("canResetBus", {hnd}, r))
         return r;
-    auto h = Find(hnd);
-    if (!h)
-        return canERR_INVHANDLE;
-    std::lock_guard<std::mutex> lock(h->mutex);
-    h->queue.clear();
-    h->overrun = false;
-    return canOK;
+    return WithLockedHandle(hnd, [](Handle& h) -> canStatus {
+        h.queue.clear();
+        h.overrun = false;
+        return canOK;
+    });
 }
 
 canStatus canIoCtl(CanHandle hnd, unsigned int func, void* buf, unsigned int buflen)
 {
-    Log().Record("canIoCtl", {hnd, func, buf && buflen >= 4 ? static_cast<int64_t>(*static_cast<uint32_t*>(buf)) : -1,
-                              buflen});
     canStatus r;
-    if (Injected("canIoCtl", r))
+    if (LogAndInject("canIoCtl",
+                     {hnd, func, buf && buflen >= 4 ? static_cast<int64_t>(*static_cast<uint32_t*>(buf)) : -1, buflen},
+                     r))
         return r;
-    auto h = Find(hnd);
-    if (!h)
-        return canERR_INVHANDLE;
-    std::lock_guard<std::mutex> lock(h->mutex);
-    switch (func) {
-    case canIOCTL_SET_TIMER_SCALE: {
-        if (!buf || buflen < 4)
-            return canERR_PARAM;
-        uint32_t scale;
-        std::memcpy(&scale, buf, 4);
-        if (scale == 0)
-            return canERR_PARAM;
-        h->timerScaleUs = scale;
-        return canOK;
-    }
-    case canIOCTL_FLUSH_RX_BUFFER:
-        h->queue.clear();
-        return canOK;
-    case canIOCTL_FLUSH_TX_BUFFER:
-        return canOK; // frames leave at once on the virtual bus
-    default:
-        return canERR_NOT_IMPLEMENTED;
-    }
+    return WithLockedHandle(hnd, [&](Handle& h) -> canStatus {
+        switch (func) {
+        case canIOCTL_SET_TIMER_SCALE: {
+            if (!buf || buflen < 4)
+                return canERR_PARAM;
+            uint32_t scale;
+            std::memcpy(&scale, buf, 4);
+            if (scale == 0)
+                return canERR_PARAM;
+            h.timerScaleUs = scale;
+            return canOK;
+        }
+        case canIOCTL_FLUSH_RX_BUFFER:
+            h.queue.clear();
+            return canOK;
+        case canIOCTL_FLUSH_TX_BUFFER:
+            return canOK; // frames leave at once on the virtual bus
+        default:
+            return canERR_NOT_IMPLEMENTED;
+        }
+    });
 }
 
 canStatus canWrite(CanHandle hnd, long id, void* msg, unsigned int dlc, unsigned int flag)
 {
-    Log().Record("canWrite", {hnd, id, dlc, flag});
     canStatus r;
-    if (Injected("canWrite", r))
+    if (LogAndInject("canWrite", {hnd, id, dlc, flag}, r))
         return r;
     auto h = Find(hnd);
     if (!h)
@@ -456,24 +462,20 @@ canStatus canRead(CanHandle hnd, long* id, void* msg, unsigned int* dlc, unsigne
 canStatus canReadStatus(CanHandle hnd, unsigned long* flags)
 {
     Log().Record("canReadStatus", {hnd});
-    auto h = Find(hnd);
-    if (!h)
-        return canERR_INVHANDLE;
-    std::lock_guard<std::mutex> lock(h->mutex);
-    if (flags)
-        *flags = (h->busOn ? 0u : 0x02u /* bus off */) | (h->overrun ? 0x0400u : 0u);
-    return canOK;
+    return WithLockedHandle(hnd, [&](Handle& h) -> canStatus {
+        if (flags)
+            *flags = (h.busOn ? 0u : 0x02u /* bus off */) | (h.overrun ? 0x0400u : 0u);
+        return canOK;
+    });
 }
 
 canStatus canReadTimer(CanHandle hnd, unsigned long* time)
 {
-    auto h = Find(hnd);
-    if (!h)
-        return canERR_INVHANDLE;
-    std::lock_guard<std::mutex> lock(h->mutex);
-    if (time)
-        *time = static_cast<unsigned long>(tarvel::GetClock().NowUs() / h->timerScaleUs);
-    return canOK;
+    return WithLockedHandle(hnd, [&](Handle& h) -> canStatus {
+        if (time)
+            *time = static_cast<unsigned long>(tarvel::GetClock().NowUs() / h.timerScaleUs);
+        return canOK;
+    });
 }
 
 canStatus canGetErrorText(canStatus err, char* buf, unsigned int bufsiz)
@@ -565,34 +567,30 @@ canStatus canWriteWait(CanHandle hnd, long id, void* msg, unsigned int dlc, unsi
 canStatus canSetAcceptanceFilter(CanHandle hnd, unsigned int code, unsigned int mask, int isExtended)
 {
     Log().Record("canSetAcceptanceFilter", {hnd, code, mask, isExtended});
-    auto h = Find(hnd);
-    if (!h)
-        return canERR_INVHANDLE;
-    std::lock_guard<std::mutex> lock(h->mutex);
-    if (isExtended) {
-        h->extCode = code;
-        h->extMask = mask;
-    } else {
-        h->stdCode = code;
-        h->stdMask = mask;
-    }
-    return canOK;
+    return WithLockedHandle(hnd, [&](Handle& h) -> canStatus {
+        if (isExtended) {
+            h.extCode = code;
+            h.extMask = mask;
+        } else {
+            h.stdCode = code;
+            h.stdMask = mask;
+        }
+        return canOK;
+    });
 }
 
 canStatus canReadErrorCounters(CanHandle hnd, unsigned int* txErr, unsigned int* rxErr, unsigned int* overErr)
 {
     Log().Record("canReadErrorCounters", {hnd});
-    auto h = Find(hnd);
-    if (!h)
-        return canERR_INVHANDLE;
-    std::lock_guard<std::mutex> lock(h->mutex);
-    if (txErr)
-        *txErr = 0;
-    if (rxErr)
-        *rxErr = 0;
-    if (overErr)
-        *overErr = h->overrun ? 1u : 0u;
-    return canOK;
+    return WithLockedHandle(hnd, [&](Handle& h) -> canStatus {
+        if (txErr)
+            *txErr = 0;
+        if (rxErr)
+            *rxErr = 0;
+        if (overErr)
+            *overErr = h.overrun ? 1u : 0u;
+        return canOK;
+    });
 }
 
 unsigned short canGetVersion(void)
@@ -628,50 +626,42 @@ canStatus canTranslateBaud(long* freq, unsigned int* tseg1, unsigned int* tseg2,
 canStatus canSetDriverMode(CanHandle hnd, int lineMode, int resNet)
 {
     Log().Record("canSetDriverMode", {hnd, lineMode, resNet});
-    auto h = Find(hnd);
-    if (!h)
-        return canERR_INVHANDLE;
-    std::lock_guard<std::mutex> lock(h->mutex);
-    h->lineMode = lineMode;
-    h->resNet = resNet;
-    return canOK;
+    return WithLockedHandle(hnd, [&](Handle& h) -> canStatus {
+        h.lineMode = lineMode;
+        h.resNet = resNet;
+        return canOK;
+    });
 }
 
 canStatus canGetDriverMode(CanHandle hnd, int* lineMode, int* resNet)
 {
     Log().Record("canGetDriverMode", {hnd});
-    auto h = Find(hnd);
-    if (!h)
-        return canERR_INVHANDLE;
-    std::lock_guard<std::mutex> lock(h->mutex);
-    if (lineMode)
-        *lineMode = h->lineMode;
-    if (resNet)
-        *resNet = h->resNet;
-    return canOK;
+    return WithLockedHandle(hnd, [&](Handle& h) -> canStatus {
+        if (lineMode)
+            *lineMode = h.lineMode;
+        if (resNet)
+            *resNet = h.resNet;
+        return canOK;
+    });
 }
 
 canStatus canSetBusOutputControl(CanHandle hnd, unsigned int drivertype)
 {
     Log().Record("canSetBusOutputControl", {hnd, drivertype});
-    auto h = Find(hnd);
-    if (!h)
-        return canERR_INVHANDLE;
-    std::lock_guard<std::mutex> lock(h->mutex);
-    h->driverType = drivertype;
-    return canOK;
+    return WithLockedHandle(hnd, [&](Handle& h) -> canStatus {
+        h.driverType = drivertype;
+        return canOK;
+    });
 }
 
 canStatus canGetBusOutputControl(CanHandle hnd, unsigned int* drivertype)
 {
     Log().Record("canGetBusOutputControl", {hnd});
-    auto h = Find(hnd);
-    if (!h)
-        return canERR_INVHANDLE;
-    std::lock_guard<std::mutex> lock(h->mutex);
-    if (drivertype)
-        *drivertype = h->driverType;
-    return canOK;
+    return WithLockedHandle(hnd, [&](Handle& h) -> canStatus {
+        if (drivertype)
+            *drivertype = h.driverType;
+        return canOK;
+    });
 }
 
 } // extern "C"

@@ -114,6 +114,65 @@ Slot* SlotAt(uint32_t index)
     return index < CH375_MAX_DEVICES ? &slots[index] : nullptr;
 }
 
+using Queue = std::deque<std::vector<uint8_t>>;
+
+// A read that has a transfer waiting: the slot, still locked, and the room the
+// caller offered.
+struct PendingRead {
+    Slot* slot = nullptr;
+    std::unique_lock<std::mutex> lock;
+    uint32_t room = 0;
+};
+
+// What the bulk and the interrupt read share up to the copy: the argument
+// checks, nothing reported read yet, and the wait (with that pipe's time-out
+// and abort count) for its queue to hold a transfer. `slot` stays null when
+// there is nothing to read.
+PendingRead WaitForTransfer(uint32_t index, const void* buffer, uint32_t* length, Queue Slot::*queue,
+                            uint32_t Slot::*timeoutMs, uint64_t Slot::*aborts)
+{
+    PendingRead read;
+    Slot* slot = SlotAt(index);
+    if (!slot || !length)
+        return read;
+    const uint32_t room = *length;
+    *length = 0;
+    if (!buffer || room == 0)
+        return read;
+    std::unique_lock<std::mutex> lock(slot->mutex);
+    if (!slot->open || slot->removed)
+        return read;
+    const Queue& pending = slot->*queue;
+    if (!slot->WaitLocked(lock, slot->*timeoutMs, slot->*aborts, [&pending] { return !pending.empty(); }))
+        return read;
+    read.slot = slot;
+    read.lock = std::move(lock);
+    read.room = room;
+    return read;
+}
+
+// Runs `f` on the slot under its lock; 0 for an index outside the driver's
+// range.
+template <class F>
+int WithLockedSlot(uint32_t index, F f)
+{
+    Slot* slot = SlotAt(index);
+    if (!slot)
+        return 0;
+    std::lock_guard<std::mutex> lock(slot->mutex);
+    return f(*slot);
+}
+
+// Wakes the reads waiting on one pipe; they fail.
+int AbortReads(uint32_t index, uint64_t Slot::*aborts)
+{
+    return WithLockedSlot(index, [aborts](Slot& slot) {
+        ++(slot.*aborts);
+        slot.wake.notify_all();
+        return 1;
+    });
+}
+
 } // namespace
 
 bool InstallDevice(unsigned index, std::shared_ptr<Device> device)
@@ -163,6 +222,7 @@ SlotState GetSlotState(unsigned index)
 
 using ch375::Slot;
 using ch375::SlotAt;
+using ch375::WithLockedSlot;
 
 extern "C" {
 
@@ -218,65 +278,55 @@ CH375_API void CH375_CALL CH375CloseDevice(uint32_t index)
 CH375_API int CH375_CALL CH375SetTimeoutEx(uint32_t index, uint32_t writeMs, uint32_t readMs, uint32_t auxMs,
                                            uint32_t interMs)
 {
-    Slot* slot = SlotAt(index);
-    if (!slot)
-        return 0;
-    std::lock_guard<std::mutex> lock(slot->mutex);
-    if (!slot->open || slot->removed)
-        return 0;
-    slot->writeTimeoutMs = writeMs;
-    slot->readTimeoutMs = readMs;
-    slot->auxTimeoutMs = auxMs;
-    slot->interTimeoutMs = interMs;
-    return 1;
+    return WithLockedSlot(index, [&](Slot& slot) {
+        if (!slot.open || slot.removed)
+            return 0;
+        slot.writeTimeoutMs = writeMs;
+        slot.readTimeoutMs = readMs;
+        slot.auxTimeoutMs = auxMs;
+        slot.interTimeoutMs = interMs;
+        return 1;
+    });
 }
 
 CH375_API int CH375_CALL CH375SetBufUpload(uint32_t index, uint32_t enable)
 {
-    Slot* slot = SlotAt(index);
-    if (!slot)
-        return 0;
-    std::lock_guard<std::mutex> lock(slot->mutex);
-    slot->bufferedUpload = enable != 0;
-    if (!slot->bufferedUpload) {
-        slot->bulkIn.clear();
-        slot->bulkInBytes = 0;
-    }
-    return 1;
+    return WithLockedSlot(index, [enable](Slot& slot) {
+        slot.bufferedUpload = enable != 0;
+        if (!slot.bufferedUpload) {
+            slot.bulkIn.clear();
+            slot.bulkInBytes = 0;
+        }
+        return 1;
+    });
 }
 
 CH375_API int CH375_CALL CH375SetBufDownload(uint32_t index, uint32_t enable)
 {
-    Slot* slot = SlotAt(index);
-    if (!slot)
-        return 0;
-    std::lock_guard<std::mutex> lock(slot->mutex);
-    slot->bufferedDownload = enable != 0;
-    return 1;
+    return WithLockedSlot(index, [enable](Slot& slot) {
+        slot.bufferedDownload = enable != 0;
+        return 1;
+    });
 }
 
 CH375_API int CH375_CALL CH375SetDeviceNotify(uint32_t index, const char* /*deviceName*/, Ch375NotifyRoutine routine)
 {
-    Slot* slot = SlotAt(index);
-    if (!slot)
-        return 0;
-    std::lock_guard<std::mutex> lock(slot->mutex);
-    if (!slot->open || slot->removed)
-        return 0;
-    slot->notify = routine;
-    return 1;
+    return WithLockedSlot(index, [routine](Slot& slot) {
+        if (!slot.open || slot.removed)
+            return 0;
+        slot.notify = routine;
+        return 1;
+    });
 }
 
 CH375_API int CH375_CALL CH375SetExclusive(uint32_t index, uint32_t exclusive)
 {
-    Slot* slot = SlotAt(index);
-    if (!slot)
-        return 0;
-    std::lock_guard<std::mutex> lock(slot->mutex);
-    if (!slot->open)
-        return 0;
-    slot->exclusive = exclusive != 0;
-    return 1;
+    return WithLockedSlot(index, [exclusive](Slot& slot) {
+        if (!slot.open)
+            return 0;
+        slot.exclusive = exclusive != 0;
+        return 1;
+    });
 }
 
 CH375_API int CH375_CALL CH375WriteData(uint32_t index, const void* buffer, uint32_t* length)
@@ -307,18 +357,12 @@ CH375_API int CH375_CALL CH375WriteData(uint32_t index, const void* buffer, uint
 
 CH375_API int CH375_CALL CH375ReadData(uint32_t index, void* buffer, uint32_t* length)
 {
-    Slot* slot = SlotAt(index);
-    if (!slot || !length)
+    const auto read = ch375::WaitForTransfer(index, buffer, length, &Slot::bulkIn, &Slot::readTimeoutMs,
+                                             &Slot::readAborts);
+    if (!read.slot)
         return 0;
-    const uint32_t room = *length;
-    *length = 0;
-    if (!buffer || room == 0)
-        return 0;
-    std::unique_lock<std::mutex> lock(slot->mutex);
-    if (!slot->open || slot->removed)
-        return 0;
-    if (!slot->WaitLocked(lock, slot->readTimeoutMs, slot->readAborts, [slot] { return !slot->bulkIn.empty(); }))
-        return 0;
+    Slot* slot = read.slot;
+    const uint32_t room = read.room;
     auto* out = static_cast<uint8_t*>(buffer);
     uint32_t used = 0;
     // Whole transfers while they fit; a transfer larger than the room left at
@@ -344,22 +388,14 @@ CH375_API int CH375_CALL CH375ReadData(uint32_t index, void* buffer, uint32_t* l
 
 CH375_API int CH375_CALL CH375ReadInter(uint32_t index, void* buffer, uint32_t* length)
 {
-    Slot* slot = SlotAt(index);
-    if (!slot || !length)
+    const auto read = ch375::WaitForTransfer(index, buffer, length, &Slot::inter, &Slot::interTimeoutMs,
+                                             &Slot::interAborts);
+    if (!read.slot)
         return 0;
-    const uint32_t room = *length;
-    *length = 0;
-    if (!buffer || room == 0)
-        return 0;
-    std::unique_lock<std::mutex> lock(slot->mutex);
-    if (!slot->open || slot->removed)
-        return 0;
-    if (!slot->WaitLocked(lock, slot->interTimeoutMs, slot->interAborts, [slot] { return !slot->inter.empty(); }))
-        return 0;
-    auto& packet = slot->inter.front();
-    const size_t take = std::min<size_t>(packet.size(), room);
+    auto& packet = read.slot->inter.front();
+    const size_t take = std::min<size_t>(packet.size(), read.room);
     std::memcpy(buffer, packet.data(), take);
-    slot->inter.pop_front();
+    read.slot->inter.pop_front();
     *length = static_cast<uint32_t>(take);
     return 1;
 }
@@ -370,26 +406,8 @@ CH375_API int CH375_CALL CH375AbortWrite(uint32_t index)
     return SlotAt(index) ? 1 : 0;
 }
 
-CH375_API int CH375_CALL CH375AbortRead(uint32_t index)
-{
-    Slot* slot = SlotAt(index);
-    if (!slot)
-        return 0;
-    std::lock_guard<std::mutex> lock(slot->mutex);
-    ++slot->readAborts;
-    slot->wake.notify_all();
-    return 1;
-}
+CH375_API int CH375_CALL CH375AbortRead(uint32_t index) { return ch375::AbortReads(index, &Slot::readAborts); }
 
-CH375_API int CH375_CALL CH375AbortInter(uint32_t index)
-{
-    Slot* slot = SlotAt(index);
-    if (!slot)
-        return 0;
-    std::lock_guard<std::mutex> lock(slot->mutex);
-    ++slot->interAborts;
-    slot->wake.notify_all();
-    return 1;
-}
+CH375_API int CH375_CALL CH375AbortInter(uint32_t index) { return ch375::AbortReads(index, &Slot::interAborts); }
 
 } // extern "C"

@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <tuple>
+#include <vector>
 
 namespace {
 
@@ -57,6 +58,14 @@ bool Injected(const char* name, uint32_t& result)
         return false;
     result = static_cast<uint32_t>(r);
     return true;
+}
+
+// The start of every entry point: the call goes into the log, then a failure
+// a test armed for it (true, with the result to return) stands in for its work.
+bool LogAndInject(const char* name, std::vector<int64_t> args, uint32_t& result)
+{
+    Log().Record(name, std::move(args));
+    return Injected(name, result);
 }
 
 void AddError(uint32_t type, uint32_t index, uint32_t can, uint32_t bits)
@@ -212,9 +221,8 @@ extern "C" {
 
 uint32_t VCI_OpenDevice(uint32_t devType, uint32_t devIndex, uint32_t reserved)
 {
-    Log().Record("VCI_OpenDevice", {devType, devIndex, reserved});
     uint32_t r;
-    if (Injected("VCI_OpenDevice", r)) {
+    if (LogAndInject("VCI_OpenDevice", {devType, devIndex, reserved}, r)) {
         AddError(devType, devIndex, 0, 0x0200);
         return r;
     }
@@ -234,9 +242,8 @@ uint32_t VCI_OpenDevice(uint32_t devType, uint32_t devIndex, uint32_t reserved)
 
 uint32_t VCI_CloseDevice(uint32_t devType, uint32_t devIndex)
 {
-    Log().Record("VCI_CloseDevice", {devType, devIndex});
     uint32_t r;
-    if (Injected("VCI_CloseDevice", r))
+    if (LogAndInject("VCI_CloseDevice", {devType, devIndex}, r))
         return r;
     std::shared_ptr<Device> dev;
     {
@@ -254,12 +261,13 @@ uint32_t VCI_CloseDevice(uint32_t devType, uint32_t devIndex)
 
 uint32_t VCI_SetReference(uint32_t devType, uint32_t devIndex, uint32_t canIndex, uint32_t refType, void* data)
 {
-    Log().Record("VCI_SetReference", {devType, devIndex, canIndex, refType,
-                                      data && refType != VCI_REF_FILTER_APPLY && refType != VCI_REF_FILTER_ENTRY
-                                          ? static_cast<int64_t>(*static_cast<const uint32_t*>(data))
-                                          : -1});
     uint32_t r;
-    if (Injected("VCI_SetReference", r))
+    if (LogAndInject("VCI_SetReference",
+                     {devType, devIndex, canIndex, refType,
+                      data && refType != VCI_REF_FILTER_APPLY && refType != VCI_REF_FILTER_ENTRY
+                          ? static_cast<int64_t>(*static_cast<const uint32_t*>(data))
+                          : -1},
+                     r))
         return r;
     auto ch = FindChannel(devType, devIndex, canIndex);
     if (!ch)
@@ -300,11 +308,12 @@ uint32_t VCI_SetReference(uint32_t devType, uint32_t devIndex, uint32_t canIndex
 
 uint32_t VCI_InitCAN(uint32_t devType, uint32_t devIndex, uint32_t canIndex, const CanInitConfig* config)
 {
-    Log().Record("VCI_InitCAN", {devType, devIndex, canIndex, config ? static_cast<int64_t>(config->AccCode) : -1,
-                                 config ? static_cast<int64_t>(config->AccMask) : -1,
-                                 config ? config->Timing0 : -1, config ? config->Timing1 : -1});
     uint32_t r;
-    if (Injected("VCI_InitCAN", r))
+    if (LogAndInject("VCI_InitCAN",
+                     {devType, devIndex, canIndex, config ? static_cast<int64_t>(config->AccCode) : -1,
+                      config ? static_cast<int64_t>(config->AccMask) : -1, config ? config->Timing0 : -1,
+                      config ? config->Timing1 : -1},
+                     r))
         return r;
     if (!config)
         return 0;
@@ -319,9 +328,8 @@ uint32_t VCI_InitCAN(uint32_t devType, uint32_t devIndex, uint32_t canIndex, con
 
 uint32_t VCI_ReadBoardInfo(uint32_t devType, uint32_t devIndex, CanBoardInfo* info)
 {
-    Log().Record("VCI_ReadBoardInfo", {devType, devIndex});
     uint32_t r;
-    if (Injected("VCI_ReadBoardInfo", r))
+    if (LogAndInject("VCI_ReadBoardInfo", {devType, devIndex}, r))
         return r;
     if (!info || !FindDevice(devType, devIndex))
         return 0;
@@ -338,9 +346,8 @@ uint32_t VCI_ReadBoardInfo(uint32_t devType, uint32_t devIndex, CanBoardInfo* in
 
 uint32_t VCI_ReadErrInfo(uint32_t devType, uint32_t devIndex, uint32_t canIndex, CanErrorInfo* info)
 {
-    Log().Record("VCI_ReadErrInfo", {devType, devIndex, canIndex});
     uint32_t r;
-    if (Injected("VCI_ReadErrInfo", r))
+    if (LogAndInject("VCI_ReadErrInfo", {devType, devIndex, canIndex}, r))
         return r;
     if (!info)
         return 0;
@@ -357,9 +364,8 @@ uint32_t VCI_ReadErrInfo(uint32_t devType, uint32_t devIndex, uint32_t canIndex,
 
 uint32_t VCI_StartCAN(uint32_t devType, uint32_t devIndex, uint32_t canIndex)
 {
-    Log().Record("VCI_StartCAN", {devType, devIndex, canIndex});
     uint32_t r;
-    if (Injected("VCI_StartCAN", r))
+    if (LogAndInject("VCI_StartCAN", {devType, devIndex, canIndex}, r))
         return r;
     auto ch = FindChannel(devType, devIndex, canIndex);
     if (!ch)
@@ -385,9 +391,8 @@ uint32_t VCI_StartCAN(uint32_t devType, uint32_t devIndex, uint32_t canIndex)
 
 uint32_t VCI_ResetCAN(uint32_t devType, uint32_t devIndex, uint32_t canIndex)
 {
-    Log().Record("VCI_ResetCAN", {devType, devIndex, canIndex});
     uint32_t r;
-    if (Injected("VCI_ResetCAN", r))
+    if (LogAndInject("VCI_ResetCAN", {devType, devIndex, canIndex}, r))
         return r;
     auto ch = FindChannel(devType, devIndex, canIndex);
     if (!ch)
@@ -398,9 +403,8 @@ uint32_t VCI_ResetCAN(uint32_t devType, uint32_t devIndex, uint32_t canIndex)
 
 uint32_t VCI_ClearBuffer(uint32_t devType, uint32_t devIndex, uint32_t canIndex)
 {
-    Log().Record("VCI_ClearBuffer", {devType, devIndex, canIndex});
     uint32_t r;
-    if (Injected("VCI_ClearBuffer", r))
+    if (LogAndInject("VCI_ClearBuffer", {devType, devIndex, canIndex}, r))
         return r;
     auto ch = FindChannel(devType, devIndex, canIndex);
     if (!ch)
@@ -412,9 +416,8 @@ uint32_t VCI_ClearBuffer(uint32_t devType, uint32_t devIndex, uint32_t canIndex)
 
 uint32_t VCI_GetReceiveNum(uint32_t devType, uint32_t devIndex, uint32_t canIndex)
 {
-    Log().Record("VCI_GetReceiveNum", {devType, devIndex, canIndex});
     uint32_t r;
-    if (Injected("VCI_GetReceiveNum", r))
+    if (LogAndInject("VCI_GetReceiveNum", {devType, devIndex, canIndex}, r))
         return r;
     auto ch = FindChannel(devType, devIndex, canIndex);
     if (!ch)
@@ -426,9 +429,8 @@ uint32_t VCI_GetReceiveNum(uint32_t devType, uint32_t devIndex, uint32_t canInde
 uint32_t VCI_Receive(uint32_t devType, uint32_t devIndex, uint32_t canIndex, CanFrameRecord* frames, uint32_t len,
                      int32_t waitMs)
 {
-    Log().Record("VCI_Receive", {devType, devIndex, canIndex, len, waitMs});
     uint32_t r;
-    if (Injected("VCI_Receive", r))
+    if (LogAndInject("VCI_Receive", {devType, devIndex, canIndex, len, waitMs}, r))
         return r;
     auto ch = FindChannel(devType, devIndex, canIndex);
     if (!ch || !frames)
@@ -456,10 +458,9 @@ uint32_t VCI_Receive(uint32_t devType, uint32_t devIndex, uint32_t canIndex, Can
 uint32_t VCI_Transmit(uint32_t devType, uint32_t devIndex, uint32_t canIndex, const CanFrameRecord* frames,
                       uint32_t len)
 {
-    Log().Record("VCI_Transmit", {devType, devIndex, canIndex, frames && len ? static_cast<int64_t>(frames[0].ID) : -1,
-                                  len});
     uint32_t r;
-    if (Injected("VCI_Transmit", r))
+    if (LogAndInject("VCI_Transmit",
+                     {devType, devIndex, canIndex, frames && len ? static_cast<int64_t>(frames[0].ID) : -1, len}, r))
         return r;
     auto ch = FindChannel(devType, devIndex, canIndex);
     if (!ch || !frames)

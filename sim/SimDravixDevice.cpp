@@ -9,6 +9,26 @@ namespace sim {
 
 using namespace dravix;
 
+namespace {
+
+// The test knobs and counters are plain fields under the device's mutex: set
+// and read them under it, as the firmware thread of a real adapter would.
+template <class T>
+void StoreLocked(std::mutex& mutex, T& field, const T& value)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    field = value;
+}
+
+template <class T>
+T LoadLocked(std::mutex& mutex, const T& field)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return field;
+}
+
+} // namespace
+
 std::shared_ptr<SimDravixDevice> SimDravixDevice::Create(SimWorld* world)
 {
     return std::shared_ptr<SimDravixDevice>(new SimDravixDevice(world));
@@ -254,35 +274,15 @@ bool SimDravixDevice::BulkOut(const uint8_t* bytes, size_t length)
     return true;
 }
 
-void SimDravixDevice::SetBoardRecord(const std::array<uint8_t, 16>& record)
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    board_ = record;
-}
+void SimDravixDevice::SetBoardRecord(const std::array<uint8_t, 16>& record) { StoreLocked(mutex_, board_, record); }
 
-void SimDravixDevice::SetReadyByte(uint8_t value)
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    readyByte_ = value;
-}
+void SimDravixDevice::SetReadyByte(uint8_t value) { StoreLocked(mutex_, readyByte_, value); }
 
-void SimDravixDevice::SetNeverReady(bool on)
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    neverReady_ = on;
-}
+void SimDravixDevice::SetNeverReady(bool on) { StoreLocked(mutex_, neverReady_, on); }
 
-void SimDravixDevice::SetAckFault(AckFault fault)
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    ackFault_ = fault;
-}
+void SimDravixDevice::SetAckFault(AckFault fault) { StoreLocked(mutex_, ackFault_, fault); }
 
-void SimDravixDevice::SetWriteFailure(bool on)
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    writeFailure_ = on;
-}
+void SimDravixDevice::SetWriteFailure(bool on) { StoreLocked(mutex_, writeFailure_, on); }
 
 void SimDravixDevice::Unplug()
 {
@@ -298,11 +298,7 @@ void SimDravixDevice::Unplug()
         link->DeviceRemoved();
 }
 
-void SimDravixDevice::Plug()
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    plugged_ = true;
-}
+void SimDravixDevice::Plug() { StoreLocked(mutex_, plugged_, true); }
 
 void SimDravixDevice::SetChannelStatus(unsigned channel, uint8_t status, uint8_t error, uint8_t rxErrors,
                                        uint8_t txErrors)
@@ -347,34 +343,17 @@ std::array<uint8_t, 8> SimDravixDevice::ChannelModeParams(unsigned channel) cons
     return channel < channels_.size() ? channels_[channel].mode : std::array<uint8_t, 8>{};
 }
 
-std::vector<uint32_t> SimDravixDevice::CommandWords() const
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    return commands_;
-}
+std::vector<uint32_t> SimDravixDevice::CommandWords() const { return LoadLocked(mutex_, commands_); }
 
-std::vector<uint8_t> SimDravixDevice::FramePacketHeaders() const
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    return packetHeaders_;
-}
+std::vector<uint8_t> SimDravixDevice::FramePacketHeaders() const { return LoadLocked(mutex_, packetHeaders_); }
 
-size_t SimDravixDevice::BatchesAcknowledged() const
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    return batchesAcked_;
-}
+size_t SimDravixDevice::BatchesAcknowledged() const { return LoadLocked(mutex_, batchesAcked_); }
 
-size_t SimDravixDevice::FramesTransmitted() const
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    return framesSent_;
-}
+size_t SimDravixDevice::FramesTransmitted() const { return LoadLocked(mutex_, framesSent_); }
 
 std::array<uint8_t, SimDravixDevice::kUserMemorySize> SimDravixDevice::UserMemory() const
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return user_;
+    return LoadLocked(mutex_, user_);
 }
 
 void SimDravixDevice::ClearLog()

@@ -9,6 +9,7 @@
 #include "ControlCan.h"
 #include "Prompter.h"
 #include "SimEcu.h"
+#include "SimEcuClientStack.h"
 #include "SimWorld.h"
 #include "UdsServices.h"
 #include "VirtualClock.h"
@@ -23,7 +24,7 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 // Clock, world, ECU and an open adapter for one benchmark run.
-struct Stack {
+struct Stack : SimEcuClientStack {
     explicit Stack(const sim::SimEcuConfig& config)
     {
         ecu = std::make_unique<sim::SimEcu>(clock, config);
@@ -52,14 +53,6 @@ struct Stack {
         standin::ControlCanReset();
     }
 
-    tarvel::VirtualClock clock{1000000};
-    tarvel::ScopedClock useClock{clock};
-    sim::SimWorld world;
-    sim::ScopedWorld useWorld{world};
-    tarvel::RecordingPrompter prompter;
-    tarvel::ScopedPrompter usePrompter{prompter};
-    tarvel::AdapterSwitchPort port;
-    std::unique_ptr<sim::SimEcu> ecu;
     bool ok = false;
 };
 

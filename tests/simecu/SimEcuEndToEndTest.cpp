@@ -6,6 +6,7 @@
 #include "ControlCan.h"
 #include "Prompter.h"
 #include "SimEcu.h"
+#include "SimEcuClientStack.h"
 #include "SimEcuData.h"
 #include "SimWorld.h"
 #include "UdsServices.h"
@@ -17,7 +18,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-class SimEcuEndToEnd : public ::testing::Test {
+class SimEcuEndToEnd : public ::testing::Test, protected SimEcuClientStack {
 protected:
     void SetUp() override { Connect(sim::SimEcuConfig{}); }
 
@@ -68,15 +69,6 @@ protected:
             out.push_back(b.caption + "|" + b.text);
         return out;
     }
-
-    tarvel::VirtualClock clock{1000000};
-    tarvel::ScopedClock useClock{clock};
-    sim::SimWorld world;
-    sim::ScopedWorld useWorld{world};
-    tarvel::RecordingPrompter prompter;
-    tarvel::ScopedPrompter usePrompter{prompter};
-    tarvel::AdapterSwitchPort port;
-    std::unique_ptr<sim::SimEcu> ecu;
 };
 
 TEST_F(SimEcuEndToEnd, ProbeAndIdentification)
