@@ -59,7 +59,7 @@ bool NavigationEnvironment::DownloadIdleNow() const { return DownloadIdle != 0; 
 void NavigationEnvironment::StopPageWork()
 {
     EolStopRequested = 1;
-    MonitorRunning = 0;
+    StopMonitorWorker(); // joins the worker before the next page sends anything
     DtcReadPending = 0;
     DeviceInfoAutoRead = 0;
     if (Services().setTestRunning)

@@ -163,8 +163,9 @@ RibbonControls BuildMainRibbon(wxWindow* parent)
     rc.commPanel = commPanel;
     auto* commBar = new wxRibbonButtonBar(commPanel, wxID_ANY);
     rc.commButtons = commBar;
-    commBar->AddButton(ID_CAN_CONNECT, "Connect", Art(wxART_TICK_MARK, 32));
-    commBar->AddButton(ID_DISCONNECTCAN, "Disconnect", Art(wxART_CROSS_MARK, 32));
+    // Toggle buttons: the connection state shows as the checked one of the two.
+    commBar->AddToggleButton(ID_CAN_CONNECT, "Connect", Art(wxART_TICK_MARK, 32));
+    commBar->AddToggleButton(ID_DISCONNECTCAN, "Disconnect", Art(wxART_CROSS_MARK, 32));
 
     auto* stylePanel = new MyRibbonPanel(rc.homePage, wxID_ANY, "Style");
     rc.panels.push_back(stylePanel);

@@ -1,5 +1,6 @@
 #include "ShellGlobals.h"
 
+#include "DiagnosisGlobals.h"
 #include "Log.h"
 
 #include <filesystem>
@@ -22,6 +23,7 @@
 
 std::atomic<int> EcuConnected{0};
 std::atomic<int> AppClosing{0};
+int32_t ConnectCommandEnabled = 1;
 std::string SelectedNavItemText;
 int AppLook = 215;
 int SplashTickCount = 0;
@@ -165,6 +167,42 @@ TimerFactory* ShellTimerFactory()
 void SetShellTimerFactory(TimerFactory* factory)
 {
     timerFactory = factory;
+}
+
+namespace {
+std::function<void()>& MonitorStopHandler()
+{
+    static std::function<void()> handler;
+    return handler;
+}
+std::function<void()>& ParameterListClearHandler()
+{
+    static std::function<void()> handler;
+    return handler;
+}
+} // namespace
+
+void StopMonitorWorker()
+{
+    MonitorRunning = 0;
+    if (MonitorStopHandler())
+        MonitorStopHandler()();
+}
+
+void SetMonitorStopHandler(std::function<void()> handler)
+{
+    MonitorStopHandler() = std::move(handler);
+}
+
+void ClearParameterList()
+{
+    if (ParameterListClearHandler())
+        ParameterListClearHandler()();
+}
+
+void SetParameterListClearHandler(std::function<void()> handler)
+{
+    ParameterListClearHandler() = std::move(handler);
 }
 
 std::string ShellText(int row, const std::string& fallback)

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -14,6 +15,9 @@
 extern std::atomic<int> EcuConnected;
 // 1 from the view's destruction on; the monitor worker ends on it.
 extern std::atomic<int> AppClosing;
+// 1 while disconnected (Connect enabled and checked, Disconnect disabled),
+// 0 while connected (the reverse). UI thread only.
+extern int32_t ConnectCommandEnabled;
 // Caption of the navigation item last clicked (read by the page switch).
 extern std::string SelectedNavItemText;
 // The current visual-style command id, 205..219 (profile value "ApplicationLook").
@@ -59,6 +63,19 @@ class TimerFactory;
 // virtual timers in tests); null until one is installed.
 TimerFactory* ShellTimerFactory();
 void SetShellTimerFactory(TimerFactory* factory); // not owned
+
+// Ends the live-data monitor's worker and waits until it has finished, so
+// nothing else is sent and the adapter is not closed under its request. The
+// page switch and Disconnect call it. It clears MonitorRunning, then runs
+// the handler the monitor page installed (which joins its worker); without
+// a handler clearing the flag is all there is to do.
+void StopMonitorWorker();
+void SetMonitorStopHandler(std::function<void()> handler);
+
+// Empties the parameters page's list (the page switch does it the first time
+// the page opens after a disconnect). The parameters page installs it.
+void ClearParameterList();
+void SetParameterListClearHandler(std::function<void()> handler);
 
 // Text of a LanguageTable row, or the fallback when the row has no text.
 std::string ShellText(int row, const std::string& fallback = std::string());

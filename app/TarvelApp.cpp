@@ -1,5 +1,6 @@
 #include "TarvelApp.h"
 
+#include "ConnectionLife.h"
 #include "MainFrame.h"
 #include "ShellGlobals.h"
 #include "TarvelDoc.h"
@@ -61,6 +62,9 @@ bool CTarvelApp::OnInit()
     tarvel::SetRestarter(restarter_.get());
 #endif
 
+    // With no adapter hardware the stand-in adapters reach the simulated ECU.
+    tarvel::StartCanSurroundings();
+
     docManager_ = new CTarvelDocManager;
     new wxDocTemplate(docManager_, "Tarvel", "*.*", wxString(), wxString(), "CTarvelDoc", "CTarvelView",
                       CLASSINFO(CTarvelDoc), CLASSINFO(CTarvelView));
@@ -77,6 +81,7 @@ bool CTarvelApp::OnInit()
         tarvel::TraceLog("The view could not be created\n");
         frame_->Destroy();
         frame_ = nullptr;
+        tarvel::StopCanSurroundings(); // OnExit does not run after a failed start
         return false;
     }
     // wx has no initial update of its own: run it now that the frame, the
@@ -99,6 +104,7 @@ int CTarvelApp::OnExit()
     }
     view_ = nullptr;
     frame_ = nullptr;
+    tarvel::StopCanSurroundings();
     tarvel::SetShellTimerFactory(nullptr);
 #if TARVEL_HAVE_SETTINGS_WX
     tarvel::SetRestarter(nullptr);

@@ -2,6 +2,7 @@
 
 #include "AppMessages.h"
 #include "AppMessagesEvent.h"
+#include "ConnectionLifeWx.h"
 #include "MainFrame.h"
 #include "Navigation.h"
 #include "PageHost.h"
@@ -70,30 +71,6 @@ const std::array<CTarvelPage* (*)(), tarvel::PageCount> kPageFactories = {
     Make<ABSConnectors>,
 };
 
-// The language broadcast, in its order: (tab, message).
-const std::pair<int, int> kLanguageBroadcast[] = {
-    {tarvel::TabDeviceInfo, WM_LANG_DEVICEINFO},
-    {tarvel::TabParameters, WM_LANG_RWDID},
-    {tarvel::TabMonitor, WM_LANG_MONITOR},
-    {tarvel::TabTroubleCodes, WM_LANG_DTCINFO},
-    {tarvel::TabSystemTag, WM_LANG_SYSTEMTAG},
-    {tarvel::TabEolVoltage, WM_LANG_EOLVOLTAGE},
-    {tarvel::TabEolLamp, WM_LANG_EOLLAMP},
-    {tarvel::TabEolBrakeLamp, WM_LANG_EOLBRAKELAMP},
-    {tarvel::TabEolSensor, WM_LANG_EOLSENSOR},
-    {tarvel::TabEolPressure, WM_LANG_EOLPRESSURE},
-    {tarvel::TabEolBackupPressure, WM_LANG_EOLBACKUPPRESSURE},
-    {tarvel::TabEolLiftingAxle, WM_LANG_EOLLIFTAXLE},
-    {tarvel::TabEolLiftingSensor, WM_LANG_EOLLIFTSENSOR},
-    {tarvel::TabEolHeightSensor, WM_LANG_EOLHEIGHTSENSOR},
-    {tarvel::TabEolDtc, WM_LANG_EOLDTC},
-    {tarvel::TabEolReports, WM_LANG_EOLREPORTS},
-    {tarvel::TabOdrInfo, WM_LANG_ODRINFO},
-    {tarvel::TabOdrTrip, WM_LANG_ODRTRIP},
-    {tarvel::TabRssCalibration, WM_LANG_RSSCALIB},
-    {tarvel::TabEolUnderwaterValve, WM_LANG_EOLBRAKELAMP},
-};
-
 void SelectRow(wxChoice* choice, int row)
 {
     if (!choice)
@@ -133,7 +110,9 @@ CTarvelView::~CTarvelView()
     // The navigation outlives the view by a moment; it must not reach back.
     if (frame_ && frame_->Navigation())
         frame_->Navigation()->SetPageSelector(nullptr);
-    // 3. The adapter.
+    // 3. The adapter, once the keep-alive and the monitor's worker have ended.
+    connection_.reset();
+    tarvel::StopMonitorWorker();
     if (tarvel::Services().closeAdapter)
         tarvel::Services().closeAdapter();
     // 4. The pages, highest tab first, then the splash and the view's window.
@@ -179,6 +158,7 @@ bool CTarvelView::OnCreate(wxDocument* doc, long flags)
     createResult_ = CreateWindows(frame_);
     if (createResult_ != 0)
         return false;
+    connection_ = std::make_unique<tarvel::ViewConnection>(*this, &frame_->Ribbon());
 
     Bind(wxEVT_MENU, &CTarvelView::OnCommand, this, ID_CAN_CONNECT);
     Bind(wxEVT_MENU, &CTarvelView::OnCommand, this, ID_DISCONNECTCAN);
@@ -318,9 +298,8 @@ void CTarvelView::HideAllTabs()
 
 void CTarvelView::BroadcastLanguage()
 {
-    tarvel::SendToRegisteredWindow(tarvel::WindowSlot::Navigation, WM_NAV_REFRESH_TEXTS);
-    for (const auto& entry : kLanguageBroadcast)
-        SendAppMessage(Page(entry.first), entry.second);
+    if (connection_)
+        tarvel::BroadcastLanguage(connection_->Pages());
     // Tab captions keep the texts they were added with.
     if (frame_)
         RecaptionRibbon(frame_->Ribbon());
@@ -328,15 +307,8 @@ void CTarvelView::BroadcastLanguage()
 
 void CTarvelView::OnSelectPage(int page)
 {
-    HideAllTabs();
-    const tarvel::PageSpec* spec = tarvel::FindPageSpec(page);
-    CTarvelPage* target = Page(page);
-    if (!spec || !target || !tabs_)
-        return;
-    tabs_->ShowTab(page, true, true, false);
-    for (int message : spec->activate)
-        if (message != 0)
-            SendAppMessage(target, message);
+    if (connection_)
+        connection_->Switcher().OnSelectPage(page);
 }
 
 void CTarvelView::OnCommand(wxCommandEvent& event)

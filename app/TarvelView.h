@@ -9,12 +9,16 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
 class CMainFrame;
 class CMyTabCtrl;
 class CSplashDlg;
 class CTarvelPage;
 class wxScrolledWindow;
+namespace tarvel {
+class ViewConnection;
+}
 
 // Commands whose work belongs to the connection and page-switching code. They
 // start empty; that code installs its handlers here.
@@ -43,6 +47,9 @@ public:
     // The page switch: hides every tab, shows the chosen page and sends it its
     // activate message(s). NoPage (-1) or a bad index leaves every tab hidden.
     void OnSelectPage(int page);
+    // Connect, Disconnect, the keep-alive and the page commands; null before
+    // the windows exist.
+    tarvel::ViewConnection* Connection() const { return connection_.get(); }
 
     CMyTabCtrl* TabCtrl() const { return tabs_; }
     CTarvelPage* Page(int tab) const;
@@ -68,6 +75,7 @@ private:
     CMyTabCtrl* tabs_ = nullptr;
     // Non-owning: every page is owned by the page host, its parent window.
     std::array<CTarvelPage*, tarvel::PageCount> pages_{};
+    std::unique_ptr<tarvel::ViewConnection> connection_;
     wxSize pageSize_{600, 300};
     int createResult_ = 0;
     int initialUpdates_ = 0;

@@ -6,6 +6,7 @@ int32_t DtcReadPending = 0;
 int32_t DeviceInfoAutoRead = 0;
 int32_t DownloadIdle = 1;
 int32_t ParameterListStale = 0;
+std::string SystemForm;
 
 int32_t LiftingAxleCalibrationEnabled = 0;
 int32_t BrakeLampTestEnabled = 0;

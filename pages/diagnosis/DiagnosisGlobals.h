@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 // -1 at load (counts as identified), 1 after the identification answered,
 // 0 after it failed or after a download's erase step.
@@ -18,6 +19,9 @@ extern int32_t DeviceInfoAutoRead;
 extern int32_t DownloadIdle;
 // 1 after a disconnect, until the parameters page is next opened.
 extern int32_t ParameterListStale;
+// The brake-system form the ECU reported ("2S2M", "4S2M" or "4S3M"); written
+// by the ECU information page, emptied by Disconnect.
+extern std::string SystemForm;
 
 // Equipment feature flags: a function counts as present only when its flag is exactly 1.
 extern int32_t LiftingAxleCalibrationEnabled;

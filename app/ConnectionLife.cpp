@@ -1,0 +1,262 @@
+#include "ConnectionLife.h"
+
+#include "AppMessages.h"
+#include "DiagnosisGlobals.h"
+#include "EolGlobals.h"
+#include "PageHostTable.h"
+#include "PageSwitch.h"
+#include "RecorderGlobals.h"
+#include "ShellGlobals.h"
+
+#include "AdapterSwitchPort.h"
+#include "CanAdapterSwitch.h"
+#include "UdsEngine.h"
+#include "UdsServices.h"
+
+#include "SimEcu.h"
+
+#include "Log.h"
+#include "Prompter.h"
+
+#include <string>
+
+namespace tarvel {
+
+const char* const kChooseAdapterText =
+    "Please choose a CAN adapter and a baud rate (500Kbps or 125Kbps) before connecting.";
+const char* const kChooseAdapterCaption = "Warning";
+
+namespace {
+
+constexpr int kRowNotConnectedText = 75;
+constexpr int kRowNotConnectedCaption = 74;
+
+// Restores a flag when the scope ends, however it ends.
+class FlagGuard {
+public:
+    explicit FlagGuard(bool& flag) : flag_(flag) { flag_ = true; }
+    ~FlagGuard() { flag_ = false; }
+    FlagGuard(const FlagGuard&) = delete;
+    FlagGuard& operator=(const FlagGuard&) = delete;
+
+private:
+    bool& flag_;
+};
+
+} // namespace
+
+uint32_t CanChannelForBaudRow(int32_t baudRow)
+{
+    return baudRow == 0 ? 1u : 0u;
+}
+
+bool ConnectionRowsValid(int32_t adapterRow, int32_t baudRow)
+{
+    return adapterRow >= 0 && static_cast<size_t>(adapterRow) < CanAdapterRowCount() && baudRow >= 0 &&
+           static_cast<size_t>(baudRow) < CanBaudTable.size();
+}
+
+void ResetEolResultsAfterPass()
+{
+    // The fifth and sixth pressure results are not part of a passed run's
+    // record and stay as they are.
+    int32_t* const flags[] = {
+        &EolVoltageResult,     &EolWarningLampOnResult, &EolWarningLampOffResult, &EolBrakeLampOnResult,
+        &EolBrakeLampOffResult, &EolSensor1Result,      &EolSensor2Result,        &EolSensor3Result,
+        &EolSensor4Result,     &EolModulator1Result,    &EolModulator2Result,     &EolModulator3Result,
+        &EolPressure1Result,   &EolPressure2Result,     &EolPressure3Result,      &EolPressure4Result,
+        &EolBackupPressureResult, &EolLiftingAxleResult, &EolLiftingSensorResult, &EolHeightSensorResult,
+        &EolDtcResult,         &EolValveOpenResult,     &EolValveCloseResult,
+    };
+    static_assert(sizeof(flags) / sizeof(flags[0]) == 23, "a passed run resets 23 results");
+    for (int32_t* flag : flags)
+        *flag = EolNotTested;
+}
+
+ConnectionController::ConnectionController(ShellPages& pages, TimerFactory& timers)
+    : pages_(pages), timer_(timers.Create([this] { OnKeepAliveTick(); }))
+{
+}
+
+ConnectionController::~ConnectionController()
+{
+    if (timer_)
+        timer_->Stop();
+}
+
+bool ConnectionController::ConnectCommandOn()
+{
+    return ConnectCommandEnabled == 1;
+}
+
+bool ConnectionController::DisconnectCommandOn()
+{
+    return ConnectCommandEnabled == 0;
+}
+
+void ConnectionController::Changed()
+{
+    if (observer_)
+        observer_();
+}
+
+void ConnectionController::OnConnectCan()
+{
+    // The probe pumps events: a second click must not open the adapter again
+    // under the running probe. And while connected the command is off.
+    if (connecting_) {
+        TraceLog("Connect ignored: a connect is already running\n");
+        return;
+    }
+    if (ConnectCommandEnabled != 1) {
+        TraceLog("Connect ignored: already connected\n");
+        return;
+    }
+    FlagGuard busy(connecting_);
+
+    const int32_t adapterRow = SelectedCanAdapter.load();
+    const int32_t baudRow = SelectedCanBaud.load();
+    // No row chosen, or the empty third baud row: those rows are in no table.
+    if (!ConnectionRowsValid(adapterRow, baudRow)) {
+        TraceLog("Connect refused: adapter row " + std::to_string(adapterRow) + ", baud row " +
+                 std::to_string(baudRow) + "\n");
+        ShowMessage(kChooseAdapterText, kChooseAdapterCaption, MsgIcon::Exclamation);
+        return;
+    }
+
+    // 1. 500 kbit/s runs on channel 1, 125 kbit/s on channel 0.
+    CanChannel = CanChannelForBaudRow(baudRow);
+    // 2. Open; a failure was already reported by the opening code.
+    const int32_t opened = OpenCanDevice(adapterRow, 0, CanChannel.load(), baudRow, 0, 0, 0);
+    TraceLog("OpenCanDevice return:" + std::to_string(opened) + "\n");
+    if (opened != 1)
+        return;
+    // 3. The open adapter's identity for transmit and receive.
+    CanDeviceType = CanAdapterRows()[adapterRow].TypeCode;
+    CanDeviceIndex = 0;
+    // 4. Start. An adapter left open but not started would refuse the next
+    // open of its device, so it is closed again.
+    if (StartCanChannel() != 1) {
+        CloseCanDevice();
+        return;
+    }
+    // 5. Does an ECU answer?
+    if (!ProbeEcu()) {
+        ShowMessage(ShellText(kRowNotConnectedText, "Please connect the ECU first"),
+                    ShellText(kRowNotConnectedCaption, "Tips"), MsgIcon::Exclamation);
+        OnDisconnectCan();
+        return;
+    }
+    // 6. Connected.
+    ConnectCommandEnabled = 0;
+    EcuConnected = 1;
+    const uint64_t link = ++generation_;
+    Changed();
+    // 7. The pages read what they need of the new ECU (this pumps events).
+    NotifyConnected();
+    if (link != generation_)
+        return; // disconnected while the pages were reading: no keep-alive for a closed link
+    // 8. Keep-alive.
+    timer_->Start(kKeepAlivePeriodMs);
+    // 9. From now on a time-out shows no box.
+    UdsQuiet = 1;
+    // 10.
+    pages_.SendToWindow(WindowSlot::DownloadPage, WM_ECU_CONNECTION_CHANGED);
+}
+
+bool ConnectionController::ProbeEcu()
+{
+    TestRunning = 0;
+    return UdsDiagnosticSessionControl(0x01) == 1;
+}
+
+void ConnectionController::NotifyConnected()
+{
+    TestRunning = 0;
+    pages_.SendToWindow(WindowSlot::LiftingAxlePage, WM_LIFTAXLE_RELOAD_CONFIG);
+    pages_.SendToWindow(WindowSlot::LiftingAxlePage, WM_LIFTAXLE_REFILL);
+    pages_.SendToPage(TabDeviceInfo, WM_DEVICEINFO_RELOAD);
+}
+
+void ConnectionController::OnKeepAliveTick()
+{
+    if (TestRunning.load() != 0)
+        return; // a test drives the ECU: it notices a dead link by itself
+    if (ConnectCommandEnabled != 0) {
+        timer_->Stop(); // no link to keep alive
+        return;
+    }
+    // A request of a page (or the monitor) holds the link; this tick would
+    // be refused, and a refused TesterPresent must not count as a dead ECU.
+    if (UdsRequestInFlight())
+        return;
+    const uint64_t link = generation_;
+    const int alive = UdsTesterPresent();
+    if (link != generation_)
+        return; // the link was closed or replaced while we waited
+    if (alive == 1) {
+        EcuConnected = 1;
+        return;
+    }
+    OnDisconnectCan();
+    timer_->Stop();
+}
+
+void ConnectionController::OnDisconnectCan()
+{
+    // Nothing may reach the adapter once it closes: no keep-alive tick, and
+    // the monitor's worker has ended (not just been asked to).
+    timer_->Stop();
+    StopMonitorWorker();
+
+    // 1.
+    if (CloseCanDevice() != 1)
+        return;
+    ++generation_;
+    // 2.
+    pages_.HideAllTabs();
+    // 3.
+    DtcReadPending = 0;
+    DeviceInfoAutoRead = 0;
+    MonitorRunning = 0;
+    EolStopRequested = 1;
+    ConnectCommandEnabled = 1;
+    EcuConnected = 0;
+    SystemForm.clear();
+    ParameterListStale = 1;
+    // 4. The recorder's trips belonged to that ECU.
+    ResetOdrTripState();
+    Changed();
+    // 5.
+    pages_.SendToWindow(WindowSlot::DownloadPage, WM_ECU_CONNECTION_CHANGED);
+    pages_.SendToPage(TabRssCalibration, WM_RSSCALIB_DISCONNECTED);
+    pages_.SendToPage(TabEolLiftingSensor, WM_EOLLIFTSENSOR_DISCONNECTED);
+    pages_.SendToPage(TabEolHeightSensor, WM_EOLHEIGHTSENSOR_DISCONNECTED);
+    // 6. After a passed run the next vehicle starts from not tested. The
+    // passed flag itself stays, so every later disconnect resets again.
+    if (EolPassedFlag == 1)
+        ResetEolResultsAfterPass();
+}
+
+namespace {
+AdapterSwitchPort& ProgramPort()
+{
+    static AdapterSwitchPort port;
+    return port;
+}
+} // namespace
+
+void StartCanSurroundings()
+{
+    SetCanPort(&ProgramPort());
+    sim::StartBuiltInEcu();
+}
+
+void StopCanSurroundings()
+{
+    sim::StopBuiltInEcu();
+    if (GetCanPort() == &ProgramPort())
+        SetCanPort(nullptr);
+}
+
+} // namespace tarvel

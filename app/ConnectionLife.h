@@ -1,0 +1,81 @@
+// The life of the link to the ECU: Connect (open and start the adapter,
+// probe the ECU, tell the pages), the 4000 ms keep-alive, and Disconnect with
+// the clean-up every page relies on. Plain C++ over the adapter switch and
+// the UDS calls; the view hands in its pages (ShellPages) and a timer factory
+// and mirrors ConnectCommandEnabled on the ribbon.
+#pragma once
+
+#include "Timer.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace tarvel {
+
+class ShellPages;
+
+constexpr uint32_t kKeepAlivePeriodMs = 4000;
+
+// The adapter channel a baud row runs on: 500 kbit/s (row 0) on channel 1,
+// 125 kbit/s on channel 0.
+uint32_t CanChannelForBaudRow(int32_t baudRow);
+
+// True when the rows name an adapter and a baud rate of their tables.
+bool ConnectionRowsValid(int32_t adapterRow, int32_t baudRow);
+
+// Shown when Connect is pressed with no adapter or no baud rate chosen.
+extern const char* const kChooseAdapterText;
+extern const char* const kChooseAdapterCaption;
+
+class ConnectionController {
+public:
+    ConnectionController(ShellPages& pages, TimerFactory& timers);
+    ~ConnectionController();
+    ConnectionController(const ConnectionController&) = delete;
+    ConnectionController& operator=(const ConnectionController&) = delete;
+
+    void OnConnectCan();
+    void OnDisconnectCan();
+    // One tick of the keep-alive timer.
+    void OnKeepAliveTick();
+
+    // The ribbon states: Connect is enabled and checked exactly while
+    // disconnected, Disconnect exactly while connected.
+    static bool ConnectCommandOn();
+    static bool DisconnectCommandOn();
+
+    const Timer& KeepAliveTimer() const { return *timer_; }
+    // True while a Connect runs (its probe pumps events).
+    bool Connecting() const { return connecting_; }
+
+    // Called after every change of the connection state (the view updates
+    // its ribbon buttons).
+    void SetStateObserver(std::function<void()> observer) { observer_ = std::move(observer); }
+
+private:
+    bool ProbeEcu();
+    void NotifyConnected();
+    void Changed();
+
+    ShellPages& pages_;
+    std::unique_ptr<Timer> timer_;
+    std::function<void()> observer_;
+    bool connecting_ = false;
+    // Counts connects and disconnects: work that pumped events (a keep-alive
+    // request, the connect notifications) checks it afterwards and leaves
+    // alone a link that was closed or replaced meanwhile.
+    uint64_t generation_ = 0;
+};
+
+// Resets the 23 end-of-line result flags Disconnect clears once a run has
+// passed, to not tested.
+void ResetEolResultsAfterPass();
+
+// The program's CAN surroundings: the adapter switch becomes the port the
+// ISO-TP link talks through, and the built-in simulated ECU listens on the
+// virtual buses the stand-in adapters are wired to.
+void StartCanSurroundings();
+void StopCanSurroundings();
+
+} // namespace tarvel

@@ -1,0 +1,17 @@
+# Connection life (connect, probe, keep-alive, disconnect) and page switching.
+
+# Plain C++ part: the connection controller and the page switcher.
+add_library(tarvel_connection STATIC
+  ConnectionLife.cpp
+  PageSwitch.cpp
+)
+target_include_directories(tarvel_connection PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(tarvel_connection PUBLIC tarvel_shell_core tarvel_canadapter tarvel_uds tarvel_sim_ecu
+  tarvel_eol_state tarvel_diagnosis_state tarvel_recorder_state)
+tarvel_warnings(tarvel_connection)
+
+# The view's side of it lives in the program's shell library.
+if(TARVEL_BUILD_GUI AND TARGET tarvel_app)
+  target_sources(tarvel_app PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/ConnectionLifeWx.cpp)
+  target_link_libraries(tarvel_app PUBLIC tarvel_connection)
+endif()
