@@ -13,6 +13,7 @@
 #include "UdsEngine.h"
 #include "UdsServices.h"
 
+#include "SimDravixDevice.h"
 #include "SimEcu.h"
 
 #include "Log.h"
@@ -250,6 +251,8 @@ void StartCanSurroundings()
 {
     SetCanPort(&ProgramPort());
     sim::StartBuiltInEcu();
+    // Dravix finds a simulated adapter at device 0 when no hardware is present.
+    sim::InstallSimDravixDevice(0);
 }
 
 void StopCanSurroundings()

@@ -3,23 +3,15 @@
 #include "DiagnosisGlobals.h"
 #include "Log.h"
 
-#include <filesystem>
-#include <system_error>
 
-#if TARVEL_HAVE_SETTINGS
 #include "LanguageChange.h"
 #include "LanguageTable.h"
 #include "SettingsFiles.h"
 #include "ProgramPaths.h"
-#endif
-#if TARVEL_HAVE_CANADAPTER
 #include "CanAdapterGlobals.h"
 #include "CanAdapterSwitch.h"
-#endif
-#if TARVEL_HAVE_UDS
 #include "IsoTpLink.h"
 #include "UdsEngine.h"
-#endif
 
 std::atomic<int> EcuConnected{0};
 std::atomic<int> AppClosing{0};
@@ -32,21 +24,10 @@ namespace tarvel {
 
 namespace {
 
-#if !TARVEL_HAVE_SETTINGS
-std::string FallbackProgramFolder()
-{
-    std::error_code ec;
-    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec)
-        return std::filesystem::current_path(ec).string();
-    return exe.parent_path().string();
-}
-#endif
 
 ShellServices DefaultServices()
 {
     ShellServices s;
-#if TARVEL_HAVE_SETTINGS
     s.text = [](int row) { return LanguageText(row); };
     s.loadSettings = [] {
         LoadLastConfig();
@@ -83,25 +64,6 @@ ShellServices DefaultServices()
     };
     s.setLanguageIndex = [](int v) { LanguageIndex = v; };
     s.programFolder = [] { return ProgramFolder(); };
-#else
-    s.text = [](int) { return std::string(); };
-    s.loadSettings = [] {};
-    s.saveSettings = [] {};
-    // Without the language code the handler is kept here and called directly.
-    static std::function<void()> refreshHandler;
-    s.refreshLanguage = [] {
-        if (refreshHandler)
-            refreshHandler();
-    };
-    s.setRefreshLanguageHandler = [](std::function<void()> handler) { refreshHandler = std::move(handler); };
-    s.lastConfigCount = [] { return 0; };
-    s.lastConfigValue = [](int) { return -1; };
-    s.reportLogoMode = [] { return 0; };
-    s.setComboSource = [](std::function<std::array<int, 3>()>) {};
-    s.setLanguageIndex = [](int) {};
-    s.programFolder = FallbackProgramFolder;
-#endif
-#if TARVEL_HAVE_CANADAPTER
     s.closeAdapter = [] { CloseCanDevice(); };
     s.initAdapterDriver = [] { InitVectorDriver(); };
     s.adapterNames = [] {
@@ -112,28 +74,9 @@ ShellServices DefaultServices()
     };
     s.setSelectedAdapter = [](int v) { SelectedCanAdapter = v; };
     s.setSelectedBaud = [](int v) { SelectedCanBaud = v; };
-#else
-    s.closeAdapter = [] {};
-    s.initAdapterDriver = [] {};
-    s.adapterNames = [] {
-        return std::vector<std::string>{"Kestrin@Morvane", "Holvar@Morvane", "Pellix-II@Kvaser",
-                                        "VECTOR-XL@Vector"};
-    };
-    s.setSelectedAdapter = [](int) {};
-    s.setSelectedBaud = [](int) {};
-#endif
-#if TARVEL_HAVE_UDS
     s.setTestRunning = [](int v) { TestRunning = static_cast<uint32_t>(v); };
     s.setRequestCanId = [](unsigned id) { RequestCanId = id; };
-#else
-    s.setTestRunning = [](int) {};
-    s.setRequestCanId = [](unsigned) {};
-#endif
-#if TARVEL_HAVE_SETTINGS
     s.languageChosen = [](int row) { OnLanguageChanged(row); };
-#else
-    s.languageChosen = [](int) {};
-#endif
     return s;
 }
 

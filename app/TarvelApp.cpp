@@ -11,9 +11,7 @@
 
 #include "Log.h"
 
-#if TARVEL_HAVE_SETTINGS_WX
 #include "RestarterWx.h"
-#endif
 
 #include <wx/config.h>
 #include <wx/fileconf.h>
@@ -56,11 +54,9 @@ bool CTarvelApp::OnInit()
     tarvel::SetPump(pump_.get());
     tarvel::SetPrompter(prompter_.get());
     tarvel::SetShellTimerFactory(timers_.get());
-#if TARVEL_HAVE_SETTINGS_WX
     // A language change starts the program anew, then closes this one in order.
     restarter_ = std::make_shared<tarvel::WxRestarter>();
     tarvel::SetRestarter(restarter_.get());
-#endif
 
     // With no adapter hardware the stand-in adapters reach the simulated ECU.
     tarvel::StartCanSurroundings();
@@ -106,9 +102,7 @@ int CTarvelApp::OnExit()
     frame_ = nullptr;
     tarvel::StopCanSurroundings();
     tarvel::SetShellTimerFactory(nullptr);
-#if TARVEL_HAVE_SETTINGS_WX
     tarvel::SetRestarter(nullptr);
-#endif
     tarvel::SetPrompter(nullptr);
     tarvel::SetPump(nullptr);
     if (wxConfigBase* config = wxConfigBase::Get(false))

@@ -20,6 +20,6 @@ function(tarvel_test name)
     set(labels gui)
   endif()
   gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
-    DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+    DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
     PROPERTIES LABELS ${labels} TIMEOUT 120)
 endfunction()
