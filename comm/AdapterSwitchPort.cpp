@@ -4,6 +4,7 @@
 #include "Clock.h"
 #include "ControlCan.h"
 #include "DravixBinding.h"
+#include "IsoTpLink.h"
 #include "KvaserChannel.h"
 #include "VectorXlDriver.h"
 
@@ -39,6 +40,8 @@ size_t AdapterSwitchPort::Receive(CanFrameRecord* out, size_t max)
     const uint32_t index = CanDeviceIndex;
     const uint32_t channel = CanChannel;
     const uint32_t want = static_cast<uint32_t>(std::min(max, kBatch));
+    // The link's receive trace names the adapter type the frames came from.
+    RxTraceDeviceType.store(type);
 
     switch (CanBackendOf(type)) {
     case CanBackend::Dravix: {

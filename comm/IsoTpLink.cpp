@@ -130,8 +130,9 @@ uint64_t IsoTpLink::IdleSleepUs(uint64_t capUs) const
         const uint64_t now = NowUs();
         return due > now ? std::min(capUs, due - now) : 0;
     }
-    if (txState_ == TxIdle && queued_)
-        return 0; // a frame to retry on the next round
+    // Also after a refused single or first frame (still queued, sender
+    // idle): it goes again next round, but retrying without a pause would
+    // spin on an adapter that cannot send at all.
     return capUs;
 }
 
@@ -303,7 +304,9 @@ void IsoTpLink::HandleFrame()
 
 void IsoTpLink::HandleFirstFrame()
 {
-    if (frameLength_ < 2)
+    // A first frame always fills its 8 bytes. A shorter one would leave the
+    // consecutive frames' bytes at the wrong offsets of the message.
+    if (frameLength_ < kFrameBytes)
         return;
     const uint32_t length = (static_cast<uint32_t>(frame_[0] & 0x0F) << 8) | frame_[1];
     if (length < 7)
@@ -318,14 +321,12 @@ void IsoTpLink::HandleFirstFrame()
 void IsoTpLink::HandleConsecutiveFrame()
 {
     const uint8_t n = frame_[0] & 0x0F;
-    if (n != ((lastSequence_ + 1) & 0x0F)) {
-        // Out of sequence: the message is lost. Its bytes go too, so they
-        // cannot end up in front of the next message.
-        rxState_ = RxIdle;
-        rxBuffer_.clear();
-        rxRemaining_ = 0;
-        frame_.clear();
-        frameLength_ = 0;
+    // Out of sequence, or a frame carrying fewer bytes than the message still
+    // needs from it (7, or what is left): the message is lost, since every
+    // byte behind the gap would sit at the wrong offset.
+    const uint32_t needed = std::min<uint32_t>(7, rxRemaining_);
+    if (n != ((lastSequence_ + 1) & 0x0F) || frameLength_ - 1 < needed) {
+        AbandonReception();
         return;
     }
     if (rxRemaining_ >= 8) {
@@ -342,6 +343,17 @@ void IsoTpLink::HandleConsecutiveFrame()
     AppendFrameData(1);
     MarkComplete();
     rxState_ = RxComplete;
+}
+
+void IsoTpLink::AbandonReception()
+{
+    // The bytes gathered so far go too, so they cannot end up in front of
+    // the next message.
+    rxState_ = RxIdle;
+    rxBuffer_.clear();
+    rxRemaining_ = 0;
+    frame_.clear();
+    frameLength_ = 0;
 }
 
 void IsoTpLink::HandleFlowControl()
@@ -464,7 +476,8 @@ int IsoTpLink::ReceiveCanFrames()
         }
         if (!f.RemoteFlag)
             lastRxText_ = TraceLine(f, typeCode, seconds);
-        if (f.ID != kUdsResponseCanId)
+        // A remote frame has no payload: its data bytes are not ISO-TP bytes.
+        if (f.ID != kUdsResponseCanId || f.RemoteFlag)
             continue;
         handled = 1;
         // Only a single frame 50 02 is the programming-session answer; a
@@ -482,6 +495,21 @@ int IsoTpLink::ReceiveCanFrames()
         rxQueue_.push_back(std::move(record));
     }
     return handled;
+}
+
+void IsoTpLink::DiscardStaleFrames()
+{
+    CanPort* port = GetCanPort();
+    if (!port)
+        return;
+    // Enough reads for a full adapter ring on the batch back-ends; the
+    // one-frame-per-read back-ends give up earlier on a busy bus.
+    constexpr int kMaxReads = 64;
+    CanFrameRecord frames[kIsoTpFramesPerRead];
+    for (int i = 0; i < kMaxReads; ++i)
+        if (port->Receive(frames, kIsoTpFramesPerRead) == 0)
+            break;
+    rxQueue_.clear();
 }
 
 // ---- The program's link ---------------------------------------------------

@@ -39,7 +39,7 @@ extern std::atomic<uint32_t> RequestCanId;
 // frames are dropped until the programming page clears it.
 extern std::atomic<uint32_t> ProgrammingSessionSeen;
 // Adapter type code shown in the header of the receive trace line; the
-// adapter switch sets it when it opens a device.
+// adapter switch's port sets it on every read.
 extern std::atomic<uint32_t> RxTraceDeviceType;
 
 class IsoTpLink {
@@ -68,7 +68,7 @@ public:
     // was sent or taken in (the caller may sleep when nothing happened).
     bool Poll();
     // Microseconds the caller may sleep after an idle round without delaying
-    // a frame that is due (at most `cap`).
+    // a consecutive frame that is due (at most `cap`).
     uint64_t IdleSleepUs(uint64_t capUs) const;
 
     bool RxCompleteFlag() const { return complete_ != 0; }
@@ -78,6 +78,10 @@ public:
     // Reads frames through the port and queues those with the response
     // identifier; 1 when at least one such frame was handled.
     int ReceiveCanFrames();
+    // Reads and drops whatever the adapter still holds: answers that came
+    // after their request timed out must not be taken for the answer to the
+    // next request. Bounded, so a babbling bus cannot hold the caller.
+    void DiscardStaleFrames();
 
     uint32_t RxState() const { return rxState_; }
     uint32_t TxState() const { return txState_; }
@@ -100,6 +104,7 @@ private:
     void HandleFirstFrame();
     void HandleConsecutiveFrame();
     void HandleFlowControl();
+    void AbandonReception();
     void AppendFrameData(size_t first);
     void MarkComplete();
     bool CompletedIsResponsePending() const;

@@ -51,12 +51,16 @@ int CanlibChannel::Write(long id, void* data, unsigned int length, unsigned int 
     return canWrite(handle_, id, data, length, flags);
 }
 
-int CanlibChannel::Read(CanlibMessage& msg)
+namespace {
+// Runs one of CANlib's read calls into `msg`; its fields change only when a
+// message was read.
+template <typename ReadCall>
+int ReadInto(CanlibMessage& msg, ReadCall read)
 {
     long id = 0;
     unsigned int length = 0, flags = 0;
     unsigned long time = 0;
-    const int status = canRead(handle_, &id, msg.data, &length, &flags, &time);
+    const int status = read(&id, msg.data, &length, &flags, &time);
     if (status == canOK) {
         msg.id = static_cast<int32_t>(id);
         msg.length = length;
@@ -64,6 +68,13 @@ int CanlibChannel::Read(CanlibMessage& msg)
         msg.time = static_cast<uint32_t>(time);
     }
     return status;
+}
+} // namespace
+
+int CanlibChannel::Read(CanlibMessage& msg)
+{
+    return ReadInto(msg, [this](long* id, void* data, unsigned int* length, unsigned int* flags,
+                                unsigned long* time) { return canRead(handle_, id, data, length, flags, time); });
 }
 
 int CanlibChannel::Read(long* id, void* data, unsigned int* length, unsigned int* flags, unsigned long* time)
@@ -82,17 +93,10 @@ int CanlibChannel::ReadWait(long* id, void* data, unsigned int* length, unsigned
 
 int CanlibChannel::ReadWait(CanlibMessage& msg, unsigned long timeoutMs)
 {
-    long id = 0;
-    unsigned int length = 0, flags = 0;
-    unsigned long time = 0;
-    const int status = canReadWait(handle_, &id, msg.data, &length, &flags, &time, timeoutMs);
-    if (status == canOK) {
-        msg.id = static_cast<int32_t>(id);
-        msg.length = length;
-        msg.flags = flags;
-        msg.time = static_cast<uint32_t>(time);
-    }
-    return status;
+    return ReadInto(msg, [this, timeoutMs](long* id, void* data, unsigned int* length, unsigned int* flags,
+                                           unsigned long* time) {
+        return canReadWait(handle_, id, data, length, flags, time, timeoutMs);
+    });
 }
 
 int CanlibChannel::ReadSpecific(long id, void* data, unsigned int* length, unsigned int* flags, unsigned long* time)

@@ -14,7 +14,9 @@ uint32_t ComputeSecurityKey(const std::array<uint8_t, 4>& seed, SecurityConstant
     uint16_t u = 0;
     for (int round = 0; round < 5; ++round) {
         t = static_cast<uint16_t>(a ^ static_cast<uint16_t>(~b));
-        u = static_cast<uint16_t>(static_cast<uint16_t>(static_cast<uint16_t>(ph * b) + pl) ^ a);
+        // Multiply as unsigned 32-bit: two 16-bit words promoted to int
+        // overflow it once Ph and B are both large.
+        u = static_cast<uint16_t>(static_cast<uint16_t>(static_cast<uint32_t>(ph) * b + pl) ^ a);
         a = static_cast<uint16_t>((t >> 1) ^ qh);
         b = static_cast<uint16_t>(u ^ ql);
     }

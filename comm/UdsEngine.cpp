@@ -174,6 +174,7 @@ int PrepareUdsRequest(const std::vector<uint8_t>& request, uint32_t /*length*/)
     IsoTpLink& link = TheIsoTpLink();
     link.ResetReceiver();
     link.ResetSender();
+    link.DiscardStaleFrames();
     if (!link.QueueRequest(request) || !link.MarkQueued()) {
         if (g_rawActive && !g_serviceActive)
             GiveMutex();

@@ -65,8 +65,9 @@ private:
     bool acquired_ = false;
 };
 
-// Resets both sides of the link and queues `request` (all of it; `length` is
-// kept for the callers' convenience and not used). 1 when queued; 0 when
+// Resets both sides of the link, drops frames the adapter still holds (late
+// answers to an earlier request) and queues `request` (all of it; `length`
+// is kept for the callers' convenience and not used). 1 when queued; 0 when
 // another request is outstanding or the request cannot be sent.
 int PrepareUdsRequest(const std::vector<uint8_t>& request, uint32_t length);
 

@@ -133,6 +133,25 @@ const char* DtcStatusWord(uint8_t status)
 
 bool HasBytes(const std::vector<uint8_t>& v, size_t n) { return v.size() >= n; }
 
+// The part both DTC reads share: sends 19 subFunction mask, shows the
+// negative-response box for an answer that is not positive, and the
+// "application missing" prompt for a two-byte answer. True only for a
+// positive answer that can hold records. The caller holds the transaction.
+bool ReadDtcInformation(uint8_t subFunction, uint8_t statusMask)
+{
+    UdsRequest = {0x19, subFunction, statusMask};
+    if (!PrepareUdsRequest(UdsRequest, 3) || !WaitUdsResponse(0x19, kCaptionReadDtc))
+        return false;
+    const bool positive = !UdsResponse.empty() && UdsResponse[0] == 0x59;
+    if (!positive)
+        ShowUdsNegativeResponse();
+    if (UdsResponseLength() == 2) {
+        ShowMessage(kAppMissingText, "Prompt", MsgIcon::Exclamation);
+        return false;
+    }
+    return positive;
+}
+
 } // namespace
 
 int UdsDiagnosticSessionControl(uint8_t session) { return Simple({0x10, session}, kCaptionSession); }
@@ -144,20 +163,9 @@ int UdsClearDtc() { return Simple({0x14, 0xFF, 0xFF, 0xFF}, kCaptionClearDtc); }
 int UdsReadDtcCount(uint8_t statusMask)
 {
     UdsTransaction tx;
-    if (!tx.Acquired())
+    if (!tx.Acquired() || !ReadDtcInformation(0x01, statusMask))
         return kUdsNoDtcCount;
-    UdsRequest = {0x19, 0x01, statusMask};
-    if (!PrepareUdsRequest(UdsRequest, 3) || !WaitUdsResponse(0x19, kCaptionReadDtc))
-        return kUdsNoDtcCount;
-    const bool positive = !UdsResponse.empty() && UdsResponse[0] == 0x59;
-    if (!positive)
-        ShowUdsNegativeResponse();
-    const uint32_t length = UdsResponseLength();
-    if (length == 2) {
-        ShowMessage(kAppMissingText, "Prompt", MsgIcon::Exclamation);
-        return kUdsNoDtcCount;
-    }
-    if (positive && length >= 6)
+    if (UdsResponseLength() >= 6)
         return UdsResponse[4] << 8 | UdsResponse[5];
     return kUdsNoDtcCount;
 }
@@ -165,21 +173,9 @@ int UdsReadDtcCount(uint8_t statusMask)
 std::string UdsReadDtcByStatus(uint8_t statusMask)
 {
     UdsTransaction tx;
-    if (!tx.Acquired())
+    if (!tx.Acquired() || !ReadDtcInformation(0x02, statusMask))
         return std::string();
-    UdsRequest = {0x19, 0x02, statusMask};
-    if (!PrepareUdsRequest(UdsRequest, 3) || !WaitUdsResponse(0x19, kCaptionReadDtc))
-        return std::string();
-    const bool positive = !UdsResponse.empty() && UdsResponse[0] == 0x59;
-    if (!positive)
-        ShowUdsNegativeResponse();
     const uint32_t length = UdsResponseLength();
-    if (length == 2) {
-        ShowMessage(kAppMissingText, "Prompt", MsgIcon::Exclamation);
-        return std::string();
-    }
-    if (!positive)
-        return std::string();
     if (length == 3)
         return kNoFaultText;
     std::string text;

@@ -11,7 +11,8 @@ add_library(tarvel_canadapter STATIC
 target_include_directories(tarvel_canadapter PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(tarvel_canadapter PUBLIC
   tarvel_can_records tarvel_platform tarvel_sim_bus
-  tarvel_controlcan_standin tarvel_canlib_standin tarvel_dynlib)
+  tarvel_controlcan_standin tarvel_canlib_standin tarvel_dynlib
+  tarvel_uds) # the port sets the link's receive-trace type code
 # The XL driver must sit beside the program for the load by name to find it.
 add_dependencies(tarvel_canadapter vxlapi)
 tarvel_warnings(tarvel_canadapter)

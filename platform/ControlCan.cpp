@@ -29,7 +29,7 @@ struct Channel {
     bool started = false;
     std::shared_ptr<sim::CanNode> node;
     std::deque<CanFrameRecord> queue;
-    bool overflow = false;
+    bool overflow = false; // frames were lost to a full queue; reported once
 };
 
 struct Device {
@@ -207,8 +207,7 @@ bool ControlCanAccepts(uint32_t accCode, uint32_t accMask, uint32_t id, bool ext
             word |= static_cast<uint32_t>(data[0]) << 8;
         if (dlc > 1)
             word |= data[1];
-        if (!extended) // unused bits 19..16 always pass
-            accMask |= 0x000F0000u;
+        accMask |= 0x000F0000u; // unused bits 19..16 always pass
     }
     if (extended)
         accMask |= 0x3u; // the two lowest bits are unused for extended frames
@@ -352,12 +351,24 @@ uint32_t VCI_ReadErrInfo(uint32_t devType, uint32_t devIndex, uint32_t canIndex,
     if (!info)
         return 0;
     std::memset(info, 0, sizeof *info);
-    std::lock_guard<std::mutex> lock(g_mutex);
-    // Reading the record clears it, as the adapter does.
-    auto it = g_errorWords.find({devType, devIndex, canIndex});
-    if (it != g_errorWords.end()) {
-        info->ErrCode = it->second;
-        g_errorWords.erase(it);
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        // Reading the record clears it, as the adapter does.
+        auto it = g_errorWords.find({devType, devIndex, canIndex});
+        if (it != g_errorWords.end()) {
+            info->ErrCode = it->second;
+            g_errorWords.erase(it);
+        }
+    }
+    // Frames dropped by a full receive queue show as "缓冲区溢出".
+    if (canIndex < kChannels) {
+        if (auto dev = FindDevice(devType, devIndex)) {
+            Channel& ch = *dev->channels[canIndex];
+            std::lock_guard<std::mutex> lock(ch.mutex);
+            if (ch.overflow)
+                info->ErrCode |= 0x0800;
+            ch.overflow = false;
+        }
     }
     return 1;
 }

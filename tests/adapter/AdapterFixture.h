@@ -8,6 +8,7 @@
 #include "Clock.h"
 #include "ControlCan.h"
 #include "DravixBinding.h"
+#include "IsoTpLink.h"
 #include "KvaserChannel.h"
 #include "Log.h"
 #include "Prompter.h"

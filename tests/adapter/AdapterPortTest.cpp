@@ -133,6 +133,20 @@ TEST_F(AdapterTest, OneFramePerCallBackends)
     }
 }
 
+// The link's receive trace names the type code of the adapter it read from.
+TEST_F(AdapterTest, ReceiveTraceNamesTheOpenAdapterType)
+{
+    auto peer = world.Bus(1)->Attach(500000);
+    ASSERT_EQ(Connect(1, 0), 1);
+    tarvel::AdapterSwitchPort port;
+    tarvel::SetCanPort(&port);
+    peer->Send(Answer(7));
+    EXPECT_EQ(tarvel::ReceiveCanFrames(), 1);
+    tarvel::UdsRxFrameQueue.clear();
+    tarvel::SetCanPort(nullptr);
+    EXPECT_EQ(tarvel::LastRxFrameText.rfind("<0x3: 0>", 0), 0u) << tarvel::LastRxFrameText;
+}
+
 // The port's transmit is the switch's transmit.
 TEST_F(AdapterTest, PortTransmitSendsThroughTheSwitch)
 {

@@ -51,6 +51,25 @@ TEST_F(AdapterTest, ControlCanFiltersOtherIdentifiers)
     EXPECT_EQ(VCI_GetReceiveNum(3, 0, 1), 1u);
 }
 
+// Frames beyond the adapter's queue are lost, and the error record says so
+// once.
+TEST_F(AdapterTest, ControlCanReportsQueueOverflowInTheErrorRecord)
+{
+    auto peer = world.Bus(1)->Attach(500000);
+    ASSERT_EQ(Connect(1, 0), 1);
+    CanErrorInfo err{};
+    ASSERT_EQ(VCI_ReadErrInfo(3, 0, 1, &err), 1u);
+    EXPECT_EQ(err.ErrCode, 0u);
+    for (int i = 0; i < 2049; ++i)
+        peer->Send(sim::CanFrame::Extended(0x18DAF90B, {static_cast<uint8_t>(i)}));
+    EXPECT_EQ(VCI_GetReceiveNum(3, 0, 1), 2048u);
+    ASSERT_EQ(VCI_ReadErrInfo(3, 0, 1, &err), 1u);
+    EXPECT_EQ(err.ErrCode, 0x0800u);
+    EXPECT_EQ(tarvel::CanErrorTexts(err.ErrCode), ";缓冲区溢出");
+    ASSERT_EQ(VCI_ReadErrInfo(3, 0, 1, &err), 1u);
+    EXPECT_EQ(err.ErrCode, 0u);
+}
+
 // The range filter: a bad range fails the open and closes the device; a good
 // one only lets its identifiers through.
 TEST_F(AdapterTest, ControlCanRangeFilter)

@@ -175,6 +175,36 @@ INSTANTIATE_TEST_SUITE_P(
                        {0x62, 0xF1, 0x8A},
                        3,
                        {}},
+        // Frames whose DLC leaves out bytes the message needs: taking them
+        // would shift every later byte, so the message is dropped and the
+        // next answer is taken instead.
+        ReassemblyCase{"ShortFirstFrameIsIgnored",
+                       {{{0x10, 0x14, 0x62, 0xF1, 0x8A, 1}, 6},
+                        {{0x21, 4, 5, 6, 7, 8, 9, 10}},
+                        {{0x22, 11, 12, 13, 14, 15, 16, 17}},
+                        {{0x02, 0x62, 0x55}}},
+                       {0x62, 0x55, 0, 0, 0, 0, 0},
+                       2,
+                       {}},
+        ReassemblyCase{"ShortMiddleConsecutiveFrameAbandonsTheMessage",
+                       {{{0x10, 0x14, 0x62, 0xF1, 0x8A, 1, 2, 3}},
+                        {{0x21, 4, 5, 6, 7}, 5},
+                        {{0x22, 11, 12, 13, 14, 15, 16, 17}},
+                        {{0x23, 18, 19, 20, 0, 0, 0, 0}},
+                        {{0x02, 0x62, 0x55}}},
+                       {0x62, 0x55, 0, 0, 0, 0, 0},
+                       2,
+                       {kFc}},
+        ReassemblyCase{"LastConsecutiveFrameShortOfTheAnnouncedLengthAbandonsTheMessage",
+                       {{{0x10, 0x0A, 0x62, 0xF1, 0x8A, 1, 2, 3}}, {{0x21, 4, 5}, 3}, {{0x02, 0x62, 0x55}}},
+                       {0x62, 0x55, 0, 0, 0, 0, 0},
+                       2,
+                       {kFc}},
+        ReassemblyCase{"LastConsecutiveFrameCarryingJustWhatIsLeftIsTaken",
+                       {{{0x10, 0x0A, 0x62, 0xF1, 0x8A, 1, 2, 3}}, {{0x21, 4, 5, 6, 7}, 5}},
+                       {0x62, 0xF1, 0x8A, 1, 2, 3, 4, 5, 6, 7},
+                       10,
+                       {kFc}},
         ReassemblyCase{"PendingAnswerIsReplacedByTheResponseInTheSameStep",
                        {{{0x03, 0x7F, 0x22, 0x78}}, {{0x05, 0x62, 0xF1, 0x8A, 0x41, 0x42}}},
                        {0x62, 0xF1, 0x8A, 0x41, 0x42, 0, 0},
@@ -222,6 +252,22 @@ TEST_F(UdsFixture, ConsecutiveFrameStartingFiftyTwoIsPlainData)
     ecu.AnswerWith(message);
     ASSERT_EQ(Exchange({0x22, 0x01, 0x02}), 1);
     EXPECT_EQ(Bytes(UdsResponse.begin(), UdsResponse.begin() + 10), message);
+}
+
+TEST_F(UdsFixture, RemoteFrameOnTheResponseIdentifierIsNoAnswer)
+{
+    ecu.onRequest = [&](const Bytes&) {
+        sim::CanFrame remote;
+        remote.id = kUdsResponseCanId;
+        remote.extended = true;
+        remote.remote = true;
+        remote.dlc = 8;
+        ecuNode->Send(remote);
+        ecu.SendMessage({0x50, 0x03});
+    };
+    ASSERT_EQ(Exchange({0x10, 0x03}), 1);
+    EXPECT_EQ(UdsResponse, (Bytes{0x50, 0x03, 0, 0, 0, 0, 0}));
+    EXPECT_TRUE(ecu.flowControlsFromTester.empty());
 }
 
 TEST_F(UdsFixture, ReceiveTraceKeepsTheLastDataFrame)
@@ -328,6 +374,30 @@ TEST_F(UdsFixture, FailedConsecutiveFrameDropsTheRequest)
     EXPECT_EQ(IsoTpTxState(), 0u);
 }
 
+// An adapter that refuses every frame (bus off, cable out): the frame is
+// retried about once a millisecond, not in a tight loop, until the response
+// wait gives up with its box.
+TEST_F(UdsFixture, AdapterThatNeverSendsIsRetriedPacedUntilTheTimeOut)
+{
+    int attempts = 0;
+    port.failIf = [&](const Bytes&) {
+        // Way past one try per millisecond: end the wait so the test reports
+        // the spinning instead of hanging in it.
+        if (++attempts == 20000)
+            clock.Advance(10 * 1000 * 1000);
+        return true;
+    };
+    const uint64_t start = NowMs();
+    EXPECT_EQ(UdsDiagnosticSessionControl(0x03), 0);
+    EXPECT_GE(NowMs() - start, 3500u);
+    EXPECT_LE(NowMs() - start, 3502u);
+    EXPECT_GE(attempts, 3000);
+    EXPECT_LE(attempts, 3600);
+    ASSERT_EQ(prompter.Count(), 1u);
+    EXPECT_EQ(prompter.Boxes()[0].text, "Service timeout");
+    EXPECT_EQ(prompter.Boxes()[0].caption, "UDS Diagnostic Session Control (0x10)");
+}
+
 TEST_F(UdsFixture, FailedSingleFrameGoesAgain)
 {
     int tries = 0;
@@ -338,3 +408,4 @@ TEST_F(UdsFixture, FailedSingleFrameGoesAgain)
 }
 
 } // namespace
+

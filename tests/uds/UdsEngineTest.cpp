@@ -91,6 +91,28 @@ TEST_F(UdsFixture, EndlessPendingEndsAsATimeOutAfterThirtySeconds)
     EXPECT_EQ(prompter.Boxes()[0].caption, "Routine Control (0x31)");
 }
 
+TEST_F(UdsFixture, LateAnswerToATimedOutRequestIsNotTakenForTheNextOne)
+{
+    // The first read is answered only after its wait gave up, so its answer
+    // sits in the adapter when the second read goes out.
+    ecu.onRequest = [&](const Bytes& request) {
+        if (request == Bytes{0x22, 0xF1, 0x8A})
+            ecu.SendMessageIn(4000, {0x62, 0xF1, 0x8A, 0x11});
+        else if (request == Bytes{0x22, 0xF1, 0x90})
+            ecu.SendMessage({0x62, 0xF1, 0x90, 0x22});
+    };
+    std::vector<uint8_t> out;
+    UdsQuiet = 1;
+    EXPECT_EQ(UdsReadById(0xF18A, out), 0);
+    clock.Advance(1000 * 1000); // the late answer arrives while nothing waits
+
+    EXPECT_EQ(UdsReadById(0xF190, out), 1);
+    ASSERT_GE(out.size(), 1u);
+    EXPECT_EQ(out[0], 0x22) << "the answer to F190, not the late one to F18A";
+    EXPECT_EQ(prompter.Count(), 0u);
+    EXPECT_TRUE(ecu.flowControlsFromTester.empty()) << "no flow control wait sent for the real answer";
+}
+
 TEST_F(UdsFixture, PendingForAnotherServiceEndsTheWait)
 {
     ecu.AnswerWith({0x7F, 0x31, 0x78});

@@ -329,6 +329,10 @@ TEST(UdsSecurityKey, HandComputedVectors)
     EXPECT_EQ(ComputeSecurityKey({0x11, 0x22, 0x33, 0x44}, kSecurityLevel9Constants), 0x6753D869u);
     EXPECT_EQ(ComputeSecurityKey({0x00, 0x00, 0x00, 0x00}, kSecurityLevel9Constants), 0x7861883Bu);
     EXPECT_EQ(UdsKeyToBytes(0x2C7BDB18u), (std::array<uint8_t, 4>{0x2C, 0x7B, 0xDB, 0x18}));
+    // Large high words, as real ECU secrets may have: Ph x B no longer fits
+    // an int, so the product must be taken unsigned.
+    EXPECT_EQ(ComputeSecurityKey({0xFF, 0xFF, 0xFF, 0xFF}, {0xFFFFFFFFu, 0xFFFFFFFFu}), 0xEFFFEFFFu);
+    EXPECT_EQ(ComputeSecurityKey({0x12, 0x34, 0xFE, 0xDC}, {0xF00DBEEFu, 0x8BADF00Du}), 0x38DFF215u);
 }
 
 struct UnlockCase {
