@@ -113,6 +113,12 @@ void ConnectionController::OnConnectCan()
         TraceLog("Connect ignored: already connected\n");
         return;
     }
+    // The pages are still being told that the old link is gone; a new link
+    // opened now would be announced as lost at once.
+    if (disconnecting_) {
+        TraceLog("Connect ignored: a disconnect is still running\n");
+        return;
+    }
     FlagGuard busy(connecting_);
 
     const int32_t adapterRow = SelectedCanAdapter.load();
@@ -205,6 +211,11 @@ void ConnectionController::OnKeepAliveTick()
 
 void ConnectionController::OnDisconnectCan()
 {
+    if (disconnecting_) {
+        TraceLog("Disconnect ignored: a disconnect is already running\n");
+        return;
+    }
+    FlagGuard busy(disconnecting_);
     // Nothing may reach the adapter once it closes: no keep-alive tick, and
     // the monitor's worker has ended (not just been asked to).
     timer_->Stop();

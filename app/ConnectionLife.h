@@ -62,6 +62,10 @@ private:
     std::unique_ptr<Timer> timer_;
     std::function<void()> observer_;
     bool connecting_ = false;
+    // True while a Disconnect runs: closing the adapter pumps events, and a
+    // second click (or a failing keep-alive) must not tear the link down and
+    // tell every page a second time.
+    bool disconnecting_ = false;
     // Counts connects and disconnects: work that pumped events (a keep-alive
     // request, the connect notifications) checks it afterwards and leaves
     // alone a link that was closed or replaced meanwhile.

@@ -8,7 +8,9 @@
 #include "Log.h"
 #include "Pump.h"
 
+#include <wx/app.h>
 #include <wx/aui/auibook.h>
+#include <wx/evtloop.h>
 #include <wx/config.h>
 #include <wx/listbox.h>
 #include <wx/menu.h>
@@ -22,7 +24,19 @@
 
 namespace {
 const char* const kStatusText = "VADE Diagnostic Tool V2.6.15";
+
+// True when no handler below us waits with pumped events: the view, its pages
+// and the connection may then be destroyed without anybody returning into them.
+bool NoWaitOnTheStack()
+{
+    if (auto* pump = dynamic_cast<tarvel::WxPump*>(&tarvel::GetPump()))
+        if (pump->Depth() > 0)
+            return false;
+    // A modal box or a yield of wx's own also has a caller waiting below it.
+    const wxEventLoopBase* active = wxEventLoopBase::GetActive();
+    return !active || (active == wxTheApp->GetMainLoop() && !active->IsYielding());
 }
+} // namespace
 
 CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
     : wxDocParentFrame(manager, nullptr, wxID_ANY, title, wxDefaultPosition, wxSize(1280, 860))
@@ -64,6 +78,7 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
     Bind(wxEVT_UPDATE_UI, &CMainFrame::OnLookUpdate, this, ID_VIEW_APPLOOK_FIRST, ID_VIEW_APPLOOK_LAST);
     Bind(wxEVT_MENU, &CMainFrame::OnShowOutput, this, ID_VIEW_OUTPUTWND);
     Bind(wxEVT_CLOSE_WINDOW, &CMainFrame::OnClose, this);
+    Bind(wxEVT_IDLE, &CMainFrame::OnIdle, this);
     Bind(wxEVT_DROP_FILES, &CMainFrame::OnDropFiles, this);
 }
 
@@ -181,7 +196,26 @@ void CMainFrame::OnClose(wxCloseEvent& event)
     // Pumped waits end early from here on.
     if (auto* pump = dynamic_cast<tarvel::WxPump*>(&tarvel::GetPump()))
         pump->SetMainWindowClosing(true);
+    // A close clicked while a request or pause waits would destroy the view,
+    // its pages and the connection under the handler that waits, which then
+    // carries on in freed memory. The waits end early now; the close follows
+    // once they have returned.
+    if (event.CanVeto() && !NoWaitOnTheStack()) {
+        closeDeferred_ = true;
+        event.Veto();
+        return;
+    }
+    closeDeferred_ = false;
     event.Skip(); // the document frame closes the document and its view
+}
+
+void CMainFrame::OnIdle(wxIdleEvent& event)
+{
+    event.Skip();
+    if (closeDeferred_ && NoWaitOnTheStack()) {
+        closeDeferred_ = false;
+        Close();
+    }
 }
 
 void CMainFrame::OnDropFiles(wxDropFilesEvent& event)

@@ -13,6 +13,9 @@ class CNavigation;
 class wxListBox;
 class wxFileHistory;
 
+// The program's name in the window caption (behind the document's title).
+constexpr const char* kMainWindowTitle = "Morvane VADE Diagnostic Tool";
+
 constexpr int ID_VIEW_OUTPUTWND = 149;
 constexpr int ID_STATUSBAR_PANE1 = 121;
 
@@ -30,6 +33,8 @@ public:
     void SetViewWindow(wxWindow* window);
     // Applies a visual style 205..219 and writes it to the profile.
     void ApplyLook(int look);
+    // True while a close waits for the running waits to return.
+    bool CloseDeferred() const { return closeDeferred_; }
 
 private:
     void CreateOutputPane();
@@ -40,6 +45,7 @@ private:
     void OnShowOutput(wxCommandEvent& event);
     void OnHelpButton(class wxRibbonBarEvent& event);
     void OnClose(wxCloseEvent& event);
+    void OnIdle(wxIdleEvent& event);
     void OnDropFiles(wxDropFilesEvent& event);
 
     wxAuiManager panes_;
@@ -47,4 +53,5 @@ private:
     CNavigation* navigation_ = nullptr;
     wxListBox* outputList_ = nullptr;
     wxWindow* viewWindow_ = nullptr;
+    bool closeDeferred_ = false;
 };

@@ -56,7 +56,7 @@ bool NavigationEnvironment::Connected() const { return EcuConnected.load() == 1;
 bool NavigationEnvironment::TestIdle() const { return EolTestIdle.load() != 0; }
 bool NavigationEnvironment::DownloadIdleNow() const { return DownloadIdle != 0; }
 
-void NavigationEnvironment::StopPageWork()
+void StopRunningPageWork()
 {
     EolStopRequested = 1;
     StopMonitorWorker(); // joins the worker before the next page sends anything
@@ -65,6 +65,11 @@ void NavigationEnvironment::StopPageWork()
     if (Services().setTestRunning)
         Services().setTestRunning(0);
     EolDtcReadPending = 0;
+}
+
+void NavigationEnvironment::StopPageWork()
+{
+    StopRunningPageWork();
 }
 
 void NavigationEnvironment::NotifyDownloadPage()

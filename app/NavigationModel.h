@@ -36,6 +36,11 @@ NavEquipment CurrentNavEquipment();
 // The two roots, "Diagnostics" and "EOL Test", with their items in order.
 std::vector<NavRoot> BuildNavTree(const NavEquipment& equipment);
 
+// Stops whatever page work runs before another page is shown: the end-of-line
+// step, the monitor worker (joined), the timed reads and a running test. The
+// navigation click and the ribbon's page commands both do it.
+void StopRunningPageWork();
+
 // What a click reads and what it asks of others. The default implementation
 // works on the program-wide flags; the view supplies the page switch.
 class NavigationEnvironment {

@@ -70,17 +70,6 @@ void BroadcastLanguage(ShellPages& pages)
         pages.SendToPage(entry.first, entry.second);
 }
 
-void StopRunningPageWork()
-{
-    EolStopRequested = 1;
-    StopMonitorWorker();
-    DtcReadPending = 0;
-    DeviceInfoAutoRead = 0;
-    if (Services().setTestRunning)
-        Services().setTestRunning(0);
-    EolDtcReadPending = 0;
-}
-
 void PageSwitcher::OnSelectPage(int page)
 {
     pages_.HideAllTabs();

@@ -34,10 +34,6 @@ const std::array<std::pair<int, int>, LanguageBroadcastCount>& LanguageBroadcast
 // Sends the whole language broadcast: the navigation dialog first, then the pages.
 void BroadcastLanguage(ShellPages& pages);
 
-// Stops whatever page work runs before another page is shown: the end-of-line
-// step, the monitor worker (joined), the timed reads and a running test.
-void StopRunningPageWork();
-
 enum class PageCommandOutcome {
     NotConnected,    // the not-connected box was shown
     TestRunning,     // the "Test is running" box was shown

@@ -68,7 +68,7 @@ bool CTarvelApp::OnInit()
     if (config)
         docManager_->FileHistoryLoad(*config);
 
-    frame_ = new CMainFrame(docManager_, "Morvane VADE Diagnostic Tool");
+    frame_ = new CMainFrame(docManager_, kMainWindowTitle);
     SetTopWindow(frame_);
 
     wxDocument* doc = docManager_->CreateDocument(wxString(), wxDOC_NEW);

@@ -6,8 +6,11 @@
 
 wxIMPLEMENT_DYNAMIC_CLASS(CTarvelDoc, wxDocument);
 
-CTarvelDocManager::CTarvelDocManager()
+CTarvelDocManager::CTarvelDocManager() : wxDocManager(0, false)
 {
+    // Initialised here rather than by the base constructor: only from here
+    // does it reach this class's file history (four recent files).
+    Initialize();
     // Bound handlers run before wxDocManager's own table.
     Bind(wxEVT_MENU, &CTarvelDocManager::OnNewOrOpen, this, wxID_NEW);
     Bind(wxEVT_MENU, &CTarvelDocManager::OnNewOrOpen, this, wxID_OPEN);

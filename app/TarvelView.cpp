@@ -349,10 +349,22 @@ void CTarvelView::OnLanguageChosen(wxCommandEvent& event)
         tarvel::Services().languageChosen(row);
 }
 
+void CTarvelView::OnChangeFilename()
+{
+    // wx would put the bare document name ("unnamed1") in the caption; the
+    // program's name must stay there. The document holds nothing and is never
+    // opened from a file, so until it is saved under a name it is untitled.
+    if (!frame_)
+        return;
+    const wxDocument* doc = GetDocument();
+    const wxString title = doc && doc->GetDocumentSaved() ? doc->GetUserReadableName() : wxString("Untitled");
+    frame_->SetTitle(title + " - " + kMainWindowTitle);
+}
+
 void CTarvelView::OnAbout(wxCommandEvent&)
 {
     wxAboutDialogInfo info;
-    info.SetName("Morvane VADE Diagnostic Tool");
+    info.SetName(kMainWindowTitle);
     info.SetVersion("V2.6.15");
     info.SetDescription("Service and end-of-line test tool for the VADE trailer brake ECU.");
     wxAboutBox(info, frame_);

@@ -38,6 +38,8 @@ public:
 
     bool OnCreate(wxDocument* doc, long flags) override;
     void OnDraw(wxDC*) override {}
+    // The caption: the document's title, then the program's name.
+    void OnChangeFilename() override;
 
     // Page geometry, the three lists from LastConfig.xml, then the page reset.
     // Runs once at start-up and again for New and Open.

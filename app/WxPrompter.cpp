@@ -1,12 +1,40 @@
 #include "WxPrompter.h"
 
+#include <wx/app.h>
 #include <wx/msgdlg.h>
 #include <wx/string.h>
+#include <wx/thread.h>
 
 namespace tarvel {
 
+MsgAnswer WxPrompter::AnswerWithoutUser(MsgButtons buttons)
+{
+    switch (buttons) {
+    case MsgButtons::Ok: return MsgAnswer::Ok;
+    case MsgButtons::YesNo: return MsgAnswer::No;
+    case MsgButtons::OkCancel:
+    case MsgButtons::YesNoCancel:
+    case MsgButtons::RetryCancel: return MsgAnswer::Cancel;
+    }
+    return MsgAnswer::Cancel;
+}
+
 MsgAnswer WxPrompter::Show(const std::string& text, const std::string& caption, MsgIcon icon,
                            MsgButtons buttons)
+{
+    if (wxThread::IsMain())
+        return ShowBox(text, caption, icon, buttons);
+    // The call is queued thread-safely and runs on the UI thread; it goes
+    // through whatever prompter is installed then, not through this object,
+    // which may be gone by that time.
+    if (wxTheApp) {
+        wxTheApp->CallAfter([text, caption, icon, buttons] { GetPrompter().Show(text, caption, icon, buttons); });
+    }
+    return AnswerWithoutUser(buttons);
+}
+
+MsgAnswer WxPrompter::ShowBox(const std::string& text, const std::string& caption, MsgIcon icon,
+                              MsgButtons buttons)
 {
     long style = 0;
     switch (buttons) {

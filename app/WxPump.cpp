@@ -10,6 +10,11 @@ void WxPump::PumpPending()
 {
     if (!wxThread::IsMain())
         return;
+    struct DepthGuard {
+        int& depth;
+        explicit DepthGuard(int& d) : depth(d) { ++depth; }
+        ~DepthGuard() { --depth; }
+    } guard(depth_);
     if (wxEventLoopBase* loop = wxEventLoopBase::GetActive()) {
         // Waits nest (a wait inside a handler that runs inside another wait);
         // each level dispatches what is pending.

@@ -15,9 +15,14 @@ public:
     bool QuitRequested() const override { return closing_.load(); }
     // Set once the main window starts closing, so pumped waits end early.
     void SetMainWindowClosing(bool closing) { closing_ = closing; }
+    // How many waits of the main thread are dispatching events right now. A
+    // handler that runs while this is above 0 has a wait below it on the
+    // stack, whose caller still uses the windows once the wait returns.
+    int Depth() const { return depth_; }
 
 private:
     std::atomic<bool> closing_{false};
+    int depth_ = 0; // main thread only
 };
 
 } // namespace tarvel

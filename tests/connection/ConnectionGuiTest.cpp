@@ -153,4 +153,21 @@ TEST_F(ConnectionGui, ConnectsToTheBuiltInEcuAndDisconnects)
     EXPECT_EQ(prompter_->Count(), 0u);
 }
 
+// Runs last: closing the window while connected takes the link down in order.
+TEST_F(ConnectionGui, ZClosingWhileConnectedClosesTheAdapter)
+{
+    const RibbonControls& rc = app_->MainFrame()->Ribbon();
+    Choose(rc.adapter, 0);
+    Choose(rc.baudRate, 1);
+    Press(rc.commButtons, ID_CAN_CONNECT);
+    ASSERT_TRUE(PumpUntil([] { return EcuConnected.load() == 1; }));
+    EXPECT_EQ(tarvel::CanChannel.load(), 0u);
+    ASSERT_EQ(tarvel::CanDeviceOpen.load(), 2);
+
+    app_->MainFrame()->Close();
+    ASSERT_TRUE(PumpUntil([] { return AppClosing.load() == 1; }));
+    EXPECT_EQ(tarvel::CanDeviceOpen.load(), 0);
+    EXPECT_EQ(prompter_->Count(), 0u);
+}
+
 } // namespace

@@ -508,6 +508,53 @@ TEST_F(ConnectionLife, DisconnectDuringTheKeepAliveWaitRunsOnce)
     EXPECT_EQ(EcuConnected.load(), 1);
 }
 
+TEST_F(ConnectionLife, SecondDisconnectWhileTheAdapterClosesIsIgnored)
+{
+    AttachEcu();
+    Connect();
+    pages.log.clear();
+    // Closing takes 500 ms of pumped waiting; the user clicks Disconnect again.
+    clock.ScheduleIn(100 * kMs, [this] { controller->OnDisconnectCan(); });
+
+    controller->OnDisconnectCan();
+
+    EXPECT_EQ(pages.log, kDisconnectedMessages);
+    EXPECT_EQ(EcuConnected.load(), 0);
+    EXPECT_EQ(ConnectCommandEnabled, 1);
+    EXPECT_EQ(tarvel::CanDeviceOpen.load(), 0);
+    // And the next Disconnect (a failed keep-alive, say) works again.
+    Connect();
+    ASSERT_EQ(EcuConnected.load(), 1);
+    pages.log.clear();
+    controller->OnDisconnectCan();
+    EXPECT_EQ(pages.log, kDisconnectedMessages);
+}
+
+TEST_F(ConnectionLife, ConnectWhileThePagesAreToldOfTheDisconnectIsIgnored)
+{
+    AttachEcu();
+    Connect();
+    ASSERT_EQ(EcuConnected.load(), 1);
+    // The download page's handler waits and the user presses Connect meanwhile.
+    pages.onMessage = [this](const std::string& line) {
+        if (line == WindowMsg(WindowSlot::DownloadPage, WM_ECU_CONNECTION_CHANGED))
+            controller->OnConnectCan();
+    };
+    pages.log.clear();
+
+    controller->OnDisconnectCan();
+
+    pages.onMessage = nullptr;
+    EXPECT_EQ(pages.log, kDisconnectedMessages);
+    EXPECT_EQ(Requests(0x10), 1u) << "no second probe";
+    EXPECT_EQ(EcuConnected.load(), 0);
+    EXPECT_EQ(ConnectCommandEnabled, 1);
+    EXPECT_EQ(tarvel::CanDeviceOpen.load(), 0);
+    // Afterwards Connect works as usual.
+    Connect();
+    EXPECT_EQ(EcuConnected.load(), 1);
+}
+
 class EolResetOnDisconnect : public ConnectionLife, public ::testing::WithParamInterface<int32_t> {};
 
 TEST_P(EolResetOnDisconnect, OnlyAPassedRunResetsTheResults)

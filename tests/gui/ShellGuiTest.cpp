@@ -9,6 +9,7 @@
 #include "PageHostPage.h"
 #include "ShellGlobals.h"
 #include "Splash.h"
+#include "WxPrompter.h"
 #include "TarvelApp.h"
 #include "TarvelView.h"
 #include "WindowRegistry.h"
@@ -30,6 +31,7 @@
 #include <wx/gauge.h>
 #include <wx/image.h>
 #include <wx/evtloop.h>
+#include <wx/filehistory.h>
 #include <wx/apptrait.h>
 #include <wx/stdpaths.h>
 
@@ -178,6 +180,8 @@ TEST_F(TarvelGui, ComesUpWithRibbonTreeAndNoPageShown)
     ASSERT_NE(Frame(), nullptr);
     ASSERT_NE(View(), nullptr);
     EXPECT_TRUE(Frame()->IsShown());
+    // The caption names the program, behind the (empty) document's title.
+    EXPECT_EQ(Frame()->GetTitle(), "Untitled - Morvane VADE Diagnostic Tool");
     EXPECT_EQ(View()->CreateResult(), 0);
     ASSERT_NE(Frame()->Ribbon().bar, nullptr);
     EXPECT_TRUE(Frame()->Ribbon().bar->IsShown());
@@ -325,6 +329,51 @@ TEST_F(TarvelGui, PumpDispatchesPendingEventsAlsoWhenNested)
     EXPECT_EQ(fromThread, 1);
 }
 
+// Notes where each box would have been shown, instead of showing it.
+class ThreadNotingPrompter : public tarvel::WxPrompter {
+public:
+    struct Shown {
+        std::string text;
+        std::thread::id thread;
+    };
+    std::vector<Shown> shown;
+
+protected:
+    tarvel::MsgAnswer ShowBox(const std::string& text, const std::string&, tarvel::MsgIcon,
+                              tarvel::MsgButtons) override
+    {
+        shown.push_back({text, std::this_thread::get_id()});
+        return tarvel::MsgAnswer::Yes;
+    }
+};
+
+// The live-data worker runs UDS requests, which report time-outs and negative
+// responses in boxes: such a box is shown by the UI thread, and the worker
+// goes on at once with the answer that changes nothing.
+TEST_F(TarvelGui, BoxesAskedForByOtherThreadsAreShownByTheUiThread)
+{
+    ThreadNotingPrompter prompter;
+    tarvel::ScopedPrompter scoped(prompter);
+    tarvel::MsgAnswer ok = tarvel::MsgAnswer::Retry;
+    tarvel::MsgAnswer yesNo = tarvel::MsgAnswer::Retry;
+    std::thread worker([&] {
+        ok = tarvel::GetPrompter().Show("Service timeout", "UDS", tarvel::MsgIcon::Exclamation,
+                                        tarvel::MsgButtons::Ok);
+        yesNo = tarvel::GetPrompter().Show("Go on?", "UDS", tarvel::MsgIcon::Question, tarvel::MsgButtons::YesNo);
+    });
+    worker.join();
+    EXPECT_EQ(ok, tarvel::MsgAnswer::Ok);
+    EXPECT_EQ(yesNo, tarvel::MsgAnswer::No);
+    EXPECT_TRUE(prompter.shown.empty()) << "a window was touched from the worker";
+
+    Pump();
+    ASSERT_EQ(prompter.shown.size(), 2u);
+    EXPECT_EQ(prompter.shown[0].text, "Service timeout");
+    EXPECT_EQ(prompter.shown[1].text, "Go on?");
+    for (const auto& box : prompter.shown)
+        EXPECT_EQ(box.thread, std::this_thread::get_id());
+}
+
 TEST_F(TarvelGui, SplashLoadsPicturesAndFillsItsBar)
 {
     const fs::path picture = folder_ / "splash-test.png";
@@ -420,6 +469,8 @@ TEST_F(TarvelGui, NewAndOpenKeepTheViewAndRunThePageResetAgain)
         Pump();
     }
     EXPECT_EQ(app_->DocManager()->GetCurrentView(), view);
+    ASSERT_NE(app_->DocManager()->GetFileHistory(), nullptr);
+    EXPECT_EQ(app_->DocManager()->GetFileHistory()->GetMaxFiles(), 4);
     EXPECT_EQ(view->InitialUpdateCount(), updates + 3);
     EXPECT_EQ(view->TabCtrl()->ShownTabCount(), 0);
     for (int tab = 0; tab < tarvel::PageCount; ++tab) {
@@ -468,8 +519,10 @@ TEST_F(TarvelGui, ChoosingAnotherLanguageAsksForARestart)
     LanguageIndex = 1;
 }
 
-// Runs last: closing the window takes the program down.
-TEST_F(TarvelGui, ZClosingSavesTheSettingsAndReleasesThePages)
+// Runs last: closing the window takes the program down. The user closes it
+// while a handler waits for the ECU (the wait dispatches the click); the view
+// must outlive that wait, and the program closes in order once it returned.
+TEST_F(TarvelGui, ZClosingDuringAWaitSavesTheSettingsAndReleasesThePages)
 {
     // Choose adapter row 2 and baud row 1 the way the user would.
     const RibbonControls& rc = Frame()->Ribbon();
@@ -478,7 +531,16 @@ TEST_F(TarvelGui, ZClosingSavesTheSettingsAndReleasesThePages)
     EOLReportsFilePath = "/tmp/tarvel-reports-chosen-by-test/";
     prompter_->Clear();
 
-    Frame()->Close(true);
+    CMainFrame* frame = Frame();
+    frame->CallAfter([frame] { frame->Close(); });
+    // A wait: pump until it is told to end early.
+    for (int turn = 0; turn < 50 && !tarvel::GetPump().QuitRequested(); ++turn)
+        tarvel::GetPump().PumpPending();
+    ASSERT_TRUE(tarvel::GetPump().QuitRequested()) << "the close never reached the frame";
+    EXPECT_EQ(AppClosing.load(), 0) << "the view was destroyed under a running wait";
+    EXPECT_TRUE(frame->CloseDeferred());
+
+    // Back in the main loop the close goes ahead.
     Pump(10);
     EXPECT_EQ(AppClosing.load(), 1);
     EXPECT_EQ(DownloadPageWnd(), nullptr);
