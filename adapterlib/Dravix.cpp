@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <thread>
@@ -301,8 +302,10 @@ void ReceiveThread(uint32_t index)
         ReceivePass(index, d, buffer);
 }
 
-// Call only after the driver handle is closed (or the device is gone), so the
-// thread's next read fails at once and the join is quick.
+// Ends the thread: its pending read is aborted and it stops at the end of
+// that pass. With the driver handle already closed (or the device gone) every
+// further read fails at once; with it still open the join waits at most one
+// read time-out.
 void StopReceiveThread(uint32_t index, DeviceState& d)
 {
     d.run.store(false, std::memory_order_release);
@@ -378,6 +381,29 @@ void DeviceLost(uint32_t index)
         d.usbOpen = false;
     }
     MarkClosed(d);
+}
+
+// A client that ends without CloseDevice (a program closed while connected)
+// must not take the process down: a receive thread still joinable when the
+// device table is destroyed would abort the exit. Registered at the first
+// open, once the driver's and the clock's own statics exist, so it runs before
+// they are destroyed.
+void StopReceiveThreadsAtExit()
+{
+    for (uint32_t i = 0; i < DRAVIX_MAX_DEVICES; ++i) {
+        DeviceState& d = g_devices[i];
+        std::lock_guard<std::mutex> lock(d.api);
+        StopReceiveThread(i, d);
+    }
+}
+
+void StopReceiveThreadsAtExitOnce()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        tarvel::GetClock(); // the clock the threads sleep on must outlive them
+        std::atexit(StopReceiveThreadsAtExit);
+    });
 }
 
 template <uint32_t Index>
@@ -472,6 +498,7 @@ DRAVIX_API uint32_t DRAVIX_CALL OpenDevice(uint32_t, uint32_t DevIndex, uint32_t
         return 0;
     }
     d.usbOpen = true;
+    StopReceiveThreadsAtExitOnce();
     bool ok = CH375SetTimeoutEx(DevIndex, kPipeTimeoutMs, kPipeTimeoutMs, kPipeTimeoutMs, kPipeTimeoutMs) != 0;
     CH375SetBufUpload(DevIndex, 1);
     CH375SetBufDownload(DevIndex, 1);

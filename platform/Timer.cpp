@@ -33,7 +33,11 @@ void VirtualTimer::Stop()
 void VirtualTimer::Arm()
 {
     std::weak_ptr<bool> alive = alive_;
-    task_ = scheduler_.ScheduleIn(uint64_t(periodMs_) * 1000, [this, alive] {
+    // A period of 0 ticks as often as it can, like a GUI timer; on a virtual
+    // clock that is once per millisecond, or a tick would re-arm itself at
+    // the same instant and time could never move on.
+    const uint64_t periodUs = uint64_t(periodMs_ == 0 ? 1 : periodMs_) * 1000;
+    task_ = scheduler_.ScheduleIn(periodUs, [this, alive] {
         auto a = alive.lock();
         if (!a || !*a || !running_)
             return;

@@ -47,8 +47,7 @@ bool VirtualClock::RunNextDue(uint64_t limitUs)
         dueOf_.erase(first->first.second);
         tasks_.erase(first);
         // Time never runs backwards: a task scheduled in the past runs "now".
-        if (due > now_.load())
-            now_.store(due, std::memory_order_release);
+        MoveForwardTo(due);
     }
     task(); // without the lock: a task may schedule or cancel others
     return true;
@@ -59,8 +58,14 @@ void VirtualClock::Advance(uint64_t us)
     const uint64_t target = NowUs() + us;
     while (RunNextDue(target)) {
     }
-    if (target > now_.load())
-        now_.store(target, std::memory_order_release);
+    MoveForwardTo(target);
+}
+
+void VirtualClock::MoveForwardTo(uint64_t us)
+{
+    uint64_t now = now_.load(std::memory_order_acquire);
+    while (us > now && !now_.compare_exchange_weak(now, us, std::memory_order_acq_rel)) {
+    }
 }
 
 void VirtualClock::RunDue()

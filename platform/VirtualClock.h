@@ -32,6 +32,9 @@ public:
 
 private:
     bool RunNextDue(uint64_t limitUs);
+    // Moves time to `us` unless it is already later: with several threads
+    // sleeping at once, a slower thread must not set time back.
+    void MoveForwardTo(uint64_t us);
 
     std::atomic<uint64_t> now_;
     mutable std::mutex mutex_;

@@ -269,6 +269,10 @@ public:
             reply = Negative(sid, fault->nrc);
         else
             reply = Execute(request);
+        // Nothing longer than one ISO-TP message can go out: say so rather
+        // than leave the tester waiting for an answer that never comes.
+        if (reply.bytes.size() > IsoTpServer::kMaxMessage)
+            reply = Negative(sid, kResponseTooLong);
         // The session may have changed (or the ECU reset): S3 follows it.
         RestartS3Locked();
 
@@ -535,8 +539,6 @@ public:
             }
             if (sub == 0x01)
                 out.insert(out.end(), {0x01 /* ISO 14229-1 format */, uint8_t(count >> 8), uint8_t(count)});
-            if (out.size() > IsoTpServer::kMaxMessage)
-                return Negative(r[0], kResponseTooLong);
             return Positive(std::move(out), (r[1] & 0x80) != 0);
         }
         case 0x0A: {
@@ -546,8 +548,6 @@ public:
             for (const SimDtc& d : dtcs_)
                 out.insert(out.end(),
                            {uint8_t(d.code >> 16), uint8_t(d.code >> 8), uint8_t(d.code), uint8_t(d.status & avail)});
-            if (out.size() > IsoTpServer::kMaxMessage)
-                return Negative(r[0], kResponseTooLong);
             return Positive(std::move(out), (r[1] & 0x80) != 0);
         }
         default:
@@ -573,8 +573,6 @@ public:
             out.push_back(r[i]);
             out.push_back(r[i + 1]);
             out.insert(out.end(), value.begin(), value.end());
-            if (out.size() > IsoTpServer::kMaxMessage)
-                return Negative(r[0], kResponseTooLong);
         }
         return Positive(std::move(out));
     }
@@ -629,8 +627,6 @@ public:
             return Negative(r[0], a.nrc);
         std::vector<uint8_t> out{0x71, sub, r[2], r[3]};
         out.insert(out.end(), a.data.begin(), a.data.end());
-        if (out.size() > IsoTpServer::kMaxMessage)
-            return Negative(r[0], kResponseTooLong);
         return Positive(std::move(out), (r[1] & 0x80) != 0);
     }
 

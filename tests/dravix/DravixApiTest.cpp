@@ -13,6 +13,7 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <functional>
@@ -779,6 +780,22 @@ TEST_F(DravixApi, ReferenceTimingValueStartsTheChannelAtThatRate)
     EXPECT_EQ(SetReference(kType, 0, 0, 2, nullptr), 1u);
     ASSERT_EQ(StartCAN(kType, 0, 0), 1u);
     EXPECT_EQ(device_->ChannelBitrate(0), 125000u);
+}
+
+// A program closed while its adapter is still open ends normally: the
+// receive thread must not abort the exit.
+TEST(DravixExit, ProgramEndingWithAnOpenAdapterExitsNormally)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            static sim::SimWorld world; // built first, so destroyed after the device wired to it
+            ch375::InstallDevice(3, sim::SimDravixDevice::Create(&world));
+            if (OpenDevice(kType, 3, 0) != 1 || InitCAN(kType, 3, 1, &k500) != 1 || StartCAN(kType, 3, 1) != 1)
+                std::exit(2);
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(DravixApi, IoctlClockAndRawCommands)

@@ -261,6 +261,42 @@ TEST_F(SimEcuServices, RoutinesAndIoControlsGoToRegisteredHandlers)
     EXPECT_EQ(seen, (std::vector<Bytes>{{0x11}, {0x11}, {}}));
 }
 
+// One ISO-TP message carries at most 4095 bytes. A longer answer, whichever
+// service builds it, is refused as too long instead of never arriving; one
+// that just fits goes out whole.
+TEST_F(SimEcuServices, AnswersLongerThanOneMessageAreRefusedAsTooLong)
+{
+    ecu->RegisterDynamicDid(0x0400, [](const sim::SimEcuContext&) { return Bytes(4092, 0xA5); });
+    ecu->RegisterDynamicDid(0x0401, [](const sim::SimEcuContext&) { return Bytes(4093, 0xA5); });
+    ecu->RegisterIoControl(0x0402, [](uint8_t, const Bytes&, sim::SimEcuContext&) {
+        return sim::SimEcuAnswer::Positive(Bytes(4092, 0x5A));
+    });
+    ecu->RegisterRoutine(0x0403, [](uint8_t, const Bytes&, sim::SimEcuContext&) {
+        return sim::SimEcuAnswer::Positive(Bytes(4092, 0x5A));
+    });
+    const struct {
+        Bytes request;
+        size_t positiveLength; // 0: refused with 7F sid 14
+    } cases[] = {
+        {{0x22, 0x04, 0x00}, 4095},
+        {{0x22, 0x04, 0x01}, 0},
+        {{0x22, 0x04, 0x00, 0x04, 0x00}, 0},
+        {{0x2F, 0x04, 0x02, 0x03}, 0},
+        {{0x31, 0x01, 0x04, 0x03}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.request));
+        const Bytes answer = Request(c.request);
+        if (c.positiveLength == 0) {
+            EXPECT_EQ(answer, (Bytes{0x7F, c.request[0], 0x14}));
+        } else {
+            ASSERT_EQ(answer.size(), c.positiveLength);
+            EXPECT_EQ(answer[0], c.request[0] + 0x40);
+        }
+    }
+    EXPECT_EQ(Request({0x3E, 0x00}), (Bytes{0x7E, 0x00})) << "the ECU still answers";
+}
+
 // The boot loader's sequence with a 10 KB image in 32-byte blocks, so the
 // block counter runs 1..FF, 00, 01.. .
 TEST_F(SimEcuServices, TenKilobyteDownloadStoresTheImageByteForByte)
