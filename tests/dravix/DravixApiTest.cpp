@@ -65,6 +65,26 @@ bool WaitUntil(Pred pred, int ms = 1000)
     return true;
 }
 
+// A joined thread can stay listed in /proc for a moment after join returns,
+// so counts are compared once they have settled (or after a second).
+int SettledThreadCount(int expected)
+{
+    WaitUntil([expected] { return ThreadCount() == expected; });
+    return ThreadCount();
+}
+
+// The threads of the test process at rest: the smallest count seen while
+// threads of earlier work finish leaving.
+int RestingThreadCount()
+{
+    int least = ThreadCount();
+    for (int i = 0; i < 20 && least > 1; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        least = std::min(least, ThreadCount());
+    }
+    return least;
+}
+
 CanInitConfig Config(uint8_t timing0, uint8_t timing1, uint32_t code = 0, uint32_t mask = 0x00FFFFFF,
                      uint8_t filter = 0)
 {
@@ -110,7 +130,7 @@ protected:
         // Some runtimes (sanitizers) add a helper thread at the first thread
         // start; let that happen before taking the baseline.
         std::thread([] {}).join();
-        baselineThreads_ = ThreadCount();
+        baselineThreads_ = RestingThreadCount();
         ASSERT_TRUE(ch375::InstallDevice(0, device_));
     }
 
@@ -120,7 +140,7 @@ protected:
             CloseDevice(kType, i);
         ch375::InstallDevice(0, nullptr);
         ch375::InstallDevice(1, nullptr);
-        EXPECT_EQ(ThreadCount(), baselineThreads_) << "a receive thread outlived its device";
+        EXPECT_EQ(SettledThreadCount(baselineThreads_), baselineThreads_) << "a receive thread outlived its device";
     }
 
     void OpenStart(uint32_t channel, const CanInitConfig& cfg, uint32_t dev = 0)
@@ -512,7 +532,7 @@ TEST_P(DravixNotReady, AdapterThatNeverGetsReadyFailsTheOpenCleanly)
     const auto words = device_->CommandWords();
     EXPECT_EQ(std::count(words.begin(), words.end(), 0x40000086u), 11);
     EXPECT_FALSE(ch375::GetSlotState(0).open) << "the driver handle is released";
-    EXPECT_EQ(ThreadCount(), baselineThreads_) << "no receive thread is left behind";
+    EXPECT_EQ(SettledThreadCount(baselineThreads_), baselineThreads_) << "no receive thread is left behind";
     device_->SetNeverReady(false);
     device_->SetReadyByte(0x03);
     EXPECT_EQ(OpenDevice(kType, 0, 0), 1u);
@@ -589,16 +609,16 @@ TEST_F(DravixApi, RepeatedOpenAndCloseJoinsEveryThread)
     for (int i = 0; i < 5; ++i) {
         ASSERT_EQ(OpenDevice(kType, 0, 0), 1u);
         ASSERT_EQ(OpenDevice(kType, 0, 0), 1u) << "re-open of an open index";
-        EXPECT_EQ(ThreadCount(), baselineThreads_ + 1);
+        EXPECT_EQ(SettledThreadCount(baselineThreads_ + 1), baselineThreads_ + 1);
         ASSERT_EQ(CloseDevice(kType, 0), 1u);
-        EXPECT_EQ(ThreadCount(), baselineThreads_);
+        EXPECT_EQ(SettledThreadCount(baselineThreads_), baselineThreads_);
     }
 }
 
 TEST_F(DravixApi, RemovalDuringReceiveWaitRunsToTheWaitTime)
 {
     OpenStart(0, k125);
-    ASSERT_EQ(ThreadCount(), baselineThreads_ + 1);
+    ASSERT_EQ(SettledThreadCount(baselineThreads_ + 1), baselineThreads_ + 1);
     uint32_t result = 1234;
     std::chrono::milliseconds took{};
     std::thread waiter([&] {
@@ -616,7 +636,7 @@ TEST_F(DravixApi, RemovalDuringReceiveWaitRunsToTheWaitTime)
     CanFrameRecord r;
     EXPECT_EQ(Receive(kType, 0, 0, &r, 1, 10), DRAVIX_FAILED);
     EXPECT_NE(ErrCode(0) & DRAVIX_ERR_NOT_OPEN, 0u);
-    EXPECT_EQ(ThreadCount(), baselineThreads_) << "the receive thread ended";
+    EXPECT_EQ(SettledThreadCount(baselineThreads_), baselineThreads_) << "the receive thread ended";
     EXPECT_FALSE(device_->Attached());
     EXPECT_EQ(OpenDevice(kType, 0, 0), 0u) << "still unplugged";
     device_->Plug();
@@ -649,7 +669,7 @@ TEST_F(DravixApi, RemovalWhileTransmitWaitsEndsTheWaitAndClosesTheDevice)
     EXPECT_EQ(Transmit(kType, 0, 1, &f, 1), DRAVIX_FAILED);
     EXPECT_NE(ErrCode(0) & DRAVIX_ERR_NOT_OPEN, 0u);
     EXPECT_FALSE(ch375::GetSlotState(0).open);
-    EXPECT_EQ(ThreadCount(), baselineThreads_ + 0);
+    EXPECT_EQ(SettledThreadCount(baselineThreads_ + 0), baselineThreads_ + 0);
     device_->SetAckFault(sim::SimDravixDevice::AckFault::None);
     device_->Plug();
 }
