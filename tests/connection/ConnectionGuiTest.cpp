@@ -10,9 +10,10 @@
 #include "TarvelView.h"
 
 #include "CanAdapterGlobals.h"
-#include "ProgramPaths.h"
 #include "Prompter.h"
 #include "SimEcu.h"
+
+#include "ProgramUnderTest.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +22,6 @@
 
 #include <filesystem>
 #include <functional>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -39,50 +39,19 @@ class ConnectionGui : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        folder_ = fs::temp_directory_path() / ("tarvel-conn-gui-" + std::to_string(::getpid()));
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-        // The shipped data that the build placed beside the test.
-        for (const auto& entry : fs::directory_iterator(fs::current_path())) {
-            if (entry.is_directory())
-                fs::copy(entry.path(), folder_ / entry.path().filename(), fs::copy_options::recursive);
-            else if (entry.path().extension() == ".xml")
-                fs::copy_file(entry.path(), folder_ / entry.path().filename());
-        }
-        wxSetAssertHandler([](const wxString& file, int line, const wxString& func, const wxString& cond,
-                              const wxString& msg) {
-            ADD_FAILURE() << "wx assertion " << cond << " " << msg << " in " << func << " at " << file << ":"
-                          << line;
-        });
-        tarvel::SetProgramFolder(folder_.string());
-        CTarvelApp::SetProfileFileForTests(wxString::FromUTF8((folder_ / "profile.ini").string()));
-        app_ = new CTarvelApp;
-        wxApp::SetInstance(app_);
-        static int argc = 1;
-        static char name[] = "test_connection_gui";
-        static char* argv[] = {name, nullptr};
-        ASSERT_TRUE(wxEntryStart(argc, argv));
-        started_ = app_->CallOnInit();
-        prompter_ = new tarvel::RecordingPrompter;
-        tarvel::SetPrompter(prompter_);
+        program_.Start("test_connection_gui");
+        app_ = program_.app;
+        prompter_ = program_.prompter;
+        started_ = program_.started;
+        folder_ = program_.folder;
         PumpUntil([] { return false; }, 5);
     }
 
     static void TearDownTestSuite()
     {
-        if (app_ && started_) {
-            if (wxWindow* top = wxTheApp->GetTopWindow())
-                top->Close(true);
-            PumpUntil([] { return false; }, 5);
-            app_->OnExit();
-        }
-        wxEntryCleanup();
-        tarvel::SetPrompter(nullptr);
-        delete prompter_;
+        program_.Stop();
+        app_ = nullptr;
         prompter_ = nullptr;
-        tarvel::SetProgramFolder(std::string());
-        std::error_code ec;
-        fs::remove_all(folder_, ec);
     }
 
     void SetUp() override { ASSERT_TRUE(started_) << "the program did not start"; }
@@ -107,12 +76,14 @@ protected:
     static tarvel::RecordingPrompter* prompter_;
     static bool started_;
     static fs::path folder_;
+    static tarvel_test::ProgramUnderTest program_;
 };
 
 CTarvelApp* ConnectionGui::app_ = nullptr;
 tarvel::RecordingPrompter* ConnectionGui::prompter_ = nullptr;
 bool ConnectionGui::started_ = false;
 fs::path ConnectionGui::folder_;
+tarvel_test::ProgramUnderTest ConnectionGui::program_;
 
 TEST_F(ConnectionGui, ConnectsToTheBuiltInEcuAndDisconnects)
 {

@@ -15,12 +15,13 @@
 #include "WindowRegistry.h"
 
 #include "LanguageTable.h"
-#include "ProgramPaths.h"
 #include "SettingsFiles.h"
 
 #include "Prompter.h"
 #include "Pump.h"
 #include "Restarter.h"
+
+#include "ProgramUnderTest.h"
 
 #include <gtest/gtest.h>
 
@@ -41,7 +42,6 @@
 #include <regex>
 #include <sstream>
 #include <thread>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -76,59 +76,25 @@ class TarvelGui : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        folder_ = fs::temp_directory_path() / ("tarvel-gui-" + std::to_string(::getpid()));
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-        // The shipped data (XML files and data folders), not the binaries.
-        const fs::path bin = fs::current_path();
-        for (const auto& entry : fs::directory_iterator(bin)) {
-            if (entry.is_directory())
-                fs::copy(entry.path(), folder_ / entry.path().filename(), fs::copy_options::recursive);
-            else if (entry.path().extension() == ".xml")
-                fs::copy_file(entry.path(), folder_ / entry.path().filename());
-        }
-        // The splash asks for the picture logo, which this copy lacks.
-        fs::remove(folder_ / "ReportImage" / "logo.jpg");
-        std::string config = ReadFile(folder_ / "LastConfig.xml");
-        config = std::regex_replace(config, std::regex("(ItemName=\"ReportLogo\" nIndex=)\"0\""), "$1\"1\"");
-        WriteFile(folder_ / "LastConfig.xml", config);
-
-        // A failed wx check must fail the test, not wait for a click on its box.
-        wxSetAssertHandler([](const wxString& file, int line, const wxString& func, const wxString& cond,
-                              const wxString& msg) {
-            ADD_FAILURE() << "wx assertion " << cond << " " << msg << " in " << func << " at " << file << ":"
-                          << line;
+        program_.Start("test_gui", [](const fs::path& folder) {
+            // The splash asks for the picture logo, which this copy lacks.
+            fs::remove(folder / "ReportImage" / "logo.jpg");
+            std::string config = ReadFile(folder / "LastConfig.xml");
+            config = std::regex_replace(config, std::regex("(ItemName=\"ReportLogo\" nIndex=)\"0\""), "$1\"1\"");
+            WriteFile(folder / "LastConfig.xml", config);
         });
-        tarvel::SetProgramFolder(folder_.string());
-        CTarvelApp::SetProfileFileForTests(wxString::FromUTF8((folder_ / "profile.ini").string()));
-        app_ = new CTarvelApp;
-        wxApp::SetInstance(app_);
-        static int argc = 1;
-        static char name[] = "test_gui";
-        static char* argv[] = {name, nullptr};
-        ASSERT_TRUE(wxEntryStart(argc, argv));
-        started_ = app_->CallOnInit();
-        // From here on every box is recorded instead of waiting for a click.
-        prompter_ = new tarvel::RecordingPrompter;
-        tarvel::SetPrompter(prompter_);
+        app_ = program_.app;
+        prompter_ = program_.prompter;
+        started_ = program_.started;
+        folder_ = program_.folder;
         Pump();
     }
 
     static void TearDownTestSuite()
     {
-        if (app_ && started_) {
-            if (wxWindow* top = wxTheApp->GetTopWindow())
-                top->Close(true);
-            Pump();
-            app_->OnExit();
-        }
-        wxEntryCleanup();
-        tarvel::SetPrompter(nullptr);
-        delete prompter_;
+        program_.Stop();
+        app_ = nullptr;
         prompter_ = nullptr;
-        tarvel::SetProgramFolder(std::string());
-        std::error_code ec;
-        fs::remove_all(folder_, ec);
     }
 
     void SetUp() override { ASSERT_TRUE(started_) << "the program did not start"; }
@@ -140,12 +106,14 @@ protected:
     static tarvel::RecordingPrompter* prompter_;
     static bool started_;
     static fs::path folder_;
+    static tarvel_test::ProgramUnderTest program_;
 };
 
 CTarvelApp* TarvelGui::app_ = nullptr;
 tarvel::RecordingPrompter* TarvelGui::prompter_ = nullptr;
 bool TarvelGui::started_ = false;
 fs::path TarvelGui::folder_;
+tarvel_test::ProgramUnderTest TarvelGui::program_;
 
 std::vector<wxTreeItemId> Children(wxTreeCtrl* tree, wxTreeItemId parent)
 {

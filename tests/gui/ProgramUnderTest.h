@@ -1,0 +1,96 @@
+// Starts the program in-process, as a user would from the build's bin folder,
+// but on a temporary copy of the shipped data and with a profile file of its
+// own, so no test touches the user's settings. Every message box is recorded
+// instead of waiting for a click, and a failed wx check fails the test.
+#pragma once
+
+#include "TarvelApp.h"
+
+#include "ProgramPaths.h"
+#include "Prompter.h"
+
+#include <gtest/gtest.h>
+
+#include <wx/app.h>
+#include <wx/init.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <system_error>
+#include <unistd.h>
+
+namespace tarvel_test {
+
+class ProgramUnderTest {
+public:
+    using Preparation = std::function<void(const std::filesystem::path& folder)>;
+
+    // `prepare` may change the copied data before the program starts. Returns
+    // whether the program's start-up succeeded.
+    bool Start(const char* name, const Preparation& prepare = {})
+    {
+        namespace fs = std::filesystem;
+        folder = fs::temp_directory_path() / (std::string(name) + "-" + std::to_string(::getpid()));
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        // The shipped data (XML files and data folders), not the binaries.
+        for (const auto& entry : fs::directory_iterator(fs::current_path())) {
+            if (entry.is_directory())
+                fs::copy(entry.path(), folder / entry.path().filename(), fs::copy_options::recursive);
+            else if (entry.path().extension() == ".xml")
+                fs::copy_file(entry.path(), folder / entry.path().filename());
+        }
+        if (prepare)
+            prepare(folder);
+
+        wxSetAssertHandler([](const wxString& file, int line, const wxString& func, const wxString& cond,
+                              const wxString& msg) {
+            ADD_FAILURE() << "wx assertion " << cond << " " << msg << " in " << func << " at " << file << ":"
+                          << line;
+        });
+        tarvel::SetProgramFolder(folder.string());
+        CTarvelApp::SetProfileFileForTests(wxString::FromUTF8((folder / "profile.ini").string()));
+        app = new CTarvelApp;
+        wxApp::SetInstance(app);
+        static int argc = 1;
+        static std::string programName;
+        programName = name;
+        static char* argv[] = {programName.data(), nullptr};
+        if (!wxEntryStart(argc, argv))
+            return false;
+        started = app->CallOnInit();
+        prompter = new tarvel::RecordingPrompter;
+        tarvel::SetPrompter(prompter);
+        return started;
+    }
+
+    // Closes the main window as the user would, then ends the program and
+    // removes the copied data.
+    void Stop()
+    {
+        if (app && started) {
+            if (wxWindow* top = wxTheApp->GetTopWindow())
+                top->Close(true);
+            for (int i = 0; i < 5; ++i)
+                wxTheApp->Yield(true);
+            app->OnExit();
+        }
+        wxEntryCleanup();
+        tarvel::SetPrompter(nullptr);
+        delete prompter;
+        prompter = nullptr;
+        app = nullptr;
+        started = false;
+        tarvel::SetProgramFolder(std::string());
+        std::error_code ec;
+        std::filesystem::remove_all(folder, ec);
+    }
+
+    CTarvelApp* app = nullptr;
+    tarvel::RecordingPrompter* prompter = nullptr;
+    bool started = false;
+    std::filesystem::path folder;
+};
+
+} // namespace tarvel_test
