@@ -11,8 +11,7 @@ RealTimeScheduler::~RealTimeScheduler()
     {
         std::lock_guard<std::mutex> lock(mutex_);
         stopping_ = true;
-        tasks_.clear();
-        dueOf_.clear();
+        tasks_.Clear();
     }
     wake_.notify_all();
     if (thread_.joinable())
@@ -24,10 +23,7 @@ Scheduler::TaskId RealTimeScheduler::ScheduleIn(uint64_t delayUs, std::function<
     TaskId id;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        id = nextId_++;
-        uint64_t due = clock_.NowUs() + delayUs;
-        tasks_.emplace(std::make_pair(due, id), std::move(task));
-        dueOf_.emplace(id, due);
+        id = tasks_.Add(clock_.NowUs() + delayUs, std::move(task));
     }
     wake_.notify_all();
     return id;
@@ -36,30 +32,24 @@ Scheduler::TaskId RealTimeScheduler::ScheduleIn(uint64_t delayUs, std::function<
 void RealTimeScheduler::Cancel(TaskId id)
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    auto it = dueOf_.find(id);
-    if (it == dueOf_.end())
-        return;
-    tasks_.erase(std::make_pair(it->second, id));
-    dueOf_.erase(it);
+    tasks_.Cancel(id);
 }
 
 void RealTimeScheduler::Run()
 {
     std::unique_lock<std::mutex> lock(mutex_);
     while (!stopping_) {
-        if (tasks_.empty()) {
+        if (tasks_.Empty()) {
             wake_.wait(lock);
             continue;
         }
-        auto first = tasks_.begin();
-        uint64_t now = clock_.NowUs();
-        if (first->first.first > now) {
-            wake_.wait_for(lock, std::chrono::microseconds(first->first.first - now));
+        const uint64_t now = clock_.NowUs();
+        uint64_t due = 0;
+        std::function<void()> task;
+        if (!tasks_.TakeDue(now, due, task)) {
+            wake_.wait_for(lock, std::chrono::microseconds(tasks_.FirstDue() - now));
             continue;
         }
-        auto task = std::move(first->second);
-        dueOf_.erase(first->first.second);
-        tasks_.erase(first);
         lock.unlock();
         task();
         lock.lock();

@@ -3,9 +3,9 @@
 #pragma once
 
 #include "Clock.h"
+#include "TaskQueue.h"
 
 #include <condition_variable>
-#include <map>
 #include <mutex>
 #include <thread>
 
@@ -25,9 +25,7 @@ private:
     RealClock clock_;
     std::mutex mutex_;
     std::condition_variable wake_;
-    std::map<std::pair<uint64_t, TaskId>, std::function<void()>> tasks_;
-    std::map<TaskId, uint64_t> dueOf_;
-    TaskId nextId_ = 1;
+    TaskQueue tasks_;
     bool stopping_ = false;
     std::thread thread_;
 };

@@ -5,10 +5,7 @@ namespace tarvel {
 Scheduler::TaskId VirtualClock::ScheduleAt(uint64_t atUs, std::function<void()> task)
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    TaskId id = nextId_++;
-    tasks_.emplace(std::make_pair(atUs, id), std::move(task));
-    dueOf_.emplace(id, atUs);
-    return id;
+    return tasks_.Add(atUs, std::move(task));
 }
 
 Scheduler::TaskId VirtualClock::ScheduleIn(uint64_t delayUs, std::function<void()> task)
@@ -19,17 +16,13 @@ Scheduler::TaskId VirtualClock::ScheduleIn(uint64_t delayUs, std::function<void(
 void VirtualClock::Cancel(TaskId id)
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    auto it = dueOf_.find(id);
-    if (it == dueOf_.end())
-        return;
-    tasks_.erase(std::make_pair(it->second, id));
-    dueOf_.erase(it);
+    tasks_.Cancel(id);
 }
 
 size_t VirtualClock::PendingTasks() const
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    return tasks_.size();
+    return tasks_.Size();
 }
 
 bool VirtualClock::RunNextDue(uint64_t limitUs)
@@ -37,15 +30,9 @@ bool VirtualClock::RunNextDue(uint64_t limitUs)
     std::function<void()> task;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        if (tasks_.empty())
+        uint64_t due = 0;
+        if (!tasks_.TakeDue(limitUs, due, task))
             return false;
-        auto first = tasks_.begin();
-        uint64_t due = first->first.first;
-        if (due > limitUs)
-            return false;
-        task = std::move(first->second);
-        dueOf_.erase(first->first.second);
-        tasks_.erase(first);
         // Time never runs backwards: a task scheduled in the past runs "now".
         MoveForwardTo(due);
     }

@@ -5,9 +5,9 @@
 #pragma once
 
 #include "Clock.h"
+#include "TaskQueue.h"
 
 #include <atomic>
-#include <map>
 #include <mutex>
 #include <utility>
 
@@ -39,9 +39,7 @@ private:
     std::atomic<uint64_t> now_;
     mutable std::mutex mutex_;
     // Key: (due time, sequence number) keeps same-time tasks in order.
-    std::map<std::pair<uint64_t, TaskId>, std::function<void()>> tasks_;
-    std::map<TaskId, uint64_t> dueOf_;
-    TaskId nextId_ = 1;
+    TaskQueue tasks_;
 };
 
 } // namespace tarvel
