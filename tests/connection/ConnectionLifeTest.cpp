@@ -25,6 +25,8 @@
 #include "Timer.h"
 #include "VirtualClock.h"
 
+#include "SimEcuClientStack.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -53,7 +55,7 @@ const Lines kDisconnectedMessages = {
     PageMsg(15, WM_EOLHEIGHTSENSOR_DISCONNECTED),
 };
 
-class ConnectionLife : public ::testing::Test {
+class ConnectionLife : public ::testing::Test, public SimEcuClientStack {
 protected:
     void SetUp() override
     {
@@ -134,16 +136,8 @@ protected:
     const tarvel::Timer& KeepAlive() const { return controller->KeepAliveTimer(); }
 
     tarvel::ScopedProgramFolder useData{TARVEL_DATA_DIR};
-    tarvel::VirtualClock clock{1000000};
-    tarvel::ScopedClock useClock{clock};
-    sim::SimWorld world;
-    sim::ScopedWorld useWorld{world};
-    tarvel::RecordingPrompter prompter;
-    tarvel::ScopedPrompter usePrompter{prompter};
-    tarvel::AdapterSwitchPort port;
     tarvel::VirtualTimerFactory timers{clock};
     conntest::RecordingPages pages;
-    std::unique_ptr<sim::SimEcu> ecu;
     std::unique_ptr<tarvel::ConnectionController> controller;
 };
 

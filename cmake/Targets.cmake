@@ -23,3 +23,20 @@ function(tarvel_test name)
     DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
     PROPERTIES LABELS ${labels} TIMEOUT 120)
 endfunction()
+
+# One folder of function pages: its program-wide state as a plain library
+# tarvel_<name>_state (logic and headless tests use it without windows) and,
+# in a GUI build, the pages themselves as tarvel_<name>_pages.
+#   tarvel_page_folder(<name> STATE a.cpp PAGES b.cpp c.cpp)
+function(tarvel_page_folder name)
+  cmake_parse_arguments(P "" "" "STATE;PAGES" ${ARGN})
+  add_library(tarvel_${name}_state STATIC ${P_STATE})
+  target_include_directories(tarvel_${name}_state PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  tarvel_warnings(tarvel_${name}_state)
+  if(TARVEL_BUILD_GUI)
+    add_library(tarvel_${name}_pages STATIC ${P_PAGES})
+    target_include_directories(tarvel_${name}_pages PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+    target_link_libraries(tarvel_${name}_pages PUBLIC tarvel_${name}_state tarvel_shell_ui)
+    tarvel_warnings(tarvel_${name}_pages)
+  endif()
+endfunction()
