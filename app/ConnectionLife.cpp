@@ -131,43 +131,43 @@ void ConnectionController::OnConnectCan()
         return;
     }
 
-    // 1. 500 kbit/s runs on channel 1, 125 kbit/s on channel 0.
+    // 500 kbit/s runs on channel 1, 125 kbit/s on channel 0.
     CanChannel = CanChannelForBaudRow(baudRow);
-    // 2. Open; a failure was already reported by the opening code.
+    // Open; a failure was already reported by the opening code.
     const int32_t opened = OpenCanDevice(adapterRow, 0, CanChannel.load(), baudRow, 0, 0, 0);
     TraceLog("OpenCanDevice return:" + std::to_string(opened) + "\n");
     if (opened != 1)
         return;
-    // 3. The open adapter's identity for transmit and receive.
+    // The open adapter's identity for transmit and receive.
     CanDeviceType = CanAdapterRows()[adapterRow].TypeCode;
     CanDeviceIndex = 0;
-    // 4. Start. An adapter left open but not started would refuse the next
+    // Start. An adapter left open but not started would refuse the next
     // open of its device, so it is closed again.
     if (StartCanChannel() != 1) {
         CloseCanDevice();
         return;
     }
-    // 5. Does an ECU answer?
+    // Does an ECU answer?
     if (!ProbeEcu()) {
         ShowMessage(ShellText(kRowNotConnectedText, "Please connect the ECU first"),
                     ShellText(kRowNotConnectedCaption, "Tips"), MsgIcon::Exclamation);
         OnDisconnectCan();
         return;
     }
-    // 6. Connected.
+    // Connected.
     ConnectCommandEnabled = 0;
     EcuConnected = 1;
     const uint64_t link = ++generation_;
     Changed();
-    // 7. The pages read what they need of the new ECU (this pumps events).
+    // The pages read what they need of the new ECU (this pumps events).
     NotifyConnected();
     if (link != generation_)
         return; // disconnected while the pages were reading: no keep-alive for a closed link
-    // 8. Keep-alive.
+    // Keep-alive.
     timer_->Start(kKeepAlivePeriodMs);
-    // 9. From now on a time-out shows no box.
+    // From now on a time-out shows no box.
     UdsQuiet = 1;
-    // 10.
+    // The download page follows the link state.
     pages_.SendToWindow(WindowSlot::DownloadPage, WM_ECU_CONNECTION_CHANGED);
 }
 
@@ -221,13 +221,11 @@ void ConnectionController::OnDisconnectCan()
     timer_->Stop();
     StopMonitorWorker();
 
-    // 1.
     if (CloseCanDevice() != 1)
         return;
     ++generation_;
-    // 2.
     pages_.HideAllTabs();
-    // 3.
+    // Page work stops and the ECU's identity is forgotten.
     DtcReadPending = 0;
     DeviceInfoAutoRead = 0;
     MonitorRunning = 0;
@@ -236,15 +234,15 @@ void ConnectionController::OnDisconnectCan()
     EcuConnected = 0;
     SystemForm.clear();
     ParameterListStale = 1;
-    // 4. The recorder's trips belonged to that ECU.
+    // The recorder's trips belonged to that ECU.
     ResetOdrTripState();
     Changed();
-    // 5.
+    // The pages that hold link state of their own are told.
     pages_.SendToWindow(WindowSlot::DownloadPage, WM_ECU_CONNECTION_CHANGED);
     pages_.SendToPage(TabRssCalibration, WM_RSSCALIB_DISCONNECTED);
     pages_.SendToPage(TabEolLiftingSensor, WM_EOLLIFTSENSOR_DISCONNECTED);
     pages_.SendToPage(TabEolHeightSensor, WM_EOLHEIGHTSENSOR_DISCONNECTED);
-    // 6. After a passed run the next vehicle starts from not tested. The
+    // After a passed run the next vehicle starts from not tested. The
     // passed flag itself stays, so every later disconnect resets again.
     if (EolPassedFlag == 1)
         ResetEolResultsAfterPass();

@@ -98,9 +98,9 @@ CTarvelView::CTarvelView() = default;
 
 CTarvelView::~CTarvelView()
 {
-    // 1. From here on the monitor worker ends and pumped waits stop.
+    // From here on the monitor worker ends and pumped waits stop.
     AppClosing = 1;
-    // 2. Settings, read from the lists while they still exist.
+    // Settings, read from the lists while they still exist.
     if (tarvel::Services().saveSettings)
         tarvel::Services().saveSettings();
     if (tarvel::Services().setComboSource)
@@ -110,12 +110,12 @@ CTarvelView::~CTarvelView()
     // The navigation outlives the view by a moment; it must not reach back.
     if (frame_ && frame_->Navigation())
         frame_->Navigation()->SetPageSelector(nullptr);
-    // 3. The adapter, once the keep-alive and the monitor's worker have ended.
+    // The adapter, once the keep-alive and the monitor's worker have ended.
     connection_.reset();
     tarvel::StopMonitorWorker();
     if (tarvel::Services().closeAdapter)
         tarvel::Services().closeAdapter();
-    // 4. The pages, highest tab first, then the splash and the view's window.
+    // The pages, highest tab first, then the splash and the view's window.
     if (tabs_)
         tabs_->DestroyFixedPages();
     pages_.fill(nullptr);
