@@ -5,6 +5,7 @@
 #include "ShellGlobals.h"
 #include "TarvelDoc.h"
 #include "TarvelView.h"
+#include "WxFileChooser.h"
 #include "WxPrompter.h"
 #include "WxPump.h"
 #include "WxTimer.h"
@@ -53,6 +54,8 @@ bool CTarvelApp::OnInit()
     timers_ = std::make_unique<tarvel::WxTimerFactory>();
     tarvel::SetPump(pump_.get());
     tarvel::SetPrompter(prompter_.get());
+    fileChooser_ = std::make_unique<tarvel::WxFileChooser>();
+    tarvel::SetFileChooser(fileChooser_.get());
     tarvel::SetShellTimerFactory(timers_.get());
     // A language change starts the program anew, then closes this one in order.
     restarter_ = std::make_shared<tarvel::WxRestarter>();
@@ -103,6 +106,7 @@ int CTarvelApp::OnExit()
     tarvel::StopCanSurroundings();
     tarvel::SetShellTimerFactory(nullptr);
     tarvel::SetRestarter(nullptr);
+    tarvel::SetFileChooser(nullptr);
     tarvel::SetPrompter(nullptr);
     tarvel::SetPump(nullptr);
     if (wxConfigBase* config = wxConfigBase::Get(false))

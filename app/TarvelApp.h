@@ -13,6 +13,7 @@ class CTarvelView;
 namespace tarvel {
 class WxPump;
 class WxPrompter;
+class WxFileChooser;
 class WxTimerFactory;
 class Restarter;
 } // namespace tarvel
@@ -39,6 +40,7 @@ private:
     CTarvelView* view_ = nullptr;
     std::unique_ptr<tarvel::WxPump> pump_;
     std::unique_ptr<tarvel::WxPrompter> prompter_;
+    std::unique_ptr<tarvel::WxFileChooser> fileChooser_;
     std::unique_ptr<tarvel::WxTimerFactory> timers_;
     std::shared_ptr<tarvel::Restarter> restarter_; // shared: the type is incomplete here
 };

@@ -32,6 +32,7 @@ if(TARVEL_BUILD_GUI)
     PageHostPage.cpp
     WxPump.cpp
     WxPrompter.cpp
+    WxFileChooser.cpp
   )
   target_include_directories(tarvel_shell_ui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
   target_link_libraries(tarvel_shell_ui PUBLIC tarvel_shell_core tarvel_shell_wx)
