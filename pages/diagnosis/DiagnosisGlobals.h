@@ -2,9 +2,11 @@
 // programming pages that the shell reads or clears.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // -1 at load (counts as identified), 1 after the identification answered,
 // 0 after it failed or after a download's erase step.
@@ -30,3 +32,41 @@ extern int32_t HeightSensorCalibrationEnabled;
 extern int32_t UnderwaterValveTestEnabled;
 extern int32_t LiftingAxleTestEnabled;
 extern int32_t LiftingSensorCalibrationEnabled;
+
+// What the parameter rows say about the trailer (derived whenever the
+// parameter grid is filled, edited or loaded from a file).
+// Per-axle height sensors (8-bit): axle 1 from the level-control row, axle 2
+// from the e-f height-sensor row.
+extern uint8_t HeightSensorAxle1Present;
+extern uint8_t HeightSensorAxle2Present;
+// 1 or 2 from the sensor-assignment row, else 0.
+extern int32_t ParameterChoice;
+// Number of axles, 1..5; 0 until a row gave one.
+extern int32_t AxleCount;
+// Two flags per axle k = 1..5 at [2(k-1)] (sensed) and [2(k-1) + 1] (third
+// modulator); 1 or 0.
+extern std::array<int32_t, 10> AxleFeatureFlags;
+// Two lift functions per axle k = 1..5 at [2(k-1)] and [2(k-1) + 1]; 1 or 0.
+extern std::array<int32_t, 10> LiftingAxleFlags;
+// Variant of a "4S3M" system derived from the axle flags; -1 until derived.
+// Readers must accept -1 (and AxleCount 0) before the first parameter read.
+extern int32_t DerivedSystemVariant;
+// The system-tag plate bytes; 0xFF where no row gave a value.
+extern std::array<uint8_t, 20> SystemTagValues;
+// Values of the lift-function rows seen since the list was last emptied.
+extern std::vector<std::string> LiftingAxleRowValues;
+// Vehicle-configuration texts for the recorder export.
+extern std::string ParameterValueText1;
+extern std::string ParameterValueText2;
+extern std::string ParameterValueText3;
+extern std::string ParameterValueText4;
+extern std::string ParameterValueText5;
+extern std::string ParameterValueText6;
+extern std::string ParameterValueText7;
+// Running sum of the axle loads (for ParameterValueText6).
+extern float ParameterValueSum;
+// Running count of active lift functions (for ParameterValueText7).
+extern int32_t LiftingAxleRowCount;
+
+// Restores every global of this header to its value at program load.
+void ResetDiagnosisGlobals();

@@ -1,0 +1,203 @@
+#include "ParameterTextFile.h"
+
+#include "DiagnosisGlobals.h"
+#include "EquipmentFlags.h"
+#include "FileChooser.h"
+#include "LanguageTable.h"
+#include "Prompter.h"
+#include "SettingsFiles.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+
+namespace tarvel {
+
+const char* const kBasicParametersHeader = "Basic_Parameters";
+const char* const kLiftingAxleParametersHeader = "LiftingAxle_Parameters";
+
+namespace {
+
+constexpr int kRowTipsCaption = 74;
+constexpr int kRowErrorCaption = 76;
+constexpr int kRowFileSaved = 179;
+constexpr int kRowNoFileWritten = 221;
+constexpr int kRowFileLoaded = 222;
+
+const char* const kSaveFileName = "test.ini";
+const char* const kSaveFilter = "文件 (*.ini;)|*.ini";
+const char* const kLoadFileName = "*.ini";
+const char* const kLoadFilter = "ini Files(*.ini)|*.ini|All Files (*.*)|*.*";
+
+void Box(int textRow, int captionRow)
+{
+    GetPrompter().Show(LanguageText(textRow), LanguageText(captionRow), MsgIcon::None, MsgButtons::Ok);
+}
+
+void AppendLine(std::string& out, const std::string& value)
+{
+    for (char c : value) out.push_back(c == '\r' || c == '\n' ? ' ' : c);
+    out += "\r\n";
+}
+
+void AppendValues(std::string& out, const std::vector<std::string>& values, size_t count)
+{
+    static const std::string empty;
+    for (size_t i = 0; i < count; ++i) AppendLine(out, i < values.size() ? values[i] : empty);
+}
+
+// Puts `line` into cell `row` when the grid has that row.
+size_t Put(std::vector<std::string>& values, size_t count, size_t row, const std::string& line)
+{
+    if (row >= count || row >= values.size()) return 0;
+    values[row] = line;
+    return 1;
+}
+
+std::filesystem::path FsPath(const std::string& utf8)
+{
+    return std::filesystem::u8path(utf8);
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path)
+{
+    if (path.empty()) return std::nullopt;
+    std::error_code ec;
+    if (std::filesystem::is_directory(FsPath(path), ec)) return std::nullopt;
+    std::ifstream in(FsPath(path), std::ios::binary);
+    if (!in) return std::nullopt;
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) return std::nullopt;
+    return text;
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& text)
+{
+    std::ofstream out(FsPath(path), std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    return !out.fail();
+}
+
+} // namespace
+
+std::string FormatParameterFile(const std::vector<std::string>& basicValues, size_t basicCount,
+                                bool withLiftingAxleBlock, const std::vector<std::string>& liftingAxleValues,
+                                size_t liftingAxleCount)
+{
+    std::string out;
+    AppendLine(out, kBasicParametersHeader);
+    AppendValues(out, basicValues, basicCount);
+    if (withLiftingAxleBlock) {
+        AppendLine(out, kLiftingAxleParametersHeader);
+        AppendValues(out, liftingAxleValues, liftingAxleCount);
+    }
+    return out;
+}
+
+std::vector<std::string> SplitParameterFileLines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) start = 3;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        size_t next = end == std::string::npos ? text.size() : end + 1;
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(std::move(line));
+        start = next;
+    }
+    return lines;
+}
+
+ParameterFileReadResult ReadParameterFileText(const std::string& text, size_t basicCount,
+                                              std::vector<std::string>& basicValues, size_t liftingAxleCount,
+                                              std::vector<std::string>& liftingAxleValues)
+{
+    ParameterFileReadResult result;
+    const std::vector<std::string> lines = SplitParameterFileLines(text);
+    if (lines.empty()) return result;
+
+    result.header = lines[0].find(kBasicParametersHeader) != std::string::npos;
+    if (!result.header) {
+        for (size_t i = 0; i < lines.size() && i < basicCount; ++i)
+            result.basicFilled += Put(basicValues, basicCount, i, lines[i]);
+        return result;
+    }
+    // Line 0 is the header, lines 1..b the basic values, line b+1 the
+    // lifting-axle header, then l lifting-axle values.
+    for (size_t i = 1; i < lines.size() && i <= basicCount; ++i)
+        result.basicFilled += Put(basicValues, basicCount, i - 1, lines[i]);
+    for (size_t i = basicCount + 2; i < lines.size() && i < basicCount + 2 + liftingAxleCount; ++i)
+        result.liftingAxleFilled += Put(liftingAxleValues, liftingAxleCount, i - basicCount - 2, lines[i]);
+    return result;
+}
+
+std::string ParameterFileFolder(const std::string& path)
+{
+    size_t cut = path.find_last_of("\\/");
+    if (cut == std::string::npos) return path;
+    if (cut == 0) return path.substr(0, 1);
+    return path.substr(0, cut);
+}
+
+bool SaveParameterFile(const ParameterFileGrids& grids)
+{
+    FileRequest request;
+    request.save = true;
+    request.folder = CalibParamFilePath;
+    request.fileName = kSaveFileName;
+    request.filter = kSaveFilter;
+    std::optional<std::string> path = GetFileChooser().Choose(request);
+    if (!path || path->empty()) {
+        Box(kRowNoFileWritten, kRowErrorCaption);
+        return false;
+    }
+    CalibParamFilePath = ParameterFileFolder(*path);
+
+    const std::string text = FormatParameterFile(grids.basicValues, grids.basicNames.size(),
+                                                 LiftingAxleCalibrationEnabled == 1, grids.liftingAxleValues,
+                                                 grids.liftingAxleCount);
+    if (!WriteWholeFile(*path, text)) {
+        Box(kRowNoFileWritten, kRowErrorCaption);
+        return false;
+    }
+    Box(kRowFileSaved, kRowTipsCaption);
+    return true;
+}
+
+bool LoadParameterFile(ParameterFileGrids& grids)
+{
+    FileRequest request;
+    request.save = false;
+    request.folder = CalibParamFilePath;
+    request.fileName = kLoadFileName;
+    request.filter = kLoadFilter;
+    const std::string path = GetFileChooser().Choose(request).value_or(std::string());
+
+    std::optional<std::string> text = ReadWholeFile(path);
+    if (!text) {
+        Box(kRowNoFileWritten, kRowErrorCaption);
+        return false;
+    }
+    CalibParamFilePath = ParameterFileFolder(path);
+
+    const size_t basicCount = grids.basicNames.size();
+    ReadParameterFileText(*text, basicCount, grids.basicValues, grids.liftingAxleCount, grids.liftingAxleValues);
+
+    std::vector<ParameterRow> rows;
+    const size_t shown = std::min(basicCount, grids.basicValues.size());
+    rows.reserve(shown);
+    for (size_t k = 0; k < shown; ++k) rows.push_back({grids.basicNames[k], grids.basicValues[k]});
+    RunParameterFlagPass(rows, FlagPass::EditOrFileLoad);
+
+    Box(kRowFileLoaded, kRowTipsCaption);
+    return true;
+}
+
+} // namespace tarvel

@@ -1,0 +1,301 @@
+#include "EquipmentTestSupport.h"
+
+#include "FileChooser.h"
+#include "ParameterTextFile.h"
+#include "Prompter.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+using namespace tarvel;
+using equipment_test::T;
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+std::string MakeTempFolder()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "tarvel-paramfile-XXXXXX").string();
+    char* made = mkdtemp(&pattern[0]);
+    if (!made) throw std::runtime_error("mkdtemp failed");
+    return pattern;
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+class ParameterFile : public equipment_test::EquipmentTest {
+protected:
+    ParameterFile() : folder_(MakeTempFolder()), scopedPrompter_(prompter_) { SetFileChooser(&chooser_); }
+    ~ParameterFile() override
+    {
+        SetFileChooser(nullptr);
+        std::error_code ec;
+        std::filesystem::remove_all(folder_, ec);
+    }
+
+    std::string Path(const std::string& name) const { return folder_ + "/" + name; }
+
+    // Three parameter rows and two lifting-axle rows.
+    static ParameterFileGrids Grids(Lines basic, Lines liftingAxle)
+    {
+        ParameterFileGrids grids;
+        grids.basicNames = {"Brake Mode", "Tyre Size", "Comment"};
+        grids.basicValues = std::move(basic);
+        grids.liftingAxleCount = 2;
+        grids.liftingAxleValues = std::move(liftingAxle);
+        return grids;
+    }
+
+    void ExpectOneBox(int text, int caption)
+    {
+        auto boxes = prompter_.Boxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, T(text));
+        EXPECT_EQ(boxes[0].caption, T(caption));
+        EXPECT_EQ(boxes[0].buttons, MsgButtons::Ok);
+        prompter_.Clear();
+    }
+
+    std::string folder_;
+    RecordingPrompter prompter_;
+    ScopedPrompter scopedPrompter_;
+    RecordingFileChooser chooser_;
+};
+
+TEST_F(ParameterFile, RoundTripWithoutTheLiftingAxleBlock)
+{
+    LiftingAxleCalibrationEnabled = 0;
+    chooser_.QueueAnswer(Path("trailer.ini"));
+    ASSERT_TRUE(SaveParameterFile(Grids({"1", "25", "Größe 5"}, {"7", "8"})));
+    ExpectOneBox(179, 74);
+    EXPECT_EQ(ReadBytes(Path("trailer.ini")), "Basic_Parameters\r\n1\r\n25\r\nGröße 5\r\n");
+    EXPECT_EQ(CalibParamFilePath, folder_);
+
+    auto requests = chooser_.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_TRUE(requests[0].save);
+    EXPECT_EQ(requests[0].folder, "C:\\");
+    EXPECT_EQ(requests[0].fileName, "test.ini");
+    EXPECT_EQ(requests[0].filter, "文件 (*.ini;)|*.ini");
+
+    chooser_.QueueAnswer(Path("trailer.ini"));
+    ParameterFileGrids loaded = Grids({"0", "0", "0"}, {"a", "b"});
+    ASSERT_TRUE(LoadParameterFile(loaded));
+    ExpectOneBox(222, 74);
+    EXPECT_EQ(loaded.basicValues, (Lines{"1", "25", "Größe 5"}));
+    EXPECT_EQ(loaded.liftingAxleValues, (Lines{"a", "b"}));
+
+    requests = chooser_.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_FALSE(requests[1].save);
+    EXPECT_EQ(requests[1].folder, folder_);
+    EXPECT_EQ(requests[1].fileName, "*.ini");
+    EXPECT_EQ(requests[1].filter, "ini Files(*.ini)|*.ini|All Files (*.*)|*.*");
+}
+
+TEST_F(ParameterFile, RoundTripWithTheLiftingAxleBlock)
+{
+    LiftingAxleCalibrationEnabled = 1;
+    chooser_.QueueAnswer(Path("lift.ini"));
+    ASSERT_TRUE(SaveParameterFile(Grids({"1", "2", "3"}, {"40", "41"})));
+    EXPECT_EQ(ReadBytes(Path("lift.ini")),
+              "Basic_Parameters\r\n1\r\n2\r\n3\r\nLiftingAxle_Parameters\r\n40\r\n41\r\n");
+
+    // The lifting-axle rows are taken whatever the flag is when loading.
+    LiftingAxleCalibrationEnabled = 0;
+    chooser_.QueueAnswer(Path("lift.ini"));
+    ParameterFileGrids loaded = Grids({"", "", ""}, {"", ""});
+    ASSERT_TRUE(LoadParameterFile(loaded));
+    EXPECT_EQ(loaded.basicValues, (Lines{"1", "2", "3"}));
+    EXPECT_EQ(loaded.liftingAxleValues, (Lines{"40", "41"}));
+}
+
+TEST_F(ParameterFile, ReadingTheThreeForms)
+{
+    struct {
+        const char* name;
+        std::string text;
+        Lines basic;
+        Lines liftingAxle;
+        bool header;
+    } cases[] = {
+        {"header-less list", "5\r\n6\r\n7\r\n8\r\n", {"5", "6", "7"}, {"p", "q"}, false},
+        {"written on Linux", "Basic_Parameters\n5\n6\n7\nLiftingAxle_Parameters\n9\n10\n", {"5", "6", "7"},
+         {"9", "10"}, true},
+        {"written on Windows", "Basic_Parameters\r\n5\r\n6\r\n7\r\nLiftingAxle_Parameters\r\n9\r\n10\r\n",
+         {"5", "6", "7"}, {"9", "10"}, true},
+        {"no line end at the end", "Basic_Parameters\r\n5\r\n6\r\n7\r\nX\r\n9\r\n10", {"5", "6", "7"}, {"9", "10"},
+         true},
+        {"header inside the first line", "\xEF\xBB\xBF[Basic_Parameters] v2\r\n5\r\n\r\n7\r\n", {"5", "", "7"},
+         {"p", "q"}, true},
+        {"byte-order mark before a bare list", "\xEF\xBB\xBF" "5\r\n6\r\n7\r\n", {"5", "6", "7"}, {"p", "q"}, false},
+        {"short file", "Basic_Parameters\r\n5\r\n", {"5", "b", "c"}, {"p", "q"}, true},
+        {"short bare list", "5\r\n6\r\n", {"5", "6", "c"}, {"p", "q"}, false},
+        {"long file", "Basic_Parameters\r\n5\r\n6\r\n7\r\nLiftingAxle_Parameters\r\n9\r\n10\r\n11\r\n12\r\n",
+         {"5", "6", "7"}, {"9", "10"}, true},
+        {"empty file", "", {"a", "b", "c"}, {"p", "q"}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Lines basic{"a", "b", "c"};
+        Lines liftingAxle{"p", "q"};
+        ParameterFileReadResult result = ReadParameterFileText(c.text, 3, basic, 2, liftingAxle);
+        EXPECT_EQ(basic, c.basic);
+        EXPECT_EQ(liftingAxle, c.liftingAxle);
+        EXPECT_EQ(result.header, c.header);
+    }
+}
+
+TEST_F(ParameterFile, GridsShorterOrLongerThanTheRecordAreBounded)
+{
+    // Writing: missing cells become empty lines, extra cells are not written.
+    EXPECT_EQ(FormatParameterFile({"1"}, 3, true, {"4", "5", "6"}, 2),
+              "Basic_Parameters\r\n1\r\n\r\n\r\nLiftingAxle_Parameters\r\n4\r\n5\r\n");
+    EXPECT_EQ(FormatParameterFile({"1", "2", "3", "4"}, 2, false, {}, 0), "Basic_Parameters\r\n1\r\n2\r\n");
+    // A value never breaks the line order.
+    EXPECT_EQ(FormatParameterFile({"a\r\nb", "c\n"}, 2, false, {}, 5), "Basic_Parameters\r\na  b\r\nc \r\n");
+
+    // Reading: a list shorter than the record takes only what fits.
+    const std::string text = "Basic_Parameters\r\n5\r\n6\r\n7\r\nLiftingAxle_Parameters\r\n9\r\n10\r\n";
+    Lines basic{"a"};
+    Lines liftingAxle;
+    ParameterFileReadResult result = ReadParameterFileText(text, 3, basic, 2, liftingAxle);
+    EXPECT_EQ(basic, (Lines{"5"}));
+    EXPECT_TRUE(liftingAxle.empty());
+    EXPECT_EQ(result.basicFilled, 1u);
+    EXPECT_EQ(result.liftingAxleFilled, 0u);
+
+    // A list longer than the record keeps its rows past the record.
+    basic = {"a", "b", "c", "d"};
+    liftingAxle = {"p", "q", "r"};
+    result = ReadParameterFileText(text, 3, basic, 2, liftingAxle);
+    EXPECT_EQ(basic, (Lines{"5", "6", "7", "d"}));
+    EXPECT_EQ(liftingAxle, (Lines{"9", "10", "r"}));
+    EXPECT_EQ(result.basicFilled, 3u);
+    EXPECT_EQ(result.liftingAxleFilled, 2u);
+}
+
+TEST_F(ParameterFile, ShortAndLongFilesThroughTheDialog)
+{
+    WriteBytes(Path("short.ini"), "Basic_Parameters\r\n9\r\n");
+    chooser_.QueueAnswer(Path("short.ini"));
+    ParameterFileGrids grids = Grids({"1", "2", "3"}, {"40", "41"});
+    ASSERT_TRUE(LoadParameterFile(grids));
+    EXPECT_EQ(grids.basicValues, (Lines{"9", "2", "3"}));
+    EXPECT_EQ(grids.liftingAxleValues, (Lines{"40", "41"}));
+
+    WriteBytes(Path("long.ini"), "Basic_Parameters\r\n7\r\n8\r\n9\r\nL\r\n50\r\n51\r\n52\r\n53\r\n");
+    chooser_.QueueAnswer(Path("long.ini"));
+    grids.basicValues = {"1"}; // the grid shows fewer rows than the record has
+    ASSERT_TRUE(LoadParameterFile(grids));
+    EXPECT_EQ(grids.basicValues, (Lines{"7"}));
+    EXPECT_EQ(grids.liftingAxleValues, (Lines{"50", "51"}));
+}
+
+TEST_F(ParameterFile, LoadingRederivesTheEquipmentFlags)
+{
+    ParameterFileGrids grids;
+    grids.basicNames = {T(322), T(323), T(172), T(318), T(317)};
+    grids.basicValues = {"0", "0", "0", "0", "0"};
+    WriteBytes(Path("flags.ini"), "Basic_Parameters\r\n0\r\n1\r\n2\r\n4\r\n1\r\n");
+    LiftingAxleRowValues = {"1", "1"}; // left from an earlier pass
+    chooser_.QueueAnswer(Path("flags.ini"));
+    ASSERT_TRUE(LoadParameterFile(grids));
+    EXPECT_EQ(LiftingAxleCalibrationEnabled, 1);
+    EXPECT_EQ(LiftingAxleRowValues, (Lines{"0", "1"}));
+    EXPECT_EQ(BrakeLampTestEnabled, 1);
+    EXPECT_EQ(AxleCount, 4);
+    // A file load is no grid fill: the height-sensor flag stays as it was.
+    EXPECT_EQ(HeightSensorCalibrationEnabled, 0);
+
+    WriteBytes(Path("none.ini"), "Basic_Parameters\r\n0\r\n0\r\n1\r\n4\r\n1\r\n");
+    LiftingAxleTestEnabled = 1;
+    chooser_.QueueAnswer(Path("none.ini"));
+    ASSERT_TRUE(LoadParameterFile(grids));
+    EXPECT_EQ(LiftingAxleCalibrationEnabled, 0);
+    EXPECT_EQ(LiftingAxleTestEnabled, 0);
+    EXPECT_EQ(BrakeLampTestEnabled, 0);
+}
+
+TEST_F(ParameterFile, FolderOfAChosenPath)
+{
+    struct {
+        const char* path;
+        const char* folder;
+    } cases[] = {{"C:\\data\\trailer.ini", "C:\\data"},
+                 {"/home/u/x.ini", "/home/u"},
+                 {"C:\\data/sub\\x.ini", "C:\\data/sub"},
+                 {"/x.ini", "/"},
+                 {"x.ini", "x.ini"}};
+    for (const auto& c : cases) EXPECT_EQ(ParameterFileFolder(c.path), c.folder) << c.path;
+
+    // Through the dialog the folder is remembered and offered next time.
+    chooser_.QueueAnswer(Path("one.ini"));
+    ASSERT_TRUE(SaveParameterFile(Grids({"1", "2", "3"}, {})));
+    EXPECT_EQ(CalibParamFilePath, folder_);
+    chooser_.QueueAnswer(Path("two.ini"));
+    ASSERT_TRUE(SaveParameterFile(Grids({"1", "2", "3"}, {})));
+    EXPECT_EQ(chooser_.Requests().at(1).folder, folder_);
+}
+
+TEST_F(ParameterFile, CancelledDialogsChangeNothing)
+{
+    CalibParamFilePath = "C:\\kept";
+    LiftingAxleCalibrationEnabled = 1;
+    BrakeLampTestEnabled = 1;
+    chooser_.QueueAnswer(std::nullopt);
+    EXPECT_FALSE(SaveParameterFile(Grids({"1", "2", "3"}, {"4", "5"})));
+    ExpectOneBox(221, 76);
+    EXPECT_EQ(CalibParamFilePath, "C:\\kept");
+    EXPECT_TRUE(std::filesystem::is_empty(folder_));
+
+    chooser_.QueueAnswer(std::nullopt);
+    ParameterFileGrids grids = Grids({"1", "2", "3"}, {"4", "5"});
+    grids.basicNames = {T(322), T(172), T(318)};
+    EXPECT_FALSE(LoadParameterFile(grids));
+    ExpectOneBox(221, 76);
+    EXPECT_EQ(CalibParamFilePath, "C:\\kept");
+    EXPECT_EQ(grids.basicValues, (Lines{"1", "2", "3"}));
+    EXPECT_EQ(LiftingAxleCalibrationEnabled, 1);
+    EXPECT_EQ(BrakeLampTestEnabled, 1);
+}
+
+TEST_F(ParameterFile, FilesThatCannotBeOpened)
+{
+    CalibParamFilePath = "C:\\kept";
+    chooser_.QueueAnswer(Path("missing.ini"));
+    ParameterFileGrids grids = Grids({"1", "2", "3"}, {"4", "5"});
+    EXPECT_FALSE(LoadParameterFile(grids));
+    ExpectOneBox(221, 76);
+    EXPECT_EQ(CalibParamFilePath, "C:\\kept");
+    EXPECT_EQ(grids.basicValues, (Lines{"1", "2", "3"}));
+
+    chooser_.QueueAnswer(folder_); // a folder is no file
+    EXPECT_FALSE(LoadParameterFile(grids));
+    ExpectOneBox(221, 76);
+
+    // Saving into a folder that does not exist: the folder is remembered as
+    // chosen, nothing is written.
+    chooser_.QueueAnswer(Path("no-such-folder/x.ini"));
+    EXPECT_FALSE(SaveParameterFile(grids));
+    ExpectOneBox(221, 76);
+    EXPECT_EQ(CalibParamFilePath, Path("no-such-folder"));
+    EXPECT_FALSE(std::filesystem::exists(Path("no-such-folder")));
+}
+
+} // namespace
