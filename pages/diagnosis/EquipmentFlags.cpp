@@ -4,7 +4,6 @@
 #include "LanguageTable.h"
 
 #include <charconv>
-#include <cstdio>
 #include <limits>
 
 namespace tarvel {
