@@ -207,7 +207,9 @@ TEST_P(SamplePdf, ShowsTheTextsInTheLanguagesFontWithTheLogo)
     } else if (language == 2) {
         EXPECT_EQ(pdfkit::BaseFontName(fonts[0].name).rfind("DejaVuSans", 0), 0u) << fonts[0].name;
         EXPECT_EQ(fonts[0].type, "TrueType");
+        EXPECT_EQ(fonts[0].encoding, "Custom"); // CP1251 as differences over WinAnsi
         EXPECT_TRUE(fonts[0].embedded);
+        EXPECT_TRUE(fonts[0].subset);
     } else {
         EXPECT_EQ(fonts[0].name, "Helvetica");
         EXPECT_EQ(fonts[0].encoding, "WinAnsi");
