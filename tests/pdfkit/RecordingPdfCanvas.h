@@ -74,7 +74,8 @@ public:
     int PageCount() const { return pages_; }
     // The texts placed at (x, y) within 0.01 points, on any page.
     std::vector<std::string> TextsAt(float x, float y) const;
-    // Unbalanced BeginText/EndText or text outside a text block seen so far.
+    // True while every BeginText has had its EndText and no text was placed
+    // outside a text block.
     bool TextBlocksBalanced() const { return balanced_ && !inText_; }
 
     bool Valid() const override { return valid_; }
