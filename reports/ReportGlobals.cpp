@@ -1,3 +1,3 @@
 #include "ReportGlobals.h"
 
-std::vector<std::string> PdfTextTable;
+std::vector<_tagSAVELANGUAGEdesc_> PdfTextTable;
