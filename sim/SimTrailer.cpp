@@ -156,10 +156,8 @@ struct SimTrailer::Core {
         const bool ebsd = c == kEbsdLeft || c == kEbsdRight;
         if (ebsd && form != TrailerForm::k4S3M)
             return 0;
-        if (pressureDefect[c] == PressureDefect::NeverBuilds)
-            return 0;
-        if (commanded[c])
-            return *commanded[c];
+        if (commanded[c])  // the modulator builds what the ECU commands
+            return pressureDefect[c] == PressureDefect::NeverBuilds ? 0 : *commanded[c];
         if (backupHeld)
             return pressureDefect[c] == PressureDefect::NoBackup ? 0 : controlPressure;
         return controlPressure;  // the ECU brakes as the operator demands

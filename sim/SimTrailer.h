@@ -48,7 +48,7 @@ enum class OutputDefect { None, StuckOff, StuckOn };
 
 enum class PressureDefect {
     None,
-    NeverBuilds,    // the channel stays at 0 bar whatever is commanded
+    NeverBuilds,    // the modulator builds nothing on command (the backup path still works)
     NeverReleases,  // the channel keeps the highest pressure it reached
     NoBackup,       // with the backup valves held the channel does not follow the control pressure
 };
