@@ -634,10 +634,12 @@ void SimTrailer::AttachTo(SimEcu& ecu)
     });
     ecu.SetRestartTime(kRestartMs);
 
+    // The ECU's lock is never taken inside the trailer's.
+    const std::vector<SimDtc> memory = ecu.Dtcs();
     std::vector<SimDtc> updates;
     {
         std::lock_guard<std::mutex> lock(core->mutex);
-        updates = core->DtcUpdates(ecu.Dtcs());
+        updates = core->DtcUpdates(memory);
     }
     for (const SimDtc& d : updates)
         ecu.AddDtc(d.code, d.status);

@@ -432,3 +432,31 @@ TEST(SimTrailerModel, EcuOutlivesItsTrailer)
 }
 
 } // namespace
+
+#include "SimWorld.h"
+
+namespace {
+
+// The program's own simulated ECU, for a user without hardware, has the
+// trailer behind it.
+TEST(SimTrailerBuiltIn, TheProgramsSimulatedEcuHasTheTrailer)
+{
+    sim::SimWorld world;
+    sim::ScopedWorld useWorld(world);
+    sim::StopBuiltInEcu();
+    sim::StartBuiltInEcu();
+    auto node = world.Bus(1)->Attach(world.Bus(1)->Bitrate());
+    node->Send(sim::CanFrame::Extended(simtest::kRequestId, {0x03, 0x22, 0x00, 0x29}));
+    sim::CanFrame f;
+    ASSERT_TRUE(node->Receive(f));
+    EXPECT_EQ(f.data[0], 0x04);
+    EXPECT_EQ(f.data[1], 0x62);
+    EXPECT_EQ(f.data[4], 160);
+    node->Send(sim::CanFrame::Extended(simtest::kRequestId, {0x03, 0x19, 0x01, 0x09}));
+    ASSERT_TRUE(node->Receive(f));
+    EXPECT_EQ(f.data[1], 0x59);
+    EXPECT_EQ(f.data[6], 4) << "three delivered codes and FD0E: the trailer has not passed end of line";
+    sim::StopBuiltInEcu();
+}
+
+} // namespace
