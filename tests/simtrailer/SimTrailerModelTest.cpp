@@ -420,6 +420,25 @@ TEST(SimTrailerModel, SingleLiftingAxleAndHandMovement)
     EXPECT_EQ(rig.Read(0x0070), (Bytes{0x0E}));
 }
 
+// The form read from F197 and the wheels each channel brakes change together.
+TEST(SimTrailerModel, FormDecidesF197AndTheModulatorChannels)
+{
+    TrailerRig rig(TrailerForm::k4S2M);
+    ASSERT_TRUE(rig.ExtendedAndUnlocked());
+    const Bytes pulse20{0x2F, 0x00, 0x01, 0x03, 0x20, 0xFF, 0x00};
+    EXPECT_EQ(rig.Request(pulse20), (Bytes{0x7F, 0x2F, 0x31}));
+    rig.trailer->SetForm(TrailerForm::k4S3M);
+    EXPECT_EQ(rig.Read(0xF197), (Bytes{'4', 'S', '3', 'M'}));
+    rig.op->TurnWheel(4);
+    rig.op->TurnWheel(3);
+    EXPECT_TRUE(rig.Positive(pulse20));
+    EXPECT_FALSE(rig.trailer->WheelTurning(4));
+    EXPECT_TRUE(rig.trailer->WheelTurning(3)) << "one channel per wheel on 4S3M";
+    rig.trailer->SetForm(TrailerForm::k2S2M);
+    EXPECT_EQ(rig.Read(0xF197), (Bytes{'2', 'S', '2', 'M'}));
+    EXPECT_EQ(TrailerRig::U16Msb(rig.Read(0x0012)), 0u) << "no third sensor on 2S2M";
+}
+
 // Handlers of a trailer that is gone refuse instead of touching freed memory.
 TEST(SimTrailerModel, EcuOutlivesItsTrailer)
 {
