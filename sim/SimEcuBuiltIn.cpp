@@ -2,6 +2,7 @@
 #include "SimEcu.h"
 
 #include "RealTimeScheduler.h"
+#include "SimTrailer.h"
 #include "SimWorld.h"
 
 #include <mutex>
@@ -14,6 +15,10 @@ struct BuiltIn {
     // Declared first, destroyed last: the ECU cancels its tasks on it.
     tarvel::RealTimeScheduler scheduler;
     SimEcu ecu{scheduler};
+    // The trailer behind it, so the end-of-line tests can run without
+    // hardware; it keeps the scheduler's real time.
+    tarvel::RealClock clock;
+    SimTrailer trailer{clock};
 };
 
 std::mutex& BuiltInMutex()
@@ -39,6 +44,7 @@ SimEcu& StartBuiltInEcu()
     auto& slot = BuiltInSlot();
     if (!slot) {
         slot = std::make_unique<BuiltIn>();
+        slot->trailer.AttachTo(slot->ecu);
         for (unsigned channel : {0u, 1u})
             slot->ecu.AttachTo(CurrentWorld().Bus(channel));
     }
