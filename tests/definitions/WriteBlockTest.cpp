@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "DefinitionsTestSupport.h"
 #include "ValueCodec.h"
 #include "WriteBlock.h"
 
@@ -160,4 +161,36 @@ TEST(WriteBlockTest, MasksPlacesAndSkipsWhatCannotBePlaced)
     EXPECT_TRUE(IsReservedSubField("保留"));
     EXPECT_TRUE(IsReservedSubField("---"));
     EXPECT_FALSE(IsReservedSubField("--"));
+}
+
+namespace {
+
+class EncodeWriteBlockTest : public definitions_test::BoxTest {
+protected:
+    ~EncodeWriteBlockTest() override { ResetValueCodecGlobals(); }
+
+    static WriteBlockInput In(const char* name, const char* type, int byteIndex, int startBit, int bitLenth,
+                              const char* text)
+    {
+        return WriteBlockInput{FieldOf({name, type, byteIndex, startBit, bitLenth, text}), name, text};
+    }
+};
+
+} // namespace
+
+TEST_F(EncodeWriteBlockTest, EncodesInOrderAndStopsAtTheFirstRefusal)
+{
+    // A reserved row is zeros whatever it holds, even text no encoder takes.
+    const std::vector<WriteBlockInput> good = {In("a", "Unsigned", 0, 0, 8, "1"),
+                                               In("保留", "Unsigned", 1, 0, 16, "junk"),
+                                               In("b", "Unsigned", 3, 0, 8, "2"),
+                                               In("sum", "Unsigned", 4, 0, 8, "0")};
+    EXPECT_EQ(EncodeWriteBlock(good, kOptions, true), (Bytes{0x01, 0x00, 0x00, 0x02, 0x03}));
+    EXPECT_TRUE(BoxRows().empty());
+
+    std::vector<WriteBlockInput> bad = good;
+    bad[2].text = "-3";
+    bad.push_back(In("x", "BCD", 5, 0, 32, "123")); // never reached: one box only
+    EXPECT_TRUE(EncodeWriteBlock(bad, kOptions, true).empty());
+    EXPECT_EQ(BoxRows(), std::vector<int>{77});
 }
