@@ -19,7 +19,7 @@ enum class Kind { Ascii, Unsigned, Bcd, Bcd1, Unknown };
 
 Kind KindOf(const std::string& type, const ValueCodecOptions& o)
 {
-    if (type == "ASCII") return Kind::Ascii;
+    if (type == "ASCII" && o.acceptAscii) return Kind::Ascii;
     if (type == "Unsigned") return Kind::Unsigned;
     if (type == "BCD" && o.acceptBcd) return Kind::Bcd;
     if (type == "BCD1" && o.acceptBcd1) return Kind::Bcd1;
@@ -200,6 +200,16 @@ ValueCodecOptions SystemTagCodecOptions(int byteIndex)
     return o;
 }
 
+ValueCodecOptions RecorderCodecOptions()
+{
+    ValueCodecOptions o;
+    o.unsignedOrder = ByteOrder::MostSignificantFirst;
+    o.acceptAscii = false;
+    o.acceptBcd = false;
+    o.acceptBcd1 = false;
+    return o;
+}
+
 // ---- Decoding ----
 
 DecodedValue DecodeValue(const uint8_t* record, size_t size, const ValueField& f, const ValueCodecOptions& o)
@@ -253,14 +263,13 @@ DecodedValue DecodeValue(const uint8_t* record, size_t size, const ValueField& f
         return {std::to_string(value), 0};
     }
 
-    // Numbers: at most the first 4 bytes of the field.
+    // Numbers: the 4 least significant bytes at most.
     const size_t n = zeroByteNumber ? 0 : std::min<size_t>(4, bytes.size());
     uint32_t raw = 0;
-    for (size_t i = 0; i < n; ++i) {
-        if (o.unsignedOrder == ByteOrder::MostSignificantFirst)
-            raw = (raw << 8) | bytes[i];
-        else
-            raw |= static_cast<uint32_t>(bytes[i]) << (8 * i);
+    if (o.unsignedOrder == ByteOrder::MostSignificantFirst) {
+        for (size_t i = bytes.size() - n; i < bytes.size(); ++i) raw = (raw << 8) | bytes[i];
+    } else {
+        for (size_t i = 0; i < n; ++i) raw |= static_cast<uint32_t>(bytes[i]) << (8 * i);
     }
     const float offset = o.applyOffset ? f.Offset : 0.0f;
     float value;

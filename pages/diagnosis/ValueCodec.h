@@ -75,7 +75,9 @@ struct ValueCodecOptions {
     // "Unsigned" with BitLenth 1..7: extract the bits at StartBit (true), or
     // read BitLenth / 8 = 0 bytes, which gives "0" (false).
     bool extractBitFields = true;
-    // Whether "BCD" and "BCD1" are known types (an unknown type gives box 77).
+    // Whether "ASCII", "BCD" and "BCD1" are known types (an unknown type gives
+    // box 77; "Unsigned" is always known).
+    bool acceptAscii = true;
     bool acceptBcd = true;
     bool acceptBcd1 = true;
     // "BCD" fields of fewer than 4 bytes: empty value (true) or padded with
@@ -113,6 +115,11 @@ ValueCodecOptions LiftingAxleCodecOptions();
 // 66, read most significant byte first; text up to 199 characters.
 ValueCodecOptions SystemTagCodecOptions(int byteIndex);
 
+// Recorder information and trip records: numbers most significant byte first
+// in single precision; only "Unsigned" is known. A longer trip field gives its
+// number from its 4 least significant bytes, as every field does.
+ValueCodecOptions RecorderCodecOptions();
+
 // ---- Results ----
 
 constexpr int kCodecBadValueRow = 77;   // unknown type, or a value the field cannot hold
@@ -137,7 +144,8 @@ struct EncodedValue {
 // two DID bytes; `size` is what the transport announced minus 3). The field's
 // bytes are those from ByteIndex on: BitLenth / 8 of them for 8 bits or more,
 // one for a bit field. A field that lies even partly past `size` decodes as
-// the empty text, without a box.
+// the empty text, without a box. A number longer than 4 bytes is read from
+// its 4 least significant bytes.
 DecodedValue DecodeValue(const uint8_t* record, size_t size, const ValueField& field,
                          const ValueCodecOptions& options);
 DecodedValue DecodeValue(const std::vector<uint8_t>& record, const ValueField& field,

@@ -33,6 +33,7 @@ const ValueCodecOptions kMonitor = MonitorCodecOptions();
 const ValueCodecOptions kLift = LiftingAxleCodecOptions();
 const ValueCodecOptions kTag = SystemTagCodecOptions(0);
 const ValueCodecOptions kTag66 = SystemTagCodecOptions(66);
+const ValueCodecOptions kRecorder = RecorderCodecOptions();
 
 Bytes Letters(size_t n, char c = 'A') { return Bytes(n, static_cast<uint8_t>(c)); }
 
@@ -113,6 +114,18 @@ TEST(ValueCodecTest, DecodeTable)
         {"tag bcd reversed", &kTag, Field("BCD", 0, 0, 32), {0x20, 0x24, 0x01, 0x31}, "31012420", 0},
         {"tag bcd1", &kTag, Field("BCD1", 0, 0, 8), {0x07}, "07", 0},
         {"tag ascii 199", &kTag, Field("ASCII", 0, 0, 8 * 250), Letters(250), std::string(199, 'A'), 0},
+        // Recorder records.
+        {"recorder msb first", &kRecorder, Field("Unsigned", 0, 0, 16, 0.1f, 0, 1), {0x01, 0x2C}, "30.0", 0},
+        {"recorder single precision", &kRecorder, Field("Unsigned", 0, 0, 32), {0xFF, 0xFF, 0xFF, 0xFF},
+         "4294967296", 0},
+        {"recorder 12 bits is one byte", &kRecorder, Field("Unsigned", 0, 0, 12), {0x05, 0x06}, "5", 0},
+        {"recorder bit field", &kRecorder, Field("Unsigned", 0, 2, 3), {0xB4}, "5", 0},
+        {"recorder bit field cut at bit 7", &kRecorder, Field("Unsigned", 0, 6, 3), {0xB4}, "2", 0},
+        {"recorder trip field of 8 bytes", &kRecorder, Field("Unsigned", 0, 0, 64), {9, 9, 9, 9, 0, 0, 1, 0},
+         "256", 0},
+        {"recorder no ascii", &kRecorder, Field("ASCII", 0, 0, 8), {0x41}, "", 77},
+        {"recorder no bcd", &kRecorder, Field("BCD", 0, 0, 32), {1, 2, 3, 4}, "", 77},
+        {"recorder no bcd1", &kRecorder, Field("BCD1", 0, 0, 8), {0x12}, "", 77},
         // Bounds: never past the data, never more than the limits.
         {"past the end", &kParam, Field("Unsigned", 1, 0, 16), {0x01, 0x02}, "", 0},
         {"starts past the end", &kParam, Field("Unsigned", 5, 0, 8), {0x01, 0x02}, "", 0},
@@ -121,7 +134,8 @@ TEST(ValueCodecTest, DecodeTable)
         {"bit length 0", &kParam, Field("Unsigned", 0, 0, 0), {0x01}, "", 0},
         {"empty record", &kInfo, Field("ASCII", 0, 0, 8), {}, "", 0},
         {"ascii at most 99", &kParam, Field("ASCII", 0, 0, 8 * 120), Letters(120), std::string(99, 'A'), 0},
-        {"unsigned at most 4 bytes", &kParam, Field("Unsigned", 0, 0, 48), {0, 0, 1, 0, 9, 9}, "256", 0},
+        {"6 bytes msb first: low 4", &kParam, Field("Unsigned", 0, 0, 48), {9, 9, 0, 0, 1, 0}, "256", 0},
+        {"6 bytes lsb first: low 4", &kLift, Field("Unsigned", 0, 0, 48), {0, 1, 0, 0, 9, 9}, "256", 0},
         {"huge bit length", &kParam, Field("Unsigned", 0, 0, 0x7FFFFFF8), {1, 2}, "", 0},
         {"huge byte index", &kParam, Field("Unsigned", 0x7FFFFFFF, 0, 8), {1, 2}, "", 0},
     };
@@ -243,7 +257,8 @@ TEST(ValueCodecTest, RoundTripsUnderEveryOptionSet)
         const ValueCodecOptions* options;
     };
     const Option options[] = {{"param", &kParam}, {"param reversed", &kParamRev}, {"lift", &kLift},
-                              {"monitor", &kMonitor}, {"tag", &kTag},        {"tag 66", &kTag66}};
+                              {"monitor", &kMonitor}, {"tag", &kTag},        {"tag 66", &kTag66},
+                              {"recorder", &kRecorder}};
     struct Value {
         ValueField field;
         std::string text;
@@ -262,7 +277,10 @@ TEST(ValueCodecTest, RoundTripsUnderEveryOptionSet)
     };
     for (const Option& o : options) {
         for (const Value& v : values) {
-            if (v.field.DataType == "BCD1" && !o.options->acceptBcd1) continue;
+            if ((v.field.DataType == "BCD1" && !o.options->acceptBcd1) ||
+                (v.field.DataType == "BCD" && !o.options->acceptBcd) ||
+                (v.field.DataType == "ASCII" && !o.options->acceptAscii))
+                continue;
             SCOPED_TRACE(std::string(o.name) + " " + v.field.DataType + " " + v.text);
             const EncodedValue e = EncodeValue(v.text, v.field, *o.options);
             ASSERT_TRUE(e.ok());
@@ -273,7 +291,8 @@ TEST(ValueCodecTest, RoundTripsUnderEveryOptionSet)
         // Wire bytes read and written back stay the same bytes.
         const Bytes wire = {0x20, 0x24, 0x01, 0x31};
         const ValueField bcd = Field("BCD", 0, 0, 32);
-        EXPECT_EQ(EncodeValue(DecodeValue(wire, bcd, *o.options).text, bcd, *o.options).bytes, wire) << o.name;
+        if (o.options->acceptBcd)
+            EXPECT_EQ(EncodeValue(DecodeValue(wire, bcd, *o.options).text, bcd, *o.options).bytes, wire) << o.name;
         const ValueField number = Field("Unsigned", 0, 0, 32);
         const Bytes small = {0x00, 0x01, 0x02, 0x00}; // fits a float exactly either way round
         EXPECT_EQ(EncodeValue(DecodeValue(small, number, *o.options).text, number, *o.options).bytes, small)
