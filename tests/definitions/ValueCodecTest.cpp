@@ -291,8 +291,9 @@ TEST(ValueCodecTest, RoundTripsUnderEveryOptionSet)
         // Wire bytes read and written back stay the same bytes.
         const Bytes wire = {0x20, 0x24, 0x01, 0x31};
         const ValueField bcd = Field("BCD", 0, 0, 32);
-        if (o.options->acceptBcd)
+        if (o.options->acceptBcd) {
             EXPECT_EQ(EncodeValue(DecodeValue(wire, bcd, *o.options).text, bcd, *o.options).bytes, wire) << o.name;
+        }
         const ValueField number = Field("Unsigned", 0, 0, 32);
         const Bytes small = {0x00, 0x01, 0x02, 0x00}; // fits a float exactly either way round
         EXPECT_EQ(EncodeValue(DecodeValue(small, number, *o.options).text, number, *o.options).bytes, small)
