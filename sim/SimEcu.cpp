@@ -590,6 +590,12 @@ public:
         std::vector<uint8_t> data(r.begin() + 3, r.end());
         if (it->second.fixedLength && data.size() != it->second.bytes.size())
             return Negative(r[0], kIncorrectLength);
+        auto check = writeChecks_.find(did);
+        if (check != writeChecks_.end()) {
+            const uint8_t nrc = check->second(data, *this);
+            if (nrc != 0)
+                return Negative(r[0], nrc);
+        }
         it->second.bytes = data;
         written_[did] = std::move(data);
         return Positive({0x6E, r[1], r[2]});
@@ -781,6 +787,7 @@ public:
     bool dtcSettingOff_ = false;
 
     std::map<uint16_t, DidEntry> dids_;
+    std::map<uint16_t, DidWriteCheck> writeChecks_;
     std::map<uint16_t, std::vector<uint8_t>> written_;
     std::map<uint16_t, RoutineHandler> routines_;
     std::map<uint16_t, IoControlHandler> ioControls_;
@@ -831,6 +838,12 @@ void SimEcu::RegisterDid(uint16_t did, std::vector<uint8_t> bytes, bool writable
     e.needsUnlock = needsUnlock;
     e.fixedLength = fixedLength;
     impl_->dids_[did] = std::move(e);
+}
+
+void SimEcu::SetDidWriteCheck(uint16_t did, DidWriteCheck check)
+{
+    std::lock_guard<std::mutex> lock(impl_->mutex_);
+    impl_->writeChecks_[did] = std::move(check);
 }
 
 void SimEcu::RegisterDynamicDid(uint16_t did, DidReader reader)

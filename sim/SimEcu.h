@@ -81,6 +81,9 @@ using RoutineHandler = std::function<SimEcuAnswer(uint8_t subFunction, const std
 using IoControlHandler = std::function<SimEcuAnswer(uint8_t controlParameter, const std::vector<uint8_t>& state,
                                                     SimEcuContext& ecu)>;
 using DidReader = std::function<std::vector<uint8_t>(const SimEcuContext& ecu)>;
+// Judges the data of a write before it is stored: 0 accepts, anything else is
+// the negative response code (the check may note a reason in another DID).
+using DidWriteCheck = std::function<uint8_t(const std::vector<uint8_t>& data, SimEcuContext& ecu)>;
 
 struct SimEcuStats {
     uint64_t requests = 0;
@@ -116,6 +119,7 @@ public:
     void RegisterDid(uint16_t did, std::vector<uint8_t> bytes, bool writable = false, bool needsUnlock = false,
                      bool fixedLength = true);
     void RegisterDynamicDid(uint16_t did, DidReader reader);
+    void SetDidWriteCheck(uint16_t did, DidWriteCheck check);
     void RemoveDid(uint16_t did);
     std::optional<std::vector<uint8_t>> Did(uint16_t did) const;
     // Every DID written through WriteDataByIdentifier, with its last value.
