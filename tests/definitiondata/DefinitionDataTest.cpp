@@ -64,8 +64,9 @@ protected:
                     EXPECT_EQ(x.Offset, y.Offset);
                     EXPECT_EQ(x.DataType, y.DataType);
                     EXPECT_EQ(x.SecurityLeve, y.SecurityLeve);
-                    if constexpr (!std::is_same_v<Did, _tagStoredDIDdesc_>)
+                    if constexpr (!std::is_same_v<Did, _tagStoredDIDdesc_>) {
                         EXPECT_EQ(x.DecimalValid, y.DecimalValid);
+                    }
                     if constexpr (std::is_same_v<Did, _tagConnDIDdesc_>) {
                         EXPECT_EQ(x.SubDataID, y.SubDataID);
                         EXPECT_EQ(x.Abbreviation, y.Abbreviation);
@@ -99,8 +100,9 @@ void ExpectWritableBlockLayout(const std::vector<Sub>& subs, bool unsignedOnly)
     for (size_t k = 0; k < subs.size(); ++k) {
         const Sub& s = subs[k];
         SCOPED_TRACE("sub-field " + std::to_string(k));
-        if (unsignedOnly)
+        if (unsignedOnly) {
             EXPECT_EQ(s.DataType, "Unsigned");
+        }
         if (s.BitLenth < 8) {
             ASSERT_GT(s.BitLenth, 0);
             if (nextBit == 0) {
@@ -123,8 +125,9 @@ void ExpectWritableBlockLayout(const std::vector<Sub>& subs, bool unsignedOnly)
             EXPECT_EQ(nextBit, 0) << "a byte of bit fields ends before bit 8";
             EXPECT_EQ(s.ByteIndex, nextByte);
             EXPECT_EQ(s.BitLenth % 8, 0);
-            if (s.DataType == "Unsigned")
+            if (s.DataType == "Unsigned") {
                 EXPECT_LE(s.BitLenth, 32);
+            }
             nextByte = s.ByteIndex + s.BitLenth / 8;
         }
     }

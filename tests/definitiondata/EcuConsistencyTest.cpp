@@ -64,7 +64,9 @@ protected:
         for (const Did& did : table) {
             SCOPED_TRACE("DID " + did.DidNumber);
             const Bytes data = Read(did.DidNumber);
-            ASSERT_FALSE(data.empty()) << "the ECU does not answer it";
+            EXPECT_FALSE(data.empty()) << "the ECU does not answer it";
+            if (data.empty())
+                continue;
             size_t end = 0;
             for (const auto& sub : did.SubFields) {
                 const size_t bytes = sub.BitLenth >= 8 ? size_t(sub.BitLenth / 8) : 1;
@@ -80,8 +82,9 @@ protected:
                     values[sub.SubDataName] = v.text;
             }
             // Blocks that are written back whole are exactly as long as their definition.
-            if (did.RWType == "RW" && did.DidNumber != "F190")
+            if (did.RWType == "RW" && did.DidNumber != "F190") {
                 EXPECT_EQ(end, data.size());
+            }
         }
         EXPECT_EQ(prompter.Count(), 0u);
         return values;
@@ -128,8 +131,9 @@ TEST_P(EcuConsistency, VersionsSelectTheirFilesAndTheBlocksDecodeWithThem)
             ++calibrationRows;
     }
     EXPECT_EQ(softwareMatched, Standard());
-    if (!Standard())
+    if (!Standard()) {
         EXPECT_EQ(calibrationRows, 0);
+    }
     EXPECT_EQ(faultFile, Standard() ? "VADE_ParameterFaultCode_2.7.xml" : "VADE_ParameterFaultCode_1.1.xml");
     // The reasons the ECU gives for a refused write are explained in the chosen file.
     std::set<unsigned> explained;
