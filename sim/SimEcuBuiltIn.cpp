@@ -2,9 +2,12 @@
 #include "SimEcu.h"
 
 #include "RealTimeScheduler.h"
+#include "SimEcuProfile.h"
 #include "SimWorld.h"
 
+#include <cstdlib>
 #include <mutex>
+#include <string>
 
 namespace sim {
 
@@ -39,6 +42,10 @@ SimEcu& StartBuiltInEcu()
     auto& slot = BuiltInSlot();
     if (!slot) {
         slot = std::make_unique<BuiltIn>();
+        // TARVEL_SIM_PROFILE=alternate: the ECU whose versions have no mapping rows.
+        const char* profile = std::getenv("TARVEL_SIM_PROFILE");
+        if (profile && std::string(profile) == "alternate")
+            ecudata::InstallProfile(slot->ecu, ecudata::EcuProfile::Alternate);
         for (unsigned channel : {0u, 1u})
             slot->ecu.AttachTo(CurrentWorld().Bus(channel));
     }

@@ -18,6 +18,12 @@
 using simtest::Bytes;
 using sim::ecudata::EcuProfile;
 
+namespace sim {
+namespace ecudata {
+void PrintTo(EcuProfile p, std::ostream* os) { *os << (p == EcuProfile::Standard ? "Standard" : "Alternate"); }
+} // namespace ecudata
+} // namespace sim
+
 namespace {
 
 std::string TrimRight(std::string s)

@@ -5,6 +5,8 @@
 #include "SimEcuFixture.h"
 #include "SimEcuProfile.h"
 
+#include <cstdlib>
+
 using simtest::Bytes;
 using sim::ecudata::EcuProfile;
 
@@ -210,6 +212,21 @@ TEST_F(SimEcuProfile, ConnectorDids)
     EXPECT_EQ(Read(0xD003), (Bytes{0x10, 0x00, 0x00, 0x00, 0x00}));
     EXPECT_EQ(Read(0xD00F), (Bytes{0x00, 0x00, 0x04, 0x00, 0x00}));
     EXPECT_EQ(Request({0x22, 0xD0, 0x11}), (Bytes{0x7F, 0x22, 0x31}));
+}
+
+} // namespace
+
+namespace {
+
+TEST(SimEcuBuiltInProfile, EnvironmentSelectsTheAlternateProfile)
+{
+    sim::StopBuiltInEcu();
+    ::setenv("TARVEL_SIM_PROFILE", "alternate", 1);
+    EXPECT_EQ(sim::StartBuiltInEcu().Did(0xF1F5), sim::ecudata::Ascii("03"));
+    sim::StopBuiltInEcu();
+    ::unsetenv("TARVEL_SIM_PROFILE");
+    EXPECT_EQ(sim::StartBuiltInEcu().Did(0xF1F5), sim::ecudata::Ascii("05"));
+    sim::StopBuiltInEcu();
 }
 
 } // namespace
