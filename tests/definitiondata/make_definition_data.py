@@ -4,7 +4,7 @@ DID numbers, sub-field order and every numeric attribute are the same in all
 five languages; only names, units and descriptions differ. Not shipped; run it
 after editing a table:
 
-    python3 tests/definitiondata/make_definition_data.py
+    python3 tests/definitiondata/make_definition_data.py [--out FOLDER]
 
 Rows whose names the program recognises (equipment flags, pressure channels)
 take their texts from the language table's row scripts, so the two files can
@@ -19,6 +19,8 @@ sys.path.insert(0, os.path.join(HERE, "..", "languagedata"))
 import rows_a, rows_b, rows_c, rows_d  # noqa: E402
 
 DATA = os.path.join(HERE, "..", "..", "data")
+if len(sys.argv) == 3 and sys.argv[1] == "--out":  # write elsewhere (to compare with data/)
+    DATA = sys.argv[2]
 SUFFIXES = ("_zh", "_en", "_russian", "_spanish", "_portug")
 
 ROWS = {}
@@ -384,7 +386,7 @@ def main():
     ])
     parameter_fault_file("VADE_ParameterFaultCodeConfig/VADE_ParameterFaultCode_2.7.xml", PARAMETER_FAULTS_MAPPED)
     parameter_fault_file("VADE_ParameterFaultCodeConfig/VADE_ParameterFaultCode_1.1.xml", PARAMETER_FAULTS_FALLBACK)
-    print("definition files written under data/")
+    print("definition files written under %s" % DATA)
 
 
 if __name__ == "__main__":
