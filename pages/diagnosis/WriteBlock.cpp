@@ -48,3 +48,23 @@ std::vector<uint8_t> BuildWriteBlock(const std::vector<WriteBlockField>& fields,
     }
     return block;
 }
+
+std::vector<uint8_t> EncodeWriteBlock(const std::vector<WriteBlockInput>& inputs, const ValueCodecOptions& options,
+                                      bool withChecksum)
+{
+    std::vector<WriteBlockField> fields;
+    fields.reserve(inputs.size());
+    for (const WriteBlockInput& in : inputs) {
+        WriteBlockField f;
+        f.ByteIndex = in.field.ByteIndex;
+        f.StartBit = in.field.StartBit;
+        f.BitLenth = in.field.BitLenth;
+        f.SubDataName = in.SubDataName;
+        if (!IsReservedSubField(in.SubDataName)) {
+            f.encoded = EncodeParameterValue(in.text, in.field, options);
+            if (f.encoded.empty()) return {};
+        }
+        fields.push_back(std::move(f));
+    }
+    return BuildWriteBlock(fields, withChecksum);
+}
