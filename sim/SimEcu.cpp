@@ -803,10 +803,10 @@ public:
     bool dtcSettingOff_ = false;
 
     std::map<uint16_t, DidEntry> dids_;
+    std::map<uint16_t, DidWriteCheck> writeChecks_;
     std::map<uint16_t, std::vector<uint8_t>> written_;
     std::map<uint16_t, RoutineHandler> routines_;
     std::map<uint16_t, IoControlHandler> ioControls_;
-    std::map<uint16_t, DidWriteCheck> writeChecks_;
     std::vector<SimEcuEventListener> listeners_;
     uint32_t restartMs_ = 0;
     bool restarting_ = false;
@@ -859,6 +859,12 @@ void SimEcu::RegisterDid(uint16_t did, std::vector<uint8_t> bytes, bool writable
     impl_->dids_[did] = std::move(e);
 }
 
+void SimEcu::SetDidWriteCheck(uint16_t did, DidWriteCheck check)
+{
+    std::lock_guard<std::mutex> lock(impl_->mutex_);
+    impl_->writeChecks_[did] = std::move(check);
+}
+
 void SimEcu::RegisterDynamicDid(uint16_t did, DidReader reader)
 {
     std::lock_guard<std::mutex> lock(impl_->mutex_);
@@ -895,12 +901,6 @@ void SimEcu::RegisterIoControl(uint16_t did, IoControlHandler handler)
 {
     std::lock_guard<std::mutex> lock(impl_->mutex_);
     impl_->ioControls_[did] = std::move(handler);
-}
-
-void SimEcu::SetDidWriteCheck(uint16_t did, DidWriteCheck check)
-{
-    std::lock_guard<std::mutex> lock(impl_->mutex_);
-    impl_->writeChecks_[did] = std::move(check);
 }
 
 void SimEcu::AddEventListener(SimEcuEventListener listener)

@@ -127,6 +127,7 @@ public:
     void RegisterDid(uint16_t did, std::vector<uint8_t> bytes, bool writable = false, bool needsUnlock = false,
                      bool fixedLength = true);
     void RegisterDynamicDid(uint16_t did, DidReader reader);
+    void SetDidWriteCheck(uint16_t did, DidWriteCheck check);
     void RemoveDid(uint16_t did);
     std::optional<std::vector<uint8_t>> Did(uint16_t did) const;
     // Every DID written through WriteDataByIdentifier, with its last value.
@@ -134,7 +135,6 @@ public:
 
     void RegisterRoutine(uint16_t routineId, RoutineHandler handler);
     void RegisterIoControl(uint16_t did, IoControlHandler handler);
-    void SetDidWriteCheck(uint16_t did, DidWriteCheck check);
     // Listeners run under the ECU's state lock, like handlers.
     void AddEventListener(SimEcuEventListener listener);
     // After a positive ECUReset answer the ECU restarts and answers nothing

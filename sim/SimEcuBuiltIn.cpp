@@ -2,10 +2,13 @@
 #include "SimEcu.h"
 
 #include "RealTimeScheduler.h"
+#include "SimEcuProfile.h"
 #include "SimTrailer.h"
 #include "SimWorld.h"
 
+#include <cstdlib>
 #include <mutex>
+#include <string>
 
 namespace sim {
 
@@ -44,6 +47,10 @@ SimEcu& StartBuiltInEcu()
     auto& slot = BuiltInSlot();
     if (!slot) {
         slot = std::make_unique<BuiltIn>();
+        // TARVEL_SIM_PROFILE=alternate: the ECU whose versions have no mapping rows.
+        const char* profile = std::getenv("TARVEL_SIM_PROFILE");
+        if (profile && std::string(profile) == "alternate")
+            ecudata::InstallProfile(slot->ecu, ecudata::EcuProfile::Alternate);
         slot->trailer.AttachTo(slot->ecu);
         for (unsigned channel : {0u, 1u})
             slot->ecu.AttachTo(CurrentWorld().Bus(channel));
