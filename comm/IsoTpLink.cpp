@@ -162,6 +162,8 @@ uint64_t IsoTpLink::IdleSleepUs(uint64_t capUs) const
 
 void IsoTpLink::CheckTimeouts()
 {
+    if (txState_ != TxAwaitingFlowControl && rxState_ != RxReceiving)
+        return;
     const uint64_t now = NowUs();
     if (txState_ == TxAwaitingFlowControl &&
         now - flowControlSinceUs_ > static_cast<uint64_t>(kIsoTpFlowControlTimeoutMs) * 1000)
