@@ -183,7 +183,8 @@ int WaitCore(uint8_t sid, const std::string& caption, bool quiet)
                 }
                 deadline = now + static_cast<uint64_t>(UdsPendingTimeoutMs()) * 1000; // the ECU asked for more time
             }
-            continue;
+            // No shortcut back to polling: a stream of foreign answers must
+            // not hold the wait past its limits.
         }
         bool over = false;
         if (outcome == IsoTpLink::RequestOutcome::Failed)

@@ -24,7 +24,9 @@ constexpr uint32_t kUdsResponseTimeoutMs = 3500;
 // Wait after a "response pending" answer (P2*), unless the ECU announced a
 // longer one in its last positive session answer.
 constexpr uint32_t kUdsPendingTimeoutMs = 5000;
-// However often the ECU answers "pending", one request waits no longer.
+// However often the ECU answers "pending", no wait lasts longer than this
+// from the last frame of the request (an answer already coming in frame by
+// frame is still received to its end).
 constexpr uint32_t kUdsMaxRequestWaitMs = 30000;
 // Every third consecutive time-out of a running test shows the box.
 constexpr uint32_t kUdsTimeoutsPerBox = 3;
