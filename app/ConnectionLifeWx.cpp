@@ -29,6 +29,11 @@ void ViewPages::SendToPage(int tab, int message)
     SendAppMessage(view_.Page(tab), message);
 }
 
+PageLogic* ViewPages::Logic(int tab)
+{
+    return view_.Logic(tab);
+}
+
 ViewConnection::ViewConnection(CTarvelView& view, const RibbonControls* ribbon)
     : pages_(view), switcher_(pages_), ribbon_(ribbon)
 {

@@ -82,8 +82,7 @@ NavClickOutcome OnNavTreeClick(NavigationEnvironment& env, const NavItem* hit)
     if (!env.Connected()) {
         // The wording comes from the language file; the English fallback only
         // shows when that file lacks the rows.
-        ShowMessage(ShellText(75, "The ECU is not connected. Please connect first."),
-                    ShellText(74, "Not connected"), MsgIcon::Exclamation);
+        ShowNotConnectedBox();
         return NavClickOutcome::NotConnected;
     }
     if (!env.TestIdle()) {

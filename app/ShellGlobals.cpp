@@ -2,6 +2,7 @@
 
 #include "DiagnosisGlobals.h"
 #include "Log.h"
+#include "Prompter.h"
 
 
 #include "LanguageChange.h"
@@ -152,6 +153,25 @@ std::string ShellText(int row, const std::string& fallback)
 {
     std::string text = Storage().text ? Storage().text(row) : std::string();
     return text.empty() ? fallback : text;
+}
+
+void ShowNotConnectedBox()
+{
+    ShowMessage(ShellText(kRowNotConnectedText, "Please connect the ECU first"),
+                ShellText(kRowNotConnectedCaption, "Tips"), MsgIcon::Exclamation);
+}
+
+void ResetShellGlobals()
+{
+    EcuConnected = 0;
+    AppClosing = 0;
+    ConnectCommandEnabled = 1;
+    SelectedNavItemText.clear();
+    AppLook = 215;
+    ResetShellServices();
+    SetShellTimerFactory(nullptr);
+    SetMonitorStopHandler(nullptr);
+    SetParameterListClearHandler(nullptr);
 }
 
 } // namespace tarvel

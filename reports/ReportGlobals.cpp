@@ -1,3 +1,8 @@
 #include "ReportGlobals.h"
 
 std::vector<std::string> PdfTextTable;
+
+void ResetReportGlobals()
+{
+    PdfTextTable.clear();
+}

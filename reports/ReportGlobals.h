@@ -6,3 +6,6 @@
 
 // Texts of LanguagePDFConfig.xml in the current language, read by position.
 extern std::vector<std::string> PdfTextTable;
+
+// Restores every value above to its load-time value.
+void ResetReportGlobals();

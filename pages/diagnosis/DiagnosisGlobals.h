@@ -30,3 +30,6 @@ extern int32_t HeightSensorCalibrationEnabled;
 extern int32_t UnderwaterValveTestEnabled;
 extern int32_t LiftingAxleTestEnabled;
 extern int32_t LiftingSensorCalibrationEnabled;
+
+// Restores every value above to its load-time value.
+void ResetDiagnosisGlobals();
