@@ -3,7 +3,9 @@
 #include "AppMessagesEvent.h"
 #include "AppMessages.h"
 #include "PageHost.h"
+#include "NavigationModel.h"
 #include "PageHostPage.h"
+#include "PageLogicSet.h"
 #include "Ribbon.h"
 #include "ShellGlobals.h"
 #include "TarvelView.h"
@@ -59,12 +61,15 @@ ViewConnection::ViewConnection(CTarvelView& view, const RibbonControls* ribbon)
     };
     hooks.programDownload = [this] { switcher_.OnProgramDownload(); };
     hooks.rssCalibration = [this] { switcher_.OnRssCalibration(); };
+    // Page work stops on a page change; each page's logic stops its own.
+    SetPageWorkStopHandler([this] { StopPageWork(pages_); });
     SyncRibbon();
 }
 
 ViewConnection::~ViewConnection()
 {
     CTarvelView::Commands() = ViewCommandHooks{};
+    SetPageWorkStopHandler(nullptr);
     connection_->SetStateObserver(nullptr);
 }
 

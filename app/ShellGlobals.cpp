@@ -1,6 +1,7 @@
 #include "ShellGlobals.h"
 
 #include "DiagnosisGlobals.h"
+#include "NavigationModel.h"
 #include "Log.h"
 #include "Prompter.h"
 
@@ -172,6 +173,7 @@ void ResetShellGlobals()
     SetShellTimerFactory(nullptr);
     SetMonitorStopHandler(nullptr);
     SetParameterListClearHandler(nullptr);
+    SetPageWorkStopHandler(nullptr);
 }
 
 } // namespace tarvel

@@ -1,6 +1,8 @@
 #include "PageBench.h"
 
 #include "LanguageTable.h"
+#include "NavigationModel.h"
+#include "PageLogicSet.h"
 #include "ShellGlobals.h"
 
 #include "AdapterSwitchPort.h"
@@ -28,10 +30,12 @@ PageBench::PageBench(int language)
     ecu->AttachTo(world.Bus(0));
     ecu->AttachTo(world.Bus(1));
     controller = std::make_unique<tarvel::ConnectionController>(pages, timers);
+    tarvel::SetPageWorkStopHandler([this] { tarvel::StopPageWork(pages); });
 }
 
 PageBench::~PageBench()
 {
+    tarvel::SetPageWorkStopHandler(nullptr);
     controller.reset();
     if (tarvel::CanDeviceOpen > 0)
         tarvel::CloseCanDevice();
