@@ -6,14 +6,23 @@
 
 namespace tarvel {
 
+struct WxUiDispatcher::Guard {
+    explicit Guard(wxWindow* window) : guarded(window != nullptr), ref(window) {}
+    const bool guarded;
+    wxWeakRef<wxWindow> ref;
+};
+
+WxUiDispatcher::WxUiDispatcher(wxWindow* guard) : guard_(std::make_shared<Guard>(guard)) {}
+
+WxUiDispatcher::~WxUiDispatcher() = default;
+
 void WxUiDispatcher::Post(std::function<void()> work)
 {
     if (!wxTheApp || !work)
         return;
-    const bool guarded = guard_ != nullptr;
-    wxWeakRef<wxWindow> window(guard_);
-    wxTheApp->CallAfter([window, guarded, work = std::move(work)] {
-        if (guarded && !window)
+    std::shared_ptr<Guard> guard = guard_;
+    wxTheApp->CallAfter([guard, work = std::move(work)] {
+        if (guard->guarded && !guard->ref)
             return; // the window the work was meant for has been destroyed
         work();
     });
