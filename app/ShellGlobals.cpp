@@ -2,6 +2,7 @@
 
 #include "DiagnosisGlobals.h"
 #include "NavigationModel.h"
+#include "WindowRegistry.h"
 #include "Log.h"
 #include "Prompter.h"
 
@@ -174,6 +175,8 @@ void ResetShellGlobals()
     SetMonitorStopHandler(nullptr);
     SetParameterListClearHandler(nullptr);
     SetPageWorkStopHandler(nullptr);
+    for (int slot = 0; slot < static_cast<int>(WindowSlot::Count); ++slot)
+        RegisterWindow(static_cast<WindowSlot>(slot), nullptr);
 }
 
 } // namespace tarvel

@@ -59,7 +59,8 @@ ShellServices& Services();
 void ResetShellServices();
 
 // Restores the shell's globals above (except the splash counter, which is
-// never reset) and its services and handlers to their load-time values.
+// never reset), its services and handlers, and the window registry to their
+// load-time values.
 void ResetShellGlobals();
 
 class TimerFactory;

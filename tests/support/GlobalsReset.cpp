@@ -7,6 +7,7 @@
 #include "ShellGlobals.h"
 
 #include "LanguageTable.h"
+#include "SettingsFiles.h"
 
 #include "AdapterSwitchPort.h"
 #include "CanAdapterSwitch.h"
@@ -43,8 +44,7 @@ void ResetAllGlobals()
     ResetEolGlobals();
     ResetReportGlobals();
     ResetRecorderGlobals();
-    LanguageTable.clear();
-    LanguageIndex = -1;
+    ResetSettingsGlobals();
     ResetCommGlobals();
 }
 
