@@ -6,7 +6,6 @@
 #include "PageHostTable.h"
 #include "PageLogicSet.h"
 #include "PageSwitch.h"
-#include "RecorderGlobals.h"
 #include "ShellGlobals.h"
 
 #include "AdapterSwitchPort.h"
