@@ -18,3 +18,8 @@ void ResetOdrTripState()
     OdrReadIndex = 0;
     OdrTrips.clear();
 }
+
+void ResetRecorderGlobals()
+{
+    ResetOdrTripState();
+}

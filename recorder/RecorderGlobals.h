@@ -24,3 +24,5 @@ extern std::vector<OdrTrip> OdrTrips;
 
 // The state Disconnect leaves behind: -1, -1, -1, -1, 0, 0 and no trips.
 void ResetOdrTripState();
+// Restores every value above to its load-time value.
+void ResetRecorderGlobals();

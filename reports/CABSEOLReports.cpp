@@ -1,10 +1,4 @@
 #include "CABSEOLReports.h"
 
-#include "ReportTextTable.h"
+CABSEOLReports::CABSEOLReports() : CTarvelPage(tarvel::TabEolReports) {}
 
-CABSEOLReports::CABSEOLReports() : CTarvelPage(11) {}
-
-void CABSEOLReports::LoadPdfLanguageConfig()
-{
-    ::LoadPdfLanguageConfig();
-}

@@ -1,3 +1,3 @@
 #include "CEPBDownLoad.h"
 
-CEPBDownLoad::CEPBDownLoad() : CTarvelPage(4, tarvel::WindowSlot::DownloadPage) {}
+CEPBDownLoad::CEPBDownLoad() : CTarvelPage(tarvel::TabProgramDownload, tarvel::WindowSlot::DownloadPage) {}
