@@ -1,9 +1,7 @@
 #include "CODR_Info.h"
 
+#include "OdrDefinitions.h"
+
 CODR_Info::CODR_Info() : CTarvelPage(16) {}
 
-void CODR_Info::LoadOdrParameterConfig()
-{
-    // The definition files and their table belong to this page's own code,
-    // which is not part of this build yet.
-}
+void CODR_Info::LoadOdrParameterConfig() { ::LoadOdrParameterConfig(); }
