@@ -1,5 +1,6 @@
 #include "RecorderPages.h"
 
+#include "OdrDefinitions.h"
 #include "PageHostTable.h"
 #include "RecorderGlobals.h"
 
@@ -12,7 +13,7 @@ void ODR_InfoLogic::OnResetForNewRun()
 
 void ODR_InfoLogic::LoadOdrParameterConfig()
 {
-    // The recorder's definition files belong to this page's own next step.
+    ::LoadOdrParameterConfig();
 }
 
 ODR_Trip_InfoLogic::ODR_Trip_InfoLogic(const tarvel::PageContext& context) : PageLogic(tarvel::TabOdrTrip, context) {}

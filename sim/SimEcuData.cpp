@@ -2,6 +2,7 @@
 
 #include "SimEcu.h"
 #include "SimEcuProfile.h"
+#include "SimEcuRecorderData.h"
 
 #include <algorithm>
 
@@ -115,6 +116,9 @@ void InstallTrailerEbs(SimEcu& ecu)
     ecu.AddDtc(0x5A0113, 0x09);
     ecu.AddDtc(0xC11087, 0x08);
     ecu.AddDtc(0x004811, 0x08);
+
+    // The operating data recorder.
+    InstallOdrRecorder(ecu);
 
     // Programming routines of the boot loader.
     ecu.RegisterRoutine(0x0203, StartOnly(0, false, [](const std::vector<uint8_t>&, SimEcuContext& e) {

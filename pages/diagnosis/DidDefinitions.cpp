@@ -74,6 +74,60 @@ bool ParseStrictFloat(const char* text, float& out)
     return true;
 }
 
+// Optional leading blanks, optional sign, decimal digits; reading stops at
+// the first character that does not fit ("12 mm" gives 12, "0x10" gives 0).
+// No digits, or a value outside the int range, is an error.
+bool ParseLeadingInt(const char* text, int& out)
+{
+    const char* p = text;
+    while (*p && IsBlank(*p)) ++p;
+    bool negative = false;
+    if (*p == '+' || *p == '-') negative = *p++ == '-';
+    if (*p < '0' || *p > '9') return false;
+    long long v = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        v = v * 10 + (*p - '0');
+        if (v > static_cast<long long>(INT_MAX) + 1) return false;
+    }
+    if (negative) v = -v;
+    if (v < INT_MIN || v > INT_MAX) return false;
+    out = static_cast<int>(v);
+    return true;
+}
+
+// Optional leading blanks, optional sign, digits with an optional point and
+// fraction, optional exponent; the rest is ignored ("2.5mV" gives 2.5, "1e"
+// gives 1). No number, or a value a float cannot hold, is an error.
+bool ParseLeadingFloat(const char* text, float& out)
+{
+    const char* p = text;
+    while (*p && IsBlank(*p)) ++p;
+    std::string number;
+    if (*p == '+' || *p == '-') number.push_back(*p++);
+    size_t digits = 0;
+    for (; *p >= '0' && *p <= '9'; ++p, ++digits) number.push_back(*p);
+    if (*p == '.') {
+        number.push_back(*p++);
+        for (; *p >= '0' && *p <= '9'; ++p, ++digits) number.push_back(*p);
+    }
+    if (digits == 0) return false;
+    if (*p == 'e' || *p == 'E') {
+        const char* q = p + 1;
+        if (*q == '+' || *q == '-') ++q;
+        if (*q >= '0' && *q <= '9') {
+            for (; p < q; ++p) number.push_back(*p);
+            for (; *p >= '0' && *p <= '9'; ++p) number.push_back(*p);
+        }
+    }
+    errno = 0;
+    const double d = std::strtod(number.c_str(), nullptr);
+    if (errno == ERANGE && std::fabs(d) > 1.0) return false;
+    const float v = static_cast<float>(d);
+    if (!std::isfinite(v)) return false;
+    out = v;
+    return true;
+}
+
 // Cuts UTF-8 text to at most `limit` bytes without splitting a character.
 std::string CutUtf8(std::string text, size_t limit)
 {
@@ -88,7 +142,7 @@ std::string CutUtf8(std::string text, size_t limit)
 // makes ok() false.
 class AttributeReader {
 public:
-    explicit AttributeReader(const TiXmlElement* element) : element_(element) {}
+    AttributeReader(const TiXmlElement* element, const DidReadRules& rules) : element_(element), rules_(rules) {}
 
     // 8-bit text, exactly as written.
     void Raw(const char* name, std::string& out)
@@ -113,17 +167,18 @@ public:
     void Int(const char* name, int& out)
     {
         const char* v = element_->Attribute(name);
-        if (!v || !ParseStrictInt(v, out)) ok_ = false;
+        if (!v || !(rules_.leadingNumbers ? ParseLeadingInt(v, out) : ParseStrictInt(v, out))) ok_ = false;
     }
     void Float(const char* name, float& out)
     {
         const char* v = element_->Attribute(name);
-        if (!v || !ParseStrictFloat(v, out)) ok_ = false;
+        if (!v || !(rules_.leadingNumbers ? ParseLeadingFloat(v, out) : ParseStrictFloat(v, out))) ok_ = false;
     }
     bool ok() const { return ok_; }
 
 private:
     const TiXmlElement* element_;
+    const DidReadRules& rules_;
     bool ok_ = true;
 };
 
@@ -143,10 +198,10 @@ void ReadCommon(AttributeReader& r, Sub& s)
     r.Raw("Unit", s.Unit);
 }
 
-bool ReadSub(const TiXmlElement* e, _tagStoredDIDdesc_Sub_& s)
+bool ReadSub(const TiXmlElement* e, _tagStoredDIDdesc_Sub_& s, const DidReadRules& rules)
 {
-    AttributeReader r(e);
-    r.Ui("SubDataName", s.SubDataName, kDefinitionNameLimit);
+    AttributeReader r(e, rules);
+    r.Ui("SubDataName", s.SubDataName, rules.nameLimit);
     ReadCommon(r, s);
     return r.ok();
 }
@@ -154,43 +209,55 @@ bool ReadSub(const TiXmlElement* e, _tagStoredDIDdesc_Sub_& s)
 // Families with DecimalValid and Description (basic parameters, lifting axle,
 // recorder, trips).
 template <class Sub>
-bool ReadSubWithDescription(const TiXmlElement* e, Sub& s)
+bool ReadSubWithDescription(const TiXmlElement* e, Sub& s, const DidReadRules& rules)
 {
-    AttributeReader r(e);
-    r.Ui("SubDataName", s.SubDataName, kDefinitionNameLimit);
+    AttributeReader r(e, rules);
+    r.Ui("SubDataName", s.SubDataName, rules.nameLimit);
     ReadCommon(r, s);
     r.Int("DecimalValid", s.DecimalValid);
-    r.Ui("Description", s.Description);
+    r.Ui("Description", s.Description, rules.descriptionLimit);
     return r.ok();
 }
 
-bool ReadSub(const TiXmlElement* e, _tagABSDIDdesc_Sub_& s) { return ReadSubWithDescription(e, s); }
-bool ReadSub(const TiXmlElement* e, _tagLiftingAxleDIDdesc_Sub_& s) { return ReadSubWithDescription(e, s); }
-bool ReadSub(const TiXmlElement* e, _tagODRDIDdesc_Sub_& s) { return ReadSubWithDescription(e, s); }
-bool ReadSub(const TiXmlElement* e, _tagODRTRIPINFODIDdesc_Sub_& s) { return ReadSubWithDescription(e, s); }
-
-bool ReadSub(const TiXmlElement* e, _tagMonitorDIDdesc_Sub_& s)
+bool ReadSub(const TiXmlElement* e, _tagABSDIDdesc_Sub_& s, const DidReadRules& rules)
 {
-    AttributeReader r(e);
-    r.Ui("SubDataName", s.SubDataName, kDefinitionNameLimit);
+    return ReadSubWithDescription(e, s, rules);
+}
+bool ReadSub(const TiXmlElement* e, _tagLiftingAxleDIDdesc_Sub_& s, const DidReadRules& rules)
+{
+    return ReadSubWithDescription(e, s, rules);
+}
+bool ReadSub(const TiXmlElement* e, _tagODRDIDdesc_Sub_& s, const DidReadRules& rules)
+{
+    return ReadSubWithDescription(e, s, rules);
+}
+bool ReadSub(const TiXmlElement* e, _tagODRTRIPINFODIDdesc_Sub_& s, const DidReadRules& rules)
+{
+    return ReadSubWithDescription(e, s, rules);
+}
+
+bool ReadSub(const TiXmlElement* e, _tagMonitorDIDdesc_Sub_& s, const DidReadRules& rules)
+{
+    AttributeReader r(e, rules);
+    r.Ui("SubDataName", s.SubDataName, rules.nameLimit);
     ReadCommon(r, s);
     r.Int("DecimalValid", s.DecimalValid);
     return r.ok();
 }
 
-bool ReadSub(const TiXmlElement* e, _tagConnDIDdesc_Sub_& s)
+bool ReadSub(const TiXmlElement* e, _tagConnDIDdesc_Sub_& s, const DidReadRules& rules)
 {
-    AttributeReader r(e);
+    AttributeReader r(e, rules);
     r.Raw("SubDataID", s.SubDataID);
     ReadCommon(r, s);
     r.Int("DecimalValid", s.DecimalValid);
-    r.Ui("Description", s.Description);
+    r.Ui("Description", s.Description, rules.descriptionLimit);
     r.Raw("Abbreviation", s.Abbreviation);
     return r.ok();
 }
 
 template <class Did>
-DidNodeResult ReadOne(const TiXmlNode* node, std::vector<Did>& table)
+DidNodeResult ReadOne(const TiXmlNode* node, std::vector<Did>& table, const DidReadRules& rules = DidReadRules{})
 {
     if (!node) return DidNodeResult::NoNode;
     const TiXmlElement* element = node->ToElement();
@@ -199,9 +266,9 @@ DidNodeResult ReadOne(const TiXmlNode* node, std::vector<Did>& table)
         return DidNodeResult::NotElement;
     }
     Did staging;
-    AttributeReader r(element);
+    AttributeReader r(element, rules);
     r.Raw("DidNumber", staging.DidNumber);
-    r.Ui("name", staging.name, kDefinitionNameLimit);
+    r.Ui("name", staging.name, rules.nameLimit);
     r.Raw("RWType", staging.RWType);
     if (!r.ok()) {
         ShowDefinitionBox(kDefinitionBadSubFieldRow);
@@ -210,7 +277,7 @@ DidNodeResult ReadOne(const TiXmlNode* node, std::vector<Did>& table)
     for (const TiXmlNode* child = element->FirstChild(); child; child = child->NextSibling()) {
         const TiXmlElement* sub = child->ToElement();
         typename Did::SubField field;
-        if (!sub || !ReadSub(sub, field)) {
+        if (!sub || !ReadSub(sub, field, rules)) {
             ShowDefinitionBox(kDefinitionBadSubFieldRow);
             return DidNodeResult::Dropped;
         }
@@ -221,24 +288,25 @@ DidNodeResult ReadOne(const TiXmlNode* node, std::vector<Did>& table)
 }
 
 template <class Did>
-size_t ReadAll(const TiXmlDocument& doc, std::vector<Did>& table)
+size_t ReadAll(const TiXmlDocument& doc, std::vector<Did>& table, const DidReadRules& rules = DidReadRules{})
 {
     size_t appended = 0;
     const TiXmlNode* node = FindXmlElementByPath(doc, kDidDefinitionPath);
     for (; node; node = node->NextSibling())
-        if (ReadOne(node, table) == DidNodeResult::Appended) ++appended;
+        if (ReadOne(node, table, rules) == DidNodeResult::Appended) ++appended;
     return appended;
 }
 
 template <class Did>
-bool LoadFile(const std::string& relativePath, int failRow, std::vector<Did>& table)
+bool LoadFile(const std::string& relativePath, int failRow, std::vector<Did>& table,
+              const DidReadRules& rules = DidReadRules{})
 {
     TiXmlDocument doc;
     if (!LoadXmlFile(doc, tarvel::ProgramDataPath(relativePath))) {
         ShowDefinitionBox(failRow);
         return false;
     }
-    ReadAll(doc, table);
+    ReadAll(doc, table, rules);
     return true;
 }
 
@@ -266,6 +334,35 @@ TARVEL_DID_FAMILY(_tagODRDIDdesc_)
 TARVEL_DID_FAMILY(_tagODRTRIPINFODIDdesc_)
 
 #undef TARVEL_DID_FAMILY
+
+DidReadRules RecorderDidReadRules()
+{
+    DidReadRules rules;
+    rules.leadingNumbers = true;
+    rules.nameLimit = kRecorderDefinitionTextLimit;
+    rules.descriptionLimit = kRecorderDefinitionTextLimit;
+    return rules;
+}
+
+#define TARVEL_DID_FAMILY_WITH_RULES(Did)                                                                         \
+    DidNodeResult ReadDidElement(const TiXmlNode* node, std::vector<Did>& table, const DidReadRules& rules)       \
+    {                                                                                                             \
+        return ReadOne(node, table, rules);                                                                       \
+    }                                                                                                             \
+    size_t ReadDidDefinitions(const TiXmlDocument& doc, std::vector<Did>& table, const DidReadRules& rules)       \
+    {                                                                                                             \
+        return ReadAll(doc, table, rules);                                                                        \
+    }                                                                                                             \
+    bool LoadDidDefinitionFile(const std::string& relativePath, int failRow, std::vector<Did>& table,             \
+                               const DidReadRules& rules)                                                         \
+    {                                                                                                             \
+        return LoadFile(relativePath, failRow, table, rules);                                                     \
+    }
+
+TARVEL_DID_FAMILY_WITH_RULES(_tagODRDIDdesc_)
+TARVEL_DID_FAMILY_WITH_RULES(_tagODRTRIPINFODIDdesc_)
+
+#undef TARVEL_DID_FAMILY_WITH_RULES
 
 DidNodeResult ReadBasicParameterDidElement(const TiXmlNode* node, std::vector<_tagABSDIDdesc_>& table)
 {

@@ -195,6 +195,40 @@ bool LoadDidDefinitionFile(const std::string& relativePath, int failRow, std::ve
 bool LoadDidDefinitionFile(const std::string& relativePath, int failRow,
                            std::vector<_tagODRTRIPINFODIDdesc_>& table);
 
+// ---- Reading rules of a family ----
+
+// What the reader above does by default: numbers must be nothing but a number
+// (blanks around allowed), names are cut at 255 bytes, Description is not cut.
+// The recorder's files read numbers from the start of the attribute and
+// ignore the rest, and allow texts of 1023 bytes.
+constexpr size_t kRecorderDefinitionTextLimit = 1023;
+
+struct DidReadRules {
+    // Read a number from the start of the attribute: optional leading blanks
+    // and sign, digits (a real: with point, fraction and exponent); reading
+    // stops at the first character that does not fit, the rest is ignored
+    // (" 7" and "7abc" give 7, "0x10" gives 0, "2.5mV" gives 2.5). Without
+    // leading digits, or out of range, the number is still an error.
+    bool leadingNumbers = false;
+    size_t nameLimit = kDefinitionNameLimit;     // name and SubDataName, bytes of UTF-8
+    size_t descriptionLimit = std::string::npos; // Description
+};
+
+// Leading numbers, texts cut at 1023 bytes (at a character boundary).
+DidReadRules RecorderDidReadRules();
+
+// The recorder families with explicit rules.
+DidNodeResult ReadDidElement(const TiXmlNode* node, std::vector<_tagODRDIDdesc_>& table, const DidReadRules& rules);
+DidNodeResult ReadDidElement(const TiXmlNode* node, std::vector<_tagODRTRIPINFODIDdesc_>& table,
+                             const DidReadRules& rules);
+size_t ReadDidDefinitions(const TiXmlDocument& doc, std::vector<_tagODRDIDdesc_>& table, const DidReadRules& rules);
+size_t ReadDidDefinitions(const TiXmlDocument& doc, std::vector<_tagODRTRIPINFODIDdesc_>& table,
+                          const DidReadRules& rules);
+bool LoadDidDefinitionFile(const std::string& relativePath, int failRow, std::vector<_tagODRDIDdesc_>& table,
+                           const DidReadRules& rules);
+bool LoadDidDefinitionFile(const std::string& relativePath, int failRow,
+                           std::vector<_tagODRTRIPINFODIDdesc_>& table, const DidReadRules& rules);
+
 // ---- Per-language file names ----
 
 // base + language suffix + ".xml"; the suffix by language index: 0 "_zh",
