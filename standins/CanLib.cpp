@@ -1,4 +1,4 @@
-#include "CanLib.h"
+#include "CanLibStandin.h"
 
 #include "Clock.h"
 #include "SimWorld.h"
@@ -36,9 +36,9 @@ std::mutex g_mutex;
 bool g_initialised = false;
 std::vector<std::shared_ptr<Handle>> g_handles; // index = handle; null = free
 
-standin::CallLog& Log()
+standin::LibraryLog& Log()
 {
-    static standin::CallLog log;
+    static standin::LibraryLog log("CANlib");
     return log;
 }
 
@@ -176,7 +176,7 @@ canStatus WaitForFrame(CanHandle hnd, long id, unsigned long timeoutMs)
 
 namespace standin {
 
-CallLog& CanLibLog() { return Log(); }
+LibraryLog& CanLibLog() { return Log(); }
 
 void CanLibReset()
 {

@@ -1,11 +1,7 @@
-// Our stand-in for Kvaser CANlib: the channel calls the Kvaser back-end uses,
-// with CANlib's published status codes and constants. An opened channel that
-// goes bus-on is a node on sim::CurrentWorld().Bus(channel) at the bit rate
-// given to canSetBusParams. Reads return one frame at a time, time-stamped in
-// units of the timer scale (canIoCtl 6, default 1000 us).
+// Kvaser CANlib: the calls the Kvaser channel wrapper forwards, with CANlib's
+// published status codes and constants. The program links whichever library
+// provides them (our stand-in by default).
 #pragma once
-
-#include "ControlCanCallLog.h"
 
 #include <stdint.h>
 
@@ -96,13 +92,4 @@ canStatus canGetBusOutputControl(CanHandle hnd, unsigned int* drivertype);
 
 #ifdef __cplusplus
 }
-
-namespace standin {
-CallLog& CanLibLog();
-// Closes every handle and forgets the log, the armed failures and whether
-// the library was initialised.
-void CanLibReset();
-// Bit rate in bit/s of a canBITRATE_ constant (0 when unknown).
-uint32_t CanLibBitrateOf(long constant);
-} // namespace standin
 #endif
