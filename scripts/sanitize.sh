@@ -34,11 +34,12 @@ threaded=(test_dravix test_uds test_simecu test_simecu_e2e test_adapter test_con
 
 configure_and_build() { # <dir> <flags>
   local dir=$1 flags=$2
+  mkdir -p "$dir"
   cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVEL_BUILD_BENCH=OFF "${launcher[@]}" \
     -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
     -DCMAKE_EXE_LINKER_FLAGS="$flags" -DCMAKE_SHARED_LINKER_FLAGS="$flags" -DCMAKE_MODULE_LINKER_FLAGS="$flags" \
-    >"$dir.configure.log" 2>&1 || { tail -20 "$dir.configure.log"; return 1; }
-  cmake --build "$dir" -j "$jobs" >"$dir.build.log" 2>&1 || { grep -E "error" "$dir.build.log" | head -20; return 1; }
+    >"$dir/sanitize-configure.log" 2>&1 || { tail -20 "$dir/sanitize-configure.log"; return 1; }
+  cmake --build "$dir" -j "$jobs" >"$dir/sanitize-build.log" 2>&1 || { grep -E "error" "$dir/sanitize-build.log" | head -20; return 1; }
 }
 
 status=0
@@ -56,10 +57,10 @@ for kind in "${kinds[@]}"; do
     export LSAN_OPTIONS="suppressions=$supp/lsan.supp:print_suppressions=0"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:suppressions=$supp/ubsan.supp"
     echo "== running the whole suite under ASan+UBSan"
-    (cd $dir && xvfb-run -a -s "-screen 0 1600x1000x24" ctest -j "$jobs" --output-on-failure) >$dir.test.log 2>&1
+    (cd $dir && xvfb-run -a -s "-screen 0 1600x1000x24" ctest -j "$jobs" --output-on-failure) >$dir/sanitize-test.log 2>&1
     rc=$?
-    reports=$(grep -cE "ERROR: (AddressSanitizer|LeakSanitizer)|runtime error:" $dir.test.log)
-    summary+=("asan+ubsan: $(grep -E 'tests passed' $dir.test.log | tail -1), sanitizer reports: $reports (log: $dir.test.log)")
+    reports=$(grep -cE "ERROR: (AddressSanitizer|LeakSanitizer)|runtime error:" $dir/sanitize-test.log)
+    summary+=("asan+ubsan: $(grep -E 'tests passed' $dir/sanitize-test.log | tail -1), sanitizer reports: $reports (log: $dir/sanitize-test.log)")
     [ $rc -ne 0 ] || [ "$reports" -ne 0 ] && status=1
     unset ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS
     ;;
@@ -70,15 +71,15 @@ for kind in "${kinds[@]}"; do
       summary+=("tsan: build failed"); status=1; continue
     fi
     export TSAN_OPTIONS="halt_on_error=0:second_deadlock_stack=1:suppressions=$supp/tsan.supp"
-    : >$dir.test.log
+    : >$dir/sanitize-test.log
     failed=0
     for t in "${threaded[@]}"; do
       [ -x "$dir/bin/$t" ] || continue
       echo "== $t under TSan"
-      (cd $dir/bin && xvfb-run -a -s "-screen 0 1600x1000x24" ./"$t" --gtest_brief=1) >>$dir.test.log 2>&1 || failed=$((failed + 1))
+      (cd $dir/bin && xvfb-run -a -s "-screen 0 1600x1000x24" ./"$t" --gtest_brief=1) >>$dir/sanitize-test.log 2>&1 || failed=$((failed + 1))
     done
-    reports=$(grep -c "WARNING: ThreadSanitizer" $dir.test.log)
-    summary+=("tsan: ${#threaded[@]} threaded suites, $failed failed, sanitizer reports: $reports (log: $dir.test.log)")
+    reports=$(grep -c "WARNING: ThreadSanitizer" $dir/sanitize-test.log)
+    summary+=("tsan: ${#threaded[@]} threaded suites, $failed failed, sanitizer reports: $reports (log: $dir/sanitize-test.log)")
     [ $failed -ne 0 ] || [ "$reports" -ne 0 ] && status=1
     unset TSAN_OPTIONS
     ;;
