@@ -8,13 +8,9 @@
 #include "PageSwitch.h"
 #include "ShellGlobals.h"
 
-#include "AdapterSwitchPort.h"
 #include "CanAdapterSwitch.h"
 #include "UdsEngine.h"
 #include "UdsServices.h"
-
-#include "SimDravixDevice.h"
-#include "SimEcu.h"
 
 #include "Log.h"
 #include "Prompter.h"
@@ -238,29 +234,6 @@ void ConnectionController::OnDisconnectCan()
     // passed flag itself stays, so every later disconnect resets again.
     if (EolPassedFlag == 1)
         ResetEolResultsAfterPass();
-}
-
-namespace {
-AdapterSwitchPort& ProgramPort()
-{
-    static AdapterSwitchPort port;
-    return port;
-}
-} // namespace
-
-void StartCanSurroundings()
-{
-    SetCanPort(&ProgramPort());
-    sim::StartBuiltInEcu();
-    // Dravix finds a simulated adapter at device 0 when no hardware is present.
-    sim::InstallSimDravixDevice(0);
-}
-
-void StopCanSurroundings()
-{
-    sim::StopBuiltInEcu();
-    if (GetCanPort() == &ProgramPort())
-        SetCanPort(nullptr);
 }
 
 } // namespace tarvel

@@ -76,11 +76,4 @@ private:
 // passed, to not tested.
 void ResetEolResultsAfterPass();
 
-// The program's CAN surroundings: the adapter switch becomes the port the
-// ISO-TP link talks through, and the built-in simulated ECU listens on the
-// virtual buses the stand-in adapters are wired to, and Dravix finds a
-// simulated adapter at device 0.
-void StartCanSurroundings();
-void StopCanSurroundings();
-
 } // namespace tarvel

@@ -1,5 +1,6 @@
 #include "TarvelApp.h"
 
+#include "CanComposition.h"
 #include "ConnectionLife.h"
 #include "MainFrame.h"
 #include "ShellGlobals.h"

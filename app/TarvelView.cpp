@@ -1,5 +1,6 @@
 #include "TarvelView.h"
 
+#include "CanIdentifiers.h"
 #include "AppMessages.h"
 #include "AppMessagesEvent.h"
 #include "ConnectionLifeWx.h"
@@ -50,7 +51,7 @@ wxIMPLEMENT_DYNAMIC_CLASS(CTarvelView, wxView);
 
 namespace {
 
-constexpr unsigned kRequestCanId = 0x18DA0BF9u;
+constexpr unsigned kRequestCanId = tarvel::kUdsRequestCanId;
 
 template <class Page>
 CTarvelPage* Make()

@@ -12,7 +12,7 @@ add_library(tarvel_shell_core STATIC
 )
 target_include_directories(tarvel_shell_core PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(tarvel_shell_core PUBLIC tarvel_platform tarvel_eol_state tarvel_diagnosis_state
-  tarvel_report_state tarvel_recorder_state tarvel_settings tarvel_canadapter tarvel_uds)
+  tarvel_report_state tarvel_recorder_state tarvel_settings tarvel_canadapter tarvel_uds tarvel_can_composition)
 tarvel_warnings(tarvel_shell_core)
 tarvel_logic_sources(tarvel_shell_core)
 

@@ -4,7 +4,6 @@
 #include "Clock.h"
 #include "ControlCan.h"
 #include "DravixBinding.h"
-#include "IsoTpLink.h"
 #include "KvaserChannel.h"
 #include "VectorXlDriver.h"
 
@@ -32,6 +31,8 @@ bool AdapterSwitchPort::Transmit(uint32_t id, const std::vector<uint8_t>& data, 
     return TransmitCanFrame(id, static_cast<int32_t>(std::min<size_t>(data.size(), 8)), data, caption, 1) == 1;
 }
 
+std::optional<uint32_t> AdapterSwitchPort::TraceDeviceType() const { return lastType_.load(); }
+
 size_t AdapterSwitchPort::Receive(CanFrameRecord* out, size_t max)
 {
     if (!out || max == 0)
@@ -41,7 +42,7 @@ size_t AdapterSwitchPort::Receive(CanFrameRecord* out, size_t max)
     const uint32_t channel = CanChannel;
     const uint32_t want = static_cast<uint32_t>(std::min(max, kBatch));
     // The link's receive trace names the adapter type the frames came from.
-    RxTraceDeviceType.store(type);
+    lastType_.store(type);
 
     switch (CanBackendOf(type)) {
     case CanBackend::Dravix: {

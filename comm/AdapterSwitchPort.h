@@ -20,6 +20,11 @@ public:
     // pause. Vector: one event; only the ECU's response identifier counts.
     // A read error reads the adapter's error record and returns 0.
     size_t Receive(CanFrameRecord* out, size_t max) override;
+    // CanDeviceType as it stood at the last Receive.
+    std::optional<uint32_t> TraceDeviceType() const override;
+
+private:
+    std::atomic<uint32_t> lastType_{0};
 };
 
 } // namespace tarvel

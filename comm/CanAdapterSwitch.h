@@ -7,6 +7,7 @@
 #pragma once
 
 #include "CanAdapterGlobals.h"
+#include "CanIdentifiers.h"
 #include "CanRecords.h"
 
 #include <array>
@@ -41,7 +42,7 @@ constexpr uint32_t kCanTypeHolvar = 3;
 constexpr uint32_t kCanTypeKvaser = 43605;
 constexpr uint32_t kCanTypeVector = 99;
 // The ECU's response identifier; the ControlCAN acceptance filter passes it.
-constexpr uint32_t kUdsResponseId = 0x18DAF90B;
+constexpr uint32_t kUdsResponseId = kUdsResponseCanId;
 
 // The adapters the ribbon lists, in this order (the selection is a row).
 extern const std::array<CanAdapterRow, 4> CanAdapterTable;

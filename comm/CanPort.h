@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ public:
     // Reads up to `max` received frames into `out` and returns how many. When
     // nothing has arrived it may pause briefly, as the back-end does.
     virtual size_t Receive(CanFrameRecord* out, size_t max) = 0;
+    // Adapter type code of the frames the last Receive returned, for the
+    // header of the receive trace line; none when the port has no such code.
+    virtual std::optional<uint32_t> TraceDeviceType() const { return std::nullopt; }
 };
 
 namespace detail {

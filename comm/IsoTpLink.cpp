@@ -529,6 +529,8 @@ int IsoTpLink::ReceiveCanFrames()
     bool haveFirstStamp = false;
     uint32_t firstStamp = 0;
     double seconds = 0.0;
+    if (const auto type = port->TraceDeviceType())
+        RxTraceDeviceType.store(*type);
     const uint32_t typeCode = RxTraceDeviceType.load();
     for (size_t i = 0; i < count; ++i) {
         CanFrameRecord& f = frames[i];

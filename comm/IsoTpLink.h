@@ -9,6 +9,7 @@
 // the program's single link, under the names the rest of the program uses.
 #pragma once
 
+#include "CanIdentifiers.h"
 #include <atomic>
 #include <cstdint>
 #include <deque>
@@ -17,10 +18,8 @@
 
 namespace tarvel {
 
-// Identifier of every request frame (target 0x0B, source 0xF9).
-constexpr uint32_t kUdsRequestCanId = 0x18DA0BF9u;
-// The only identifier taken in.
-constexpr uint32_t kUdsResponseCanId = 0x18DAF90Bu;
+// Every request frame goes out on kUdsRequestCanId; kUdsResponseCanId is
+// the only identifier taken in (CanIdentifiers.h).
 // Requests longer than the 12-bit first-frame length cannot be sent.
 constexpr size_t kIsoTpMaxRequestLength = 4095;
 // Frames read from the adapter per receive step.
@@ -50,8 +49,8 @@ extern std::atomic<uint32_t> RequestCanId;
 // Set once a positive 50 02 single frame was taken in; further 50 02 single
 // frames are dropped until the programming page clears it.
 extern std::atomic<uint32_t> ProgrammingSessionSeen;
-// Adapter type code shown in the header of the receive trace line; the
-// adapter switch's port sets it on every read.
+// Adapter type code shown in the header of the receive trace line; taken
+// from the port after every read when the port names one.
 extern std::atomic<uint32_t> RxTraceDeviceType;
 
 class IsoTpLink {

@@ -1,5 +1,7 @@
 #include "KvaserChannel.h"
 
+#include <cstring>
+
 namespace tarvel {
 
 CanlibChannel::CanlibChannel() { canInitializeLibrary(); }
@@ -145,5 +147,67 @@ int CanlibChannel::GetErrorText(int status, char* text, unsigned int size) { ret
 int CanlibChannel::GetNumberOfChannels(int* count) { return canGetNumberOfChannels(count); }
 void CanlibChannel::InitializeLibrary() { canInitializeLibrary(); }
 int CanlibChannel::UnloadLibrary() { return canUnloadLibrary(); }
+
+int CanlibChannel::Write(const CanlibMessage& msg)
+{
+    uint8_t data[8];
+    std::memcpy(data, msg.data, sizeof data);
+    return canWrite(handle_, msg.id, data, msg.length, msg.flags);
+}
+
+int CanlibChannel::ReadSpecific(CanlibMessage& msg)
+{
+    const long id = msg.id;
+    return ReadInto(msg, [this, id](long* outId, void* data, unsigned int* length, unsigned int* flags,
+                                    unsigned long* time) {
+        *outId = id; // the identifier asked for is the one read
+        return canReadSpecific(handle_, id, data, length, flags, time);
+    });
+}
+
+int CanlibChannel::WriteWait(const CanlibMessage& msg, unsigned long timeoutMs)
+{
+    uint8_t data[8];
+    std::memcpy(data, msg.data, sizeof data);
+    return canWriteWait(handle_, msg.id, data, msg.length, msg.flags, timeoutMs);
+}
+
+int CanlibChannel::ProbeVersion(char* name, char* password, void* version, unsigned int flags)
+{
+    return canProbeVersion(handle_, name, password, version, flags);
+}
+int CanlibChannel::ReadEvent(CanEvent* event) { return canReadEvent(handle_, event); }
+int CanlibChannel::SetNotify(void* window, unsigned int notifyFlags) { return canSetNotify(handle_, window, notifyFlags); }
+int CanlibChannel::SetBusParamsC200(unsigned char btr0, unsigned char btr1)
+{
+    return canSetBusParamsC200(handle_, btr0, btr1);
+}
+int CanlibChannel::ObjBufAllocate(int type) { return canObjBufAllocate(handle_, type); }
+int CanlibChannel::ObjBufDisable(int index) { return canObjBufDisable(handle_, index); }
+int CanlibChannel::ObjBufEnable(int index) { return canObjBufEnable(handle_, index); }
+int CanlibChannel::ObjBufFree(int index) { return canObjBufFree(handle_, index); }
+int CanlibChannel::ObjBufFreeAll() { return canObjBufFreeAll(handle_); }
+int CanlibChannel::ObjBufSetFilter(int index, unsigned int code, unsigned int mask)
+{
+    return canObjBufSetFilter(handle_, index, code, mask);
+}
+int CanlibChannel::ObjBufSetFlags(int index, unsigned int flags) { return canObjBufSetFlags(handle_, index, flags); }
+int CanlibChannel::ObjBufWrite(int index, int id, void* data, unsigned int length, unsigned int flags)
+{
+    return canObjBufWrite(handle_, index, id, data, length, flags);
+}
+unsigned int CanlibChannel::GetVersionEx(unsigned int itemCode) { return canGetVersionEx(itemCode); }
+int CanlibChannel::ParamCommitChanges() { return canParamCommitChanges(); }
+int CanlibChannel::ParamCreateNewEntry() { return canParamCreateNewEntry(); }
+int CanlibChannel::ParamDeleteEntry(int index) { return canParamDeleteEntry(index); }
+int CanlibChannel::ParamGetBusParams(int index, long* bitrate, unsigned int* tseg1, unsigned int* tseg2,
+                                     unsigned int* sjw, unsigned int* samples)
+{
+    return canParamGetBusParams(index, bitrate, tseg1, tseg2, sjw, samples);
+}
+int CanlibChannel::ParamGetChannelNumber(int index) { return canParamGetChannelNumber(index); }
+int CanlibChannel::ParamGetCount() { return canParamGetCount(); }
+int CanlibChannel::ParamGetName(int index, char* buffer, int size) { return canParamGetName(index, buffer, size); }
+int CanlibChannel::ParamSwapEntries(int index1, int index2) { return canParamSwapEntries(index1, index2); }
 
 } // namespace tarvel

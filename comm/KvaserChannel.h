@@ -65,6 +65,32 @@ public:
     static unsigned short GetVersion();
     static int TranslateBaud(long* freq, unsigned int* tseg1, unsigned int* tseg2, unsigned int* sjw,
                              unsigned int* samples, unsigned int* syncMode);
+    // The message forms of write, read-specific and write-wait.
+    int Write(const CanlibMessage& msg);
+    int ReadSpecific(CanlibMessage& msg);
+    int WriteWait(const CanlibMessage& msg, unsigned long timeoutMs);
+    int ProbeVersion(char* name, char* password, void* version, unsigned int flags);
+    int ReadEvent(CanEvent* event);
+    int SetNotify(void* window, unsigned int notifyFlags);
+    int SetBusParamsC200(unsigned char btr0, unsigned char btr1);
+    int ObjBufAllocate(int type);
+    int ObjBufDisable(int index);
+    int ObjBufEnable(int index);
+    int ObjBufFree(int index);
+    int ObjBufFreeAll();
+    int ObjBufSetFilter(int index, unsigned int code, unsigned int mask);
+    int ObjBufSetFlags(int index, unsigned int flags);
+    int ObjBufWrite(int index, int id, void* data, unsigned int length, unsigned int flags);
+    static unsigned int GetVersionEx(unsigned int itemCode);
+    static int ParamCommitChanges();
+    static int ParamCreateNewEntry();
+    static int ParamDeleteEntry(int index);
+    static int ParamGetBusParams(int index, long* bitrate, unsigned int* tseg1, unsigned int* tseg2, unsigned int* sjw,
+                                 unsigned int* samples);
+    static int ParamGetChannelNumber(int index);
+    static int ParamGetCount();
+    static int ParamGetName(int index, char* buffer, int size);
+    static int ParamSwapEntries(int index1, int index2);
     static int GetErrorText(int status, char* text, unsigned int size);
     static int GetNumberOfChannels(int* count);
     static void InitializeLibrary();

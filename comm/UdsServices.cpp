@@ -5,9 +5,6 @@
 
 #include <cstdio>
 
-// The language chosen by the user; defined with the language table.
-extern int LanguageIndex;
-
 namespace tarvel {
 
 std::atomic<uint32_t> DownloadMaxBlockLength{0};
@@ -15,6 +12,8 @@ std::atomic<uint32_t> DownloadRequestAddress{0};
 std::atomic<uint32_t> DownloadRequestSize{0};
 
 namespace {
+
+std::atomic<UdsLanguageSource> g_languageSource{nullptr};
 
 const char* const kCaptionSession = "UDS Diagnostic Session Control (0x10)";
 const char* const kCaptionReset = "UDS Reset (0x11)";
@@ -121,7 +120,8 @@ const char* DtcStatusWord(uint8_t status)
                                            "；Falha armazenada"};
     static const char* const kCurrent[] = {"；当前故障", "；Current Fault", "；CywecTbykwne", "；Falha presente",
                                            "；Falha presente"};
-    const int index = ::LanguageIndex;
+    const UdsLanguageSource source = g_languageSource.load();
+    const int index = source ? source() : -1;
     if (index < 0 || index > 4)
         return "";
     if (status == 0x08)
@@ -153,6 +153,8 @@ bool ReadDtcInformation(uint8_t subFunction, uint8_t statusMask)
 }
 
 } // namespace
+
+void SetUdsLanguageSource(UdsLanguageSource source) { g_languageSource.store(source); }
 
 int UdsDiagnosticSessionControl(uint8_t session) { return Simple({0x10, session}, kCaptionSession); }
 

@@ -24,6 +24,12 @@ extern std::atomic<uint32_t> DownloadMaxBlockLength;
 extern std::atomic<uint32_t> DownloadRequestAddress;
 extern std::atomic<uint32_t> DownloadRequestSize;
 
+// Where the user's language (0 Chinese, 1 English, 2..4 the others) comes
+// from, for the status words of the fault list. The program installs it at
+// start-up; until then (or with null) the words are left out.
+using UdsLanguageSource = int (*)();
+void SetUdsLanguageSource(UdsLanguageSource source);
+
 // The DTC count read's "no count".
 constexpr int kUdsNoDtcCount = 255;
 

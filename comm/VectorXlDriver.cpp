@@ -3,8 +3,8 @@
 #include "Clock.h"
 #include "Log.h"
 #include "Prompter.h"
-#include "SimWorld.h"
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -37,8 +37,7 @@ std::string Format(const char* fmt, ...)
     return buf;
 }
 
-sim::SimWorld& HostWorld() { return sim::CurrentWorld(); }
-Clock& HostClock() { return GetClock(); }
+std::atomic<CCANFunctions::LoadHook> g_loadHook{nullptr};
 
 template <typename T>
 bool Resolve(const DynamicLibrary& lib, const char* name, T& slot)
@@ -54,6 +53,8 @@ void CCANFunctions::SetLibraryName(const std::string& name)
     std::lock_guard<std::mutex> lock(g_nameMutex);
     NameSlot() = name;
 }
+
+void CCANFunctions::SetLoadHook(LoadHook hook) { g_loadHook.store(hook); }
 
 std::string CCANFunctions::LibraryName()
 {
@@ -100,13 +101,8 @@ XLstatus CCANFunctions::LoadDriverLibrary()
         UnloadDriverLibrary();
         return XL_ERROR;
     }
-    // Our stand-in driver runs on the simulated bus; hand it this program's
-    // world and clock so it shares them (a real driver has no such entry).
-    using AttachHost = void(XLAPI_CALL*)(const XlStandinHost*);
-    if (auto attach = reinterpret_cast<AttachHost>(library_.Symbol("xlStandinAttachHost"))) {
-        static const XlStandinHost host{&HostWorld, &HostClock};
-        attach(&host);
-    }
+    if (LoadHook hook = g_loadHook.load())
+        hook(library_);
     return XL_SUCCESS;
 }
 

@@ -49,6 +49,12 @@ public:
     static void SetLibraryName(const std::string& name);
     static std::string LibraryName();
 
+    // Runs right after every successful load of the library, with the loaded
+    // library (null removes it). The program's composition uses it to hand a
+    // driver what it needs of its surroundings; the wrapper itself adds none.
+    using LoadHook = void (*)(const DynamicLibrary& library);
+    static void SetLoadHook(LoadHook hook);
+
 private:
     XLstatus LoadDriverLibrary();
     void UnloadDriverLibrary();

@@ -1,6 +1,7 @@
 # The CAN adapter switch with its back-ends: ControlCAN and Kvaser CANlib
-# (our stand-ins, linked), the Vector XL driver and Dravix (both loaded by
-# name at run time).
+# (linked by the program: our stand-ins or the vendors' libraries), the
+# Vector XL driver and Dravix (both loaded by name at run time). It compiles
+# against the vendors' interfaces only and links no stand-in.
 add_library(tarvel_canadapter STATIC
   CanAdapterSwitch.cpp
   KvaserChannel.cpp
@@ -9,10 +10,5 @@ add_library(tarvel_canadapter STATIC
   AdapterSwitchPort.cpp
 )
 target_include_directories(tarvel_canadapter PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(tarvel_canadapter PUBLIC
-  tarvel_can_records tarvel_platform tarvel_sim_bus
-  tarvel_controlcan_standin tarvel_canlib_standin tarvel_dynlib
-  tarvel_uds) # the port sets the link's receive-trace type code
-# The XL driver must sit beside the program for the load by name to find it.
-add_dependencies(tarvel_canadapter vxlapi)
+target_link_libraries(tarvel_canadapter PUBLIC tarvel_can_records tarvel_platform tarvel_vendor_api tarvel_dynlib)
 tarvel_warnings(tarvel_canadapter)

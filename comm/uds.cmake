@@ -9,6 +9,5 @@ add_library(tarvel_uds STATIC
   ${_uds_dir}/UdsServices.cpp
 )
 target_include_directories(tarvel_uds PUBLIC ${_uds_dir})
-target_link_libraries(tarvel_uds PUBLIC tarvel_can_records tarvel_security_key tarvel_platform
-  tarvel_settings) # the language table holds LanguageIndex
+target_link_libraries(tarvel_uds PUBLIC tarvel_can_records tarvel_security_key tarvel_platform)
 tarvel_warnings(tarvel_uds)

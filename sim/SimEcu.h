@@ -17,6 +17,7 @@
 // must use the SimEcuContext they are given and never call back into SimEcu.
 #pragma once
 
+#include "CanIdentifiers.h"
 #include "VirtualCanBus.h"
 
 #include <array>
@@ -34,8 +35,8 @@ class Scheduler;
 namespace sim {
 
 struct SimEcuConfig {
-    uint32_t requestId = 0x18DA0BF9;   // physical requests from tester 0xF9 to ECU 0x0B
-    uint32_t responseId = 0x18DAF90B;
+    uint32_t requestId = tarvel::kUdsRequestCanId; // physical requests from tester 0xF9 to ECU 0x0B
+    uint32_t responseId = tarvel::kUdsResponseCanId;
     uint8_t blockSize = 0;             // our flow control towards the tester
     uint8_t stMin = 0;
     uint32_t s3TimeoutMs = 5000;       // non-default session falls back after this much silence

@@ -6,7 +6,7 @@
 #include "CanAdapterSwitch.h"
 #include "LanguageTable.h"
 #include "IsoTpLink.h"
-#include "ControlCan.h"
+#include "ControlCanStandin.h"
 #include "Prompter.h"
 #include "SimEcu.h"
 #include "SimEcuClientStack.h"
@@ -42,6 +42,7 @@ struct Stack : SimEcuClientStack {
         tarvel::UdsQuiet = 1;
         tarvel::ProgrammingSessionSeen = 0;  // as the programming page does before 10 02
         LanguageIndex = 1;
+        tarvel::SetUdsLanguageSource([] { return LanguageIndex; });
         tarvel::InitUdsLink();
     }
     ~Stack()

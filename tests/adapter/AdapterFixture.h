@@ -4,16 +4,17 @@
 
 #include "AdapterSwitchPort.h"
 #include "CanAdapterSwitch.h"
-#include "CanLib.h"
+#include "CanLibStandin.h"
 #include "Clock.h"
-#include "ControlCan.h"
+#include "CanComposition.h"
+#include "ControlCanStandin.h"
 #include "DravixBinding.h"
 #include "IsoTpLink.h"
 #include "KvaserChannel.h"
 #include "Log.h"
 #include "Prompter.h"
 #include "SimWorld.h"
-#include "VectorXlApi.h"
+#include "VectorXlStandin.h"
 #include "VectorXlDriver.h"
 #include "VirtualClock.h"
 
@@ -27,7 +28,7 @@
 
 namespace adaptertest {
 
-constexpr uint32_t kRequestId = 0x18DA0BF9;
+constexpr uint32_t kRequestId = tarvel::kUdsRequestCanId;
 
 inline std::vector<std::string> Without(std::vector<std::string> names, const std::string& drop)
 {
@@ -67,6 +68,8 @@ protected:
         standin::ControlCanReset();
         standin::CanLibReset();
         XlStandinReset();
+        // The XL stand-in, once loaded, shares this test's world and clock.
+        tarvel::WireXlDriverToSimulation();
     }
 
     // What the connection logic does: open, set the globals, start.

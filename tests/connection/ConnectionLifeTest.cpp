@@ -12,7 +12,7 @@
 
 #include "AdapterSwitchPort.h"
 #include "CanAdapterSwitch.h"
-#include "ControlCan.h"
+#include "ControlCanStandin.h"
 #include "IsoTpLink.h"
 #include "UdsEngine.h"
 

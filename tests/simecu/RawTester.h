@@ -4,6 +4,7 @@
 // reassembled response the ECU sends.
 #pragma once
 
+#include "CanIdentifiers.h"
 #include "IsoTpServer.h"
 #include "VirtualCanBus.h"
 #include "VirtualClock.h"
@@ -18,8 +19,8 @@ namespace simtest {
 
 using Bytes = std::vector<uint8_t>;
 
-constexpr uint32_t kRequestId = 0x18DA0BF9;
-constexpr uint32_t kResponseId = 0x18DAF90B;
+constexpr uint32_t kRequestId = tarvel::kUdsRequestCanId;
+constexpr uint32_t kResponseId = tarvel::kUdsResponseCanId;
 
 struct Message {
     Bytes bytes;

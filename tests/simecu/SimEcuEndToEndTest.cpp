@@ -3,7 +3,7 @@
 #include "AdapterSwitchPort.h"
 #include "CanAdapterSwitch.h"
 #include "LanguageTable.h"
-#include "ControlCan.h"
+#include "ControlCanStandin.h"
 #include "Prompter.h"
 #include "SimEcu.h"
 #include "SimEcuClientStack.h"
@@ -43,6 +43,7 @@ protected:
         tarvel::UdsTimeoutCount = 0;
         tarvel::ProgrammingSessionSeen = 0;
         LanguageIndex = 1;  // English status words in the fault list
+        tarvel::SetUdsLanguageSource([] { return LanguageIndex; });
         tarvel::InitUdsLink();
         prompter.Clear();
     }

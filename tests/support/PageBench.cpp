@@ -8,6 +8,7 @@
 #include "AdapterSwitchPort.h"
 #include "CanAdapterGlobals.h"
 #include "CanAdapterSwitch.h"
+#include "UdsServices.h"
 
 #include <stdexcept>
 
@@ -24,6 +25,7 @@ PageBench::PageBench(int language)
     tarvel::SetShellTimerFactory(&timers);
     tarvel::SetCanPort(&port);
     LanguageIndex = language;
+    tarvel::SetUdsLanguageSource([] { return LanguageIndex; });
     if (!LoadLanguageConfig())
         throw std::runtime_error("the bench cannot load LanguageConfig.xml from " + DataFolder());
     ecu = std::make_unique<sim::SimEcu>(clock);

@@ -1,6 +1,7 @@
 #include "UdsTestBench.h"
 
 #include "UdsEngine.h"
+#include "UdsServices.h"
 
 #include <algorithm>
 
@@ -181,6 +182,7 @@ void UdsFixture::SetUp()
     tarvel::RequestCanId = tarvel::kUdsRequestCanId;
     tarvel::UdsResponseTimeoutMs = tarvel::kUdsResponseTimeoutMs;
     LanguageIndex = 1;
+    tarvel::SetUdsLanguageSource([] { return LanguageIndex; });
     tarvel::ResetUdsBuffers();
     tarvel::TheIsoTpLink().ResetReceiver();
     tarvel::TheIsoTpLink().ResetSender();

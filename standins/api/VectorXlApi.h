@@ -1,9 +1,7 @@
 // Declarations of the Vector XL driver entry points, records and constants
-// that Tarvel uses, for our stand-in driver library (built as the shared
-// library "vxlapi") and for the wrapper that loads it by name at run time.
-// The stand-in's virtual hardware has CAN channels (two by default); each
-// activated channel is a node on sim::CurrentWorld().Bus(hardware channel)
-// at the bit rate set for it. Events are 48 bytes; time stamps are in ns.
+// that Tarvel uses, for the wrapper that loads the driver library ("vxlapi")
+// by name at run time and for our stand-in of it. Events are 48 bytes; time
+// stamps are in ns.
 #pragma once
 
 #include <stdint.h>
@@ -133,27 +131,4 @@ typedef XLstatus(XLAPI_CALL* XLCANRESETACCEPTANCE)(XLportHandle port, XLaccess a
 }
 
 static_assert(sizeof(XLevent) == 48, "an XL event is 48 bytes");
-
-namespace sim { class SimWorld; }
-namespace tarvel { class Clock; }
-namespace standin { class CallLog; }
-
-// What the stand-in needs of the program that loads it: the simulated world
-// its channels are wired to and the clock. The loader hands these over right
-// after loading, so the library and the program share one world and clock.
-struct XlStandinHost {
-    sim::SimWorld& (*world)();
-    tarvel::Clock& (*clock)();
-};
-
-// Stand-in controls (not part of the driver's interface; tests and the loader
-// find them by name).
-extern "C" XLAPI_EXPORT void XLAPI_CALL xlStandinAttachHost(const XlStandinHost* host);
-XLAPI_EXPORT standin::CallLog& XlStandinLog();
-// Forgets ports, application assignments and armed failures; the virtual
-// hardware gets `channelCount` CAN channels (those whose bit is set in
-// `nonCanChannels` lack CAN capability).
-XLAPI_EXPORT void XlStandinReset(unsigned int channelCount = 2, uint32_t nonCanChannels = 0);
-// Pre-assigns an application channel of "xlCANcontrol" to a hardware channel.
-XLAPI_EXPORT void XlStandinAssign(unsigned int appChannel, unsigned int hwChannel);
 #endif

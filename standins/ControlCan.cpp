@@ -1,4 +1,4 @@
-#include "ControlCan.h"
+#include "ControlCanStandin.h"
 
 #include "Clock.h"
 #include "SimWorld.h"
@@ -45,9 +45,9 @@ std::mutex g_mutex;
 std::map<std::pair<uint32_t, uint32_t>, std::shared_ptr<Device>> g_devices;
 std::map<std::tuple<uint32_t, uint32_t, uint32_t>, uint32_t> g_errorWords;
 
-standin::CallLog& Log()
+standin::LibraryLog& Log()
 {
-    static standin::CallLog log;
+    static standin::LibraryLog log("ControlCAN");
     return log;
 }
 
@@ -144,7 +144,7 @@ void OnBusFrame(const std::weak_ptr<Channel>& weak, const sim::CanFrame& f)
 
 namespace standin {
 
-CallLog& ControlCanLog() { return Log(); }
+LibraryLog& ControlCanLog() { return Log(); }
 
 void ControlCanSetErrorWord(uint32_t devType, uint32_t devIndex, uint32_t canIndex, uint32_t errCode)
 {

@@ -1,11 +1,7 @@
-// Our stand-in for Kvaser CANlib: the channel calls the Kvaser back-end uses,
-// with CANlib's published status codes and constants. An opened channel that
-// goes bus-on is a node on sim::CurrentWorld().Bus(channel) at the bit rate
-// given to canSetBusParams. Reads return one frame at a time, time-stamped in
-// units of the timer scale (canIoCtl 6, default 1000 us).
+// Kvaser CANlib: the calls the Kvaser channel wrapper forwards, with CANlib's
+// published status codes and constants. The program links whichever library
+// provides them (our stand-in by default).
 #pragma once
-
-#include "ControlCanCallLog.h"
 
 #include <stdint.h>
 
@@ -94,15 +90,42 @@ canStatus canGetDriverMode(CanHandle hnd, int* lineMode, int* resNet);
 canStatus canSetBusOutputControl(CanHandle hnd, unsigned int drivertype);
 canStatus canGetBusOutputControl(CanHandle hnd, unsigned int* drivertype);
 
+/* canGetVersionEx items. */
+#define canVERSION_CANLIB32_VERSION 0
+#define canVERSION_CANLIB32_PRODVER 1
+
+/* One event from canReadEvent. */
+typedef struct CanEvent {
+    int tag;
+    unsigned long timeStamp;
+    unsigned char data[32];
+} CanEvent;
+
+unsigned int canGetVersionEx(unsigned int itemCode);
+canStatus canProbeVersion(CanHandle hnd, char* name, char* password, void* version, unsigned int flags);
+canStatus canReadEvent(CanHandle hnd, CanEvent* event);
+canStatus canSetNotify(CanHandle hnd, void* window, unsigned int notifyFlags);
+canStatus canSetBusParamsC200(CanHandle hnd, unsigned char btr0, unsigned char btr1);
+/* Object buffers (auto-response and periodic transmit). */
+canStatus canObjBufAllocate(CanHandle hnd, int type);
+canStatus canObjBufDisable(CanHandle hnd, int idx);
+canStatus canObjBufEnable(CanHandle hnd, int idx);
+canStatus canObjBufFree(CanHandle hnd, int idx);
+canStatus canObjBufFreeAll(CanHandle hnd);
+canStatus canObjBufSetFilter(CanHandle hnd, int idx, unsigned int code, unsigned int mask);
+canStatus canObjBufSetFlags(CanHandle hnd, int idx, unsigned int flags);
+canStatus canObjBufWrite(CanHandle hnd, int idx, int id, void* msg, unsigned int dlc, unsigned int flags);
+/* The driver's parameter database of named bus settings. */
+canStatus canParamCommitChanges(void);
+canStatus canParamCreateNewEntry(void);
+canStatus canParamDeleteEntry(int index);
+canStatus canParamGetBusParams(int index, long* bitrate, unsigned int* tseg1, unsigned int* tseg2, unsigned int* sjw,
+                               unsigned int* noSamp);
+canStatus canParamGetChannelNumber(int index);
+canStatus canParamGetCount(void);
+canStatus canParamGetName(int index, char* buffer, int maxlen);
+canStatus canParamSwapEntries(int index1, int index2);
+
 #ifdef __cplusplus
 }
-
-namespace standin {
-CallLog& CanLibLog();
-// Closes every handle and forgets the log, the armed failures and whether
-// the library was initialised.
-void CanLibReset();
-// Bit rate in bit/s of a canBITRATE_ constant (0 when unknown).
-uint32_t CanLibBitrateOf(long constant);
-} // namespace standin
 #endif

@@ -1,4 +1,4 @@
-#include "CanLib.h"
+#include "CanLibStandin.h"
 
 #include "Clock.h"
 #include "SimWorld.h"
@@ -36,9 +36,9 @@ std::mutex g_mutex;
 bool g_initialised = false;
 std::vector<std::shared_ptr<Handle>> g_handles; // index = handle; null = free
 
-standin::CallLog& Log()
+standin::LibraryLog& Log()
 {
-    static standin::CallLog log;
+    static standin::LibraryLog log("CANlib");
     return log;
 }
 
@@ -58,6 +58,9 @@ std::shared_ptr<Handle> Find(CanHandle hnd)
         return nullptr;
     return g_handles[static_cast<size_t>(hnd)];
 }
+
+// What the calls the stand-in does not model answer.
+canStatus NotModelled(CanHandle hnd) { return Find(hnd) ? canERR_NOT_IMPLEMENTED : canERR_INVHANDLE; }
 
 // The start of most entry points: the call goes into the log, then a failure
 // a test armed for it (true, with the result to return) stands in for its work.
@@ -176,7 +179,7 @@ canStatus WaitForFrame(CanHandle hnd, long id, unsigned long timeoutMs)
 
 namespace standin {
 
-CallLog& CanLibLog() { return Log(); }
+LibraryLog& CanLibLog() { return Log(); }
 
 void CanLibReset()
 {
@@ -662,6 +665,137 @@ canStatus canGetBusOutputControl(CanHandle hnd, unsigned int* drivertype)
             *drivertype = h.driverType;
         return canOK;
     });
+}
+
+// The calls below are not modelled: with a valid handle they answer
+// canERR_NOT_IMPLEMENTED, as CANlib does for what a driver lacks.
+
+unsigned int canGetVersionEx(unsigned int itemCode)
+{
+    Log().Record("canGetVersionEx", {itemCode});
+    return itemCode == canVERSION_CANLIB32_VERSION || itemCode == canVERSION_CANLIB32_PRODVER ? 0x0500u : 0u;
+}
+
+canStatus canProbeVersion(CanHandle hnd, char*, char*, void*, unsigned int flags)
+{
+    Log().Record("canProbeVersion", {hnd, flags});
+    return NotModelled(hnd);
+}
+
+canStatus canReadEvent(CanHandle hnd, CanEvent*)
+{
+    Log().Record("canReadEvent", {hnd});
+    return NotModelled(hnd);
+}
+
+canStatus canSetNotify(CanHandle hnd, void*, unsigned int notifyFlags)
+{
+    Log().Record("canSetNotify", {hnd, notifyFlags});
+    return NotModelled(hnd);
+}
+
+canStatus canSetBusParamsC200(CanHandle hnd, unsigned char btr0, unsigned char btr1)
+{
+    Log().Record("canSetBusParamsC200", {hnd, btr0, btr1});
+    return NotModelled(hnd);
+}
+
+canStatus canObjBufAllocate(CanHandle hnd, int type)
+{
+    Log().Record("canObjBufAllocate", {hnd, type});
+    return NotModelled(hnd);
+}
+
+canStatus canObjBufDisable(CanHandle hnd, int idx)
+{
+    Log().Record("canObjBufDisable", {hnd, idx});
+    return NotModelled(hnd);
+}
+
+canStatus canObjBufEnable(CanHandle hnd, int idx)
+{
+    Log().Record("canObjBufEnable", {hnd, idx});
+    return NotModelled(hnd);
+}
+
+canStatus canObjBufFree(CanHandle hnd, int idx)
+{
+    Log().Record("canObjBufFree", {hnd, idx});
+    return NotModelled(hnd);
+}
+
+canStatus canObjBufFreeAll(CanHandle hnd)
+{
+    Log().Record("canObjBufFreeAll", {hnd});
+    return NotModelled(hnd);
+}
+
+canStatus canObjBufSetFilter(CanHandle hnd, int idx, unsigned int code, unsigned int mask)
+{
+    Log().Record("canObjBufSetFilter", {hnd, idx, code, mask});
+    return NotModelled(hnd);
+}
+
+canStatus canObjBufSetFlags(CanHandle hnd, int idx, unsigned int flags)
+{
+    Log().Record("canObjBufSetFlags", {hnd, idx, flags});
+    return NotModelled(hnd);
+}
+
+canStatus canObjBufWrite(CanHandle hnd, int idx, int id, void*, unsigned int dlc, unsigned int flags)
+{
+    Log().Record("canObjBufWrite", {hnd, idx, id, dlc, flags});
+    return NotModelled(hnd);
+}
+
+canStatus canParamCommitChanges(void)
+{
+    Log().Record("canParamCommitChanges");
+    return canERR_NOT_IMPLEMENTED;
+}
+
+canStatus canParamCreateNewEntry(void)
+{
+    Log().Record("canParamCreateNewEntry");
+    return canERR_NOT_IMPLEMENTED;
+}
+
+canStatus canParamDeleteEntry(int index)
+{
+    Log().Record("canParamDeleteEntry", {index});
+    return canERR_NOT_IMPLEMENTED;
+}
+
+canStatus canParamGetBusParams(int index, long*, unsigned int*, unsigned int*, unsigned int*, unsigned int*)
+{
+    Log().Record("canParamGetBusParams", {index});
+    return canERR_NOT_IMPLEMENTED;
+}
+
+canStatus canParamGetChannelNumber(int index)
+{
+    Log().Record("canParamGetChannelNumber", {index});
+    return canERR_NOT_IMPLEMENTED;
+}
+
+canStatus canParamGetCount(void)
+{
+    Log().Record("canParamGetCount");
+    return canERR_NOT_IMPLEMENTED;
+}
+
+canStatus canParamGetName(int index, char* buffer, int maxlen)
+{
+    Log().Record("canParamGetName", {index, maxlen});
+    if (buffer && maxlen > 0)
+        buffer[0] = '\0';
+    return canERR_NOT_IMPLEMENTED;
+}
+
+canStatus canParamSwapEntries(int index1, int index2)
+{
+    Log().Record("canParamSwapEntries", {index1, index2});
+    return canERR_NOT_IMPLEMENTED;
 }
 
 } // extern "C"

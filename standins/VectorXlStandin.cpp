@@ -1,10 +1,10 @@
 // Our stand-in for the Vector XL driver library, built as the shared library
 // "vxlapi" so the program's run-time load by name finds it.
 #define VXLAPI_STANDIN_BUILD 1
-#include "VectorXlApi.h"
+#include "VectorXlStandin.h"
 
 #include "Clock.h"
-#include "ControlCanCallLog.h"
+#include "StandinCallLog.h"
 #include "SimWorld.h"
 
 #include <cstdio>
@@ -61,9 +61,9 @@ std::map<XLportHandle, std::shared_ptr<Port>> g_ports;
 XLportHandle g_nextPort = 0;
 XlStandinHost g_host{nullptr, nullptr};
 
-standin::CallLog& Log()
+standin::LibraryLog& Log()
 {
-    static standin::CallLog log;
+    static standin::LibraryLog log("XL");
     return log;
 }
 
@@ -120,7 +120,7 @@ extern "C" XLAPI_EXPORT void XLAPI_CALL xlStandinAttachHost(const XlStandinHost*
     g_host = host ? *host : XlStandinHost{nullptr, nullptr};
 }
 
-XLAPI_EXPORT standin::CallLog& XlStandinLog() { return Log(); }
+XLAPI_EXPORT standin::LibraryLog& XlStandinLog() { return Log(); }
 
 XLAPI_EXPORT void XlStandinReset(unsigned int channelCount, uint32_t nonCanChannels)
 {

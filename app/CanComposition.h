@@ -1,0 +1,21 @@
+// Where the program puts its CAN surroundings together: the adapter switch's
+// port becomes the port the ISO-TP link talks through, the UDS layer learns
+// where the user's language comes from, the stand-in driver libraries are
+// wired to the simulated world (the built-in simulated ECU listens on the
+// virtual buses the stand-in adapters sit on, Dravix finds a simulated adapter
+// at device 0, the XL driver loaded by name shares the program's world and
+// clock). Nothing below the shell knows how these pieces meet.
+#pragma once
+
+namespace tarvel {
+
+// The XL driver library, once loaded, is handed this program's simulated
+// world and clock (when it is our stand-in; a vendor driver ignores it).
+// Tests that drive the XL stand-in call this too.
+void WireXlDriverToSimulation();
+
+// Everything above, in order; StopCanSurroundings undoes what needs undoing.
+void StartCanSurroundings();
+void StopCanSurroundings();
+
+} // namespace tarvel
