@@ -7,6 +7,7 @@ packages=(
   libwxgtk3.2-dev libtinyxml-dev libhpdf-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth fonts-wqy-microhei
+  binutils srecord
 )
 missing=()
 for p in "${packages[@]}"; do
