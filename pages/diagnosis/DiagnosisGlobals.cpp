@@ -17,6 +17,7 @@ std::vector<uint8_t> FlashBootLoaderVersion;
 std::vector<uint8_t> FlashHardwareVersion;
 uint8_t FileLoaded = 0;
 uint8_t DownloadRunning = 0;
+uint8_t DownloadCancelled = 0;
 
 int32_t LiftingAxleCalibrationEnabled = 0;
 int32_t BrakeLampTestEnabled = 0;
@@ -67,6 +68,7 @@ void ResetDiagnosisGlobals()
     FlashHardwareVersion.clear();
     FileLoaded = 0;
     DownloadRunning = 0;
+    DownloadCancelled = 0;
 
     LiftingAxleCalibrationEnabled = 0;
     BrakeLampTestEnabled = 0;

@@ -42,6 +42,9 @@ extern uint8_t FileLoaded;
 // 1 once a block of a download has been sent, until the download ends or is
 // cancelled; while 1 no file can be opened and no download started.
 extern uint8_t DownloadRunning;
+// 0 while a download sequence may go on; set by Cancel, by a transfer failure,
+// at success and when the download page goes. The block loop stops on it.
+extern uint8_t DownloadCancelled;
 // The brake-system form the ECU reported ("2S2M", "4S2M" or "4S3M"); written
 // by the ECU information page, emptied by Disconnect.
 extern std::string SystemForm;
