@@ -1,3 +1,85 @@
 #include "CEPBDownLoad.h"
 
+#include "AppMessages.h"
+#include "NILike.h"
+
+#include <wx/button.h>
+#include <wx/gauge.h>
+#include <wx/listbox.h>
+#include <wx/sizer.h>
+#include <wx/textctrl.h>
+
 CEPBDownLoad::CEPBDownLoad() : CTarvelPage(4, tarvel::WindowSlot::DownloadPage) {}
+
+CEPBDownLoad::~CEPBDownLoad()
+{
+    logic_.SetChangedObserver(nullptr);
+    logic_.OnDestroy();
+}
+
+bool CEPBDownLoad::Create(wxWindow* parent)
+{
+    if (!CTarvelPage::Create(parent))
+        return false;
+
+    messages_ = new wxListBox(this, ID_MESSAGE_LIST, wxDefaultPosition, wxSize(-1, 220), 0, nullptr,
+                              wxLB_SINGLE | wxLB_HSCROLL);
+    progress_ = new wxGauge(this, ID_PROGRESS, 100, wxDefaultPosition, wxSize(-1, 22));
+    percent_ = new CNILikeStatic(this, ID_PERCENT, wxString(), wxDefaultPosition, wxSize(60, 22));
+    fileEdit_ = new wxTextCtrl(this, ID_FILE_EDIT, wxString(), wxDefaultPosition, wxDefaultSize, wxTE_READONLY);
+    auto* open = new wxButton(this, ID_OPEN_FILE, "Open File");
+    auto* start = new wxButton(this, ID_START_DOWNLOAD, "Start Download");
+    cancel_ = new wxButton(this, ID_CANCEL_DOWNLOAD, "Cancel");
+
+    auto* progressRow = new wxBoxSizer(wxHORIZONTAL);
+    progressRow->Add(progress_, 1, wxALIGN_CENTER_VERTICAL | wxRIGHT, 8);
+    progressRow->Add(percent_, 0, wxALIGN_CENTER_VERTICAL);
+    auto* fileRow = new wxBoxSizer(wxHORIZONTAL);
+    fileRow->Add(fileEdit_, 1, wxALIGN_CENTER_VERTICAL | wxRIGHT, 8);
+    fileRow->Add(open, 0, wxALIGN_CENTER_VERTICAL);
+    auto* buttonRow = new wxBoxSizer(wxHORIZONTAL);
+    buttonRow->AddStretchSpacer();
+    buttonRow->Add(start, 0, wxRIGHT, 8);
+    buttonRow->Add(cancel_, 0);
+    wxSizer* sizer = GetSizer();
+    sizer->Add(messages_, 1, wxEXPAND | wxLEFT | wxRIGHT, 12);
+    sizer->Add(progressRow, 0, wxEXPAND | wxALL, 12);
+    sizer->Add(fileRow, 0, wxEXPAND | wxLEFT | wxRIGHT, 12);
+    sizer->Add(buttonRow, 0, wxEXPAND | wxALL, 12);
+
+    open->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { logic_.OnOpenFile(); });
+    start->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { logic_.OnStartDownload(); });
+    cancel_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { logic_.OnCancel(); });
+    Bind(EVT_APP_MESSAGE, [this](AppMessageEvent&) { logic_.OnConnectionChanged(); }, WM_ECU_CONNECTION_CHANGED);
+    // Enter and Escape do nothing on this page.
+    Bind(wxEVT_CHAR_HOOK, [](wxKeyEvent& event) {
+        if (event.GetKeyCode() != WXK_RETURN && event.GetKeyCode() != WXK_NUMPAD_ENTER &&
+            event.GetKeyCode() != WXK_ESCAPE)
+            event.Skip();
+    });
+
+    logic_.SetChangedObserver([this] { Render(); });
+    logic_.OnInitDialog();
+    Render();
+    return true;
+}
+
+void CEPBDownLoad::Render()
+{
+    const tarvel::DownloadPageState& state = logic_.State();
+    if (state.messages.size() < shownMessages_) {
+        messages_->Clear();
+        shownMessages_ = 0;
+    }
+    for (; shownMessages_ < state.messages.size(); ++shownMessages_)
+        messages_->Append(wxString::FromUTF8(state.messages[shownMessages_]));
+    if (shownMessages_ > 0)
+        messages_->EnsureVisible(static_cast<int>(shownMessages_) - 1);
+    if (progress_->GetRange() != state.progressRange)
+        progress_->SetRange(state.progressRange);
+    progress_->SetValue(state.progressPosition);
+    percent_->SetTextColour(state.percentColour);
+    percent_->SetText(state.percentText);
+    fileEdit_->ChangeValue(wxString::FromUTF8(state.fileName));
+    cancel_->Enable(state.cancelEnabled);
+}

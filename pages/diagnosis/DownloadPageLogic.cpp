@@ -59,7 +59,7 @@ DownloadPageLogic::DownloadPageLogic() : DownloadPageLogic(Services{}) {}
 
 DownloadPageLogic::DownloadPageLogic(Services services) : services_(std::move(services))
 {
-    if (!services_.initLink) services_.initLink = [] { InitUdsLink(); };
+    if (!services_.initLink) services_.initLink = [] { ResetUdsLink(); };
     if (!services_.resetBuffers) services_.resetBuffers = [] { ResetUdsBuffers(); };
     if (!services_.defaultSession) services_.defaultSession = [] { return UdsDiagnosticSessionControl(0x01); };
 }

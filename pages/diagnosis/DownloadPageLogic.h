@@ -57,7 +57,9 @@ public:
         Clock* clock = nullptr;               // nullptr: the program's clock
         Prompter* prompter = nullptr;         // nullptr: the program's prompter
         FileChooser* fileChooser = nullptr;   // nullptr: the program's chooser
-        // Resets the UDS link at start-up (InitUdsLink by default).
+        // Resets the UDS link at start-up (ResetUdsLink by default: the
+        // response time-out holds from program load, so start-up need not
+        // pause for it).
         std::function<void()> initLink;
         // Empties the UDS buffers when the page goes (ResetUdsBuffers by default).
         std::function<void()> resetBuffers;
