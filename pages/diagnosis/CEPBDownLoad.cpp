@@ -22,7 +22,7 @@ bool CEPBDownLoad::Create(wxWindow* parent)
     if (!CTarvelPage::Create(parent))
         return false;
 
-    messages_ = new wxListBox(this, ID_MESSAGE_LIST, wxDefaultPosition, wxSize(-1, 220), 0, nullptr,
+    messages_ = new wxListBox(this, ID_MESSAGE_LIST, wxDefaultPosition, wxSize(-1, 240), 0, nullptr,
                               wxLB_SINGLE | wxLB_HSCROLL);
     progress_ = new wxGauge(this, ID_PROGRESS, 100, wxDefaultPosition, wxSize(-1, 22));
     percent_ = new CNILikeStatic(this, ID_PERCENT, wxString(), wxDefaultPosition, wxSize(60, 22));
@@ -31,18 +31,20 @@ bool CEPBDownLoad::Create(wxWindow* parent)
     auto* start = new wxButton(this, ID_START_DOWNLOAD, "Start Download");
     cancel_ = new wxButton(this, ID_CANCEL_DOWNLOAD, "Cancel");
 
+    // Everything sits at the left, so it stays in view when the tab area is
+    // narrower than the page.
     auto* progressRow = new wxBoxSizer(wxHORIZONTAL);
-    progressRow->Add(progress_, 1, wxALIGN_CENTER_VERTICAL | wxRIGHT, 8);
-    progressRow->Add(percent_, 0, wxALIGN_CENTER_VERTICAL);
+    progressRow->Add(percent_, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 8);
+    progressRow->Add(progress_, 1, wxALIGN_CENTER_VERTICAL);
     auto* fileRow = new wxBoxSizer(wxHORIZONTAL);
-    fileRow->Add(fileEdit_, 1, wxALIGN_CENTER_VERTICAL | wxRIGHT, 8);
+    fileEdit_->SetMinSize(wxSize(480, -1));
+    fileRow->Add(fileEdit_, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 8);
     fileRow->Add(open, 0, wxALIGN_CENTER_VERTICAL);
     auto* buttonRow = new wxBoxSizer(wxHORIZONTAL);
-    buttonRow->AddStretchSpacer();
     buttonRow->Add(start, 0, wxRIGHT, 8);
     buttonRow->Add(cancel_, 0);
     wxSizer* sizer = GetSizer();
-    sizer->Add(messages_, 1, wxEXPAND | wxLEFT | wxRIGHT, 12);
+    sizer->Add(messages_, 0, wxEXPAND | wxLEFT | wxRIGHT, 12);
     sizer->Add(progressRow, 0, wxEXPAND | wxALL, 12);
     sizer->Add(fileRow, 0, wxEXPAND | wxLEFT | wxRIGHT, 12);
     sizer->Add(buttonRow, 0, wxEXPAND | wxALL, 12);
