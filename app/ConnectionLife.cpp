@@ -4,8 +4,8 @@
 #include "DiagnosisGlobals.h"
 #include "EolGlobals.h"
 #include "PageHostTable.h"
+#include "PageLogicSet.h"
 #include "PageSwitch.h"
-#include "RecorderGlobals.h"
 #include "ShellGlobals.h"
 
 #include "AdapterSwitchPort.h"
@@ -28,9 +28,6 @@ const char* const kChooseAdapterText =
 const char* const kChooseAdapterCaption = "Warning";
 
 namespace {
-
-constexpr int kRowNotConnectedText = 75;
-constexpr int kRowNotConnectedCaption = 74;
 
 // Restores a flag when the scope ends, however it ends.
 class FlagGuard {
@@ -149,8 +146,7 @@ void ConnectionController::OnConnectCan()
     }
     // Does an ECU answer?
     if (!ProbeEcu()) {
-        ShowMessage(ShellText(kRowNotConnectedText, "Please connect the ECU first"),
-                    ShellText(kRowNotConnectedCaption, "Tips"), MsgIcon::Exclamation);
+        ShowNotConnectedBox();
         OnDisconnectCan();
         return;
     }
@@ -183,6 +179,7 @@ void ConnectionController::NotifyConnected()
     pages_.SendToWindow(WindowSlot::LiftingAxlePage, WM_LIFTAXLE_RELOAD_CONFIG);
     pages_.SendToWindow(WindowSlot::LiftingAxlePage, WM_LIFTAXLE_REFILL);
     pages_.SendToPage(TabDeviceInfo, WM_DEVICEINFO_RELOAD);
+    TellPagesConnected(pages_);
 }
 
 void ConnectionController::OnKeepAliveTick()
@@ -225,17 +222,12 @@ void ConnectionController::OnDisconnectCan()
         return;
     ++generation_;
     pages_.HideAllTabs();
-    // Page work stops and the ECU's identity is forgotten.
-    DtcReadPending = 0;
-    DeviceInfoAutoRead = 0;
-    MonitorRunning = 0;
-    EolStopRequested = 1;
     ConnectCommandEnabled = 1;
     EcuConnected = 0;
+    // The ECU's identity is forgotten; every page stops its work and forgets
+    // what it learnt from that ECU.
     SystemForm.clear();
-    ParameterListStale = 1;
-    // The recorder's trips belonged to that ECU.
-    ResetOdrTripState();
+    TellPagesDisconnected(pages_);
     Changed();
     // The pages that hold link state of their own are told.
     pages_.SendToWindow(WindowSlot::DownloadPage, WM_ECU_CONNECTION_CHANGED);

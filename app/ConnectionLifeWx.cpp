@@ -3,7 +3,9 @@
 #include "AppMessagesEvent.h"
 #include "AppMessages.h"
 #include "PageHost.h"
+#include "NavigationModel.h"
 #include "PageHostPage.h"
+#include "PageLogicSet.h"
 #include "Ribbon.h"
 #include "ShellGlobals.h"
 #include "TarvelView.h"
@@ -27,6 +29,11 @@ void ViewPages::ShowTab(int tab, bool show)
 void ViewPages::SendToPage(int tab, int message)
 {
     SendAppMessage(view_.Page(tab), message);
+}
+
+PageLogic* ViewPages::Logic(int tab)
+{
+    return view_.Logic(tab);
 }
 
 ViewConnection::ViewConnection(CTarvelView& view, const RibbonControls* ribbon)
@@ -54,12 +61,15 @@ ViewConnection::ViewConnection(CTarvelView& view, const RibbonControls* ribbon)
     };
     hooks.programDownload = [this] { switcher_.OnProgramDownload(); };
     hooks.rssCalibration = [this] { switcher_.OnRssCalibration(); };
+    // Page work stops on a page change; each page's logic stops its own.
+    SetPageWorkStopHandler([this] { StopPageWork(pages_); });
     SyncRibbon();
 }
 
 ViewConnection::~ViewConnection()
 {
     CTarvelView::Commands() = ViewCommandHooks{};
+    SetPageWorkStopHandler(nullptr);
     connection_->SetStateObserver(nullptr);
 }
 

@@ -20,6 +20,7 @@ public:
     void HideAllTabs() override;
     void ShowTab(int tab, bool show) override;
     void SendToPage(int tab, int message) override;
+    PageLogic* Logic(int tab) override;
 
 private:
     CTarvelView& view_;

@@ -55,24 +55,32 @@ const char* LanguageFileSuffix() { return LanguageFileSuffix(LanguageIndex); }
 const char* LanguageMappingAttribute() { return LanguageMappingAttribute(LanguageIndex); }
 std::string LanguageFileName(const std::string& base) { return LanguageFileName(base, LanguageIndex); }
 
-bool LoadLanguageConfig()
+bool LoadTextTableFile(const std::string& path, int languageIndex, bool skipRowsWithoutItem,
+                       std::vector<_tagSAVELANGUAGEdesc_>& table)
 {
     TiXmlDocument doc;
-    if (!LoadXmlFile(doc, tarvel::ProgramDataPath(kLanguageConfigFileName))) {
-        tarvel::GetPrompter().Show(kLanguageConfigNotFoundText, kSettingsWarningCaption, tarvel::MsgIcon::Exclamation,
-                                   tarvel::MsgButtons::OkCancel);
-        return false;
-    }
-    LanguageTable.clear();
+    if (!LoadXmlFile(doc, path)) return false;
+    table.clear();
     // Every language, English included, is stored as UTF-8: reading English
     // through a legacy code page would garble its non-ASCII punctuation.
-    const char* attribute = LanguageTextAttribute(LanguageIndex);
+    const char* attribute = LanguageTextAttribute(languageIndex);
     for (const TiXmlElement* did = FindXmlElementByPath(&doc, "USER-CONFIGURATION/USER-DEF/DID"); did;
          did = did->NextSiblingElement()) {
+        if (skipRowsWithoutItem && !did->Attribute("Item")) continue;
         _tagSAVELANGUAGEdesc_ row;
         row.Item = ReadIntAttribute(did, "Item");
         row.text = ReadTextAttribute(did, attribute);
-        LanguageTable.push_back(std::move(row));
+        table.push_back(std::move(row));
+    }
+    return true;
+}
+
+bool LoadLanguageConfig()
+{
+    if (!LoadTextTableFile(tarvel::ProgramDataPath(kLanguageConfigFileName), LanguageIndex, false, LanguageTable)) {
+        tarvel::GetPrompter().Show(kLanguageConfigNotFoundText, kSettingsWarningCaption, tarvel::MsgIcon::Exclamation,
+                                   tarvel::MsgButtons::OkCancel);
+        return false;
     }
     return true;
 }

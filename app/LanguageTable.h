@@ -45,6 +45,15 @@ std::string LanguageFileName(const std::string& base);
 // returns false then.
 bool LoadLanguageConfig();
 
+// The reader behind every text table of that layout (root, first USER-DEF,
+// its first DID and every element after it): fills `table` from `path` with
+// the texts of `languageIndex`, every language read as UTF-8; a row without
+// the language's attribute gets an empty text. `skipRowsWithoutItem` leaves
+// out elements that carry no "Item". Returns false, with `table` untouched,
+// when the file is missing or not well-formed.
+bool LoadTextTableFile(const std::string& path, int languageIndex, bool skipRowsWithoutItem,
+                       std::vector<_tagSAVELANGUAGEdesc_>& table);
+
 // Row `row`'s text; empty for a negative row or one past the end of the table.
 std::string LanguageText(int row);
 

@@ -56,6 +56,19 @@ bool NavigationEnvironment::Connected() const { return EcuConnected.load() == 1;
 bool NavigationEnvironment::TestIdle() const { return EolTestIdle.load() != 0; }
 bool NavigationEnvironment::DownloadIdleNow() const { return DownloadIdle != 0; }
 
+namespace {
+std::function<void()>& PageWorkStopHandler()
+{
+    static std::function<void()> handler;
+    return handler;
+}
+} // namespace
+
+void SetPageWorkStopHandler(std::function<void()> handler)
+{
+    PageWorkStopHandler() = std::move(handler);
+}
+
 void StopRunningPageWork()
 {
     EolStopRequested = 1;
@@ -65,6 +78,8 @@ void StopRunningPageWork()
     if (Services().setTestRunning)
         Services().setTestRunning(0);
     EolDtcReadPending = 0;
+    if (PageWorkStopHandler())
+        PageWorkStopHandler()();
 }
 
 void NavigationEnvironment::StopPageWork()
@@ -82,8 +97,7 @@ NavClickOutcome OnNavTreeClick(NavigationEnvironment& env, const NavItem* hit)
     if (!env.Connected()) {
         // The wording comes from the language file; the English fallback only
         // shows when that file lacks the rows.
-        ShowMessage(ShellText(75, "The ECU is not connected. Please connect first."),
-                    ShellText(74, "Not connected"), MsgIcon::Exclamation);
+        ShowNotConnectedBox();
         return NavClickOutcome::NotConnected;
     }
     if (!env.TestIdle()) {

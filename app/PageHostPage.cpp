@@ -19,7 +19,21 @@ const tarvel::PageSpec& SpecOf(int tab)
 
 CTarvelPage::CTarvelPage(int tab, tarvel::WindowSlot slot) : spec_(SpecOf(tab)), slot_(slot) {}
 
-CTarvelPage::~CTarvelPage() = default;
+CTarvelPage::~CTarvelPage()
+{
+    AttachLogic(nullptr);
+}
+
+void CTarvelPage::AttachLogic(tarvel::PageLogic* logic)
+{
+    if (logic_)
+        logic_->SetChangedObserver(nullptr);
+    logic_ = logic;
+    if (logic_) {
+        logic_->SetChangedObserver([this] { RenderState(); });
+        RenderState();
+    }
+}
 
 bool CTarvelPage::Create(wxWindow* parent)
 {
@@ -69,4 +83,6 @@ void CTarvelPage::OnAppMessage(AppMessageEvent& event)
         OnRefreshLanguage();
     else
         OnActivatePage(event.Message());
+    if (logic_)
+        tarvel::DeliverPageMessage(*logic_, event.Message());
 }

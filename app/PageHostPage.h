@@ -2,9 +2,14 @@
 // of the page host, at its fixed tab index, that answers its activate and
 // language-refresh messages. Pages are heap objects owned by their parent
 // window; anything else holds only non-owning pointers to them.
+//
+// Each page has its window-free logic (owned by the view's page set): the page
+// forwards its activate and language messages to it and renders the logic's
+// state whenever the logic reports a change.
 #pragma once
 
 #include "AppMessagesEvent.h"
+#include "PageLogic.h"
 #include "PageHostTable.h"
 #include "WindowRegistry.h"
 
@@ -33,11 +38,25 @@ public:
     int LastActivateMessage() const { return lastActivate_; }
     int LanguageRefreshCount() const { return languageRefreshes_; }
 
+    // Connects the page to its logic (not owned; it must outlive the page, or
+    // be detached with null first) and renders its state once.
+    void AttachLogic(tarvel::PageLogic* logic);
+    tarvel::PageLogic* Logic() const { return logic_; }
+    // The logic as the page's own logic class, null when it is another.
+    template <class L>
+    L* LogicAs() const
+    {
+        return dynamic_cast<L*>(logic_);
+    }
+
 protected:
     // Prepares the page for a new run; called for each activate message.
     virtual void OnActivatePage(int message);
     // Re-captions the page from the language table.
     virtual void OnRefreshLanguage();
+    // Shows the logic's state in the controls; called after every change the
+    // logic reports. The only place a page writes its controls from state.
+    virtual void RenderState() {}
 
 private:
     void OnAppMessage(AppMessageEvent& event);
@@ -48,4 +67,5 @@ private:
     int activations_ = 0;
     int lastActivate_ = 0;
     int languageRefreshes_ = 0;
+    tarvel::PageLogic* logic_ = nullptr;
 };

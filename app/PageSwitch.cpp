@@ -37,16 +37,8 @@ const std::array<std::pair<int, int>, LanguageBroadcastCount> kLanguageBroadcast
 }};
 
 // Language rows of the messages shown here.
-constexpr int kRowNotConnectedText = 75;
-constexpr int kRowNotConnectedCaption = 74;
 constexpr int kRowNotIdentifiedText = 464;
 constexpr int kRowFailureCaption = 76;
-
-void ShowNotConnected()
-{
-    ShowMessage(ShellText(kRowNotConnectedText, "Please connect the ECU first"),
-                ShellText(kRowNotConnectedCaption, "Tips"), MsgIcon::Exclamation);
-}
 
 // Shows a page with its activate message, if it has one.
 void ShowAndActivate(ShellPages& pages, int tab, int message)
@@ -168,7 +160,7 @@ void PageSwitcher::OnSelectPage(int page)
 PageCommandOutcome PageSwitcher::OpenFromRibbon(int tab)
 {
     if (EcuConnected.load() != 1) {
-        ShowNotConnected();
+        ShowNotConnectedBox();
         return PageCommandOutcome::NotConnected;
     }
     if (EolTestIdle.load() == 0) {

@@ -12,6 +12,8 @@
 
 namespace tarvel {
 
+class PageLogic;
+
 // What the page switch and the connection life ask of the view.
 class ShellPages {
 public:
@@ -23,6 +25,13 @@ public:
     virtual void SendToPage(int tab, int message) = 0;
     // Sends a message to a window reached by its stored handle.
     virtual void SendToWindow(WindowSlot slot, int message) { SendToRegisteredWindow(slot, message); }
+    // The logic of the page at a fixed tab index, whose lifecycle hooks the
+    // shell calls in its order tables; null when the host has none.
+    virtual PageLogic* Logic(int tab)
+    {
+        (void)tab;
+        return nullptr;
+    }
 };
 
 // The language broadcast after the navigation dialog's refresh: (tab, message)

@@ -296,3 +296,15 @@ const std::string& DefaultLastStringConfigText()
     }();
     return text;
 }
+
+void ResetSettingsGlobals()
+{
+    LanguageTable.clear();
+    LanguageIndex = -1;
+    LastConfigItems.clear();
+    LastStringItems.clear();
+    ReportLogoMode = PrintSystemTagToo = BrakeLampNeverTest = -1;
+    DownLoadFilePath = CalibParamFilePath = EOLReportsFilePath = PrintSystemFilePath = ODRInfoFilePath = "C:\\";
+    SetComboSelectionSource({});
+    SetRefreshLanguageHandler({});
+}

@@ -84,3 +84,7 @@ bool SaveLastStringConfig();
 
 // The built-in LastStringConfig.xml: 413 bytes, CR LF line ends, no BOM.
 const std::string& DefaultLastStringConfigText();
+
+// Restores the settings globals above, the language table and its language,
+// and the combo and language-refresh hooks to their load-time values.
+void ResetSettingsGlobals();

@@ -1,7 +1,10 @@
 #include "ShellGlobals.h"
 
 #include "DiagnosisGlobals.h"
+#include "NavigationModel.h"
+#include "WindowRegistry.h"
 #include "Log.h"
+#include "Prompter.h"
 
 
 #include "LanguageChange.h"
@@ -152,6 +155,28 @@ std::string ShellText(int row, const std::string& fallback)
 {
     std::string text = Storage().text ? Storage().text(row) : std::string();
     return text.empty() ? fallback : text;
+}
+
+void ShowNotConnectedBox()
+{
+    ShowMessage(ShellText(kRowNotConnectedText, "Please connect the ECU first"),
+                ShellText(kRowNotConnectedCaption, "Tips"), MsgIcon::Exclamation);
+}
+
+void ResetShellGlobals()
+{
+    EcuConnected = 0;
+    AppClosing = 0;
+    ConnectCommandEnabled = 1;
+    SelectedNavItemText.clear();
+    AppLook = 215;
+    ResetShellServices();
+    SetShellTimerFactory(nullptr);
+    SetMonitorStopHandler(nullptr);
+    SetParameterListClearHandler(nullptr);
+    SetPageWorkStopHandler(nullptr);
+    for (int slot = 0; slot < static_cast<int>(WindowSlot::Count); ++slot)
+        RegisterWindow(static_cast<WindowSlot>(slot), nullptr);
 }
 
 } // namespace tarvel

@@ -58,6 +58,11 @@ ShellServices& Services();
 // Restores the defaults described above.
 void ResetShellServices();
 
+// Restores the shell's globals above (except the splash counter, which is
+// never reset), its services and handlers, and the window registry to their
+// load-time values.
+void ResetShellGlobals();
+
 class TimerFactory;
 // The timer factory pages take their timers from (wxTimer in the program,
 // virtual timers in tests); null until one is installed.
@@ -79,5 +84,11 @@ void SetParameterListClearHandler(std::function<void()> handler);
 
 // Text of a LanguageTable row, or the fallback when the row has no text.
 std::string ShellText(int row, const std::string& fallback = std::string());
+
+// The box shown when something needs the ECU and none is connected (rows 75
+// and 74 of the language table).
+constexpr int kRowNotConnectedText = 75;
+constexpr int kRowNotConnectedCaption = 74;
+void ShowNotConnectedBox();
 
 } // namespace tarvel

@@ -24,6 +24,11 @@ wxString& ProfileFileForTests()
     static wxString path;
     return path;
 }
+tarvel::Prompter*& PrompterForTests()
+{
+    static tarvel::Prompter* prompter = nullptr;
+    return prompter;
+}
 } // namespace
 
 CTarvelApp::CTarvelApp()
@@ -37,6 +42,11 @@ CTarvelApp::~CTarvelApp() = default;
 void CTarvelApp::SetProfileFileForTests(const wxString& path)
 {
     ProfileFileForTests() = path;
+}
+
+void CTarvelApp::SetPrompterForTests(tarvel::Prompter* prompter)
+{
+    PrompterForTests() = prompter;
 }
 
 bool CTarvelApp::OnInit()
@@ -53,7 +63,7 @@ bool CTarvelApp::OnInit()
     prompter_ = std::make_unique<tarvel::WxPrompter>();
     timers_ = std::make_unique<tarvel::WxTimerFactory>();
     tarvel::SetPump(pump_.get());
-    tarvel::SetPrompter(prompter_.get());
+    tarvel::SetPrompter(PrompterForTests() ? PrompterForTests() : prompter_.get());
     fileChooser_ = std::make_unique<tarvel::WxFileChooser>();
     tarvel::SetFileChooser(fileChooser_.get());
     tarvel::SetShellTimerFactory(timers_.get());

@@ -13,6 +13,7 @@ class CTarvelView;
 namespace tarvel {
 class WxPump;
 class WxPrompter;
+class Prompter;
 class WxFileChooser;
 class WxTimerFactory;
 class Restarter;
@@ -29,6 +30,9 @@ public:
     // Tests keep the user's profile untouched by naming a file of their own;
     // call before OnInit.
     static void SetProfileFileForTests(const wxString& path);
+    // Tests record every box, start-up included, with a prompter of their
+    // own (not owned); call before OnInit.
+    static void SetPrompterForTests(tarvel::Prompter* prompter);
 
     CMainFrame* MainFrame() const { return frame_; }
     CTarvelView* View() const { return view_; }

@@ -7,9 +7,12 @@
 #include "Navigation.h"
 #include "PageHost.h"
 #include "PageHostPage.h"
+#include "PageLogicSet.h"
 #include "ShellGlobals.h"
 #include "Splash.h"
 #include "WindowRegistry.h"
+#include "WxTimer.h"
+#include "WxUiDispatcher.h"
 
 #include "ABSConnectors.h"
 #include "CABSDTCInformation.h"
@@ -116,6 +119,9 @@ CTarvelView::~CTarvelView()
     if (tarvel::Services().closeAdapter)
         tarvel::Services().closeAdapter();
     // The pages, highest tab first, then the splash and the view's window.
+    for (CTarvelPage* page : pages_)
+        if (page)
+            page->AttachLogic(nullptr);
     if (tabs_)
         tabs_->DestroyFixedPages();
     pages_.fill(nullptr);
@@ -196,6 +202,16 @@ int CTarvelView::CreateWindows(CMainFrame* frame)
     window_->SetScrollRate(10, 10);
     frame->SetViewWindow(window_);
 
+    tarvel::TimerFactory* timers = tarvel::ShellTimerFactory();
+    if (!timers) {
+        pageTimers_ = std::make_unique<tarvel::WxTimerFactory>();
+        timers = pageTimers_.get();
+    }
+    ui_ = std::make_unique<tarvel::WxUiDispatcher>(window_);
+    const std::string folder = tarvel::Services().programFolder ? tarvel::Services().programFolder() : std::string();
+    pageServices_ = std::make_unique<tarvel::GlobalPageServices>(*timers, *ui_, folder);
+    logics_ = std::make_unique<tarvel::PageLogicSet>(pageServices_->Context());
+
     tabs_ = new CMyTabCtrl(window_, 1, tarvel::PageCount);
     tabs_->SetSize(pageSize_);
 
@@ -208,6 +224,7 @@ int CTarvelView::CreateWindows(CMainFrame* frame)
             return spec.failCode;
         }
         pages_[static_cast<size_t>(tab)] = page;
+        page->AttachLogic(logics_->At(tab));
         tabs_->AddFixedPage(tab, page, page->Caption());
         if (tab == tarvel::TabEolBrakeLamp)
             SendAppMessage(page, WM_RESET_EOLBRAKELAMP);
@@ -225,6 +242,11 @@ CTarvelPage* CTarvelView::Page(int tab) const
     if (tab < 0 || tab >= tarvel::PageCount)
         return nullptr;
     return pages_[static_cast<size_t>(tab)];
+}
+
+tarvel::PageLogic* CTarvelView::Logic(int tab) const
+{
+    return logics_ ? logics_->At(tab) : nullptr;
 }
 
 void CTarvelView::OnInitialUpdate()
@@ -280,14 +302,8 @@ void CTarvelView::ResetViewPages()
         tarvel::Services().refreshLanguage();
     if (tarvel::Services().setRequestCanId)
         tarvel::Services().setRequestCanId(kRequestCanId);
-    if (auto* info = dynamic_cast<CDeviceInfo*>(Page(tarvel::TabDeviceInfo)))
-        info->LoadStoredParameterConfig();
-    if (auto* dtc = dynamic_cast<CABSDTCInformation*>(Page(tarvel::TabTroubleCodes)))
-        dtc->LoadFailureTable();
-    if (auto* odr = dynamic_cast<CODR_Info*>(Page(tarvel::TabOdrInfo)))
-        odr->LoadOdrParameterConfig();
-    if (auto* reports = dynamic_cast<CABSEOLReports*>(Page(tarvel::TabEolReports)))
-        reports->LoadPdfLanguageConfig();
+    if (connection_)
+        tarvel::ResetPagesForNewRun(connection_->Pages());
 }
 
 void CTarvelView::HideAllTabs()

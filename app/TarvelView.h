@@ -17,7 +17,12 @@ class CSplashDlg;
 class CTarvelPage;
 class wxScrolledWindow;
 namespace tarvel {
+class GlobalPageServices;
+class PageLogic;
+class PageLogicSet;
+class TimerFactory;
 class ViewConnection;
+class WxUiDispatcher;
 }
 
 // Commands whose work belongs to the connection and page-switching code. They
@@ -55,6 +60,8 @@ public:
 
     CMyTabCtrl* TabCtrl() const { return tabs_; }
     CTarvelPage* Page(int tab) const;
+    // The logic of the page at `tab`; null outside 0..22 or before the pages exist.
+    tarvel::PageLogic* Logic(int tab) const;
     wxScrolledWindow* ViewWindow() const { return window_; }
     // The create handler's result: 0, or the code of the step that failed.
     int CreateResult() const { return createResult_; }
@@ -75,6 +82,12 @@ private:
     CSplashDlg* splash_ = nullptr;
     wxScrolledWindow* window_ = nullptr;
     CMyTabCtrl* tabs_ = nullptr;
+    // The pages' logic and what it reaches the world through; declared before
+    // the pages so it outlives them.
+    std::unique_ptr<tarvel::TimerFactory> pageTimers_; // only when the program installed none
+    std::unique_ptr<tarvel::WxUiDispatcher> ui_;
+    std::unique_ptr<tarvel::GlobalPageServices> pageServices_;
+    std::unique_ptr<tarvel::PageLogicSet> logics_;
     // Non-owning: every page is owned by the page host, its parent window.
     std::array<CTarvelPage*, tarvel::PageCount> pages_{};
     std::unique_ptr<tarvel::ViewConnection> connection_;

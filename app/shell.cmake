@@ -14,17 +14,9 @@ target_include_directories(tarvel_shell_core PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(tarvel_shell_core PUBLIC tarvel_platform tarvel_eol_state tarvel_diagnosis_state
   tarvel_report_state tarvel_recorder_state tarvel_settings tarvel_canadapter tarvel_uds)
 tarvel_warnings(tarvel_shell_core)
+tarvel_logic_sources(tarvel_shell_core)
 
 if(TARVEL_BUILD_GUI)
-  # wxWidgets for our targets, without touching the directory-wide settings.
-  if(NOT TARGET tarvel_shell_wx)
-    add_library(tarvel_shell_wx INTERFACE)
-    target_include_directories(tarvel_shell_wx SYSTEM INTERFACE ${wxWidgets_INCLUDE_DIRS})
-    target_compile_definitions(tarvel_shell_wx INTERFACE ${wxWidgets_DEFINITIONS})
-    target_compile_options(tarvel_shell_wx INTERFACE ${wxWidgets_CXX_FLAGS})
-    target_link_libraries(tarvel_shell_wx INTERFACE ${wxWidgets_LIBRARIES})
-  endif()
-
   # What every page builds on: the message event, the page base class and the
   # wx implementations of the platform interfaces.
   add_library(tarvel_shell_ui STATIC
@@ -33,9 +25,10 @@ if(TARVEL_BUILD_GUI)
     WxPump.cpp
     WxPrompter.cpp
     WxFileChooser.cpp
+    WxUiDispatcher.cpp
   )
   target_include_directories(tarvel_shell_ui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-  target_link_libraries(tarvel_shell_ui PUBLIC tarvel_shell_core tarvel_shell_wx)
+  target_link_libraries(tarvel_shell_ui PUBLIC tarvel_shell_core tarvel_page_core tarvel_wx)
   tarvel_warnings(tarvel_shell_ui)
 
   # The frame, view, navigation, page host and application object.

@@ -25,6 +25,15 @@ const char* const kCaptionFlowControl = "发送流控帧";
 uint64_t NowUs() { return GetClock().NowUs(); }
 } // namespace
 
+uint64_t IsoTpStminToUs(uint8_t stmin)
+{
+    if (stmin <= 0x7F)
+        return static_cast<uint64_t>(stmin) * 1000;
+    if (stmin >= 0xF1 && stmin <= 0xF9)
+        return static_cast<uint64_t>(stmin - 0xF0) * 100;
+    return 127000; // reserved
+}
+
 IsoTpLink::IsoTpLink() : txFrame_(kFrameBytes, 0) {}
 
 void IsoTpLink::ResetReceiver()
@@ -38,6 +47,8 @@ void IsoTpLink::ResetReceiver()
     lastSequence_ = 0;
     rxBlockSize_ = testerFcBlockSize;
     rxStmin_ = testerFcStmin;
+    rxLastFrameUs_ = 0;
+    rxBacklog_.clear();
 }
 
 void IsoTpLink::ResetSender()
@@ -54,6 +65,11 @@ void IsoTpLink::ResetSender()
     timerIntervalUs_ = 0;
     ecuBlockSize_ = testerFcBlockSize;
     ecuStmin_ = testerFcStmin;
+    blockSent_ = 0;
+    flowControlWaits_ = 0;
+    flowControlSinceUs_ = 0;
+    outcome_ = RequestOutcome::None;
+    sentAtUs_ = 0;
 }
 
 int IsoTpLink::QueueRequest(const std::vector<uint8_t>& request)
@@ -76,6 +92,7 @@ int IsoTpLink::MarkQueued()
     queued_ = 1;
     txRemaining_ = static_cast<uint32_t>(request_.size());
     txOffset_ = 0;
+    outcome_ = RequestOutcome::Sending;
     return 1;
 }
 
@@ -87,10 +104,12 @@ void IsoTpLink::ClearBuffers()
     txRemaining_ = 0;
     queued_ = 0;
     txState_ = TxIdle;
+    outcome_ = RequestOutcome::None;
     std::fill(txFrame_.begin(), txFrame_.end(), 0);
     frame_.clear();
     frameLength_ = 0;
     rxQueue_.clear();
+    rxBacklog_.clear();
 }
 
 bool IsoTpLink::Transmit(const std::vector<uint8_t>& bytes, size_t length, const char* caption)
@@ -106,20 +125,25 @@ bool IsoTpLink::Poll()
 {
     const bool sent = TransmitStep();
     bool received = false;
-    if (ReceiveCanFrames()) {
-        // Work on our own copy: the flow-control pause pumps events, and
-        // nothing a handler does may disturb the frames being walked.
-        std::vector<UdsFrameBuffer> frames;
-        frames.swap(rxQueue_);
-        for (const UdsFrameBuffer& f : frames) {
-            frame_ = f.data;
-            frameLength_ = static_cast<uint32_t>(std::min<size_t>(f.length, f.data.size()));
-            frame_.resize(frameLength_);
-            HandleFrame();
-        }
+    // While a complete message waits to be taken, further frames stay in the
+    // adapter: they are judged once it was taken.
+    if (rxState_ != RxComplete && ReceiveCanFrames()) {
+        for (UdsFrameBuffer& f : rxQueue_)
+            rxBacklog_.push_back(std::move(f));
         rxQueue_.clear();
         received = true;
     }
+    // One frame at a time off the backlog: the flow-control pause pumps
+    // events, and nothing a handler does may disturb the frames being walked.
+    while (!rxBacklog_.empty() && rxState_ != RxComplete) {
+        UdsFrameBuffer f = std::move(rxBacklog_.front());
+        rxBacklog_.pop_front();
+        frame_ = std::move(f.data);
+        frameLength_ = static_cast<uint32_t>(std::min<size_t>(f.length, frame_.size()));
+        frame_.resize(frameLength_);
+        HandleFrame();
+    }
+    CheckTimeouts();
     return sent || received;
 }
 
@@ -134,6 +158,18 @@ uint64_t IsoTpLink::IdleSleepUs(uint64_t capUs) const
     // idle): it goes again next round, but retrying without a pause would
     // spin on an adapter that cannot send at all.
     return capUs;
+}
+
+void IsoTpLink::CheckTimeouts()
+{
+    if (txState_ != TxAwaitingFlowControl && rxState_ != RxReceiving)
+        return;
+    const uint64_t now = NowUs();
+    if (txState_ == TxAwaitingFlowControl &&
+        now - flowControlSinceUs_ > static_cast<uint64_t>(kIsoTpFlowControlTimeoutMs) * 1000)
+        FailRequest(); // the ECU stopped asking for the rest of the request
+    if (rxState_ == RxReceiving && now - rxLastFrameUs_ > static_cast<uint64_t>(kIsoTpConsecutiveFrameTimeoutMs) * 1000)
+        AbandonReception(); // the rest of the answer is not coming
 }
 
 // ---- Transmit side --------------------------------------------------------
@@ -181,10 +217,19 @@ bool IsoTpLink::SendFirstFrame()
     // Whatever the receiver held cannot be the answer to a request that is
     // only half sent: it now waits for the ECU's flow control.
     ResetReceiver();
-    rxState_ = RxAwaitingFlowControl;
-    txState_ = TxAwaitingFlowControl;
     txSequence_ = 0;
+    AwaitFlowControl();
     return true;
+}
+
+void IsoTpLink::AwaitFlowControl()
+{
+    timerArmed_ = false;
+    blockSent_ = 0;
+    flowControlWaits_ = 0;
+    flowControlSinceUs_ = NowUs();
+    txState_ = TxAwaitingFlowControl;
+    rxState_ = RxAwaitingFlowControl;
 }
 
 bool IsoTpLink::TimerElapsed() const { return NowUs() >= timerStartUs_ + timerIntervalUs_; }
@@ -192,7 +237,7 @@ bool IsoTpLink::TimerElapsed() const { return NowUs() >= timerStartUs_ + timerIn
 bool IsoTpLink::ConsecutiveFrameStep()
 {
     if (!timerArmed_) {
-        ResetSender();
+        FailRequest();
         return false;
     }
     if (!TimerElapsed())
@@ -202,7 +247,7 @@ bool IsoTpLink::ConsecutiveFrameStep()
     std::vector<uint8_t> frame(kFrameBytes, 0);
     frame[0] = static_cast<uint8_t>(0x20 | (txSequence_ & 0x0F));
     if (txOffset_ + txRemaining_ > request_.size()) {
-        ResetSender(); // the copy no longer holds what is left to send
+        FailRequest(); // the copy no longer holds what is left to send
         return false;
     }
     if (txRemaining_ > 7) {
@@ -211,15 +256,19 @@ bool IsoTpLink::ConsecutiveFrameStep()
         txFrame_ = frame;
         if (!Transmit(frame, kFrameBytes, kCaptionConsecutive)) {
             // The ECU holds a partial message now; resuming would corrupt it.
-            // Drop the request and let the response wait time out.
-            ResetSender();
+            FailRequest();
             return false;
         }
         txOffset_ += 7;
         txRemaining_ -= 7;
+        if (ecuBlockSize_ != 0 && ++blockSent_ >= ecuBlockSize_) {
+            // The block the ECU allowed is out: nothing more until it says so.
+            AwaitFlowControl();
+            return true;
+        }
         timerArmed_ = true;
         timerStartUs_ = NowUs();
-        timerIntervalUs_ = static_cast<uint64_t>(ecuStmin_) * 1000;
+        timerIntervalUs_ = IsoTpStminToUs(ecuStmin_);
         txState_ = TxSending;
         return true;
     }
@@ -230,7 +279,7 @@ bool IsoTpLink::ConsecutiveFrameStep()
     if (ok)
         SendDone();
     else
-        ResetSender();
+        FailRequest();
     txState_ = TxIdle;
     return ok;
 }
@@ -242,6 +291,17 @@ void IsoTpLink::SendDone()
     request_.clear();
     txOffset_ = 0;
     txRemaining_ = 0;
+    txState_ = TxIdle;
+    outcome_ = RequestOutcome::Sent;
+    sentAtUs_ = NowUs();
+}
+
+void IsoTpLink::FailRequest()
+{
+    ResetSender();
+    if (rxState_ == RxAwaitingFlowControl)
+        rxState_ = RxIdle;
+    outcome_ = RequestOutcome::Failed;
 }
 
 void IsoTpLink::SendFlowControlContinue()
@@ -253,53 +313,49 @@ void IsoTpLink::SendFlowControlContinue()
 
 // ---- Receive side ---------------------------------------------------------
 
-bool IsoTpLink::CompletedIsResponsePending() const
-{
-    return rxBuffer_.size() >= 3 && rxBuffer_[0] == 0x7F && rxBuffer_[2] == 0x78;
-}
-
 void IsoTpLink::HandleFrame()
 {
     if (frameLength_ == 0)
         return; // no protocol control information at all
-    const uint8_t pci = frame_[0];
-    const uint8_t kind = pci >> 4;
-    switch (rxState_) {
-    case RxIdle:
-        if (kind == 0) {
-            AppendFrameData(1);
-            MarkComplete();
-            rxState_ = RxComplete;
-        } else if (kind == 1) {
-            HandleFirstFrame();
-        }
-        break;
-    case RxComplete: {
-        const bool isPending = frameLength_ >= 4 && frame_[0] == 0x03 && frame_[1] == 0x7F && frame_[3] == 0x78;
-        if (isPending)
-            break;
-        if (CompletedIsResponsePending()) {
-            // The ECU's "pending" answer was not taken yet and the real
-            // response is already here: it replaces the pending answer.
-            ResetReceiver();
-            HandleFrame();
-            break;
-        }
-        const std::vector<uint8_t> wait{0x31};
-        Transmit(wait, wait.size(), kCaptionFlowControl);
-        break;
+    const uint8_t kind = frame_[0] >> 4;
+    if (kind == 3) {
+        if (txState_ == TxAwaitingFlowControl)
+            HandleFlowControl();
+        return;
     }
-    case RxReceiving:
-        if (kind == 2)
+    // While the request is still going out the ECU cannot be answering it:
+    // anything else it sends now belongs to an earlier exchange.
+    if (queued_)
+        return;
+    switch (kind) {
+    case 0:
+        HandleSingleFrame();
+        break;
+    case 1:
+        HandleFirstFrame();
+        break;
+    case 2:
+        if (rxState_ == RxReceiving)
             HandleConsecutiveFrame();
         break;
-    case RxAwaitingFlowControl:
-        if (kind == 3)
-            HandleFlowControl();
-        break;
     default:
-        break;
+        break; // reserved frame types
     }
+}
+
+void IsoTpLink::HandleSingleFrame()
+{
+    const uint32_t length = frame_[0] & 0x0F;
+    // An empty single frame, or one announcing more than it carries, is no
+    // message at all.
+    if (length == 0 || length + 1 > frameLength_)
+        return;
+    if (rxState_ == RxReceiving)
+        AbandonReception(); // a new message replaces the one coming in
+    rxBuffer_.clear();
+    AppendFrameData(1);
+    MarkComplete();
+    rxState_ = RxComplete;
 }
 
 void IsoTpLink::HandleFirstFrame()
@@ -309,13 +365,17 @@ void IsoTpLink::HandleFirstFrame()
     if (frameLength_ < kFrameBytes)
         return;
     const uint32_t length = (static_cast<uint32_t>(frame_[0] & 0x0F) << 8) | frame_[1];
-    if (length < 7)
+    if (length < kFrameBytes)
         return; // would have fitted a single frame
+    if (rxState_ == RxReceiving)
+        AbandonReception(); // a new message replaces the one coming in
+    rxBuffer_.clear();
     AppendFrameData(2);
     rxRemaining_ = length - 6;
     lastSequence_ = 0;
     SendFlowControlContinue();
     rxState_ = RxReceiving;
+    rxLastFrameUs_ = NowUs();
 }
 
 void IsoTpLink::HandleConsecutiveFrame()
@@ -327,16 +387,18 @@ void IsoTpLink::HandleConsecutiveFrame()
     const uint32_t needed = std::min<uint32_t>(7, rxRemaining_);
     if (n != ((lastSequence_ + 1) & 0x0F) || frameLength_ - 1 < needed) {
         AbandonReception();
+        frame_.clear();
+        frameLength_ = 0;
         return;
     }
+    rxLastFrameUs_ = NowUs();
     if (rxRemaining_ >= 8) {
         AppendFrameData(1);
         lastSequence_ = n;
         rxRemaining_ -= 7;
-        if (blockCountdown_ == 0 && rxBlockSize_ != 0)
+        // The block we allowed is complete: allow the next one.
+        if (rxBlockSize_ != 0 && blockCountdown_ > 0 && --blockCountdown_ == 0)
             SendFlowControlContinue();
-        else if (blockCountdown_ > 0)
-            --blockCountdown_;
         rxState_ = RxReceiving;
         return;
     }
@@ -352,8 +414,6 @@ void IsoTpLink::AbandonReception()
     rxState_ = RxIdle;
     rxBuffer_.clear();
     rxRemaining_ = 0;
-    frame_.clear();
-    frameLength_ = 0;
 }
 
 void IsoTpLink::HandleFlowControl()
@@ -364,25 +424,32 @@ void IsoTpLink::HandleFlowControl()
             return; // no block size and STmin: not a usable flow control
         ecuBlockSize_ = frame_[1];
         ecuStmin_ = frame_[2];
-        const uint8_t stmin = ecuStmin_;
-        DelayPumpingMessagesFixed(stmin);
+        const uint64_t stminUs = IsoTpStminToUs(ecuStmin_);
+        DelayPumpingMessagesFixed(static_cast<uint32_t>(stminUs / 1000));
         if (txState_ == TxAwaitingFlowControl) {
             timerArmed_ = true;
             timerStartUs_ = NowUs();
-            timerIntervalUs_ = static_cast<uint64_t>(stmin) * 1000;
+            timerIntervalUs_ = stminUs;
+            blockSent_ = 0;
+            flowControlWaits_ = 0;
             txState_ = TxSending;
         }
-        rxState_ = RxIdle;
+        if (rxState_ == RxAwaitingFlowControl)
+            rxState_ = RxIdle;
         break;
     }
     case 0x31:
-        break; // the ECU asks us to keep waiting
-    case 0x32:
-        ResetSender();
-        ResetReceiver();
+        // The ECU asks for more time: the wait for its next flow control
+        // starts again, a bounded number of times.
+        if (++flowControlWaits_ > kIsoTpMaxFlowControlWaits)
+            FailRequest();
+        else
+            flowControlSinceUs_ = NowUs();
         break;
     default:
-        rxState_ = RxIdle;
+        // Overflow (0x32): the ECU cannot take the request. Any other flow
+        // status does not exist; waiting on would only run into the time-out.
+        FailRequest();
         break;
     }
 }
@@ -510,6 +577,7 @@ void IsoTpLink::DiscardStaleFrames()
         if (port->Receive(frames, kIsoTpFramesPerRead) == 0)
             break;
     rxQueue_.clear();
+    rxBacklog_.clear();
 }
 
 // ---- The program's link ---------------------------------------------------

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,17 @@ constexpr uint32_t kUdsResponseCanId = 0x18DAF90Bu;
 constexpr size_t kIsoTpMaxRequestLength = 4095;
 // Frames read from the adapter per receive step.
 constexpr size_t kIsoTpFramesPerRead = 50;
+// How long the sender waits for each flow control of the ECU (N_Bs), and the
+// receiver for each consecutive frame of a segmented answer (N_Cr).
+constexpr uint32_t kIsoTpFlowControlTimeoutMs = 1000;
+constexpr uint32_t kIsoTpConsecutiveFrameTimeoutMs = 1000;
+// Flow control "wait" frames the sender accepts in a row before it gives up.
+constexpr uint32_t kIsoTpMaxFlowControlWaits = 10;
+
+// The pause an STmin byte asks for between consecutive frames, in
+// microseconds: 0x00..0x7F milliseconds, 0xF1..0xF9 100..900 us; the reserved
+// values count as the longest pause, 127 ms.
+uint64_t IsoTpStminToUs(uint8_t stmin);
 
 // One received frame: its data bytes and their count.
 struct UdsFrameBuffer {
@@ -48,6 +60,13 @@ public:
     enum : uint32_t { RxIdle = 0, RxComplete = 1, RxReceiving = 2, RxAwaitingFlowControl = 3 };
     // Sender states.
     enum : uint32_t { TxIdle = 0, TxAwaitingFlowControl = 1, TxSending = 2 };
+    // What became of the request queued last.
+    enum class RequestOutcome {
+        None,    // nothing queued since the sender was reset
+        Sending, // queued, not all of it on the bus yet
+        Sent,    // its last frame has gone out (SentAtUs)
+        Failed,  // dropped: the ECU refused it or stopped asking for it, or the adapter failed
+    };
 
     IsoTpLink();
 
@@ -64,8 +83,10 @@ public:
     // or nothing was copied.
     int MarkQueued();
 
-    // One polling round: transmit step, then receive step. True when a frame
-    // was sent or taken in (the caller may sleep when nothing happened).
+    // One polling round: transmit step, then receive step, then the link's
+    // own time limits. The receive step stops at a complete message; frames
+    // behind it are handled in the rounds after it was taken. True when a
+    // frame was sent or taken in (the caller may sleep when nothing happened).
     bool Poll();
     // Microseconds the caller may sleep after an idle round without delaying
     // a consecutive frame that is due (at most `cap`).
@@ -86,6 +107,11 @@ public:
     uint32_t RxState() const { return rxState_; }
     uint32_t TxState() const { return txState_; }
     bool RequestQueued() const { return queued_ != 0; }
+    RequestOutcome Outcome() const { return outcome_; }
+    // Clock time (us) the last frame of the request went out.
+    uint64_t SentAtUs() const { return sentAtUs_; }
+    // True while a segmented answer is coming in frame by frame.
+    bool Receiving() const { return rxState_ == RxReceiving; }
     // Empties every buffer of the link (the programming page's clean-up).
     void ClearBuffers();
 
@@ -99,15 +125,18 @@ private:
     bool SendFirstFrame();
     bool ConsecutiveFrameStep();
     void SendDone();
+    void FailRequest();
+    void AwaitFlowControl();
+    void CheckTimeouts();
     void SendFlowControlContinue();
     void HandleFrame();
+    void HandleSingleFrame();
     void HandleFirstFrame();
     void HandleConsecutiveFrame();
     void HandleFlowControl();
     void AbandonReception();
     void AppendFrameData(size_t first);
     void MarkComplete();
-    bool CompletedIsResponsePending() const;
     bool TimerElapsed() const;
 
     // Receiver.
@@ -123,6 +152,7 @@ private:
     uint8_t rxBlockSize_ = 0;
     uint8_t rxStmin_ = 5;
     uint32_t announcedLength_ = 0;
+    uint64_t rxLastFrameUs_ = 0; // when the last frame of a segmented answer came
 
     // Sender.
     uint32_t txState_ = TxIdle;
@@ -137,8 +167,16 @@ private:
     bool timerArmed_ = false;
     uint64_t timerStartUs_ = 0;
     uint64_t timerIntervalUs_ = 0;
+    uint8_t blockSent_ = 0;          // consecutive frames sent in the ECU's current block
+    uint32_t flowControlWaits_ = 0;  // "wait" flow controls in a row
+    uint64_t flowControlSinceUs_ = 0;
+    RequestOutcome outcome_ = RequestOutcome::None;
+    uint64_t sentAtUs_ = 0;
 
     std::vector<UdsFrameBuffer> rxQueue_;
+    // Frames read but not handled yet: handling stops at a complete message,
+    // so that what came behind it is judged after it was taken.
+    std::deque<UdsFrameBuffer> rxBacklog_;
     std::string lastRxText_;
 };
 

@@ -6,6 +6,7 @@
 #include "Pump.h"
 #include "UdsServices.h"
 
+#include <algorithm>
 #include <mutex>
 #include <thread>
 
@@ -31,6 +32,10 @@ bool g_serviceActive = false; // a UdsTransaction holds it
 bool g_rawActive = false;     // taken by a bare PrepareUdsRequest / wait
 int g_waitDepth = 0;
 uint32_t g_responseAnnounced = 0;
+// The request that went out last; the answer must echo it.
+std::vector<uint8_t> g_sentRequest;
+// P2* the ECU announced in its last positive session answer (0: none).
+std::atomic<uint32_t> g_announcedPendingMs{0};
 
 bool OwnedHere() { return g_txOwner.load(std::memory_order_acquire) == std::this_thread::get_id(); }
 
@@ -54,6 +59,76 @@ void GiveMutex()
     g_txMutex.unlock();
 }
 
+// Bytes of a positive answer that echo the request: the identifier for the
+// data-by-identifier services, control type and routine for RoutineControl,
+// the sub-function for the services that have one.
+size_t EchoLength(uint8_t sid)
+{
+    switch (sid) {
+    case 0x22:
+    case 0x2E:
+    case 0x2F:
+        return 2;
+    case 0x31:
+        return 3;
+    case 0x10:
+    case 0x11:
+    case 0x19:
+    case 0x27:
+    case 0x28:
+    case 0x85:
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+bool HasSubFunction(uint8_t sid) { return EchoLength(sid) == 1; }
+
+// True when `response` (its first `length` bytes are the ECU's) can be the
+// answer to the request that went out for `sid`: a negative answer naming the
+// service, or a positive one echoing what was asked. An answer shorter than
+// its echo is judged on the bytes it has; the service call then finds it too
+// short.
+bool AnswersRequest(const std::vector<uint8_t>& response, uint32_t length, uint8_t sid)
+{
+    const size_t have = std::min<size_t>(length, response.size());
+    if (have == 0)
+        return false;
+    if (response[0] == 0x7F)
+        return have >= 2 && response[1] == sid;
+    if (response[0] != static_cast<uint8_t>(sid + 0x40))
+        return false;
+    if (g_sentRequest.empty() || g_sentRequest[0] != sid)
+        return true; // a bare wait for a service other than the one sent
+    const uint8_t mask = HasSubFunction(sid) ? 0x7F : 0xFF; // bit 7 asks to suppress the answer
+    const size_t echo = EchoLength(sid);
+    for (size_t i = 1; i <= echo && i < have && i < g_sentRequest.size(); ++i)
+        if ((response[i] & mask) != (g_sentRequest[i] & mask))
+            return false;
+    return true;
+}
+
+// A positive session answer announces the ECU's P2* in 10 ms units.
+void NoteAnnouncedTiming(const std::vector<uint8_t>& response, uint32_t length)
+{
+    if (length >= 6 && response.size() >= 6 && response[0] == 0x50)
+        g_announcedPendingMs.store((static_cast<uint32_t>(response[4]) << 8 | response[5]) * 10u);
+}
+
+void ReportTimeout(const std::string& caption, bool quiet)
+{
+    if (TestRunning.load() != 0) {
+        if (UdsTimeoutCount.fetch_add(1) + 1 >= kUdsTimeoutsPerBox) {
+            UdsTimeoutCount.store(0);
+            if (!quiet)
+                ShowServiceTimeout(caption, "Service timeout");
+        }
+    } else if (!quiet && UdsQuiet.load() == 0) {
+        ShowServiceTimeout(caption, "Service timeout");
+    }
+}
+
 int WaitCore(uint8_t sid, const std::string& caption, bool quiet)
 {
     bool rawWait = false;
@@ -72,35 +147,56 @@ int WaitCore(uint8_t sid, const std::string& caption, bool quiet)
     IsoTpLink& link = TheIsoTpLink();
     Clock& clock = GetClock();
     const uint64_t start = clock.NowUs();
-    const uint64_t timeoutUs = static_cast<uint64_t>(UdsResponseTimeoutMs.load()) * 1000;
-    const uint64_t limit = start + static_cast<uint64_t>(kUdsMaxRequestWaitMs) * 1000;
-    uint64_t deadline = start + timeoutUs;
+    const uint64_t responseUs = static_cast<uint64_t>(UdsResponseTimeoutMs.load()) * 1000;
+    const uint64_t capUs = static_cast<uint64_t>(kUdsMaxRequestWaitMs) * 1000;
+    // Until the request is out, the response time also bounds a first frame
+    // the adapter keeps refusing. Once it is out, the response time runs
+    // from its last frame; "pending" answers restart it with P2*, up to the
+    // cap.
+    bool sent = link.Outcome() == IsoTpLink::RequestOutcome::None; // a wait with nothing sent
+    uint64_t deadline = start + responseUs;
+    uint64_t limit = start + capUs;
     int result = -1;
     while (result < 0) {
         const bool progress = link.Poll();
         const uint64_t now = clock.NowUs();
-        if (link.RxCompleteFlag()) {
-            UdsResponse = link.CopyRxBuffer();
-            g_responseAnnounced = link.AnnouncedLength();
-            link.TakeResponse();
-            UdsTimeoutCount.store(0);
-            if (!IsUdsResponsePending(UdsResponse, sid)) {
-                result = 1;
-                break;
-            }
-            deadline = now + timeoutUs; // the ECU asked for more time
-            continue;
+        const IsoTpLink::RequestOutcome outcome = link.Outcome();
+        if (!sent && outcome == IsoTpLink::RequestOutcome::Sent) {
+            sent = true;
+            deadline = link.SentAtUs() + responseUs;
+            limit = link.SentAtUs() + capUs;
         }
-        if (now > deadline || now > limit) {
-            if (TestRunning.load() != 0) {
-                if (UdsTimeoutCount.fetch_add(1) + 1 >= kUdsTimeoutsPerBox) {
-                    UdsTimeoutCount.store(0);
-                    if (!quiet)
-                        ShowServiceTimeout(caption, "Service timeout");
+        if (link.RxCompleteFlag()) {
+            std::vector<uint8_t> response = link.CopyRxBuffer();
+            const uint32_t announced = link.AnnouncedLength();
+            link.TakeResponse();
+            // Anything else is a late answer to an earlier request or not
+            // meant for us: the wait goes on for the right one.
+            if (sent && AnswersRequest(response, announced, sid)) {
+                UdsResponse = std::move(response);
+                g_responseAnnounced = announced;
+                UdsTimeoutCount.store(0);
+                if (!IsUdsResponsePending(UdsResponse, sid)) {
+                    NoteAnnouncedTiming(UdsResponse, UdsResponseLength());
+                    result = 1;
+                    break;
                 }
-            } else if (!quiet && UdsQuiet.load() == 0) {
-                ShowServiceTimeout(caption, "Service timeout");
+                deadline = now + static_cast<uint64_t>(UdsPendingTimeoutMs()) * 1000; // the ECU asked for more time
             }
+            // No shortcut back to polling: a stream of foreign answers must
+            // not hold the wait past its limits.
+        }
+        bool over = false;
+        if (outcome == IsoTpLink::RequestOutcome::Failed)
+            over = true; // the request never reached the ECU whole
+        else if (link.Receiving())
+            over = false; // an answer is coming in, paced by its own frame limit
+        else if (!sent)
+            over = link.TxState() == IsoTpLink::TxIdle && now > deadline; // once the first frame is out, the link's limits hold
+        else
+            over = now > deadline || now > limit;
+        if (over) {
+            ReportTimeout(caption, quiet);
             result = 0;
             break;
         }
@@ -136,6 +232,8 @@ int IsUdsResponsePending(const std::vector<uint8_t>& response, uint8_t sid)
 }
 
 bool UdsRequestInFlight() { return g_inFlight.load(std::memory_order_acquire); }
+
+uint32_t UdsPendingTimeoutMs() { return std::max(kUdsPendingTimeoutMs, g_announcedPendingMs.load()); }
 
 UdsTransaction::UdsTransaction()
 {
@@ -175,6 +273,7 @@ int PrepareUdsRequest(const std::vector<uint8_t>& request, uint32_t /*length*/)
     link.ResetReceiver();
     link.ResetSender();
     link.DiscardStaleFrames();
+    g_sentRequest = request;
     if (!link.QueueRequest(request) || !link.MarkQueued()) {
         if (g_rawActive && !g_serviceActive)
             GiveMutex();
@@ -207,6 +306,7 @@ void ResetUdsLink()
     IsoTpLink& link = TheIsoTpLink();
     link.ResetReceiver();
     link.ResetSender();
+    g_announcedPendingMs.store(0);
     DownloadMaxBlockLength.store(0);
 }
 
@@ -218,6 +318,8 @@ void ResetUdsBuffers()
     UdsResponse.clear();
     UdsRequest.clear();
     g_responseAnnounced = 0;
+    g_sentRequest.clear();
+    g_announcedPendingMs.store(0);
     TheIsoTpLink().ClearBuffers();
     DownloadMaxBlockLength.store(0);
 }

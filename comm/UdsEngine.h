@@ -19,9 +19,14 @@
 
 namespace tarvel {
 
-// Response wait, restarted by every "response pending" answer.
+// Response wait (P2), from the last frame of the request.
 constexpr uint32_t kUdsResponseTimeoutMs = 3500;
-// However often the ECU answers "pending", one request waits no longer.
+// Wait after a "response pending" answer (P2*), unless the ECU announced a
+// longer one in its last positive session answer.
+constexpr uint32_t kUdsPendingTimeoutMs = 5000;
+// However often the ECU answers "pending", no wait lasts longer than this
+// from the last frame of the request (an answer already coming in frame by
+// frame is still received to its end).
 constexpr uint32_t kUdsMaxRequestWaitMs = 30000;
 // Every third consecutive time-out of a running test shows the box.
 constexpr uint32_t kUdsTimeoutsPerBox = 3;
@@ -47,6 +52,10 @@ uint32_t UdsResponseLength();
 // 1 when `response` is 7F sid 78 (the ECU needs more time for `sid`).
 int IsUdsResponsePending(const std::vector<uint8_t>& response, uint8_t sid);
 
+// P2* now in force: the larger of kUdsPendingTimeoutMs and what the ECU
+// announced.
+uint32_t UdsPendingTimeoutMs();
+
 // True while a transaction holds the link (any thread).
 bool UdsRequestInFlight();
 
@@ -71,9 +80,12 @@ private:
 // another request is outstanding or the request cannot be sent.
 int PrepareUdsRequest(const std::vector<uint8_t>& request, uint32_t length);
 
-// Polls until a response is complete (1, the response in UdsResponse) or the
-// wait ends (0): time-out, or the user asked to quit. A time-out shows the
-// "Service timeout" box with `caption` by the rules above. Never resends.
+// Polls until the answer is complete (1, the answer in UdsResponse) or the
+// wait ends (0): time-out, the request could not be sent whole, or the user
+// asked to quit. The answer is a negative one naming `sid` or a positive one
+// echoing the request; anything else (a late answer to an earlier request,
+// another service's answer) is passed over. A failure shows the "Service
+// timeout" box with `caption` by the rules above. Never resends.
 int WaitUdsResponse(uint8_t sid, const std::string& caption);
 // The same wait without any box.
 int WaitUdsResponseQuiet(uint8_t sid, const std::string& caption);

@@ -68,8 +68,9 @@ const char* UdsNegativeResponseName(uint8_t code)
 
 void ShowUdsNegativeResponse()
 {
-    // Byte 2 must be a byte the ECU sent, not padding of the frame.
-    if (UdsResponseLength() < 3)
+    // Only a negative answer carries a code, and byte 2 must be a byte the
+    // ECU sent, not padding of the frame.
+    if (UdsResponseLength() < 3 || UdsResponse[0] != 0x7F)
         return;
     const std::string text =
         std::string("The following negative response code received:") + UdsNegativeResponseName(UdsResponse[2]);

@@ -10,7 +10,8 @@ namespace tarvel {
 const char* UdsNegativeResponseName(uint8_t code);
 
 // Shows "UDS negative response" naming the code in byte 2 of UdsResponse.
-// A response of fewer than 3 bytes (by its announced length) shows nothing.
+// A response that is not 7F, or has fewer than 3 bytes (by its announced
+// length), shows nothing.
 void ShowUdsNegativeResponse();
 
 } // namespace tarvel

@@ -1,9 +1,4 @@
 #include "CODR_Info.h"
 
-CODR_Info::CODR_Info() : CTarvelPage(16) {}
+CODR_Info::CODR_Info() : CTarvelPage(tarvel::TabOdrInfo) {}
 
-void CODR_Info::LoadOdrParameterConfig()
-{
-    // The definition files and their table belong to this page's own code,
-    // which is not part of this build yet.
-}

@@ -1,4 +1,4 @@
-// The page at tab 16. It exists with its window, tab, caption and messages;
+// The page at tab TabOdrInfo. It exists with its window, tab, caption and messages;
 // its working is built on this base by the page's own code.
 #pragma once
 
@@ -7,6 +7,4 @@
 class CODR_Info : public CTarvelPage {
 public:
     CODR_Info();
-    // Called by the view's page reset; reloads the page's definition table.
-    void LoadOdrParameterConfig();
 };

@@ -1,3 +1,3 @@
 #include "CODR_Trip_Info.h"
 
-CODR_Trip_Info::CODR_Trip_Info() : CTarvelPage(17) {}
+CODR_Trip_Info::CODR_Trip_Info() : CTarvelPage(tarvel::TabOdrTrip) {}

@@ -1,9 +1,4 @@
 #include "CABSEOLReports.h"
 
-CABSEOLReports::CABSEOLReports() : CTarvelPage(11) {}
+CABSEOLReports::CABSEOLReports() : CTarvelPage(tarvel::TabEolReports) {}
 
-void CABSEOLReports::LoadPdfLanguageConfig()
-{
-    // The definition files and their table belong to this page's own code,
-    // which is not part of this build yet.
-}

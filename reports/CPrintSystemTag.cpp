@@ -1,3 +1,3 @@
 #include "CPrintSystemTag.h"
 
-CPrintSystemTag::CPrintSystemTag() : CTarvelPage(12, tarvel::WindowSlot::SystemTagDialog) {}
+CPrintSystemTag::CPrintSystemTag() : CTarvelPage(tarvel::TabSystemTag, tarvel::WindowSlot::SystemTagDialog) {}

@@ -1,3 +1,8 @@
 #include "ReportGlobals.h"
 
-std::vector<std::string> PdfTextTable;
+std::vector<_tagSAVELANGUAGEdesc_> PdfTextTable;
+
+void ResetReportGlobals()
+{
+    PdfTextTable.clear();
+}

@@ -4,5 +4,11 @@
 #include <string>
 #include <vector>
 
-// Texts of LanguagePDFConfig.xml in the current language, read by position.
-extern std::vector<std::string> PdfTextTable;
+#include "LanguageTable.h"
+
+// Texts of LanguagePDFConfig.xml in the current language, read by position
+// (row N is the N-th record, whatever its Item says). Empty at start.
+extern std::vector<_tagSAVELANGUAGEdesc_> PdfTextTable;
+
+// Restores every value above to its load-time value.
+void ResetReportGlobals();

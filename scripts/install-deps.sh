@@ -6,7 +6,8 @@ packages=(
   g++ cmake make pkg-config
   libwxgtk3.2-dev libtinyxml-dev libhpdf-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  xvfb xauth fonts-wqy-microhei
+  xvfb xauth fonts-wqy-microhei libxml2-utils
+  libpng-dev libjpeg-dev fonts-dejavu-core poppler-utils poppler-data qpdf
   binutils srecord
 )
 missing=()

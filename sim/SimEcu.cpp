@@ -259,6 +259,11 @@ public:
 
         RestartS3Locked();
 
+        if (restarting_) {  // the ECU is starting up after a reset
+            ++stats_.unanswered;
+            return;
+        }
+
         std::optional<FaultRule> fault = TakeFaultLocked(sid);
         if (fault && fault->kind == FaultRule::Kind::NoAnswer) {
             ++stats_.unanswered;
@@ -403,6 +408,11 @@ public:
         EnterSessionLocked(kDefaultSession);
         communicationControl_ = 0;
         dtcSettingOff_ = false;
+        if (restartMs_ > 0) {
+            restarting_ = true;
+            StartTimerLocked(uint64_t(restartMs_) * 1000, [this] { restarting_ = false; });
+        }
+        NotifyLocked(SimEcuEvent::Reset);
         return Positive({0x51, type}, (r[1] & 0x80) != 0);
     }
 
@@ -512,6 +522,7 @@ public:
                 return Negative(r[0], kRequestOutOfRange);
             dtcs_.erase(it);
         }
+        NotifyLocked(SimEcuEvent::DtcsCleared);
         return Positive({0x54});
     }
 
@@ -590,6 +601,11 @@ public:
         std::vector<uint8_t> data(r.begin() + 3, r.end());
         if (it->second.fixedLength && data.size() != it->second.bytes.size())
             return Negative(r[0], kIncorrectLength);
+        auto check = writeChecks_.find(did);
+        if (check != writeChecks_.end()) {
+            if (uint8_t nrc = check->second(data, *this))
+                return Negative(r[0], nrc);
+        }
         it->second.bytes = data;
         written_[did] = std::move(data);
         return Positive({0x6E, r[1], r[2]});
@@ -740,6 +756,12 @@ public:
         }
         dtcs_.push_back({code, status});
     }
+    const std::vector<SimDtc>& Dtcs() const override { return dtcs_; }
+    void NotifyLocked(SimEcuEvent event)
+    {
+        for (auto& listener : listeners_)
+            listener(event, *this);
+    }
     void ClearImage() override
     {
         image_.clear();
@@ -781,9 +803,13 @@ public:
     bool dtcSettingOff_ = false;
 
     std::map<uint16_t, DidEntry> dids_;
+    std::map<uint16_t, DidWriteCheck> writeChecks_;
     std::map<uint16_t, std::vector<uint8_t>> written_;
     std::map<uint16_t, RoutineHandler> routines_;
     std::map<uint16_t, IoControlHandler> ioControls_;
+    std::vector<SimEcuEventListener> listeners_;
+    uint32_t restartMs_ = 0;
+    bool restarting_ = false;
     std::vector<SimDtc> dtcs_;
 
     Download download_;
@@ -833,6 +859,12 @@ void SimEcu::RegisterDid(uint16_t did, std::vector<uint8_t> bytes, bool writable
     impl_->dids_[did] = std::move(e);
 }
 
+void SimEcu::SetDidWriteCheck(uint16_t did, DidWriteCheck check)
+{
+    std::lock_guard<std::mutex> lock(impl_->mutex_);
+    impl_->writeChecks_[did] = std::move(check);
+}
+
 void SimEcu::RegisterDynamicDid(uint16_t did, DidReader reader)
 {
     std::lock_guard<std::mutex> lock(impl_->mutex_);
@@ -869,6 +901,18 @@ void SimEcu::RegisterIoControl(uint16_t did, IoControlHandler handler)
 {
     std::lock_guard<std::mutex> lock(impl_->mutex_);
     impl_->ioControls_[did] = std::move(handler);
+}
+
+void SimEcu::AddEventListener(SimEcuEventListener listener)
+{
+    std::lock_guard<std::mutex> lock(impl_->mutex_);
+    impl_->listeners_.push_back(std::move(listener));
+}
+
+void SimEcu::SetRestartTime(uint32_t ms)
+{
+    std::lock_guard<std::mutex> lock(impl_->mutex_);
+    impl_->restartMs_ = ms;
 }
 
 void SimEcu::AddDtc(uint32_t code, uint8_t status)

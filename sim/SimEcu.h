@@ -73,8 +73,19 @@ public:
     virtual std::optional<std::vector<uint8_t>> Did(uint16_t did) const = 0;
     virtual bool SetDid(uint16_t did, std::vector<uint8_t> bytes) = 0;  // false: no such DID
     virtual void AddDtc(uint32_t code, uint8_t status) = 0;
+    virtual const std::vector<SimDtc>& Dtcs() const = 0;
     virtual void ClearImage() = 0;
 };
+
+// What happened inside the ECU, for a model attached to it (see AddEventListener).
+enum class SimEcuEvent {
+    Reset,        // ECUReset accepted: IO controls end, the ECU restarts
+    DtcsCleared,  // ClearDiagnosticInformation accepted
+};
+using SimEcuEventListener = std::function<void(SimEcuEvent event, SimEcuContext& ecu)>;
+// Extra condition on a WriteDataByIdentifier that passed the ECU's own checks:
+// 0 accepts the data, anything else is the negative response code.
+using DidWriteCheck = std::function<uint8_t(const std::vector<uint8_t>& data, SimEcuContext& ecu)>;
 
 using RoutineHandler = std::function<SimEcuAnswer(uint8_t subFunction, const std::vector<uint8_t>& option,
                                                   SimEcuContext& ecu)>;
@@ -116,6 +127,7 @@ public:
     void RegisterDid(uint16_t did, std::vector<uint8_t> bytes, bool writable = false, bool needsUnlock = false,
                      bool fixedLength = true);
     void RegisterDynamicDid(uint16_t did, DidReader reader);
+    void SetDidWriteCheck(uint16_t did, DidWriteCheck check);
     void RemoveDid(uint16_t did);
     std::optional<std::vector<uint8_t>> Did(uint16_t did) const;
     // Every DID written through WriteDataByIdentifier, with its last value.
@@ -123,6 +135,11 @@ public:
 
     void RegisterRoutine(uint16_t routineId, RoutineHandler handler);
     void RegisterIoControl(uint16_t did, IoControlHandler handler);
+    // Listeners run under the ECU's state lock, like handlers.
+    void AddEventListener(SimEcuEventListener listener);
+    // After a positive ECUReset answer the ECU restarts and answers nothing
+    // for this long (0: it answers at once).
+    void SetRestartTime(uint32_t ms);
 
     // Fault memory. Adding a code that is present replaces its status.
     void AddDtc(uint32_t code, uint8_t status);

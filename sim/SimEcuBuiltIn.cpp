@@ -2,9 +2,13 @@
 #include "SimEcu.h"
 
 #include "RealTimeScheduler.h"
+#include "SimEcuProfile.h"
+#include "SimTrailer.h"
 #include "SimWorld.h"
 
+#include <cstdlib>
 #include <mutex>
+#include <string>
 
 namespace sim {
 
@@ -14,6 +18,10 @@ struct BuiltIn {
     // Declared first, destroyed last: the ECU cancels its tasks on it.
     tarvel::RealTimeScheduler scheduler;
     SimEcu ecu{scheduler};
+    // The trailer behind it, so the end-of-line tests can run without
+    // hardware; it keeps the scheduler's real time.
+    tarvel::RealClock clock;
+    SimTrailer trailer{clock};
 };
 
 std::mutex& BuiltInMutex()
@@ -39,6 +47,11 @@ SimEcu& StartBuiltInEcu()
     auto& slot = BuiltInSlot();
     if (!slot) {
         slot = std::make_unique<BuiltIn>();
+        // TARVEL_SIM_PROFILE=alternate: the ECU whose versions have no mapping rows.
+        const char* profile = std::getenv("TARVEL_SIM_PROFILE");
+        if (profile && std::string(profile) == "alternate")
+            ecudata::InstallProfile(slot->ecu, ecudata::EcuProfile::Alternate);
+        slot->trailer.AttachTo(slot->ecu);
         for (unsigned channel : {0u, 1u})
             slot->ecu.AttachTo(CurrentWorld().Bus(channel));
     }

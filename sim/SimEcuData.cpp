@@ -1,6 +1,8 @@
 #include "SimEcuData.h"
 
 #include "SimEcu.h"
+#include "SimEcuProfile.h"
+#include "SimEcuRecorderData.h"
 
 #include <algorithm>
 
@@ -104,19 +106,19 @@ void InstallTrailerEbs(SimEcu& ecu)
     // The active diagnostic session.
     ecu.RegisterDynamicDid(0xF186, [](const SimEcuContext& e) { return std::vector<uint8_t>{e.Session()}; });
 
-    // Stored data: the end-of-line marker (0 not passed, 1 passed), the
-    // vehicle-configuration record and the parameter fault code of the last
-    // refused parameter write.
+    // Stored data: the end-of-line marker (0 not passed, 1 passed).
     ecu.RegisterDid(0x0094, {0x00}, true, true);
-    // The vehicle-configuration record's layout comes with the parameter
-    // definitions; until then it takes whatever length is written.
-    ecu.RegisterDid(0x00A0, std::vector<uint8_t>(16, 0x00), true, true, /*fixedLength*/ false);
-    ecu.RegisterDid(0x0093, {0x00});
+    // Version strings, parameter blocks, live data, roll-stability sensor and
+    // connectors of the standard profile.
+    InstallProfile(ecu, EcuProfile::Standard);
 
     // Fault memory: one current fault, two stored ones (one whose first byte is 0).
     ecu.AddDtc(0x5A0113, 0x09);
     ecu.AddDtc(0xC11087, 0x08);
     ecu.AddDtc(0x004811, 0x08);
+
+    // The operating data recorder.
+    InstallOdrRecorder(ecu);
 
     // Programming routines of the boot loader.
     ecu.RegisterRoutine(0x0203, StartOnly(0, false, [](const std::vector<uint8_t>&, SimEcuContext& e) {

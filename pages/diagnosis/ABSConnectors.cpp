@@ -1,3 +1,3 @@
 #include "ABSConnectors.h"
 
-ABSConnectors::ABSConnectors() : CTarvelPage(22) {}
+ABSConnectors::ABSConnectors() : CTarvelPage(tarvel::TabConnectors) {}

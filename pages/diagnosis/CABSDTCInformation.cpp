@@ -1,9 +1,4 @@
 #include "CABSDTCInformation.h"
 
-CABSDTCInformation::CABSDTCInformation() : CTarvelPage(3) {}
+CABSDTCInformation::CABSDTCInformation() : CTarvelPage(tarvel::TabTroubleCodes) {}
 
-void CABSDTCInformation::LoadFailureTable()
-{
-    // The definition files and their table belong to this page's own code,
-    // which is not part of this build yet.
-}

@@ -1,4 +1,4 @@
-// The page at tab 3. It exists with its window, tab, caption and messages;
+// The page at tab TabTroubleCodes. It exists with its window, tab, caption and messages;
 // its working is built on this base by the page's own code.
 #pragma once
 
@@ -7,6 +7,4 @@
 class CABSDTCInformation : public CTarvelPage {
 public:
     CABSDTCInformation();
-    // Called by the view's page reset; reloads the page's definition table.
-    void LoadFailureTable();
 };

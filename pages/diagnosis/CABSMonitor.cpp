@@ -1,3 +1,3 @@
 #include "CABSMonitor.h"
 
-CABSMonitor::CABSMonitor() : CTarvelPage(2, tarvel::WindowSlot::MonitorPage) {}
+CABSMonitor::CABSMonitor() : CTarvelPage(tarvel::TabMonitor, tarvel::WindowSlot::MonitorPage) {}

@@ -1,3 +1,3 @@
 #include "CABSRSSCalibration.h"
 
-CABSRSSCalibration::CABSRSSCalibration() : CTarvelPage(20) {}
+CABSRSSCalibration::CABSRSSCalibration() : CTarvelPage(tarvel::TabRssCalibration) {}

@@ -1,3 +1,3 @@
 #include "CABSRWDID.h"
 
-CABSRWDID::CABSRWDID() : CTarvelPage(1, tarvel::WindowSlot::ParameterPage) {}
+CABSRWDID::CABSRWDID() : CTarvelPage(tarvel::TabParameters, tarvel::WindowSlot::ParameterPage) {}

@@ -1,12 +1,24 @@
-// The page at tab 0. It exists with its window, tab, caption and messages;
-// its working is built on this base by the page's own code.
+// The ECU information page's window: shows what its logic read from the ECU.
 #pragma once
 
 #include "PageHostPage.h"
 
+class DeviceInfoLogic;
+class wxStaticText;
+
 class CDeviceInfo : public CTarvelPage {
 public:
+    // Window id of the label that shows the supplier identifier.
+    static constexpr int kSupplierLabelId = 0x7A01;
+
     CDeviceInfo();
-    // Called by the view's page reset; reloads the page's definition table.
-    void LoadStoredParameterConfig();
+    bool Create(wxWindow* parent) override;
+
+    wxStaticText* SupplierLabel() const { return supplier_; }
+
+protected:
+    void RenderState() override;
+
+private:
+    wxStaticText* supplier_ = nullptr;
 };

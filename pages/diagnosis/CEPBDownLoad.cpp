@@ -1,6 +1,7 @@
 #include "CEPBDownLoad.h"
 
 #include "AppMessages.h"
+#include "DownloadPageLogic.h"
 #include "NILike.h"
 
 #include <wx/button.h>
@@ -9,13 +10,7 @@
 #include <wx/sizer.h>
 #include <wx/textctrl.h>
 
-CEPBDownLoad::CEPBDownLoad() : CTarvelPage(4, tarvel::WindowSlot::DownloadPage) {}
-
-CEPBDownLoad::~CEPBDownLoad()
-{
-    logic_.SetChangedObserver(nullptr);
-    logic_.OnDestroy();
-}
+CEPBDownLoad::CEPBDownLoad() : CTarvelPage(DownloadPageLogic::kTab, tarvel::WindowSlot::DownloadPage) {}
 
 bool CEPBDownLoad::Create(wxWindow* parent)
 {
@@ -49,26 +44,37 @@ bool CEPBDownLoad::Create(wxWindow* parent)
     sizer->Add(fileRow, 0, wxEXPAND | wxLEFT | wxRIGHT, 12);
     sizer->Add(buttonRow, 0, wxEXPAND | wxALL, 12);
 
-    open->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { logic_.OnOpenFile(); });
-    start->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { logic_.OnStartDownload(); });
-    cancel_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { logic_.OnCancel(); });
-    Bind(EVT_APP_MESSAGE, [this](AppMessageEvent&) { logic_.OnConnectionChanged(); }, WM_ECU_CONNECTION_CHANGED);
+    open->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
+        if (auto* logic = LogicAs<DownloadPageLogic>()) logic->OnOpenFile();
+    });
+    start->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
+        if (auto* logic = LogicAs<DownloadPageLogic>()) logic->OnStartDownload();
+    });
+    cancel_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
+        if (auto* logic = LogicAs<DownloadPageLogic>()) logic->OnCancel();
+    });
+    Bind(EVT_APP_MESSAGE, [this](AppMessageEvent&) {
+        if (auto* logic = LogicAs<DownloadPageLogic>()) logic->OnConnectionChanged();
+    }, WM_ECU_CONNECTION_CHANGED);
     // Enter and Escape do nothing on this page.
     Bind(wxEVT_CHAR_HOOK, [](wxKeyEvent& event) {
-        if (event.GetKeyCode() != WXK_RETURN && event.GetKeyCode() != WXK_NUMPAD_ENTER &&
-            event.GetKeyCode() != WXK_ESCAPE)
+        const int key = event.GetKeyCode();
+        if (key != WXK_RETURN && key != WXK_NUMPAD_ENTER && key != WXK_ESCAPE)
             event.Skip();
     });
-
-    logic_.SetChangedObserver([this] { Render(); });
-    logic_.OnInitDialog();
-    Render();
+    cancel_->Disable();
+    percent_->SetTextColour(kDownloadPercentColour);
+    percent_->SetText("0%");
+    RenderState();
     return true;
 }
 
-void CEPBDownLoad::Render()
+void CEPBDownLoad::RenderState()
 {
-    const tarvel::DownloadPageState& state = logic_.State();
+    const DownloadPageLogic* logic = LogicAs<DownloadPageLogic>();
+    if (!messages_ || !logic)
+        return;
+    const DownloadPageState& state = logic->State();
     if (state.messages.size() < shownMessages_) {
         messages_->Clear();
         shownMessages_ = 0;

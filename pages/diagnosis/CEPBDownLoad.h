@@ -1,9 +1,9 @@
-// The program-download page (tab 4): loads an ECU software file and starts
-// the download. Every decision lives in DownloadPageLogic; this window builds
-// the controls, forwards each button and message to it and shows its state.
+// The program-download page (tab TabProgramDownload): loads an ECU software
+// file and starts the download. Every decision lives in DownloadPageLogic;
+// this window builds the controls, forwards each button and the connection
+// message to it and shows its state.
 #pragma once
 
-#include "DownloadPageLogic.h"
 #include "PageHostPage.h"
 
 #include <cstddef>
@@ -28,16 +28,12 @@ public:
     };
 
     CEPBDownLoad();
-    ~CEPBDownLoad() override;
-
     bool Create(wxWindow* parent) override;
 
-    tarvel::DownloadPageLogic& Logic() { return logic_; }
+protected:
+    void RenderState() override;
 
 private:
-    void Render();
-
-    tarvel::DownloadPageLogic logic_;
     wxListBox* messages_ = nullptr;
     wxGauge* progress_ = nullptr;
     CNILikeStatic* percent_ = nullptr;

@@ -1,3 +1,3 @@
 #include "CLiftingAxleCalibration.h"
 
-CLiftingAxleCalibration::CLiftingAxleCalibration() : CTarvelPage(13, tarvel::WindowSlot::LiftingAxlePage) {}
+CLiftingAxleCalibration::CLiftingAxleCalibration() : CTarvelPage(tarvel::TabLiftingAxleCalibration, tarvel::WindowSlot::LiftingAxlePage) {}

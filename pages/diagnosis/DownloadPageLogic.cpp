@@ -1,10 +1,6 @@
 #include "DownloadPageLogic.h"
 
-#include "Clock.h"
 #include "DiagnosisGlobals.h"
-#include "FileChooser.h"
-#include "LanguageTable.h"
-#include "Prompter.h"
 #include "SettingsFiles.h"
 #include "ShellGlobals.h"
 #include "SoftwareFile.h"
@@ -15,8 +11,6 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
-
-namespace tarvel {
 
 const char* const kDownloadBusyOpenText = "Program is downloading. Please stop and select  H86 file again";
 const char* const kNoFilesOpenedText = "No Files Opened";
@@ -55,31 +49,26 @@ std::optional<std::string> ReadWholeFile(const std::string& path)
 
 } // namespace
 
-DownloadPageLogic::DownloadPageLogic() : DownloadPageLogic(Services{}) {}
-
-DownloadPageLogic::DownloadPageLogic(Services services) : services_(std::move(services))
+DownloadPageLogic::DownloadPageLogic(const tarvel::PageContext& context) : PageLogic(kTab, context)
 {
-    if (!services_.initLink) services_.initLink = [] { ResetUdsLink(); };
-    if (!services_.resetBuffers) services_.resetBuffers = [] { ResetUdsBuffers(); };
-    if (!services_.defaultSession) services_.defaultSession = [] { return UdsDiagnosticSessionControl(0x01); };
+    // The response time-out holds from program load, so the start-up does not
+    // pause for the link as well.
+    tarvel::ResetUdsLink();
 }
 
-Clock& DownloadPageLogic::TheClock() const { return services_.clock ? *services_.clock : GetClock(); }
-Prompter& DownloadPageLogic::ThePrompter() const { return services_.prompter ? *services_.prompter : GetPrompter(); }
-FileChooser& DownloadPageLogic::TheFileChooser() const
+DownloadPageLogic::~DownloadPageLogic()
 {
-    return services_.fileChooser ? *services_.fileChooser : GetFileChooser();
+    DownloadCancelled = 1;
+    // Only a running download has a sequence that must see the flag.
+    if (DownloadIdle == 0 || DownloadRunning == 1)
+        Context().clock.SleepMs(kStopGraceMs);
+    tarvel::ResetUdsBuffers();
 }
 
-void DownloadPageLogic::Changed()
+void DownloadPageLogic::Box(int textRow)
 {
-    if (changed_) changed_();
-}
-
-void DownloadPageLogic::NotConnectedBox()
-{
-    ThePrompter().Show(LanguageText(kRowNotConnected), LanguageText(kRowWarningCaption), MsgIcon::Exclamation,
-                       MsgButtons::Ok);
+    Context().prompter.Show(Context().texts.Text(textRow), Context().texts.Text(kRowWarningCaption),
+                            tarvel::MsgIcon::Exclamation, tarvel::MsgButtons::Ok);
 }
 
 void DownloadPageLogic::AppendMessage(const std::string& line)
@@ -111,32 +100,18 @@ void DownloadPageLogic::EnableCancel(bool enabled)
     Changed();
 }
 
-void DownloadPageLogic::OnInitDialog()
-{
-    state_.cancelEnabled = false;
-    Changed();
-    services_.initLink();
-}
-
-void DownloadPageLogic::OnDestroy()
-{
-    DownloadCancelled = 1;
-    TheClock().SleepMs(kStopGraceMs);
-    services_.resetBuffers();
-}
-
 void DownloadPageLogic::OnOpenFile()
 {
     if (EcuConnected != 1) {
-        NotConnectedBox();
+        Box(kRowNotConnected);
         return;
     }
-    FileRequest request;
+    tarvel::FileRequest request;
     request.save = false;
     request.folder = DownLoadFilePath;
     request.fileName = kOpenFileName;
     request.filter = kOpenFilter;
-    const std::string path = TheFileChooser().Choose(request).value_or(std::string());
+    const std::string path = Context().files.Choose(request).value_or(std::string());
 
     // The dialog pumps events: the state is read after it closed. Every step
     // of a download counts, not only the transfer of blocks.
@@ -148,7 +123,7 @@ void DownloadPageLogic::OnOpenFile()
         AppendMessage(kNoFilesOpenedText);
         return;
     }
-    if (!IsSoftwareFileExtension(SoftwareFileExtension(path))) {
+    if (!tarvel::IsSoftwareFileExtension(tarvel::SoftwareFileExtension(path))) {
         AppendMessage(kNotH86Text);
         return;
     }
@@ -157,28 +132,27 @@ void DownloadPageLogic::OnOpenFile()
         AppendMessage(kCantOpenText + path);
         return;
     }
-    const SoftwareFileResult result = ReadSoftwareFileText(*text);
+    const tarvel::SoftwareFileResult result = tarvel::ReadSoftwareFileText(*text);
     if (!result.Ok()) {
-        AppendMessage(DescribeSoftwareFileFault(result));
-        ThePrompter().Show(LanguageText(kRowInvalidSoftwareFile), LanguageText(kRowWarningCaption),
-                           MsgIcon::Exclamation, MsgButtons::Ok);
+        AppendMessage(tarvel::DescribeSoftwareFileFault(result));
+        Box(kRowInvalidSoftwareFile);
         return;
     }
-    CommitSoftwareImage(result.image);
+    tarvel::CommitSoftwareImage(result.image);
+    DownLoadFilePath = tarvel::SoftwareFileFolder(path);
     state_.fileName = path;
     state_.messages.push_back(kFileLoadedText);
     ResetProgress();
-    DownLoadFilePath = SoftwareFileFolder(path);
 }
 
 StartDownloadOutcome DownloadPageLogic::OnStartDownload()
 {
     if (EcuConnected != 1) {
-        NotConnectedBox();
+        Box(kRowNotConnected);
         return StartDownloadOutcome::NotConnected;
     }
     if (FileLoaded != 1) {
-        ThePrompter().Show(kNoH86FileText, "Warning", MsgIcon::None, MsgButtons::Ok);
+        Context().prompter.Show(kNoH86FileText, "Warning", tarvel::MsgIcon::None, tarvel::MsgButtons::Ok);
         return StartDownloadOutcome::NoFile;
     }
     if (DownloadRunning == 1) {
@@ -195,16 +169,16 @@ StartDownloadOutcome DownloadPageLogic::OnStartDownload()
 void DownloadPageLogic::OnCancel()
 {
     if (EcuConnected != 1) {
-        NotConnectedBox();
+        Box(kRowNotConnected);
         return;
     }
     if (DownloadCancelled == 0) {
         DownloadRunning = 0;
         DownloadCancelled = 1;
-        TestRunning = 0;
+        tarvel::TestRunning = 0;
         DownloadIdle = 1;
         EnableCancel(false);
-        services_.defaultSession();
+        tarvel::UdsDiagnosticSessionControl(0x01);
     }
     AppendMessage(kDownloadAbortedText);
 }
@@ -218,5 +192,3 @@ void DownloadPageLogic::OnConnectionChanged()
     else
         AppendMessage(kDownloadingText);
 }
-
-} // namespace tarvel

@@ -1,3 +1,3 @@
 #include "CABSEOLBackupPressureTest.h"
 
-CABSEOLBackupPressureTest::CABSEOLBackupPressureTest() : CTarvelPage(9) {}
+CABSEOLBackupPressureTest::CABSEOLBackupPressureTest() : CTarvelPage(tarvel::TabEolBackupPressure) {}

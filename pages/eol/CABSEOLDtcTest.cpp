@@ -1,3 +1,3 @@
 #include "CABSEOLDtcTest.h"
 
-CABSEOLDtcTest::CABSEOLDtcTest() : CTarvelPage(10) {}
+CABSEOLDtcTest::CABSEOLDtcTest() : CTarvelPage(tarvel::TabEolDtc) {}

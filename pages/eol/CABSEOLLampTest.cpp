@@ -2,7 +2,7 @@
 
 #include "EolGlobals.h"
 
-CABSEOLLampTest::CABSEOLLampTest() : CTarvelPage(6) {}
+CABSEOLLampTest::CABSEOLLampTest() : CTarvelPage(tarvel::TabEolLamp) {}
 
 CABSEOLLampTest::~CABSEOLLampTest()
 {

@@ -1,3 +1,3 @@
 #include "CABSEOLPressureTest.h"
 
-CABSEOLPressureTest::CABSEOLPressureTest() : CTarvelPage(8) {}
+CABSEOLPressureTest::CABSEOLPressureTest() : CTarvelPage(tarvel::TabEolPressure) {}

@@ -2,7 +2,7 @@
 
 #include "EolGlobals.h"
 
-CABSEOLSensorValueTest::CABSEOLSensorValueTest() : CTarvelPage(7) {}
+CABSEOLSensorValueTest::CABSEOLSensorValueTest() : CTarvelPage(tarvel::TabEolSensor) {}
 
 CABSEOLSensorValueTest::~CABSEOLSensorValueTest()
 {

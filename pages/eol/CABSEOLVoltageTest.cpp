@@ -1,3 +1,3 @@
 #include "CABSEOLVoltageTest.h"
 
-CABSEOLVoltageTest::CABSEOLVoltageTest() : CTarvelPage(5) {}
+CABSEOLVoltageTest::CABSEOLVoltageTest() : CTarvelPage(tarvel::TabEolVoltage) {}

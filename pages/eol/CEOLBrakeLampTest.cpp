@@ -2,7 +2,7 @@
 
 #include "EolGlobals.h"
 
-CEOLBrakeLampTest::CEOLBrakeLampTest() : CTarvelPage(18) {}
+CEOLBrakeLampTest::CEOLBrakeLampTest() : CTarvelPage(tarvel::TabEolBrakeLamp) {}
 
 CEOLBrakeLampTest::~CEOLBrakeLampTest()
 {

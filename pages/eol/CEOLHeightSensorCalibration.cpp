@@ -1,3 +1,3 @@
 #include "CEOLHeightSensorCalibration.h"
 
-CEOLHeightSensorCalibration::CEOLHeightSensorCalibration() : CTarvelPage(15) {}
+CEOLHeightSensorCalibration::CEOLHeightSensorCalibration() : CTarvelPage(tarvel::TabEolHeightSensor) {}

@@ -1,3 +1,3 @@
 #include "CEOLLiftingAxleTest.h"
 
-CEOLLiftingAxleTest::CEOLLiftingAxleTest() : CTarvelPage(14) {}
+CEOLLiftingAxleTest::CEOLLiftingAxleTest() : CTarvelPage(tarvel::TabEolLiftingAxle) {}

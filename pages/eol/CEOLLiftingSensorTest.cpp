@@ -1,3 +1,3 @@
 #include "CEOLLiftingSensorTest.h"
 
-CEOLLiftingSensorTest::CEOLLiftingSensorTest() : CTarvelPage(19) {}
+CEOLLiftingSensorTest::CEOLLiftingSensorTest() : CTarvelPage(tarvel::TabEolLiftingSensor) {}

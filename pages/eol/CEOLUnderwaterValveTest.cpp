@@ -2,7 +2,7 @@
 
 #include "EolGlobals.h"
 
-CEOLUnderwaterValveTest::CEOLUnderwaterValveTest() : CTarvelPage(21) {}
+CEOLUnderwaterValveTest::CEOLUnderwaterValveTest() : CTarvelPage(tarvel::TabEolUnderwaterValve) {}
 
 CEOLUnderwaterValveTest::~CEOLUnderwaterValveTest()
 {

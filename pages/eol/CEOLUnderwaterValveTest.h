@@ -1,4 +1,4 @@
-// The page at tab 21. It exists with its window, tab, caption and messages;
+// The page at tab TabEolUnderwaterValve. It exists with its window, tab, caption and messages;
 // its working is built on this base by the page's own code.
 #pragma once
 

@@ -46,3 +46,14 @@ int32_t* const* EolResultFlags()
     };
     return flags;
 }
+
+void ResetEolGlobals()
+{
+    EolStopRequested = 0;
+    EolTestIdle = 1;
+    EolDtcReadPending = 0;
+    EolPassedFlag = 0;
+    int32_t* const* flags = EolResultFlags();
+    for (int i = 0; i < EolResultFlagCount; ++i)
+        *flags[i] = EolNotTested;
+}

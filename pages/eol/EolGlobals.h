@@ -50,3 +50,6 @@ extern int32_t EolValveCloseResult;
 // All 25 result flags, in the order above, for code that walks them.
 constexpr int EolResultFlagCount = 25;
 int32_t* const* EolResultFlags();
+
+// Restores every value above to its load-time value.
+void ResetEolGlobals();

@@ -59,41 +59,20 @@ class ConnectionLife : public ::testing::Test, public SimEcuClientStack {
 protected:
     void SetUp() override
     {
+        // Every global is at its load value (the test main resets them).
         LanguageIndex = 1;
         ASSERT_TRUE(LoadLanguageConfig());
-        tarvel::ResetShellServices();
-        tarvel::ResetCanAdapterForTest();
-        standin::ControlCanReset();
         tarvel::SetCanPort(&port);
-        tarvel::RequestCanId = tarvel::kUdsRequestCanId;
-        tarvel::TestRunning = 0;
-        tarvel::UdsQuiet = 0;
-        tarvel::UdsTimeoutCount = 0;
-        EcuConnected = 0;
-        ConnectCommandEnabled = 1;
-        EolPassedFlag = 0;
-        EolStopRequested = 0;
-        MonitorRunning = 0;
-        tarvel::SelectedCanAdapter = 0;
-        tarvel::SelectedCanBaud = 0;
         controller = std::make_unique<tarvel::ConnectionController>(pages, timers);
     }
 
     void TearDown() override
     {
         controller.reset();
-        tarvel::SetMonitorStopHandler(nullptr);
         if (tarvel::CanDeviceOpen > 0)
             tarvel::CloseCanDevice();
         tarvel::SetCanPort(nullptr);
-        tarvel::ResetCanAdapterForTest();
-        standin::ControlCanReset();
         ecu.reset();
-        EcuConnected = 0;
-        ConnectCommandEnabled = 1;
-        tarvel::TestRunning = 0;
-        tarvel::UdsQuiet = 0;
-        LanguageTable.clear();
     }
 
     // The ECU on the buses of the given channels only.

@@ -62,26 +62,6 @@ protected:
         tarvel::SetParameterListClearHandler([this] { pages.log.push_back("parameters cleared"); });
     }
 
-    void TearDown() override
-    {
-        tarvel::SetMonitorStopHandler(nullptr);
-        tarvel::SetParameterListClearHandler(nullptr);
-        EcuConnected = 0;
-        EcuIdentified = -1;
-        BrakeLampTestEnabled = 0;
-        DownloadIdle = 1;
-        EolTestIdle = 1;
-        tarvel::TestRunning = 0;
-        MonitorRunning = 0;
-        DtcReadPending = 0;
-        DeviceInfoAutoRead = 0;
-        EolDtcReadPending = 0;
-        EolStopRequested = 0;
-        ParameterListStale = 0;
-        LanguageTable.clear();
-        LanguageIndex = -1;
-    }
-
     bool PageWorkRunsOn() const
     {
         return EolStopRequested == 0 && MonitorRunning == 1 && DtcReadPending == 1 && DeviceInfoAutoRead == 1 &&

@@ -10,6 +10,7 @@
 #include "ShellGlobals.h"
 #include "Splash.h"
 #include "WxPrompter.h"
+#include "WxUiDispatcher.h"
 #include "TarvelApp.h"
 #include "TarvelView.h"
 #include "WindowRegistry.h"
@@ -35,6 +36,7 @@
 #include <wx/filehistory.h>
 #include <wx/apptrait.h>
 #include <wx/stdpaths.h>
+#include <wx/panel.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -340,6 +342,26 @@ TEST_F(TarvelGui, BoxesAskedForByOtherThreadsAreShownByTheUiThread)
     EXPECT_EQ(prompter.shown[1].text, "Go on?");
     for (const auto& box : prompter.shown)
         EXPECT_EQ(box.thread, std::this_thread::get_id());
+}
+
+TEST_F(TarvelGui, WorkPostedToTheUiThreadRunsLaterAndNotOnceItsWindowIsGone)
+{
+    auto* window = new wxPanel(Frame());
+    tarvel::WxUiDispatcher guarded(window);
+    tarvel::WxUiDispatcher unguarded;
+    int kept = 0;
+    int dropped = 0;
+    std::thread worker([&] {
+        unguarded.Post([&kept] { ++kept; });
+        guarded.Post([&dropped] { ++dropped; });
+    });
+    worker.join();
+    EXPECT_EQ(kept, 0) << "posted work waits for the UI thread";
+    window->Destroy();
+    for (int i = 0; i < 5; ++i)
+        wxTheApp->Yield(true);
+    EXPECT_EQ(kept, 1);
+    EXPECT_EQ(dropped, 0) << "its window was destroyed before it ran";
 }
 
 TEST_F(TarvelGui, SplashLoadsPicturesAndFillsItsBar)

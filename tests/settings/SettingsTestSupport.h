@@ -41,18 +41,6 @@ inline std::string ReadFile(const std::string& path)
 
 inline bool Exists(const std::string& path) { return std::filesystem::exists(path); }
 
-inline void ResetSettingsGlobals()
-{
-    LanguageTable.clear();
-    LanguageIndex = -1;
-    LastConfigItems.clear();
-    LastStringItems.clear();
-    ReportLogoMode = PrintSystemTagToo = BrakeLampNeverTest = -1;
-    DownLoadFilePath = CalibParamFilePath = EOLReportsFilePath = PrintSystemFilePath = ODRInfoFilePath = "C:\\";
-    SetComboSelectionSource({});
-    SetRefreshLanguageHandler({});
-}
-
 // Builds a USER-CONFIGURATION/USER-DEF file from DID element texts.
 inline std::string UserConfig(const std::string& dids)
 {

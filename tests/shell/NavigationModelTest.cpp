@@ -85,8 +85,6 @@ TEST(NavigationTree, ReadsTheEquipmentGlobals)
     NavEquipment eq = CurrentNavEquipment();
     EXPECT_EQ(eq.brakeLampTest, 1);
     EXPECT_EQ(eq.underwaterValveTest, 2);
-    BrakeLampTestEnabled = 0;
-    UnderwaterValveTestEnabled = 0;
 }
 
 // A download page stand-in that records the messages it receives.
@@ -123,18 +121,6 @@ protected:
         SetRunFlags();
         SelectedNavItemText = "previous";
         RegisterWindow(WindowSlot::DownloadPage, &download);
-    }
-    void TearDown() override
-    {
-        ResetShellServices();
-        EcuConnected = 0;
-        EolTestIdle = 1;
-        DownloadIdle = 1;
-        EolStopRequested = 0;
-        MonitorRunning = 0;
-        DtcReadPending = 0;
-        DeviceInfoAutoRead = 0;
-        EolDtcReadPending = 0;
     }
     static void SetRunFlags()
     {

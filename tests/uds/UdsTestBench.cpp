@@ -81,6 +81,29 @@ void ScriptedEcu::SendFrameIn(uint64_t ms, const Bytes& bytes)
     clock_.ScheduleIn(ms * 1000, [this, bytes] { SendFrame(bytes); });
 }
 
+void ScriptedEcu::SendFlowControl(const Bytes& bytes)
+{
+    if (!bytes.empty() && bytes[0] == 0x30)
+        credit_ = bytes.size() > 1 && bytes[1] != 0 ? bytes[1] : -1;
+    else
+        credit_ = 0;
+    ++flowControlsSent;
+    SendFrame(bytes);
+}
+
+void ScriptedEcu::SendFlowControlScript(const std::vector<std::pair<uint64_t, Bytes>>& script)
+{
+    // Every entry goes, each after its own delay.
+    for (const auto& entry : script) {
+        if (entry.first == 0) {
+            SendFlowControl(entry.second);
+        } else {
+            const Bytes bytes = entry.second;
+            clock_.ScheduleIn(entry.first * 1000, [this, bytes] { SendFlowControl(bytes); });
+        }
+    }
+}
+
 void ScriptedEcu::OnFrame(const sim::CanFrame& frame)
 {
     if (frame.id != tarvel::kUdsRequestCanId)
@@ -100,14 +123,13 @@ void ScriptedEcu::OnFrame(const sim::CanFrame& frame)
         expected_ = static_cast<size_t>(bytes[0] & 0x0F) << 8 | bytes[1];
         partial_.assign(bytes.begin() + 2, bytes.end());
         nextSeq_ = 1;
-        // Every entry goes, each after its own delay from the first frame.
-        for (const auto& entry : flowControl) {
-            if (entry.first == 0)
-                SendFrame(entry.second);
-            else
-                SendFrameIn(entry.first, entry.second);
-        }
+        credit_ = 0;
+        SendFlowControlScript(flowControl);
     } else if (kind == 2) {
+        if (credit_ == 0)
+            ++unpermittedFrames;
+        else if (credit_ > 0)
+            --credit_;
         if ((bytes[0] & 0x0F) != nextSeq_) {
             partial_.clear();
             expected_ = 0;
@@ -121,14 +143,18 @@ void ScriptedEcu::OnFrame(const sim::CanFrame& frame)
             expected_ = 0;
             if (onRequest)
                 onRequest(requests.back());
+        } else if (credit_ == 0) {
+            SendFlowControlScript(blockFlowControl.empty() ? flowControl : blockFlowControl);
         }
     } else if (kind == 3) {
         flowControlsFromTester.push_back(bytes);
         if (bytes[0] != 0x30 || pending_.empty())
             return;
-        // Every consecutive frame at once: the tester asks for STmin, but
-        // arriving early only queues them in its receive buffer.
+        // Unless a gap is set, every consecutive frame at once: the tester
+        // asks for STmin, but arriving early only queues them in its receive
+        // buffer.
         uint8_t seq = 1;
+        uint64_t k = 0;
         while (pendingOffset_ < pending_.size()) {
             Bytes cf{static_cast<uint8_t>(0x20 | (seq & 0x0F))};
             const size_t n = std::min<size_t>(7, pending_.size() - pendingOffset_);
@@ -136,7 +162,10 @@ void ScriptedEcu::OnFrame(const sim::CanFrame& frame)
                       pending_.begin() + static_cast<std::ptrdiff_t>(pendingOffset_ + n));
             pendingOffset_ += n;
             seq = static_cast<uint8_t>((seq + 1) & 0x0F);
-            SendFrame(cf);
+            if (consecutiveGapUs == 0)
+                SendFrame(cf);
+            else
+                clock_.ScheduleIn(++k * consecutiveGapUs, [this, cf] { SendFrame(cf); });
         }
         pending_.clear();
     }

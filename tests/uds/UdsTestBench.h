@@ -65,6 +65,16 @@ public:
     // Flow control frames sent for each first frame from the tester. Each
     // entry: delay in ms after the first frame, and the frame bytes.
     std::vector<std::pair<uint64_t, Bytes>> flowControl{{0, {0x30, 0x00, 0x00}}};
+    // The same after each full block of consecutive frames (the block size
+    // of the last 30 sent) while the request is not complete; empty: the
+    // entries of `flowControl` again. Delays count from the block's last frame.
+    std::vector<std::pair<uint64_t, Bytes>> blockFlowControl;
+    // Pause between our own consecutive frames; 0 sends them all at once.
+    uint64_t consecutiveGapUs = 0;
+    // Consecutive frames the tester sent without a flow control allowing them.
+    int unpermittedFrames = 0;
+    // Flow control frames we sent.
+    int flowControlsSent = 0;
 
     std::vector<Bytes> requests;        // complete requests
     std::vector<Bytes> framesFromTester; // every frame, as 8 bytes
@@ -72,6 +82,8 @@ public:
 
 private:
     void OnFrame(const sim::CanFrame& frame);
+    void SendFlowControlScript(const std::vector<std::pair<uint64_t, Bytes>>& script);
+    void SendFlowControl(const Bytes& bytes);
 
     std::shared_ptr<sim::CanNode> node_;
     tarvel::VirtualClock& clock_;
@@ -79,6 +91,7 @@ private:
     Bytes partial_;
     size_t expected_ = 0;
     uint8_t nextSeq_ = 1;
+    int credit_ = 0; // consecutive frames the tester may still send; -1: no limit
     // Our own segmented message waiting for the tester's flow control.
     Bytes pending_;
     size_t pendingOffset_ = 0;

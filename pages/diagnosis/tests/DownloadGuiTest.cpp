@@ -7,6 +7,7 @@
 #include "MainFrame.h"
 #include "PageHost.h"
 #include "PageHostTable.h"
+#include "Ribbon.h"
 #include "ShellGlobals.h"
 #include "TarvelApp.h"
 #include "TarvelView.h"
@@ -82,8 +83,8 @@ TEST(DownloadGui, LoadsASoftwareFileThroughThePage)
     app->MainFrame()->ProcessWindowEvent(command);
     PumpUntil([] { return false; }, 5);
     CTarvelView* view = app->View();
-    EXPECT_TRUE(view->TabCtrl()->IsTabShown(4));
-    auto* page = dynamic_cast<CEPBDownLoad*>(view->Page(4));
+    EXPECT_TRUE(view->TabCtrl()->IsTabShown(tarvel::TabProgramDownload));
+    auto* page = dynamic_cast<CEPBDownLoad*>(view->Page(tarvel::TabProgramDownload));
     ASSERT_NE(page, nullptr);
     auto* list = dynamic_cast<wxListBox*>(page->FindWindow(CEPBDownLoad::ID_MESSAGE_LIST));
     ASSERT_NE(list, nullptr);

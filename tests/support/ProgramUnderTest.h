@@ -57,10 +57,12 @@ public:
         static std::string programName;
         programName = name;
         static char* argv[] = {programName.data(), nullptr};
+        // Boxes of the start-up itself (a missing data file) are recorded too.
+        prompter = new tarvel::RecordingPrompter;
+        CTarvelApp::SetPrompterForTests(prompter);
         if (!wxEntryStart(argc, argv))
             return false;
         started = app->CallOnInit();
-        prompter = new tarvel::RecordingPrompter;
         tarvel::SetPrompter(prompter);
         return started;
     }
@@ -78,6 +80,7 @@ public:
         }
         wxEntryCleanup();
         tarvel::SetPrompter(nullptr);
+        CTarvelApp::SetPrompterForTests(nullptr);
         delete prompter;
         prompter = nullptr;
         app = nullptr;

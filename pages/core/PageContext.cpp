@@ -1,0 +1,79 @@
+#include "PageContext.h"
+
+#include "LanguageTable.h"
+#include "PageLogic.h"
+#include "PageHostTable.h"
+
+namespace tarvel {
+
+namespace {
+
+class InstalledClock : public Clock {
+public:
+    uint64_t NowUs() const override { return GetClock().NowUs(); }
+    void SleepUs(uint64_t us) override { GetClock().SleepUs(us); }
+};
+
+class InstalledPrompter : public Prompter {
+public:
+    MsgAnswer Show(const std::string& text, const std::string& caption, MsgIcon icon, MsgButtons buttons) override
+    {
+        return GetPrompter().Show(text, caption, icon, buttons);
+    }
+};
+
+class InstalledFileChooser : public FileChooser {
+public:
+    std::optional<std::string> Choose(const FileRequest& request) override
+    {
+        return GetFileChooser().Choose(request);
+    }
+};
+
+class LanguageTableTexts : public TextTable {
+public:
+    std::string Text(int row, const std::string& fallback) const override
+    {
+        std::string text = LanguageText(row);
+        return text.empty() ? fallback : text;
+    }
+    int Language() const override { return LanguageIndex; }
+};
+
+} // namespace
+
+struct GlobalPageServices::Forwarders {
+    InstalledClock clock;
+    InstalledPrompter prompter;
+    InstalledFileChooser files;
+    LanguageTableTexts texts;
+};
+
+GlobalPageServices::GlobalPageServices(TimerFactory& timers, UiDispatcher& ui, std::string dataFolder)
+    : forwarders_(std::make_unique<Forwarders>())
+{
+    context_.reset(new PageContext{forwarders_->clock, timers, forwarders_->prompter, ui, forwarders_->texts,
+                                   forwarders_->files, std::move(dataFolder)});
+}
+
+GlobalPageServices::~GlobalPageServices() = default;
+
+bool DeliverPageMessage(PageLogic& logic, int message)
+{
+    const PageSpec* spec = FindPageSpec(logic.Tab());
+    if (!spec || message == 0)
+        return false;
+    if (message == spec->languageMessage) {
+        logic.OnLanguageChanged();
+        return true;
+    }
+    for (int activate : spec->activate) {
+        if (activate == message) {
+            logic.OnActivate(message);
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace tarvel

@@ -1,0 +1,56 @@
+#include "DiagnosisPages.h"
+
+#include "DeviceInfoLogic.h"
+#include "DiagnosisGlobals.h"
+#include "DownloadPageLogic.h"
+#include "PageHostTable.h"
+
+ABSRWDIDLogic::ABSRWDIDLogic(const tarvel::PageContext& context) : PageLogic(tarvel::TabParameters, context) {}
+
+void ABSRWDIDLogic::OnDisconnected()
+{
+    ParameterListStale = 1;
+}
+
+ABSMonitorLogic::ABSMonitorLogic(const tarvel::PageContext& context) : PageLogic(tarvel::TabMonitor, context) {}
+
+void ABSMonitorLogic::OnDisconnected()
+{
+    MonitorRunning = 0;
+}
+
+ABSDTCInformationLogic::ABSDTCInformationLogic(const tarvel::PageContext& context)
+    : PageLogic(tarvel::TabTroubleCodes, context)
+{
+}
+
+void ABSDTCInformationLogic::OnDisconnected()
+{
+    DtcReadPending = 0;
+}
+
+void ABSDTCInformationLogic::OnResetForNewRun()
+{
+    LoadFailureTable();
+}
+
+void ABSDTCInformationLogic::LoadFailureTable()
+{
+    // The fault table files belong to this page's own next step.
+}
+
+namespace tarvel {
+
+std::unique_ptr<PageLogic> MakeDiagnosisPageLogic(int tab, const PageContext& context)
+{
+    switch (tab) {
+    case TabDeviceInfo: return std::make_unique<DeviceInfoLogic>(context);
+    case TabParameters: return std::make_unique<ABSRWDIDLogic>(context);
+    case TabMonitor: return std::make_unique<ABSMonitorLogic>(context);
+    case TabTroubleCodes: return std::make_unique<ABSDTCInformationLogic>(context);
+    case TabProgramDownload: return std::make_unique<DownloadPageLogic>(context);
+    default: return nullptr;
+    }
+}
+
+} // namespace tarvel

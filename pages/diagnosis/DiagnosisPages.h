@@ -1,0 +1,35 @@
+// The logic of this folder's pages, made by tab for the shell's page set.
+#pragma once
+
+#include "PageLogic.h"
+
+#include <memory>
+
+namespace tarvel {
+// The logic of `tab` when it is one of this folder's pages, else null.
+std::unique_ptr<PageLogic> MakeDiagnosisPageLogic(int tab, const PageContext& context);
+} // namespace tarvel
+
+// The pages of this folder whose logic so far only keeps the shell's duties
+// toward them; each grows into its own files with its page's work.
+class ABSRWDIDLogic : public tarvel::PageLogic {
+public:
+    explicit ABSRWDIDLogic(const tarvel::PageContext& context);
+    // The first visit after a disconnect must not show the old ECU's values.
+    void OnDisconnected() override;
+};
+
+class ABSMonitorLogic : public tarvel::PageLogic {
+public:
+    explicit ABSMonitorLogic(const tarvel::PageContext& context);
+    void OnDisconnected() override;
+};
+
+class ABSDTCInformationLogic : public tarvel::PageLogic {
+public:
+    explicit ABSDTCInformationLogic(const tarvel::PageContext& context);
+    void OnDisconnected() override;
+    void OnResetForNewRun() override;
+    // Reloads the page's fault table.
+    void LoadFailureTable();
+};

@@ -1,0 +1,114 @@
+// The ECU information page in the running program: connect to the built-in
+// simulated ECU, click the page in the navigation tree, read the label.
+#include "CDeviceInfo.h"
+
+#include "AppMessages.h"
+#include "MainFrame.h"
+#include "Navigation.h"
+#include "NavigationModel.h"
+#include "PageHost.h"
+#include "PageHostTable.h"
+#include "Ribbon.h"
+#include "ShellGlobals.h"
+#include "TarvelApp.h"
+#include "TarvelView.h"
+
+#include "SimEcuData.h"
+
+#include "ProgramUnderTest.h"
+
+#include <gtest/gtest.h>
+
+#include <wx/choice.h>
+#include <wx/ribbon/buttonbar.h>
+#include <wx/stattext.h>
+#include <wx/treectrl.h>
+
+#include <functional>
+#include <vector>
+
+namespace {
+
+bool PumpUntil(const std::function<bool()>& done, int rounds = 400)
+{
+    for (int i = 0; i < rounds && !done(); ++i)
+        wxTheApp->Yield(true);
+    return done();
+}
+
+void Choose(wxChoice* choice, int row)
+{
+    choice->SetSelection(row);
+    wxCommandEvent event(wxEVT_CHOICE, choice->GetId());
+    event.SetInt(row);
+    event.SetEventObject(choice);
+    choice->GetEventHandler()->ProcessEvent(event);
+}
+
+void Press(wxRibbonButtonBar* bar, int id)
+{
+    wxRibbonButtonBarEvent event(wxEVT_RIBBONBUTTONBAR_CLICKED, id, bar);
+    event.SetEventObject(bar);
+    bar->GetEventHandler()->ProcessEvent(event);
+}
+
+// The centre of the tree item that opens `page`, found by asking the
+// navigation what lies under each item.
+bool PointOfPage(CNavigation* nav, int page, wxPoint& point)
+{
+    wxTreeCtrl* tree = nav->Tree();
+    std::vector<wxTreeItemId> pending{tree->GetRootItem()};
+    while (!pending.empty()) {
+        const wxTreeItemId parent = pending.back();
+        pending.pop_back();
+        wxTreeItemIdValue cookie;
+        for (wxTreeItemId id = tree->GetFirstChild(parent, cookie); id.IsOk();
+             id = tree->GetNextChild(parent, cookie)) {
+            tree->EnsureVisible(id);
+            wxRect rect;
+            if (tree->GetBoundingRect(id, rect, true)) {
+                const wxPoint centre(rect.x + rect.width / 2, rect.y + rect.height / 2);
+                const tarvel::NavItem* item = nav->ItemAt(centre);
+                if (item && item->page == page) {
+                    point = centre;
+                    return true;
+                }
+            }
+            pending.push_back(id);
+        }
+    }
+    return false;
+}
+
+TEST(DeviceInfoGui, ConnectOpenTheInformationPageAndReadTheSupplier)
+{
+    tarvel_test::ProgramUnderTest program;
+    ASSERT_TRUE(program.Start("test_diagnosis_gui")) << "the program did not start";
+    PumpUntil([] { return false; }, 5);
+    CTarvelApp* app = program.app;
+    const RibbonControls& rc = app->MainFrame()->Ribbon();
+
+    Choose(rc.adapter, 0);
+    Choose(rc.baudRate, 0);
+    Press(rc.commButtons, ID_CAN_CONNECT);
+    ASSERT_TRUE(PumpUntil([] { return EcuConnected.load() == 1; }));
+
+    CNavigation* nav = app->MainFrame()->Navigation();
+    wxPoint point;
+    ASSERT_TRUE(PointOfPage(nav, tarvel::TabDeviceInfo, point));
+    EXPECT_EQ(nav->ClickAt(point), tarvel::NavClickOutcome::Selected);
+
+    auto* page = dynamic_cast<CDeviceInfo*>(app->View()->Page(tarvel::TabDeviceInfo));
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(app->View()->TabCtrl()->IsTabShown(tarvel::TabDeviceInfo));
+    EXPECT_TRUE(PumpUntil([page] { return page->SupplierLabel()->GetLabel() == sim::ecudata::kSupplierId; }));
+    EXPECT_EQ(page->SupplierLabel()->GetLabel(), sim::ecudata::kSupplierId);
+    EXPECT_EQ(program.prompter->Count(), 0u);
+
+    Press(rc.commButtons, ID_DISCONNECTCAN);
+    ASSERT_TRUE(PumpUntil([] { return EcuConnected.load() == 0; }));
+    EXPECT_TRUE(page->SupplierLabel()->GetLabel().empty());
+    program.Stop();
+}
+
+} // namespace

@@ -1,0 +1,37 @@
+#include "RecorderPages.h"
+
+#include "OdrDefinitions.h"
+#include "PageHostTable.h"
+#include "RecorderGlobals.h"
+
+ODR_InfoLogic::ODR_InfoLogic(const tarvel::PageContext& context) : PageLogic(tarvel::TabOdrInfo, context) {}
+
+void ODR_InfoLogic::OnResetForNewRun()
+{
+    LoadOdrParameterConfig();
+}
+
+void ODR_InfoLogic::LoadOdrParameterConfig()
+{
+    ::LoadOdrParameterConfig();
+}
+
+ODR_Trip_InfoLogic::ODR_Trip_InfoLogic(const tarvel::PageContext& context) : PageLogic(tarvel::TabOdrTrip, context) {}
+
+void ODR_Trip_InfoLogic::OnDisconnected()
+{
+    ResetOdrTripState();
+}
+
+namespace tarvel {
+
+std::unique_ptr<PageLogic> MakeRecorderPageLogic(int tab, const PageContext& context)
+{
+    switch (tab) {
+    case TabOdrInfo: return std::make_unique<ODR_InfoLogic>(context);
+    case TabOdrTrip: return std::make_unique<ODR_Trip_InfoLogic>(context);
+    default: return nullptr;
+    }
+}
+
+} // namespace tarvel

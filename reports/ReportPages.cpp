@@ -1,0 +1,29 @@
+#include "ReportPages.h"
+
+#include "PageHostTable.h"
+#include "ReportTextTable.h"
+
+ABSEOLReportsLogic::ABSEOLReportsLogic(const tarvel::PageContext& context) : PageLogic(tarvel::TabEolReports, context)
+{
+}
+
+void ABSEOLReportsLogic::OnResetForNewRun()
+{
+    LoadPdfLanguageConfig();
+}
+
+void ABSEOLReportsLogic::LoadPdfLanguageConfig()
+{
+    ::LoadPdfLanguageConfig();
+}
+
+namespace tarvel {
+
+std::unique_ptr<PageLogic> MakeReportPageLogic(int tab, const PageContext& context)
+{
+    if (tab == TabEolReports)
+        return std::make_unique<ABSEOLReportsLogic>(context);
+    return nullptr;
+}
+
+} // namespace tarvel

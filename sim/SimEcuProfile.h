@@ -1,0 +1,60 @@
+// The diagnostic contents of the fictional trailer ECU that the definition files
+// in data/ describe: identification strings, the parameter blocks 00A0 and
+// 00A1 with their write checks, live data, the roll-stability sensor, the
+// connector assignment and the version DIDs.
+//
+// Two profiles:
+// - Standard: 4S2M, software V2.7.1, calibration version "05", lifting-axle
+//   version 2. Its versions have rows in the Mapping.xml files, so the program
+//   picks the mapped definition files.
+// - Alternate: 4S3M, software V2.5.0, calibration version "03", lifting-axle
+//   version 1. No mapping row names them, so the program falls back to the
+//   default definition files (and to the fallback parameter fault-code file).
+//
+// Every value is written here as the bytes the ECU sends, by hand.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace sim {
+
+class SimEcu;
+
+namespace ecudata {
+
+enum class EcuProfile { Standard, Alternate };
+
+struct ProfileIdentity {
+    const char* softwareNumber;      // F194
+    const char* softwareVersion;     // F195
+    const char* systemForm;          // F197
+    const char* identF1F4;           // F1F4
+    const char* calibrationVersion;  // F1F5
+    uint8_t liftingAxleVersion;      // 00F0 byte 0
+};
+
+ProfileIdentity Identity(EcuProfile profile);
+
+// The parameter blocks as the ECU holds them after power-up, checksum included.
+std::vector<uint8_t> CalibrationBlock(EcuProfile profile);  // 00A0
+std::vector<uint8_t> LiftingAxleBlock(EcuProfile profile);  // 00A1
+
+// Reasons the ECU gives for a refused parameter write, in 0093 (00A0) and
+// 0095 (00A1).
+constexpr uint8_t kParamFaultChecksum = 0x01;
+constexpr uint8_t kParamFaultAxleCount = 0x02;
+constexpr uint8_t kParamFaultControlPressures = 0x03;
+constexpr uint8_t kParamFaultReservedBits = 0x04;
+constexpr uint8_t kLiftFaultControlMode = 0x03;
+constexpr uint8_t kLiftFaultLiftThreshold = 0x04;
+constexpr uint8_t kLiftFaultThresholdsOverlap = 0x06;
+constexpr uint8_t kLiftFaultChecksum = 0xFB;
+
+// Fills in (or replaces) everything that differs between the profiles and the
+// data DIDs the pages read. InstallTrailerEbs installs the Standard profile;
+// tests switch an ECU to the Alternate one by calling this again.
+void InstallProfile(SimEcu& ecu, EcuProfile profile);
+
+} // namespace ecudata
+} // namespace sim

@@ -1,0 +1,128 @@
+// A small trailer behind the simulated ECU, on the clock the ECU runs on: the
+// lamps and the underwater valve, the brake-pressure channels with their
+// backup valves, four wheels with their sensors and modulators, the height
+// sensors with their calibration routine, the lifting axles, the supply
+// voltage, the end-of-line marker and the fault codes that follow the
+// trailer's state. The end-of-line tests command it through the ECU and a
+// simulated operator (SimOperator) looks at it and turns its wheels.
+//
+// Usage:
+//   tarvel::VirtualClock clock;
+//   sim::SimEcu ecu(clock);
+//   sim::SimTrailer trailer(clock, sim::trailerdata::TrailerForm::k4S3M);
+//   trailer.AttachTo(ecu);
+//   trailer.SetOutputDefect(sim::trailerdata::kOutputWarningLamp, sim::OutputDefect::StuckOff);
+//
+// Sensors and wheels are numbered 1 to 4 (1 front left, 2 front right, 3 rear
+// left, 4 rear right), height-sensor axles 1 (CD) and 2 (EF), lifting axles 1
+// and 2. Every method may be called from any thread; the ECU's handlers take
+// the trailer's lock inside the ECU's lock, so the trailer never calls the ECU
+// while it holds its own.
+#pragma once
+
+#include "SimTrailerData.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace tarvel {
+class Clock;
+}
+
+namespace sim {
+
+class SimEcu;
+
+// What the vehicle has, as the vehicle-configuration record describes it.
+struct TrailerEquipment {
+    bool heightSensorCd = true;
+    bool heightSensorEf = true;
+    unsigned liftingAxles = 2;          // 0, 1 or 2
+    bool liftingSensorVariant = false;  // the axles are moved by hand and reported by the lifting sensor
+    uint8_t unusedSecondAxleField = 0;  // bits 2-3 of 0x0070 with a single lifting axle (0 or 3)
+};
+
+// A lamp or valve output of 0x0004 that does not follow its command. For the
+// underwater valve "on" means energised, that is closed.
+enum class OutputDefect { None, StuckOff, StuckOn };
+
+enum class PressureDefect {
+    None,
+    NeverBuilds,    // the modulator builds nothing on command (the backup path still works)
+    NeverReleases,  // the channel keeps the highest pressure it reached
+    NoBackup,       // with the backup valves held the channel does not follow the control pressure
+};
+
+enum class HeightDefect {
+    None,
+    Dead,                  // reads 0; the calibration routine ends with status 0
+    CalibrationNotStored,  // a calibration is lost at the next restart
+};
+
+class SimTrailer {
+public:
+    using TrailerForm = trailerdata::TrailerForm;
+    using PressureChannel = trailerdata::PressureChannel;
+
+    SimTrailer(const tarvel::Clock& clock, TrailerForm form = TrailerForm::k4S2M, TrailerEquipment equipment = {});
+    ~SimTrailer();
+    SimTrailer(const SimTrailer&) = delete;
+    SimTrailer& operator=(const SimTrailer&) = delete;
+
+    // Registers the trailer's identifiers, IO controls, the calibration
+    // routine, the marker's write rule, the restart time and the fault-code
+    // rules with this ECU, and writes the form into F197. One ECU per trailer.
+    // The two may be destroyed in either order: once the trailer is gone its
+    // handlers answer conditionsNotCorrect.
+    void AttachTo(SimEcu& ecu);
+
+    void SetForm(TrailerForm form);
+    TrailerForm Form() const;
+    void SetEquipment(const TrailerEquipment& equipment);
+    TrailerEquipment Equipment() const;
+    void SetSupplyVoltage(double volts);
+    void SetPressureTimeConstants(double riseSeconds, double fallSeconds);
+
+    // ---- What can be seen on the trailer ----
+    bool WarningLampLit() const;
+    bool BrakeLampLit() const;
+    bool UnderwaterValveOpen() const;
+    double Pressure(PressureChannel channel) const;  // bar
+    double DemandPressure() const;                  // bar
+    bool BackupValvesHeld() const;
+    bool WheelTurning(unsigned wheel) const;
+    // The last modulator pulse stopped this wheel (while it was turning).
+    bool WheelStoppedByPulse(unsigned wheel) const;
+    uint8_t LiftingAxleState(unsigned axle) const;  // where the axle really is (1 down, 2 up, 0 moving)
+    uint8_t EolMarker() const;                      // last value written to 0x0094 (0 at delivery)
+
+    // ---- What an operator does ----
+    void TurnWheel(unsigned wheel);
+    void SetControlPressure(double bar);  // the brake demand the operator builds
+    void MoveLiftingAxleByHand(unsigned axle, uint8_t state);
+
+    // ---- Faults ----
+    void SetOutputDefect(uint8_t output, OutputDefect defect);
+    void SetPressureDefect(PressureChannel channel, PressureDefect defect);
+    void SetWheelSensorDead(unsigned sensor, bool dead = true);
+    // Sensor a reports wheel b and sensor b wheel a.
+    void SwapWheelSensors(unsigned a, unsigned b);
+    // Pulses on this channel are accepted but brake nothing.
+    void SetModulatorDead(uint8_t channel, bool dead = true);
+    void SetHeightDefect(unsigned axle, HeightDefect defect);
+    void SetLiftingAxleStuck(unsigned axle, bool stuck = true);
+    // The lifting sensor keeps reporting the position it had now.
+    void SetLiftingSensorStuck(unsigned axle, bool stuck = true);
+    // A fault the ECU keeps detecting: current in the fault memory, back at
+    // once after every clear.
+    void AddPresentFault(uint32_t code);
+    void ClearDefects();
+
+    struct Core;
+
+private:
+    std::shared_ptr<Core> core_;
+    SimEcu* ecu_ = nullptr;
+};
+
+} // namespace sim

@@ -1,0 +1,20 @@
+# Writes the definition files afresh into OUT_DIR with the generator and
+# compares each with its copy in DATA_DIR, so that a hand edit of a generated
+# file (which the next run of the generator would undo) is caught.
+file(REMOVE_RECURSE ${OUT_DIR})
+execute_process(COMMAND ${PYTHON} ${GENERATOR} --out ${OUT_DIR} RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "the generator failed")
+endif()
+file(GLOB_RECURSE generated RELATIVE ${OUT_DIR} "${OUT_DIR}/*.xml")
+list(LENGTH generated count)
+if(count EQUAL 0)
+  message(FATAL_ERROR "the generator wrote nothing")
+endif()
+foreach(f ${generated})
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${OUT_DIR}/${f} ${DATA_DIR}/${f} RESULT_VARIABLE diff)
+  if(NOT diff EQUAL 0)
+    message(FATAL_ERROR "data/${f} differs from what make_definition_data.py writes")
+  endif()
+endforeach()
+message("${count} generated files match data/")
