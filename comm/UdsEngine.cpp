@@ -294,6 +294,11 @@ void ShowServiceTimeout(const std::string& caption, const std::string& text)
 void InitUdsLink()
 {
     DelayPumpingMessagesFixed(kUdsResponseTimeoutMs);
+    ResetUdsLink();
+}
+
+void ResetUdsLink()
+{
     UdsResponseTimeoutMs.store(kUdsResponseTimeoutMs);
     UdsTransaction tx;
     if (!tx.Acquired())

@@ -95,6 +95,9 @@ void ShowServiceTimeout(const std::string& caption, const std::string& text);
 // Start-up of the link: a pumped pause of 3500 ms, then the time-out, both
 // sides of the link and DownloadMaxBlockLength are set up.
 void InitUdsLink();
+// The same without the pause: time-out, both sides of the link and
+// DownloadMaxBlockLength set up at once.
+void ResetUdsLink();
 // Empties every buffer (the programming page's clean-up).
 void ResetUdsBuffers();
 

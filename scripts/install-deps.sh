@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth fonts-wqy-microhei libxml2-utils
   libpng-dev libjpeg-dev fonts-dejavu-core poppler-utils poppler-data qpdf
+  binutils srecord
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -8,6 +8,17 @@ int32_t DownloadIdle = 1;
 int32_t ParameterListStale = 0;
 std::string SystemForm;
 
+uint32_t FlashStartAddress = 0;
+uint32_t FlashImageLength = 0;
+std::vector<uint8_t> FlashAddressBytes(4, 0);
+std::vector<uint8_t> FlashLengthBytes(4, 0);
+std::vector<uint8_t> FlashImage;
+std::vector<uint8_t> FlashBootLoaderVersion;
+std::vector<uint8_t> FlashHardwareVersion;
+uint8_t FileLoaded = 0;
+uint8_t DownloadRunning = 0;
+uint8_t DownloadCancelled = 0;
+
 int32_t LiftingAxleCalibrationEnabled = 0;
 int32_t BrakeLampTestEnabled = 0;
 int32_t HeightSensorCalibrationEnabled = 0;
@@ -47,6 +58,17 @@ void ResetDiagnosisGlobals()
     DownloadIdle = 1;
     ParameterListStale = 0;
     SystemForm.clear();
+
+    FlashStartAddress = 0;
+    FlashImageLength = 0;
+    FlashAddressBytes.assign(4, 0);
+    FlashLengthBytes.assign(4, 0);
+    FlashImage.clear();
+    FlashBootLoaderVersion.clear();
+    FlashHardwareVersion.clear();
+    FileLoaded = 0;
+    DownloadRunning = 0;
+    DownloadCancelled = 0;
 
     LiftingAxleCalibrationEnabled = 0;
     BrakeLampTestEnabled = 0;

@@ -21,6 +21,30 @@ extern int32_t DeviceInfoAutoRead;
 extern int32_t DownloadIdle;
 // 1 after a disconnect, until the parameters page is next opened.
 extern int32_t ParameterListStale;
+
+// The ECU software loaded by the program-download page (empty until a file
+// was read without fault; a refused file leaves the previous one in place).
+// Start of the image in ECU memory and its number of bytes.
+extern uint32_t FlashStartAddress;
+extern uint32_t FlashImageLength;
+// The same two values as 4 bytes, most significant first.
+extern std::vector<uint8_t> FlashAddressBytes;
+extern std::vector<uint8_t> FlashLengthBytes;
+// The image, lowest to highest address, gaps read 0xFF.
+extern std::vector<uint8_t> FlashImage;
+// Boot-loader and hardware versions from the file: 4 bytes each once a file
+// was loaded (00 00 00 00 when the file carries none).
+extern std::vector<uint8_t> FlashBootLoaderVersion;
+extern std::vector<uint8_t> FlashHardwareVersion;
+// 1 once a file was read completely; stays 1 after a download so the same
+// image can be sent again.
+extern uint8_t FileLoaded;
+// 1 once a block of a download has been sent, until the download ends or is
+// cancelled; while 1 no file can be opened and no download started.
+extern uint8_t DownloadRunning;
+// 0 while a download sequence may go on; set by Cancel, by a transfer failure,
+// at success and when the download page goes. The block loop stops on it.
+extern uint8_t DownloadCancelled;
 // The brake-system form the ECU reported ("2S2M", "4S2M" or "4S3M"); written
 // by the ECU information page, emptied by Disconnect.
 extern std::string SystemForm;

@@ -2,6 +2,7 @@
 
 #include "DeviceInfoLogic.h"
 #include "DiagnosisGlobals.h"
+#include "DownloadPageLogic.h"
 #include "PageHostTable.h"
 
 ABSRWDIDLogic::ABSRWDIDLogic(const tarvel::PageContext& context) : PageLogic(tarvel::TabParameters, context) {}
@@ -47,6 +48,7 @@ std::unique_ptr<PageLogic> MakeDiagnosisPageLogic(int tab, const PageContext& co
     case TabParameters: return std::make_unique<ABSRWDIDLogic>(context);
     case TabMonitor: return std::make_unique<ABSMonitorLogic>(context);
     case TabTroubleCodes: return std::make_unique<ABSDTCInformationLogic>(context);
+    case TabProgramDownload: return std::make_unique<DownloadPageLogic>(context);
     default: return nullptr;
     }
 }
