@@ -121,9 +121,8 @@ const char* DtcStatusWord(uint8_t status)
                                            "；Falha armazenada"};
     static const char* const kCurrent[] = {"；当前故障", "；Current Fault", "；CywecTbykwne", "；Falha presente",
                                            "；Falha presente"};
-    const int index = ::LanguageIndex;
-    if (index < 0 || index > 4)
-        return "";
+    // Any index outside the table reads English, as every text does.
+    const int index = ::LanguageIndex >= 0 && ::LanguageIndex <= 4 ? ::LanguageIndex : 1;
     if (status == 0x08)
         return kHistory[index];
     if (status == 0x09)
