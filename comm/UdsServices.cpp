@@ -120,10 +120,10 @@ const char* DtcStatusWord(uint8_t status)
                                            "；Falha armazenada"};
     static const char* const kCurrent[] = {"；当前故障", "；Current Fault", "；CywecTbykwne", "；Falha presente",
                                            "；Falha presente"};
+    // Any index outside the table reads English, as every text does.
     const UdsLanguageSource source = g_languageSource.load();
-    const int index = source ? source() : -1;
-    if (index < 0 || index > 4)
-        return "";
+    const int language = source ? source() : 1;
+    const int index = language >= 0 && language <= 4 ? language : 1;
     if (status == 0x08)
         return kHistory[index];
     if (status == 0x09)

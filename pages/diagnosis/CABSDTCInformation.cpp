@@ -1,4 +1,57 @@
 #include "CABSDTCInformation.h"
 
-CABSDTCInformation::CABSDTCInformation() : CTarvelPage(tarvel::TabTroubleCodes) {}
+#include "ABSDTCInformationLogic.h"
 
+#include <wx/button.h>
+#include <wx/listbox.h>
+#include <wx/sizer.h>
+
+CABSDTCInformation::CABSDTCInformation() : CTarvelPage(ABSDTCInformationLogic::kTab) {}
+
+bool CABSDTCInformation::Create(wxWindow* parent)
+{
+    if (!CTarvelPage::Create(parent))
+        return false;
+    list_ = new wxListBox(this, kFaultListId, wxDefaultPosition, wxSize(-1, 320), 0, nullptr,
+                          wxLB_SINGLE | wxLB_HSCROLL);
+    read_ = new wxButton(this, kReadDtcId, wxString());
+    clear_ = new wxButton(this, kClearDtcId, wxString());
+    clearContents_ = new wxButton(this, kClearContentsId, wxString());
+    read_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
+        if (auto* logic = LogicAs<ABSDTCInformationLogic>())
+            logic->OnReadDtc();
+    });
+    clear_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
+        if (auto* logic = LogicAs<ABSDTCInformationLogic>())
+            logic->OnClearDtc();
+    });
+    clearContents_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
+        if (auto* logic = LogicAs<ABSDTCInformationLogic>())
+            logic->OnClearContents();
+    });
+
+    auto* buttons = new wxBoxSizer(wxHORIZONTAL);
+    buttons->Add(read_, 0, wxRIGHT, 8);
+    buttons->Add(clear_, 0, wxRIGHT, 8);
+    buttons->Add(clearContents_, 0);
+    GetSizer()->Add(list_, 1, wxEXPAND | wxLEFT | wxRIGHT, 12);
+    GetSizer()->Add(buttons, 0, wxALL, 12);
+    RenderState();
+    return true;
+}
+
+void CABSDTCInformation::RenderState()
+{
+    const ABSDTCInformationLogic* logic = LogicAs<ABSDTCInformationLogic>();
+    if (!list_ || !logic)
+        return;
+    const ABSDTCInformationState& state = logic->State();
+    read_->SetLabel(wxString::FromUTF8(state.readDtcCaption));
+    clear_->SetLabel(wxString::FromUTF8(state.clearDtcCaption));
+    clearContents_->SetLabel(wxString::FromUTF8(state.clearContentsCaption));
+    wxArrayString lines;
+    for (const std::string& line : state.lines)
+        lines.Add(wxString::FromUTF8(line));
+    if (list_->GetStrings() != lines)
+        list_->Set(lines);
+}

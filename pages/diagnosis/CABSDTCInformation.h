@@ -1,10 +1,34 @@
-// The page at tab TabTroubleCodes. It exists with its window, tab, caption and messages;
-// its working is built on this base by the page's own code.
+// The fault memory page's window ("Trouble Codes"): the fault list and its
+// three buttons; everything it shows comes from its logic.
 #pragma once
 
 #include "PageHostPage.h"
 
+class wxButton;
+class wxListBox;
+
 class CABSDTCInformation : public CTarvelPage {
 public:
+    // Window ids of the controls.
+    static constexpr int kFaultListId = 1200;
+    static constexpr int kReadDtcId = 1224;
+    static constexpr int kClearDtcId = 1225;
+    static constexpr int kClearContentsId = 1292;
+
     CABSDTCInformation();
+    bool Create(wxWindow* parent) override;
+
+    wxListBox* FaultList() const { return list_; }
+    wxButton* ReadDtcButton() const { return read_; }
+    wxButton* ClearDtcButton() const { return clear_; }
+    wxButton* ClearContentsButton() const { return clearContents_; }
+
+protected:
+    void RenderState() override;
+
+private:
+    wxListBox* list_ = nullptr;
+    wxButton* read_ = nullptr;
+    wxButton* clear_ = nullptr;
+    wxButton* clearContents_ = nullptr;
 };

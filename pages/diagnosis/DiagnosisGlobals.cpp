@@ -49,6 +49,11 @@ std::string ParameterValueText7;
 float ParameterValueSum = 0.0f;
 int32_t LiftingAxleRowCount = 0;
 
+// Fault memory page.
+std::vector<std::string> DtcNumbers;
+std::vector<std::string> DtcDisplays;
+std::vector<std::string> DtcMeanings;
+
 void ResetDiagnosisGlobals()
 {
     EcuIdentified = -1;
@@ -95,4 +100,9 @@ void ResetDiagnosisGlobals()
     ParameterValueText7.clear();
     ParameterValueSum = 0.0f;
     LiftingAxleRowCount = 0;
+
+    // Fault memory page.
+    DtcNumbers.clear();
+    DtcDisplays.clear();
+    DtcMeanings.clear();
 }

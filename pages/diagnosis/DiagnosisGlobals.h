@@ -92,5 +92,12 @@ extern float ParameterValueSum;
 // Running count of active lift functions (for ParameterValueText7).
 extern int32_t LiftingAxleRowCount;
 
+// Fault memory page: the fault table of the current language, three parallel
+// lists (code as the ECU reply renders it, code as shown, meaning), filled by
+// LoadFailureTable (FailureTable.h) and read by the end-of-line fault check too.
+extern std::vector<std::string> DtcNumbers;
+extern std::vector<std::string> DtcDisplays;
+extern std::vector<std::string> DtcMeanings;
+
 // Restores every global of this header to its value at program load.
 void ResetDiagnosisGlobals();

@@ -1,5 +1,6 @@
 #include "DiagnosisPages.h"
 
+#include "ABSDTCInformationLogic.h"
 #include "DeviceInfoLogic.h"
 #include "DiagnosisGlobals.h"
 #include "DownloadPageLogic.h"
@@ -17,26 +18,6 @@ ABSMonitorLogic::ABSMonitorLogic(const tarvel::PageContext& context) : PageLogic
 void ABSMonitorLogic::OnDisconnected()
 {
     MonitorRunning = 0;
-}
-
-ABSDTCInformationLogic::ABSDTCInformationLogic(const tarvel::PageContext& context)
-    : PageLogic(tarvel::TabTroubleCodes, context)
-{
-}
-
-void ABSDTCInformationLogic::OnDisconnected()
-{
-    DtcReadPending = 0;
-}
-
-void ABSDTCInformationLogic::OnResetForNewRun()
-{
-    LoadFailureTable();
-}
-
-void ABSDTCInformationLogic::LoadFailureTable()
-{
-    // The fault table files belong to this page's own next step.
 }
 
 namespace tarvel {

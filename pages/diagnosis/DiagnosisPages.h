@@ -24,12 +24,3 @@ public:
     explicit ABSMonitorLogic(const tarvel::PageContext& context);
     void OnDisconnected() override;
 };
-
-class ABSDTCInformationLogic : public tarvel::PageLogic {
-public:
-    explicit ABSDTCInformationLogic(const tarvel::PageContext& context);
-    void OnDisconnected() override;
-    void OnResetForNewRun() override;
-    // Reloads the page's fault table.
-    void LoadFailureTable();
-};

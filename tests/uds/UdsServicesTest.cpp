@@ -266,7 +266,8 @@ INSTANTIATE_TEST_SUITE_P(Languages, UdsDtcWords,
                          ::testing::Values(DtcWordCase{0, "0x1；历史故障**0x2；当前故障**0x3**"},
                                            DtcWordCase{1, "0x1；History Fault**0x2；Current Fault**0x3**"},
                                            DtcWordCase{3, "0x1；Falha histórica**0x2；Falha presente**0x3**"},
-                                           DtcWordCase{7, "0x1**0x2**0x3**"}));
+                                           DtcWordCase{7, "0x1；History Fault**0x2；Current Fault**0x3**"},
+                                           DtcWordCase{-1, "0x1；History Fault**0x2；Current Fault**0x3**"}));
 
 // ---- Negative-response names ----------------------------------------------
 
