@@ -1,5 +1,7 @@
 #include "DiagnosisGlobals.h"
 
+#include "ParameterDefinitions.h"
+
 int32_t EcuIdentified = -1;
 std::atomic<int32_t> MonitorRunning{0};
 int32_t DtcReadPending = 0;
@@ -38,6 +40,15 @@ std::string ParameterValueText7;
 float ParameterValueSum = 0.0f;
 int32_t LiftingAxleRowCount = 0;
 
+// ECU information page.
+std::string EcuSupplierId;
+std::string EcuHardwareNumber;
+std::string EcuHardwareVersion;
+std::string EcuSoftwareNumber;
+std::string EcuSoftwareVersion;
+std::string EcuIdentF1F4;
+std::string EcuCalibrationVersion;
+
 void ResetDiagnosisGlobals()
 {
     EcuIdentified = -1;
@@ -73,4 +84,14 @@ void ResetDiagnosisGlobals()
     ParameterValueText7.clear();
     ParameterValueSum = 0.0f;
     LiftingAxleRowCount = 0;
+
+    // ECU information page.
+    EcuSupplierId.clear();
+    EcuHardwareNumber.clear();
+    EcuHardwareVersion.clear();
+    EcuSoftwareNumber.clear();
+    EcuSoftwareVersion.clear();
+    EcuIdentF1F4.clear();
+    EcuCalibrationVersion.clear();
+    ResetParameterDefinitionGlobals();
 }
