@@ -368,6 +368,29 @@ TEST_F(DeviceInfoLogicTest, ASecondReadWhileOneWaitsIsIgnored)
     EXPECT_THAT(ParameterFaultCodeFile, IsEmpty());
 }
 
+TEST_F(DeviceInfoLogicTest, LinkLostDuringTheReloadEndsItWithoutSelecting)
+{
+    std::vector<std::string> log;
+    RecordingWindow parameters("parameters", bench, log);
+    tarvel::RegisterWindow(tarvel::WindowSlot::ParameterPage, &parameters);
+    ASSERT_TRUE(bench.Connect());
+    bench.ecu->SetResponsePending(0x22, 1, 1000, -1);
+    auto unplug = bench.timers.Create([&] { bench.Disconnect(); });
+    unplug->Start(500); // while the first read waits
+    logic.OnDeviceInfoReload();
+    unplug->Stop();
+
+    EXPECT_EQ(EcuConnected.load(), 0);
+    // No further DID is asked for, and no "not identified" box for an ECU that is gone.
+    EXPECT_THAT(bench.Requests(), ElementsAre(Bytes("22 F1 8A")));
+    EXPECT_THAT(EcuSupplierId, IsEmpty());
+    EXPECT_THAT(EcuCalibrationVersion, IsEmpty());
+    EXPECT_TRUE(logic.State().pairs[7].shown);
+    EXPECT_THAT(ParameterFaultCodeFile, IsEmpty());
+    EXPECT_THAT(log, IsEmpty());
+    EXPECT_EQ(bench.prompter.Count(), 0u);
+}
+
 TEST_F(DeviceInfoLogicTest, LanguageChangeRecaptionsTheButtons)
 {
     EXPECT_EQ(logic.State().readCaption, LanguageText(25));
