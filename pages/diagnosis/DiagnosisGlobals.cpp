@@ -1,5 +1,7 @@
 #include "DiagnosisGlobals.h"
 
+#include "ParameterDefinitions.h"
+
 int32_t EcuIdentified = -1;
 std::atomic<int32_t> MonitorRunning{0};
 int32_t DtcReadPending = 0;
@@ -53,6 +55,14 @@ int32_t LiftingAxleRowCount = 0;
 std::vector<std::string> DtcNumbers;
 std::vector<std::string> DtcDisplays;
 std::vector<std::string> DtcMeanings;
+// ECU information page.
+std::string EcuSupplierId;
+std::string EcuHardwareNumber;
+std::string EcuHardwareVersion;
+std::string EcuSoftwareNumber;
+std::string EcuSoftwareVersion;
+std::string EcuIdentF1F4;
+std::string EcuCalibrationVersion;
 
 void ResetDiagnosisGlobals()
 {
@@ -105,4 +115,13 @@ void ResetDiagnosisGlobals()
     DtcNumbers.clear();
     DtcDisplays.clear();
     DtcMeanings.clear();
+    // ECU information page.
+    EcuSupplierId.clear();
+    EcuHardwareNumber.clear();
+    EcuHardwareVersion.clear();
+    EcuSoftwareNumber.clear();
+    EcuSoftwareVersion.clear();
+    EcuIdentF1F4.clear();
+    EcuCalibrationVersion.clear();
+    ResetParameterDefinitionGlobals();
 }

@@ -98,6 +98,19 @@ extern int32_t LiftingAxleRowCount;
 extern std::vector<std::string> DtcNumbers;
 extern std::vector<std::string> DtcDisplays;
 extern std::vector<std::string> DtcMeanings;
+// ---- ECU information page: the ECU's identity ----
+// What the last identification read (UTF-8), empty at start; the ECU
+// information page is their only writer. The first five have trailing white
+// space removed (as SystemForm above); F1F4 and F1F5 are kept as decoded.
+extern std::string EcuSupplierId;         // F18A
+extern std::string EcuHardwareNumber;     // F192
+extern std::string EcuHardwareVersion;    // F193
+extern std::string EcuSoftwareNumber;     // F194
+extern std::string EcuSoftwareVersion;    // F195
+extern std::string EcuIdentF1F4;          // F1F4
+extern std::string EcuCalibrationVersion; // F1F5 (the fault-code selection reads it as a decimal number)
+// (The parameter definitions the identification selects, with their own
+// reset, are in ParameterDefinitions.h; ResetDiagnosisGlobals resets them too.)
 
 // Restores every global of this header to its value at program load.
 void ResetDiagnosisGlobals();
