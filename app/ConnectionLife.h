@@ -72,10 +72,6 @@ private:
     uint64_t generation_ = 0;
 };
 
-// Resets the 23 end-of-line result flags Disconnect clears once a run has
-// passed, to not tested.
-void ResetEolResultsAfterPass();
-
 // The program's CAN surroundings: the adapter switch becomes the port the
 // ISO-TP link talks through, and the built-in simulated ECU listens on the
 // virtual buses the stand-in adapters are wired to, and Dravix finds a

@@ -1,0 +1,133 @@
+// The supply-voltage page in the running program: connect to the built-in
+// simulated ECU and its trailer, open the page from the navigation tree,
+// press Start, read the value label and the result picture.
+#include "CABSEOLVoltageTest.h"
+
+#include "AppMessages.h"
+#include "EolGlobals.h"
+#include "MainFrame.h"
+#include "NILike.h"
+#include "Navigation.h"
+#include "NavigationModel.h"
+#include "PageHost.h"
+#include "PageHostTable.h"
+#include "Ribbon.h"
+#include "ShellGlobals.h"
+#include "TarvelApp.h"
+#include "TarvelView.h"
+
+#include "ProgramUnderTest.h"
+
+#include <gtest/gtest.h>
+
+#include <wx/button.h>
+#include <wx/choice.h>
+#include <wx/ribbon/buttonbar.h>
+#include <wx/treectrl.h>
+
+#include <functional>
+#include <vector>
+
+namespace {
+
+bool PumpUntil(const std::function<bool()>& done, int rounds = 400)
+{
+    for (int i = 0; i < rounds && !done(); ++i)
+        wxTheApp->Yield(true);
+    return done();
+}
+
+void Choose(wxChoice* choice, int row)
+{
+    choice->SetSelection(row);
+    wxCommandEvent event(wxEVT_CHOICE, choice->GetId());
+    event.SetInt(row);
+    event.SetEventObject(choice);
+    choice->GetEventHandler()->ProcessEvent(event);
+}
+
+void Press(wxRibbonButtonBar* bar, int id)
+{
+    wxRibbonButtonBarEvent event(wxEVT_RIBBONBUTTONBAR_CLICKED, id, bar);
+    event.SetEventObject(bar);
+    bar->GetEventHandler()->ProcessEvent(event);
+}
+
+void Click(wxButton* button)
+{
+    wxCommandEvent event(wxEVT_BUTTON, button->GetId());
+    event.SetEventObject(button);
+    button->GetEventHandler()->ProcessEvent(event);
+}
+
+// The centre of the tree item that opens `page`.
+bool PointOfPage(CNavigation* nav, int page, wxPoint& point)
+{
+    wxTreeCtrl* tree = nav->Tree();
+    std::vector<wxTreeItemId> pending{tree->GetRootItem()};
+    while (!pending.empty()) {
+        const wxTreeItemId parent = pending.back();
+        pending.pop_back();
+        wxTreeItemIdValue cookie;
+        for (wxTreeItemId id = tree->GetFirstChild(parent, cookie); id.IsOk();
+             id = tree->GetNextChild(parent, cookie)) {
+            tree->EnsureVisible(id);
+            wxRect rect;
+            if (tree->GetBoundingRect(id, rect, true)) {
+                const wxPoint centre(rect.x + rect.width / 2, rect.y + rect.height / 2);
+                const tarvel::NavItem* item = nav->ItemAt(centre);
+                if (item && item->page == page) {
+                    point = centre;
+                    return true;
+                }
+            }
+            pending.push_back(id);
+        }
+    }
+    return false;
+}
+
+TEST(EolVoltageGui, StartShowsTheTrailersSupplyVoltageAndThePassedPicture)
+{
+    tarvel_test::ProgramUnderTest program;
+    ASSERT_TRUE(program.Start("test_eol_gui")) << "the program did not start";
+    PumpUntil([] { return false; }, 5);
+    CTarvelApp* app = program.app;
+    const RibbonControls& rc = app->MainFrame()->Ribbon();
+
+    Choose(rc.adapter, 0);
+    Choose(rc.baudRate, 0);
+    Press(rc.commButtons, ID_CAN_CONNECT);
+    ASSERT_TRUE(PumpUntil([] { return EcuConnected.load() == 1; }));
+
+    CNavigation* nav = app->MainFrame()->Navigation();
+    wxPoint point;
+    ASSERT_TRUE(PointOfPage(nav, tarvel::TabEolVoltage, point));
+    EXPECT_EQ(nav->ClickAt(point), tarvel::NavClickOutcome::Selected);
+
+    auto* page = dynamic_cast<CABSEOLVoltageTest*>(app->View()->Page(tarvel::TabEolVoltage));
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(app->View()->TabCtrl()->IsTabShown(tarvel::TabEolVoltage));
+    EXPECT_EQ(page->ValueLabel()->GetLabel(), "---");
+    EXPECT_EQ(page->ShownPicture(0), EolPicture::Idle);
+    EXPECT_EQ(page->StartButton()->GetId(), CABSEOLVoltageTest::kStartId);
+    EXPECT_EQ(page->StartButton()->GetLabel(), "Start");
+    EXPECT_TRUE(page->StartButton()->IsEnabled());
+
+    Click(page->StartButton());
+    EXPECT_TRUE(PumpUntil([] { return EolVoltageResult == EolPassed; }));
+    // The built-in trailer runs on 24 V.
+    EXPECT_EQ(page->ValueLabel()->GetLabel(), "24.00V");
+    EXPECT_EQ(page->ValueLabel()->TextColour(), kEolValueColour);
+    EXPECT_EQ(page->ShownPicture(0), EolPicture::Passed);
+    EXPECT_TRUE(page->StartButton()->IsEnabled());
+    ASSERT_EQ(program.prompter->Count(), 1u);
+    EXPECT_EQ(program.prompter->Boxes()[0].text, "Test passed");
+    EXPECT_EQ(EolTestIdle.load(), 1);
+
+    Press(rc.commButtons, ID_DISCONNECTCAN);
+    ASSERT_TRUE(PumpUntil([] { return EcuConnected.load() == 0; }));
+    program.Stop();
+}
+
+} // namespace
