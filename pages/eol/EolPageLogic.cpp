@@ -235,12 +235,14 @@ void EolPageLogic::RecordPass(int picture, int32_t& flag)
     SetPicture(picture, EolPicture::Passed);
 }
 
-void EolPageLogic::RecordFail(int picture, int32_t& flag, std::string& remarkGlobal, const std::string& remark)
+void EolPageLogic::RecordFail(int picture, int32_t& flag, std::string& remarkGlobal, const std::string& remark,
+                              bool writeMarker)
 {
     SetPicture(picture, EolPicture::Failed);
     flag = EolFailed;
     remarkGlobal = remark;
-    WriteFailureMarker();
+    if (writeMarker)
+        WriteFailureMarker();
 }
 
 void EolPageLogic::WriteFailureMarker()

@@ -147,6 +147,10 @@ protected:
     bool EnterExtendedSessionAndUnlock(tarvel::MsgIcon icon = tarvel::MsgIcon::Exclamation);
     // Waits `ms` pumping events; true when the test still runs afterwards.
     bool PumpedWait(uint32_t ms);
+    // The same for pages that honour EolStopRequested: also false when a
+    // stop was requested meanwhile (the page then ends as its Part says,
+    // usually through Exit()).
+    bool PumpedWaitUnlessStopped(uint32_t ms) { return PumpedWait(ms) && !StopRequested(); }
     // The test was not ended meanwhile (by Exit, a disconnect or a nested
     // handler).
     bool StillRunning() const { return running_; }
@@ -164,10 +168,11 @@ protected:
 
     // The item passed: flag 1, picture `picture` to 423.
     void RecordPass(int picture, int32_t& flag);
-    // The item failed: flag 0, the remark becomes `remark`, the ECU gets the
-    // failure marker (2E 00 94 00 after 10 03 and SecurityAccess), picture
-    // `picture` to 421.
-    void RecordFail(int picture, int32_t& flag, std::string& remarkGlobal, const std::string& remark);
+    // The item failed: picture `picture` to 421, flag 0, the remark becomes
+    // `remark`, and unless `writeMarker` is false the ECU gets the failure
+    // marker (10 03, SecurityAccess, 2E 00 94 00, results ignored).
+    void RecordFail(int picture, int32_t& flag, std::string& remarkGlobal, const std::string& remark,
+                    bool writeMarker = true);
     // The failure marker alone.
     static void WriteFailureMarker();
     void SetPicture(int picture, EolPicture look);

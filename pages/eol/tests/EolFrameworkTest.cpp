@@ -34,6 +34,7 @@ public:
     }
     int ticks = 0;
     int exits = 0;
+    bool markOnFailure = true;
     using EolPageLogic::Ticking;
 
 protected:
@@ -56,7 +57,7 @@ protected:
         if (yes)
             RecordPass(0, EolWarningLampOnResult);
         else
-            RecordFail(0, EolWarningLampOnResult, EolWarningLampOnRemark, "lamp stays dark");
+            RecordFail(0, EolWarningLampOnResult, EolWarningLampOnRemark, "lamp stays dark", markOnFailure);
         FinishTest(yes);
     }
     void OnExitTest() override { ++exits; }
@@ -146,6 +147,14 @@ TEST_F(EolFrameworkTest, NoRecordsTheFailureAndMarksTheEcu)
     // A second answer without a question does nothing.
     lamp.AnswerYes();
     EXPECT_EQ(EolWarningLampOnResult, EolFailed);
+
+    // A page that marks only under its own conditions leaves the ECU alone.
+    lamp.markOnFailure = false;
+    lamp.Start();
+    bench.ClearRequests();
+    lamp.AnswerNo();
+    EXPECT_EQ(EolWarningLampOnResult, EolFailed);
+    EXPECT_THAT(bench.Requests(), IsEmpty());
 }
 
 TEST_F(EolFrameworkTest, ARefusedSessionOrUnlockEndsTheTestWithItsBox)

@@ -114,12 +114,28 @@ TEST(EolVoltageGui, StartShowsTheTrailersSupplyVoltageAndThePassedPicture)
     EXPECT_EQ(page->StartButton()->GetLabel(), "Start");
     EXPECT_TRUE(page->StartButton()->IsEnabled());
 
+    // Enter and Escape never reach the page's controls; other keys do.
+    for (int key : {int(WXK_RETURN), int(WXK_ESCAPE), int('A')}) {
+        wxKeyEvent hook(wxEVT_CHAR_HOOK);
+        hook.m_keyCode = key;
+        hook.SetEventObject(page->StartButton());
+        hook.Skip(false);
+        page->GetEventHandler()->ProcessEvent(hook);
+        EXPECT_EQ(hook.GetSkipped(), key == 'A') << key;
+    }
+
     Click(page->StartButton());
     EXPECT_TRUE(PumpUntil([] { return EolVoltageResult == EolPassed; }));
     // The built-in trailer runs on 24 V.
     EXPECT_EQ(page->ValueLabel()->GetLabel(), "24.00V");
     EXPECT_EQ(page->ValueLabel()->TextColour(), kEolValueColour);
     EXPECT_EQ(page->ShownPicture(0), EolPicture::Passed);
+    const wxString face = CEolTestPage::InstalledFace(kEolVoltageFont.face);
+    if (!face.empty()) {
+        EXPECT_EQ(page->ValueLabel()->GetFont().GetFaceName(), face);
+    }
+    // Pango rounds pixel sizes through points.
+    EXPECT_NEAR(page->ValueLabel()->GetFont().GetPixelSize().y, kEolVoltageFont.height, 2);
     EXPECT_TRUE(page->StartButton()->IsEnabled());
     ASSERT_EQ(program.prompter->Count(), 1u);
     EXPECT_EQ(program.prompter->Boxes()[0].text, "Test passed");
