@@ -15,6 +15,7 @@
 #include <wx/statbox.h>
 
 #include <map>
+#include <set>
 
 namespace {
 
@@ -136,11 +137,8 @@ CNILikeStatic* CEolTestPage::AddValueLabel(wxWindow* parent, wxSizer* sizer, int
 
 wxBitmap CEolTestPage::EolBitmap(EolPicture look)
 {
-    static std::map<EolPicture, wxBitmap> cache;
-    const auto it = cache.find(look);
-    if (it != cache.end())
-        return it->second;
-    const std::string relative = "EolBitmaps/" + std::to_string(EolPictureBitmap(look)) + ".png";
+    const int number = EolPictureBitmap(look);
+    const std::string relative = "EolBitmaps/" + std::to_string(number) + ".png";
     const wxString path = wxString::FromUTF8(tarvel::ProgramDataPath(relative));
     wxBitmap bitmap;
     if (wxFileExists(path)) {
@@ -150,13 +148,14 @@ wxBitmap CEolTestPage::EolBitmap(EolPicture look)
             bitmap = wxBitmap(image);
     }
     if (!bitmap.IsOk()) {
-        tarvel::TraceLog("End-of-line picture missing or unreadable: " + relative + "\n");
+        static std::set<int> logged;
+        if (logged.insert(number).second)
+            tarvel::TraceLog("End-of-line picture missing or unreadable: " + relative + "\n");
         bitmap = wxBitmap(kPictureSize, kPictureSize);
         wxMemoryDC dc(bitmap);
         dc.SetBackground(wxBrush(LookColour(look)));
         dc.Clear();
     }
-    cache[look] = bitmap;
     return bitmap;
 }
 

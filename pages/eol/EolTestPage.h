@@ -60,7 +60,7 @@ public:
     wxStaticBitmap* Picture(size_t index) const;
 
     // The picture of `look`, 50 x 50: the shipped PNG, or a plain square in
-    // its colour when the file is missing (logged once).
+    // its colour when the file is missing or unreadable (logged once).
     static wxBitmap EolBitmap(EolPicture look);
     // The font of a page, its face or the first installed stand-in for it
     // ("黑体", "Times New Roman", "Microsoft Sans Serif"), else the default.

@@ -16,6 +16,7 @@
 #include "TarvelApp.h"
 #include "TarvelView.h"
 
+#include "ProgramPaths.h"
 #include "ProgramUnderTest.h"
 
 #include <gtest/gtest.h>
@@ -26,6 +27,8 @@
 #include <wx/treectrl.h>
 
 #include <functional>
+#include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -140,6 +143,30 @@ TEST(EolVoltageGui, StartShowsTheTrailersSupplyVoltageAndThePassedPicture)
     ASSERT_EQ(program.prompter->Count(), 1u);
     EXPECT_EQ(program.prompter->Boxes()[0].text, "Test passed");
     EXPECT_EQ(EolTestIdle.load(), 1);
+
+    // The shipped pictures, and a plain square when one is missing.
+    struct Look {
+        EolPicture look;
+        bool greenest;
+        bool reddest;
+    };
+    for (const Look& l : {Look{EolPicture::Passed, true, false}, Look{EolPicture::Failed, false, true},
+                          Look{EolPicture::Idle, false, false}}) {
+        for (bool shipped : {true, false}) {
+            SCOPED_TRACE(std::to_string(EolPictureBitmap(l.look)) + (shipped ? " shipped" : " missing"));
+            std::unique_ptr<tarvel::ScopedProgramFolder> elsewhere;
+            if (!shipped)
+                elsewhere = std::make_unique<tarvel::ScopedProgramFolder>("/nonexistent-folder");
+            const wxImage image = CEolTestPage::EolBitmap(l.look).ConvertToImage();
+            ASSERT_TRUE(image.IsOk());
+            EXPECT_EQ(image.GetWidth(), 50);
+            EXPECT_EQ(image.GetHeight(), 50);
+            // A point of the disc beside the mark.
+            const int r = image.GetRed(25, 6), g = image.GetGreen(25, 6), b = image.GetBlue(25, 6);
+            EXPECT_EQ(g > r + 40, l.greenest) << r << " " << g << " " << b;
+            EXPECT_EQ(r > g + 40, l.reddest) << r << " " << g << " " << b;
+        }
+    }
 
     Press(rc.commButtons, ID_DISCONNECTCAN);
     ASSERT_TRUE(PumpUntil([] { return EcuConnected.load() == 0; }));
