@@ -50,23 +50,6 @@ bool ConnectionRowsValid(int32_t adapterRow, int32_t baudRow)
            static_cast<size_t>(baudRow) < CanBaudTable.size();
 }
 
-void ResetEolResultsAfterPass()
-{
-    // The fifth and sixth pressure results are not part of a passed run's
-    // record and stay as they are.
-    int32_t* const flags[] = {
-        &EolVoltageResult,     &EolWarningLampOnResult, &EolWarningLampOffResult, &EolBrakeLampOnResult,
-        &EolBrakeLampOffResult, &EolSensor1Result,      &EolSensor2Result,        &EolSensor3Result,
-        &EolSensor4Result,     &EolModulator1Result,    &EolModulator2Result,     &EolModulator3Result,
-        &EolPressure1Result,   &EolPressure2Result,     &EolPressure3Result,      &EolPressure4Result,
-        &EolBackupPressureResult, &EolLiftingAxleResult, &EolLiftingSensorResult, &EolHeightSensorResult,
-        &EolDtcResult,         &EolValveOpenResult,     &EolValveCloseResult,
-    };
-    static_assert(sizeof(flags) / sizeof(flags[0]) == 23, "a passed run resets 23 results");
-    for (int32_t* flag : flags)
-        *flag = EolNotTested;
-}
-
 ConnectionController::ConnectionController(ShellPages& pages, TimerFactory& timers)
     : pages_(pages), timer_(timers.Create([this] { OnKeepAliveTick(); }))
 {
@@ -233,7 +216,7 @@ void ConnectionController::OnDisconnectCan()
     // After a passed run the next vehicle starts from not tested. The
     // passed flag itself stays, so every later disconnect resets again.
     if (EolPassedFlag == 1)
-        ResetEolResultsAfterPass();
+        ::ResetEolResultsAfterPass();
 }
 
 } // namespace tarvel

@@ -72,8 +72,5 @@ private:
     uint64_t generation_ = 0;
 };
 
-// Resets the 23 end-of-line result flags Disconnect clears once a run has
-// passed, to not tested.
-void ResetEolResultsAfterPass();
 
 } // namespace tarvel

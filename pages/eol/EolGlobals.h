@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 // 1 asks the running end-of-line step to stop at its next check. The page
 // switch, the navigation click and Disconnect set it; the Start handlers clear it.
@@ -50,6 +51,94 @@ extern int32_t EolValveCloseResult;
 // All 25 result flags, in the order above, for code that walks them.
 constexpr int EolResultFlagCount = 25;
 int32_t* const* EolResultFlags();
+
+// Report remarks: the text the report prints beside each item. "-" until a
+// test fails; a failed item copies its reason into its remark.
+extern const char* const EolNoRemark; // "-"
+extern std::string EolVoltageRemark;
+extern std::string EolWarningLampOnRemark;
+extern std::string EolWarningLampOffRemark;
+extern std::string EolDtcRemark;
+extern std::string EolPressureRemark1;
+extern std::string EolPressureRemark2;
+extern std::string EolPressureRemark3;
+extern std::string EolPressureRemark4;
+extern std::string EolPressureRemark5;
+extern std::string EolPressureRemark6;
+extern std::string EolBackupPressureRemark;
+extern std::string EolValveOpenRemark;
+extern std::string EolValveCloseRemark;
+extern std::string EolSensorRemark1;
+extern std::string EolSensorRemark2;
+extern std::string EolSensorRemark3;
+extern std::string EolSensorRemark4;
+extern std::string EolSensorRemark5;
+extern std::string EolSensorRemark6;
+extern std::string EolSensorRemark7;
+extern std::string EolBrakeLampOnRemark;
+extern std::string EolBrakeLampOffRemark;
+extern std::string EolHeightSensorRemark;
+extern std::string EolLiftingAxleRemark;
+extern std::string EolLiftingSensorRemark;
+
+// The vehicle identification (22 F1 90, as read) of the ECU the current
+// results were earned on; empty while no test has started on a known ECU.
+extern std::string EolResultsVin;
+
+// ---- Who owns which result, and who resets it ----
+
+// The end-of-line test pages.
+enum class EolPage {
+    Voltage,
+    WarningLamp,
+    Sensors,
+    Pressure,
+    BackupPressure,
+    Dtc,
+    LiftingAxle,
+    HeightSensor,
+    BrakeLamp,
+    LiftingSensor,
+    UnderwaterValve,
+};
+
+// One row per result flag: the page that earns it and the resets beyond its
+// own page that clear it.
+struct EolResultRow {
+    int32_t* flag;
+    const char* name;           // the flag's name, for messages
+    EolPage page;
+    bool clearedAfterPass;      // by Disconnect once a run has passed
+    bool clearedByConfiguration; // by a vehicle-configuration write
+};
+const EolResultRow* EolResultTable(); // EolResultFlagCount rows, flag order
+
+struct EolRemarkRow {
+    std::string* remark;
+    const char* name;
+    EolPage page;
+};
+constexpr int EolRemarkCount = 25;
+const EolRemarkRow* EolRemarkTable(); // EolRemarkCount rows
+
+// Every flag -1 and every remark "-" (an ECU other than the one the
+// results belong to). EolResultsVin is left alone.
+void ResetAllEolResults();
+// Disconnect after a passed run: 23 flags, all but the fifth and sixth
+// pressure results. Remarks are kept.
+void ResetEolResultsAfterPass();
+// After the parameters page wrote the vehicle configuration: 20 flags, all
+// but the third modulator, the fifth and sixth pressures and the
+// underwater-valve pair. Remarks are kept.
+void ResetEolResults();
+// The flags of one page to -1 (its Start and Exit).
+void ResetEolPageResults(EolPage page);
+// The remarks of one page to "-" (its Start).
+void ResetEolPageRemarks(EolPage page);
+// True while every flag of the page is -1 (nothing to show on activation).
+bool EolPageResultsNotTested(EolPage page);
+// True while every one of the 25 flags is -1.
+bool EolAllResultsNotTested();
 
 // Restores every value above to its load-time value.
 void ResetEolGlobals();

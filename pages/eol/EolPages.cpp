@@ -1,30 +1,40 @@
 #include "EolPages.h"
 
 #include "EolGlobals.h"
+#include "EolVoltageTestLogic.h"
 #include "PageHostTable.h"
-
-void EolPageLogic::OnDisconnected()
-{
-    EolStopRequested = 1;
-}
 
 namespace tarvel {
 
 std::unique_ptr<PageLogic> MakeEolPageLogic(int tab, const PageContext& context)
 {
+    auto pending = [&](EolPage page, int pictures, bool startClearsStop, bool exitSetsStop) {
+        return std::make_unique<EolPendingPageLogic>(tab, EolPageTraits{page, pictures, startClearsStop, exitSetsStop, true},
+                                                     context);
+    };
     switch (tab) {
     case TabEolVoltage:
+        return std::make_unique<EolVoltageTestLogic>(context);
     case TabEolLamp:
+        return pending(EolPage::WarningLamp, 2, true, false);
     case TabEolSensor:
+        return pending(EolPage::Sensors, 1, true, true);
     case TabEolPressure:
+        return pending(EolPage::Pressure, 1, true, true);
     case TabEolBackupPressure:
+        return pending(EolPage::BackupPressure, 1, true, true);
     case TabEolDtc:
+        return pending(EolPage::Dtc, 1, true, true);
     case TabEolLiftingAxle:
+        return pending(EolPage::LiftingAxle, 1, true, false);
     case TabEolHeightSensor:
+        return pending(EolPage::HeightSensor, 1, true, false);
     case TabEolBrakeLamp:
+        return pending(EolPage::BrakeLamp, 2, true, false);
     case TabEolLiftingSensor:
+        return pending(EolPage::LiftingSensor, 1, true, false);
     case TabEolUnderwaterValve:
-        return std::make_unique<EolPageLogic>(tab, context);
+        return pending(EolPage::UnderwaterValve, 2, true, false);
     default:
         return nullptr;
     }

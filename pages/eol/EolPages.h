@@ -1,6 +1,7 @@
 // The logic of this folder's pages, made by tab for the shell's page set.
 #pragma once
 
+#include "EolPageLogic.h"
 #include "PageLogic.h"
 
 #include <memory>
@@ -10,10 +11,15 @@ namespace tarvel {
 std::unique_ptr<PageLogic> MakeEolPageLogic(int tab, const PageContext& context);
 } // namespace tarvel
 
-// What every end-of-line test page does so far: a lost link stops the
-// running step at its next check. Each page grows its own logic from it.
-class EolPageLogic : public tarvel::PageLogic {
+// A test page whose sequence is not written yet: it has the common shape
+// (activation, language, a lost link ends a run) and its Start ends at once.
+class EolPendingPageLogic : public EolPageLogic {
 public:
-    EolPageLogic(int tab, const tarvel::PageContext& context) : PageLogic(tab, context) {}
-    void OnDisconnected() override;
+    EolPendingPageLogic(int tab, const EolPageTraits& traits, const tarvel::PageContext& context)
+        : EolPageLogic(tab, traits, context)
+    {
+    }
+
+protected:
+    void RunTest() override { EndRun(); }
 };
