@@ -1,5 +1,7 @@
 #include "DiagnosisGlobals.h"
 
+#include "DidDefinitions.h"
+
 int32_t EcuIdentified = -1;
 std::atomic<int32_t> MonitorRunning{0};
 int32_t DtcReadPending = 0;
@@ -38,6 +40,19 @@ std::string ParameterValueText7;
 float ParameterValueSum = 0.0f;
 int32_t LiftingAxleRowCount = 0;
 
+// ---- Lifting-axle calibration page ----
+std::vector<_tagLiftingAxleDIDdesc_> LiftingAxleDidTable;
+std::vector<_tagLiftingAxleDIDdesc_> LiftingAxleDidList;
+std::vector<_tagLiftingAxleFilldesc_> LiftingAxleGrid;
+int32_t LiftingAxleEditRow = -1;
+int32_t LiftingAxleEditColumn = -1;
+std::vector<uint8_t> LiftingAxleReadBytes;
+std::vector<uint8_t> LiftingAxleWrittenBytes;
+std::vector<uint8_t> LiftingAxleEncodedValue;
+int32_t LiftingAxleWriteOk = 0;
+int32_t LiftingAxleType = -1;
+int32_t LiftingSensorVariant = 0;
+
 void ResetDiagnosisGlobals()
 {
     EcuIdentified = -1;
@@ -73,4 +88,17 @@ void ResetDiagnosisGlobals()
     ParameterValueText7.clear();
     ParameterValueSum = 0.0f;
     LiftingAxleRowCount = 0;
+
+    // ---- Lifting-axle calibration page ----
+    LiftingAxleDidTable.clear();
+    LiftingAxleDidList.clear();
+    LiftingAxleGrid.clear();
+    LiftingAxleEditRow = -1;
+    LiftingAxleEditColumn = -1;
+    LiftingAxleReadBytes.clear();
+    LiftingAxleWrittenBytes.clear();
+    LiftingAxleEncodedValue.clear();
+    LiftingAxleWriteOk = 0;
+    LiftingAxleType = -1;
+    LiftingSensorVariant = 0;
 }

@@ -2,6 +2,7 @@
 
 #include "DeviceInfoLogic.h"
 #include "DiagnosisGlobals.h"
+#include "LiftingAxleCalibrationLogic.h"
 #include "PageHostTable.h"
 
 ABSRWDIDLogic::ABSRWDIDLogic(const tarvel::PageContext& context) : PageLogic(tarvel::TabParameters, context) {}
@@ -47,6 +48,7 @@ std::unique_ptr<PageLogic> MakeDiagnosisPageLogic(int tab, const PageContext& co
     case TabParameters: return std::make_unique<ABSRWDIDLogic>(context);
     case TabMonitor: return std::make_unique<ABSMonitorLogic>(context);
     case TabTroubleCodes: return std::make_unique<ABSDTCInformationLogic>(context);
+    case TabLiftingAxleCalibration: return std::make_unique<LiftingAxleCalibrationLogic>(context);
     default: return nullptr;
     }
 }
