@@ -46,6 +46,12 @@ bool CLiftingAxleCalibration::Create(wxWindow* parent)
     editor_->Bind(wxEVT_SET_FOCUS, &CLiftingAxleCalibration::OnEditorSetFocus, this);
     editor_->Bind(wxEVT_TEXT_ENTER, [this](wxCommandEvent&) { CommitEditor(); });
     Bind(wxEVT_CHAR_HOOK, &CLiftingAxleCalibration::OnCharHook, this);
+    // Other pages change the Value cells too (a parameter file was loaded).
+    Bind(wxEVT_SHOW, [this](wxShowEvent& event) {
+        if (event.IsShown())
+            RenderState();
+        event.Skip();
+    });
     RenderState();
     return true;
 }

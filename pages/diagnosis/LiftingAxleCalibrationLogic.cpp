@@ -158,6 +158,12 @@ void LiftingAxleCalibrationLogic::ShowBox(int textRow, int captionRow, bool excl
                             tarvel::MsgButtons::Ok);
 }
 
+bool LiftingAxleCalibrationLogic::LinkGone() const
+{
+    // Every wait pumps events: the user may have disconnected meanwhile.
+    return EcuConnected.load() != 1;
+}
+
 bool LiftingAxleCalibrationLogic::HasDefinition() const
 {
     return !LiftingAxleDidTable.empty() && !LiftingAxleDidTable.front().SubFields.empty();
@@ -182,6 +188,8 @@ void LiftingAxleCalibrationLogic::LoadLiftingAxleParameterConfig()
                                 tarvel::MsgButtons::OkCancel);
         return;
     }
+    if (LinkGone())
+        return;
     char version[16];
     std::snprintf(version, sizeof version, data[0] <= 9 ? "%02d" : "%d", static_cast<int>(data[0]));
 
@@ -281,10 +289,14 @@ void LiftingAxleCalibrationLogic::WriteLiftingAxleParameters()
         ShowBox(kRowSessionFailed, kRowErrorCaption);
         return;
     }
+    if (LinkGone())
+        return;
     if (tarvel::UdsSecurityAccess() != 1) {
         ShowBox(kRowSecurityFailed, kRowErrorCaption);
         return;
     }
+    if (LinkGone())
+        return;
     LiftingAxleWrittenBytes.clear();
 
     const _tagLiftingAxleDIDdesc_& did = LiftingAxleDidTable.front();
@@ -327,6 +339,8 @@ void LiftingAxleCalibrationLogic::WriteLiftingAxleParameters()
         return;
     }
     LiftingAxleWriteOk = 0;
+    if (LinkGone())
+        return;
     std::vector<uint8_t> fault;
     if (tarvel::UdsReadById(kWriteFaultDid, fault) == 1 && AnnouncedDataSize(fault) >= 1)
         ShowWriteFault(fault[0]);

@@ -71,6 +71,7 @@ private:
     void ShowBox(int textRow, int captionRow, bool exclamation = false) const;
     void ShowWriteFault(uint8_t fault) const;
     bool HasDefinition() const;
+    bool LinkGone() const;
     std::vector<_tagLiftingAxleFilldesc_> PlaceholderRows() const;
 
     LiftingAxleCalibrationState state_;
