@@ -135,6 +135,12 @@ LiftingAxleCalibrationLogic::LiftingAxleCalibrationLogic(const tarvel::PageConte
     state_.headers = LiftingAxleGridHeaders(Context().texts.Language());
 }
 
+void LiftingAxleCalibrationLogic::OnResetForNewRun()
+{
+    state_.headers = LiftingAxleGridHeaders(Context().texts.Language());
+    Changed();
+}
+
 const std::vector<_tagLiftingAxleFilldesc_>& LiftingAxleCalibrationLogic::Rows() const
 {
     return LiftingAxleGrid;

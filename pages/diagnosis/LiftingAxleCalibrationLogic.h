@@ -12,6 +12,7 @@
 
 #include "LiftingAxleCalibrationState.h"
 #include "PageLogic.h"
+#include "WindowRegistry.h"
 
 #include <array>
 #include <cstdint>
@@ -29,6 +30,10 @@ public:
     static constexpr int kValueColumn = 2;
 
     explicit LiftingAxleCalibrationLogic(const tarvel::PageContext& context);
+
+    // The page reset at start-up: the grid's headers follow the language
+    // the program runs in.
+    void OnResetForNewRun() override;
 
     const LiftingAxleCalibrationState& State() const { return state_; }
     // The rows the grid shows.
@@ -75,6 +80,17 @@ private:
     std::vector<_tagLiftingAxleFilldesc_> PlaceholderRows() const;
 
     LiftingAxleCalibrationState state_;
+};
+
+// Delivers the page's messages to its logic where no window does (tests of
+// the pages that send them register it as LiftingAxlePageWnd).
+class LiftingAxleMessageBridge : public tarvel::MessageTarget {
+public:
+    explicit LiftingAxleMessageBridge(LiftingAxleCalibrationLogic& logic) : logic_(logic) {}
+    bool HandleAppMessage(int message) override { return logic_.HandleMessage(message); }
+
+private:
+    LiftingAxleCalibrationLogic& logic_;
 };
 
 // The grid's column headers: Chinese for language 0, English for any other.

@@ -553,6 +553,36 @@ TEST_F(LiftingAxleCalibrationLogicTest, WithoutADefinitionNothingIsSentOrIndexed
     EXPECT_EQ(bench.prompter.Count(), 2u);
 }
 
+TEST_F(LiftingAxleCalibrationLogicTest, TheMessagesReachTheLogicThroughTheStoredHandle)
+{
+    LiftingAxleMessageBridge bridge(logic);
+    tarvel::RegisterWindow(tarvel::WindowSlot::LiftingAxlePage, &bridge);
+    ASSERT_TRUE(bench.Connect());
+    EXPECT_TRUE(tarvel::SendToRegisteredWindow(tarvel::WindowSlot::LiftingAxlePage, WM_LIFTAXLE_RELOAD_CONFIG));
+    EXPECT_TRUE(tarvel::SendToRegisteredWindow(tarvel::WindowSlot::LiftingAxlePage, WM_LIFTAXLE_REFILL));
+    EXPECT_TRUE(tarvel::SendToRegisteredWindow(tarvel::WindowSlot::LiftingAxlePage, WM_LIFTAXLE_READ));
+    EXPECT_TRUE(tarvel::SendToRegisteredWindow(tarvel::WindowSlot::LiftingAxlePage, WM_LIFTAXLE_WRITE));
+    EXPECT_FALSE(tarvel::SendToRegisteredWindow(tarvel::WindowSlot::LiftingAxlePage, WM_NAV_REFRESH_TEXTS));
+    const auto requests = bench.Requests();
+    ASSERT_EQ(requests.size(), 6u);
+    EXPECT_EQ(requests[0], Bytes("22 00 F0"));
+    EXPECT_EQ(requests[1], Bytes("22 00 A1"));
+    EXPECT_EQ(requests[2], Bytes("10 03"));
+    EXPECT_EQ(LiftingAxleWriteOk, 1);
+    EXPECT_EQ(LiftingAxleWrittenBytes, LiftingAxleReadBytes);
+}
+
+TEST_F(LiftingAxleCalibrationLogicTest, HeadersAreChineseOnlyForChinese)
+{
+    const int languages[] = {0, 1, 2, 3, 4, -1};
+    for (int language : languages) {
+        LanguageIndex = language;
+        logic.OnResetForNewRun();
+        EXPECT_EQ(logic.State().headers[2], language == 0 ? "数值" : "Value") << language;
+        EXPECT_EQ(logic.State().headers[0], language == 0 ? "序号" : "No.") << language;
+    }
+}
+
 // ---- Editing ----
 
 TEST_F(LiftingAxleCalibrationLogicTest, OnlyValueCellsOpenTheEditorAndItsTextIsKept)
