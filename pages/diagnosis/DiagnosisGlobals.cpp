@@ -1,6 +1,7 @@
 #include "DiagnosisGlobals.h"
 
 #include "ParameterDefinitions.h"
+#include "DidDefinitions.h"
 
 int32_t EcuIdentified = -1;
 std::atomic<int32_t> MonitorRunning{0};
@@ -63,6 +64,18 @@ std::string EcuSoftwareNumber;
 std::string EcuSoftwareVersion;
 std::string EcuIdentF1F4;
 std::string EcuCalibrationVersion;
+// ---- Lifting-axle calibration page ----
+std::vector<_tagLiftingAxleDIDdesc_> LiftingAxleDidTable;
+std::vector<_tagLiftingAxleDIDdesc_> LiftingAxleDidList;
+std::vector<_tagLiftingAxleFilldesc_> LiftingAxleGrid;
+int32_t LiftingAxleEditRow = -1;
+int32_t LiftingAxleEditColumn = -1;
+std::vector<uint8_t> LiftingAxleReadBytes;
+std::vector<uint8_t> LiftingAxleWrittenBytes;
+std::vector<uint8_t> LiftingAxleEncodedValue;
+int32_t LiftingAxleWriteOk = 0;
+int32_t LiftingAxleType = -1;
+int32_t LiftingSensorVariant = 0;
 
 void ResetDiagnosisGlobals()
 {
@@ -124,4 +137,16 @@ void ResetDiagnosisGlobals()
     EcuIdentF1F4.clear();
     EcuCalibrationVersion.clear();
     ResetParameterDefinitionGlobals();
+    // ---- Lifting-axle calibration page ----
+    LiftingAxleDidTable.clear();
+    LiftingAxleDidList.clear();
+    LiftingAxleGrid.clear();
+    LiftingAxleEditRow = -1;
+    LiftingAxleEditColumn = -1;
+    LiftingAxleReadBytes.clear();
+    LiftingAxleWrittenBytes.clear();
+    LiftingAxleEncodedValue.clear();
+    LiftingAxleWriteOk = 0;
+    LiftingAxleType = -1;
+    LiftingSensorVariant = 0;
 }

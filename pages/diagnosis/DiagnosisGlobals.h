@@ -111,6 +111,39 @@ extern std::string EcuIdentF1F4;          // F1F4
 extern std::string EcuCalibrationVersion; // F1F5 (the fault-code selection reads it as a decimal number)
 // (The parameter definitions the identification selects, with their own
 // reset, are in ParameterDefinitions.h; ResetDiagnosisGlobals resets them too.)
+// ---- Lifting-axle calibration page ----
+struct _tagLiftingAxleDIDdesc_;
+// One row of the lifting-axle grid, its five cells in column order.
+struct _tagLiftingAxleFilldesc_ {
+    std::string No;            // 1-based row number in decimal
+    std::string ParameterName; // the sub-field's SubDataName
+    std::string Value;
+    std::string Unit;
+    std::string Description;
+};
+// The lifting-axle definition file as loaded (only the first record is used:
+// its sub-fields are the layout of DID 0x00A1), and its working copy.
+extern std::vector<_tagLiftingAxleDIDdesc_> LiftingAxleDidTable;
+extern std::vector<_tagLiftingAxleDIDdesc_> LiftingAxleDidList;
+// The rows the lifting-axle grid shows; the parameter files read and write
+// their Value cells.
+extern std::vector<_tagLiftingAxleFilldesc_> LiftingAxleGrid;
+// The cell the in-place editor edits; -1 while none was chosen.
+extern int32_t LiftingAxleEditRow;
+extern int32_t LiftingAxleEditColumn;
+// The data of the last positive 0x00A1 read up to the last sub-field's byte.
+extern std::vector<uint8_t> LiftingAxleReadBytes;
+// The block of the last 0x00A1 write, checksum included.
+extern std::vector<uint8_t> LiftingAxleWrittenBytes;
+// The bytes of the last encoded value; empty after a refusal.
+extern std::vector<uint8_t> LiftingAxleEncodedValue;
+// 1 after the ECU accepted the last 0x00A1 write, else 0.
+extern int32_t LiftingAxleWriteOk;
+// Lifting axles the end-of-line lifting tests exercise (0, 1, 2); -1 until
+// first derived from the grid.
+extern int32_t LiftingAxleType;
+// 1 while the lifting-axle configuration is the sensor variant.
+extern int32_t LiftingSensorVariant;
 
 // Restores every global of this header to its value at program load.
 void ResetDiagnosisGlobals();

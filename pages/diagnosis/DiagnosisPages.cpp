@@ -4,6 +4,7 @@
 #include "DeviceInfoLogic.h"
 #include "DiagnosisGlobals.h"
 #include "DownloadPageLogic.h"
+#include "LiftingAxleCalibrationLogic.h"
 #include "PageHostTable.h"
 
 ABSRWDIDLogic::ABSRWDIDLogic(const tarvel::PageContext& context) : PageLogic(tarvel::TabParameters, context) {}
@@ -30,6 +31,7 @@ std::unique_ptr<PageLogic> MakeDiagnosisPageLogic(int tab, const PageContext& co
     case TabMonitor: return std::make_unique<ABSMonitorLogic>(context);
     case TabTroubleCodes: return std::make_unique<ABSDTCInformationLogic>(context);
     case TabProgramDownload: return std::make_unique<DownloadPageLogic>(context);
+    case TabLiftingAxleCalibration: return std::make_unique<LiftingAxleCalibrationLogic>(context);
     default: return nullptr;
     }
 }
