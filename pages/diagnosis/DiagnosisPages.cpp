@@ -1,5 +1,6 @@
 #include "DiagnosisPages.h"
 
+#include "ABSRSSCalibrationLogic.h"
 #include "DeviceInfoLogic.h"
 #include "DiagnosisGlobals.h"
 #include "PageHostTable.h"
@@ -47,6 +48,7 @@ std::unique_ptr<PageLogic> MakeDiagnosisPageLogic(int tab, const PageContext& co
     case TabParameters: return std::make_unique<ABSRWDIDLogic>(context);
     case TabMonitor: return std::make_unique<ABSMonitorLogic>(context);
     case TabTroubleCodes: return std::make_unique<ABSDTCInformationLogic>(context);
+    case TabRssCalibration: return std::make_unique<ABSRSSCalibrationLogic>(context);
     default: return nullptr;
     }
 }
