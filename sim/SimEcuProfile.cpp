@@ -4,6 +4,7 @@
 #include "SimEcuData.h"
 
 #include <memory>
+#include <optional>
 
 namespace sim {
 namespace ecudata {
@@ -162,11 +163,13 @@ struct LiveData {
     uint32_t tick = 0;
 };
 
-// Roll-stability sensor: the raw angle of 0064 (tenths of a degree plus 90)
-// and the status of the last calibration routine.
+// Roll-stability sensor: the raw angle of 0064 (tenths of a degree plus 90),
+// the status record of the last calibration routine and, when set, the
+// record every later calibration leaves instead of succeeding.
 struct RollSensor {
     uint16_t angle = 910;  // +1.0 degree: not yet calibrated
-    uint8_t status = 0x00;
+    std::vector<uint8_t> status{0x00};
+    std::optional<std::vector<uint8_t>> outcome;
 };
 
 std::vector<uint8_t> Le(unsigned value, size_t bytes)
@@ -218,9 +221,11 @@ void InstallLiveData(SimEcu& ecu)
     });
 }
 
-void InstallRollSensor(SimEcu& ecu)
+void InstallRollSensorHandlers(SimEcu& ecu, const RollSensorSetup& setup)
 {
     auto rss = std::make_shared<RollSensor>();
+    rss->angle = setup.rawAngle;
+    rss->outcome = setup.outcome;
     ecu.RegisterDynamicDid(0x0064, [rss](const SimEcuContext&) {
         return std::vector<uint8_t>{uint8_t(rss->angle >> 8), uint8_t(rss->angle)};  // most significant first
     });
@@ -228,21 +233,22 @@ void InstallRollSensor(SimEcu& ecu)
         if (e.Session() != kExtendedSession)
             return SimEcuAnswer::Negative(kConditionsNotCorrect);
         if (sub == 0x03)
-            return SimEcuAnswer::Positive({rss->status});
+            return SimEcuAnswer::Positive(rss->status);
         if (sub != 0x01)
             return SimEcuAnswer::Negative(kSubFunctionNotSupported);
         if (!e.Unlocked(0x01))
             return SimEcuAnswer::Negative(kSecurityAccessDenied);
         if (option.size() != 1)
             return SimEcuAnswer::Negative(kIncorrectLength);
-        if (option[0] == 0x02)
-            rss->angle = 900;  // calibrated: level
-        else if (option[0] == 0x20)
-            rss->angle = 0xFE00;  // calibration cleared: no valid angle
-        else
+        if (option[0] != 0x02 && option[0] != 0x20)
             return SimEcuAnswer::Negative(kRequestOutOfRange);
-        rss->status = 0x01;
-        return SimEcuAnswer::Positive({rss->status});
+        if (rss->outcome) {
+            rss->status = *rss->outcome;  // the sensor did not take the calibration
+            return SimEcuAnswer::Positive(rss->status);
+        }
+        rss->angle = option[0] == 0x02 ? 900 : 0xFE00;  // calibrated level, or no valid angle once cleared
+        rss->status = {0x01};
+        return SimEcuAnswer::Positive(rss->status);
     });
 }
 
@@ -276,6 +282,11 @@ void InstallConnectors(SimEcu& ecu)
 }
 
 } // namespace
+
+void InstallRollSensor(SimEcu& ecu, const RollSensorSetup& setup)
+{
+    InstallRollSensorHandlers(ecu, setup);
+}
 
 ProfileIdentity Identity(EcuProfile profile)
 {
@@ -313,7 +324,7 @@ void InstallProfile(SimEcu& ecu, EcuProfile profile)
     ecu.RegisterDid(0x00F0, {id.liftingAxleVersion});
 
     InstallLiveData(ecu);
-    InstallRollSensor(ecu);
+    InstallRollSensor(ecu, RollSensorSetup{});
     InstallConnectors(ecu);
 }
 

@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace sim {
@@ -55,6 +56,21 @@ constexpr uint8_t kLiftFaultChecksum = 0xFB;
 // data DIDs the pages read. InstallTrailerEbs installs the Standard profile;
 // tests switch an ECU to the Alternate one by calling this again.
 void InstallProfile(SimEcu& ecu, EcuProfile profile);
+
+// The roll-stability sensor: DID 0064 reports the raw angle (tenths of a
+// degree plus 90, most significant byte first; 0xFE00 no valid angle) and
+// routine C008 calibrates (option 02: the angle becomes 900) or clears the
+// calibration (option 20: 0xFE00), leaving status 01 for its result request.
+struct RollSensorSetup {
+    uint16_t rawAngle = 910;
+    // When set, every calibration or clear leaves this status record instead
+    // (00: the sensor refused; empty: a result without a status byte) and
+    // the angle stays.
+    std::optional<std::vector<uint8_t>> outcome;
+};
+// Installs (or replaces) the sensor with `setup`, as InstallProfile does
+// with the defaults.
+void InstallRollSensor(SimEcu& ecu, const RollSensorSetup& setup);
 
 } // namespace ecudata
 } // namespace sim

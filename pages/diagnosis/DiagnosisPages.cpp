@@ -1,6 +1,7 @@
 #include "DiagnosisPages.h"
 
 #include "ABSDTCInformationLogic.h"
+#include "ABSRSSCalibrationLogic.h"
 #include "DeviceInfoLogic.h"
 #include "DiagnosisGlobals.h"
 #include "DownloadPageLogic.h"
@@ -32,6 +33,7 @@ std::unique_ptr<PageLogic> MakeDiagnosisPageLogic(int tab, const PageContext& co
     case TabTroubleCodes: return std::make_unique<ABSDTCInformationLogic>(context);
     case TabProgramDownload: return std::make_unique<DownloadPageLogic>(context);
     case TabLiftingAxleCalibration: return std::make_unique<LiftingAxleCalibrationLogic>(context);
+    case TabRssCalibration: return std::make_unique<ABSRSSCalibrationLogic>(context);
     default: return nullptr;
     }
 }

@@ -179,6 +179,22 @@ TEST_F(SimEcuProfile, RollStabilitySensorCalibrationRoutine)
     EXPECT_EQ(Read(0x0064), (Bytes{0xFE, 0x00}));  // no valid angle
 }
 
+TEST_F(SimEcuProfile, RollStabilitySensorTakesTheAngleAndOutcomeItIsGiven)
+{
+    sim::ecudata::InstallRollSensor(*ecu, {0xFE00, std::nullopt});
+    EXPECT_EQ(Read(0x0064), (Bytes{0xFE, 0x00}));
+    // A sensor that refuses: the status record stays as set and so does the angle.
+    sim::ecudata::InstallRollSensor(*ecu, {1151, Bytes{0x00}});
+    Unlocked();
+    EXPECT_EQ(Request({0x31, 0x01, 0xC0, 0x08, 0x02}), (Bytes{0x71, 0x01, 0xC0, 0x08, 0x00}));
+    EXPECT_EQ(Request({0x31, 0x03, 0xC0, 0x08}), (Bytes{0x71, 0x03, 0xC0, 0x08, 0x00}));
+    EXPECT_EQ(Read(0x0064), (Bytes{0x04, 0x7F}));
+    // A result without any status byte.
+    sim::ecudata::InstallRollSensor(*ecu, {900, Bytes{}});
+    EXPECT_EQ(Request({0x31, 0x01, 0xC0, 0x08, 0x20}), (Bytes{0x71, 0x01, 0xC0, 0x08}));
+    EXPECT_EQ(Request({0x31, 0x03, 0xC0, 0x08}), (Bytes{0x71, 0x03, 0xC0, 0x08}));
+}
+
 TEST_F(SimEcuProfile, LiveDataMovesAndStaysInRange)
 {
     const Bytes first = Read(0x0050);
