@@ -1,5 +1,6 @@
 #include "DiagnosisPages.h"
 
+#include "ABSMonitorLogic.h"
 #include "DeviceInfoLogic.h"
 #include "DiagnosisGlobals.h"
 #include "PageHostTable.h"
@@ -9,13 +10,6 @@ ABSRWDIDLogic::ABSRWDIDLogic(const tarvel::PageContext& context) : PageLogic(tar
 void ABSRWDIDLogic::OnDisconnected()
 {
     ParameterListStale = 1;
-}
-
-ABSMonitorLogic::ABSMonitorLogic(const tarvel::PageContext& context) : PageLogic(tarvel::TabMonitor, context) {}
-
-void ABSMonitorLogic::OnDisconnected()
-{
-    MonitorRunning = 0;
 }
 
 ABSDTCInformationLogic::ABSDTCInformationLogic(const tarvel::PageContext& context)

@@ -19,12 +19,6 @@ public:
     void OnDisconnected() override;
 };
 
-class ABSMonitorLogic : public tarvel::PageLogic {
-public:
-    explicit ABSMonitorLogic(const tarvel::PageContext& context);
-    void OnDisconnected() override;
-};
-
 class ABSDTCInformationLogic : public tarvel::PageLogic {
 public:
     explicit ABSDTCInformationLogic(const tarvel::PageContext& context);
