@@ -22,6 +22,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -186,6 +187,34 @@ TEST_F(MonitorLogicTest, ThreeFailedReadsStopWithTheReadFailedBoxAndResumeTheKee
     bench.ecu->ClearFaults();
     logic->OnDisplay();
     ASSERT_TRUE(RunUntil([&] { return Values() == std::vector<std::string>{"2.00"}; }));
+}
+
+TEST_F(MonitorLogicTest, ALinkHeldByTheUiThreadIsWaitedForNotCountedAsAFailure)
+{
+    OpenLink();
+    Check(kDid0051);
+    logic->OnDisplay();
+    ASSERT_TRUE(RunUntil([&] { return EcuRequests() >= 1; }));
+    size_t heldAt = 0;
+    {
+        // A request of the UI thread holds the link for a while (taken
+        // between two reads of the worker).
+        std::optional<tarvel::UdsTransaction> tx;
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        do {
+            tx.reset();
+            tx.emplace();
+        } while (!tx->Acquired() && std::chrono::steady_clock::now() < limit);
+        ASSERT_TRUE(tx->Acquired());
+        heldAt = EcuRequests();
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        EXPECT_EQ(EcuRequests(), heldAt); // the worker sent nothing under it
+    }
+    ASSERT_TRUE(RunUntil([&] { return EcuRequests() >= heldAt + 3; }));
+    EXPECT_EQ(MonitorDisplayState, 2);
+    logic->OnDisplay();
+    EXPECT_EQ(bench.prompter.Count(), 0u);
+    EXPECT_THAT(bench.Requests(), Each(Bytes("22 00 51")));
 }
 
 TEST_F(MonitorLogicTest, AnUnknownTypeIsReportedOncePerRebuildFromTheUiThread)
