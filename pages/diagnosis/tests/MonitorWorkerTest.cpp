@@ -156,6 +156,17 @@ TEST_F(MonitorWorkerTest, TwoFailuresThenASuccessKeepRunningAndFailedDidsKeepThe
     EXPECT_EQ(bench.prompter.Count(), 0u); // quiet reads
 }
 
+TEST_F(MonitorWorkerTest, FieldsBeyondWhatTheEcuSentAreEmptyNotReadFromThePadding)
+{
+    // Two data bytes in a single frame padded with zeros to eight.
+    bench.ecu->RegisterDid(0x0052, {0x9E, 0x07});
+    checked = {Find("0052")};
+    MonitorWorker worker(Hooks(), stop);
+    WorkerEnd end{};
+    ASSERT_TRUE(worker.Cycle(end));
+    EXPECT_THAT(Values(results[0]), ElementsAre("1.95", ""));
+}
+
 TEST_F(MonitorWorkerTest, ThreeFailuresInARowEndTheLoopAndFreeTheKeepAlive)
 {
     checked = {Find("0051"), Find("0054")};
