@@ -102,8 +102,8 @@ void ABSMonitorLogic::OnReloadDefinitions()
 {
     MonitorDidTable.clear();
     MonitorDidList.clear();
-    if (LoadDidDefinitionFile(DefinitionFileName(kDefinitionBase, Context().texts.Language()),
-                              kRowDefinitionsMissing, MonitorDidTable))
+    if (LoadDidDefinitionFile(DefinitionFileName(kDefinitionBase, Context().texts.Language()), kRowDefinitionsMissing,
+                              MonitorDidTable))
         MonitorDidList = MonitorDidTable;
     state_.didNames.clear();
     for (const auto& did : MonitorDidList)
@@ -268,7 +268,8 @@ void ABSMonitorLogic::OnCycle(uint64_t generation, monitor::CycleResult result)
     Changed();
     if (result.rebuild && result.unknownType)
         Context().prompter.Show(Text(kRowBadType, "Unsupported data type in the definition file"),
-                                Text(kRowFailureCaption, "Error"), tarvel::MsgIcon::Exclamation, tarvel::MsgButtons::Ok);
+                                Text(kRowFailureCaption, "Error"), tarvel::MsgIcon::Exclamation,
+                                tarvel::MsgButtons::Ok);
 }
 
 void ABSMonitorLogic::OnWorkerEnded(uint64_t generation, monitor::WorkerEnd end)
@@ -300,7 +301,8 @@ void ABSMonitorLogic::OnRecording()
         std::FILE* file = std::fopen(path->c_str(), "wb");
         if (!file) {
             Context().prompter.Show(Text(kRowCannotOpenCsv, "Cannot open the recording file"),
-                                    Text(kRowFailureCaption, "Error"), tarvel::MsgIcon::Exclamation, tarvel::MsgButtons::Ok);
+                                    Text(kRowFailureCaption, "Error"), tarvel::MsgIcon::Exclamation,
+                                    tarvel::MsgButtons::Ok);
         } else {
             std::fwrite(monitor::kCsvByteOrderMark, 1, 3, file);
             std::lock_guard<std::mutex> lock(MonitorCsvLock());

@@ -56,13 +56,26 @@ bool CABSMonitor::Create(wxWindow* parent)
     selectAll_ = new wxCheckBox(this, kSelectAllId, wxString());
     recording_ = new wxButton(this, kRecordingId, wxString());
 
-    display_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { if (Monitor()) Monitor()->OnDisplay(); });
-    recording_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { if (Monitor()) Monitor()->OnRecording(); });
-    selectAll_->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent& e) { if (Monitor()) Monitor()->OnSelectAll(e.IsChecked()); });
-    dids_->Bind(wxEVT_CHECKLISTBOX, [this](wxCommandEvent& e) {
-        if (Monitor()) Monitor()->OnCheckChanged(static_cast<size_t>(e.GetInt()), dids_->IsChecked(e.GetInt()));
+    display_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
+        if (Monitor())
+            Monitor()->OnDisplay();
     });
-    period_->Bind(wxEVT_TEXT, [this](wxCommandEvent&) { if (Monitor()) Monitor()->OnPeriodEdited(period_->GetValue().ToStdString(wxConvUTF8)); });
+    recording_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
+        if (Monitor())
+            Monitor()->OnRecording();
+    });
+    selectAll_->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent& e) {
+        if (Monitor())
+            Monitor()->OnSelectAll(e.IsChecked());
+    });
+    dids_->Bind(wxEVT_CHECKLISTBOX, [this](wxCommandEvent& e) {
+        if (Monitor())
+            Monitor()->OnCheckChanged(static_cast<size_t>(e.GetInt()), dids_->IsChecked(e.GetInt()));
+    });
+    period_->Bind(wxEVT_TEXT, [this](wxCommandEvent&) {
+        if (Monitor())
+            Monitor()->OnPeriodEdited(period_->GetValue().ToStdString(wxConvUTF8));
+    });
     Bind(EVT_APP_MESSAGE, &CABSMonitor::OnReload, this, WM_MONITOR_RELOAD_DEFINITIONS);
     // Enter and Escape do nothing on this page.
     Bind(wxEVT_CHAR_HOOK, [](wxKeyEvent& e) {

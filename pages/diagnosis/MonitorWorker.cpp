@@ -117,7 +117,8 @@ bool MonitorWorker::Cycle(WorkerEnd& end)
     result.cycle = ++cycles_;
     result.rebuild = MonitorRebuildPending.exchange(0) == 1;
     lastCycleRebuilt_ = result.rebuild;
-    const std::vector<_tagMonitorDIDdesc_> dids = hooks_.checkedDids ? hooks_.checkedDids() : std::vector<_tagMonitorDIDdesc_>();
+    const std::vector<_tagMonitorDIDdesc_> dids =
+        hooks_.checkedDids ? hooks_.checkedDids() : std::vector<_tagMonitorDIDdesc_>();
     std::vector<std::string> numbers;
     for (const auto& did : dids) {
         numbers.push_back(did.DidNumber);

@@ -36,9 +36,9 @@ private:
 };
 
 struct CycleResult {
-    uint64_t cycle = 0;         // counted from 1
-    bool rebuild = false;       // the list is rebuilt from these rows
-    bool unknownType = false;   // a sub-field of a type the monitor cannot show
+    uint64_t cycle = 0;       // counted from 1
+    bool rebuild = false;     // the list is rebuilt from these rows
+    bool unknownType = false; // a sub-field of a type the monitor cannot show
     std::vector<_tagFillMonitordesc_> rows;
 };
 

@@ -28,11 +28,11 @@
 
 namespace {
 
-using ::testing::ElementsAre;
-using ::testing::Each;
-using ::testing::IsEmpty;
 using tarvel_test::BoxIs;
 using tarvel_test::Bytes;
+using ::testing::Each;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
 
 constexpr size_t kDid0050 = 0, kDid0051 = 1, kDid0054 = 4, kDid0056 = 5;
 
@@ -305,7 +305,8 @@ TEST_F(MonitorLogicTest, RecordingWhileDisplayingWritesAHeaderThenValuesAndStopC
     EXPECT_EQ(MonitorCsvFile, nullptr);
     logic->OnDisplay();
     const std::string csv = ReadAll(path);
-    const std::string head = "\xEF\xBB\xBF" "bar-Demand Pressure,bar-Reservoir Pressure,\n";
+    const std::string head = "\xEF\xBB\xBF"
+                             "bar-Demand Pressure,bar-Reservoir Pressure,\n";
     ASSERT_EQ(csv.substr(0, head.size()), head);
     std::istringstream lines(csv.substr(head.size()));
     std::string line;

@@ -19,9 +19,9 @@ TEST(MonitorPeriod, OutsideOneToNineBecomesOneAndOneDecimalIsKept)
         int32_t ms;
     };
     const Case cases[] = {
-        {"0.5", "1.0", 1000}, {"12", "1.0", 1000},  {"2.34", "2.3", 2300}, {"1", "1.0", 1000},
-        {"9", "9.0", 9000},   {"9.04", "1.0", 1000}, {"9.1", "1.0", 1000}, {"0.99", "1.0", 1000},
-        {"2.36", "2.4", 2400}, {"-3", "1.0", 1000}, {"abc", "1.0", 1000}, {"4.7", "4.7", 4700},
+        {"0.5", "1.0", 1000},  {"12", "1.0", 1000},   {"2.34", "2.3", 2300}, {"1", "1.0", 1000},
+        {"9", "9.0", 9000},    {"9.04", "1.0", 1000}, {"9.1", "1.0", 1000},  {"0.99", "1.0", 1000},
+        {"2.36", "2.4", 2400}, {"-3", "1.0", 1000},   {"abc", "1.0", 1000},  {"4.7", "4.7", 4700},
     };
     for (const Case& c : cases) {
         const auto period = ApplyPeriodRule(c.edit);
@@ -77,22 +77,58 @@ struct DecodeCase {
 TEST(MonitorRows, DecodeLeastSignificantByteFirstWithTheMonitorsSpecials)
 {
     const DecodeCase cases[] = {
-        {"scaled, lsb first", Did("0050", {Sub("c", "Unsigned", 0, 0, 16, 0.01f, 0, 1), Sub("d", "Unsigned", 2, 0, 16, 0.01f, 0, 1)}),
-         {0xD0, 0x07, 0xDB, 0x07}, {"20.0", "20.1"}, false},
-        {"offset and decimals", Did("0056", {Sub("v", "Unsigned", 0, 0, 16, 0.01f, 0, 2), Sub("t", "Unsigned", 2, 0, 8, 1, -40, 0)}),
-         {0x6A, 0x09, 0x41}, {"24.10", "25"}, false},
-        {"0051 at 12.0 shows -", Did("0051", {Sub("p", "Unsigned", 0, 0, 16, 0.001f, 0, 2)}), {0xE0, 0x2E}, {"-"}, false},
-        {"0051 below 12.0", Did("0051", {Sub("p", "Unsigned", 0, 0, 16, 0.001f, 0, 2)}), {0xDF, 0x2E}, {"12.00"}, false},
-        {"0054 above 12.0 shows -", Did("0054", {Sub("p", "Unsigned", 0, 0, 16, 0.001f, 0, 2)}), {0x10, 0x27 + 0x10}, {"-"}, false},
-        {"0053 is not special", Did("0053", {Sub("p", "Unsigned", 0, 0, 16, 0.001f, 0, 2)}), {0xE0, 0x2E}, {"12.00"}, false},
-        {"0092 raw hexadecimal", Did("0092", {Sub("s", "Unsigned", 0, 0, 16, 0.5f, 3, 2)}), {0x13, 0x1A}, {"1a13"}, false},
+        {"scaled, lsb first",
+         Did("0050", {Sub("c", "Unsigned", 0, 0, 16, 0.01f, 0, 1), Sub("d", "Unsigned", 2, 0, 16, 0.01f, 0, 1)}),
+         {0xD0, 0x07, 0xDB, 0x07},
+         {"20.0", "20.1"},
+         false},
+        {"offset and decimals",
+         Did("0056", {Sub("v", "Unsigned", 0, 0, 16, 0.01f, 0, 2), Sub("t", "Unsigned", 2, 0, 8, 1, -40, 0)}),
+         {0x6A, 0x09, 0x41},
+         {"24.10", "25"},
+         false},
+        {"0051 at 12.0 shows -",
+         Did("0051", {Sub("p", "Unsigned", 0, 0, 16, 0.001f, 0, 2)}),
+         {0xE0, 0x2E},
+         {"-"},
+         false},
+        {"0051 below 12.0",
+         Did("0051", {Sub("p", "Unsigned", 0, 0, 16, 0.001f, 0, 2)}),
+         {0xDF, 0x2E},
+         {"12.00"},
+         false},
+        {"0054 above 12.0 shows -",
+         Did("0054", {Sub("p", "Unsigned", 0, 0, 16, 0.001f, 0, 2)}),
+         {0x10, 0x27 + 0x10},
+         {"-"},
+         false},
+        {"0053 is not special",
+         Did("0053", {Sub("p", "Unsigned", 0, 0, 16, 0.001f, 0, 2)}),
+         {0xE0, 0x2E},
+         {"12.00"},
+         false},
+        {"0092 raw hexadecimal",
+         Did("0092", {Sub("s", "Unsigned", 0, 0, 16, 0.5f, 3, 2)}),
+         {0x13, 0x1A},
+         {"1a13"},
+         false},
         {"F186 raw hexadecimal", Did("F186", {Sub("s", "Unsigned", 0, 0, 8, 1, 0, 0)}), {0x03}, {"3"}, false},
-        {"bit fields", Did("0057", {Sub("a", "Unsigned", 0, 0, 1, 1, 0, 0), Sub("b", "Unsigned", 0, 1, 1, 1, 0, 0), Sub("c", "Unsigned", 0, 2, 1, 1, 0, 0)}),
-         {0x03}, {"1", "1", "0"}, false},
-        {"field past the data is empty", Did("0052", {Sub("l", "Unsigned", 0, 0, 16, 0.001f, 0, 2), Sub("r", "Unsigned", 2, 0, 16, 0.001f, 0, 2)}),
-         {0x9E, 0x07, 0x94}, {"1.95", ""}, false},
-        {"unknown type is empty and noted", Did("0050", {Sub("x", "Float", 0, 0, 16, 1, 0, 0), Sub("y", "Unsigned", 0, 0, 8, 1, 0, 0)}),
-         {0x01, 0x02}, {"", "1"}, true},
+        {"bit fields",
+         Did("0057", {Sub("a", "Unsigned", 0, 0, 1, 1, 0, 0), Sub("b", "Unsigned", 0, 1, 1, 1, 0, 0),
+                      Sub("c", "Unsigned", 0, 2, 1, 1, 0, 0)}),
+         {0x03},
+         {"1", "1", "0"},
+         false},
+        {"field past the data is empty",
+         Did("0052", {Sub("l", "Unsigned", 0, 0, 16, 0.001f, 0, 2), Sub("r", "Unsigned", 2, 0, 16, 0.001f, 0, 2)}),
+         {0x9E, 0x07, 0x94},
+         {"1.95", ""},
+         false},
+        {"unknown type is empty and noted",
+         Did("0050", {Sub("x", "Float", 0, 0, 16, 1, 0, 0), Sub("y", "Unsigned", 0, 0, 8, 1, 0, 0)}),
+         {0x01, 0x02},
+         {"", "1"},
+         true},
         {"BCD1 is unknown to the monitor", Did("0050", {Sub("x", "BCD1", 0, 0, 8, 1, 0, 0)}), {0x12}, {""}, true},
         {"short BCD is empty", Did("0050", {Sub("x", "BCD", 0, 0, 16, 1, 0, 0)}), {0x12, 0x34}, {""}, false},
         {"BCD", Did("0050", {Sub("x", "BCD", 0, 0, 32, 1, 0, 0)}), {0x12, 0x34, 0xAB, 0x0C}, {"1234AB0C"}, false},
@@ -142,7 +178,8 @@ TEST(MonitorCsv, PlainCellsStayAsTheyAreOthersAreQuotedAndLongOnesCut)
 
 TEST(MonitorCsv, HeaderAndValueLinesEndEveryCellWithAComma)
 {
-    std::vector<_tagFillMonitordesc_> rows = {{"1", "Demand Pressure", "2.00", "bar"}, {"1", "Temp, inside", "25", "degC"}};
+    std::vector<_tagFillMonitordesc_> rows = {{"1", "Demand Pressure", "2.00", "bar"},
+                                              {"1", "Temp, inside", "25", "degC"}};
     EXPECT_EQ(monitor::CsvHeaderLine(rows), "bar-Demand Pressure,\"degC-Temp, inside\",\n");
     EXPECT_EQ(monitor::CsvValueLine(rows), "2.00,25,\n");
     EXPECT_EQ(monitor::CsvValueLine({}), "\n");

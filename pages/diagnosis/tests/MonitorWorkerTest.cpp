@@ -21,11 +21,11 @@
 
 namespace {
 
-using ::testing::ElementsAre;
-using tarvel_test::Bytes;
 using monitor::CycleResult;
 using monitor::MonitorWorker;
 using monitor::WorkerEnd;
+using tarvel_test::Bytes;
+using ::testing::ElementsAre;
 
 class MonitorWorkerTest : public ::testing::Test {
 protected:
