@@ -51,8 +51,10 @@ bool CABSMonitor::Create(wxWindow* parent)
 
     display_ = new wxButton(this, kDisplayId, wxString());
     periodFrame_ = new wxStaticBox(this, kPeriodFrameId, wxString());
-    period_ = new wxTextCtrl(periodFrame_, kPeriodEditId, "1.0", wxDefaultPosition, wxDefaultSize, 0,
-                             wxTextValidator(wxFILTER_NUMERIC));
+    // The period is a number: digits and a decimal point.
+    wxTextValidator numbers(wxFILTER_INCLUDE_CHAR_LIST);
+    numbers.SetCharIncludes("0123456789.");
+    period_ = new wxTextCtrl(periodFrame_, kPeriodEditId, "1.0", wxDefaultPosition, wxDefaultSize, 0, numbers);
     selectAll_ = new wxCheckBox(this, kSelectAllId, wxString());
     recording_ = new wxButton(this, kRecordingId, wxString());
 
