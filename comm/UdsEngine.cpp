@@ -36,6 +36,9 @@ uint32_t g_responseAnnounced = 0;
 std::vector<uint8_t> g_sentRequest;
 // P2* the ECU announced in its last positive session answer (0: none).
 std::atomic<uint32_t> g_announcedPendingMs{0};
+// The last call of each thread: refused, and the length its answer announced.
+thread_local bool t_lastRefused = false;
+thread_local uint32_t t_lastAnnounced = 0;
 
 bool OwnedHere() { return g_txOwner.load(std::memory_order_acquire) == std::this_thread::get_id(); }
 
@@ -175,6 +178,7 @@ int WaitCore(uint8_t sid, const std::string& caption, bool quiet)
             if (sent && AnswersRequest(response, announced, sid)) {
                 UdsResponse = std::move(response);
                 g_responseAnnounced = announced;
+                t_lastAnnounced = announced;
                 UdsTimeoutCount.store(0);
                 if (!IsUdsResponsePending(UdsResponse, sid)) {
                     NoteAnnouncedTiming(UdsResponse, UdsResponseLength());
@@ -233,10 +237,16 @@ int IsUdsResponsePending(const std::vector<uint8_t>& response, uint8_t sid)
 
 bool UdsRequestInFlight() { return g_inFlight.load(std::memory_order_acquire); }
 
+bool UdsLastCallRefusedHere() { return t_lastRefused; }
+
+uint32_t UdsLastResponseLengthHere() { return t_lastAnnounced; }
+
 uint32_t UdsPendingTimeoutMs() { return std::max(kUdsPendingTimeoutMs, g_announcedPendingMs.load()); }
 
 UdsTransaction::UdsTransaction()
 {
+    t_lastRefused = true;
+    t_lastAnnounced = 0;
     if (OwnedHere()) {
         // A bare request of this thread that nobody waits for any more may be
         // taken over; anything else is a re-entry through the pump.
@@ -244,12 +254,14 @@ UdsTransaction::UdsTransaction()
             g_rawActive = false;
             g_serviceActive = true;
             acquired_ = true;
+            t_lastRefused = false;
         }
         return;
     }
     if (TakeMutex()) {
         g_serviceActive = true;
         acquired_ = true;
+        t_lastRefused = false;
     }
 }
 

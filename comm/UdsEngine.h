@@ -59,6 +59,14 @@ uint32_t UdsPendingTimeoutMs();
 // True while a transaction holds the link (any thread).
 bool UdsRequestInFlight();
 
+// What the last service call of the calling thread met: refused at once
+// because another transaction held the link (nothing was sent), and the
+// length its answer announced (0 when none came). A worker thread uses them
+// to tell "the link was busy" from "the ECU did not answer", and to read no
+// further than the ECU's data, without touching the shared buffers.
+bool UdsLastCallRefusedHere();
+uint32_t UdsLastResponseLengthHere();
+
 // Holds the link for one whole exchange (one or more requests and their
 // responses). Acquired() is false when another transaction is running: on
 // this thread (re-entered through the pump) or on another thread.

@@ -1,10 +1,57 @@
-// The page at tab TabMonitor. It exists with its window, tab, caption and messages;
-// its working is built on this base by the page's own code.
+// The live-data monitor page's window: the list of monitor DIDs to check,
+// the value list, Display, the period, Select All and Recording. It forwards
+// each event to ABSMonitorLogic and draws its state.
 #pragma once
 
 #include "PageHostPage.h"
 
+#include <cstdint>
+
+class ABSMonitorLogic;
+class AppMessageEvent;
+class wxButton;
+class wxCheckBox;
+class wxCheckListBox;
+class wxImageList;
+class wxListCtrl;
+class wxStaticBox;
+class wxTextCtrl;
+
 class CABSMonitor : public CTarvelPage {
 public:
+    static constexpr int kDidListId = 1285;
+    static constexpr int kValueListId = 1286;
+    static constexpr int kDisplayId = 1287;
+    static constexpr int kPeriodFrameId = 1248;
+    static constexpr int kPeriodEditId = 1354;
+    static constexpr int kSelectAllId = 1235;
+    static constexpr int kRecordingId = 1483;
+
     CABSMonitor();
+    ~CABSMonitor() override;
+    bool Create(wxWindow* parent) override;
+
+    wxCheckListBox* DidList() const { return dids_; }
+    wxListCtrl* ValueList() const { return values_; }
+    wxButton* DisplayButton() const { return display_; }
+    wxTextCtrl* PeriodEdit() const { return period_; }
+    wxCheckBox* SelectAllBox() const { return selectAll_; }
+    wxButton* RecordingButton() const { return recording_; }
+
+protected:
+    void RenderState() override;
+
+private:
+    ABSMonitorLogic* Monitor() const;
+    void OnReload(AppMessageEvent& event);
+
+    wxCheckListBox* dids_ = nullptr;
+    wxListCtrl* values_ = nullptr;
+    wxButton* display_ = nullptr;
+    wxStaticBox* periodFrame_ = nullptr;
+    wxTextCtrl* period_ = nullptr;
+    wxCheckBox* selectAll_ = nullptr;
+    wxButton* recording_ = nullptr;
+    wxImageList* rowHeight_ = nullptr;
+    uint64_t shownListVersion_ = UINT64_MAX;
 };

@@ -149,4 +149,39 @@ void ResetDiagnosisGlobals()
     LiftingAxleWriteOk = 0;
     LiftingAxleType = -1;
     LiftingSensorVariant = 0;
+    ResetMonitorGlobals();
 }
+
+// ---- Live-data monitor page ----
+std::vector<_tagMonitorDIDdesc_> MonitorDidTable;
+std::vector<_tagMonitorDIDdesc_> MonitorDidList;
+std::vector<_tagFillMonitordesc_> MonitorRows;
+int32_t MonitorDisplayState = 1;
+std::atomic<int32_t> MonitorPeriodMs{1000};
+std::atomic<int32_t> MonitorRebuildPending{1};
+std::atomic<int32_t> MonitorFailCount{0};
+int32_t MonitorRecordState = 1;
+std::FILE* MonitorCsvFile = nullptr;
+std::mutex& MonitorCsvLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+std::atomic<int32_t> MonitorCsvHeaderPending{-1};
+
+void ResetMonitorGlobals()
+{
+    MonitorDidTable.clear();
+    MonitorDidList.clear();
+    MonitorRows.clear();
+    MonitorDisplayState = 1;
+    MonitorPeriodMs = 1000;
+    MonitorRebuildPending = 1;
+    MonitorFailCount = 0;
+    MonitorRecordState = 1;
+    if (MonitorCsvFile)
+        std::fclose(MonitorCsvFile);
+    MonitorCsvFile = nullptr;
+    MonitorCsvHeaderPending = -1;
+}
+// ---- end of the live-data monitor page ----

@@ -2,9 +2,13 @@
 // programming pages that the shell reads or clears.
 #pragma once
 
+#include "DidDefinitions.h"
+
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -144,6 +148,42 @@ extern int32_t LiftingAxleWriteOk;
 extern int32_t LiftingAxleType;
 // 1 while the lifting-axle configuration is the sensor variant.
 extern int32_t LiftingSensorVariant;
+// ---- Live-data monitor page ----
+// One row of the monitor's value list: the sub-field's number within its
+// DID (from "1"), its name, the value text and the unit.
+struct _tagFillMonitordesc_ {
+    std::string Number;
+    std::string SubDataName;
+    std::string Value;
+    std::string Unit;
+};
+// The monitor definitions as read, and the copy the monitor page and the EOL
+// pressure pages use (UI thread; the worker gets its own copy).
+extern std::vector<_tagMonitorDIDdesc_> MonitorDidTable;
+extern std::vector<_tagMonitorDIDdesc_> MonitorDidList;
+// The rows of the last poll cycle, as the value list shows them (UI thread).
+extern std::vector<_tagFillMonitordesc_> MonitorRows;
+// 1 stopped, 2 displaying (UI thread).
+extern int32_t MonitorDisplayState;
+// The poll period in milliseconds; read by the worker before each wait.
+extern std::atomic<int32_t> MonitorPeriodMs;
+// 1: the next cycle rebuilds the value list and is followed by a 3000 ms pause.
+extern std::atomic<int32_t> MonitorRebuildPending;
+// Consecutive failed reads of the worker.
+extern std::atomic<int32_t> MonitorFailCount;
+// 1 not recording, 2 recording (UI thread).
+extern int32_t MonitorRecordState;
+// The CSV recording, null when none is open. Only touched under
+// MonitorCsvLock(): the worker writes under it, the page hands the file over
+// and takes it back under it, so a close never runs under a write.
+extern std::FILE* MonitorCsvFile;
+std::mutex& MonitorCsvLock();
+// -1 at load; 1 once a file was opened (or the checked DIDs changed while
+// recording): the next cycle writes the header line; 0 after it.
+extern std::atomic<int32_t> MonitorCsvHeaderPending;
+// Restores the monitor's globals (closing a recording left open).
+void ResetMonitorGlobals();
+// ---- end of the live-data monitor page ----
 
 // Restores every global of this header to its value at program load.
 void ResetDiagnosisGlobals();

@@ -1,6 +1,7 @@
 #include "DiagnosisPages.h"
 
 #include "ABSDTCInformationLogic.h"
+#include "ABSMonitorLogic.h"
 #include "ABSRSSCalibrationLogic.h"
 #include "DeviceInfoLogic.h"
 #include "DiagnosisGlobals.h"
@@ -13,13 +14,6 @@ ABSRWDIDLogic::ABSRWDIDLogic(const tarvel::PageContext& context) : PageLogic(tar
 void ABSRWDIDLogic::OnDisconnected()
 {
     ParameterListStale = 1;
-}
-
-ABSMonitorLogic::ABSMonitorLogic(const tarvel::PageContext& context) : PageLogic(tarvel::TabMonitor, context) {}
-
-void ABSMonitorLogic::OnDisconnected()
-{
-    MonitorRunning = 0;
 }
 
 namespace tarvel {

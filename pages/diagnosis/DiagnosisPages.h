@@ -18,9 +18,3 @@ public:
     // The first visit after a disconnect must not show the old ECU's values.
     void OnDisconnected() override;
 };
-
-class ABSMonitorLogic : public tarvel::PageLogic {
-public:
-    explicit ABSMonitorLogic(const tarvel::PageContext& context);
-    void OnDisconnected() override;
-};

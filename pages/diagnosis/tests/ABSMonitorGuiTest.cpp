@@ -1,0 +1,153 @@
+// The monitor page in the running program: connect to the built-in
+// simulated ECU, open Data Flow, check two DIDs, press Display and watch the
+// values move; Disconnect stops the worker.
+#include "CABSMonitor.h"
+
+#include "ABSMonitorLogic.h"
+#include "AppMessages.h"
+#include "DiagnosisGlobals.h"
+#include "MainFrame.h"
+#include "Navigation.h"
+#include "NavigationModel.h"
+#include "PageHost.h"
+#include "PageHostTable.h"
+#include "Ribbon.h"
+#include "ShellGlobals.h"
+#include "TarvelApp.h"
+#include "TarvelView.h"
+
+#include "ProgramUnderTest.h"
+
+#include <gtest/gtest.h>
+
+#include <wx/button.h>
+#include <wx/checklst.h>
+#include <wx/choice.h>
+#include <wx/listctrl.h>
+#include <wx/ribbon/buttonbar.h>
+#include <wx/treectrl.h>
+#include <wx/utils.h>
+
+#include <chrono>
+#include <functional>
+#include <vector>
+
+namespace {
+
+// Dispatches events until `done` or `seconds` of real time have passed.
+bool PumpUntil(const std::function<bool()>& done, int seconds = 10)
+{
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (!done() && std::chrono::steady_clock::now() < limit) {
+        wxTheApp->Yield(true);
+        wxMilliSleep(5);
+    }
+    return done();
+}
+
+void Choose(wxChoice* choice, int row)
+{
+    choice->SetSelection(row);
+    wxCommandEvent event(wxEVT_CHOICE, choice->GetId());
+    event.SetInt(row);
+    event.SetEventObject(choice);
+    choice->GetEventHandler()->ProcessEvent(event);
+}
+
+void Press(wxRibbonButtonBar* bar, int id)
+{
+    wxRibbonButtonBarEvent event(wxEVT_RIBBONBUTTONBAR_CLICKED, id, bar);
+    event.SetEventObject(bar);
+    bar->GetEventHandler()->ProcessEvent(event);
+}
+
+void Click(wxButton* button)
+{
+    wxCommandEvent event(wxEVT_BUTTON, button->GetId());
+    event.SetEventObject(button);
+    button->GetEventHandler()->ProcessEvent(event);
+}
+
+void Tick(wxCheckListBox* list, unsigned row)
+{
+    list->Check(row, true);
+    wxCommandEvent event(wxEVT_CHECKLISTBOX, list->GetId());
+    event.SetInt(static_cast<int>(row));
+    event.SetEventObject(list);
+    list->GetEventHandler()->ProcessEvent(event);
+}
+
+bool PointOfPage(CNavigation* nav, int page, wxPoint& point)
+{
+    wxTreeCtrl* tree = nav->Tree();
+    std::vector<wxTreeItemId> pending{tree->GetRootItem()};
+    while (!pending.empty()) {
+        const wxTreeItemId parent = pending.back();
+        pending.pop_back();
+        wxTreeItemIdValue cookie;
+        for (wxTreeItemId id = tree->GetFirstChild(parent, cookie); id.IsOk();
+             id = tree->GetNextChild(parent, cookie)) {
+            tree->EnsureVisible(id);
+            wxRect rect;
+            if (tree->GetBoundingRect(id, rect, true)) {
+                const wxPoint centre(rect.x + rect.width / 2, rect.y + rect.height / 2);
+                const tarvel::NavItem* item = nav->ItemAt(centre);
+                if (item && item->page == page) {
+                    point = centre;
+                    return true;
+                }
+            }
+            pending.push_back(id);
+        }
+    }
+    return false;
+}
+
+TEST(MonitorGui, CheckTwoDidsDisplayAndWatchTheValuesMoveUntilDisconnect)
+{
+    tarvel_test::ProgramUnderTest program;
+    ASSERT_TRUE(program.Start("test_monitor_gui")) << "the program did not start";
+    PumpUntil([] { return false; }, 0);
+    CTarvelApp* app = program.app;
+    const RibbonControls& rc = app->MainFrame()->Ribbon();
+
+    Choose(rc.adapter, 0);
+    Choose(rc.baudRate, 0);
+    Press(rc.commButtons, ID_CAN_CONNECT);
+    ASSERT_TRUE(PumpUntil([] { return EcuConnected.load() == 1; }));
+
+    CNavigation* nav = app->MainFrame()->Navigation();
+    wxPoint point;
+    ASSERT_TRUE(PointOfPage(nav, tarvel::TabMonitor, point));
+    EXPECT_EQ(nav->ClickAt(point), tarvel::NavClickOutcome::Selected);
+    auto* page = dynamic_cast<CABSMonitor*>(app->View()->Page(tarvel::TabMonitor));
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(app->View()->TabCtrl()->IsTabShown(tarvel::TabMonitor));
+    ASSERT_EQ(page->DidList()->GetCount(), 9u);
+    EXPECT_EQ(page->DisplayButton()->GetLabel(), "Display");
+
+    Tick(page->DidList(), 0); // wheel speeds
+    Tick(page->DidList(), 1); // demand pressure
+    Click(page->DisplayButton());
+    EXPECT_EQ(page->DisplayButton()->GetLabel(), "Stop");
+    wxListCtrl* values = page->ValueList();
+    ASSERT_TRUE(PumpUntil([values] { return values->GetItemCount() == 5; }));
+    EXPECT_EQ(values->GetItemText(0, 1), "Wheel Speed c");
+    EXPECT_EQ(values->GetItemText(4, 3), "bar");
+    const wxString first = values->GetItemText(0, 2);
+    EXPECT_FALSE(first.empty());
+    // The next cycle comes after the 3 s pause and the 1 s period.
+    EXPECT_TRUE(PumpUntil([values, first] { return values->GetItemText(0, 2) != first; }, 10));
+
+    Press(rc.commButtons, ID_DISCONNECTCAN);
+    ASSERT_TRUE(PumpUntil([] { return EcuConnected.load() == 0; }));
+    EXPECT_EQ(MonitorRunning.load(), 0);
+    auto* logic = page->LogicAs<ABSMonitorLogic>();
+    ASSERT_NE(logic, nullptr);
+    EXPECT_FALSE(logic->WorkerAlive());
+    EXPECT_EQ(page->DisplayButton()->GetLabel(), "Display");
+    EXPECT_EQ(program.prompter->Count(), 0u);
+    program.Stop();
+}
+
+} // namespace
