@@ -1,5 +1,6 @@
 #include "DiagnosisPages.h"
 
+#include "ABSConnectorsLogic.h"
 #include "ABSDTCInformationLogic.h"
 #include "DeviceInfoLogic.h"
 #include "DiagnosisGlobals.h"
@@ -32,6 +33,7 @@ std::unique_ptr<PageLogic> MakeDiagnosisPageLogic(int tab, const PageContext& co
     case TabTroubleCodes: return std::make_unique<ABSDTCInformationLogic>(context);
     case TabProgramDownload: return std::make_unique<DownloadPageLogic>(context);
     case TabLiftingAxleCalibration: return std::make_unique<LiftingAxleCalibrationLogic>(context);
+    case TabConnectors: return std::make_unique<ABSConnectorsLogic>(context);
     default: return nullptr;
     }
 }
