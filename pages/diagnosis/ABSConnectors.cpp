@@ -88,6 +88,15 @@ bool ABSConnectors::Create(wxWindow* parent)
 
     gio_ = MakeList(this, kGioListId, {{"", 0}, {"", 250}, {"Pin 1", 250}, {"Pin 3", 250}, {"Pin 4", 250}});
     list_ = MakeList(this, kConnectorListId, {{"", 0}, {"Write", 200}, {"Function", 420}, {"Connector", 250}});
+    // Only the assignment column opens an editor.
+    list_->EnableEditing(true);
+    for (int col = 0; col < list_->GetNumberCols(); ++col) {
+        if (col == connectors::kAssignmentColumn)
+            continue;
+        auto* attr = new wxGridCellAttr;
+        attr->SetReadOnly(true);
+        list_->SetColAttr(col, attr);
+    }
     list_->Bind(wxEVT_GRID_CELL_LEFT_CLICK, &ABSConnectors::OnConnectorClick, this);
     list_->Bind(wxEVT_GRID_CELL_CHANGED, &ABSConnectors::OnAssignmentChanged, this);
 
@@ -210,7 +219,6 @@ void ABSConnectors::RenderState()
         for (const std::string& text : logic->EditorOptions(row))
             options.Add(wxString::FromUTF8(text));
         list_->SetCellEditor(row, connectors::kAssignmentColumn, new wxGridCellChoiceEditor(options));
-        list_->SetReadOnly(row, connectors::kAssignmentColumn, false);
     }
     list_->EndBatch();
 }
