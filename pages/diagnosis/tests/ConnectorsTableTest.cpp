@@ -141,4 +141,24 @@ TEST(ConnectorsTablePins, KeyBytesOutsideTheConnectorsAndMissingNamesAreSafe)
     EXPECT_EQ(unnamed.conflictingRows, (std::set<int>{9, 14}));
 }
 
+TEST(ConnectorsTablePins, AKeptByteOfSeveralBitsClaimsItsPinsButMarksNoCell)
+{
+    // A reference expecting two pin codes at once on GIO 2 for connector 4.
+    PinTable reference = ReferencePinTable();
+    reference[4 - 1][2 - 1] = 0x09; // " Pin1" and " Pin4"
+    PinTable pins{};
+    pins[4 - 1][2 - 1] = 0x09;
+    pins[9 - 1][2 - 1] = 0x02; // connector 9: GIO 2 pin 3
+    pins[1 - 1][2 - 1] = 0x00;
+    reference[1 - 1][2 - 1] = 0x01;
+    pins[1 - 1][2 - 1] = 0x01; // connector 1: GIO 2 pin 1, shared with connector 4
+    const ConnectorLayout layout = BuildConnectorLayout(pins, reference, Names());
+    EXPECT_EQ(layout.gioRows[1].Pin1, "X1 X4 ");
+    EXPECT_EQ(layout.gioRows[1].Pin4, "X4 ");
+    EXPECT_EQ(layout.connectorRows[3].Assignment, "GIO2 Pin1");
+    EXPECT_EQ(layout.conflictingRows, (std::set<int>{0, 3}));
+    // Only connector 1's single pin code marks its cell.
+    EXPECT_EQ(layout.conflictingCells, (std::set<std::pair<int, int>>{{1, kGioPin1Column}}));
+}
+
 } // namespace
