@@ -45,6 +45,9 @@ constexpr int WM_LANG_ODRINFO = 0x915;
 constexpr int WM_SYSTEMTAG_UPDATE = 0x918;
 constexpr int WM_ODRTRIP_RELOAD = 0x91f;
 constexpr int WM_LANG_ODRTRIP = 0x920;
+constexpr int WM_CONNECTORS_READ_VERSION = 0x978;
+constexpr int WM_CONNECTORS_RELABEL = 0x979;
+constexpr int WM_CONNECTORS_REFRESH = 0x97a;
 
 // Activate messages of the end-of-line pages.
 constexpr int WM_ACTIVATE_EOLVOLTAGE = 0x1789;

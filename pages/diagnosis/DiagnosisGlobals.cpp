@@ -2,6 +2,7 @@
 
 #include "ParameterDefinitions.h"
 #include "DidDefinitions.h"
+#include "ConnectorsTable.h"
 
 int32_t EcuIdentified = -1;
 std::atomic<int32_t> MonitorRunning{0};
@@ -76,6 +77,15 @@ std::vector<uint8_t> LiftingAxleEncodedValue;
 int32_t LiftingAxleWriteOk = 0;
 int32_t LiftingAxleType = -1;
 int32_t LiftingSensorVariant = 0;
+// ---- Connectors page ----
+int32_t ConnectorVersionValid = 0;
+uint8_t ConnectorRequiredVersion = 0;
+uint8_t ConnectorUpdateOffered = 0;
+uint8_t ConnectorCurrentVersion = 0;
+std::array<std::array<uint8_t, 5>, 16> ConnectorPinTable{};
+const std::array<std::array<uint8_t, 5>, 16>& ConnectorReferenceTable = connectors::ReferencePinTable();
+std::array<std::array<uint8_t, 5>, 16> ConnectorPinKept{};
+std::vector<_tagConnDIDdesc_> ConnectorDidTable;
 
 void ResetDiagnosisGlobals()
 {
@@ -150,6 +160,14 @@ void ResetDiagnosisGlobals()
     LiftingAxleType = -1;
     LiftingSensorVariant = 0;
     ResetMonitorGlobals();
+    // ---- Connectors page ----
+    ConnectorVersionValid = 0;
+    ConnectorRequiredVersion = 0;
+    ConnectorUpdateOffered = 0;
+    ConnectorCurrentVersion = 0;
+    ConnectorPinTable = {};
+    ConnectorPinKept = {};
+    ConnectorDidTable.clear();
 }
 
 // ---- Live-data monitor page ----

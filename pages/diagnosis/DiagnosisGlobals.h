@@ -185,5 +185,28 @@ extern std::atomic<int32_t> MonitorCsvHeaderPending;
 void ResetMonitorGlobals();
 // ---- end of the live-data monitor page ----
 
+// ---- Connectors page ----
+struct _tagConnDIDdesc_;
+// 1 after a positive read of the connector version (0x00F1), 0 after a failed one.
+extern int32_t ConnectorVersionValid;
+// Byte 0 of 0x00F1: the connector configuration the ECU should hold; it
+// names the connector definition file.
+extern uint8_t ConnectorRequiredVersion;
+// Byte 1 of 0x00F1: 0 when no update is offered.
+extern uint8_t ConnectorUpdateOffered;
+// Byte 0 of 0x00A2, or the required version when that byte is 0.
+extern uint8_t ConnectorCurrentVersion;
+// Connector n (1..16) at [n - 1]: the five bytes of DID 0xD000 + n, one per
+// GIO 1..5, each a set of pin codes.
+extern std::array<std::array<uint8_t, 5>, 16> ConnectorPinTable;
+// The fixed reference assignment the pin bytes are compared with.
+extern const std::array<std::array<uint8_t, 5>, 16>& ConnectorReferenceTable;
+// Per connector and GIO the reference byte when the ECU holds all of its
+// bits, else 0.
+extern std::array<std::array<uint8_t, 5>, 16> ConnectorPinKept;
+// The connector definition as loaded; sub-field n of the first record (n =
+// 1..16) describes connector n.
+extern std::vector<_tagConnDIDdesc_> ConnectorDidTable;
+
 // Restores every global of this header to its value at program load.
 void ResetDiagnosisGlobals();

@@ -1,5 +1,6 @@
 #include "DiagnosisPages.h"
 
+#include "ABSConnectorsLogic.h"
 #include "ABSDTCInformationLogic.h"
 #include "ABSMonitorLogic.h"
 #include "ABSRSSCalibrationLogic.h"
@@ -28,6 +29,7 @@ std::unique_ptr<PageLogic> MakeDiagnosisPageLogic(int tab, const PageContext& co
     case TabProgramDownload: return std::make_unique<DownloadPageLogic>(context);
     case TabLiftingAxleCalibration: return std::make_unique<LiftingAxleCalibrationLogic>(context);
     case TabRssCalibration: return std::make_unique<ABSRSSCalibrationLogic>(context);
+    case TabConnectors: return std::make_unique<ABSConnectorsLogic>(context);
     default: return nullptr;
     }
 }
