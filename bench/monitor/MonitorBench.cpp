@@ -9,7 +9,7 @@
 #include "AdapterSwitchPort.h"
 #include "CanAdapterGlobals.h"
 #include "CanAdapterSwitch.h"
-#include "ControlCan.h"
+#include "ControlCanStandin.h"
 #include "DiagnosisGlobals.h"
 #include "DidDefinitions.h"
 #include "LanguageTable.h"
