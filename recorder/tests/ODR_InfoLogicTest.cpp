@@ -146,7 +146,11 @@ TEST_F(OdrInfoTest, ReadsInformationAndThreeTripsThenOnlyTheInformation)
     EXPECT_EQ(OdrInfoValue434, "100000");
     EXPECT_EQ(OdrInfoValue437, "1234.56");
     EXPECT_EQ(OdrInfoValue442, "1234");
-    EXPECT_EQ(OdrInfoValue444, "9");
+    EXPECT_EQ(OdrInfoValue435, "300");
+    EXPECT_EQ(OdrInfoValue439, "7");
+    EXPECT_EQ(OdrInfoValue440, "3");
+    EXPECT_EQ(OdrInfoValue443, "45");
+    EXPECT_EQ(OdrInfoValue444, "95");
 
     EXPECT_EQ(OdrTripCount, 3);
     EXPECT_EQ(OdrNewestTrip, 2);

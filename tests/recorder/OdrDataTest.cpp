@@ -98,7 +98,7 @@ TEST_F(OdrShippedDataTest, TheSimulatedRecordsDecodeWithinTheirBytes)
         info.push_back(DecodeOdrInfoField(record, sub));
     }
     EXPECT_EQ(info, (std::vector<std::string>{"42", "3163", "123456.7", "100000", "300", "1234.56", "7", "3",
-                                              "1234", "45", "9.5", "1", "0", "2"}));
+                                              "1234", "45", "95", "1", "0", "2"}));
 
     struct TripExpectation {
         int layout;
