@@ -143,7 +143,9 @@ void InstallOdrRecorder(SimEcu& ecu)
 
     // The slot the next read of 0x0047 returns (handlers run under the ECU's lock).
     auto next = std::make_shared<size_t>(0);
-    ecu.RegisterRoutine(0xC00A, [next](uint8_t sub, const std::vector<uint8_t>& option, SimEcuContext&) {
+    ecu.RegisterRoutine(0xC00A, [next](uint8_t sub, const std::vector<uint8_t>& option, SimEcuContext& ctx) {
+        // The ring is only handed out in the extended session, unlocked.
+        if (ctx.Session() != 0x03 || !ctx.Unlocked(0x01)) return SimEcuAnswer::Negative(0x33);
         if (sub != 0x01) return SimEcuAnswer::Negative(0x12);
         if (option.size() != 3) return SimEcuAnswer::Negative(0x13);
         *next = static_cast<size_t>(option[1]) << 8 | option[2];

@@ -43,7 +43,9 @@ void InstallRing(sim::SimEcu& ecu, std::vector<std::vector<uint8_t>> records, ui
     ecu.RegisterDid(0x0048, Be16(newest));
     auto ring = std::make_shared<std::vector<std::vector<uint8_t>>>(std::move(records));
     auto next = std::make_shared<size_t>(0);
-    ecu.RegisterRoutine(0xC00A, [next](uint8_t sub, const std::vector<uint8_t>& option, sim::SimEcuContext&) {
+    ecu.RegisterRoutine(0xC00A, [next](uint8_t sub, const std::vector<uint8_t>& option, sim::SimEcuContext& ctx) {
+        if (ctx.Session() != 0x03 || !ctx.Unlocked(0x01))
+            return sim::SimEcuAnswer::Negative(0x33);
         if (sub != 0x01 || option.size() != 3)
             return sim::SimEcuAnswer::Negative(0x13);
         *next = static_cast<size_t>(option[1]) << 8 | option[2];
@@ -241,6 +243,21 @@ TEST_F(OdrInfoTest, ActivationShowsTheTripTabAndTellsTheTripBrowser)
     EXPECT_EQ(browser.messages.size(), 1u);
     EXPECT_THAT(bench.prompter.Boxes(), ElementsAre(BoxIs("Failed to read the trip count", "Error")));
     OdrTripDialogWnd = nullptr;
+}
+
+TEST_F(OdrInfoTest, RefusedUnlockShowsItsBoxAndTheRefusedStartForgetsTheRing)
+{
+    bench.ecu->SetNegativeResponse(0x27, 0x22, -1);
+    logic.ReadOdrInformation();
+    EXPECT_THAT(bench.prompter.Boxes(),
+                ::testing::Contains(BoxIs("Security access failed; some recorder data may be missing", "Error")));
+    EXPECT_EQ(Count("31 01 C0 0A 00 00 00"), 1u);
+    EXPECT_EQ(Count("22 00 47"), 0u);
+    EXPECT_EQ(OdrTripCount, -1);
+    EXPECT_EQ(OdrNewestTrip, -1);
+    EXPECT_EQ(OdrReadPosition, 0);
+    EXPECT_TRUE(OdrTrips.empty());
+    EXPECT_TRUE(logic.State().exportEnabled);
 }
 
 TEST_F(OdrInfoTest, NotConnectedShowsTheBoxAndSendsNothing)
