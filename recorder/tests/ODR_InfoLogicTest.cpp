@@ -260,6 +260,34 @@ TEST_F(OdrInfoTest, RefusedUnlockShowsItsBoxAndTheRefusedStartForgetsTheRing)
     EXPECT_TRUE(logic.State().exportEnabled);
 }
 
+TEST_F(OdrInfoTest, ASecondPressDuringAReadIsIgnoredAndAPageSwitchEndsIt)
+{
+    bool pressed = false;
+    HookPump pump([&] {
+        if (OdrTrips.size() == 1 && !pressed) {
+            pressed = true;
+            logic.ReadOdrInformation(); // ignored: a read runs
+            logic.OnStopWork();         // another page is shown
+        }
+    });
+    logic.ReadOdrInformation();
+    EXPECT_TRUE(pressed);
+    EXPECT_EQ(Count("22 00 42"), 1u);
+    EXPECT_EQ(Count("22 00 47"), 1u);
+    EXPECT_EQ(OdrTrips.size(), 1u);
+    EXPECT_EQ(OdrReadIndex, 1);
+    EXPECT_FALSE(ODR_InfoLogic::TripsHeld());
+    EXPECT_FALSE(logic.State().reading);
+
+    // The next press resumes with the second trip.
+    bench.ClearRequests();
+    logic.ReadOdrInformation();
+    EXPECT_EQ(Count("31 01 C0 0A 00 00 01"), 1u);
+    EXPECT_EQ(Count("22 00 47"), 2u);
+    ASSERT_EQ(OdrTrips.size(), 3u);
+    EXPECT_TRUE(ODR_InfoLogic::TripsHeld());
+}
+
 TEST_F(OdrInfoTest, NotConnectedShowsTheBoxAndSendsNothing)
 {
     bench.Disconnect();
