@@ -1,20 +1,9 @@
 #include "RecorderPages.h"
 
+#include "ODR_InfoLogic.h"
 #include "OdrDefinitions.h"
 #include "PageHostTable.h"
 #include "RecorderGlobals.h"
-
-ODR_InfoLogic::ODR_InfoLogic(const tarvel::PageContext& context) : PageLogic(tarvel::TabOdrInfo, context) {}
-
-void ODR_InfoLogic::OnResetForNewRun()
-{
-    LoadOdrParameterConfig();
-}
-
-void ODR_InfoLogic::LoadOdrParameterConfig()
-{
-    ::LoadOdrParameterConfig();
-}
 
 ODR_Trip_InfoLogic::ODR_Trip_InfoLogic(const tarvel::PageContext& context) : PageLogic(tarvel::TabOdrTrip, context) {}
 

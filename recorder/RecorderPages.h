@@ -10,14 +10,6 @@ namespace tarvel {
 std::unique_ptr<PageLogic> MakeRecorderPageLogic(int tab, const PageContext& context);
 } // namespace tarvel
 
-class ODR_InfoLogic : public tarvel::PageLogic {
-public:
-    explicit ODR_InfoLogic(const tarvel::PageContext& context);
-    void OnResetForNewRun() override;
-    // Reloads the recorder's parameter definitions.
-    void LoadOdrParameterConfig();
-};
-
 class ODR_Trip_InfoLogic : public tarvel::PageLogic {
 public:
     explicit ODR_Trip_InfoLogic(const tarvel::PageContext& context);

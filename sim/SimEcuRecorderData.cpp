@@ -13,14 +13,14 @@ const std::vector<uint8_t>& OdrInformationRecord()
         0x2A,                   //  0 operating time, minutes part: 42
         0x00, 0x00, 0x0C, 0x5B, //  1 operating time, hours: 3163
         0x00, 0x12, 0xD6, 0x87, //  5 total mileage: 1234567 x 0.1 km
-        0x00, 0x01, 0x86, 0xA0, //  9 brake applications: 100000
-        0x01, 0x2C,             // 13 ABS events: 300
+        0x00, 0x01, 0x86, 0xA0, //  9 total trips: 100000
+        0x01, 0x2C,             // 13 sum of axle load: 300
         0x00, 0x01, 0xE2, 0x40, // 15 sum of demand pressure: 123456 x 0.01 bar
-        0x00, 0x07,             // 19 RSS events: 7
-        0x00, 0x03,             // 21 overload events: 3
-        0x04, 0xD2,             // 23 power-up count: 1234
-        0x00, 0x2D,             // 25 warning lamp events: 45
-        0x00, 0x5F,             // 27 maximum axle load: 95 x 0.1 t
+        0x00, 0x07,             // 19 service brake applications: 7
+        0x00, 0x03,             // 21 stop light operations: 3
+        0x04, 0xD2,             // 23 ABS events: 1234
+        0x00, 0x2D,             // 25 RSS level 1 events: 45
+        0x00, 0x5F,             // 27 RSS level 2 events: 95
         0x01,                   // 29 bit 0 recorder enabled, bit 1 memory full
         0x02,                   // 30 trip layout version
         0x00,                   // 31 reserved
@@ -143,7 +143,9 @@ void InstallOdrRecorder(SimEcu& ecu)
 
     // The slot the next read of 0x0047 returns (handlers run under the ECU's lock).
     auto next = std::make_shared<size_t>(0);
-    ecu.RegisterRoutine(0xC00A, [next](uint8_t sub, const std::vector<uint8_t>& option, SimEcuContext&) {
+    ecu.RegisterRoutine(0xC00A, [next](uint8_t sub, const std::vector<uint8_t>& option, SimEcuContext& ctx) {
+        // The ring is only handed out in the extended session, unlocked.
+        if (ctx.Session() != 0x03 || !ctx.Unlocked(0x01)) return SimEcuAnswer::Negative(0x33);
         if (sub != 0x01) return SimEcuAnswer::Negative(0x12);
         if (option.size() != 3) return SimEcuAnswer::Negative(0x13);
         *next = static_cast<size_t>(option[1]) << 8 | option[2];

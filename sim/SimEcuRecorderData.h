@@ -25,7 +25,8 @@ const std::vector<uint8_t>& OdrTimeReference();
 // Registers the recorder: DIDs 0x0042, 0x0043, 0x0044, 0x0048 (newest ring
 // slot), 0x004A (number of trips), 0x0047 (the next trip record) and
 // routine 0xC00A, whose start (option 00 hi lo) sets the slot the next read
-// of 0x0047 returns.
+// of 0x0047 returns; it is refused (0x33) unless the ECU is unlocked in the
+// extended session.
 void InstallOdrRecorder(SimEcu& ecu);
 
 } // namespace ecudata

@@ -98,7 +98,7 @@ TEST_F(OdrShippedDataTest, TheSimulatedRecordsDecodeWithinTheirBytes)
         info.push_back(DecodeOdrInfoField(record, sub));
     }
     EXPECT_EQ(info, (std::vector<std::string>{"42", "3163", "123456.7", "100000", "300", "1234.56", "7", "3",
-                                              "1234", "45", "9.5", "1", "0", "2"}));
+                                              "1234", "45", "95", "1", "0", "2"}));
 
     struct TripExpectation {
         int layout;
@@ -153,6 +153,11 @@ TEST_F(OdrSimEcuTest, RecordsCountersAndTheTripStep)
     EXPECT_EQ(Request({0x22, 0x00, 0x44}), reply(0x0044, sim::ecudata::OdrTimeReference()));
     EXPECT_EQ(Request({0x22, 0x00, 0x4A}), reply(0x004A, {0x00, static_cast<uint8_t>(trips.size())}));
     EXPECT_EQ(Request({0x22, 0x00, 0x48}), reply(0x0048, {0x00, static_cast<uint8_t>(trips.size() - 1)}));
+    // The routine start is refused until the ECU is unlocked in the extended session.
+    EXPECT_EQ(Request({0x31, 0x01, 0xC0, 0x0A, 0x00, 0x00, 0x01}), (Bytes{0x7F, 0x31, 0x33}));
+    ASSERT_EQ(Request({0x10, 0x03})[0], 0x50);
+    EXPECT_EQ(Request({0x31, 0x01, 0xC0, 0x0A, 0x00, 0x00, 0x01}), (Bytes{0x7F, 0x31, 0x33}));
+    ASSERT_EQ(Unlock(0x01)[0], 0x67);
     // The routine start sets the slot the next trip read returns; each read steps on.
     EXPECT_EQ(Request({0x31, 0x01, 0xC0, 0x0A, 0x00, 0x00, 0x01}), (Bytes{0x71, 0x01, 0xC0, 0x0A}));
     EXPECT_EQ(Request({0x22, 0x00, 0x47}), reply(0x0047, trips[1]));

@@ -1,0 +1,177 @@
+// The recorder page in the running program: connect to the built-in
+// simulated ECU, open the page from the navigation tree, press Read
+// Information and read the list, the gauge and the buttons back.
+#include "CODR_Info.h"
+
+#include "RecorderGlobals.h"
+
+#include "LanguageTable.h"
+#include "NILike.h"
+
+#include "AppMessages.h"
+#include "MainFrame.h"
+#include "Navigation.h"
+#include "NavigationModel.h"
+#include "PageHost.h"
+#include "PageHostTable.h"
+#include "Pump.h"
+#include "Ribbon.h"
+#include "ShellGlobals.h"
+#include "TarvelApp.h"
+#include "TarvelView.h"
+
+#include "ProgramUnderTest.h"
+
+#include <gtest/gtest.h>
+
+#include <wx/button.h>
+#include <wx/choice.h>
+#include <wx/gauge.h>
+#include <wx/listctrl.h>
+#include <wx/ribbon/buttonbar.h>
+#include <wx/treectrl.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+bool PumpUntil(const std::function<bool()>& done, int rounds = 400)
+{
+    for (int i = 0; i < rounds && !done(); ++i)
+        wxTheApp->Yield(true);
+    return done();
+}
+
+void Choose(wxChoice* choice, int row)
+{
+    choice->SetSelection(row);
+    wxCommandEvent event(wxEVT_CHOICE, choice->GetId());
+    event.SetInt(row);
+    event.SetEventObject(choice);
+    choice->GetEventHandler()->ProcessEvent(event);
+}
+
+void Press(wxRibbonButtonBar* bar, int id)
+{
+    wxRibbonButtonBarEvent event(wxEVT_RIBBONBUTTONBAR_CLICKED, id, bar);
+    event.SetEventObject(bar);
+    bar->GetEventHandler()->ProcessEvent(event);
+}
+
+bool PointOfPage(CNavigation* nav, int page, wxPoint& point)
+{
+    wxTreeCtrl* tree = nav->Tree();
+    std::vector<wxTreeItemId> pending{tree->GetRootItem()};
+    while (!pending.empty()) {
+        const wxTreeItemId parent = pending.back();
+        pending.pop_back();
+        wxTreeItemIdValue cookie;
+        for (wxTreeItemId id = tree->GetFirstChild(parent, cookie); id.IsOk();
+             id = tree->GetNextChild(parent, cookie)) {
+            tree->EnsureVisible(id);
+            wxRect rect;
+            if (tree->GetBoundingRect(id, rect, true)) {
+                const wxPoint centre(rect.x + rect.width / 2, rect.y + rect.height / 2);
+                const tarvel::NavItem* item = nav->ItemAt(centre);
+                if (item && item->page == page) {
+                    point = centre;
+                    return true;
+                }
+            }
+            pending.push_back(id);
+        }
+    }
+    return false;
+}
+
+// Writes down the gauge and the label each time the read lets the window
+// paint.
+class GaugeWatch : public tarvel::MessagePump {
+public:
+    explicit GaugeWatch(CODR_Info* page) : page_(page), previous_(&tarvel::GetPump()) { tarvel::SetPump(this); }
+    ~GaugeWatch() override { tarvel::SetPump(previous_); }
+    void PumpPending() override
+    {
+        previous_->PumpPending();
+        const std::string text = page_->PercentLabel()->GetLabel().utf8_string();
+        if (seen.empty() || seen.back() != text)
+            seen.push_back(text);
+        values.push_back(page_->ProgressBar()->GetValue());
+        readDisabled = readDisabled || !page_->ReadButton()->IsEnabled();
+    }
+    std::vector<std::string> seen;
+    std::vector<int> values;
+    bool readDisabled = false;
+
+private:
+    CODR_Info* page_;
+    tarvel::MessagePump* previous_;
+};
+
+std::string Cell(wxListCtrl* list, long row, int column) { return list->GetItemText(row, column).utf8_string(); }
+
+TEST(OdrInfoGui, ConnectOpenTheRecorderAndReadEverything)
+{
+    tarvel_test::ProgramUnderTest program;
+    ASSERT_TRUE(program.Start("test_recorder_gui")) << "the program did not start";
+    PumpUntil([] { return false; }, 5);
+    CTarvelApp* app = program.app;
+    const RibbonControls& rc = app->MainFrame()->Ribbon();
+    Choose(rc.adapter, 0);
+    Choose(rc.baudRate, 0);
+    Press(rc.commButtons, ID_CAN_CONNECT);
+    ASSERT_TRUE(PumpUntil([] { return EcuConnected.load() == 1; }));
+
+    CNavigation* nav = app->MainFrame()->Navigation();
+    wxPoint point;
+    ASSERT_TRUE(PointOfPage(nav, tarvel::TabOdrInfo, point));
+    EXPECT_EQ(nav->ClickAt(point), tarvel::NavClickOutcome::Selected);
+    auto* page = dynamic_cast<CODR_Info*>(app->View()->Page(tarvel::TabOdrInfo));
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(app->View()->TabCtrl()->IsTabShown(tarvel::TabOdrInfo));
+    // The simulated ECU holds trips: the trip browser's tab is shown.
+    EXPECT_TRUE(PumpUntil([app] { return app->View()->TabCtrl()->IsTabShown(tarvel::TabOdrTrip); }));
+    EXPECT_FALSE(page->ExportButton()->IsEnabled());
+    EXPECT_EQ(page->ReadButton()->GetLabel().utf8_string(), LanguageText(378));
+    EXPECT_EQ(page->OdrInfoList()->GetColumnCount(), 5);
+
+    std::vector<std::string> seen;
+    std::vector<int> values;
+    bool readDisabled = false;
+    {
+        GaugeWatch watch(page);
+        wxCommandEvent click(wxEVT_BUTTON, CODR_Info::kReadButtonId);
+        click.SetEventObject(page->ReadButton());
+        page->ReadButton()->GetEventHandler()->ProcessEvent(click);
+        seen = watch.seen;
+        values = watch.values;
+        readDisabled = watch.readDisabled;
+    }
+    wxListCtrl* list = page->OdrInfoList();
+    for (const auto& box : program.prompter->Boxes())
+        ADD_FAILURE() << "box [" << box.caption << "] " << box.text;
+    EXPECT_EQ(OdrInfoDidTable.size(), 1u);
+    ASSERT_GE(list->GetItemCount(), 3);
+    EXPECT_EQ(Cell(list, 0, 0), "1");
+    EXPECT_EQ(Cell(list, 0, 1), "Operating Time (min)");
+    EXPECT_EQ(Cell(list, 0, 2), "42");
+    EXPECT_EQ(Cell(list, 2, 2), "123456.7");
+    EXPECT_EQ(Cell(list, 2, 3), "km");
+    EXPECT_EQ(OdrTrips.size(), 3u);
+    EXPECT_TRUE(readDisabled);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.back(), "100%");
+    EXPECT_NE(std::find(seen.begin(), seen.end(), "33%"), seen.end());
+    EXPECT_EQ(page->ProgressBar()->GetRange(), 3);
+    EXPECT_EQ(page->ProgressBar()->GetValue(), 3);
+    EXPECT_TRUE(page->ProgressBar()->IsShown());
+    EXPECT_EQ(page->PercentLabel()->GetLabel().utf8_string(), "100%");
+    EXPECT_TRUE(page->ExportButton()->IsEnabled());
+    EXPECT_TRUE(page->ReadButton()->IsEnabled());
+    program.Stop();
+}
+
+} // namespace
