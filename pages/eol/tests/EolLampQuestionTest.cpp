@@ -464,6 +464,28 @@ TEST_F(LampQuestionTest, EventsWaitingForTheLinkRunInOrderAndStaleAnswersAreDrop
     }
 }
 
+TEST_F(LampQuestionTest, ATickFallingDueWhileTheLastReSendWaitsIsSkipped)
+{
+    ASSERT_TRUE(bench.Connect());
+    for (const LampPageCase& p : LampPages()) {
+        SCOPED_TRACE(p.name);
+        EolLampQuestionLogic& page = Page(p);
+        page.StartClicked();
+        ASSERT_EQ(page.Lamp().open, LampQuestion::LampOn);
+        // The ECU asks three times for more time: the re-send takes about
+        // 4 s, across the next tick.
+        bench.ecu->SetResponsePending(0x2F, 3, 1000, 1);
+        bench.ClearRequests();
+        bench.Advance(2000);
+        EXPECT_THAT(Sent(), ElementsAre(Lamp(p, true)));
+        EXPECT_TRUE(page.ResendTimerRunning(LampQuestion::LampOn)) << "the slow answer was positive";
+        bench.ClearRequests();
+        bench.Advance(2000);
+        EXPECT_THAT(Sent(), ElementsAre(Lamp(p, true))) << "re-sending goes on";
+        page.ExitClicked();
+    }
+}
+
 TEST_F(LampQuestionTest, AStopRequestSeenByATickEndsTheTest)
 {
     ASSERT_TRUE(bench.Connect());
