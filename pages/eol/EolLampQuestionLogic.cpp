@@ -79,7 +79,7 @@ void EolLampQuestionLogic::ExitClicked()
 
 void EolLampQuestionLogic::Answer(LampQuestion question, bool yes)
 {
-    RunInOrder([this, question, yes] { OnAnswer(question, yes); });
+    RunInOrder([this, question, yes] { AnswerNow(question, yes); });
 }
 
 // ---- Lifecycle ----
@@ -214,7 +214,7 @@ void EolLampQuestionLogic::WriteLampOnMarker()
     tarvel::UdsWriteById(kMarkerDid, {0x00});
 }
 
-void EolLampQuestionLogic::OnAnswer(LampQuestion question, bool yes)
+void EolLampQuestionLogic::AnswerNow(LampQuestion question, bool yes)
 {
     if (!Running() || lamp_.open != question)
         return; // the question was closed while the answer waited

@@ -108,6 +108,8 @@ protected:
     void RunTest() override;
     void OnExitTest() override;
     void OnPageLanguageChanged() override;
+    // The common YES/NO events answer the open question.
+    void OnAnswer(bool yes) override { Answer(lamp_.open, yes); }
 
     // Runs `action` now when neither a step of this page nor a request is in
     // progress, else queues it behind what waits already.
@@ -140,7 +142,7 @@ private:
 
     void RunWaiting();
     void ResendTick(LampQuestion question);
-    void OnAnswer(LampQuestion question, bool yes);
+    void AnswerNow(LampQuestion question, bool yes);
     void WriteLampOnMarker();
     tarvel::Timer& ResendTimer(LampQuestion question);
     void OpenQuestion(LampQuestion question, int promptRow, tarvel::Timer& timer);
