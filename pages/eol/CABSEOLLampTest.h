@@ -1,12 +1,51 @@
-// The page at tab TabEolLamp. It exists with its window, tab, caption and messages;
-// its working is built on this base by the page's own code.
+// The warning-lamp test page: Start and Exit Test, the question with its two
+// YES/NO pairs (lamp on, lamp off; one pair shown at a time), and the two
+// result pictures.
 #pragma once
 
-#include "PageHostPage.h"
+#include "EolTestPage.h"
 
-class CABSEOLLampTest : public CTarvelPage {
+class EolWarningLampLogic;
+class wxStaticText;
+
+class CABSEOLLampTest : public CEolTestPage {
 public:
+    static constexpr int kStartId = 1;
+    static constexpr int kExitId = 2;
+    static constexpr int kQuestionId = 1409;
+    static constexpr int kLampOnYesId = 1410;
+    static constexpr int kLampOnNoId = 1411;
+    static constexpr int kLampOffYesId = 1412;
+    static constexpr int kLampOffNoId = 1413;
+    static constexpr int kLampOnCaptionId = 1303;
+    static constexpr int kLampOffCaptionId = 1271;
+    static constexpr int kLampOnPictureId = 1404;
+    static constexpr int kLampOffPictureId = 1405;
+
     CABSEOLLampTest();
     // Asks a running end-of-line step to stop: the page is going away.
     ~CABSEOLLampTest() override;
+    bool Create(wxWindow* parent) override;
+
+    wxButton* Start() const { return start_; }
+    wxButton* ExitTest() const { return exit_; }
+    wxButton* LampOnYes() const { return onYes_; }
+    wxButton* LampOnNo() const { return onNo_; }
+    wxButton* LampOffYes() const { return offYes_; }
+    wxButton* LampOffNo() const { return offNo_; }
+
+protected:
+    void RenderPage() override;
+
+private:
+    EolWarningLampLogic* Lamp() const;
+
+    wxButton* start_ = nullptr;
+    wxButton* exit_ = nullptr;
+    wxButton* onYes_ = nullptr;
+    wxButton* onNo_ = nullptr;
+    wxButton* offYes_ = nullptr;
+    wxButton* offNo_ = nullptr;
+    wxStaticText* onCaption_ = nullptr;
+    wxStaticText* offCaption_ = nullptr;
 };

@@ -1,7 +1,9 @@
 #include "EolPages.h"
 
+#include "EolBrakeLampLogic.h"
 #include "EolGlobals.h"
 #include "EolVoltageTestLogic.h"
+#include "EolWarningLampLogic.h"
 #include "PageHostTable.h"
 
 namespace tarvel {
@@ -16,7 +18,7 @@ std::unique_ptr<PageLogic> MakeEolPageLogic(int tab, const PageContext& context)
     case TabEolVoltage:
         return std::make_unique<EolVoltageTestLogic>(context);
     case TabEolLamp:
-        return pending(EolPage::WarningLamp, 2, true, false);
+        return std::make_unique<EolWarningLampLogic>(context);
     case TabEolSensor:
         return pending(EolPage::Sensors, 1, true, true);
     case TabEolPressure:
@@ -30,7 +32,7 @@ std::unique_ptr<PageLogic> MakeEolPageLogic(int tab, const PageContext& context)
     case TabEolHeightSensor:
         return pending(EolPage::HeightSensor, 1, true, false);
     case TabEolBrakeLamp:
-        return pending(EolPage::BrakeLamp, 2, true, false);
+        return std::make_unique<EolBrakeLampLogic>(context);
     case TabEolLiftingSensor:
         return pending(EolPage::LiftingSensor, 1, true, false);
     case TabEolUnderwaterValve:

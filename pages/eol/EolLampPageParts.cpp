@@ -1,0 +1,61 @@
+#include "EolLampPageParts.h"
+
+#include <wx/button.h>
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+
+namespace eolpage {
+
+wxButton* AddButton(wxWindow* parent, wxSizer* sizer, int id, const char* label, std::function<void()> onClick)
+{
+    auto* button = new wxButton(parent, id, wxString::FromUTF8(label));
+    button->Bind(wxEVT_BUTTON, [onClick](wxCommandEvent&) { onClick(); });
+    sizer->Add(button, 0, wxALL, 6);
+    return button;
+}
+
+wxStaticText* AddCaption(wxWindow* parent, wxSizer* sizer, int id, const char* label)
+{
+    auto* caption = new wxStaticText(parent, id, wxString::FromUTF8(label), wxDefaultPosition, wxSize(90, -1),
+                                     wxALIGN_RIGHT | wxST_NO_AUTORESIZE);
+    sizer->Add(caption, 0, wxALL | wxALIGN_CENTER_VERTICAL, 6);
+    return caption;
+}
+
+namespace {
+
+void Caption(wxWindow* control, const std::string& text)
+{
+    if (control && !text.empty())
+        control->SetLabel(wxString::FromUTF8(text));
+}
+
+} // namespace
+
+void RenderLampControls(const EolLampQuestionLogic& logic, const LampControls& c)
+{
+    const EolPageState& common = logic.Common();
+    const EolLampQuestionState& lamp = logic.Lamp();
+    Caption(c.start, common.startCaption);
+    Caption(c.exit, common.exitCaption);
+    if (c.start)
+        c.start->Enable(common.startEnabled);
+    if (c.exit)
+        c.exit->Enable(common.exitEnabled);
+    for (wxButton* yes : {c.onYes, c.offYes})
+        Caption(yes, lamp.yesCaption);
+    for (wxButton* no : {c.onNo, c.offNo})
+        Caption(no, lamp.noCaption);
+    Caption(c.onCaption, lamp.lampOnCaption);
+    Caption(c.offCaption, lamp.lampOffCaption);
+    const bool on = lamp.open == LampQuestion::LampOn;
+    const bool off = lamp.open == LampQuestion::LampOff;
+    if (c.onYes && c.onNo && c.offYes && c.offNo) {
+        c.onYes->Show(on);
+        c.onNo->Show(on);
+        c.offYes->Show(off);
+        c.offNo->Show(off);
+    }
+}
+
+} // namespace eolpage

@@ -1,0 +1,256 @@
+#include "EolLampQuestionLogic.h"
+
+#include "UdsEngine.h"
+#include "UdsServices.h"
+
+using tarvel::MsgIcon;
+
+EolLampQuestionLogic::Step::Step(EolLampQuestionLogic& logic) : logic_(logic)
+{
+    ++logic_.depth_;
+}
+
+EolLampQuestionLogic::Step::~Step()
+{
+    if (--logic_.depth_ == 0)
+        logic_.RunWaiting();
+}
+
+EolLampQuestionLogic::EolLampQuestionLogic(int tab, const EolLampPageSpec& spec, const tarvel::PageContext& context)
+    : EolPageLogic(tab, EolPageTraits{spec.page, 2, /*startClearsStop*/ true, /*exitSetsStop*/ false, /*hasExit*/ true},
+                   context),
+      spec_(spec)
+{
+    onTimer_ = Context().timers.Create([this] { ResendTick(LampQuestion::LampOn); });
+    offTimer_ = Context().timers.Create([this] { ResendTick(LampQuestion::LampOff); });
+    retry_ = Context().timers.Create([this] { RunWaiting(); });
+}
+
+EolLampQuestionLogic::~EolLampQuestionLogic() = default;
+
+// ---- Events in order ----
+
+bool EolLampQuestionLogic::Busy() const
+{
+    return depth_ > 0 || tarvel::UdsRequestInFlight();
+}
+
+void EolLampQuestionLogic::RunInOrder(std::function<void()> action)
+{
+    if (waiting_.empty() && !Busy()) {
+        Step step(*this);
+        action();
+        return;
+    }
+    waiting_.push_back(std::move(action));
+    if (!Busy())
+        RunWaiting();
+    else if (!retry_->IsRunning())
+        retry_->Start(kRetryMs);
+}
+
+void EolLampQuestionLogic::RunWaiting()
+{
+    if (draining_)
+        return;
+    draining_ = true;
+    while (!waiting_.empty() && !Busy()) {
+        std::function<void()> action = std::move(waiting_.front());
+        waiting_.pop_front();
+        Step step(*this);
+        action();
+    }
+    draining_ = false;
+    if (waiting_.empty())
+        retry_->Stop();
+    else if (!retry_->IsRunning())
+        retry_->Start(kRetryMs);
+}
+
+void EolLampQuestionLogic::StartClicked()
+{
+    RunInOrder([this] { DoStart(); });
+}
+
+void EolLampQuestionLogic::ExitClicked()
+{
+    RunInOrder([this] { DoExit(); });
+}
+
+void EolLampQuestionLogic::Answer(LampQuestion question, bool yes)
+{
+    RunInOrder([this, question, yes] { AnswerNow(question, yes); });
+}
+
+// ---- Lifecycle ----
+
+void EolLampQuestionLogic::OnDisconnected()
+{
+    EolStopRequested = 1;
+    if (Running()) {
+        Step step(*this);
+        DoExit();
+    }
+    CloseQuestions();
+}
+
+void EolLampQuestionLogic::OnPageLanguageChanged()
+{
+    lamp_.yesCaption = Text(kYesTextRow);
+    lamp_.noCaption = Text(kNoTextRow);
+    lamp_.lampOnCaption = Text(kLampOnTextRow);
+    lamp_.lampOffCaption = Text(kLampOffTextRow);
+}
+
+void EolLampQuestionLogic::OnExitTest()
+{
+    CloseQuestions();
+}
+
+// ---- The test ----
+
+void EolLampQuestionLogic::RunTest()
+{
+    MutableCommon().question = " ";
+    Changed();
+    BeginLampOnPhase();
+}
+
+bool EolLampQuestionLogic::SendLamp(bool on)
+{
+    return tarvel::UdsIoControlById6(kLampDid, spec_.output, on ? kLampOnState : kLampOffState, kThirdState,
+                                     kShortTermAdjustment) == 1;
+}
+
+tarvel::Timer& EolLampQuestionLogic::ResendTimer(LampQuestion question)
+{
+    return question == LampQuestion::LampOff ? *offTimer_ : *onTimer_;
+}
+
+bool EolLampQuestionLogic::ResendTimerRunning(LampQuestion question) const
+{
+    const tarvel::Timer* timer = question == LampQuestion::LampOff ? offTimer_.get() : onTimer_.get();
+    return question != LampQuestion::None && timer->IsRunning();
+}
+
+void EolLampQuestionLogic::OpenQuestion(LampQuestion question, int promptRow, tarvel::Timer& timer)
+{
+    tarvel::TestRunning = 1;
+    timer.Start(kResendMs);
+    lamp_.open = question;
+    Ask(Text(promptRow));
+}
+
+void EolLampQuestionLogic::CloseQuestions()
+{
+    onTimer_->Stop();
+    offTimer_->Stop();
+    lamp_.open = LampQuestion::None;
+    MutableCommon().answerShown = false;
+    Changed();
+}
+
+void EolLampQuestionLogic::BeginLampOnPhase()
+{
+    if (!EnterExtendedSessionAndUnlock(MsgIcon::None)) {
+        CloseQuestions();
+        return;
+    }
+    const bool accepted = SendLamp(true);
+    if (!StillRunning())
+        return;
+    if (accepted)
+        OpenQuestion(LampQuestion::LampOn, spec_.onPromptRow, *onTimer_);
+    else
+        Box(spec_.onRefusedRow, kErrorCaptionRow, MsgIcon::None); // the page waits for Exit
+}
+
+void EolLampQuestionLogic::BeginLampOffPhase()
+{
+    if (!EnterExtendedSessionAndUnlock(MsgIcon::None)) {
+        CloseQuestions();
+        return;
+    }
+    const bool accepted = SendLamp(false);
+    if (!StillRunning())
+        return;
+    if (accepted)
+        OpenQuestion(LampQuestion::LampOff, spec_.offPromptRow, *offTimer_);
+    else
+        Box(spec_.offRefusedRow, kErrorCaptionRow, MsgIcon::None); // the page waits for Exit
+}
+
+void EolLampQuestionLogic::ResendTick(LampQuestion question)
+{
+    tarvel::Timer& timer = ResendTimer(question);
+    if (!Running() || lamp_.open != question) {
+        timer.Stop();
+        return;
+    }
+    // The previous tick, an answer or another request still holds the link.
+    if (Busy())
+        return;
+    Step step(*this);
+    const bool accepted = SendLamp(question == LampQuestion::LampOn);
+    if (!StillRunning())
+        return;
+    if (!accepted)
+        timer.Stop(); // the question stays open; the answer still counts
+    if (StopRequested())
+        DoExit();
+}
+
+void EolLampQuestionLogic::WriteLampOnMarker()
+{
+    if (!spec_.onMarkerNeedsUnlock) {
+        tarvel::WriteDid0094Byte(0);
+        return;
+    }
+    tarvel::UdsDiagnosticSessionControl(3);
+    if (!StillRunning())
+        return;
+    if (tarvel::UdsSecurityAccess() != 1 || !StillRunning())
+        return;
+    tarvel::UdsWriteById(kMarkerDid, {0x00});
+}
+
+void EolLampQuestionLogic::AnswerNow(LampQuestion question, bool yes)
+{
+    if (!Running() || lamp_.open != question)
+        return; // the question was closed while the answer waited
+    const bool lampOn = question == LampQuestion::LampOn;
+    int32_t& flag = lampOn ? *spec_.onResult : *spec_.offResult;
+    const int picture = lampOn ? kOnPicture : kOffPicture;
+    CloseQuestions();
+    if (yes) {
+        RecordPass(picture, flag);
+    } else {
+        flag = EolFailed;
+        (lampOn ? *spec_.onRemark : *spec_.offRemark) = ReportText(lampOn ? kOnRemarkRow : kOffRemarkRow);
+        Changed();
+        if (lampOn)
+            WriteLampOnMarker();
+        else
+            tarvel::WriteDid0094Byte(0);
+        if (!StillRunning())
+            return; // the link went while the marker was written
+        SetPicture(picture, EolPicture::Failed);
+    }
+    if (lampOn)
+        BeginLampOffPhase();
+    else
+        FinishLampTest();
+}
+
+void EolLampQuestionLogic::FinishLampTest()
+{
+    const bool failed = *spec_.onResult == EolFailed || *spec_.offResult == EolFailed;
+    CloseQuestions();
+    // The page is idle before the verdict shows: nothing that happens while
+    // the box is open can take the results back.
+    EndRun();
+    if (failed)
+        Box(kFailedTextRow, kErrorCaptionRow, MsgIcon::None);
+    else
+        Box(kPassedTextRow, kTipsCaptionRow, MsgIcon::None);
+}

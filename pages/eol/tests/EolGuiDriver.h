@@ -1,0 +1,116 @@
+// Driving the running program as the operator does: the ribbon's adapter and
+// Connect, the navigation tree, button clicks.
+#pragma once
+
+#include "AppMessages.h"
+#include "MainFrame.h"
+#include "Navigation.h"
+#include "NavigationModel.h"
+#include "Ribbon.h"
+#include "ShellGlobals.h"
+#include "TarvelApp.h"
+
+#include <wx/app.h>
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/ribbon/buttonbar.h>
+#include <wx/treectrl.h>
+
+#include <functional>
+#include <vector>
+
+namespace eolgui {
+
+inline bool PumpUntil(const std::function<bool()>& done, int rounds = 400)
+{
+    for (int i = 0; i < rounds && !done(); ++i)
+        wxTheApp->Yield(true);
+    return done();
+}
+
+inline void Choose(wxChoice* choice, int row)
+{
+    choice->SetSelection(row);
+    wxCommandEvent event(wxEVT_CHOICE, choice->GetId());
+    event.SetInt(row);
+    event.SetEventObject(choice);
+    choice->GetEventHandler()->ProcessEvent(event);
+}
+
+inline void Press(wxRibbonButtonBar* bar, int id)
+{
+    wxRibbonButtonBarEvent event(wxEVT_RIBBONBUTTONBAR_CLICKED, id, bar);
+    event.SetEventObject(bar);
+    bar->GetEventHandler()->ProcessEvent(event);
+}
+
+inline void Click(wxButton* button)
+{
+    wxCommandEvent event(wxEVT_BUTTON, button->GetId());
+    event.SetEventObject(button);
+    button->GetEventHandler()->ProcessEvent(event);
+}
+
+// Ticks or unticks the box as a click does.
+inline void Toggle(wxCheckBox* box, bool ticked)
+{
+    box->SetValue(ticked);
+    wxCommandEvent event(wxEVT_CHECKBOX, box->GetId());
+    event.SetInt(ticked ? 1 : 0);
+    event.SetEventObject(box);
+    box->GetEventHandler()->ProcessEvent(event);
+}
+
+// The centre of the tree item that opens `page`.
+inline bool PointOfPage(CNavigation* nav, int page, wxPoint& point)
+{
+    wxTreeCtrl* tree = nav->Tree();
+    std::vector<wxTreeItemId> pending{tree->GetRootItem()};
+    while (!pending.empty()) {
+        const wxTreeItemId parent = pending.back();
+        pending.pop_back();
+        wxTreeItemIdValue cookie;
+        for (wxTreeItemId id = tree->GetFirstChild(parent, cookie); id.IsOk();
+             id = tree->GetNextChild(parent, cookie)) {
+            tree->EnsureVisible(id);
+            wxRect rect;
+            if (tree->GetBoundingRect(id, rect, true)) {
+                const wxPoint centre(rect.x + rect.width / 2, rect.y + rect.height / 2);
+                const tarvel::NavItem* item = nav->ItemAt(centre);
+                if (item && item->page == page) {
+                    point = centre;
+                    return true;
+                }
+            }
+            pending.push_back(id);
+        }
+    }
+    return false;
+}
+
+// Connects through the ribbon (first adapter, first bit rate).
+inline bool Connect(CTarvelApp* app)
+{
+    const RibbonControls& rc = app->MainFrame()->Ribbon();
+    Choose(rc.adapter, 0);
+    Choose(rc.baudRate, 0);
+    Press(rc.commButtons, ID_CAN_CONNECT);
+    return PumpUntil([] { return EcuConnected.load() == 1; });
+}
+
+inline bool Disconnect(CTarvelApp* app)
+{
+    Press(app->MainFrame()->Ribbon().commButtons, ID_DISCONNECTCAN);
+    return PumpUntil([] { return EcuConnected.load() == 0; });
+}
+
+// Opens `page` from the navigation tree.
+inline bool Open(CTarvelApp* app, int page)
+{
+    CNavigation* nav = app->MainFrame()->Navigation();
+    wxPoint point;
+    return PointOfPage(nav, page, point) && nav->ClickAt(point) == tarvel::NavClickOutcome::Selected;
+}
+
+} // namespace eolgui
