@@ -27,7 +27,9 @@ bool CABSEOLDtcTest::Create(wxWindow* parent)
             logic->ClearContents();
     });
     row->Add(clearContents_, 0, wxALL, 6);
-    countdown_ = AddValueLabel(this, row, kCountdownId, wxSize(62, 32));
+    auto* centred = new wxBoxSizer(wxVERTICAL);
+    countdown_ = AddValueLabel(this, centred, kCountdownId, wxSize(62, 32));
+    row->Add(centred, 0, wxALIGN_CENTER_VERTICAL);
     page->Add(row, 0, wxLEFT | wxRIGHT, 6);
 
     // The lines are kept in sorted order by the logic, as a sorted list box

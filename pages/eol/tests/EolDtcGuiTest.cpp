@@ -106,7 +106,7 @@ TEST(EolDtcGui, AfterTheCountdownTheListShowsTheTrailersFaults)
     // the link keep their own time.
     tarvel::VirtualClock pageTime(1000000);
     tarvel::VirtualTimerFactory pageTimers(pageTime);
-    tarvel::SetShellTimerFactory(&pageTimers);
+    CTarvelApp::SetTimerFactoryForTests(&pageTimers);
 
     tarvel_test::ProgramUnderTest program;
     ASSERT_TRUE(program.Start("test_eol_dtc_gui")) << "the program did not start";
@@ -166,7 +166,7 @@ TEST(EolDtcGui, AfterTheCountdownTheListShowsTheTrailersFaults)
     Press(rc.commButtons, ID_DISCONNECTCAN);
     ASSERT_TRUE(PumpUntil([] { return EcuConnected.load() == 0; }));
     program.Stop();
-    tarvel::SetShellTimerFactory(nullptr);
+    CTarvelApp::SetTimerFactoryForTests(nullptr);
 }
 
 } // namespace
