@@ -30,6 +30,11 @@ tarvel::Prompter*& PrompterForTests()
     static tarvel::Prompter* prompter = nullptr;
     return prompter;
 }
+tarvel::TimerFactory*& TimerFactoryForTests()
+{
+    static tarvel::TimerFactory* timers = nullptr;
+    return timers;
+}
 } // namespace
 
 CTarvelApp::CTarvelApp()
@@ -50,6 +55,11 @@ void CTarvelApp::SetPrompterForTests(tarvel::Prompter* prompter)
     PrompterForTests() = prompter;
 }
 
+void CTarvelApp::SetTimerFactoryForTests(tarvel::TimerFactory* timers)
+{
+    TimerFactoryForTests() = timers;
+}
+
 bool CTarvelApp::OnInit()
 {
     wxInitAllImageHandlers();
@@ -67,7 +77,7 @@ bool CTarvelApp::OnInit()
     tarvel::SetPrompter(PrompterForTests() ? PrompterForTests() : prompter_.get());
     fileChooser_ = std::make_unique<tarvel::WxFileChooser>();
     tarvel::SetFileChooser(fileChooser_.get());
-    tarvel::SetShellTimerFactory(timers_.get());
+    tarvel::SetShellTimerFactory(TimerFactoryForTests() ? TimerFactoryForTests() : timers_.get());
     // A language change starts the program anew, then closes this one in order.
     restarter_ = std::make_shared<tarvel::WxRestarter>();
     tarvel::SetRestarter(restarter_.get());

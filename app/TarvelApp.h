@@ -15,6 +15,7 @@ class WxPump;
 class WxPrompter;
 class Prompter;
 class WxFileChooser;
+class TimerFactory;
 class WxTimerFactory;
 class Restarter;
 } // namespace tarvel
@@ -33,6 +34,9 @@ public:
     // Tests record every box, start-up included, with a prompter of their
     // own (not owned); call before OnInit.
     static void SetPrompterForTests(tarvel::Prompter* prompter);
+    // Tests run the shell's and the pages' timers on a clock of their own
+    // (not owned; null: wx timers); call before OnInit.
+    static void SetTimerFactoryForTests(tarvel::TimerFactory* timers);
 
     CMainFrame* MainFrame() const { return frame_; }
     CTarvelView* View() const { return view_; }

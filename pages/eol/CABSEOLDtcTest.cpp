@@ -1,3 +1,68 @@
 #include "CABSEOLDtcTest.h"
 
-CABSEOLDtcTest::CABSEOLDtcTest() : CTarvelPage(tarvel::TabEolDtc) {}
+#include "EolDtcTestLogic.h"
+
+#include "NILike.h"
+
+#include <wx/button.h>
+#include <wx/listbox.h>
+#include <wx/sizer.h>
+#include <wx/statbox.h>
+
+CABSEOLDtcTest::CABSEOLDtcTest() : CEolTestPage(tarvel::TabEolDtc) {}
+
+bool CABSEOLDtcTest::Create(wxWindow* parent)
+{
+    if (!CEolTestPage::Create(parent))
+        return false;
+    SetPageFont(PageFont(kEolDtcFont));
+    wxSizer* page = GetSizer();
+
+    auto* row = new wxBoxSizer(wxHORIZONTAL);
+    AddStartButton(this, row, kStartId);
+    AddExitButton(this, row, kExitId);
+    clearContents_ = new wxButton(this, kClearContentsId, "Clear Contents");
+    clearContents_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
+        if (auto* logic = LogicAs<EolDtcTestLogic>())
+            logic->ClearContents();
+    });
+    row->Add(clearContents_, 0, wxALL, 6);
+    auto* centred = new wxBoxSizer(wxVERTICAL);
+    countdown_ = AddValueLabel(this, centred, kCountdownId, wxSize(62, 32));
+    row->Add(centred, 0, wxALIGN_CENTER_VERTICAL);
+    page->Add(row, 0, wxLEFT | wxRIGHT, 6);
+
+    // The lines are kept in sorted order by the logic, as a sorted list box
+    // keeps them.
+    list_ = new wxListBox(this, kListId, wxDefaultPosition, wxSize(700, 200), 0, nullptr,
+                          wxLB_SINGLE | wxLB_NEEDED_SB | wxBORDER_SUNKEN);
+    page->Add(list_, 0, wxALL, 6);
+
+    wxStaticBoxSizer* result = AddResultFrame(page);
+    result->GetStaticBox()->SetId(1247);
+    AddResultPicture(result->GetStaticBox(), result, kPictureId);
+
+    RenderState();
+    return true;
+}
+
+void CABSEOLDtcTest::RenderPage()
+{
+    const EolDtcTestLogic* logic = LogicAs<EolDtcTestLogic>();
+    if (!logic)
+        return;
+    const EolDtcState& state = logic->State();
+    if (clearContents_ && !state.clearContentsCaption.empty())
+        clearContents_->SetLabel(wxString::FromUTF8(state.clearContentsCaption));
+    if (countdown_ && (!countdownWritten_ || state.countdown != countdownShown_)) {
+        countdownWritten_ = true;
+        countdownShown_ = state.countdown;
+        WriteValueLabel(countdown_, state.countdown, PageFontNow());
+    }
+    if (list_ && state.lines != linesShown_) {
+        linesShown_ = state.lines;
+        list_->Clear();
+        for (const std::string& line : state.lines)
+            list_->Append(wxString::FromUTF8(line));
+    }
+}

@@ -208,4 +208,15 @@ void ResetEolGlobals()
     EolPassedFlag = 0;
     ResetAllEolResults();
     EolResultsVin.clear();
+    // Fault-check page
+    EolDtcReadCounter = 0;
+    EolDtcCount = 0;
+    EolSeenCodeFD0E.clear();
+    EolSeenCodeDB08.clear();
 }
+
+// ---- Fault-check page ----
+int32_t EolDtcReadCounter = 0;
+int32_t EolDtcCount = 0;
+std::string EolSeenCodeFD0E;
+std::string EolSeenCodeDB08;

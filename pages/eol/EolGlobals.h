@@ -140,5 +140,14 @@ bool EolPageResultsNotTested(EolPage page);
 // True while every one of the 25 flags is -1.
 bool EolAllResultsNotTested();
 
+// ---- Fault-check page ----
+// Readings done in the current series of five.
+extern int32_t EolDtcReadCounter;
+// The fault count of the last reading (255 when it could not be read).
+extern int32_t EolDtcCount;
+// "0xFD0E" / "0xDB08" when the last reading listed that code, else empty.
+extern std::string EolSeenCodeFD0E;
+extern std::string EolSeenCodeDB08;
+
 // Restores every value above to its load-time value.
 void ResetEolGlobals();

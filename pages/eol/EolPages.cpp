@@ -1,6 +1,7 @@
 #include "EolPages.h"
 
 #include "EolBrakeLampLogic.h"
+#include "EolDtcTestLogic.h"
 #include "EolGlobals.h"
 #include "EolVoltageTestLogic.h"
 #include "EolWarningLampLogic.h"
@@ -26,7 +27,7 @@ std::unique_ptr<PageLogic> MakeEolPageLogic(int tab, const PageContext& context)
     case TabEolBackupPressure:
         return pending(EolPage::BackupPressure, 1, true, true);
     case TabEolDtc:
-        return pending(EolPage::Dtc, 1, true, true);
+        return std::make_unique<EolDtcTestLogic>(context);
     case TabEolLiftingAxle:
         return pending(EolPage::LiftingAxle, 1, true, false);
     case TabEolHeightSensor:

@@ -316,6 +316,9 @@ FAULTS = [
     ("0x630A01", "C0A01", L("Lifting axle valve open circuit", "提升桥阀断路", "Обрыв цепи клапана подъёмной оси", "Circuito abierto en la válvula del eje elevable", "Circuito aberto na válvula do eixo elevatório")),
     ("0x630B01", "C0B01", L("Height sensor signal out of range", "高度传感器信号超出范围", "Сигнал датчика высоты вне диапазона", "Señal del sensor de altura fuera de rango", "Sinal do sensor de altura fora da faixa")),
     ("0x640001", "C4001", L("Roll-stability sensor not calibrated", "侧翻稳定传感器未标定", "Датчик устойчивости не откалиброван", "Sensor de estabilidad sin calibrar", "Sensor de estabilidade não calibrado")),
+    # The two codes the end-of-line fault check tolerates.
+    ("0xFD0E", "B1D0E", L("End-of-line test not passed", "下线检测未通过", "Проверка в конце линии не пройдена", "Prueba de fin de línea no superada", "Teste de fim de linha não aprovado")),
+    ("0xDB08", "B1B08", L("Output under tester control", "输出受诊断仪控制", "Выход под управлением тестера", "Salida bajo control del equipo de prueba", "Saída sob controle do equipamento de teste")),
 ]
 
 # ---- parameter fault codes (one file for every language) ---------------------------------------

@@ -48,7 +48,7 @@ protected:
     void SetUp() override
     {
         logic.OnResetForNewRun();
-        ASSERT_EQ(DtcNumbers.size(), 12u);
+        ASSERT_EQ(DtcNumbers.size(), 14u);
         logic.SetChangedObserver([this] { ++renders; });
     }
 
