@@ -76,6 +76,9 @@ std::vector<uint8_t> LiftingAxleEncodedValue;
 int32_t LiftingAxleWriteOk = 0;
 int32_t LiftingAxleType = -1;
 int32_t LiftingSensorVariant = 0;
+// ---- Program download sequence ----
+uint32_t FlashBlockLength = 0;
+std::vector<uint8_t> FlashBlock;
 
 void ResetDiagnosisGlobals()
 {
@@ -149,4 +152,7 @@ void ResetDiagnosisGlobals()
     LiftingAxleWriteOk = 0;
     LiftingAxleType = -1;
     LiftingSensorVariant = 0;
+    // ---- Program download sequence ----
+    FlashBlockLength = 0;
+    FlashBlock.clear();
 }

@@ -144,6 +144,11 @@ extern int32_t LiftingAxleWriteOk;
 extern int32_t LiftingAxleType;
 // 1 while the lifting-axle configuration is the sensor variant.
 extern int32_t LiftingSensorVariant;
+// ---- Program download sequence ----
+// Data bytes per TransferData request of the running download.
+extern uint32_t FlashBlockLength;
+// The block being sent.
+extern std::vector<uint8_t> FlashBlock;
 
 // Restores every global of this header to its value at program load.
 void ResetDiagnosisGlobals();
