@@ -51,14 +51,19 @@ struct FaultRule {
     unsigned pendingCount = 0;
     uint32_t intervalMs = 0;
     int times = -1;
+    unsigned skip = 0;  // requests answered normally before the rule applies
 };
 
 struct Reply {
     std::vector<uint8_t> bytes;
     bool suppressed = false;  // positive answer held back by the suppress bit
+    uint32_t busyMs = 0;      // answered "pending" this long first
 };
 
 Reply Negative(uint8_t sid, uint8_t nrc) { return {{0x7F, sid, nrc}, false}; }
+
+// Interval of the "pending" answers of a routine that takes long.
+constexpr uint32_t kBusyPendingIntervalMs = 2000;
 
 } // namespace
 
@@ -292,6 +297,13 @@ public:
             ScheduleReplyLocked(link, interval * fault->pendingCount, reply.bytes);
             return;
         }
+        if (reply.busyMs > 0) {
+            SendReplyLocked(link, {0x7F, sid, kResponsePending});
+            for (uint32_t t = kBusyPendingIntervalMs; t < reply.busyMs; t += kBusyPendingIntervalMs)
+                ScheduleReplyLocked(link, uint64_t(t) * 1000, {0x7F, sid, kResponsePending});
+            ScheduleReplyLocked(link, uint64_t(reply.busyMs) * 1000, reply.bytes);
+            return;
+        }
         if (reply.suppressed) {
             ++stats_.unanswered;
             return;
@@ -327,6 +339,10 @@ public:
             auto it = faults_.find(key);
             if (it == faults_.end())
                 continue;
+            if (it->second.skip > 0) {
+                --it->second.skip;
+                return std::nullopt;
+            }
             FaultRule rule = it->second;
             if (it->second.times > 0 && --it->second.times == 0)
                 faults_.erase(it);
@@ -643,7 +659,9 @@ public:
             return Negative(r[0], a.nrc);
         std::vector<uint8_t> out{0x71, sub, r[2], r[3]};
         out.insert(out.end(), a.data.begin(), a.data.end());
-        return Positive(std::move(out), (r[1] & 0x80) != 0);
+        Reply reply = Positive(std::move(out), (r[1] & 0x80) != 0);
+        reply.busyMs = a.busyMs;
+        return reply;
     }
 
     // ---- programming ----------------------------------------------------------------
@@ -690,7 +708,7 @@ public:
     {
         if (session_ != kProgrammingSession)
             return Negative(r[0], kNotInActiveSession);
-        if (!download_.active)
+        if (!download_.active)  // also after any session change or relock
             return Negative(r[0], kRequestSequenceError);
         if (r.size() < 2 || r.size() > config_.maxBlockLength)
             return Negative(r[0], kIncorrectLength);
@@ -933,6 +951,12 @@ std::vector<SimDtc> SimEcu::Dtcs() const
     return impl_->dtcs_;
 }
 
+void SimEcu::SetMaxBlockLength(uint16_t length)
+{
+    std::lock_guard<std::mutex> lock(impl_->mutex_);
+    impl_->config_.maxBlockLength = length;
+}
+
 std::vector<uint8_t> SimEcu::DownloadedImage() const
 {
     std::lock_guard<std::mutex> lock(impl_->mutex_);
@@ -977,12 +1001,13 @@ void SimEcu::SetNoAnswer(uint8_t sid, int times)
     impl_->faults_[sid] = rule;
 }
 
-void SimEcu::SetNegativeResponse(uint8_t sid, uint8_t nrc, int times)
+void SimEcu::SetNegativeResponse(uint8_t sid, uint8_t nrc, int times, unsigned skip)
 {
     std::lock_guard<std::mutex> lock(impl_->mutex_);
     FaultRule rule{FaultRule::Kind::Negative};
     rule.nrc = nrc;
     rule.times = times;
+    rule.skip = skip;
     impl_->faults_[sid] = rule;
 }
 

@@ -59,6 +59,9 @@ struct SimDtc {
 struct SimEcuAnswer {
     uint8_t nrc = 0;  // 0 = positive
     std::vector<uint8_t> data;
+    // The routine takes this long: until then the ECU answers 7F sid 78
+    // (every 2000 ms), then the answer above.
+    uint32_t busyMs = 0;
 
     static SimEcuAnswer Positive(std::vector<uint8_t> bytes = {}) { return {0, std::move(bytes)}; }
     static SimEcuAnswer Negative(uint8_t code) { return {code, {}}; }
@@ -148,6 +151,8 @@ public:
     std::vector<SimDtc> Dtcs() const;
 
     // Programming.
+    // RequestDownload's maxNumberOfBlockLength from the next download on.
+    void SetMaxBlockLength(uint16_t length);
     std::vector<uint8_t> DownloadedImage() const;
     uint32_t DownloadAddress() const;
     bool DownloadComplete() const;  // RequestTransferExit accepted for the last download
@@ -158,7 +163,8 @@ public:
 
     // Fault injection. sid 0 matches every service. times < 0: until cleared.
     void SetNoAnswer(uint8_t sid, int times = -1);
-    void SetNegativeResponse(uint8_t sid, uint8_t nrc, int times = -1);
+    // `skip`: so many requests of the service are answered normally first.
+    void SetNegativeResponse(uint8_t sid, uint8_t nrc, int times = -1, unsigned skip = 0);
     // `count` answers 7F sid 78, `intervalMs` apart, before the real answer
     // (which follows the last of them after another interval).
     void SetResponsePending(uint8_t sid, unsigned count, uint32_t intervalMs = 1000, int times = -1);

@@ -1,5 +1,6 @@
 #include "SimEcuData.h"
 
+#include "SimBootLoader.h"
 #include "SimEcu.h"
 #include "SimEcuProfile.h"
 #include "SimEcuRecorderData.h"
@@ -21,55 +22,10 @@ const char* const kSystemForm = "4S2M";
 const char* const kIdentF1F4 = "TE4S2M01";
 const char* const kCalibrationVersion = "05";
 
-const std::array<uint8_t, 4> kBootLoaderVersion{0x01, 0x04, 0x00, 0x02};
-const std::array<uint8_t, 4> kHardwareVersionCode{0x03, 0x01, 0x00, 0x00};
+// As a software file carries them (";BL=0102", ";HW=0201").
+const std::array<uint8_t, 4> kBootLoaderVersion{0x30, 0x31, 0x30, 0x32};
+const std::array<uint8_t, 4> kHardwareVersionCode{0x30, 0x32, 0x30, 0x31};
 
-namespace {
-
-constexpr uint8_t kSubFunctionNotSupported = 0x12;
-constexpr uint8_t kIncorrectLength = 0x13;
-constexpr uint8_t kConditionsNotCorrect = 0x22;
-constexpr uint8_t kSecurityAccessDenied = 0x33;
-constexpr uint8_t kProgrammingSession = 0x02;
-constexpr uint8_t kDefaultSession = 0x01;
-
-// Routine status bytes as the download sequence reads them.
-constexpr uint8_t kStatusOk = 0x00;        // preconditions, erase, checksum, dependencies
-constexpr uint8_t kStatusFailed = 0x01;
-constexpr uint8_t kCompatible = 0x01;      // boot-loader and hardware checks: 0 means incompatible
-constexpr uint8_t kIncompatible = 0x00;
-
-// The common gate of the boot loader's routines: programming session and the
-// programming unlock (level 09/0A).
-bool ProgrammingAllowed(const SimEcuContext& ecu, SimEcuAnswer& refusal)
-{
-    if (ecu.Session() != kProgrammingSession) {
-        refusal = SimEcuAnswer::Negative(kConditionsNotCorrect);
-        return false;
-    }
-    if (!ecu.Unlocked(0x09)) {
-        refusal = SimEcuAnswer::Negative(kSecurityAccessDenied);
-        return false;
-    }
-    return true;
-}
-
-RoutineHandler StartOnly(size_t optionLength, bool needsProgramming,
-                         std::function<SimEcuAnswer(const std::vector<uint8_t>&, SimEcuContext&)> body)
-{
-    return [=](uint8_t sub, const std::vector<uint8_t>& option, SimEcuContext& ecu) {
-        if (sub != 0x01)
-            return SimEcuAnswer::Negative(kSubFunctionNotSupported);
-        if (option.size() != optionLength)
-            return SimEcuAnswer::Negative(kIncorrectLength);
-        SimEcuAnswer refusal;
-        if (needsProgramming && !ProgrammingAllowed(ecu, refusal))
-            return refusal;
-        return body(option, ecu);
-    };
-}
-
-} // namespace
 
 std::vector<uint8_t> Ascii(const std::string& text, size_t width)
 {
@@ -121,33 +77,7 @@ void InstallTrailerEbs(SimEcu& ecu)
     InstallOdrRecorder(ecu);
 
     // Programming routines of the boot loader.
-    ecu.RegisterRoutine(0x0203, StartOnly(0, false, [](const std::vector<uint8_t>&, SimEcuContext& e) {
-        // Programming preconditions: not from the default session.
-        return SimEcuAnswer::Positive({e.Session() == kDefaultSession ? kStatusFailed : kStatusOk});
-    }));
-    ecu.RegisterRoutine(0x0204, StartOnly(4, true, [](const std::vector<uint8_t>& v, SimEcuContext&) {
-        const bool same = std::equal(v.begin(), v.end(), kBootLoaderVersion.begin());
-        return SimEcuAnswer::Positive({same ? kCompatible : kIncompatible});
-    }));
-    ecu.RegisterRoutine(0x0205, StartOnly(4, true, [](const std::vector<uint8_t>& v, SimEcuContext&) {
-        const bool same = std::equal(v.begin(), v.end(), kHardwareVersionCode.begin());
-        return SimEcuAnswer::Positive({same ? kCompatible : kIncompatible});
-    }));
-    ecu.RegisterRoutine(0xFF00, StartOnly(9, true, [](const std::vector<uint8_t>& v, SimEcuContext& e) {
-        // Erase memory: 44, four address bytes, four length bytes.
-        if (v[0] != 0x44)
-            return SimEcuAnswer::Negative(0x31);
-        e.ClearImage();
-        return SimEcuAnswer::Positive({kStatusOk});
-    }));
-    ecu.RegisterRoutine(0x0202, StartOnly(4, true, [](const std::vector<uint8_t>& v, SimEcuContext& e) {
-        const uint32_t crc = Crc32(e.Image());
-        const uint32_t sent = (uint32_t(v[0]) << 24) | (uint32_t(v[1]) << 16) | (uint32_t(v[2]) << 8) | v[3];
-        return SimEcuAnswer::Positive({crc == sent && !e.Image().empty() ? kStatusOk : kStatusFailed});
-    }));
-    ecu.RegisterRoutine(0xFF01, StartOnly(0, true, [](const std::vector<uint8_t>&, SimEcuContext& e) {
-        return SimEcuAnswer::Positive({e.Image().empty() ? kStatusFailed : kStatusOk});
-    }));
+    InstallBootLoader(ecu);
 }
 
 } // namespace ecudata

@@ -1,5 +1,6 @@
 #include "VirtualCanBus.h"
 
+#include "CanBitTiming.h"
 #include "Clock.h"
 
 #include <algorithm>
@@ -52,12 +53,38 @@ std::vector<CanFrame> CanBus::Recorded() const
     return recorded_;
 }
 
-bool CanBus::Carry(const CanNode* sender, const CanFrame& frame)
+void CanBus::SetTimingModel(bool on)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    timing_ = on;
+}
+
+uint64_t CanBus::BusTimeUs() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return busTimeUs_;
+}
+
+uint64_t CanBus::BusyUntilUs() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return busyUntilUs_;
+}
+
+bool CanBus::Carry(const CanNode* sender, const CanFrame& sent)
 {
     std::vector<std::shared_ptr<CanNode>> receivers;
+    CanFrame frame = sent;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         ++carried_;
+        if (timing_) {
+            const uint64_t duration = CanFrameTimeUs(frame, bitrate_);
+            const uint64_t start = std::max(frame.timeUs, busyUntilUs_);
+            busyUntilUs_ = start + duration;
+            busTimeUs_ += duration;
+            frame.timeUs = busyUntilUs_;
+        }
         if (recording_)
             recorded_.push_back(frame);
         for (auto it = nodes_.begin(); it != nodes_.end();) {

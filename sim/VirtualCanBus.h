@@ -83,6 +83,17 @@ public:
     void SetRecording(bool on);
     std::vector<CanFrame> Recorded() const;
 
+    // Bus timing: with it on, each frame occupies the bus for its bit time
+    // (CanBitTiming.h) at the bus's bit rate, starting when it is sent or when
+    // the frame before it has left the bus, whichever is later; the frame is
+    // stamped with the time it has completely passed. Delivery stays
+    // synchronous. Off by default.
+    void SetTimingModel(bool on);
+    // Time all frames carried with the model on occupied the bus.
+    uint64_t BusTimeUs() const;
+    // When the last frame leaves the bus.
+    uint64_t BusyUntilUs() const;
+
 private:
     friend class CanNode;
     explicit CanBus(uint32_t bitrate) : bitrate_(bitrate) {}
@@ -95,6 +106,9 @@ private:
     uint64_t carried_ = 0;
     bool recording_ = false;
     std::vector<CanFrame> recorded_;
+    bool timing_ = false;
+    uint64_t busTimeUs_ = 0;
+    uint64_t busyUntilUs_ = 0;
 };
 
 } // namespace sim

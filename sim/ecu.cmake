@@ -3,6 +3,7 @@ add_library(tarvel_sim_ecu STATIC
   ${CMAKE_CURRENT_LIST_DIR}/IsoTpServer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SimEcu.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SimEcuData.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SimBootLoader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SimEcuProfile.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SimEcuRecorderData.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SimEcuBuiltIn.cpp

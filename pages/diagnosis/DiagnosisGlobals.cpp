@@ -86,6 +86,9 @@ std::array<std::array<uint8_t, 5>, 16> ConnectorPinTable{};
 const std::array<std::array<uint8_t, 5>, 16>& ConnectorReferenceTable = connectors::ReferencePinTable();
 std::array<std::array<uint8_t, 5>, 16> ConnectorPinKept{};
 std::vector<_tagConnDIDdesc_> ConnectorDidTable;
+// ---- Program download sequence ----
+uint32_t FlashBlockLength = 0;
+std::vector<uint8_t> FlashBlock;
 
 void ResetDiagnosisGlobals()
 {
@@ -168,6 +171,9 @@ void ResetDiagnosisGlobals()
     ConnectorPinTable = {};
     ConnectorPinKept = {};
     ConnectorDidTable.clear();
+    // ---- Program download sequence ----
+    FlashBlockLength = 0;
+    FlashBlock.clear();
 }
 
 // ---- Live-data monitor page ----

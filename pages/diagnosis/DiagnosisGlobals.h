@@ -207,6 +207,11 @@ extern std::array<std::array<uint8_t, 5>, 16> ConnectorPinKept;
 // The connector definition as loaded; sub-field n of the first record (n =
 // 1..16) describes connector n.
 extern std::vector<_tagConnDIDdesc_> ConnectorDidTable;
+// ---- Program download sequence ----
+// Data bytes per TransferData request of the running download.
+extern uint32_t FlashBlockLength;
+// The block being sent.
+extern std::vector<uint8_t> FlashBlock;
 
 // Restores every global of this header to its value at program load.
 void ResetDiagnosisGlobals();

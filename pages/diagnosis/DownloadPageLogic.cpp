@@ -1,6 +1,7 @@
 #include "DownloadPageLogic.h"
 
 #include "DiagnosisGlobals.h"
+#include "DownloadSequence.h"
 #include "SettingsFiles.h"
 #include "ShellGlobals.h"
 #include "SoftwareFile.h"
@@ -54,6 +55,7 @@ DownloadPageLogic::DownloadPageLogic(const tarvel::PageContext& context) : PageL
     // The response time-out holds from program load, so the start-up does not
     // pause for the link as well.
     tarvel::ResetUdsLink();
+    sequence_ = tarvel::RunDownloadSequence;
 }
 
 DownloadPageLogic::~DownloadPageLogic()
@@ -115,7 +117,7 @@ void DownloadPageLogic::OnOpenFile()
 
     // The dialog pumps events: the state is read after it closed. Every step
     // of a download counts, not only the transfer of blocks.
-    if (DownloadRunning == 1 || DownloadIdle == 0) {
+    if (DownloadRunning == 1 || DownloadIdle == 0 || sequenceRunning_) {
         AppendMessage(kDownloadBusyOpenText);
         return;
     }
@@ -155,14 +157,20 @@ StartDownloadOutcome DownloadPageLogic::OnStartDownload()
         Context().prompter.Show(kNoH86FileText, "Warning", tarvel::MsgIcon::None, tarvel::MsgButtons::Ok);
         return StartDownloadOutcome::NoFile;
     }
-    if (DownloadRunning == 1) {
+    // Refused during every step of a running download, not only while
+    // blocks are sent: a second sequence would nest inside the first one's wait.
+    if (DownloadRunning == 1 || DownloadIdle == 0 || sequenceRunning_) {
         AppendMessage(kDownloadBusyStartText);
         return StartDownloadOutcome::Running;
     }
     // The download sequence (sessions, security access, compatibility checks,
     // erase, transfer, checksum, reset) runs from here; it owns TestRunning,
     // DownloadIdle and DownloadCancelled from its first step on.
-    if (sequence_) sequence_(*this);
+    if (sequence_) {
+        sequenceRunning_ = true;
+        sequence_(*this);
+        sequenceRunning_ = false;
+    }
     return StartDownloadOutcome::Ready;
 }
 
@@ -170,6 +178,16 @@ void DownloadPageLogic::OnCancel()
 {
     if (EcuConnected != 1) {
         Box(kRowNotConnected);
+        return;
+    }
+    if (sequenceRunning_) {
+        // The sequence is waiting for an answer: it sees the flag once that
+        // answer is in, returns the ECU to the default session itself and
+        // adds the warning line, so no request is sent inside its wait.
+        if (DownloadCancelled == 0) {
+            DownloadCancelled = 1;
+            EnableCancel(false);
+        }
         return;
     }
     if (DownloadCancelled == 0) {

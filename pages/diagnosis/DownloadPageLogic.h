@@ -59,7 +59,8 @@ public:
     void OnConnectionChanged();
 
     // Where the download sequence plugs in: called by OnStartDownload once
-    // every check passed. Until one is set, Start Download stops after them.
+    // every check passed. The page starts with the UDS programming sequence
+    // (DownloadSequence.h); null stops Start Download after the checks.
     void SetDownloadSequence(std::function<void(DownloadPageLogic&)> sequence) { sequence_ = std::move(sequence); }
 
     // For the download sequence: the list, the progress display, Cancel.
@@ -67,10 +68,13 @@ public:
     void SetProgress(int position, int range, const std::string& percentText);
     void ResetProgress();
     void EnableCancel(bool enabled);
+    // True while the sequence runs (its waits pump events into this page).
+    bool SequenceRunning() const { return sequenceRunning_; }
 
 private:
     void Box(int textRow);
 
     DownloadPageState state_;
     std::function<void(DownloadPageLogic&)> sequence_;
+    bool sequenceRunning_ = false;
 };

@@ -1,6 +1,7 @@
 // The program-download page in the program's window: connect to the built-in
 // simulated ECU, open Program Download from the ribbon, press Open File with
-// the file dialog answered by the test, and read the message list.
+// the file dialog answered by the test, read the message list, then download
+// the loaded file with Start Download.
 #include "AppMessages.h"
 #include "CEPBDownLoad.h"
 #include "DiagnosisGlobals.h"
@@ -112,6 +113,19 @@ TEST(DownloadGui, LoadsASoftwareFileThroughThePage)
     EXPECT_EQ(Lines(list).back(), "Line 3 has a wrong checksum, file not loaded");
     EXPECT_EQ(program.prompter->Count(), 1u);
     EXPECT_EQ(FlashImageLength, 24u);
+
+    // Start Download writes the loaded image into the ECU; the click returns
+    // once the sequence ended.
+    program.prompter->Clear();
+    Click(page, CEPBDownLoad::ID_START_DOWNLOAD);
+    PumpUntil([&] { return !Lines(list).empty() && Lines(list).back() == "Download Success"; });
+    EXPECT_EQ(Lines(list).back(), "Download Success");
+    ASSERT_EQ(program.prompter->Count(), 1u);
+    EXPECT_EQ(program.prompter->Boxes()[0].text, "Download Success");
+    EXPECT_EQ(program.prompter->Boxes()[0].caption, "Tips");
+    EXPECT_FALSE(page->FindWindow(CEPBDownLoad::ID_CANCEL_DOWNLOAD)->IsEnabled());
+    EXPECT_EQ(DownloadIdle, 1);
+    EXPECT_EQ(DownloadRunning, 0);
 
     tarvel::SetFileChooser(nullptr);
     program.Stop();

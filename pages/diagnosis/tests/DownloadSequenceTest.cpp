@@ -1,0 +1,549 @@
+// The UDS programming sequence behind the program-download page, run by the
+// page's Start Download against the simulated ECU's boot loader on the virtual
+// clock: the exact requests, every refusal with its message, the block
+// arithmetic, Cancel and disconnection while blocks are sent, and what the
+// page does with buttons pressed while the sequence waits.
+#include "DownloadSequence.h"
+
+#include "AppMessages.h"
+#include "Crc32.h"
+#include "DiagnosisGlobals.h"
+#include "DownloadPageLogic.h"
+#include "IsoTpLink.h"
+#include "LanguageTable.h"
+#include "ShellGlobals.h"
+#include "SoftwareFile.h"
+#include "UdsEngine.h"
+#include "WindowRegistry.h"
+
+#include "Pump.h"
+#include "SimBootLoader.h"
+#include "SimEcuData.h"
+
+#include "Matchers.h"
+#include "PageBench.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using ::testing::ElementsAre;
+using tarvel_test::Bytes;
+using ByteVector = std::vector<uint8_t>;
+
+std::string FixturePath(const std::string& name) { return std::string(TARVEL_DOWNLOAD_FIXTURES) + "/" + name; }
+
+std::string Hex(const ByteVector& bytes)
+{
+    static const char* digits = "0123456789ABCDEF";
+    std::string text;
+    for (uint8_t b : bytes) {
+        if (!text.empty()) text += ' ';
+        text += digits[b >> 4];
+        text += digits[b & 15];
+    }
+    return text;
+}
+
+// Runs an action once, inside a pumped wait, at the first pump after the ECU
+// received a request that begins with the given bytes (a click or a
+// disconnect while the sequence waits for that answer or the next one).
+class RequestPump : public tarvel::MessagePump {
+public:
+    explicit RequestPump(sim::SimEcu& ecu) : ecu_(ecu) { tarvel::SetPump(this); }
+    ~RequestPump() override { tarvel::SetPump(nullptr); }
+    void At(ByteVector prefix, std::function<void()> action)
+    {
+        prefix_ = std::move(prefix);
+        action_ = std::move(action);
+        armedAt_ = ecu_.Stats().requests;
+    }
+    bool Fired() const { return fired_; }
+    void PumpPending() override
+    {
+        if (!action_) return;
+        const uint64_t fresh = ecu_.Stats().requests - armedAt_;
+        const auto requests = ecu_.Requests();
+        bool seen = false;
+        for (size_t k = 0; k < fresh && k < requests.size(); ++k) {
+            const ByteVector& r = requests[requests.size() - 1 - k];
+            seen = seen || (r.size() >= prefix_.size() && std::equal(prefix_.begin(), prefix_.end(), r.begin()));
+        }
+        if (!seen) return;
+        auto action = std::move(action_);
+        action_ = nullptr;
+        fired_ = true;
+        action();
+    }
+
+private:
+    sim::SimEcu& ecu_;
+    ByteVector prefix_;
+    std::function<void()> action_;
+    uint64_t armedAt_ = 0;
+    bool fired_ = false;
+};
+
+// Records the messages the pages receive, with the virtual time.
+class MessageRecorder : public tarvel::MessageTarget {
+public:
+    MessageRecorder(tarvel::Clock& clock, std::vector<std::pair<int, uint64_t>>& log) : clock_(clock), log_(log) {}
+    bool HandleAppMessage(int message) override
+    {
+        log_.emplace_back(message, clock_.NowMs());
+        return true;
+    }
+
+private:
+    tarvel::Clock& clock_;
+    std::vector<std::pair<int, uint64_t>>& log_;
+};
+
+class DownloadSequenceTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(bench.Connect());
+        logic->SetChangedObserver([this] {
+            if (logic->State().percentText != lastPercent) {
+                lastPercent = logic->State().percentText;
+                percents.push_back(lastPercent);
+            }
+        });
+        tarvel::RegisterWindow(tarvel::WindowSlot::DeviceInfoPage, &deviceInfo);
+        tarvel::RegisterWindow(tarvel::WindowSlot::LiftingAxlePage, &liftingAxle);
+    }
+
+    // Publishes an image as Open File does.
+    void LoadImage(ByteVector bytes, uint32_t address = 0x00010000, ByteVector bl = {0x30, 0x31, 0x30, 0x32},
+                   ByteVector hw = {0x30, 0x32, 0x30, 0x31})
+    {
+        tarvel::SoftwareImage image;
+        image.startAddress = address;
+        image.bytes = std::move(bytes);
+        image.bootLoaderVersion = std::move(bl);
+        image.hardwareVersion = std::move(hw);
+        tarvel::CommitSoftwareImage(image);
+    }
+
+    static ByteVector Pattern(size_t n)
+    {
+        ByteVector v(n);
+        for (size_t i = 0; i < n; ++i) v[i] = uint8_t((i * 7 + (i >> 8) * 3 + 1) & 0xFF);
+        return v;
+    }
+
+    // The requests since Start Download, without the keep-alive.
+    std::vector<ByteVector> Sent() const
+    {
+        std::vector<ByteVector> out;
+        for (auto& r : bench.Requests())
+            if (r.empty() || r[0] != 0x3E) out.push_back(r);
+        return out;
+    }
+    std::vector<ByteVector> Blocks() const
+    {
+        std::vector<ByteVector> out;
+        for (auto& r : Sent())
+            if (r[0] == 0x36) out.push_back(r);
+        return out;
+    }
+
+    void Start()
+    {
+        bench.ClearRequests();
+        bench.prompter.Clear();
+        logic->OnStartDownload();
+    }
+
+    void ExpectIdleAgain()
+    {
+        EXPECT_EQ(DownloadIdle, 1);
+        EXPECT_EQ(DownloadRunning, 0);
+        EXPECT_EQ(tarvel::TestRunning.load(), 0u);
+        EXPECT_FALSE(logic->SequenceRunning());
+        EXPECT_FALSE(logic->State().cancelEnabled);
+    }
+
+    std::string LastBox() const
+    {
+        const auto boxes = bench.prompter.Boxes();
+        return boxes.empty() ? std::string() : boxes.back().text;
+    }
+    std::string LastLine() const
+    {
+        const auto& lines = logic->State().messages;
+        return lines.empty() ? std::string() : lines.back();
+    }
+
+    tarvel_test::PageBench bench;
+    std::unique_ptr<DownloadPageLogic> logic = std::make_unique<DownloadPageLogic>(bench.Context());
+    std::vector<std::pair<int, uint64_t>> pageMessages;
+    MessageRecorder deviceInfo{bench.clock, pageMessages};
+    MessageRecorder liftingAxle{bench.clock, pageMessages};
+    std::vector<std::string> percents;
+    std::string lastPercent = "0%";
+};
+
+TEST(Crc32, CheckValueAndPiecewiseUpdate)
+{
+    const std::string check = "123456789";
+    const ByteVector bytes(check.begin(), check.end());
+    EXPECT_EQ(tarvel::Crc32(bytes), 0xCBF43926u);
+    EXPECT_EQ(tarvel::Crc32({}), 0u);
+    EXPECT_EQ(tarvel::Crc32Update(tarvel::Crc32Update(0, bytes.data(), 4), bytes.data() + 4, 5), 0xCBF43926u);
+    const auto crc = tarvel::Crc32Bytes(0xCBF43926u);
+    EXPECT_EQ(ByteVector(crc.begin(), crc.end()), Bytes("CB F4 39 26"));
+    // The simulated boot loader computes it its own way; both agree.
+    ByteVector data(5000);
+    for (size_t i = 0; i < data.size(); ++i) data[i] = uint8_t(i * 31 + 7);
+    EXPECT_EQ(tarvel::Crc32(data), sim::ecudata::Crc32(data));
+}
+
+TEST_F(DownloadSequenceTest, HappyPathWritesTheFileIntoTheEcu)
+{
+    bench.files.QueueAnswer(FixturePath("linear.H86"));
+    logic->OnOpenFile();
+    ASSERT_EQ(FileLoaded, 1);
+    ASSERT_EQ(FlashImageLength, 24u);
+    EcuIdentified = 1;
+    const uint64_t start = bench.clock.NowMs();
+    Start();
+
+    const auto sent = Sent();
+    ASSERT_EQ(sent.size(), 16u) << Hex(sent.back());
+    EXPECT_EQ(sent[0], Bytes("10 03"));
+    EXPECT_EQ(sent[1], Bytes("31 01 02 03"));
+    EXPECT_EQ(sent[2], Bytes("85 02"));
+    EXPECT_EQ(sent[3], Bytes("28 03 03"));
+    EXPECT_EQ(sent[4], Bytes("10 02"));
+    EXPECT_EQ(sent[5], Bytes("27 09"));
+    ASSERT_EQ(sent[6].size(), 6u);
+    EXPECT_EQ(sent[6][1], 0x0A);
+    EXPECT_EQ(sent[7], Bytes("31 01 02 04 30 31 30 32"));
+    EXPECT_EQ(sent[8], Bytes("31 01 02 05 30 32 30 31"));
+    EXPECT_EQ(sent[9], Bytes("31 01 FF 00 44 00 01 00 00 00 00 00 18"));
+    EXPECT_EQ(sent[10], Bytes("34 00 44 00 01 00 00 00 00 00 18"));
+    ByteVector block = Bytes("36 01");
+    block.insert(block.end(), FlashImage.begin(), FlashImage.end());
+    EXPECT_EQ(sent[11], block);
+    EXPECT_EQ(sent[12], Bytes("37"));
+    const auto crc = tarvel::Crc32Bytes(tarvel::Crc32(FlashImage));
+    EXPECT_EQ(sent[13], (ByteVector{0x31, 0x01, 0x02, 0x02, crc[0], crc[1], crc[2], crc[3]}));
+    EXPECT_EQ(sent[14], Bytes("31 01 FF 01"));
+    EXPECT_EQ(sent[15], Bytes("11 01"));
+
+    EXPECT_EQ(bench.ecu->DownloadAddress(), FlashStartAddress);
+    EXPECT_EQ(bench.ecu->DownloadedImage(), FlashImage);
+    EXPECT_TRUE(bench.ecu->DownloadComplete());
+    EXPECT_EQ(bench.ecu->Session(), 0x01);
+
+    EXPECT_THAT(logic->State().messages,
+                ElementsAre("File loaded successfully", "Downloading..., Do not switch to another page",
+                            "Download Success"));
+    EXPECT_THAT(bench.prompter.Boxes(), ElementsAre(tarvel_test::BoxIs("Download Success", "Tips")));
+    EXPECT_EQ(logic->State().percentText, "100%");
+    ExpectIdleAgain();
+    EXPECT_EQ(DownloadCancelled, 1);
+    EXPECT_EQ(FileLoaded, 1);
+    EXPECT_EQ(EcuIdentified, 0);
+    EXPECT_EQ(FlashBlockLength, 0x402u - 2);
+
+    // The pages read the new software 200 ms after the reset's answer.
+    ASSERT_EQ(pageMessages.size(), 2u);
+    EXPECT_EQ(pageMessages[0].first, WM_DEVICEINFO_RELOAD);
+    EXPECT_EQ(pageMessages[1].first, WM_LIFTAXLE_RELOAD_CONFIG);
+    EXPECT_GE(pageMessages[0].second, start + 200);
+    EXPECT_EQ(pageMessages[0].second, pageMessages[1].second);
+
+    // The same image can be sent again.
+    pageMessages.clear();
+    Start();
+    EXPECT_EQ(LastLine(), "Download Success");
+    EXPECT_EQ(pageMessages.size(), 2u);
+}
+
+TEST_F(DownloadSequenceTest, BlockArithmetic)
+{
+    struct Case {
+        uint16_t maxBlockLength;
+        size_t imageLength;
+        size_t blocks;
+        size_t lastBlockBytes;
+    };
+    const Case cases[] = {
+        {10, 16, 2, 8},   // exact multiple
+        {10, 20, 3, 4},   // one shorter last block
+        {10, 5, 1, 5},    // a single block
+        {4, 600, 300, 2}, // the counter wraps
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.imageLength);
+        percents.clear();
+        lastPercent = "0%";
+        logic->ResetProgress();
+        bench.ecu->SetMaxBlockLength(c.maxBlockLength);
+        LoadImage(Pattern(c.imageLength));
+        Start();
+        ASSERT_EQ(LastLine(), "Download Success");
+        const auto blocks = Blocks();
+        ASSERT_EQ(blocks.size(), c.blocks);
+        EXPECT_EQ(blocks.back().size() - 2, c.lastBlockBytes);
+        for (size_t i = 0; i < blocks.size(); ++i)
+            ASSERT_EQ(blocks[i][1], uint8_t(i + 1)) << i;
+        EXPECT_EQ(bench.ecu->DownloadedImage(), FlashImage);
+        EXPECT_EQ(percents.back(), "100%");
+        if (c.blocks == 300) {
+            EXPECT_EQ(blocks[255][1], 0x00);
+            EXPECT_EQ(blocks[256][1], 0x01);
+            // 0% after blocks 0..2 (unchanged), 1% after block 3.
+            EXPECT_EQ(percents.front(), "1%");
+            int previous = -1;
+            for (const std::string& p : percents) {
+                const int value = std::stoi(p);
+                EXPECT_GT(value, previous);
+                previous = value;
+            }
+            EXPECT_EQ(logic->State().progressRange, 300);
+        }
+        if (c.blocks == 1) {
+            EXPECT_THAT(percents, ElementsAre("100%"));
+        }
+    }
+    EXPECT_EQ(tarvel::DownloadPercent(0, 1), 100);
+    EXPECT_EQ(tarvel::DownloadPercent(1, 3), 50);
+    EXPECT_EQ(tarvel::DownloadBlockCounter(255), 0x00);
+}
+
+struct RefusalRow {
+    const char* name;
+    std::function<void(sim::SimEcu&)> fault;
+    ByteVector lastRequest; // the request that was refused: nothing after it
+    std::string box;        // the last box
+    bool rowBox = false;    // a language row: caption row 74, exclamation icon
+};
+
+TEST_F(DownloadSequenceTest, EveryRefusalEndsWithItsMessage)
+{
+    auto nrc = [](uint8_t sid, unsigned skip = 0) {
+        return [sid, skip](sim::SimEcu& e) { e.SetNegativeResponse(sid, 0x22, 1, skip); };
+    };
+    auto routine = [](uint16_t id, sim::SimEcuAnswer answer) {
+        return [id, answer](sim::SimEcu& e) {
+            e.RegisterRoutine(id, [answer](uint8_t, const ByteVector&, sim::SimEcuContext&) { return answer; });
+        };
+    };
+    auto refused = sim::SimEcuAnswer::Negative(0x22);
+    auto status1 = sim::SimEcuAnswer::Positive({0x01});
+    auto status0 = sim::SimEcuAnswer::Positive({0x00});
+    const RefusalRow rows[] = {
+        {"10 03", nrc(0x10), Bytes("10 03"), "Request Failed（10 03）"},
+        {"0203 refused", routine(0x0203, refused), Bytes("31 01 02 03"), "Request Failed（31 01）"},
+        {"0203 status", routine(0x0203, status1), Bytes("31 01 02 03"),
+         "Programming condition check error, download failed"},
+        {"85 02", nrc(0x85), Bytes("85 02"), "Request Failed（85 02）"},
+        {"28 03 03", nrc(0x28), Bytes("28 03 03"), "Request Failed（28 03 03）"},
+        {"10 02", nrc(0x10, 1), Bytes("10 02"), "Request Failed（10 02）"},
+        {"27 09", nrc(0x27), Bytes("27 09"), "Request Failed（27 09）"},
+        {"0204 refused", routine(0x0204, refused), Bytes("31 01 02 04 30 31 30 32"), LanguageText(469), true},
+        {"0204 status", routine(0x0204, status0), Bytes("31 01 02 04 30 31 30 32"), LanguageText(467), true},
+        {"0205 status", routine(0x0205, status0), Bytes("31 01 02 05 30 32 30 31"), LanguageText(468), true},
+        {"0205 refused", routine(0x0205, refused), Bytes("31 01 02 05 30 32 30 31"),
+         "Request Failed（31 01 Boot And Hardware Compatibility Check），download failed"},
+        {"FF00 refused", routine(0xFF00, refused), Bytes("31 01 FF 00"), "Request Failed（31 01）"},
+        {"FF00 status", routine(0xFF00, status1), Bytes("31 01 FF 00"), "Request Failed（31 01），download failed"},
+        {"34 refused", nrc(0x34), Bytes("34 00 44"), "Conditions not correct"},
+        {"34 block length 2", [](sim::SimEcu& e) { e.SetMaxBlockLength(2); }, Bytes("34 00 44"),
+         "Request Failed（34），the ECU accepts no data blocks, download failed"},
+        {"36", nrc(0x36), Bytes("36 01"), "Download error, Please try again"},
+        {"37", nrc(0x37), Bytes("37"), "Request Failed（37），download failed"},
+        {"0202 refused", routine(0x0202, refused), Bytes("31 01 02 02"), "Request Failed（31 01），download failed"},
+        {"0202 status", routine(0x0202, status1), Bytes("31 01 02 02"), "Program is incomplete, download failed"},
+        {"FF01 refused", routine(0xFF01, refused), Bytes("31 01 FF 01"), "Request Failed（31 01），Download Failed"},
+        {"FF01 status", routine(0xFF01, status1), Bytes("31 01 FF 01"), "Incompatible programs, Download failed"},
+        {"11 01", nrc(0x11), Bytes("11 01"), "Request Failed（11 01），Download Failed"},
+    };
+    for (const RefusalRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        bench.ecu->ClearFaults();
+        bench.ecu->SetMaxBlockLength(0x402);
+        sim::InstallBootLoader(*bench.ecu);
+        LoadImage(Pattern(40));
+        row.fault(*bench.ecu);
+        const auto& lines = logic->State().messages;
+        const auto successes = std::count(lines.begin(), lines.end(), "Download Success");
+        Start();
+
+        const auto sent = Sent();
+        ASSERT_FALSE(sent.empty());
+        const ByteVector& last = sent.back();
+        EXPECT_TRUE(last.size() >= row.lastRequest.size() &&
+                    std::equal(row.lastRequest.begin(), row.lastRequest.end(), last.begin()))
+            << Hex(last);
+        ASSERT_GE(bench.prompter.Count(), 1u);
+        const auto box = bench.prompter.Boxes().back();
+        if (row.box == "Conditions not correct") {
+            // The service call's own box is the only one.
+            EXPECT_EQ(bench.prompter.Count(), 1u);
+            EXPECT_EQ(box.caption, "UDS negative response");
+        } else {
+            EXPECT_EQ(box.text, row.box);
+            EXPECT_EQ(box.caption, row.rowBox ? LanguageText(74) : std::string("Warning"));
+            EXPECT_EQ(box.icon, row.rowBox ? tarvel::MsgIcon::Exclamation : tarvel::MsgIcon::None);
+        }
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), "Download Success"), successes);
+        EXPECT_TRUE(pageMessages.empty());
+        ExpectIdleAgain();
+    }
+}
+
+TEST_F(DownloadSequenceTest, MissingBootLoaderVersionPassesRefusedCompatibilityChecks)
+{
+    RequestPump pump(*bench.ecu);
+    // The ECU refuses both checks; a file without versions goes on.
+    pump.At(Bytes("27 0A"), [&] { bench.ecu->SetNegativeResponse(0x31, 0x31, 2); });
+    LoadImage(Pattern(30), 0x00010000, {0, 0, 0, 0}, {0, 0, 0, 0});
+    Start();
+    EXPECT_EQ(LastLine(), "Download Success");
+    EXPECT_EQ(bench.prompter.Count(), 1u);
+
+    // Boot-loader version all 0 but a hardware version: both refusals pass too.
+    RequestPump second(*bench.ecu);
+    second.At(Bytes("27 0A"), [&] { bench.ecu->SetNegativeResponse(0x31, 0x31, 2); });
+    LoadImage(Pattern(30), 0x00010000, {0, 0, 0, 0}, {0x30, 0x32, 0x30, 0x31});
+    Start();
+    EXPECT_EQ(LastLine(), "Download Success");
+
+    // A boot loader that answers the check of a file without version refuses it.
+    LoadImage(Pattern(30), 0x00010000, {0, 0, 0, 0}, {0x30, 0x32, 0x30, 0x31});
+    Start();
+    EXPECT_EQ(LastBox(), LanguageText(470));
+    EXPECT_EQ(Sent().back(), Bytes("31 01 02 04 00 00 00 00"));
+    ExpectIdleAgain();
+}
+
+TEST_F(DownloadSequenceTest, CancelDuringTheTransferEndsAfterTheBlocksAnswer)
+{
+    bench.ecu->SetMaxBlockLength(10);
+    LoadImage(Pattern(80));
+    RequestPump pump(*bench.ecu);
+    size_t blocksAtCancel = 0;
+    pump.At(Bytes("36 03"), [&] {
+        // The sequence waits inside a block's exchange.
+        ASSERT_TRUE(logic->SequenceRunning());
+        blocksAtCancel = Blocks().size();
+        const uint64_t received = bench.ecu->Stats().requests;
+        logic->OnCancel();
+        // The click sends nothing itself: no request inside the block's wait.
+        EXPECT_EQ(bench.ecu->Stats().requests, received);
+        EXPECT_FALSE(logic->State().cancelEnabled);
+    });
+    Start();
+    ASSERT_TRUE(pump.Fired());
+    const auto sent = Sent();
+    ASSERT_GE(sent.size(), 2u);
+    // The block being exchanged when Cancel came is finished, then 10 01.
+    EXPECT_EQ(sent[sent.size() - 2][0], 0x36);
+    EXPECT_LE(Blocks().size(), blocksAtCancel + 1);
+    EXPECT_LT(Blocks().size(), 10u);
+    EXPECT_EQ(sent.back(), Bytes("10 01"));
+    EXPECT_EQ(bench.ecu->Session(), 0x01);
+    EXPECT_EQ(LastLine(), "Warning! Download was aborted, The ECU will not work!!!");
+    EXPECT_EQ(bench.prompter.Count(), 0u);
+    EXPECT_EQ(DownloadCancelled, 1);
+    EXPECT_EQ(logic->State().percentText, "0%");
+    ExpectIdleAgain();
+    EXPECT_TRUE(pageMessages.empty());
+}
+
+TEST_F(DownloadSequenceTest, DisconnectionDuringTheTransferEndsAtOnce)
+{
+    bench.ecu->SetMaxBlockLength(10);
+    LoadImage(Pattern(80));
+    RequestPump pump(*bench.ecu);
+    pump.At(Bytes("36 02"), [&] { bench.Disconnect(); });
+    Start();
+    ASSERT_TRUE(pump.Fired());
+    const auto sent = Sent();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(ByteVector(sent.back().begin(), sent.back().begin() + 2), Bytes("36 02"));
+    EXPECT_EQ(LastBox(), "Download error, Please try again");
+    EXPECT_EQ(logic->State().percentText, "0%");
+    ExpectIdleAgain();
+}
+
+TEST_F(DownloadSequenceTest, StartOrOpenDuringEveryPhaseOnlyAddsALine)
+{
+    // The last one fires in the wait after the reset, before the pages reload.
+    const ByteVector phases[] = {Bytes("10 03"), Bytes("27 0A"), Bytes("31 01 FF 00"), Bytes("36 02"),
+                                 Bytes("37"), Bytes("31 01 02 02")};
+    bench.ecu->SetMaxBlockLength(10);
+    for (const ByteVector& phase : phases) {
+        SCOPED_TRACE(Hex(phase));
+        LoadImage(Pattern(30));
+        const ByteVector image = FlashImage;
+        RequestPump pump(*bench.ecu);
+        size_t linesBefore = 0;
+        pump.At(phase, [&] {
+            linesBefore = logic->State().messages.size();
+            EXPECT_EQ(logic->OnStartDownload(), StartDownloadOutcome::Running);
+            bench.files.QueueAnswer(FixturePath("linear.H86"));
+            logic->OnOpenFile();
+            const auto& lines = logic->State().messages;
+            ASSERT_EQ(lines.size(), linesBefore + 2);
+            EXPECT_EQ(lines[linesBefore], "Program is downloading. Do not click the download button");
+            EXPECT_EQ(lines[linesBefore + 1], "Program is downloading. Please stop and select  H86 file again");
+        });
+        const auto successes =
+            std::count(logic->State().messages.begin(), logic->State().messages.end(), "Download Success");
+        Start();
+        ASSERT_TRUE(pump.Fired());
+        const auto& lines = logic->State().messages;
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), "Download Success"), successes + 1);
+        EXPECT_EQ(bench.prompter.Boxes().back().text, "Download Success");
+        EXPECT_EQ(FlashImage, image);
+        EXPECT_EQ(bench.ecu->DownloadedImage(), image);
+        EXPECT_EQ(Blocks().size(), 4u);
+    }
+}
+
+TEST_F(DownloadSequenceTest, LongEraseWaitsButNotForever)
+{
+    LoadImage(Pattern(30));
+    sim::BootLoaderSettings s;
+    s.eraseMs = 10000;
+    sim::InstallBootLoader(*bench.ecu, s);
+    uint64_t before = bench.clock.NowMs();
+    Start();
+    EXPECT_EQ(LastLine(), "Download Success");
+    EXPECT_GE(bench.clock.NowMs() - before, 10000u);
+
+    s.eraseMs = 40000;
+    sim::InstallBootLoader(*bench.ecu, s);
+    before = bench.clock.NowMs();
+    Start();
+    EXPECT_EQ(LastBox(), "Request Failed（31 01）");
+    const uint64_t waited = bench.clock.NowMs() - before;
+    EXPECT_GE(waited, 30000u);
+    EXPECT_LT(waited, 40000u);
+    EXPECT_EQ(Sent().back()[0], 0x31);
+    ExpectIdleAgain();
+}
+
+TEST_F(DownloadSequenceTest, EmptyImageIsRefusedBeforeAnythingIsSent)
+{
+    LoadImage({});
+    Start();
+    EXPECT_EQ(LastBox(), "The software file holds no data, download failed");
+    EXPECT_TRUE(Sent().empty());
+    ExpectIdleAgain();
+}
+
+} // namespace

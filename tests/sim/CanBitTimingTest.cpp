@@ -1,0 +1,82 @@
+// Bit times of CAN frames and the bus timing model of the virtual bus.
+#include "CanBitTiming.h"
+#include "VirtualCanBus.h"
+#include "VirtualClock.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+sim::CanFrame Frame(uint32_t id, bool extended, uint8_t dlc, uint8_t fill)
+{
+    sim::CanFrame f;
+    f.id = id;
+    f.extended = extended;
+    f.dlc = dlc;
+    f.data.fill(fill);
+    return f;
+}
+
+TEST(CanBitTiming, FrameLengthsWithAndWithoutStuffing)
+{
+    EXPECT_EQ(sim::CanFrameBitsUnstuffed(Frame(0x18DA0BF9, true, 8, 0x55)), 131u);
+    EXPECT_EQ(sim::CanFrameBitsUnstuffed(Frame(0x7E0, false, 8, 0x55)), 111u);
+    EXPECT_EQ(sim::CanFrameBitsUnstuffed(Frame(0x18DA0BF9, true, 0, 0)), 67u);
+    // Stuffing adds between nothing and the worst case.
+    const sim::CanFrame frames[] = {Frame(0x18DA0BF9, true, 8, 0x00), Frame(0x18DAF90B, true, 8, 0xFF),
+                                    Frame(0x18DA0BF9, true, 8, 0x55), Frame(0x00000000, true, 8, 0x00),
+                                    Frame(0x1FFFFFFF, true, 8, 0xFF), Frame(0x7E0, false, 3, 0x0F)};
+    for (const auto& f : frames) {
+        const uint32_t bits = sim::CanFrameBits(f);
+        EXPECT_GE(bits, sim::CanFrameBitsUnstuffed(f)) << f.id;
+        EXPECT_LE(bits, f.extended ? 160u : 135u) << f.id;
+    }
+    // Alternating data needs no stuff bits in the data; runs of zeros need one
+    // every four bits after the first five.
+    const uint32_t zeros = sim::CanFrameBits(Frame(0x18DA0BF9, true, 8, 0x00));
+    const uint32_t alternating = sim::CanFrameBits(Frame(0x18DA0BF9, true, 8, 0x55));
+    EXPECT_GE(zeros - alternating, 12u);
+    // 500 kbit/s: 2 µs per bit, rounded up.
+    const sim::CanFrame f = Frame(0x18DA0BF9, true, 8, 0x55);
+    EXPECT_EQ(sim::CanFrameTimeUs(f, 500000), uint64_t(sim::CanFrameBits(f)) * 2);
+    EXPECT_EQ(sim::CanFrameTimeUs(f, 0), 0u);
+}
+
+TEST(CanBitTiming, FramesQueueBehindEachOtherOnTheBus)
+{
+    tarvel::VirtualClock clock(1000000);
+    tarvel::ScopedClock useClock(clock);
+    auto bus = sim::CanBus::Create(500000);
+    auto a = bus->Attach(500000);
+    auto b = bus->Attach(500000);
+    bus->SetTimingModel(true);
+    const sim::CanFrame f1 = Frame(0x18DA0BF9, true, 8, 0x11);
+    const sim::CanFrame f2 = Frame(0x18DAF90B, true, 8, 0x22);
+    const uint64_t t1 = sim::CanFrameTimeUs(f1, 500000);
+    const uint64_t t2 = sim::CanFrameTimeUs(f2, 500000);
+    ASSERT_TRUE(a->Send(f1));
+    ASSERT_TRUE(a->Send(f2)); // sent at the same moment: waits for the first
+    sim::CanFrame got;
+    ASSERT_TRUE(b->Receive(got));
+    EXPECT_EQ(got.timeUs, 1000000 + t1);
+    ASSERT_TRUE(b->Receive(got));
+    EXPECT_EQ(got.timeUs, 1000000 + t1 + t2);
+    EXPECT_EQ(bus->BusTimeUs(), t1 + t2);
+    EXPECT_EQ(bus->BusyUntilUs(), 1000000 + t1 + t2);
+
+    // A frame sent after the bus fell idle starts when it is sent.
+    clock.Advance(10000);
+    ASSERT_TRUE(a->Send(f1));
+    ASSERT_TRUE(b->Receive(got));
+    EXPECT_EQ(got.timeUs, 1010000 + t1);
+    EXPECT_EQ(bus->BusTimeUs(), 2 * t1 + t2);
+
+    // Off: no bus time, the frame carries its send time.
+    bus->SetTimingModel(false);
+    ASSERT_TRUE(a->Send(f2));
+    ASSERT_TRUE(b->Receive(got));
+    EXPECT_EQ(got.timeUs, 1010000u);
+    EXPECT_EQ(bus->BusTimeUs(), 2 * t1 + t2);
+}
+
+} // namespace
