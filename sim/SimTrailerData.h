@@ -46,10 +46,11 @@ constexpr uint8_t kDtcStatusCurrent = 0x09;  // testFailed | confirmed
 constexpr uint8_t kDtcStatusHistory = 0x08;  // confirmed only
 
 // ---- Restart -------------------------------------------------------------------------
-// Silence after 11 01. The height-sensor page reads again 1000 ms after the
-// restart and the fault check clears 1500 ms after it: both must find the
-// ECU up again.
-constexpr uint32_t kRestartMs = 500;
+// Silence after 11 01. The program download asks for the ECU's identity
+// 200 ms after the restart, the height-sensor page reads again 1000 ms after
+// it and the fault check clears 1500 ms after it: all must find the ECU up
+// again.
+constexpr uint32_t kRestartMs = 150;
 
 // ---- Supply voltage (0x0029): one byte, raw x 0.15 V ------------------------------
 constexpr double kVoltsPerBit = 0.15;

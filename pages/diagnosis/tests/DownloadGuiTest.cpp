@@ -120,7 +120,10 @@ TEST(DownloadGui, LoadsASoftwareFileThroughThePage)
     Click(page, CEPBDownLoad::ID_START_DOWNLOAD);
     PumpUntil([&] { return !Lines(list).empty() && Lines(list).back() == "Download Success"; });
     EXPECT_EQ(Lines(list).back(), "Download Success");
-    ASSERT_EQ(program.prompter->Count(), 1u);
+    std::string boxes;
+    for (const auto& box : program.prompter->Boxes())
+        boxes += "[" + box.caption + "] " + box.text + "\n";
+    ASSERT_EQ(program.prompter->Count(), 1u) << boxes;
     EXPECT_EQ(program.prompter->Boxes()[0].text, "Download Success");
     EXPECT_EQ(program.prompter->Boxes()[0].caption, "Tips");
     EXPECT_FALSE(page->FindWindow(CEPBDownLoad::ID_CANCEL_DOWNLOAD)->IsEnabled());
