@@ -77,6 +77,13 @@ int32_t LiftingAxleWriteOk = 0;
 int32_t LiftingAxleType = -1;
 int32_t LiftingSensorVariant = 0;
 
+// ---- Parameters page ----
+std::string SelectedRecordRWType;
+std::vector<uint8_t> ParameterWrittenBytes;
+std::vector<uint8_t> ParameterReadBytes;
+int32_t ParameterEditRow = -1;
+int32_t ParameterEditColumn = -1;
+
 void ResetDiagnosisGlobals()
 {
     EcuIdentified = -1;
@@ -149,4 +156,10 @@ void ResetDiagnosisGlobals()
     LiftingAxleWriteOk = 0;
     LiftingAxleType = -1;
     LiftingSensorVariant = 0;
+    // ---- Parameters page ----
+    SelectedRecordRWType.clear();
+    ParameterWrittenBytes.clear();
+    ParameterReadBytes.clear();
+    ParameterEditRow = -1;
+    ParameterEditColumn = -1;
 }

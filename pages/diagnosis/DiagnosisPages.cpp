@@ -1,18 +1,12 @@
 #include "DiagnosisPages.h"
 
 #include "ABSDTCInformationLogic.h"
+#include "ABSRWDIDLogic.h"
 #include "DeviceInfoLogic.h"
 #include "DiagnosisGlobals.h"
 #include "DownloadPageLogic.h"
 #include "LiftingAxleCalibrationLogic.h"
 #include "PageHostTable.h"
-
-ABSRWDIDLogic::ABSRWDIDLogic(const tarvel::PageContext& context) : PageLogic(tarvel::TabParameters, context) {}
-
-void ABSRWDIDLogic::OnDisconnected()
-{
-    ParameterListStale = 1;
-}
 
 ABSMonitorLogic::ABSMonitorLogic(const tarvel::PageContext& context) : PageLogic(tarvel::TabMonitor, context) {}
 
