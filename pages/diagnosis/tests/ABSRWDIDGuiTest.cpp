@@ -15,6 +15,7 @@
 #include "ShellGlobals.h"
 #include "TarvelApp.h"
 #include "TarvelView.h"
+#include "WindowRegistry.h"
 
 #include "SimEcu.h"
 
@@ -31,6 +32,8 @@
 #include <wx/treectrl.h>
 
 #include <functional>
+
+#include "ParameterDefinitions.h"
 #include <vector>
 
 namespace {
@@ -118,6 +121,12 @@ TEST(ParametersPageGui, ChooseEditWriteAndTheEcuHoldsTheNewValue)
     Choose(rc.baudRate, 0);
     Press(rc.commButtons, ID_CAN_CONNECT);
     ASSERT_TRUE(PumpUntil([] { return EcuConnected.load() == 1; }));
+
+    // The ECU information is read again: the definitions of this ECU load and
+    // the parameters page shows its vehicle configuration.
+    ASSERT_TRUE(tarvel::SendToRegisteredWindow(tarvel::WindowSlot::DeviceInfoPage, WM_DEVICEINFO_RELOAD));
+    ASSERT_TRUE(PumpUntil([] { return !ParameterDidList.empty(); }));
+    EXPECT_GT(grid->GetNumberRows(), 0);
 
     CNavigation* nav = app->MainFrame()->Navigation();
     wxPoint point;
