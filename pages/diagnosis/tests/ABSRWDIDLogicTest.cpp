@@ -19,6 +19,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <utility>
 
 namespace {
@@ -409,6 +410,28 @@ TEST_F(ABSRWDIDLogicTest, WritingTheValuesAsReadSendsTheBlockTheEcuHolds)
     logic.OnWriteParameter();
     ASSERT_GE(bench.Requests().size(), 4u);
     EXPECT_EQ(bench.Requests()[3], WriteRequest("00 A0", Bytes(kStoredBlock)));
+}
+
+TEST_F(ABSRWDIDLogicTest, SavedValuesLoadBackIntoTheGridAndTheFlagsFollowThem)
+{
+    ConnectAndLoad();
+    Choose(kCalibration);
+    const std::string path = ::testing::TempDir() + "parameters-page-test.ini";
+    bench.files.QueueAnswer(path);
+    logic.SaveParameterFile();
+    Edit("Axle 3 Lift Function A", "0");
+    Edit("Number of Axles", "5");
+    ASSERT_EQ(LiftingAxleCalibrationEnabled, 0);
+    Forget();
+
+    bench.files.QueueAnswer(path);
+    logic.LoadParameterFile();
+    EXPECT_EQ(Value("Number of Axles"), "3");
+    EXPECT_EQ(Value("Axle 3 Lift Function A"), "1");
+    EXPECT_EQ(LiftingAxleCalibrationEnabled, 1);
+    EXPECT_THAT(tabs, ElementsAre(std::make_pair(int(tarvel::TabLiftingAxleCalibration), true)));
+    EXPECT_THAT(bench.Requests(), IsEmpty()); // nothing is sent until the user writes
+    std::remove(path.c_str());
 }
 
 // ---- Guards ----
