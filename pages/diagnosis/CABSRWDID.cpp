@@ -1,3 +1,190 @@
 #include "CABSRWDID.h"
 
+#include "ABSRWDIDLogic.h"
+#include "AppMessages.h"
+#include "DiagnosisGlobals.h"
+#include "PageHost.h"
+
+#include <wx/button.h>
+#include <wx/combobox.h>
+#include <wx/grid.h>
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+namespace {
+constexpr int kColumnWidths[5] = {55, 420, 150, 70, 2000};
+} // namespace
+
 CABSRWDID::CABSRWDID() : CTarvelPage(tarvel::TabParameters, tarvel::WindowSlot::ParameterPage) {}
+
+ABSRWDIDLogic* CABSRWDID::PageLogicOf() const
+{
+    return LogicAs<ABSRWDIDLogic>();
+}
+
+bool CABSRWDID::Create(wxWindow* parent)
+{
+    if (!CTarvelPage::Create(parent))
+        return false;
+    auto* bar = new wxBoxSizer(wxHORIZONTAL);
+    label_ = new wxStaticText(this, kLabelId, "Select Item:");
+    combo_ = new wxComboBox(this, kComboId, wxString(), wxDefaultPosition, wxSize(320, -1), 0, nullptr,
+                            wxCB_READONLY);
+    read_ = new wxButton(this, kReadId, "Read Parameter");
+    write_ = new wxButton(this, kWriteId, "Write Parameter");
+    load_ = new wxButton(this, kLoadId, "Load from File");
+    save_ = new wxButton(this, kSaveId, "Save to File");
+    bar->Add(label_, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
+    bar->Add(combo_, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 12);
+    for (wxButton* b : {read_, write_, load_, save_})
+        bar->Add(b, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
+    GetSizer()->Add(bar, 0, wxALL, 12);
+
+    grid_ = new wxGrid(this, kGridId);
+    grid_->CreateGrid(0, 5, wxGrid::wxGridSelectRows);
+    grid_->EnableEditing(false);
+    grid_->EnableDragRowSize(false);
+    grid_->SetDefaultRowSize(kRowHeight, true);
+    grid_->SetRowLabelSize(0);
+    grid_->SetDefaultCellAlignment(wxALIGN_CENTRE, wxALIGN_CENTRE);
+    for (int c = 0; c < 5; ++c)
+        grid_->SetColSize(c, kColumnWidths[c]);
+    auto* left = new wxGridCellAttr;
+    left->SetAlignment(wxALIGN_LEFT, wxALIGN_CENTRE);
+    grid_->SetColAttr(4, left);
+    GetSizer()->Add(grid_, 1, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 12);
+
+    editor_ = new wxTextCtrl(grid_->GetGridWindow(), kEditorId, wxString(), wxDefaultPosition, wxDefaultSize,
+                             wxTE_PROCESS_ENTER);
+    editor_->Hide();
+
+    Bind(EVT_APP_MESSAGE, [this](AppMessageEvent& e) {
+        if (ABSRWDIDLogic* logic = PageLogicOf())
+            logic->HandleMessage(e.Message());
+    }, WM_RWDID_DEFINITIONS_LOADED);
+    combo_->Bind(wxEVT_COMBOBOX_DROPDOWN, [this](wxCommandEvent& e) {
+        if (ABSRWDIDLogic* logic = PageLogicOf())
+            logic->FillParameterRecordCombo();
+        e.Skip();
+    });
+    combo_->Bind(wxEVT_COMBOBOX, [this](wxCommandEvent&) {
+        if (ABSRWDIDLogic* logic = PageLogicOf())
+            logic->OnParameterRecordSelected(combo_->GetValue().utf8_string());
+    });
+    read_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { if (auto* l = PageLogicOf()) l->OnReadParameter(); });
+    write_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { if (auto* l = PageLogicOf()) l->OnWriteParameter(); });
+    load_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { if (auto* l = PageLogicOf()) l->LoadParameterFile(); });
+    save_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { if (auto* l = PageLogicOf()) l->SaveParameterFile(); });
+    grid_->Bind(wxEVT_GRID_CELL_LEFT_DCLICK, [this](wxGridEvent& e) {
+        if (ABSRWDIDLogic* logic = PageLogicOf())
+            logic->BeginParameterEdit(e.GetRow(), e.GetCol());
+    });
+    grid_->Bind(wxEVT_GRID_CELL_LEFT_CLICK, [](wxGridEvent& e) { e.Skip(); });
+    editor_->Bind(wxEVT_KILL_FOCUS, [this](wxFocusEvent& e) {
+        CommitEditor();
+        e.Skip();
+    });
+    editor_->Bind(wxEVT_SET_FOCUS, [this](wxFocusEvent& e) {
+        editor_->SelectAll();
+        e.Skip();
+    });
+    editor_->Bind(wxEVT_TEXT_ENTER, [this](wxCommandEvent&) { CommitEditor(); });
+    Bind(wxEVT_CHAR_HOOK, &CABSRWDID::OnCharHook, this);
+    RenderState();
+    return true;
+}
+
+void CABSRWDID::OnCharHook(wxKeyEvent& event)
+{
+    const int key = event.GetKeyCode();
+    if (key == WXK_RETURN || key == WXK_NUMPAD_ENTER || key == WXK_ESCAPE) {
+        CommitEditor(); // Escape keeps the typed text as well
+        return;         // swallowed: the page never closes on them
+    }
+    event.Skip();
+}
+
+void CABSRWDID::CommitEditor()
+{
+    if (!editor_ || !editor_->IsShown())
+        return;
+    if (ABSRWDIDLogic* logic = PageLogicOf())
+        logic->CommitParameterEdit(editor_->GetValue().utf8_string());
+}
+
+void CABSRWDID::PlaceEditor(int row, int column)
+{
+    const wxRect rect = grid_->CellToRect(row, column);
+    int x = 0;
+    int y = 0;
+    grid_->CalcScrolledPosition(rect.x, rect.y, &x, &y);
+    editor_->SetSize(x, y, rect.width, rect.height);
+}
+
+void CABSRWDID::RenderState()
+{
+    ABSRWDIDLogic* logic = PageLogicOf();
+    if (!grid_ || !logic)
+        return;
+    if (tabsInstalledFor_ != logic) {
+        tabsInstalledFor_ = logic;
+        logic->SetTabShower([this](int tab, bool show) {
+            if (auto* tabs = dynamic_cast<CMyTabCtrl*>(GetParent()))
+                tabs->ShowTab(tab, show, true, false);
+        });
+    }
+    const ABSRWDIDState& state = logic->State();
+    label_->SetLabel(wxString::FromUTF8(state.selectLabel));
+    read_->SetLabel(wxString::FromUTF8(state.readCaption));
+    write_->SetLabel(wxString::FromUTF8(state.writeCaption));
+    load_->SetLabel(wxString::FromUTF8(state.loadCaption));
+    save_->SetLabel(wxString::FromUTF8(state.saveCaption));
+    write_->Enable(state.writeEnabled);
+    load_->Enable(state.fileButtonsEnabled);
+    save_->Enable(state.fileButtonsEnabled);
+
+    wxArrayString names;
+    for (const auto& n : state.recordNames)
+        names.Add(wxString::FromUTF8(n));
+    if (names != combo_->GetStrings()) {
+        combo_->Set(names);
+    }
+    const wxString text = wxString::FromUTF8(state.recordText);
+    if (combo_->GetValue() != text) {
+        const int at = combo_->FindString(text, true);
+        if (at != wxNOT_FOUND)
+            combo_->SetSelection(at);
+    }
+
+    for (int c = 0; c < 5; ++c)
+        grid_->SetColLabelValue(c, wxString::FromUTF8(state.headers[static_cast<size_t>(c)]));
+    grid_->SetColSize(ABSRWDIDLogic::kValueColumn, state.valueColumnWidth);
+
+    const int want = static_cast<int>(state.rows.size());
+    grid_->BeginBatch();
+    if (grid_->GetNumberRows() > want)
+        grid_->DeleteRows(want, grid_->GetNumberRows() - want);
+    else if (grid_->GetNumberRows() < want)
+        grid_->AppendRows(want - grid_->GetNumberRows());
+    for (int r = 0; r < want; ++r) {
+        const _tagFilldesc_& row = state.rows[static_cast<size_t>(r)];
+        const std::string* cells[5] = {&row.Number, &row.Name, &row.Value, &row.Unit, &row.Description};
+        for (int c = 0; c < 5; ++c)
+            grid_->SetCellValue(r, c, wxString::FromUTF8(*cells[c]));
+        grid_->SetRowSize(r, kRowHeight);
+    }
+    grid_->EndBatch();
+
+    if (state.editorShown && ParameterEditRow >= 0 && ParameterEditRow < want) {
+        if (!editor_->IsShown()) {
+            editor_->ChangeValue(wxString::FromUTF8(state.editorText));
+            PlaceEditor(ParameterEditRow, ParameterEditColumn);
+            editor_->Show();
+            editor_->SetFocus();
+            editor_->SelectAll();
+        }
+    } else if (editor_->IsShown()) {
+        editor_->Hide();
+    }
+}

@@ -90,6 +90,13 @@ std::vector<_tagConnDIDdesc_> ConnectorDidTable;
 uint32_t FlashBlockLength = 0;
 std::vector<uint8_t> FlashBlock;
 
+// ---- Parameters page ----
+std::string SelectedRecordRWType;
+std::vector<uint8_t> ParameterWrittenBytes;
+std::vector<uint8_t> ParameterReadBytes;
+int32_t ParameterEditRow = -1;
+int32_t ParameterEditColumn = -1;
+
 void ResetDiagnosisGlobals()
 {
     EcuIdentified = -1;
@@ -174,6 +181,12 @@ void ResetDiagnosisGlobals()
     // ---- Program download sequence ----
     FlashBlockLength = 0;
     FlashBlock.clear();
+    // ---- Parameters page ----
+    SelectedRecordRWType.clear();
+    ParameterWrittenBytes.clear();
+    ParameterReadBytes.clear();
+    ParameterEditRow = -1;
+    ParameterEditColumn = -1;
 }
 
 // ---- Live-data monitor page ----

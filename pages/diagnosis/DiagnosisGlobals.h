@@ -213,5 +213,25 @@ extern uint32_t FlashBlockLength;
 // The block being sent.
 extern std::vector<uint8_t> FlashBlock;
 
+// ---- Parameters page ----
+// One row of the parameter grid, its five cells in column order.
+struct _tagFilldesc_ {
+    std::string Number;      // 1-based position of the sub-field
+    std::string Name;        // the sub-field's SubDataName
+    std::string Value;
+    std::string Unit;
+    std::string Description;
+};
+// RWType of the record last chosen in the record list.
+extern std::string SelectedRecordRWType;
+// The block of the last parameter write (checksum included); emptied at the
+// start of every write that passed the unlock.
+extern std::vector<uint8_t> ParameterWrittenBytes;
+// The data kept from the last successful parameter read.
+extern std::vector<uint8_t> ParameterReadBytes;
+// The cell the in-place editor edits; -1 while none was chosen.
+extern int32_t ParameterEditRow;
+extern int32_t ParameterEditColumn;
+
 // Restores every global of this header to its value at program load.
 void ResetDiagnosisGlobals();

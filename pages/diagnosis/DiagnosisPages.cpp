@@ -4,18 +4,12 @@
 #include "ABSDTCInformationLogic.h"
 #include "ABSMonitorLogic.h"
 #include "ABSRSSCalibrationLogic.h"
+#include "ABSRWDIDLogic.h"
 #include "DeviceInfoLogic.h"
 #include "DiagnosisGlobals.h"
 #include "DownloadPageLogic.h"
 #include "LiftingAxleCalibrationLogic.h"
 #include "PageHostTable.h"
-
-ABSRWDIDLogic::ABSRWDIDLogic(const tarvel::PageContext& context) : PageLogic(tarvel::TabParameters, context) {}
-
-void ABSRWDIDLogic::OnDisconnected()
-{
-    ParameterListStale = 1;
-}
 
 namespace tarvel {
 

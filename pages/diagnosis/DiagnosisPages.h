@@ -10,11 +10,3 @@ namespace tarvel {
 std::unique_ptr<PageLogic> MakeDiagnosisPageLogic(int tab, const PageContext& context);
 } // namespace tarvel
 
-// The pages of this folder whose logic so far only keeps the shell's duties
-// toward them; each grows into its own files with its page's work.
-class ABSRWDIDLogic : public tarvel::PageLogic {
-public:
-    explicit ABSRWDIDLogic(const tarvel::PageContext& context);
-    // The first visit after a disconnect must not show the old ECU's values.
-    void OnDisconnected() override;
-};

@@ -327,7 +327,14 @@ EncodedValue EncodeValue(const std::string& text, const ValueField& f, const Val
             // Computed in double, kept as a float, truncated toward zero.
             const float scaled = static_cast<float>((number - offset) / static_cast<double>(f.Conversion));
             if (!std::isfinite(scaled) || scaled < 0.0f) return Refused();
-            const double whole = std::trunc(static_cast<double>(scaled));
+            // A decimal text that stands for a whole raw value ("6.50" with
+            // Conversion 0.001) lands a hair below it in binary: such a value is
+            // taken as that whole number, so that a value read and written back
+            // is the same raw value. Anything further from it is truncated.
+            const double nearest = std::round(static_cast<double>(scaled));
+            const double whole = std::fabs(static_cast<double>(scaled) - nearest) < 1e-3
+                                     ? nearest
+                                     : std::trunc(static_cast<double>(scaled));
             const double largest = std::ldexp(1.0, static_cast<int>(8 * n)) - 1.0;
             if (whole > largest) return Refused();
             const uint32_t raw = static_cast<uint32_t>(whole);

@@ -116,7 +116,10 @@ TEST(LiftingAxleCalibrationGui, TheTabShowsTheRowsReadFromTheEcuAndEditsThemInPl
     Press(rc.commButtons, ID_CAN_CONNECT);
     ASSERT_TRUE(PumpUntil([] { return EcuConnected.load() == 1; }));
     ASSERT_TRUE(PumpUntil([grid] { return grid->GetNumberRows() == 12; }));
-    EXPECT_EQ(grid->GetCellValue(1, 2), "0");
+    // The parameters page reloaded the vehicle configuration, found the lift
+    // function and had this page read the ECU's values.
+    EXPECT_EQ(LiftingAxleCalibrationEnabled, 1);
+    EXPECT_EQ(grid->GetCellValue(1, 2), "1");
     EXPECT_EQ(grid->GetRowSize(0), CLiftingAxleCalibration::kRowHeight);
 
     // The parameters page found the lifting-axle calibration fitted and asks

@@ -1,0 +1,186 @@
+// The parameters page in the running program: connect to the built-in
+// simulated ECU, open "Parameters Setting", choose "Calibration Parameters",
+// edit one value in place, write, and find the new value in the ECU after
+// the verification.
+#include "CABSRWDID.h"
+
+#include "AppMessages.h"
+#include "DiagnosisGlobals.h"
+#include "MainFrame.h"
+#include "Navigation.h"
+#include "NavigationModel.h"
+#include "PageHost.h"
+#include "PageHostTable.h"
+#include "Ribbon.h"
+#include "ShellGlobals.h"
+#include "TarvelApp.h"
+#include "TarvelView.h"
+#include "WindowRegistry.h"
+
+#include "SimEcu.h"
+
+#include "ProgramUnderTest.h"
+
+#include <gtest/gtest.h>
+
+#include <wx/button.h>
+#include <wx/choice.h>
+#include <wx/combobox.h>
+#include <wx/grid.h>
+#include <wx/ribbon/buttonbar.h>
+#include <wx/textctrl.h>
+#include <wx/treectrl.h>
+
+#include <functional>
+
+#include "ParameterDefinitions.h"
+#include <vector>
+
+namespace {
+
+bool PumpUntil(const std::function<bool()>& done, int rounds = 400)
+{
+    for (int i = 0; i < rounds && !done(); ++i)
+        wxTheApp->Yield(true);
+    return done();
+}
+
+void Choose(wxChoice* choice, int row)
+{
+    choice->SetSelection(row);
+    wxCommandEvent event(wxEVT_CHOICE, choice->GetId());
+    event.SetInt(row);
+    event.SetEventObject(choice);
+    choice->GetEventHandler()->ProcessEvent(event);
+}
+
+void Press(wxRibbonButtonBar* bar, int id)
+{
+    wxRibbonButtonBarEvent event(wxEVT_RIBBONBUTTONBAR_CLICKED, id, bar);
+    event.SetEventObject(bar);
+    bar->GetEventHandler()->ProcessEvent(event);
+}
+
+void Click(wxButton* button)
+{
+    wxCommandEvent event(wxEVT_BUTTON, button->GetId());
+    event.SetEventObject(button);
+    button->GetEventHandler()->ProcessEvent(event);
+}
+
+// The centre of the tree item that opens `page`.
+bool PointOfPage(CNavigation* nav, int page, wxPoint& point)
+{
+    wxTreeCtrl* tree = nav->Tree();
+    std::vector<wxTreeItemId> pending{tree->GetRootItem()};
+    while (!pending.empty()) {
+        const wxTreeItemId parent = pending.back();
+        pending.pop_back();
+        wxTreeItemIdValue cookie;
+        for (wxTreeItemId id = tree->GetFirstChild(parent, cookie); id.IsOk();
+             id = tree->GetNextChild(parent, cookie)) {
+            tree->EnsureVisible(id);
+            wxRect rect;
+            if (tree->GetBoundingRect(id, rect, true)) {
+                const wxPoint centre(rect.x + rect.width / 2, rect.y + rect.height / 2);
+                const tarvel::NavItem* item = nav->ItemAt(centre);
+                if (item && item->page == page) {
+                    point = centre;
+                    return true;
+                }
+            }
+            pending.push_back(id);
+        }
+    }
+    return false;
+}
+
+int RowNamed(wxGrid* grid, const wxString& name)
+{
+    for (int r = 0; r < grid->GetNumberRows(); ++r)
+        if (grid->GetCellValue(r, 1) == name)
+            return r;
+    return -1;
+}
+
+TEST(ParametersPageGui, ChooseEditWriteAndTheEcuHoldsTheNewValue)
+{
+    tarvel_test::ProgramUnderTest program;
+    ASSERT_TRUE(program.Start("test_parameters_gui")) << "the program did not start";
+    PumpUntil([] { return false; }, 5);
+    CTarvelApp* app = program.app;
+    const RibbonControls& rc = app->MainFrame()->Ribbon();
+    auto* page = dynamic_cast<CABSRWDID*>(app->View()->Page(tarvel::TabParameters));
+    ASSERT_NE(page, nullptr);
+    wxGrid* grid = page->Grid();
+    EXPECT_EQ(grid->GetNumberCols(), 5);
+    EXPECT_EQ(grid->GetColLabelValue(2), "Value");
+    EXPECT_EQ(grid->GetColSize(2), 150);
+
+    Choose(rc.adapter, 0);
+    Choose(rc.baudRate, 0);
+    Press(rc.commButtons, ID_CAN_CONNECT);
+    ASSERT_TRUE(PumpUntil([] { return EcuConnected.load() == 1; }));
+
+    // The ECU information is read again: the definitions of this ECU load and
+    // the parameters page shows its vehicle configuration.
+    ASSERT_TRUE(tarvel::SendToRegisteredWindow(tarvel::WindowSlot::DeviceInfoPage, WM_DEVICEINFO_RELOAD));
+    ASSERT_TRUE(PumpUntil([] { return !ParameterDidList.empty(); }));
+    EXPECT_GT(grid->GetNumberRows(), 0);
+
+    CNavigation* nav = app->MainFrame()->Navigation();
+    wxPoint point;
+    ASSERT_TRUE(PointOfPage(nav, tarvel::TabParameters, point));
+    EXPECT_EQ(nav->ClickAt(point), tarvel::NavClickOutcome::Selected);
+    ASSERT_TRUE(page->IsShownOnScreen() || app->View()->TabCtrl()->IsTabShown(tarvel::TabParameters));
+
+    // The list fills as it drops down; the user picks the calibration record.
+    wxComboBox* combo = page->Combo();
+    wxCommandEvent drop(wxEVT_COMBOBOX_DROPDOWN, combo->GetId());
+    drop.SetEventObject(combo);
+    combo->GetEventHandler()->ProcessEvent(drop);
+    const int at = combo->FindString("Calibration Parameters", true);
+    ASSERT_NE(at, wxNOT_FOUND);
+    combo->SetSelection(at);
+    wxCommandEvent pick(wxEVT_COMBOBOX, combo->GetId());
+    pick.SetInt(at);
+    pick.SetEventObject(combo);
+    combo->GetEventHandler()->ProcessEvent(pick);
+
+    const int teeth = RowNamed(grid, "Exciter Teeth");
+    ASSERT_GE(teeth, 0);
+    const wxString before = grid->GetCellValue(teeth, 2);
+    EXPECT_NE(before, "0");
+    EXPECT_TRUE(page->WriteButton()->IsEnabled());
+    EXPECT_TRUE(page->SaveButton()->IsEnabled());
+
+    // Double-click the value, type, press Enter.
+    wxGridEvent dclick(grid->GetId(), wxEVT_GRID_CELL_LEFT_DCLICK, grid, teeth, 2);
+    grid->GetEventHandler()->ProcessEvent(dclick);
+    ASSERT_TRUE(page->Editor()->IsShown());
+    EXPECT_EQ(page->Editor()->GetValue(), before);
+    page->Editor()->ChangeValue("90");
+    wxKeyEvent enter(wxEVT_CHAR_HOOK);
+    enter.m_keyCode = WXK_RETURN;
+    enter.SetEventObject(page);
+    page->GetEventHandler()->ProcessEvent(enter);
+    EXPECT_FALSE(page->Editor()->IsShown());
+    EXPECT_EQ(grid->GetCellValue(teeth, 2), "90");
+
+    program.prompter->Clear();
+    Click(page->WriteButton());
+    ASSERT_NE(sim::BuiltInEcu(), nullptr);
+    const std::vector<uint8_t> stored = sim::BuiltInEcu()->Did(0x00A0).value_or(std::vector<uint8_t>{});
+    ASSERT_GT(stored.size(), 59u);
+    EXPECT_EQ(stored[59], 90);
+    EXPECT_EQ(grid->GetCellValue(teeth, 2), "90"); // read back after the reset
+    const auto boxes = program.prompter->Boxes();
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back().text, "Parameters written successfully");
+
+    Press(rc.commButtons, ID_DISCONNECTCAN);
+    ASSERT_TRUE(PumpUntil([] { return EcuConnected.load() == 0; }));
+    program.Stop();
+}
+
+} // namespace

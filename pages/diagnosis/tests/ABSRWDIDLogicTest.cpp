@@ -1,0 +1,563 @@
+// The parameters page's logic against the simulated ECU on the page bench:
+// reading records, the write with its verification, refused writes, the
+// identification record, the tab updates and the guards.
+#include "ABSRWDIDLogic.h"
+
+#include "AppMessages.h"
+#include "DiagnosisGlobals.h"
+#include "EolGlobals.h"
+#include "LiftingAxleCalibrationLogic.h"
+#include "ParameterDefinitions.h"
+#include "ShellGlobals.h"
+#include "WindowRegistry.h"
+
+#include "SimEcu.h"
+
+#include "Matchers.h"
+#include "PageBench.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <utility>
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using tarvel_test::BoxIs;
+using tarvel_test::Bytes;
+using Bytes_t = std::vector<uint8_t>;
+using Sent = std::pair<tarvel::WindowSlot, int>;
+
+constexpr const char* kCalibration = "Calibration Parameters";
+constexpr const char* kVinRecord = "Vehicle Identification Number";
+
+// The vehicle configuration the simulated ECU starts with, as it stands on the wire.
+const char* const kStoredBlock =
+    "03 01 02 01 00 02 01 01 00 01 18 05 05 0C 00 00 09 09 09 00 00 01 02 01 02 01 02 01 02 03 00 05 00 "
+    "02 02 01 01 01 01 01 01 1E 1E 02 3C 64 19 B0 04 C0 12 58 02 FA 00 FA 00 B2 0C 64 BE A0 86 01 00 45";
+
+// Records what reaches the other pages' windows; the lifting-axle page's
+// messages are handed on to its logic when one is given.
+struct WindowLog {
+    struct Target : tarvel::MessageTarget {
+        Target(WindowLog& log, tarvel::WindowSlot slot) : log(log), slot(slot) {}
+        bool HandleAppMessage(int message) override
+        {
+            log.sent.emplace_back(slot, message);
+            if (slot == tarvel::WindowSlot::LiftingAxlePage && log.liftingAxle)
+                return log.liftingAxle->HandleMessage(message);
+            return true;
+        }
+        WindowLog& log;
+        tarvel::WindowSlot slot;
+    };
+    WindowLog()
+    {
+        for (auto* t : {&deviceInfo, &systemTag, &lifting, &navigation})
+            tarvel::RegisterWindow(t->slot, t);
+    }
+    // The messages sent to the pages other than the navigation dialog.
+    std::vector<Sent> ToPages() const
+    {
+        std::vector<Sent> v;
+        for (const auto& s : sent)
+            if (s.first != tarvel::WindowSlot::Navigation)
+                v.push_back(s);
+        return v;
+    }
+    std::vector<Sent> sent;
+    LiftingAxleCalibrationLogic* liftingAxle = nullptr;
+    Target deviceInfo{*this, tarvel::WindowSlot::DeviceInfoPage};
+    Target systemTag{*this, tarvel::WindowSlot::SystemTagDialog};
+    Target lifting{*this, tarvel::WindowSlot::LiftingAxlePage};
+    Target navigation{*this, tarvel::WindowSlot::Navigation};
+};
+
+class ABSRWDIDLogicTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        logic.SetTabShower([this](int tab, bool show) { tabs.emplace_back(tab, show); });
+    }
+
+    // Connects and loads the definitions of the ECU's calibration version.
+    void ConnectAndLoad()
+    {
+        ASSERT_TRUE(bench.Connect());
+        BasicParameterFileNames[1] = "VADE_BasicParameterConfig/VADE_ParameterConfig_C05_en.xml";
+        ASSERT_TRUE(LoadBasicParameterConfig());
+        ParameterFaultCodeFile = kFallbackParameterFaultCodeFile;
+        ASSERT_TRUE(LoadParameterFaultCodes());
+        Forget();
+    }
+    void Forget()
+    {
+        bench.ClearRequests();
+        bench.prompter.Clear();
+        windows.sent.clear();
+        tabs.clear();
+    }
+    void Choose(const std::string& name)
+    {
+        logic.OnParameterRecordSelected(name);
+    }
+    // Types `text` into the Value cell of the row named `name`.
+    void Edit(const std::string& name, const std::string& text)
+    {
+        const auto& rows = logic.State().rows;
+        for (size_t r = 0; r < rows.size(); ++r) {
+            if (rows[r].Name == name) {
+                logic.BeginParameterEdit(static_cast<int>(r), ABSRWDIDLogic::kValueColumn);
+                ASSERT_TRUE(logic.State().editorShown);
+                logic.CommitParameterEdit(text);
+                return;
+            }
+        }
+        FAIL() << "no row " << name;
+    }
+    std::string Value(const std::string& name) const
+    {
+        for (const auto& row : logic.State().rows)
+            if (row.Name == name)
+                return row.Value;
+        return "<none>";
+    }
+    // The page's own boxes: without the UDS layer's negative-response boxes.
+    std::vector<tarvel::RecordingPrompter::Box> PageBoxes() const
+    {
+        std::vector<tarvel::RecordingPrompter::Box> v;
+        for (const auto& box : bench.prompter.Boxes())
+            if (box.caption != "UDS negative response")
+                v.push_back(box);
+        return v;
+    }
+    Bytes_t Stored(uint16_t did) const { return bench.ecu->Did(did).value_or(Bytes_t{}); }
+    static Bytes_t WriteRequest(const std::string& did, const Bytes_t& block)
+    {
+        Bytes_t r = Bytes("2E " + did);
+        r.insert(r.end(), block.begin(), block.end());
+        return r;
+    }
+    // The requests with the unlock's two steps as their first two bytes only
+    // (the key depends on the seed).
+    std::vector<Bytes_t> Requests() const
+    {
+        std::vector<Bytes_t> v = bench.Requests();
+        for (auto& r : v)
+            if (r.size() > 2 && r[0] == 0x27)
+                r.resize(2);
+        return v;
+    }
+
+    tarvel_test::PageBench bench;
+    WindowLog windows;
+    ABSRWDIDLogic logic{bench.Context()};
+    std::vector<std::pair<int, bool>> tabs;
+};
+
+// ---- Reading ----
+
+TEST_F(ABSRWDIDLogicTest, ChoosingTheCalibrationRecordReadsItLeastSignificantByteFirst)
+{
+    ConnectAndLoad();
+    logic.FillParameterRecordCombo();
+    EXPECT_THAT(logic.State().recordNames, ElementsAre(kVinRecord, kCalibration, "End-of-Line Marker"));
+    Choose(kCalibration);
+
+    EXPECT_THAT(bench.Requests(), ElementsAre(Bytes("22 00 A0")));
+    EXPECT_THAT(bench.prompter.Boxes(), IsEmpty());
+    EXPECT_EQ(logic.State().rows.size(), ParameterDidTable[1].SubFields.size());
+    EXPECT_EQ(Value("Number of Axles"), "3");
+    EXPECT_EQ(Value("Axle 3 Lift Function A"), "1");
+    EXPECT_EQ(Value("Control Pressure Laden (bar)"), "6.50");
+    EXPECT_EQ(Value("Tyre Circumference (mm)"), "3250");
+    EXPECT_EQ(Value("Service Interval (km)"), "100000");
+    EXPECT_EQ(Value("Checksum"), "69");
+    EXPECT_EQ(logic.State().valueColumnWidth, 150);
+    EXPECT_TRUE(logic.State().writeEnabled);
+    EXPECT_TRUE(logic.State().fileButtonsEnabled);
+    // Every byte up to the checksum is kept, and no padding.
+    EXPECT_EQ(ParameterReadBytes, Bytes(kStoredBlock));
+    // The lift function makes the lifting-axle calibration exist: its tab
+    // shows and its page reads its block.
+    EXPECT_EQ(LiftingAxleCalibrationEnabled, 1);
+    EXPECT_THAT(tabs, ElementsAre(std::make_pair(int(tarvel::TabLiftingAxleCalibration), true)));
+    EXPECT_THAT(windows.ToPages(), ElementsAre(Sent{tarvel::WindowSlot::LiftingAxlePage, WM_LIFTAXLE_READ}));
+}
+
+TEST_F(ABSRWDIDLogicTest, IdentificationRecordShowsZeroBytesAsSpacesInWireOrderAndShortVinsWithoutPadding)
+{
+    ConnectAndLoad();
+    bench.ecu->RegisterDid(0xF190, Bytes("57 54 52 00 41 42 43 44 45 46 47 48 49 4A 4B 00 5A"), true, true);
+    Choose(kVinRecord);
+    EXPECT_THAT(bench.Requests(), ElementsAre(Bytes("22 F1 90")));
+    EXPECT_EQ(Value("VIN"), "WTR ABCDEFGHIJK Z");
+    EXPECT_EQ(logic.State().valueColumnWidth, 270);
+    EXPECT_FALSE(logic.State().fileButtonsEnabled);
+
+    // Ten characters: the answer ends inside a padded frame.
+    bench.ecu->RegisterDid(0xF190, Bytes("31 32 33 34 35 36 37 38 39 30"), true, true, /*fixedLength*/ false);
+    bench.prompter.Clear();
+    logic.OnReadParameter();
+    EXPECT_EQ(Value("VIN"), "1234567890");
+    EXPECT_THAT(bench.prompter.Boxes(), IsEmpty());
+}
+
+TEST_F(ABSRWDIDLogicTest, OnlyReadWriteRecordsCanBeWrittenAndTheLastOfTwoNamesakesCounts)
+{
+    ConnectAndLoad();
+    Choose("End-of-Line Marker");
+    EXPECT_FALSE(logic.State().writeEnabled);
+    EXPECT_EQ(SelectedRecordRWType, "R");
+
+    _tagABSDIDdesc_ twin = ParameterDidTable[2];
+    twin.DidNumber = "0093";
+    twin.RWType = "RW";
+    ParameterDidTable.push_back(twin);
+    ParameterDidList = ParameterDidTable;
+    bench.ClearRequests();
+    Choose("End-of-Line Marker");
+    EXPECT_TRUE(logic.State().writeEnabled);
+    EXPECT_THAT(bench.Requests(), ElementsAre(Bytes("22 00 93")));
+}
+
+// ---- Writing ----
+
+TEST_F(ABSRWDIDLogicTest, CalibrationWriteSendsTheExactBlockResetsWaitsAndVerifies)
+{
+    ConnectAndLoad();
+    Choose(kCalibration);
+    // Without the lift function there is no lifting-axle calibration.
+    Edit("Axle 3 Lift Function A", "0");
+    EXPECT_EQ(LiftingAxleCalibrationEnabled, 0);
+    Edit("Tyre Circumference (mm)", "3300");
+    Forget();
+
+    uint64_t writtenAt = 0;
+    uint64_t rereadAt = 0;
+    bench.ecu->AddEventListener([&](sim::SimEcuEvent e, sim::SimEcuContext&) {
+        if (e == sim::SimEcuEvent::Reset)
+            writtenAt = bench.clock.NowUs();
+    });
+    windows.liftingAxle = nullptr;
+    logic.OnWriteParameter();
+    rereadAt = bench.clock.NowUs();
+
+    // 13: lift A cleared (0C -> 04); 57: 3300 = 0x0CE4 least significant
+    // byte first; the checksum follows.
+    Bytes_t block = Bytes(kStoredBlock);
+    block[13] = 0x04;
+    block[57] = 0xE4;
+    block.back() = 0x6F;
+    EXPECT_THAT(Requests(), ElementsAre(Bytes("10 03"), Bytes("27 01"), Bytes("27 02"), WriteRequest("00 A0", block),
+                                        Bytes("11 01"), Bytes("22 00 A0")));
+    EXPECT_EQ(ParameterWrittenBytes, block);
+    EXPECT_EQ(Stored(0x00A0), block);
+    EXPECT_EQ(Value("Checksum"), "111");
+    EXPECT_GE(rereadAt - writtenAt, 1200u * 1000u);
+    EXPECT_THAT(bench.prompter.Boxes(), ElementsAre(BoxIs("Parameters written successfully", "Tips")));
+    EXPECT_THAT(windows.ToPages(), ElementsAre(Sent{tarvel::WindowSlot::DeviceInfoPage, WM_DEVICEINFO_RELOAD},
+                                               Sent{tarvel::WindowSlot::LiftingAxlePage, WM_LIFTAXLE_RELOAD_CONFIG},
+                                               Sent{tarvel::WindowSlot::SystemTagDialog, WM_SYSTEMTAG_UPDATE}));
+}
+
+TEST_F(ABSRWDIDLogicTest, WithTheLiftingAxleBothBlocksAreWrittenAndComparedInTheirOwnOrder)
+{
+    ConnectAndLoad();
+    LiftingAxleCalibrationLogic lifting(bench.Context());
+    windows.liftingAxle = &lifting;
+    lifting.HandleMessage(WM_LIFTAXLE_RELOAD_CONFIG);
+    lifting.HandleMessage(WM_LIFTAXLE_REFILL);
+    Choose(kCalibration); // reads 00A0, then the lifting-axle page reads 00A1
+    ASSERT_EQ(LiftingAxleCalibrationEnabled, 1);
+    ASSERT_FALSE(LiftingAxleGrid.empty());
+    const Bytes_t liftingBlock = Stored(0x00A1);
+    LiftingAxleWriteOk = 1; // an earlier success must not count
+    Forget();
+
+    logic.OnWriteParameter();
+
+    EXPECT_THAT(Requests(),
+                ElementsAre(Bytes("10 03"), Bytes("27 01"), Bytes("27 02"), WriteRequest("00 A0", Bytes(kStoredBlock)),
+                            Bytes("10 03"), Bytes("27 01"), Bytes("27 02"), WriteRequest("00 A1", liftingBlock),
+                            Bytes("11 01"), Bytes("22 00 A0"), Bytes("22 00 A1"), Bytes("22 00 F0")));
+    EXPECT_THAT(bench.prompter.Boxes(), ElementsAre(BoxIs("Parameters written successfully", "Tips")));
+    const auto pages = windows.ToPages();
+    ASSERT_GE(pages.size(), 3u);
+    EXPECT_THAT(std::vector<Sent>(pages.end() - 3, pages.end()),
+                ElementsAre(Sent{tarvel::WindowSlot::DeviceInfoPage, WM_DEVICEINFO_RELOAD},
+                            Sent{tarvel::WindowSlot::SystemTagDialog, WM_SYSTEMTAG_UPDATE},
+                            Sent{tarvel::WindowSlot::LiftingAxlePage, WM_LIFTAXLE_RELOAD_CONFIG}));
+}
+
+TEST_F(ABSRWDIDLogicTest, WithTheLiftingAxleAFailedLiftingWriteEndsWithoutResetOrVerdict)
+{
+    ConnectAndLoad();
+    LiftingAxleCalibrationLogic lifting(bench.Context());
+    windows.liftingAxle = &lifting;
+    lifting.HandleMessage(WM_LIFTAXLE_RELOAD_CONFIG);
+    lifting.HandleMessage(WM_LIFTAXLE_REFILL);
+    Choose(kCalibration);
+    ASSERT_EQ(LiftingAxleCalibrationEnabled, 1);
+    LiftingAxleWriteOk = 1;
+    bench.ecu->SetDidWriteCheck(0x00A1, [](const Bytes_t&, sim::SimEcuContext&) -> uint8_t { return 0x31; });
+    Forget();
+
+    logic.OnWriteParameter();
+    EXPECT_EQ(LiftingAxleWriteOk, 0);
+    for (const auto& r : bench.Requests())
+        EXPECT_NE(r, Bytes("11 01"));
+    for (const auto& box : bench.prompter.Boxes()) {
+        EXPECT_NE(box.text, "Parameters written successfully");
+        EXPECT_NE(box.text, "Parameter verification failed after writing");
+    }
+}
+
+TEST_F(ABSRWDIDLogicTest, AByteTheEcuAlteredOrAVerificationReadThatFailedIsAMismatch)
+{
+    ConnectAndLoad();
+    Choose(kCalibration);
+    Edit("Axle 3 Lift Function A", "0");
+    Forget();
+    bool alter = true;
+    bench.ecu->AddEventListener([&](sim::SimEcuEvent e, sim::SimEcuContext& ecu) {
+        if (e != sim::SimEcuEvent::Reset || !alter)
+            return;
+        Bytes_t b = *ecu.Did(0x00A0);
+        b[2] ^= 0x01;
+        ecu.SetDid(0x00A0, b);
+    });
+    logic.OnWriteParameter();
+    EXPECT_THAT(bench.prompter.Boxes(), ElementsAre(BoxIs("Parameter verification failed after writing", "Error")));
+    EXPECT_THAT(windows.ToPages(), IsEmpty());
+
+    // The same values again, and the re-read is refused: the bytes of the
+    // read before the write must not pass for the verification.
+    alter = false;
+    bench.ecu->RegisterDid(0x00A0, ParameterWrittenBytes, true, true);
+    logic.OnReadParameter();
+    ASSERT_EQ(ParameterReadBytes, ParameterWrittenBytes);
+    Forget();
+    bench.ecu->SetNegativeResponse(0x22, 0x22, 1); // the only read is the verification's
+    logic.OnWriteParameter();
+    const auto boxes = bench.prompter.Boxes();
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_THAT(boxes.back(), BoxIs("Parameter verification failed after writing", "Error"));
+    EXPECT_THAT(windows.ToPages(), IsEmpty());
+}
+
+TEST_F(ABSRWDIDLogicTest, RefusedConfigurationWriteExplainsEveryMatchingFaultCodeAndResetsTheEolResults)
+{
+    ConnectAndLoad();
+    Choose(kCalibration);
+    Edit("Number of Axles", "7"); // the ECU refuses: axle count (fault 02)
+    ParameterFaultCodeTable.push_back({"2", "Second title", "Second text"});
+    ParameterFaultCodeTable.push_back({"12", "Other title", "Other text"});
+    for (int i = 0; i < EolResultFlagCount; ++i)
+        *EolResultTable()[i].flag = 1;
+    Forget();
+
+    logic.OnWriteParameter();
+    ASSERT_GE(bench.Requests().size(), 5u);
+    EXPECT_EQ(bench.Requests().back(), Bytes("22 00 93"));
+    EXPECT_THAT(PageBoxes(),
+                ElementsAre(BoxIs("The ECU rejected a parameter value outside its range.", "Parameter out of range"),
+                            BoxIs("Second text", "Second title")));
+    EXPECT_EQ(Stored(0x00A0), Bytes(kStoredBlock));
+
+    std::vector<std::string> reset;
+    std::vector<std::string> kept;
+    for (int i = 0; i < EolResultFlagCount; ++i)
+        (*EolResultTable()[i].flag == -1 ? reset : kept).push_back(EolResultTable()[i].name);
+    EXPECT_EQ(reset.size(), 20u);
+    EXPECT_THAT(kept, ::testing::UnorderedElementsAre("EolModulator3Result", "EolPressure5Result",
+                                                       "EolPressure6Result", "EolValveOpenResult",
+                                                       "EolValveCloseResult"));
+
+    // A code no record names shows nothing.
+    ParameterFaultCodeTable.clear();
+    Forget();
+    logic.OnWriteParameter();
+    EXPECT_EQ(bench.Requests().back(), Bytes("22 00 93"));
+    EXPECT_THAT(PageBoxes(), IsEmpty());
+}
+
+TEST_F(ABSRWDIDLogicTest, IdentificationWriteIsPaddedToSeventeenAndNotVerified)
+{
+    ConnectAndLoad();
+    Choose(kVinRecord);
+    Edit("VIN", "ABC123");
+    Forget();
+    logic.OnWriteParameter();
+    const Bytes_t block = Bytes("41 42 43 31 32 33 20 20 20 20 20 20 20 20 20 20 20");
+    EXPECT_THAT(Requests(), ElementsAre(Bytes("10 03"), Bytes("27 01"), Bytes("27 02"), WriteRequest("F1 90", block)));
+    EXPECT_EQ(Stored(0xF190), block);
+    EXPECT_EQ(ParameterWrittenBytes, block);
+    EXPECT_THAT(bench.prompter.Boxes(), ElementsAre(BoxIs("Parameters written successfully", "Tips")));
+}
+
+TEST_F(ABSRWDIDLogicTest, WritingTheValuesAsReadSendsTheBlockTheEcuHolds)
+{
+    ConnectAndLoad();
+    Choose(kCalibration);
+    Edit("Axle 3 Lift Function A", "0");
+    Edit("Axle 3 Lift Function A", "1"); // back as it was
+    Forget();
+    LiftingAxleCalibrationEnabled = 0; // this ECU's lifting-axle block is not part of this check
+    logic.OnWriteParameter();
+    ASSERT_GE(bench.Requests().size(), 4u);
+    EXPECT_EQ(bench.Requests()[3], WriteRequest("00 A0", Bytes(kStoredBlock)));
+}
+
+TEST_F(ABSRWDIDLogicTest, SavedValuesLoadBackIntoTheGridAndTheFlagsFollowThem)
+{
+    ConnectAndLoad();
+    Choose(kCalibration);
+    const std::string path = ::testing::TempDir() + "parameters-page-test.ini";
+    bench.files.QueueAnswer(path);
+    logic.SaveParameterFile();
+    Edit("Axle 3 Lift Function A", "0");
+    Edit("Number of Axles", "5");
+    ASSERT_EQ(LiftingAxleCalibrationEnabled, 0);
+    Forget();
+
+    bench.files.QueueAnswer(path);
+    logic.LoadParameterFile();
+    EXPECT_EQ(Value("Number of Axles"), "3");
+    EXPECT_EQ(Value("Axle 3 Lift Function A"), "1");
+    EXPECT_EQ(LiftingAxleCalibrationEnabled, 1);
+    EXPECT_THAT(tabs, ElementsAre(std::make_pair(int(tarvel::TabLiftingAxleCalibration), true)));
+    EXPECT_THAT(bench.Requests(), IsEmpty()); // nothing is sent until the user writes
+    std::remove(path.c_str());
+}
+
+// ---- Guards ----
+
+TEST_F(ABSRWDIDLogicTest, NothingIsSentWithoutAConnection)
+{
+    logic.OnParameterRecordSelected(kCalibration);
+    logic.OnReadParameter();
+    logic.OnWriteParameter();
+    logic.HandleMessage(WM_RWDID_DEFINITIONS_LOADED);
+    const auto boxes = bench.prompter.Boxes();
+    ASSERT_EQ(boxes.size(), 4u);
+    for (const auto& box : boxes) {
+        EXPECT_THAT(box, BoxIs("Please connect the ECU first", "Tips"));
+        EXPECT_EQ(box.icon, tarvel::MsgIcon::Exclamation);
+    }
+    EXPECT_THAT(bench.Requests(), IsEmpty());
+}
+
+TEST_F(ABSRWDIDLogicTest, WriteRefusesAGridThatDoesNotHoldARead)
+{
+    ConnectAndLoad();
+    // A text that names no record.
+    logic.OnParameterRecordSelected("No such record");
+    Forget();
+    logic.OnWriteParameter();
+    EXPECT_THAT(bench.prompter.Boxes(), ElementsAre(BoxIs("Please select a parameter item first", "Tips")));
+
+    // The read failed: the rows are placeholders.
+    bench.ecu->SetNegativeResponse(0x22, 0x31, 1);
+    Choose(kCalibration);
+    Forget();
+    logic.OnWriteParameter();
+    EXPECT_THAT(bench.prompter.Boxes(), ElementsAre(BoxIs("Read failed", "Error")));
+    EXPECT_THAT(bench.Requests(), IsEmpty());
+
+    // A reload filled the grid with the vehicle configuration while the list
+    // shows the identification record.
+    Choose(kVinRecord);
+    logic.HandleMessage(WM_RWDID_DEFINITIONS_LOADED);
+    EXPECT_EQ(Value("Number of Axles"), "3");
+    Forget();
+    logic.OnWriteParameter();
+    EXPECT_THAT(bench.prompter.Boxes(), ElementsAre(BoxIs("Read failed", "Error")));
+    EXPECT_THAT(bench.Requests(), IsEmpty());
+
+    // The page switch emptied the grid after a disconnect.
+    Choose(kCalibration);
+    tarvel::ClearParameterList();
+    EXPECT_THAT(logic.State().rows, IsEmpty());
+    Forget();
+    logic.OnWriteParameter();
+    EXPECT_THAT(bench.prompter.Boxes(), ElementsAre(BoxIs("Read failed", "Error")));
+    EXPECT_THAT(bench.Requests(), IsEmpty());
+}
+
+TEST_F(ABSRWDIDLogicTest, ReloadReadsTheConfigurationQuietlyAndKeepsTheRecorderTexts)
+{
+    ConnectAndLoad();
+    logic.HandleMessage(WM_RWDID_DEFINITIONS_LOADED);
+    EXPECT_THAT(bench.Requests(), ElementsAre(Bytes("22 00 A0")));
+    EXPECT_EQ(Value("Control Pressure Laden (bar)"), "6.50");
+    EXPECT_EQ(AxleCount, 3);
+
+    bench.ecu->SetNegativeResponse(0x22, 0x31, 1);
+    Forget();
+    logic.HandleMessage(WM_RWDID_DEFINITIONS_LOADED);
+    EXPECT_THAT(PageBoxes(), ElementsAre(BoxIs("Read failed", "Error")));
+    EXPECT_EQ(Value("Control Pressure Laden (bar)"), "6.50"); // the grid keeps its rows
+}
+
+// ---- Tab updates ----
+
+TEST_F(ABSRWDIDLogicTest, TabUpdatesFollowTheFlagsInTheirOrder)
+{
+    using W = tarvel::WindowSlot;
+    constexpr int L = tarvel::TabLiftingAxleCalibration;
+    constexpr int S = tarvel::TabEolLiftingSensor;
+    const Sent read{W::LiftingAxlePage, WM_LIFTAXLE_READ};
+    const Sent nav{W::Navigation, WM_NAV_REFRESH_TEXTS};
+    enum Update { AfterRead, AfterReload, AfterEdit };
+    struct Case {
+        Update update;
+        int lace, lsce, hsce, uvte;
+        std::vector<std::pair<int, bool>> tabs;
+        std::vector<Sent> sent;
+        int laTestAfter, lsceAfter; // LiftingAxleTestEnabled, LiftingSensorCalibrationEnabled
+    };
+    const std::vector<Case> cases{
+        {AfterRead, 1, 1, 0, 0, {{L, true}}, {read}, 1, 1},
+        {AfterRead, 0, 1, 1, 0, {{S, true}}, {read, nav}, 1, 1},
+        {AfterRead, 0, 0, 1, 1, {{L, false}, {S, false}}, {nav, nav}, 0, 0},
+        {AfterRead, 0, 0, 0, 1, {{L, false}, {S, false}}, {nav}, 0, 0},
+        {AfterReload, 1, 0, 0, 0, {}, {read}, 1, 0},
+        {AfterReload, 0, 1, 0, 1, {}, {read, nav}, 0, 1},
+        {AfterReload, 0, 0, 1, 1, {}, {nav, nav, nav}, 0, 0},
+        {AfterReload, 0, 0, 0, 0, {}, {nav}, 0, 0},
+        {AfterEdit, 1, 0, 1, 1, {{L, true}}, {}, 1, 0},
+        {AfterEdit, 0, 1, 0, 0, {{L, false}}, {}, 0, 1},
+        {AfterEdit, 0, 0, 0, 0, {{L, false}}, {}, 0, 0},
+    };
+    logic.OnParameterRecordSelected(kCalibration); // not connected: the list only shows the name
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE(i);
+        LiftingAxleCalibrationEnabled = c.lace;
+        LiftingSensorCalibrationEnabled = c.lsce;
+        HeightSensorCalibrationEnabled = c.hsce;
+        UnderwaterValveTestEnabled = c.uvte;
+        LiftingAxleTestEnabled = 1;
+        Forget();
+        switch (c.update) {
+        case AfterRead: logic.TabUpdateAfterRead(); break;
+        case AfterReload: logic.TabUpdateAfterReload(); break;
+        case AfterEdit: logic.TabUpdateAfterEdit(); break;
+        }
+        EXPECT_EQ(tabs, c.tabs);
+        EXPECT_EQ(windows.sent, c.sent);
+        EXPECT_EQ(LiftingAxleTestEnabled, c.laTestAfter);
+        EXPECT_EQ(LiftingSensorCalibrationEnabled, c.lsceAfter);
+    }
+    // After an edit of another record nothing changes.
+    logic.OnParameterRecordSelected(kVinRecord);
+    Forget();
+    logic.TabUpdateAfterEdit();
+    EXPECT_THAT(tabs, IsEmpty());
+}
+
+} // namespace
