@@ -18,6 +18,7 @@
 #include "TarvelApp.h"
 #include "TarvelView.h"
 
+#include "GuiDriver.h"
 #include "ProgramUnderTest.h"
 
 #include <gtest/gtest.h>
@@ -33,28 +34,9 @@
 
 namespace {
 
-bool PumpUntil(const std::function<bool()>& done, int rounds = 400)
-{
-    for (int i = 0; i < rounds && !done(); ++i)
-        wxTheApp->Yield(true);
-    return done();
-}
-
-void Choose(wxChoice* choice, int row)
-{
-    choice->SetSelection(row);
-    wxCommandEvent event(wxEVT_CHOICE, choice->GetId());
-    event.SetInt(row);
-    event.SetEventObject(choice);
-    choice->GetEventHandler()->ProcessEvent(event);
-}
-
-void Press(wxRibbonButtonBar* bar, int id)
-{
-    wxRibbonButtonBarEvent event(wxEVT_RIBBONBUTTONBAR_CLICKED, id, bar);
-    event.SetEventObject(bar);
-    bar->GetEventHandler()->ProcessEvent(event);
-}
+using guidriver::PumpUntil;
+using guidriver::Choose;
+using guidriver::Press;
 
 void ClickCell(wxGrid* grid, int row, int column)
 {

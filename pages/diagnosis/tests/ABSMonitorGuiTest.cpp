@@ -16,6 +16,7 @@
 #include "TarvelApp.h"
 #include "TarvelView.h"
 
+#include "GuiDriver.h"
 #include "ProgramUnderTest.h"
 
 #include <gtest/gtest.h>
@@ -34,6 +35,11 @@
 
 namespace {
 
+using guidriver::Choose;
+using guidriver::Press;
+using guidriver::Click;
+using guidriver::PointOfPage;
+
 // Dispatches events until `done` or `seconds` of real time have passed.
 bool PumpUntil(const std::function<bool()>& done, int seconds = 10)
 {
@@ -45,29 +51,6 @@ bool PumpUntil(const std::function<bool()>& done, int seconds = 10)
     return done();
 }
 
-void Choose(wxChoice* choice, int row)
-{
-    choice->SetSelection(row);
-    wxCommandEvent event(wxEVT_CHOICE, choice->GetId());
-    event.SetInt(row);
-    event.SetEventObject(choice);
-    choice->GetEventHandler()->ProcessEvent(event);
-}
-
-void Press(wxRibbonButtonBar* bar, int id)
-{
-    wxRibbonButtonBarEvent event(wxEVT_RIBBONBUTTONBAR_CLICKED, id, bar);
-    event.SetEventObject(bar);
-    bar->GetEventHandler()->ProcessEvent(event);
-}
-
-void Click(wxButton* button)
-{
-    wxCommandEvent event(wxEVT_BUTTON, button->GetId());
-    event.SetEventObject(button);
-    button->GetEventHandler()->ProcessEvent(event);
-}
-
 void Tick(wxCheckListBox* list, unsigned row)
 {
     list->Check(row, true);
@@ -75,32 +58,6 @@ void Tick(wxCheckListBox* list, unsigned row)
     event.SetInt(static_cast<int>(row));
     event.SetEventObject(list);
     list->GetEventHandler()->ProcessEvent(event);
-}
-
-bool PointOfPage(CNavigation* nav, int page, wxPoint& point)
-{
-    wxTreeCtrl* tree = nav->Tree();
-    std::vector<wxTreeItemId> pending{tree->GetRootItem()};
-    while (!pending.empty()) {
-        const wxTreeItemId parent = pending.back();
-        pending.pop_back();
-        wxTreeItemIdValue cookie;
-        for (wxTreeItemId id = tree->GetFirstChild(parent, cookie); id.IsOk();
-             id = tree->GetNextChild(parent, cookie)) {
-            tree->EnsureVisible(id);
-            wxRect rect;
-            if (tree->GetBoundingRect(id, rect, true)) {
-                const wxPoint centre(rect.x + rect.width / 2, rect.y + rect.height / 2);
-                const tarvel::NavItem* item = nav->ItemAt(centre);
-                if (item && item->page == page) {
-                    point = centre;
-                    return true;
-                }
-            }
-            pending.push_back(id);
-        }
-    }
-    return false;
 }
 
 TEST(MonitorGui, CheckTwoDidsDisplayAndWatchTheValuesMoveUntilDisconnect)

@@ -15,6 +15,7 @@
 #include "TarvelApp.h"
 #include "TarvelView.h"
 
+#include "GuiDriver.h"
 #include "ProgramUnderTest.h"
 
 #include <gtest/gtest.h>
@@ -30,12 +31,9 @@
 
 namespace {
 
-bool PumpUntil(const std::function<bool()>& done, int rounds = 400)
-{
-    for (int i = 0; i < rounds && !done(); ++i)
-        wxTheApp->Yield(true);
-    return done();
-}
+using guidriver::PumpUntil;
+using guidriver::Choose;
+using guidriver::Press;
 
 // The page's timer runs on real time in the program: pump for up to `ms`.
 bool PumpFor(const std::function<bool()>& done, int ms)
@@ -46,22 +44,6 @@ bool PumpFor(const std::function<bool()>& done, int ms)
         wxMilliSleep(5);
     }
     return done();
-}
-
-void Choose(wxChoice* choice, int row)
-{
-    choice->SetSelection(row);
-    wxCommandEvent event(wxEVT_CHOICE, choice->GetId());
-    event.SetInt(row);
-    event.SetEventObject(choice);
-    choice->GetEventHandler()->ProcessEvent(event);
-}
-
-void Press(wxRibbonButtonBar* bar, int id)
-{
-    wxRibbonButtonBarEvent event(wxEVT_RIBBONBUTTONBAR_CLICKED, id, bar);
-    event.SetEventObject(bar);
-    bar->GetEventHandler()->ProcessEvent(event);
 }
 
 void Click(wxButton* button)

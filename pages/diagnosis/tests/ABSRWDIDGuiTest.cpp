@@ -19,6 +19,7 @@
 
 #include "SimEcu.h"
 
+#include "GuiDriver.h"
 #include "ProgramUnderTest.h"
 
 #include <gtest/gtest.h>
@@ -38,62 +39,11 @@
 
 namespace {
 
-bool PumpUntil(const std::function<bool()>& done, int rounds = 400)
-{
-    for (int i = 0; i < rounds && !done(); ++i)
-        wxTheApp->Yield(true);
-    return done();
-}
-
-void Choose(wxChoice* choice, int row)
-{
-    choice->SetSelection(row);
-    wxCommandEvent event(wxEVT_CHOICE, choice->GetId());
-    event.SetInt(row);
-    event.SetEventObject(choice);
-    choice->GetEventHandler()->ProcessEvent(event);
-}
-
-void Press(wxRibbonButtonBar* bar, int id)
-{
-    wxRibbonButtonBarEvent event(wxEVT_RIBBONBUTTONBAR_CLICKED, id, bar);
-    event.SetEventObject(bar);
-    bar->GetEventHandler()->ProcessEvent(event);
-}
-
-void Click(wxButton* button)
-{
-    wxCommandEvent event(wxEVT_BUTTON, button->GetId());
-    event.SetEventObject(button);
-    button->GetEventHandler()->ProcessEvent(event);
-}
-
-// The centre of the tree item that opens `page`.
-bool PointOfPage(CNavigation* nav, int page, wxPoint& point)
-{
-    wxTreeCtrl* tree = nav->Tree();
-    std::vector<wxTreeItemId> pending{tree->GetRootItem()};
-    while (!pending.empty()) {
-        const wxTreeItemId parent = pending.back();
-        pending.pop_back();
-        wxTreeItemIdValue cookie;
-        for (wxTreeItemId id = tree->GetFirstChild(parent, cookie); id.IsOk();
-             id = tree->GetNextChild(parent, cookie)) {
-            tree->EnsureVisible(id);
-            wxRect rect;
-            if (tree->GetBoundingRect(id, rect, true)) {
-                const wxPoint centre(rect.x + rect.width / 2, rect.y + rect.height / 2);
-                const tarvel::NavItem* item = nav->ItemAt(centre);
-                if (item && item->page == page) {
-                    point = centre;
-                    return true;
-                }
-            }
-            pending.push_back(id);
-        }
-    }
-    return false;
-}
+using guidriver::PumpUntil;
+using guidriver::Choose;
+using guidriver::Press;
+using guidriver::Click;
+using guidriver::PointOfPage;
 
 int RowNamed(wxGrid* grid, const wxString& name)
 {

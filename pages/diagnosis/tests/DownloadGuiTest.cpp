@@ -16,6 +16,7 @@
 #include "FileChooser.h"
 #include "Prompter.h"
 
+#include "GuiDriver.h"
 #include "ProgramUnderTest.h"
 
 #include <gtest/gtest.h>
@@ -31,20 +32,13 @@
 
 namespace {
 
+using guidriver::Choose;
+
 bool PumpUntil(const std::function<bool()>& done, int rounds = 200)
 {
     for (int i = 0; i < rounds && !done(); ++i)
         wxTheApp->Yield(true);
     return done();
-}
-
-void Choose(wxChoice* choice, int row)
-{
-    choice->SetSelection(row);
-    wxCommandEvent event(wxEVT_CHOICE, choice->GetId());
-    event.SetInt(row);
-    event.SetEventObject(choice);
-    choice->GetEventHandler()->ProcessEvent(event);
 }
 
 void Click(wxWindow* page, int id)

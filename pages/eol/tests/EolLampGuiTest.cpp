@@ -12,15 +12,15 @@
 #include "SettingsFiles.h"
 #include "TarvelView.h"
 
-#include "EolGuiDriver.h"
+#include "GuiDriver.h"
 #include "ProgramUnderTest.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using eolgui::Click;
-using eolgui::PumpUntil;
+using guidriver::Click;
+using guidriver::PumpUntil;
 
 // Start, YES to the lamp-on prompt, YES to the lamp-off prompt.
 template <class Page>
@@ -67,8 +67,8 @@ TEST(EolLampGui, TheWarningLampPassesWithTwoYesAnswers)
     ASSERT_TRUE(program.Start("test_eol_lamp_gui")) << "the program did not start";
     PumpUntil([] { return false; }, 5);
     CTarvelApp* app = program.app;
-    ASSERT_TRUE(eolgui::Connect(app));
-    ASSERT_TRUE(eolgui::Open(app, tarvel::TabEolLamp));
+    ASSERT_TRUE(guidriver::Connect(app));
+    ASSERT_TRUE(guidriver::Open(app, tarvel::TabEolLamp));
 
     auto* page = dynamic_cast<CABSEOLLampTest*>(app->View()->Page(tarvel::TabEolLamp));
     ASSERT_NE(page, nullptr);
@@ -78,7 +78,7 @@ TEST(EolLampGui, TheWarningLampPassesWithTwoYesAnswers)
     RunBothYes(program, page, "Is the warning lamp on?", "Is the warning lamp off?", EolWarningLampOnResult,
                EolWarningLampOffResult);
 
-    ASSERT_TRUE(eolgui::Disconnect(app));
+    ASSERT_TRUE(guidriver::Disconnect(app));
     program.Stop();
 }
 
@@ -88,11 +88,11 @@ TEST(EolLampGui, TheBrakeLampPassesAndNeverTestSkipsIt)
     ASSERT_TRUE(program.Start("test_eol_brakelamp_gui")) << "the program did not start";
     PumpUntil([] { return false; }, 5);
     CTarvelApp* app = program.app;
-    ASSERT_TRUE(eolgui::Connect(app));
+    ASSERT_TRUE(guidriver::Connect(app));
     // The vehicle has a brake-lamp output: the navigation offers the page.
     BrakeLampTestEnabled = 1;
     app->MainFrame()->Navigation()->RebuildNavTree();
-    ASSERT_TRUE(eolgui::Open(app, tarvel::TabEolBrakeLamp));
+    ASSERT_TRUE(guidriver::Open(app, tarvel::TabEolBrakeLamp));
 
     auto* page = dynamic_cast<CEOLBrakeLampTest*>(app->View()->Page(tarvel::TabEolBrakeLamp));
     ASSERT_NE(page, nullptr);
@@ -105,7 +105,7 @@ TEST(EolLampGui, TheBrakeLampPassesAndNeverTestSkipsIt)
 
     // "Never Test": the lamp counts as skipped, Skip is locked, the choice kept.
     const size_t boxes = program.prompter->Count();
-    eolgui::Toggle(page->NeverTest(), true);
+    guidriver::Toggle(page->NeverTest(), true);
     ASSERT_TRUE(PumpUntil([] { return EolBrakeLampOnResult == EolSkipped; }));
     EXPECT_EQ(EolBrakeLampOnResult, EolSkipped);
     EXPECT_EQ(EolBrakeLampOffResult, EolSkipped);
@@ -121,13 +121,13 @@ TEST(EolLampGui, TheBrakeLampPassesAndNeverTestSkipsIt)
     EolBrakeLampOnResult = EolNotTested;
     SendAppMessage(page, WM_RESET_EOLBRAKELAMP);
     EXPECT_EQ(EolBrakeLampOnResult, EolSkipped);
-    eolgui::Toggle(page->NeverTest(), false);
+    guidriver::Toggle(page->NeverTest(), false);
     EXPECT_EQ(EolBrakeLampOnResult, EolNotTested);
     EXPECT_EQ(EolBrakeLampOffResult, EolNotTested);
     EXPECT_EQ(BrakeLampNeverTest, 0);
     EXPECT_TRUE(page->Skip()->IsEnabled());
 
-    ASSERT_TRUE(eolgui::Disconnect(app));
+    ASSERT_TRUE(guidriver::Disconnect(app));
     program.Stop();
 }
 

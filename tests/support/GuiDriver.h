@@ -1,5 +1,6 @@
 // Driving the running program as the operator does: the ribbon's adapter and
-// Connect, the navigation tree, button clicks.
+// Connect, the navigation tree, button clicks, check boxes. Shared by the page
+// tests that start the whole program (ProgramUnderTest.h).
 #pragma once
 
 #include "AppMessages.h"
@@ -20,8 +21,10 @@
 #include <functional>
 #include <vector>
 
-namespace eolgui {
+namespace guidriver {
 
+// Dispatches events until `done` holds or `rounds` passes of the event loop
+// have gone by; returns whether `done` holds.
 inline bool PumpUntil(const std::function<bool()>& done, int rounds = 400)
 {
     for (int i = 0; i < rounds && !done(); ++i)
@@ -29,6 +32,7 @@ inline bool PumpUntil(const std::function<bool()>& done, int rounds = 400)
     return done();
 }
 
+// Picks `row` of a drop-down list (a ribbon combo) as the user does.
 inline void Choose(wxChoice* choice, int row)
 {
     choice->SetSelection(row);
@@ -38,6 +42,7 @@ inline void Choose(wxChoice* choice, int row)
     choice->GetEventHandler()->ProcessEvent(event);
 }
 
+// Presses the ribbon button `id` of `bar`.
 inline void Press(wxRibbonButtonBar* bar, int id)
 {
     wxRibbonButtonBarEvent event(wxEVT_RIBBONBUTTONBAR_CLICKED, id, bar);
@@ -45,6 +50,7 @@ inline void Press(wxRibbonButtonBar* bar, int id)
     bar->GetEventHandler()->ProcessEvent(event);
 }
 
+// Clicks `button`.
 inline void Click(wxButton* button)
 {
     wxCommandEvent event(wxEVT_BUTTON, button->GetId());
@@ -62,7 +68,8 @@ inline void Toggle(wxCheckBox* box, bool ticked)
     box->GetEventHandler()->ProcessEvent(event);
 }
 
-// The centre of the tree item that opens `page`.
+// The centre of the tree item that opens `page`, found by asking the
+// navigation what lies under each item.
 inline bool PointOfPage(CNavigation* nav, int page, wxPoint& point)
 {
     wxTreeCtrl* tree = nav->Tree();
@@ -113,4 +120,4 @@ inline bool Open(CTarvelApp* app, int page)
     return PointOfPage(nav, page, point) && nav->ClickAt(point) == tarvel::NavClickOutcome::Selected;
 }
 
-} // namespace eolgui
+} // namespace guidriver
