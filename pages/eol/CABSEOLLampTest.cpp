@@ -9,7 +9,7 @@
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 
-CABSEOLLampTest::CABSEOLLampTest() : CEolTestPage(tarvel::TabEolLamp) {}
+CABSEOLLampTest::CABSEOLLampTest() : CEolLampTestPage(tarvel::TabEolLamp) {}
 
 CABSEOLLampTest::~CABSEOLLampTest()
 {
@@ -23,7 +23,7 @@ EolWarningLampLogic* CABSEOLLampTest::Lamp() const
 
 bool CABSEOLLampTest::Create(wxWindow* parent)
 {
-    if (!CEolTestPage::Create(parent))
+    if (!CEolLampTestPage::Create(parent))
         return false;
     SetPageFont(PageFont(kEolLampFont));
     wxSizer* page = GetSizer();
@@ -34,30 +34,8 @@ bool CABSEOLLampTest::Create(wxWindow* parent)
     exit_->Disable();
     page->Add(row, 0, wxLEFT | wxRIGHT, 6);
 
-    auto* question = new wxStaticBoxSizer(wxVERTICAL, this, wxString());
-    wxWindow* box = question->GetStaticBox();
-    AddQuestionLabel(box, question, kQuestionId, wxSize(444, 64));
-    auto* answers = new wxBoxSizer(wxHORIZONTAL);
-    auto answer = [this](LampQuestion q, bool yes) {
-        return [this, q, yes] { if (Lamp()) Lamp()->Answer(q, yes); };
-    };
-    onYes_ = eolpage::AddButton(box, answers, kLampOnYesId, "YES", answer(LampQuestion::LampOn, true));
-    offYes_ = eolpage::AddButton(box, answers, kLampOffYesId, "YES", answer(LampQuestion::LampOff, true));
-    onNo_ = eolpage::AddButton(box, answers, kLampOnNoId, "NO", answer(LampQuestion::LampOn, false));
-    offNo_ = eolpage::AddButton(box, answers, kLampOffNoId, "NO", answer(LampQuestion::LampOff, false));
-    for (wxButton* b : {onYes_, offYes_, onNo_, offNo_})
-        b->Hide();
-    question->Add(answers, 0, wxALIGN_CENTER_HORIZONTAL);
-    page->Add(question, 0, wxALL | wxEXPAND, 6);
-
-    wxStaticBoxSizer* result = AddResultFrame(page);
-    wxWindow* frame = result->GetStaticBox();
-    auto* pictures = new wxBoxSizer(wxHORIZONTAL);
-    onCaption_ = eolpage::AddCaption(frame, pictures, kLampOnCaptionId, "Lamp On：");
-    AddResultPicture(frame, pictures, kLampOnPictureId);
-    offCaption_ = eolpage::AddCaption(frame, pictures, kLampOffCaptionId, "Lamp Off：");
-    AddResultPicture(frame, pictures, kLampOffPictureId);
-    result->Add(pictures, 0, wxALL, 6);
+    AddLampQuestionAndResult(page, {kQuestionId, wxSize(444, 64), kLampOnYesId, kLampOnNoId, kLampOffYesId, kLampOffNoId,
+                                    kLampOnCaptionId, kLampOnPictureId, kLampOffCaptionId, kLampOffPictureId});
 
     RenderState();
     return true;

@@ -3,12 +3,12 @@
 // result pictures.
 #pragma once
 
-#include "EolTestPage.h"
+#include "EolLampPageParts.h"
 
 class EolWarningLampLogic;
 class wxStaticText;
 
-class CABSEOLLampTest : public CEolTestPage {
+class CABSEOLLampTest : public CEolLampTestPage {
 public:
     static constexpr int kStartId = 1;
     static constexpr int kExitId = 2;
@@ -29,10 +29,6 @@ public:
 
     wxButton* Start() const { return start_; }
     wxButton* ExitTest() const { return exit_; }
-    wxButton* LampOnYes() const { return onYes_; }
-    wxButton* LampOnNo() const { return onNo_; }
-    wxButton* LampOffYes() const { return offYes_; }
-    wxButton* LampOffNo() const { return offNo_; }
 
 protected:
     void RenderPage() override;
@@ -42,10 +38,4 @@ private:
 
     wxButton* start_ = nullptr;
     wxButton* exit_ = nullptr;
-    wxButton* onYes_ = nullptr;
-    wxButton* onNo_ = nullptr;
-    wxButton* offYes_ = nullptr;
-    wxButton* offNo_ = nullptr;
-    wxStaticText* onCaption_ = nullptr;
-    wxStaticText* offCaption_ = nullptr;
 };

@@ -12,7 +12,7 @@
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 
-CEOLBrakeLampTest::CEOLBrakeLampTest() : CEolTestPage(tarvel::TabEolBrakeLamp) {}
+CEOLBrakeLampTest::CEOLBrakeLampTest() : CEolLampTestPage(tarvel::TabEolBrakeLamp) {}
 
 CEOLBrakeLampTest::~CEOLBrakeLampTest()
 {
@@ -26,7 +26,7 @@ EolBrakeLampLogic* CEOLBrakeLampTest::Lamp() const
 
 bool CEOLBrakeLampTest::Create(wxWindow* parent)
 {
-    if (!CEolTestPage::Create(parent))
+    if (!CEolLampTestPage::Create(parent))
         return false;
     SetPageFont(PageFont(kEolLampFont));
     Bind(EVT_APP_MESSAGE, &CEOLBrakeLampTest::OnReset, this, WM_RESET_EOLBRAKELAMP);
@@ -45,30 +45,8 @@ bool CEOLBrakeLampTest::Create(wxWindow* parent)
     row->Add(neverTest_, 0, wxALL | wxALIGN_CENTER_VERTICAL, 6);
     page->Add(row, 0, wxLEFT | wxRIGHT, 6);
 
-    auto* question = new wxStaticBoxSizer(wxVERTICAL, this, wxString());
-    wxWindow* box = question->GetStaticBox();
-    AddQuestionLabel(box, question, kPromptId, wxSize(442, 64));
-    auto* answers = new wxBoxSizer(wxHORIZONTAL);
-    auto answer = [this](LampQuestion q, bool yes) {
-        return [this, q, yes] { if (Lamp()) Lamp()->Answer(q, yes); };
-    };
-    onYes_ = eolpage::AddButton(box, answers, kLampOnYesId, "YES", answer(LampQuestion::LampOn, true));
-    offYes_ = eolpage::AddButton(box, answers, kLampOffYesId, "YES", answer(LampQuestion::LampOff, true));
-    onNo_ = eolpage::AddButton(box, answers, kLampOnNoId, "NO", answer(LampQuestion::LampOn, false));
-    offNo_ = eolpage::AddButton(box, answers, kLampOffNoId, "NO", answer(LampQuestion::LampOff, false));
-    for (wxButton* b : {onYes_, offYes_, onNo_, offNo_})
-        b->Hide();
-    question->Add(answers, 0, wxALIGN_CENTER_HORIZONTAL);
-    page->Add(question, 0, wxALL | wxEXPAND, 6);
-
-    wxStaticBoxSizer* result = AddResultFrame(page);
-    wxWindow* frame = result->GetStaticBox();
-    auto* pictures = new wxBoxSizer(wxHORIZONTAL);
-    onCaption_ = eolpage::AddCaption(frame, pictures, kLampOnCaptionId, "Lamp On：");
-    AddResultPicture(frame, pictures, kLampOnPictureId);
-    offCaption_ = eolpage::AddCaption(frame, pictures, kLampOffCaptionId, "Lamp Off：");
-    AddResultPicture(frame, pictures, kLampOffPictureId);
-    result->Add(pictures, 0, wxALL, 6);
+    AddLampQuestionAndResult(page, {kPromptId, wxSize(442, 64), kLampOnYesId, kLampOnNoId, kLampOffYesId, kLampOffNoId,
+                                    kLampOnCaptionId, kLampOnPictureId, kLampOffCaptionId, kLampOffPictureId});
 
     RenderState();
     return true;

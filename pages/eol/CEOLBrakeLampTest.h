@@ -4,14 +4,14 @@
 // choice.
 #pragma once
 
-#include "EolTestPage.h"
+#include "EolLampPageParts.h"
 
 class AppMessageEvent;
 class EolBrakeLampLogic;
 class wxCheckBox;
 class wxStaticText;
 
-class CEOLBrakeLampTest : public CEolTestPage {
+class CEOLBrakeLampTest : public CEolLampTestPage {
 public:
     static constexpr int kStartId = 1600;
     static constexpr int kExitId = 1601;
@@ -36,10 +36,6 @@ public:
     wxButton* ExitTest() const { return exit_; }
     wxButton* Skip() const { return skip_; }
     wxCheckBox* NeverTest() const { return neverTest_; }
-    wxButton* LampOnYes() const { return onYes_; }
-    wxButton* LampOnNo() const { return onNo_; }
-    wxButton* LampOffYes() const { return offYes_; }
-    wxButton* LampOffNo() const { return offNo_; }
 
 protected:
     void RenderPage() override;
@@ -52,10 +48,4 @@ private:
     wxButton* exit_ = nullptr;
     wxButton* skip_ = nullptr;
     wxCheckBox* neverTest_ = nullptr;
-    wxButton* onYes_ = nullptr;
-    wxButton* onNo_ = nullptr;
-    wxButton* offYes_ = nullptr;
-    wxButton* offNo_ = nullptr;
-    wxStaticText* onCaption_ = nullptr;
-    wxStaticText* offCaption_ = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include <wx/button.h>
 #include <wx/sizer.h>
+#include <wx/statbox.h>
 #include <wx/stattext.h>
 
 namespace eolpage {
@@ -59,3 +60,31 @@ void RenderLampControls(const EolLampQuestionLogic& logic, const LampControls& c
 }
 
 } // namespace eolpage
+
+void CEolLampTestPage::AddLampQuestionAndResult(wxSizer* page, const LampIds& ids)
+{
+    auto* question = new wxStaticBoxSizer(wxVERTICAL, this, wxString());
+    wxWindow* box = question->GetStaticBox();
+    AddQuestionLabel(box, question, ids.question, ids.questionSize);
+    auto* answers = new wxBoxSizer(wxHORIZONTAL);
+    auto answer = [this](LampQuestion q, bool yes) {
+        return [this, q, yes] { if (LampLogic()) LampLogic()->Answer(q, yes); };
+    };
+    onYes_ = eolpage::AddButton(box, answers, ids.onYes, "YES", answer(LampQuestion::LampOn, true));
+    offYes_ = eolpage::AddButton(box, answers, ids.offYes, "YES", answer(LampQuestion::LampOff, true));
+    onNo_ = eolpage::AddButton(box, answers, ids.onNo, "NO", answer(LampQuestion::LampOn, false));
+    offNo_ = eolpage::AddButton(box, answers, ids.offNo, "NO", answer(LampQuestion::LampOff, false));
+    for (wxButton* b : {onYes_, offYes_, onNo_, offNo_})
+        b->Hide();
+    question->Add(answers, 0, wxALIGN_CENTER_HORIZONTAL);
+    page->Add(question, 0, wxALL | wxEXPAND, 6);
+
+    wxStaticBoxSizer* result = AddResultFrame(page);
+    wxWindow* frame = result->GetStaticBox();
+    auto* pictures = new wxBoxSizer(wxHORIZONTAL);
+    onCaption_ = eolpage::AddCaption(frame, pictures, ids.onCaption, "Lamp On：");
+    AddResultPicture(frame, pictures, ids.onPicture);
+    offCaption_ = eolpage::AddCaption(frame, pictures, ids.offCaption, "Lamp Off：");
+    AddResultPicture(frame, pictures, ids.offPicture);
+    result->Add(pictures, 0, wxALL, 6);
+}

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "EolLampQuestionLogic.h"
+#include "EolTestPage.h"
 
 #include <functional>
 
@@ -33,3 +34,33 @@ struct LampControls {
 void RenderLampControls(const EolLampQuestionLogic& logic, const LampControls& controls);
 
 } // namespace eolpage
+
+// The window both lamp pages are: the question with its two YES/NO pairs
+// (lamp on, lamp off) and the two result pictures with their captions.
+class CEolLampTestPage : public CEolTestPage {
+public:
+    using CEolTestPage::CEolTestPage;
+
+    wxButton* LampOnYes() const { return onYes_; }
+    wxButton* LampOnNo() const { return onNo_; }
+    wxButton* LampOffYes() const { return offYes_; }
+    wxButton* LampOffNo() const { return offNo_; }
+
+protected:
+    struct LampIds {
+        int question;
+        wxSize questionSize;
+        int onYes, onNo, offYes, offNo;
+        int onCaption, onPicture, offCaption, offPicture;
+    };
+    // Adds the question box and the result frame below what `page` holds.
+    void AddLampQuestionAndResult(wxSizer* page, const LampIds& ids);
+    EolLampQuestionLogic* LampLogic() const { return LogicAs<EolLampQuestionLogic>(); }
+
+    wxButton* onYes_ = nullptr;
+    wxButton* onNo_ = nullptr;
+    wxButton* offYes_ = nullptr;
+    wxButton* offNo_ = nullptr;
+    wxStaticText* onCaption_ = nullptr;
+    wxStaticText* offCaption_ = nullptr;
+};
