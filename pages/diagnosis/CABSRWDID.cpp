@@ -1,5 +1,7 @@
 #include "CABSRWDID.h"
 
+#include "ParameterGrid.h"
+
 #include "ABSRWDIDLogic.h"
 #include "AppMessages.h"
 #include "DiagnosisGlobals.h"
@@ -13,7 +15,7 @@
 #include <wx/textctrl.h>
 
 namespace {
-constexpr int kColumnWidths[5] = {55, 420, 150, 70, 2000};
+constexpr std::array<int, 5> kColumnWidths = {55, 420, 150, 70, 2000};
 } // namespace
 
 CABSRWDID::CABSRWDID() : CTarvelPage(tarvel::TabParameters, tarvel::WindowSlot::ParameterPage) {}
@@ -41,23 +43,9 @@ bool CABSRWDID::Create(wxWindow* parent)
         bar->Add(b, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
     GetSizer()->Add(bar, 0, wxALL, 12);
 
-    grid_ = new wxGrid(this, kGridId);
-    grid_->CreateGrid(0, 5, wxGrid::wxGridSelectRows);
-    grid_->EnableEditing(false);
-    grid_->EnableDragRowSize(false);
-    grid_->SetDefaultRowSize(kRowHeight, true);
-    grid_->SetRowLabelSize(0);
-    grid_->SetDefaultCellAlignment(wxALIGN_CENTRE, wxALIGN_CENTRE);
-    for (int c = 0; c < 5; ++c)
-        grid_->SetColSize(c, kColumnWidths[c]);
-    auto* left = new wxGridCellAttr;
-    left->SetAlignment(wxALIGN_LEFT, wxALIGN_CENTRE);
-    grid_->SetColAttr(4, left);
-    GetSizer()->Add(grid_, 1, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 12);
-
-    editor_ = new wxTextCtrl(grid_->GetGridWindow(), kEditorId, wxString(), wxDefaultPosition, wxDefaultSize,
-                             wxTE_PROCESS_ENTER);
-    editor_->Hide();
+    const ParameterGridControls table = CreateParameterGrid(this, kGridId, kEditorId, kColumnWidths, kRowHeight);
+    grid_ = table.grid;
+    editor_ = table.editor;
 
     Bind(EVT_APP_MESSAGE, [this](AppMessageEvent& e) {
         if (ABSRWDIDLogic* logic = PageLogicOf())

@@ -1,5 +1,7 @@
 #include "CLiftingAxleCalibration.h"
 
+#include "ParameterGrid.h"
+
 #include "AppMessages.h"
 #include "DiagnosisGlobals.h"
 #include "LiftingAxleCalibrationLogic.h"
@@ -9,7 +11,7 @@
 #include <wx/textctrl.h>
 
 namespace {
-constexpr int kColumnWidths[5] = {60, 420, 260, 80, 1000};
+constexpr std::array<int, 5> kColumnWidths = {60, 420, 260, 80, 1000};
 } // namespace
 
 CLiftingAxleCalibration::CLiftingAxleCalibration()
@@ -21,23 +23,9 @@ bool CLiftingAxleCalibration::Create(wxWindow* parent)
 {
     if (!CTarvelPage::Create(parent))
         return false;
-    grid_ = new wxGrid(this, kGridId);
-    grid_->CreateGrid(0, 5, wxGrid::wxGridSelectRows);
-    grid_->EnableEditing(false);
-    grid_->EnableDragRowSize(false);
-    grid_->SetDefaultRowSize(kRowHeight, true);
-    grid_->SetRowLabelSize(0);
-    grid_->SetDefaultCellAlignment(wxALIGN_CENTRE, wxALIGN_CENTRE);
-    for (int c = 0; c < 5; ++c)
-        grid_->SetColSize(c, kColumnWidths[c]);
-    wxGridCellAttr* left = new wxGridCellAttr;
-    left->SetAlignment(wxALIGN_LEFT, wxALIGN_CENTRE);
-    grid_->SetColAttr(4, left);
-    GetSizer()->Add(grid_, 1, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 12);
-
-    editor_ = new wxTextCtrl(grid_->GetGridWindow(), kEditorId, wxString(), wxDefaultPosition, wxDefaultSize,
-                             wxTE_PROCESS_ENTER);
-    editor_->Hide();
+    const ParameterGridControls table = CreateParameterGrid(this, kGridId, kEditorId, kColumnWidths, kRowHeight);
+    grid_ = table.grid;
+    editor_ = table.editor;
 
     for (int message : {WM_LIFTAXLE_RELOAD_CONFIG, WM_LIFTAXLE_REFILL, WM_LIFTAXLE_WRITE, WM_LIFTAXLE_READ})
         Bind(EVT_APP_MESSAGE, &CLiftingAxleCalibration::OnPageMessage, this, message);
