@@ -93,9 +93,11 @@ bool CABSMonitor::Create(wxWindow* parent)
     controls->Add(selectAll_, 0, wxBOTTOM, 8);
     controls->Add(recording_, 0, wxEXPAND);
     auto* row = new wxBoxSizer(wxHORIZONTAL);
+    // The buttons stand beside the identifiers, so they stay in view when the
+    // window is narrower than the value list's columns.
     row->Add(dids_, 0, wxEXPAND | wxALL, 6);
-    row->Add(values_, 1, wxEXPAND | wxALL, 6);
     row->Add(controls, 0, wxALL, 6);
+    row->Add(values_, 1, wxEXPAND | wxALL, 6);
     GetSizer()->Add(row, 1, wxEXPAND);
     RenderState();
     return true;
