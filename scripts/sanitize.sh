@@ -30,7 +30,7 @@ launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 
 # The executables whose code runs on more than one thread.
-threaded=(test_dravix test_uds test_simecu test_simecu_e2e test_adapter test_connection test_sim_bus)
+threaded=(test_dravix test_uds test_simecu test_simecu_e2e test_adapter test_connection test_sim_bus test_diagnosis_logic)
 
 configure_and_build() { # <dir> <flags>
   local dir=$1 flags=$2
