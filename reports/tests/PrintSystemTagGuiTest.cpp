@@ -1,0 +1,101 @@
+// The system-tag page in the running program: connect to the built-in
+// simulated ECU, open the page, read, and type the trailer's type into its
+// cell as a user would.
+#include "CPrintSystemTag.h"
+
+#include "ReportGlobals.h"
+
+#include "AppMessages.h"
+#include "LanguageTable.h"
+#include "MainFrame.h"
+#include "PageHost.h"
+#include "PageHostTable.h"
+#include "ShellGlobals.h"
+#include "TarvelApp.h"
+#include "TarvelView.h"
+
+#include "SimEcuData.h"
+
+#include "GuiDriver.h"
+#include "ProgramUnderTest.h"
+
+#include <gtest/gtest.h>
+
+#include <wx/button.h>
+#include <wx/listctrl.h>
+#include <wx/textctrl.h>
+
+#include <string>
+
+namespace {
+
+using guidriver::PumpUntil;
+
+std::string Cell(wxListCtrl* list, long row, int column)
+{
+    return list->GetItemText(row, column).utf8_string();
+}
+
+std::string BoxList(const tarvel::RecordingPrompter& prompter)
+{
+    std::string text;
+    for (const auto& box : prompter.Boxes())
+        text += "[" + box.caption + "] " + box.text + "\n";
+    return text;
+}
+
+TEST(PrintSystemTagGui, ReadTheParametersAndTypeTheTrailerType)
+{
+    tarvel_test::ProgramUnderTest program;
+    ASSERT_TRUE(program.Start("test_report_gui")) << "the program did not start";
+    PumpUntil([] { return false; }, 5);
+    CTarvelApp* app = program.app;
+    ASSERT_TRUE(guidriver::Connect(app));
+    ASSERT_TRUE(guidriver::Open(app, tarvel::TabSystemTag));
+    EXPECT_TRUE(app->View()->TabCtrl()->IsTabShown(tarvel::TabSystemTag));
+
+    auto* page = dynamic_cast<CPrintSystemTag*>(app->View()->Page(tarvel::TabSystemTag));
+    ASSERT_NE(page, nullptr);
+    wxListCtrl* list = page->List();
+    EXPECT_EQ(list->GetId(), 1537);
+    EXPECT_EQ(list->GetColumnCount(), 4);
+    EXPECT_EQ(list->GetColumnWidth(1), 420);
+    EXPECT_FALSE(page->LoadButton()->IsShown());
+    EXPECT_EQ(page->ReadButton()->GetLabel().utf8_string(), LanguageText(40));
+    EXPECT_EQ(page->PrintButton()->GetLabel().utf8_string(), LanguageText(42));
+
+    guidriver::Click(page->ReadButton());
+    ASSERT_GT(list->GetItemCount(), 3);
+    EXPECT_EQ(Cell(list, 0, 1), "MANUFACTURER");
+    EXPECT_EQ(Cell(list, 2, 1), "VIN");
+    EXPECT_EQ(Cell(list, 2, 2), sim::ecudata::kVin);
+    EXPECT_EQ(Cell(list, 3, 0), "4");
+    wxRect row;
+    ASSERT_TRUE(list->GetItemRect(0, row));
+    EXPECT_GE(row.height, CPrintSystemTag::kRowHeight);
+
+    // Double-click the TYPE value, type, click elsewhere.
+    wxRect cell = page->CellRect(1, 2);
+    ASSERT_FALSE(cell.IsEmpty());
+    page->DoubleClickAt(wxPoint(cell.x + cell.width / 2, cell.y + cell.height / 2));
+    ASSERT_TRUE(page->Editor()->IsShown());
+    EXPECT_EQ(page->Editor()->GetRect(), cell);
+    EXPECT_EQ(SystemTagEditRow, 1);
+    EXPECT_EQ(SystemTagEditColumn, 2);
+    page->Editor()->ChangeValue("TX-3 semi-trailer");
+    wxFocusEvent leave(wxEVT_KILL_FOCUS, page->Editor()->GetId());
+    leave.SetEventObject(page->Editor());
+    page->Editor()->GetEventHandler()->ProcessEvent(leave);
+    EXPECT_FALSE(page->Editor()->IsShown());
+    EXPECT_EQ(Cell(list, 1, 2), "TX-3 semi-trailer");
+    EXPECT_EQ(PlateType, "TX-3 semi-trailer");
+
+    // A double click on the name column opens nothing.
+    cell = page->CellRect(1, 1);
+    page->DoubleClickAt(wxPoint(cell.x + 5, cell.y + 5));
+    EXPECT_FALSE(page->Editor()->IsShown());
+    EXPECT_EQ(program.prompter->Count(), 0u) << BoxList(*program.prompter);
+    program.Stop();
+}
+
+} // namespace
