@@ -1,6 +1,7 @@
 #include "PrintSystemTagLogic.h"
 
 #include "ParameterDefinitions.h"
+#include "SystemTagPdfWriter.h"
 #include "SystemTagRead.h"
 
 #include "LanguageTable.h"
@@ -162,5 +163,6 @@ void PrintSystemTagLogic::FillSystemTagList(const std::vector<_tagSystemTagFilld
 
 int PrintSystemTagLogic::OnPrintSystemTag()
 {
-    return 0; // the plate's PDF comes with its writer
+    // The plate is printed as it stands: no read, no link needed.
+    return tarvel::report::SystemTagPdfWriter(BrandIndexForLogoMode(ReportLogoMode), Context());
 }

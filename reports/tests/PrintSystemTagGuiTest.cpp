@@ -14,7 +14,10 @@
 #include "TarvelApp.h"
 #include "TarvelView.h"
 
+#include "FileChooser.h"
 #include "SimEcuData.h"
+
+#include "PdfKit.h"
 
 #include "GuiDriver.h"
 #include "ProgramUnderTest.h"
@@ -25,6 +28,9 @@
 #include <wx/listctrl.h>
 #include <wx/textctrl.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -95,6 +101,51 @@ TEST(PrintSystemTagGui, ReadTheParametersAndTypeTheTrailerType)
     page->DoubleClickAt(wxPoint(cell.x + 5, cell.y + 5));
     EXPECT_FALSE(page->Editor()->IsShown());
     EXPECT_EQ(program.prompter->Count(), 0u) << BoxList(*program.prompter);
+    program.Stop();
+}
+
+TEST(PrintSystemTagGui, PrintTheTypedManufacturerAndTheReadVin)
+{
+    if (!pdfkit::ToolsAvailable())
+        GTEST_SKIP() << "poppler-utils and qpdf are needed";
+    tarvel_test::ProgramUnderTest program;
+    ASSERT_TRUE(program.Start("test_report_gui_print")) << "the program did not start";
+    PumpUntil([] { return false; }, 5);
+    CTarvelApp* app = program.app;
+    ASSERT_TRUE(guidriver::Connect(app));
+    ASSERT_TRUE(guidriver::Open(app, tarvel::TabSystemTag));
+    auto* page = dynamic_cast<CPrintSystemTag*>(app->View()->Page(tarvel::TabSystemTag));
+    ASSERT_NE(page, nullptr);
+    guidriver::Click(page->ReadButton());
+    ASSERT_GT(page->List()->GetItemCount(), 3);
+
+    // Type the manufacturer and press Return.
+    const wxRect cell = page->CellRect(0, 2);
+    page->DoubleClickAt(wxPoint(cell.x + 4, cell.y + 4));
+    ASSERT_TRUE(page->Editor()->IsShown());
+    page->Editor()->ChangeValue("Kestrel Trailers");
+    wxKeyEvent enter(wxEVT_CHAR_HOOK);
+    enter.m_keyCode = WXK_RETURN;
+    enter.SetEventObject(page->Editor());
+    page->GetEventHandler()->ProcessEvent(enter);
+    EXPECT_FALSE(page->Editor()->IsShown());
+    EXPECT_EQ(PlateManufacturer, "Kestrel Trailers");
+
+    const std::string pdf = (program.folder / "plate.pdf").string();
+    tarvel::RecordingFileChooser chooser;
+    chooser.QueueAnswer(pdf);
+    tarvel::SetFileChooser(&chooser);
+    guidriver::Click(page->PrintButton());
+    tarvel::SetFileChooser(nullptr);
+    ASSERT_EQ(chooser.Requests().size(), 1u);
+    EXPECT_EQ(chooser.Requests()[0].fileName.rfind("SystemTag-", 0), 0u);
+    ASSERT_EQ(program.prompter->Count(), 1u) << BoxList(*program.prompter);
+    EXPECT_EQ(program.prompter->Boxes()[0].text, LanguageText(179));
+    EXPECT_EQ(SystemTagPdfPath, pdf);
+    ASSERT_TRUE(std::filesystem::exists(pdf));
+    const std::string text = pdfkit::Text(pdf);
+    EXPECT_NE(text.find("Kestrel Trailers"), std::string::npos) << text;
+    EXPECT_NE(text.find(sim::ecudata::kVin), std::string::npos) << text;
     program.Stop();
 }
 
