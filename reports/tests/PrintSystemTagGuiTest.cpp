@@ -13,6 +13,7 @@
 #include "ShellGlobals.h"
 #include "TarvelApp.h"
 #include "TarvelView.h"
+#include "WindowRegistry.h"
 
 #include "FileChooser.h"
 #include "SimEcuData.h"
@@ -95,6 +96,12 @@ TEST(PrintSystemTagGui, ReadTheParametersAndTypeTheTrailerType)
     EXPECT_FALSE(page->Editor()->IsShown());
     EXPECT_EQ(Cell(list, 1, 2), "TX-3 semi-trailer");
     EXPECT_EQ(PlateType, "TX-3 semi-trailer");
+
+    // Another page asks for a read through the window's message.
+    PlateField586 = "stale";
+    ASSERT_TRUE(tarvel::SendToRegisteredWindow(tarvel::WindowSlot::SystemTagDialog, WM_SYSTEMTAG_UPDATE));
+    EXPECT_EQ(PlateField586, "1");
+    EXPECT_EQ(Cell(list, 1, 2), "TX-3 semi-trailer");
 
     // A double click on the name column opens nothing.
     cell = page->CellRect(1, 1);
