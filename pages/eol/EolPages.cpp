@@ -3,6 +3,7 @@
 #include "EolBrakeLampLogic.h"
 #include "EolDtcTestLogic.h"
 #include "EolGlobals.h"
+#include "EolUnderwaterValveLogic.h"
 #include "EolVoltageTestLogic.h"
 #include "EolWarningLampLogic.h"
 #include "PageHostTable.h"
@@ -37,7 +38,7 @@ std::unique_ptr<PageLogic> MakeEolPageLogic(int tab, const PageContext& context)
     case TabEolLiftingSensor:
         return pending(EolPage::LiftingSensor, 1, true, false);
     case TabEolUnderwaterValve:
-        return pending(EolPage::UnderwaterValve, 2, true, false);
+        return std::make_unique<EolUnderwaterValveLogic>(context);
     default:
         return nullptr;
     }
