@@ -3,6 +3,7 @@
 #include "EolBrakeLampLogic.h"
 #include "EolDtcTestLogic.h"
 #include "EolGlobals.h"
+#include "EolHeightSensorLogic.h"
 #include "EolUnderwaterValveLogic.h"
 #include "EolVoltageTestLogic.h"
 #include "EolWarningLampLogic.h"
@@ -32,7 +33,7 @@ std::unique_ptr<PageLogic> MakeEolPageLogic(int tab, const PageContext& context)
     case TabEolLiftingAxle:
         return pending(EolPage::LiftingAxle, 1, true, false);
     case TabEolHeightSensor:
-        return pending(EolPage::HeightSensor, 1, true, false);
+        return std::make_unique<EolHeightSensorLogic>(context);
     case TabEolBrakeLamp:
         return std::make_unique<EolBrakeLampLogic>(context);
     case TabEolLiftingSensor:
