@@ -36,6 +36,7 @@ TEST(EolUnderwaterValveGui, TheShippedValvePicturesArePngsOf350By240)
         EXPECT_EQ(image.GetWidth(), 350);
         EXPECT_EQ(image.GetHeight(), 240);
     }
+    wxImage::CleanUpHandlers();
 }
 
 TEST(EolUnderwaterValveGui, TheValvePassesWithTwoYesAnswers)
