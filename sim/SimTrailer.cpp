@@ -119,6 +119,10 @@ struct SimTrailer::Core {
         std::optional<uint8_t> status;  // set once finished
     };
     std::optional<Calibration> calibration;
+    // Height values a test set (absent: the trailer's own).
+    std::array<std::optional<uint16_t>, 2> heightCurrentSet{};
+    std::array<std::optional<uint16_t>, 2> heightStoredAfterRestart{};
+    std::optional<uint8_t> routineStatusSet;
 
     // Lifting axles (index 0 and 1).
     struct Axle {
@@ -236,6 +240,8 @@ struct SimTrailer::Core {
     {
         if (height[axle].defect == HeightDefect::Dead)
             return 0;
+        if (heightCurrentSet[axle])
+            return *heightCurrentSet[axle];
         return axle == 0 ? kHeightCurrentCd : kHeightCurrentEf;
     }
 
@@ -246,8 +252,8 @@ struct SimTrailer::Core {
         if (!calibration || calibration->status || Now() < calibration->doneAt)
             return;
         Calibration& c = *calibration;
-        c.status = c.ok ? kRoutineDone : kRoutineFailed;
-        if (c.ok) {
+        c.status = routineStatusSet ? *routineStatusSet : c.ok ? kRoutineDone : kRoutineFailed;
+        if (*c.status == kRoutineDone) {
             Height& h = height[c.axle];
             h.ram = c.value;
             if (h.defect != HeightDefect::CalibrationNotStored)
@@ -342,6 +348,11 @@ struct SimTrailer::Core {
             calibration->status = kRoutineFailed;  // cut short by the restart
         for (Height& h : height)
             h.ram = h.stored;
+        for (unsigned a = 0; a < 2; ++a)
+            if (auto after = heightStoredAfterRestart[a]) {
+                height[a].ram = height[a].stored = *after;
+                heightStoredAfterRestart[a].reset();
+            }
         Retarget();
         UpdateDtcs(ecu);
     }
@@ -814,6 +825,47 @@ void SimTrailer::SetHeightDefect(unsigned axle, HeightDefect defect)
     std::lock_guard<std::mutex> lock(core_->mutex);
     if (axle >= 1 && axle <= 2)
         core_->height[axle - 1].defect = defect;
+}
+
+// ---- Height sensors as a test sets them ----
+
+void SimTrailer::SetHeightCurrent(unsigned axle, uint16_t raw)
+{
+    std::lock_guard<std::mutex> lock(core_->mutex);
+    if (axle >= 1 && axle <= 2)
+        core_->heightCurrentSet[axle - 1] = raw;
+}
+
+void SimTrailer::SetHeightStored(unsigned axle, uint16_t raw)
+{
+    std::lock_guard<std::mutex> lock(core_->mutex);
+    if (axle >= 1 && axle <= 2)
+        core_->height[axle - 1].ram = core_->height[axle - 1].stored = raw;
+}
+
+uint16_t SimTrailer::HeightStored(unsigned axle) const
+{
+    std::lock_guard<std::mutex> lock(core_->mutex);
+    return axle >= 1 && axle <= 2 ? core_->height[axle - 1].stored : 0;
+}
+
+void SimTrailer::SetHeightStoredAfterRestart(unsigned axle, uint16_t raw)
+{
+    std::lock_guard<std::mutex> lock(core_->mutex);
+    if (axle >= 1 && axle <= 2)
+        core_->heightStoredAfterRestart[axle - 1] = raw;
+}
+
+void SimTrailer::SetHeightRoutineStatus(std::optional<uint8_t> status)
+{
+    std::lock_guard<std::mutex> lock(core_->mutex);
+    core_->routineStatusSet = status;
+}
+
+void SimTrailer::SetRestartSilence(uint32_t ms)
+{
+    if (ecu_)
+        ecu_->SetRestartTime(ms);
 }
 
 void SimTrailer::SetLiftingAxleStuck(unsigned axle, bool stuck)

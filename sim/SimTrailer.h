@@ -24,6 +24,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace tarvel {
 class Clock;
@@ -117,6 +118,22 @@ public:
     // once after every clear.
     void AddPresentFault(uint32_t code);
     void ClearDefects();
+
+    // ---- Height sensors as a test sets them (axle 1 CD, 2 EF) ----
+    // The sensor's reading (0x0018 / 0x0019), instead of the trailer's own.
+    void SetHeightCurrent(unsigned axle, uint16_t raw);
+    // The calibration the ECU holds now (0x00B3 / 0x00B4, kept over restarts).
+    void SetHeightStored(unsigned axle, uint16_t raw);
+    uint16_t HeightStored(unsigned axle) const;
+    // What the ECU holds after its next restart (once): a calibration value
+    // that changes across the restart.
+    void SetHeightStoredAfterRestart(unsigned axle, uint16_t raw);
+    // The first byte of the calibration routine's status record once it has
+    // finished, whatever the height; nullopt: the routine's own verdict. The
+    // routine stores the current height only when it ends with status 1.
+    void SetHeightRoutineStatus(std::optional<uint8_t> status);
+    // How long the ECU stays silent after 11 01.
+    void SetRestartSilence(uint32_t ms);
 
     struct Core;
 

@@ -149,5 +149,21 @@ extern int32_t EolDtcCount;
 extern std::string EolSeenCodeFD0E;
 extern std::string EolSeenCodeDB08;
 
+// ---- Height-sensor calibration page ----
+// -1 not calibrated, 1 calibrated and verified across a restart.
+extern int32_t EolHeightCdAxleResult;
+extern int32_t EolHeightEfAxleResult;
+// Seconds left after the ECU restart of a calibration (survives Exit).
+extern uint8_t HeightResetCountdown;
+// Last calibration values read (0x00B3 CD, 0x00B4 EF).
+extern float HeightCdCalibrationValue;
+extern float HeightEfCalibrationValue;
+// "%.2f" texts of the calibration values read before a restart (or by the
+// live reading) and after it.
+extern std::string HeightCdCalibrationText;
+extern std::string HeightCdCalibrationTextAfterReset;
+extern std::string HeightEfCalibrationText;
+extern std::string HeightEfCalibrationTextAfterReset;
+
 // Restores every value above to its load-time value.
 void ResetEolGlobals();

@@ -3,6 +3,8 @@
 #include "EolBrakeLampLogic.h"
 #include "EolDtcTestLogic.h"
 #include "EolGlobals.h"
+#include "EolHeightSensorLogic.h"
+#include "EolUnderwaterValveLogic.h"
 #include "EolVoltageTestLogic.h"
 #include "EolWarningLampLogic.h"
 #include "PageHostTable.h"
@@ -31,13 +33,13 @@ std::unique_ptr<PageLogic> MakeEolPageLogic(int tab, const PageContext& context)
     case TabEolLiftingAxle:
         return pending(EolPage::LiftingAxle, 1, true, false);
     case TabEolHeightSensor:
-        return pending(EolPage::HeightSensor, 1, true, false);
+        return std::make_unique<EolHeightSensorLogic>(context);
     case TabEolBrakeLamp:
         return std::make_unique<EolBrakeLampLogic>(context);
     case TabEolLiftingSensor:
         return pending(EolPage::LiftingSensor, 1, true, false);
     case TabEolUnderwaterValve:
-        return pending(EolPage::UnderwaterValve, 2, true, false);
+        return std::make_unique<EolUnderwaterValveLogic>(context);
     default:
         return nullptr;
     }
