@@ -213,6 +213,7 @@ void ResetEolGlobals()
     EolDtcCount = 0;
     EolSeenCodeFD0E.clear();
     EolSeenCodeDB08.clear();
+    ResetEolPressureGlobals();
 }
 
 // ---- Fault-check page ----
