@@ -195,8 +195,10 @@ void EolBrakePressureLogic::RunTwoChannelSequence()
             StopRun();
             return;
         }
-        // Each phase judges only what it read itself.
-        ClearSlots(kLeftBrakeSlot, kRightReleaseSlot);
+        // Each phase judges only what it read itself: the values its
+        // readings feed start with nothing read.
+        for (const PressureRoute& route : TimerReading(PressureStepPassed[0] == 1, PressureStepPassed[2] == 1).routes)
+            ClearSlots(route.slot, route.slot);
         BeginPhase(Phase{kTwoChannelPhases[item].channel, kTwoChannelPhases[item].apply, true});
         if (!PumpedWait(kPhaseWaitMs))
             return;
