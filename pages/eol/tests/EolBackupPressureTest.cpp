@@ -226,6 +226,29 @@ TEST_F(BackupPressureTest, ExitWhileTheOperatorIsAskedHandsBackAndJudgesNothing)
     EXPECT_EQ(EolTestIdle.load(), 1);
 }
 
+TEST_F(BackupPressureTest, ActivationAndLanguageCaptionTheFramesAndClearUntestedLabels)
+{
+    ASSERT_TRUE(bench.Connect());
+    EolBackupPressureLogic& page = Backup();
+    EXPECT_EQ(page.State().labels[0], "0.00");
+    SystemForm = "4S3M";
+    page.OnActivate(0);
+    EXPECT_TRUE(page.State().ebsdShown);
+    EXPECT_EQ(page.State().labels[0], "");
+    EXPECT_EQ(page.State().labels[3], "");
+    EXPECT_EQ(page.State().frameCaptions[3], UiText(482));
+    EXPECT_EQ(page.State().frameCaptions[4], UiText(483));
+    SystemForm = "2S2M";
+    page.OnActivate(0);
+    EXPECT_FALSE(page.State().ebsdShown);
+    page.OnLanguageChanged();
+    EXPECT_EQ(page.State().frameCaptions[0], UiText(62));
+    EXPECT_EQ(page.State().frameCaptions[1], UiText(58));
+    EXPECT_EQ(page.State().frameCaptions[2], UiText(59));
+    EXPECT_EQ(page.Common().resultCaption, UiText(45));
+    EXPECT_TRUE(bench.Requests().empty() || bench.Requests().front()[0] == 0x3E) << "activation sends nothing";
+}
+
 TEST_F(BackupPressureTest, ACircuitNotReleasedStopsTheTestBeforeTheOperatorIsAsked)
 {
     UseForm(TrailerForm::k4S2M);

@@ -348,6 +348,61 @@ TEST_F(BrakePressureTest, AStopRequestedBetweenPhasesEndsTheRunWithoutVerdict)
     EXPECT_FALSE(page.Running());
 }
 
+TEST_F(BrakePressureTest, APhaseStillOpenWhenItsWaitEndsIsClosedBeforeItIsJudged)
+{
+    UseForm(TrailerForm::k4S2M);
+    ASSERT_TRUE(bench.Connect());
+    // Slow answers: ticks fall due while a reading waits and are skipped, so
+    // no phase reaches its sixth tick within its 3600 ms.
+    bench.ecu->SetResponsePending(0x22, 1, 700);
+
+    Brake().Start();
+
+    const auto sent = Sent();
+    // Every phase ends with control handed back before the next one's first
+    // command, and no command of a phase follows that.
+    std::vector<std::vector<uint8_t>> commandsAndReturns;
+    for (const auto& r : sent)
+        if (r.size() >= 4 && r[0] == 0x2F)
+            commandsAndReturns.push_back(r);
+    const struct {
+        uint8_t channel;
+        bool apply;
+    } phases[] = {{0x10, true}, {0x10, false}, {0x01, true}, {0x01, false}};
+    size_t at = 0;
+    for (const auto& phase : phases) {
+        size_t commands = 0;
+        while (at < commandsAndReturns.size() && commandsAndReturns[at] == Command(phase.channel, phase.apply)) {
+            ++commands;
+            ++at;
+        }
+        EXPECT_GE(commands, 1u);
+        EXPECT_LT(commands, 6u);
+        ASSERT_LT(at, commandsAndReturns.size());
+        EXPECT_EQ(commandsAndReturns[at], kReturnControl);
+        ++at;
+    }
+    EXPECT_EQ(at, commandsAndReturns.size());
+    EXPECT_THAT(Flags(), ElementsAre(1, 1, 1, 1, -1, -1));
+}
+
+TEST_F(BrakePressureTest, ADisconnectDuringAPhaseEndsTheRunWithoutVerdict)
+{
+    UseForm(TrailerForm::k4S2M);
+    ASSERT_TRUE(bench.Connect());
+    pump.Once([&] { return Count(bench.Requests(), Command(0x01, true)) == 1; }, [&] { bench.Disconnect(); });
+
+    Brake().Start();
+    Pump(3000);
+
+    EXPECT_THAT(Flags(), ElementsAre(1, 1, -1, -1, -1, -1));
+    EXPECT_THAT(BoxTexts(), ElementsAreArray(UiTexts({198})));
+    EXPECT_EQ(Count(Sent(), kMarker), 0u);
+    EXPECT_FALSE(Brake().Running());
+    EXPECT_EQ(EolTestIdle.load(), 1);
+    EXPECT_TRUE(Brake().Common().startEnabled);
+}
+
 TEST_F(BrakePressureTest, ActivationShowsTheEbsdPartForFourS3MAndClearsUntestedLabels)
 {
     ASSERT_TRUE(bench.Connect());
