@@ -209,11 +209,17 @@ void EolBackupPressureLogic::RunBackupPressureTest()
         EndRun();
 }
 
-bool EolBackupPressureLogic::HoldBackupPressureValves()
+bool EolBackupPressureLogic::HoldBackupPressureValves(bool renewal)
 {
     tarvel::TestRunning = 1;
     if (tarvel::UdsIoControlById6(kValvesDid, 0xFF, 0xFF, 0xFF, 3) == 1)
         return true;
+    if (renewal) {
+        // A renewal the ECU refuses is not tried again (before the box, so
+        // no tick repeats it while the box is open).
+        renewalRefused_ = true;
+        StopTicks();
+    }
     if (StillRunning())
         Box(kHoldRefusedTextRow, kErrorCaptionRow, MsgIcon::None);
     return false;
@@ -221,15 +227,11 @@ bool EolBackupPressureLogic::HoldBackupPressureValves()
 
 void EolBackupPressureLogic::OnTick()
 {
-    // The renewal; one the ECU refuses is not tried again.
     if (renewalRefused_) {
         StopTicks();
         return;
     }
-    if (!HoldBackupPressureValves()) {
-        renewalRefused_ = true;
-        StopTicks();
-    }
+    HoldBackupPressureValves(true);
     if (controlOwed_)
         ReturnIoControlToEcu();
 }

@@ -69,7 +69,9 @@ protected:
 
 private:
     void RunBackupPressureTest();
-    bool HoldBackupPressureValves();
+    // 2F 00 06 03 FF FF FF; a refusal shows UI text 211. `renewal`: sent by
+    // the timer.
+    bool HoldBackupPressureValves(bool renewal = false);
     // The layout's read; false when the test ended meanwhile.
     bool ReadBackupPressures();
     void ReturnIoControlToEcu();

@@ -278,6 +278,8 @@ TEST_F(BackupPressureTest, ARefusedRenewalIsReportedOnceAndNotTriedAgain)
         trailer.SetIoControlRefused(0x0006, false);
         op.BuildControlPressure();
     });
+    // The operator takes a while to close the refusal's box.
+    boxes.On(UiText(211), [&] { Pump(4500); });
 
     Backup().Start();
 
