@@ -117,6 +117,14 @@ public:
     // A fault the ECU keeps detecting: current in the fault memory, back at
     // once after every clear.
     void AddPresentFault(uint32_t code);
+    // Pressure faults: the channel settles `bar` off what it is driven to
+    // (imbalance); it never falls below `bar` (residual pressure); the ECU
+    // refuses IO control of 0x0005 or 0x0006, or reads of 0x0051, 0x0052,
+    // 0x0053 (requestOutOfRange).
+    void SetPressureBias(PressureChannel channel, double bar);
+    void SetResidualPressure(PressureChannel channel, double bar);
+    void SetIoControlRefused(uint16_t did, bool refused = true);
+    void SetPressureReadRefused(uint16_t did, bool refused = true);
     void ClearDefects();
 
     // ---- Height sensors as a test sets them (axle 1 CD, 2 EF) ----
@@ -138,8 +146,14 @@ public:
     struct Core;
 
 private:
+    void RegisterPressureReader(SimEcu& ecu, uint16_t did);
+
     std::shared_ptr<Core> core_;
     SimEcu* ecu_ = nullptr;
 };
+
+// The trailer behind the program's built-in ECU; null while that ECU is not
+// running.
+SimTrailer* BuiltInTrailer();
 
 } // namespace sim

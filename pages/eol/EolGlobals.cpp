@@ -223,6 +223,7 @@ void ResetEolGlobals()
     HeightCdCalibrationTextAfterReset.clear();
     HeightEfCalibrationText.clear();
     HeightEfCalibrationTextAfterReset.clear();
+    ResetEolPressureGlobals();
 }
 
 // ---- Fault-check page ----

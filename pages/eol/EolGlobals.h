@@ -164,6 +164,28 @@ extern std::string HeightCdCalibrationText;
 extern std::string HeightCdCalibrationTextAfterReset;
 extern std::string HeightEfCalibrationText;
 extern std::string HeightEfCalibrationTextAfterReset;
+// ---- Brake-pressure and backup-pressure pages ----
+// The values the brake-pressure page judges (bar; 0.0 while it holds none).
+extern float LeftBrakePressure;
+extern float LeftReleasePressure;
+extern float RightBrakePressure;
+extern float RightReleasePressure;
+extern float EbsdLeftBrakePressure;
+extern float EbsdRightBrakePressure;
+extern float EbsdLeftReleasePressure;
+extern float EbsdRightReleasePressure;
+// 1 once items 1 to 4 of the two-channel sequence have passed.
+extern uint8_t PressureStepPassed[4];
+// Seconds run by the current phase (0.5 per tick).
+extern float PressurePhaseElapsed;
+// Backup-pressure channels 1 to 5: desired, left, right, EBS-D left, EBS-D
+// right; the values and the texts last shown.
+extern float BackupPressureValues[5];
+extern std::string BackupPressureTexts[5];
+// 1 after a passing evaluation, else 0.
+extern uint8_t BackupPressurePassed;
+void ResetEolPressureGlobals();
+// ---- end of the pressure pages ----
 
 // Restores every value above to its load-time value.
 void ResetEolGlobals();

@@ -1,6 +1,8 @@
 #include "EolPages.h"
 
+#include "EolBackupPressureLogic.h"
 #include "EolBrakeLampLogic.h"
+#include "EolBrakePressureLogic.h"
 #include "EolDtcTestLogic.h"
 #include "EolGlobals.h"
 #include "EolHeightSensorLogic.h"
@@ -25,9 +27,9 @@ std::unique_ptr<PageLogic> MakeEolPageLogic(int tab, const PageContext& context)
     case TabEolSensor:
         return pending(EolPage::Sensors, 1, true, true);
     case TabEolPressure:
-        return pending(EolPage::Pressure, 1, true, true);
+        return std::make_unique<EolBrakePressureLogic>(context);
     case TabEolBackupPressure:
-        return pending(EolPage::BackupPressure, 1, true, true);
+        return std::make_unique<EolBackupPressureLogic>(context);
     case TabEolDtc:
         return std::make_unique<EolDtcTestLogic>(context);
     case TabEolLiftingAxle:
