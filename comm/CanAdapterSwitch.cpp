@@ -15,8 +15,8 @@
 
 namespace tarvel {
 
-std::atomic<int32_t> SelectedCanAdapter{0};
-std::atomic<int32_t> SelectedCanBaud{0};
+std::atomic<int32_t> SelectedCanAdapter{-1};
+std::atomic<int32_t> SelectedCanBaud{-1};
 std::atomic<int32_t> OpenCanBaudRow{0};
 std::atomic<uint32_t> CanDeviceType{0};
 std::atomic<uint32_t> CanDeviceIndex{0};
@@ -563,8 +563,8 @@ void ResetCanAdapterForTest()
     ResetCanDriverLibrariesForTest();
     KvaserChannel.reset();
     g_open = OpenAdapterInfo{};
-    SelectedCanAdapter = 0;
-    SelectedCanBaud = 0;
+    SelectedCanAdapter = -1;
+    SelectedCanBaud = -1;
     OpenCanBaudRow = 0;
     CanDeviceType = 0;
     CanDeviceIndex = 0;

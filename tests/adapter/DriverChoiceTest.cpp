@@ -63,6 +63,12 @@ TEST_F(DriverChoiceTest, WithNeitherLibraryNorStandinTheOpenFails)
     tarvel::SetControlCanStandin(&linked);
 }
 
+TEST_F(DriverChoiceTest, NoAdapterOrBaudRowIsChosenAtStart)
+{
+    EXPECT_EQ(tarvel::SelectedCanAdapter.load(), -1);
+    EXPECT_EQ(tarvel::SelectedCanBaud.load(), -1);
+}
+
 TEST_F(DriverChoiceTest, TheSimulateSwitchForcesTheStandinsAndTellsDravix)
 {
     EXPECT_FALSE(tarvel::ApplyAdapterCommandLine({"--lang", "2"}));

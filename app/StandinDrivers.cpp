@@ -1,6 +1,6 @@
 // Hands the adapter switch the linked ControlCAN and CANlib stand-ins as the
 // drivers to use when the vendors' libraries are not installed. Compiled into
-// every program that links the stand-ins (an object of its own, so its
+// every program that links the composition (an object of its own, so its
 // registration runs before main).
 #include "CanDriverLibraries.h"
 
