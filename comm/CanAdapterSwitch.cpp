@@ -299,16 +299,15 @@ int32_t OpenAdapterDllDevice(uint32_t deviceIndex, uint32_t channel, int32_t bau
     TraceLog(Format("Prompt: open device\"%s\"DevType:%d,DevIndex:%d;Channel:%d!", Name(), static_cast<int>(type),
                     static_cast<int>(deviceIndex), static_cast<int>(channel)));
     const DravixApi* dv = GetDravix();
-    if (!dv || dv->OpenDevice(type, deviceIndex, 0) != 1) {
-        if (!dv)
-            SayCanDriver(DravixDriverLine(deviceIndex));
+    const bool opened = dv && dv->OpenDevice(type, deviceIndex, 0) == 1;
+    // Which library, and which USB layer it found for the device: the
+    // adapter, or the simulated one.
+    SayCanDriver(DravixDriverLine(deviceIndex));
+    if (!opened) {
         TraceLog(Format("Error: open device\"%s\"%d,%d; failed!", Name(), static_cast<int>(type),
                         static_cast<int>(deviceIndex)));
         return 0;
     }
-    // Which USB layer the library found for the device: the adapter, or the
-    // simulated one.
-    SayCanDriver(DravixDriverLine(deviceIndex));
     if (dv->InitCAN(type, deviceIndex, channel, &cfg) != 1) {
         CanErrorInfo err{};
         dv->ReadErrInfo(type, deviceIndex, channel, &err);

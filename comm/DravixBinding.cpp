@@ -100,7 +100,7 @@ std::string DravixDriverLine(uint32_t index)
         return SimulatedAdaptersOnly() ? SimulationChosenLine("Dravix")
                                        : "Dravix: no adapter found, using the built-in simulated ECU";
     const std::string library = path.empty() ? std::string("Dravix: driver library") : DriverLibraryLine("Dravix", path);
-    return layer == 1 ? library + ", adapter on USB" : library;
+    return library + (layer == 1 ? ", adapter on USB" : ", no adapter found");
 }
 
 void UnloadDravix()
