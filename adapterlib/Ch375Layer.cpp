@@ -11,6 +11,7 @@
 #include <atomic>
 #include <type_traits>
 #include <mutex>
+#include <new>
 
 namespace dravix {
 
@@ -153,10 +154,13 @@ struct Layers {
     }
 };
 
-// Never destroyed: receive threads stopped at exit still call through it.
+// Never destroyed (receive threads stopped at exit still call through it),
+// and not on the heap, so unloading the library leaves nothing behind that
+// looks lost.
 Layers& State()
 {
-    static Layers* layers = new Layers;
+    alignas(Layers) static unsigned char storage[sizeof(Layers)];
+    static Layers* layers = new (storage) Layers;
     return *layers;
 }
 

@@ -345,6 +345,8 @@ TEST_F(OdrExportCommand, FailedCounterReadsGiveZeroAndTheFileIsWritten)
     EXPECT_NE(bytes.find("<CntOverload>0</CntOverload>"), std::string::npos);
     EXPECT_NE(bytes.find("<CntServiceBrakeNoCAN>0</CntServiceBrakeNoCAN>"), std::string::npos);
     EXPECT_NE(bytes.find("<VIN></VIN>"), std::string::npos) << "no VIN ever read";
+    ASSERT_EQ(bench.files.Requests().size(), 1u);
+    EXPECT_EQ(bench.files.Requests()[0].fileName, "ODR_Data 2026-12-09 07-36-37.TSO");
     ASSERT_EQ(bench.prompter.Boxes().size(), 1u);
     EXPECT_EQ(bench.prompter.Boxes()[0].text, bench.Context().texts.Text(179));
 }

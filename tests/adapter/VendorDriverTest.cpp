@@ -55,7 +55,8 @@ TEST_F(VendorDriverTest, ControlCanLibraryOnTheLoaderPathIsUsedInTheVendorsCallO
     tarvel::SetCanDriverNoticeSink([&](const std::string& line) { notices.push_back(line); });
     ASSERT_EQ(Connect(0, 0), 1) << "type 20 at 500 kbit/s, channel 1";
     const std::string file = kFakeDir + "/libcontrolcan.so";
-    ASSERT_EQ(tarvel::ControlCanChoice().kind, tarvel::CanDriverKind::Vendor);
+    ASSERT_EQ(tarvel::ControlCanChoice().kind, tarvel::CanDriverKind::Vendor)
+        << "the fake driver folder must be on the loader path (ctest puts " << kFakeDir << " there)";
     EXPECT_EQ(tarvel::ControlCanChoice().path, file);
     const std::string line = "ControlCAN: driver library " + file;
     EXPECT_TRUE(TraceHas(line));
