@@ -897,7 +897,8 @@ DRAVIX_API uint32_t DRAVIX_CALL canIoctl(uint32_t DevIndex, uint32_t Channel, ui
     // Which USB layer the device was opened on: 1 the adapter's chip on the
     // USB hardware, 2 the stand-in (the simulated adapter), 0 not open.
     if (Code == DRAVIX_IOCTL_USB_LAYER) {
-        const UsbLayer layer = UsbLayerOf(DevIndex);
+        std::lock_guard<std::mutex> lock(dev->api);
+        const UsbLayer layer = dev->open ? UsbLayerOf(DevIndex) : UsbLayer::None;
         const uint64_t value = layer == UsbLayer::Hardware ? 1u : layer == UsbLayer::Standin ? 2u : 0u;
         std::memcpy(data, &value, sizeof value);
         return 0;
