@@ -10,7 +10,7 @@
 #include "DravixProtocol.h"
 #include "DravixRing.h"
 
-#include "Ch375.h"
+#include "Ch375Layer.h"
 #include "Clock.h"
 
 #include <algorithm>
@@ -151,7 +151,7 @@ uint64_t NowMs() { return tarvel::GetClock().NowMs(); }
 bool WriteBytes(uint32_t index, const uint8_t* bytes, size_t length)
 {
     uint32_t n = static_cast<uint32_t>(length);
-    return CH375WriteData(index, bytes, &n) != 0 && n == length;
+    return Usb(index).WriteData(index, bytes, &n) != 0 && n == length;
 }
 
 bool SendCommand(uint32_t index, uint8_t header, uint32_t word, const std::array<uint8_t, 8>& params)
@@ -267,7 +267,7 @@ void StoreFrame(ChannelState& c, const AdapterRecord& r, uint64_t stamp)
 void ReceivePass(uint32_t index, DeviceState& d, uint8_t* buffer)
 {
     uint32_t length = kReadChunk;
-    if (!CH375ReadData(index, buffer, &length)) {
+    if (!Usb(index).ReadData(index, buffer, &length)) {
         SleepMs(1);
         return;
     }
@@ -315,7 +315,7 @@ void StopReceiveThread(uint32_t index, DeviceState& d)
         d.thread.detach();
         return;
     }
-    CH375AbortRead(index);
+    Usb(index).AbortRead(index);
     d.thread.join();
 }
 
@@ -332,13 +332,13 @@ void CloseUsb(uint32_t index, DeviceState& d)
 {
     if (!d.usbOpen)
         return;
-    CH375AbortWrite(index);
-    CH375AbortRead(index);
-    CH375AbortInter(index);
-    CH375SetExclusive(index, 0);
-    CH375SetBufUpload(index, 0);
-    CH375SetBufDownload(index, 0);
-    CH375CloseDevice(index);
+    Usb(index).AbortWrite(index);
+    Usb(index).AbortRead(index);
+    Usb(index).AbortInter(index);
+    Usb(index).SetExclusive(index, 0);
+    Usb(index).SetBufUpload(index, 0);
+    Usb(index).SetBufDownload(index, 0);
+    Usb(index).CloseDevice(index);
     d.usbOpen = false;
 }
 
@@ -374,10 +374,10 @@ void DeviceLost(uint32_t index)
             c.ring.Discard();
     }
     SetApiError(d, DRAVIX_ERR_NOT_OPEN);
-    CH375SetBufUpload(index, 0);
-    CH375SetBufDownload(index, 0);
+    Usb(index).SetBufUpload(index, 0);
+    Usb(index).SetBufDownload(index, 0);
     if (d.usbOpen) {
-        CH375CloseDevice(index);
+        Usb(index).CloseDevice(index);
         d.usbOpen = false;
     }
     MarkClosed(d);
@@ -435,7 +435,7 @@ bool SendBatch(uint32_t index, unsigned channel, const WireFrame* frames, size_t
             return false;
     uint8_t ack[kAckSize] = {};
     uint32_t length = kAckSize;
-    if (CH375ReadInter(index, ack, &length) <= 0)
+    if (Usb(index).ReadInter(index, ack, &length) <= 0)
         return false;
     return AckMatches(ack, length, static_cast<uint8_t>(channel + 1));
 }
@@ -493,21 +493,22 @@ DRAVIX_API uint32_t DRAVIX_CALL OpenDevice(uint32_t, uint32_t DevIndex, uint32_t
     StopReceiveThread(DevIndex, d);
     MarkClosed(d);
 
-    if (CH375OpenDevice(DevIndex) == -1) {
+    if (UsbOpen(DevIndex) == -1) {
         SetApiError(d, DRAVIX_ERR_OPEN_FAILED);
         return 0;
     }
     d.usbOpen = true;
     StopReceiveThreadsAtExitOnce();
-    bool ok = CH375SetTimeoutEx(DevIndex, kPipeTimeoutMs, kPipeTimeoutMs, kPipeTimeoutMs, kPipeTimeoutMs) != 0;
-    CH375SetBufUpload(DevIndex, 1);
-    CH375SetBufDownload(DevIndex, 1);
-    ok = ok && CH375SetDeviceNotify(DevIndex, nullptr, kRemovalRoutines[DevIndex]) != 0;
+    const Ch375Api& usb = Usb(DevIndex);
+    bool ok = usb.SetTimeoutEx(DevIndex, kPipeTimeoutMs, kPipeTimeoutMs, kPipeTimeoutMs, kPipeTimeoutMs) != 0;
+    Usb(DevIndex).SetBufUpload(DevIndex, 1);
+    Usb(DevIndex).SetBufDownload(DevIndex, 1);
+    ok = ok && Usb(DevIndex).SetDeviceNotify(DevIndex, nullptr, kRemovalRoutines[DevIndex]) != 0;
     if (!ok) {
         FailOpen(DevIndex, d);
         return 0;
     }
-    CH375SetExclusive(DevIndex, 1);
+    Usb(DevIndex).SetExclusive(DevIndex, 1);
     for (auto& c : d.ch) {
         c.filterSet = false;
         c.filter = CanFilterRecord{};
@@ -890,6 +891,15 @@ DRAVIX_API uint32_t DRAVIX_CALL canIoctl(uint32_t DevIndex, uint32_t Channel, ui
         return DRAVIX_IOCTL_FAILED;
     if (Code == 7 || Code == 8) {
         const uint64_t value = Code == 7 ? 1000000ull : g_clock.load(std::memory_order_acquire);
+        std::memcpy(data, &value, sizeof value);
+        return 0;
+    }
+    // Which USB layer the device was opened on: 1 the adapter's chip on the
+    // USB hardware, 2 the stand-in (the simulated adapter), 0 not open.
+    if (Code == DRAVIX_IOCTL_USB_LAYER) {
+        std::lock_guard<std::mutex> lock(dev->api);
+        const UsbLayer layer = dev->open ? UsbLayerOf(DevIndex) : UsbLayer::None;
+        const uint64_t value = layer == UsbLayer::Hardware ? 1u : layer == UsbLayer::Standin ? 2u : 0u;
         std::memcpy(data, &value, sizeof value);
         return 0;
     }

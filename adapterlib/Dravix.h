@@ -48,6 +48,10 @@
 #define DRAVIX_FAILED 0xFFFFFFFFu
 /* Result of canIoctl when the command write fails. */
 #define DRAVIX_IOCTL_FAILED 0xE0000004u
+/* canIoctl code answered by the library itself: the USB layer of the device
+ * (64-bit: 1 the adapter on the USB hardware, 2 the simulated adapter of the
+ * CH375 stand-in, 0 not open). */
+#define DRAVIX_IOCTL_USB_LAYER 9u
 
 #ifdef __cplusplus
 extern "C" {
@@ -80,8 +84,8 @@ DRAVIX_API uint32_t DRAVIX_CALL WriteD(uint32_t DevType, uint32_t DevIndex, uint
                                        const void* pData);
 DRAVIX_API uint32_t DRAVIX_CALL ReadD(uint32_t DevType, uint32_t DevIndex, uint32_t Addr, uint32_t Len,
                                       void* pData);
-/* Code 7: the 64-bit tick rate; code 8: the 64-bit adapter clock, both
- * written at pData. Any other code goes to the adapter as a raw command with
+/* Code 7: the 64-bit tick rate; code 8: the 64-bit adapter clock; code 9:
+ * the USB layer (DRAVIX_IOCTL_USB_LAYER), all written at pData. Any other code goes to the adapter as a raw command with
  * the 8 bytes at pData. Returns 0, or DRAVIX_IOCTL_FAILED. */
 DRAVIX_API uint32_t DRAVIX_CALL canIoctl(uint32_t DevIndex, uint32_t Channel, uint32_t Code, void* pData);
 

@@ -1,6 +1,8 @@
 #include "CanComposition.h"
 
 #include "AdapterSwitchPort.h"
+#include "CanDriverLibraries.h"
+#include "Log.h"
 #include "Clock.h"
 #include "LanguageTable.h"
 #include "SimDravixDevice.h"
@@ -38,7 +40,26 @@ void AttachXlStandin(const DynamicLibrary& library)
 
 } // namespace
 
-void WireXlDriverToSimulation() { CCANFunctions::SetLoadHook(&AttachXlStandin); }
+const char* const kXlStandinLibrary = "tarvel_xlstandin";
+const char* const kSimulateSwitch = "--simulate";
+
+bool ApplyAdapterCommandLine(const std::vector<std::string>& args)
+{
+    bool simulate = false;
+    for (const auto& arg : args)
+        if (arg == kSimulateSwitch)
+            simulate = true;
+    SetSimulatedAdaptersOnly(simulate);
+    if (simulate)
+        TraceLog("Adapters: simulation chosen on the command line");
+    return simulate;
+}
+
+void WireXlDriverToSimulation()
+{
+    CCANFunctions::SetStandinLibraryName(kXlStandinLibrary);
+    CCANFunctions::SetLoadHook(&AttachXlStandin);
+}
 
 void StartCanSurroundings()
 {

@@ -7,12 +7,26 @@
 // clock). Nothing below the shell knows how these pieces meet.
 #pragma once
 
+#include <string>
+#include <vector>
+
 namespace tarvel {
+
+// Our XL stand-in's library name, loaded when Vector's driver ("vxlapi") is
+// not installed.
+extern const char* const kXlStandinLibrary;
 
 // The XL driver library, once loaded, is handed this program's simulated
 // world and clock (when it is our stand-in; a vendor driver ignores it).
 // Tests that drive the XL stand-in call this too.
 void WireXlDriverToSimulation();
+
+// The program's command-line switch for the adapters: "--simulate" uses the
+// stand-ins and the simulated ECU even when adapter hardware is present.
+extern const char* const kSimulateSwitch;
+// Applies the switch from the program's arguments (without the program name);
+// true when it was given.
+bool ApplyAdapterCommandLine(const std::vector<std::string>& args);
 
 // Everything above, in order; StopCanSurroundings undoes what needs undoing.
 void StartCanSurroundings();

@@ -1,6 +1,7 @@
 #include "TarvelApp.h"
 
 #include "CanComposition.h"
+#include "CanDriverLibraries.h"
 #include "ConnectionLife.h"
 #include "MainFrame.h"
 #include "ShellGlobals.h"
@@ -18,6 +19,7 @@
 #include <wx/config.h>
 #include <wx/fileconf.h>
 #include <wx/image.h>
+#include <wx/listbox.h>
 
 namespace {
 wxString& ProfileFileForTests()
@@ -82,7 +84,13 @@ bool CTarvelApp::OnInit()
     restarter_ = std::make_shared<tarvel::WxRestarter>();
     tarvel::SetRestarter(restarter_.get());
 
-    // With no adapter hardware the stand-in adapters reach the simulated ECU.
+    // "--simulate" keeps to the simulated ECU even when adapter hardware is
+    // present; without it the stand-in adapters reach the simulated ECU only
+    // when no driver library (or, for Dravix, no adapter) is found.
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i)
+        args.push_back(argv[i].ToStdString());
+    tarvel::ApplyAdapterCommandLine(args);
     tarvel::StartCanSurroundings();
 
     docManager_ = new CTarvelDocManager;
@@ -94,11 +102,17 @@ bool CTarvelApp::OnInit()
 
     frame_ = new CMainFrame(docManager_, kMainWindowTitle);
     SetTopWindow(frame_);
+    // Which driver each adapter opens with is said in the output pane too.
+    tarvel::SetCanDriverNoticeSink([this](const std::string& line) {
+        if (frame_ && frame_->OutputList())
+            frame_->OutputList()->Append(wxString::FromUTF8(line));
+    });
 
     wxDocument* doc = docManager_->CreateDocument(wxString(), wxDOC_NEW);
     view_ = doc ? dynamic_cast<CTarvelView*>(doc->GetFirstView()) : nullptr;
     if (!view_) {
         tarvel::TraceLog("The view could not be created\n");
+        tarvel::SetCanDriverNoticeSink({});
         frame_->Destroy();
         frame_ = nullptr;
         tarvel::StopCanSurroundings(); // OnExit does not run after a failed start
@@ -122,6 +136,7 @@ int CTarvelApp::OnExit()
         delete docManager_;
         docManager_ = nullptr;
     }
+    tarvel::SetCanDriverNoticeSink({});
     view_ = nullptr;
     frame_ = nullptr;
     tarvel::StopCanSurroundings();

@@ -2,6 +2,7 @@
 
 #include <wx/app.h>
 #include <wx/filedlg.h>
+#include <wx/filename.h>
 
 namespace tarvel {
 
@@ -15,7 +16,10 @@ std::optional<std::string> WxFileChooser::Choose(const FileRequest& request)
                         style);
     if (dialog.ShowModal() != wxID_OK)
         return std::nullopt;
-    return std::string(dialog.GetPath().utf8_str());
+    wxFileName chosen(dialog.GetPath());
+    if (request.save && !request.defaultExtension.empty() && !chosen.HasExt())
+        chosen.SetExt(wxString::FromUTF8(request.defaultExtension));
+    return std::string(chosen.GetFullPath().utf8_str());
 }
 
 } // namespace tarvel

@@ -2,7 +2,7 @@
 
 #include "CanAdapterSwitch.h"
 #include "Clock.h"
-#include "ControlCan.h"
+#include "CanDriverLibraries.h"
 #include "DravixBinding.h"
 #include "KvaserChannel.h"
 #include "VectorXlDriver.h"
@@ -109,13 +109,13 @@ size_t AdapterSwitchPort::Receive(CanFrameRecord* out, size_t max)
         return f.ID == kUdsResponseId ? 1 : 0;
     }
     case CanBackend::ControlCan: {
-        const uint32_t pending = VCI_GetReceiveNum(type, index, channel);
+        const uint32_t pending = ControlCan().VCI_GetReceiveNum(type, index, channel);
         if (pending == 0 || pending == kReadError)
             return 0;
-        const uint32_t n = VCI_Receive(type, index, channel, out, want, 200);
+        const uint32_t n = ControlCan().VCI_Receive(type, index, channel, out, want, 200);
         if (n == kReadError) {
             CanErrorInfo err{};
-            VCI_ReadErrInfo(type, index, channel, &err);
+            ControlCan().VCI_ReadErrInfo(type, index, channel, &err);
             return 0;
         }
         // What was not read stays queued for the next call: clearing the

@@ -13,7 +13,8 @@ namespace tarvel {
 
 class CanlibChannel;
 
-// The ribbon combo rows the user chose (the connection logic writes them).
+// The ribbon combo rows the user chose (the connection logic writes them);
+// -1 until a row is chosen.
 extern std::atomic<int32_t> SelectedCanAdapter;
 extern std::atomic<int32_t> SelectedCanBaud;
 // The baud row given to the last OpenCanDevice.

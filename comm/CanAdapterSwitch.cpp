@@ -1,7 +1,7 @@
 #include "CanAdapterSwitch.h"
 
 #include "Clock.h"
-#include "ControlCan.h"
+#include "CanDriverLibraries.h"
 #include "DravixBinding.h"
 #include "KvaserChannel.h"
 #include "Log.h"
@@ -15,8 +15,8 @@
 
 namespace tarvel {
 
-std::atomic<int32_t> SelectedCanAdapter{0};
-std::atomic<int32_t> SelectedCanBaud{0};
+std::atomic<int32_t> SelectedCanAdapter{-1};
+std::atomic<int32_t> SelectedCanBaud{-1};
 std::atomic<int32_t> OpenCanBaudRow{0};
 std::atomic<uint32_t> CanDeviceType{0};
 std::atomic<uint32_t> CanDeviceIndex{0};
@@ -201,6 +201,7 @@ int32_t OpenCanDevice(int32_t adapterRow, uint32_t deviceIndex, uint32_t channel
         result = OpenKvaserDevice(deviceIndex, channel, baudRow);
         break;
     case CanBackend::Vector:
+        SayCanDriver(GetVectorCanFunctions().DriverLine());
         result = VectorDriverReady == 1 ? 1 : 0;
         break;
     case CanBackend::Dravix:
@@ -223,29 +224,32 @@ int32_t OpenControlCanDevice(uint32_t deviceIndex, uint32_t channel, int32_t bau
     CanInitConfig cfg = ControlCanInitRecord(baudRow);
     g_open.index = deviceIndex;
     g_open.channel = channel;
+    // The vendor's library when it is installed, else the stand-in; with
+    // neither (or an incomplete library) every call below fails.
+    ChooseControlCanDriver();
 
     TraceLog(Format("Prompt: open device\"%s\"DevType:%d,DevIndex:%d;Channel:%d!", Name(), static_cast<int>(type),
                     static_cast<int>(deviceIndex), static_cast<int>(channel)));
-    if (VCI_OpenDevice(type, deviceIndex, 0) != 1) {
+    if (ControlCan().VCI_OpenDevice(type, deviceIndex, 0) != 1) {
         TraceLog(Format("Error: open device\"%s\"%d,%d; failed！", Name(), static_cast<int>(type),
                         static_cast<int>(deviceIndex)));
         return 0;
     }
     if (type == kCanTypeKestrin) {
         uint32_t reference = CanBaudTable[static_cast<size_t>(baudRow)].ReferenceCode;
-        if (VCI_SetReference(type, deviceIndex, channel, 0, &reference) != 1) {
+        if (ControlCan().VCI_SetReference(type, deviceIndex, channel, 0, &reference) != 1) {
             TraceLog(Format("Warning:\"%s\" DevType:%d,m_dwDeviceInd:%d,Channel:%d;BaudRate:%d;Error setting baud "
                             "rate, failed to open device!",
                             Name(), static_cast<int>(type), static_cast<int>(deviceIndex), static_cast<int>(channel),
                             static_cast<int>(CanBaudTable[static_cast<size_t>(baudRow)].Kbps)));
-            VCI_CloseDevice(type, deviceIndex);
+            ControlCan().VCI_CloseDevice(type, deviceIndex);
             return 0;
         }
     }
-    if (VCI_InitCAN(type, deviceIndex, channel, &cfg) != 1) {
+    if (ControlCan().VCI_InitCAN(type, deviceIndex, channel, &cfg) != 1) {
         TraceLog(Format("Error: initializes device\"%s\" DevType:%d,m_dwDeviceInd:%d,Channel:%d!", Name(),
                         static_cast<int>(type), static_cast<int>(deviceIndex), static_cast<int>(channel)));
-        VCI_CloseDevice(type, deviceIndex);
+        ControlCan().VCI_CloseDevice(type, deviceIndex);
         return 0;
     }
     if (filterFlag != 0) {
@@ -253,25 +257,25 @@ int32_t OpenControlCanDevice(uint32_t deviceIndex, uint32_t channel, int32_t bau
         if (filterEnd < filterStart) {
             TraceLog(Format("Error: filter range start ID(0x%x)It shouldn't be greater than the end ID(0x%x)!",
                             filterStart, filterEnd));
-            VCI_CloseDevice(type, deviceIndex);
+            ControlCan().VCI_CloseDevice(type, deviceIndex);
             return 0;
         }
-        if (VCI_SetReference(type, deviceIndex, channel, 1, &entry) != 1) {
+        if (ControlCan().VCI_SetReference(type, deviceIndex, channel, 1, &entry) != 1) {
             TraceLog("Error: failed to populate filter entry!");
-            VCI_CloseDevice(type, deviceIndex);
+            ControlCan().VCI_CloseDevice(type, deviceIndex);
             return 0;
         }
-        if (VCI_SetReference(type, deviceIndex, channel, 2, nullptr) != 1) {
+        if (ControlCan().VCI_SetReference(type, deviceIndex, channel, 2, nullptr) != 1) {
             TraceLog("Error: failed to validate the filter table!");
-            VCI_CloseDevice(type, deviceIndex);
+            ControlCan().VCI_CloseDevice(type, deviceIndex);
             return 0;
         }
     }
     CanBoardInfo info{};
-    VCI_ReadBoardInfo(type, deviceIndex, &info);
+    ControlCan().VCI_ReadBoardInfo(type, deviceIndex, &info);
     TraceBoardInfo(info);
     CanErrorInfo err{};
-    VCI_ReadErrInfo(type, deviceIndex, channel, &err);
+    ControlCan().VCI_ReadErrInfo(type, deviceIndex, channel, &err);
     TraceLog(Format("Message:device\"%s\"[%d,%d]的%d CAN Channel;ErrCode:%u!", Name(), static_cast<int>(type),
                     static_cast<int>(deviceIndex), static_cast<int>(channel), err.ErrCode));
     TraceLog(Format("Message:open device\"%s\" successfully！", Name()));
@@ -295,7 +299,11 @@ int32_t OpenAdapterDllDevice(uint32_t deviceIndex, uint32_t channel, int32_t bau
     TraceLog(Format("Prompt: open device\"%s\"DevType:%d,DevIndex:%d;Channel:%d!", Name(), static_cast<int>(type),
                     static_cast<int>(deviceIndex), static_cast<int>(channel)));
     const DravixApi* dv = GetDravix();
-    if (!dv || dv->OpenDevice(type, deviceIndex, 0) != 1) {
+    const bool opened = dv && dv->OpenDevice(type, deviceIndex, 0) == 1;
+    // Which library, and which USB layer it found for the device: the
+    // adapter, or the simulated one.
+    SayCanDriver(DravixDriverLine(deviceIndex));
+    if (!opened) {
         TraceLog(Format("Error: open device\"%s\"%d,%d; failed!", Name(), static_cast<int>(type),
                         static_cast<int>(deviceIndex)));
         return 0;
@@ -345,6 +353,9 @@ int32_t OpenKvaserDevice(uint32_t deviceIndex, uint32_t channel, int32_t baudRow
         return 0;
     CanDeviceOpen = 0;
     KvaserChannel.reset();
+    const CanDriverChoice driver = ChooseCanlibDriver();
+    if (driver.kind != CanDriverKind::Vendor && driver.kind != CanDriverKind::Standin)
+        return 0;
     KvaserChannel = std::make_unique<CanlibChannel>();
     TraceLog(Format("Prompt:open device\"%s\"DevIndex:%d;Channel:%d!", kKvaserTraceName,
                     static_cast<int>(deviceIndex), static_cast<int>(channel)));
@@ -401,7 +412,7 @@ int32_t StartCanChannel()
         ok = GetVectorCanFunctions().ActivateWithBitrate(OpenCanBaudRow == 0 ? 500000u : 125000u) == XL_SUCCESS;
         break;
     case CanBackend::ControlCan:
-        ok = VCI_StartCAN(type, index, channel) == 1;
+        ok = ControlCan().VCI_StartCAN(type, index, channel) == 1;
         break;
     }
     if (ok) {
@@ -442,9 +453,9 @@ int32_t TransmitCanFrame(uint32_t id, int32_t length, std::vector<uint8_t> data,
     case CanBackend::ControlCan:
         if (type == kCanTypeKestrin) {
             uint32_t value = 10;
-            VCI_SetReference(type, index, channel, 3, &value);
+            ControlCan().VCI_SetReference(type, index, channel, 3, &value);
         }
-        ok = VCI_Transmit(type, index, channel, &frame, 1) == 1;
+        ok = ControlCan().VCI_Transmit(type, index, channel, &frame, 1) == 1;
         break;
     case CanBackend::Kvaser:
         // With no channel open nothing can be sent; saying so keeps the
@@ -484,7 +495,7 @@ int32_t TransmitCanFrame(uint32_t id, int32_t length, std::vector<uint8_t> data,
     CanErrorInfo err{};
     switch (CanBackendOf(type)) {
     case CanBackend::ControlCan:
-        VCI_ReadErrInfo(type, index, channel, &err);
+        ControlCan().VCI_ReadErrInfo(type, index, channel, &err);
         break;
     case CanBackend::Dravix:
         if (const DravixApi* dv = GetDravix())
@@ -513,9 +524,9 @@ void ShutDownOpenAdapter()
     const uint32_t channel = g_open.channel;
     switch (CanBackendOf(type)) {
     case CanBackend::ControlCan:
-        VCI_ResetCAN(type, index, channel);
-        VCI_ClearBuffer(type, index, channel);
-        VCI_CloseDevice(type, index);
+        ControlCan().VCI_ResetCAN(type, index, channel);
+        ControlCan().VCI_ClearBuffer(type, index, channel);
+        ControlCan().VCI_CloseDevice(type, index);
         break;
     case CanBackend::Kvaser:
         KvaserChannel.reset();
@@ -548,10 +559,11 @@ int32_t CloseCanDevice()
 void ResetCanAdapterForTest()
 {
     ShutDownOpenAdapter();
+    ResetCanDriverLibrariesForTest();
     KvaserChannel.reset();
     g_open = OpenAdapterInfo{};
-    SelectedCanAdapter = 0;
-    SelectedCanBaud = 0;
+    SelectedCanAdapter = -1;
+    SelectedCanBaud = -1;
     OpenCanBaudRow = 0;
     CanDeviceType = 0;
     CanDeviceIndex = 0;

@@ -1,5 +1,6 @@
 #include "DravixBinding.h"
 
+#include "CanDriverLibraries.h"
 #include "Log.h"
 #include "VectorXlDynamicLibrary.h"
 
@@ -77,6 +78,29 @@ const DravixApi* GetDravix()
     b.api = api;
     b.bound = true;
     return &b.api;
+}
+
+std::string DravixDriverLine(uint32_t index)
+{
+    const DravixApi* dv = GetDravix();
+    if (!dv)
+        return "Dravix: no driver found";
+    std::string path;
+    {
+        Binding& b = State();
+        std::lock_guard<std::mutex> lock(b.mutex);
+        path = b.library.Path();
+    }
+    // The library answers this query itself (the device's USB layer).
+    constexpr uint32_t kUsbLayerQuery = 9;
+    uint64_t layer = 0;
+    if (!dv->canIoctl || dv->canIoctl(index, 0, kUsbLayerQuery, &layer) != 0)
+        layer = 0;
+    if (layer == 2)
+        return SimulatedAdaptersOnly() ? SimulationChosenLine("Dravix")
+                                       : "Dravix: no adapter found, using the built-in simulated ECU";
+    const std::string library = path.empty() ? std::string("Dravix: driver library") : DriverLibraryLine("Dravix", path);
+    return library + (layer == 1 ? ", adapter on USB" : ", no adapter found");
 }
 
 void UnloadDravix()

@@ -52,6 +52,10 @@ const DravixApi* GetDravix();
 void UnloadDravix();
 // Library base name or path ("dravix" unless changed).
 void SetDravixLibraryName(const std::string& name);
+// What the library opened device `index` on, as one line for the trace and
+// the output pane: the adapter on the USB hardware, or the simulated one.
+std::string DravixDriverLine(uint32_t index);
+
 // Tests: use `api` instead of loading the library (nullptr returns to loading).
 void SetDravixApiForTest(const DravixApi* api);
 

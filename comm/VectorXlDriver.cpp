@@ -1,5 +1,6 @@
 #include "VectorXlDriver.h"
 
+#include "CanDriverLibraries.h"
 #include "Clock.h"
 #include "Log.h"
 #include "Prompter.h"
@@ -48,10 +49,30 @@ bool Resolve(const DynamicLibrary& lib, const char* name, T& slot)
 
 } // namespace
 
+static std::string& StandinNameSlot()
+{
+    static std::string name;
+    return name;
+}
+
 void CCANFunctions::SetLibraryName(const std::string& name)
 {
     std::lock_guard<std::mutex> lock(g_nameMutex);
     NameSlot() = name;
+    // A library named on purpose is the only one tried.
+    StandinNameSlot().clear();
+}
+
+void CCANFunctions::SetStandinLibraryName(const std::string& name)
+{
+    std::lock_guard<std::mutex> lock(g_nameMutex);
+    StandinNameSlot() = name;
+}
+
+std::string CCANFunctions::StandinLibraryName()
+{
+    std::lock_guard<std::mutex> lock(g_nameMutex);
+    return StandinNameSlot();
 }
 
 void CCANFunctions::SetLoadHook(LoadHook hook) { g_loadHook.store(hook); }
@@ -77,33 +98,60 @@ XLstatus CCANFunctions::LoadDriverLibrary()
 {
     if (library_.IsOpen())
         return XL_SUCCESS;
-    if (!library_.Open(LibraryName())) {
+    // The vendor's driver first; our stand-in (on the simulated world) only
+    // when it is not installed, or when the simulation was asked for.
+    const std::string standin = StandinLibraryName();
+    bool found = false;
+    standinLoaded_ = false;
+    if (!SimulatedAdaptersOnly())
+        found = library_.Open(LibraryName());
+    if (!found && !standin.empty()) {
+        found = library_.Open(standin);
+        standinLoaded_ = found;
+    }
+    if (!found) {
+        driverLine_ = "Vector XL: no driver found";
         ShowMessage("Dynamic XL Driver Library - not found (vxlapi.dll)", "XL API", MsgIcon::Exclamation);
         return XL_ERROR;
     }
-    const bool all = Resolve(library_, "xlOpenDriver", xlOpenDriver_) &&
-                     Resolve(library_, "xlCloseDriver", xlCloseDriver_) &&
-                     Resolve(library_, "xlGetDriverConfig", xlGetDriverConfig_) &&
-                     Resolve(library_, "xlGetApplConfig", xlGetApplConfig_) &&
-                     Resolve(library_, "xlSetApplConfig", xlSetApplConfig_) &&
-                     Resolve(library_, "xlGetChannelMask", xlGetChannelMask_) &&
-                     Resolve(library_, "xlOpenPort", xlOpenPort_) &&
-                     Resolve(library_, "xlClosePort", xlClosePort_) &&
-                     Resolve(library_, "xlActivateChannel", xlActivateChannel_) &&
-                     Resolve(library_, "xlDeactivateChannel", xlDeactivateChannel_) &&
-                     Resolve(library_, "xlCanSetChannelBitrate", xlCanSetChannelBitrate_) &&
-                     Resolve(library_, "xlCanTransmit", xlCanTransmit_) &&
-                     Resolve(library_, "xlReceive", xlReceive_) &&
-                     Resolve(library_, "xlCanSetChannelAcceptance", xlCanSetChannelAcceptance_) &&
-                     Resolve(library_, "xlCanAddAcceptanceRange", xlCanAddAcceptanceRange_) &&
-                     Resolve(library_, "xlCanResetAcceptance", xlCanResetAcceptance_);
-    if (!all) {
+    const char* missing = nullptr;
+    auto need = [&](const char* name, auto& slot) {
+        if (!Resolve(library_, name, slot) && !missing)
+            missing = name;
+    };
+    need("xlOpenDriver", xlOpenDriver_);
+    need("xlCloseDriver", xlCloseDriver_);
+    need("xlGetDriverConfig", xlGetDriverConfig_);
+    need("xlGetApplConfig", xlGetApplConfig_);
+    need("xlSetApplConfig", xlSetApplConfig_);
+    need("xlGetChannelMask", xlGetChannelMask_);
+    need("xlOpenPort", xlOpenPort_);
+    need("xlClosePort", xlClosePort_);
+    need("xlActivateChannel", xlActivateChannel_);
+    need("xlDeactivateChannel", xlDeactivateChannel_);
+    need("xlCanSetChannelBitrate", xlCanSetChannelBitrate_);
+    need("xlCanTransmit", xlCanTransmit_);
+    need("xlReceive", xlReceive_);
+    need("xlCanSetChannelAcceptance", xlCanSetChannelAcceptance_);
+    need("xlCanAddAcceptanceRange", xlCanAddAcceptanceRange_);
+    need("xlCanResetAcceptance", xlCanResetAcceptance_);
+    if (missing) {
+        driverLine_ = DriverLacksLine("Vector XL", library_.Path(), missing);
+        TraceLog(driverLine_);
         UnloadDriverLibrary();
         return XL_ERROR;
     }
+    driverLine_ = standinLoaded_ ? (SimulatedAdaptersOnly() ? SimulationChosenLine("Vector XL")
+                                                            : NoDriverLine("Vector XL"))
+                                 : DriverLibraryLine("Vector XL", library_.Path());
     if (LoadHook hook = g_loadHook.load())
         hook(library_);
     return XL_SUCCESS;
+}
+
+std::string CCANFunctions::DriverLine() const
+{
+    return driverLine_.empty() ? std::string("Vector XL: driver not loaded") : driverLine_;
 }
 
 void CCANFunctions::UnloadDriverLibrary()

@@ -46,8 +46,19 @@ public:
 
     // The library base name or path the loader uses ("vxlapi" unless changed;
     // tests point it elsewhere to exercise the missing-library path).
+    // Setting a name forgets the stand-in name: a library named on purpose
+    // is the only one tried.
     static void SetLibraryName(const std::string& name);
     static std::string LibraryName();
+    // Our stand-in's library name, loaded when the vendor's driver is not
+    // found (or the simulation was asked for); empty: none.
+    static void SetStandinLibraryName(const std::string& name);
+    static std::string StandinLibraryName();
+
+    // Which library the last load found, as one line for the trace and the
+    // output pane ("Vector XL: driver library <path>" ...).
+    std::string DriverLine() const;
+    bool StandinLoaded() const { return standinLoaded_; }
 
     // Runs right after every successful load of the library, with the loaded
     // library (null removes it). The program's composition uses it to hand a
@@ -68,6 +79,8 @@ private:
     XLaccess access_ = 0;
     void* events_[2] = {nullptr, nullptr}; // the driver's notification events; never created here
     bool initialised_ = false;
+    bool standinLoaded_ = false;
+    std::string driverLine_;
 
     DynamicLibrary library_;
     XLOPENDRIVER xlOpenDriver_ = nullptr;

@@ -1,9 +1,10 @@
 # The CAN adapter switch with its back-ends: ControlCAN and Kvaser CANlib
-# (linked by the program: our stand-ins or the vendors' libraries), the
+# (the vendors' libraries loaded by name, else the linked stand-ins), the
 # Vector XL driver and Dravix (both loaded by name at run time). It compiles
 # against the vendors' interfaces only and links no stand-in.
 add_library(tarvel_canadapter STATIC
   CanAdapterSwitch.cpp
+  CanDriverLibraries.cpp
   KvaserChannel.cpp
   VectorXlDriver.cpp
   DravixBinding.cpp

@@ -17,6 +17,7 @@ struct FileRequest {
     std::string folder;         // initial folder, may be empty
     std::string fileName;       // proposed file name, may be empty
     std::string filter;         // wx-style wildcard, e.g. "Text files (*.ini)|*.ini"
+    std::string defaultExtension; // added to a saved name given without one, e.g. "TSO"
 };
 
 class FileChooser {

@@ -6,6 +6,7 @@
 #include <windows.h>
 #else
 #include <dlfcn.h>
+#include <link.h>
 #include <limits.h>
 #include <unistd.h>
 #endif
@@ -71,23 +72,66 @@ bool DynamicLibrary::Open(const std::string& name)
         candidates.push_back(ProgramFolder() + "/" + file);
         candidates.push_back(file);
     }
+    return OpenCandidates(candidates);
+}
+
+bool DynamicLibrary::OpenFirstOf(const std::vector<std::string>& fileNames)
+{
+    Close();
+    error_.clear();
+    std::vector<std::string> candidates;
+    for (const auto& file : fileNames) {
+        if (file.empty())
+            continue;
+        if (!HasFolder(file))
+            candidates.push_back(ProgramFolder() + "/" + file);
+        candidates.push_back(file);
+    }
+    if (candidates.empty()) {
+        error_ = "no library name";
+        return false;
+    }
+    return OpenCandidates(candidates);
+}
+
+bool DynamicLibrary::OpenCandidates(const std::vector<std::string>& candidates)
+{
     for (const auto& path : candidates) {
 #if defined(_WIN32)
         HMODULE h = LoadLibraryA(path.c_str());
         if (h) {
             handle_ = reinterpret_cast<void*>(h);
+            error_.clear();
             return true;
         }
         error_ = "cannot load " + path;
 #else
         handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (handle_)
+        if (handle_) {
+            error_.clear();
             return true;
+        }
         const char* why = dlerror();
         error_ = why ? why : ("cannot load " + path);
 #endif
     }
     return false;
+}
+
+std::string DynamicLibrary::Path() const
+{
+    if (!handle_)
+        return std::string();
+#if defined(_WIN32)
+    char path[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(reinterpret_cast<HMODULE>(handle_), path, MAX_PATH);
+    return n == 0 || n >= MAX_PATH ? std::string() : std::string(path, n);
+#else
+    struct link_map* map = nullptr;
+    if (dlinfo(handle_, RTLD_DI_LINKMAP, &map) != 0 || !map || !map->l_name)
+        return std::string();
+    return map->l_name;
+#endif
 }
 
 void DynamicLibrary::Close()

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace tarvel {
 
@@ -20,18 +21,26 @@ public:
     // `name` is the library's base name ("vxlapi" → libvxlapi.so / vxlapi.dll)
     // or a path to the file. False when it cannot be loaded.
     bool Open(const std::string& name);
+    // Tries each exact file name in turn ("libcanlib.so.1", "canlib32.dll"),
+    // each first in the program folder, then where the system looks (a name
+    // with a folder is loaded as given). False when none loads.
+    bool OpenFirstOf(const std::vector<std::string>& fileNames);
     void Close();
     bool IsOpen() const { return handle_ != nullptr; }
     // Null when the library is not open or lacks the name.
     void* Symbol(const char* name) const;
     // Why the last Open failed (empty after success).
     const std::string& Error() const { return error_; }
+    // The file the open library was loaded from (empty when not open).
+    std::string Path() const;
 
     static std::string FileNameFor(const std::string& baseName);
     // The folder of the running executable, without a trailing separator.
     static std::string ProgramFolder();
 
 private:
+    bool OpenCandidates(const std::vector<std::string>& paths);
+
     void* handle_ = nullptr;
     std::string error_;
 };

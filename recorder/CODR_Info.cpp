@@ -40,6 +40,10 @@ bool CODR_Info::Create(wxWindow* parent)
     list_->SetImageList(rowHeight_, wxIMAGE_LIST_SMALL);
 
     read_->Bind(wxEVT_BUTTON, &CODR_Info::OnReadButton, this);
+    export_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
+        if (auto* logic = LogicAs<ODR_InfoLogic>())
+            logic->ExportOdrData();
+    });
     Bind(wxEVT_CHAR_HOOK, &CODR_Info::OnCharHook, this);
 
     auto* buttons = new wxBoxSizer(wxVERTICAL);

@@ -8,6 +8,9 @@
 #include "ShellGlobals.h"
 #include "WindowRegistry.h"
 
+#include "DiagnosisGlobals.h"
+#include "SettingsFiles.h"
+
 #include "DelayPumping.h"
 #include "UdsEngine.h"
 #include "UdsServices.h"
@@ -15,6 +18,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <optional>
 
 namespace {
 
@@ -429,4 +436,164 @@ ODR_InfoLogic::Run ODR_InfoLogic::RunSequence(int& restarts)
     }
     OdrReadPosition = OdrNewestTrip;
     return Run::Done;
+}
+
+// ---------------------------------------------------------------------------
+// Export
+
+namespace {
+
+std::function<OdrExportTime()>& ExportTimeSource()
+{
+    static std::function<OdrExportTime()> source;
+    return source;
+}
+
+OdrExportTime LocalTimeNow()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+#if defined(_WIN32)
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    OdrExportTime t;
+    t.year = local.tm_year + 1900;
+    t.month = local.tm_mon + 1;
+    t.day = local.tm_mday;
+    t.hour = local.tm_hour;
+    t.minute = local.tm_min;
+    t.second = local.tm_sec;
+    return t;
+}
+
+// The export's reads go to the ECU without a time-out message.
+class EcuExportReader : public OdrExportReader {
+public:
+    int ReadById(uint16_t did, std::vector<uint8_t>& data) override { return tarvel::UdsReadByIdQuiet(did, data); }
+    OdrExportTime LocalNow() override
+    {
+        const auto& source = ExportTimeSource();
+        return source ? source() : LocalTimeNow();
+    }
+};
+
+OdrExportSnapshot TakeOdrExportSnapshot()
+{
+    OdrExportSnapshot s;
+    s.ecuSoftwareVersion = EcuSoftwareVersion;
+    s.mileageAdjusted = OdrInfoValue433Adjusted;
+    s.workingHours = OdrInfoTimeText;
+    s.mileage = OdrInfoValue433;
+    s.maxAxleLoad = ParameterValueText6;
+    s.rssFunction = ParameterValueText5;
+    s.numberOfAxles = ParameterValueText1;
+    s.numberOfAxlesL = ParameterValueText7;
+    s.typeOfVehicle = ParameterValueText2;
+    s.vinText = OdrVinText;
+    s.newestTripText = OdrNewestTripText;
+    s.tripCount = OdrTripCount;
+    s.trips = OdrTrips;
+    s.value434 = OdrInfoValue434;
+    s.value435 = OdrInfoValue435;
+    s.value437 = OdrInfoValue437;
+    s.value439 = OdrInfoValue439;
+    s.value440 = OdrInfoValue440;
+    s.value442 = OdrInfoValue442;
+    s.value443 = OdrInfoValue443;
+    s.value444 = OdrInfoValue444;
+    return s;
+}
+
+// The folder kept for the next export: the path up to its last separator.
+std::string ExportFolderOf(const std::string& path)
+{
+    const size_t cut = path.find_last_of("\\/");
+    return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
+// A remembered folder that does not exist here (the load value "C:\" on this
+// system) leaves the dialog at its own default.
+std::string ExistingFolder(const std::string& folder)
+{
+    std::error_code ec;
+    return !folder.empty() && std::filesystem::is_directory(std::filesystem::u8path(folder), ec) ? folder
+                                                                                                 : std::string();
+}
+
+// Writes beside the target and renames it over the target once the bytes
+// are on disk; a failure leaves the old file and no temporary.
+bool WriteExportFile(const std::string& path, const std::string& bytes)
+{
+    const std::filesystem::path target = std::filesystem::u8path(path);
+    std::filesystem::path temporary = target;
+    temporary += ".part";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out)
+            return false;
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.flush();
+        const bool written = static_cast<bool>(out);
+        out.close();
+        if (!written || out.fail()) {
+            std::error_code ec;
+            std::filesystem::remove(temporary, ec);
+            return false;
+        }
+    }
+    std::error_code ec;
+    std::filesystem::rename(temporary, target, ec);
+    if (ec) {
+        std::error_code ignored;
+        std::filesystem::remove(temporary, ignored);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void ODR_InfoLogic::SetExportTimeSource(std::function<OdrExportTime()> source)
+{
+    ExportTimeSource() = std::move(source);
+}
+
+void ODR_InfoLogic::Box(int row, const char* fallback, int captionRow, const char* captionFallback,
+                        tarvel::MsgIcon icon)
+{
+    Context().prompter.Show(Text(row, fallback), Text(captionRow, captionFallback), icon, tarvel::MsgButtons::Ok);
+}
+
+void ODR_InfoLogic::ExportOdrData()
+{
+    // Only after a complete read of the ring position: nothing is asked of
+    // the ECU and no dialog is shown otherwise.
+    if (OdrReadPosition != OdrNewestTrip) {
+        Box(kRowExportNotReady, "Please read the information first", kRowErrorCaption, "Error",
+            tarvel::MsgIcon::Exclamation);
+        return;
+    }
+    EcuExportReader reader;
+    const OdrExportDocument document = BuildOdrExportDocument(TakeOdrExportSnapshot(), reader);
+    OdrVinText = document.vinText;
+
+    tarvel::FileRequest request;
+    request.save = true;
+    request.folder = ExistingFolder(ODRInfoFilePath);
+    request.fileName = document.fileName;
+    request.filter = "文件 (*.TSO;)|*.TSO";
+    request.defaultExtension = "TSO";
+    const std::optional<std::string> path = Context().files.Choose(request);
+    if (!path || path->empty()) {
+        Box(kRowExportNotSaved, "No file was written", kRowErrorCaption, "Error", tarvel::MsgIcon::Exclamation);
+        return;
+    }
+    ODRInfoFilePath = ExportFolderOf(*path);
+    if (!WriteExportFile(*path, document.xml)) {
+        Box(kRowExportNotSaved, "No file was written", kRowErrorCaption, "Error", tarvel::MsgIcon::None);
+        return;
+    }
+    Box(kRowExportSaved, "The file was saved", kRowTipsCaption, "Tips", tarvel::MsgIcon::None);
 }

@@ -7,9 +7,11 @@
 #pragma once
 
 #include "PageLogic.h"
+#include "OdrExportDocument.h"
 #include "RecorderGlobals.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -52,6 +54,10 @@ public:
     static constexpr int kRowSecurityFailed = 429;
     static constexpr int kRowTripCountFailed = 451;
     static constexpr int kRowInfoFailed = 452;
+    static constexpr int kRowExportNotReady = 402;
+    static constexpr int kRowExportSaved = 179;
+    static constexpr int kRowExportNotSaved = 180;
+    static constexpr int kRowTipsCaption = 74;
 
     explicit ODR_InfoLogic(const tarvel::PageContext& context);
     // Empties the definition tables and the trips.
@@ -68,6 +74,12 @@ public:
 
     // The Read Information button. Ignored while a read runs.
     void ReadOdrInformation();
+    // The Export button: the ".TSO" file of everything the read collected.
+    void ExportOdrData();
+    // Tests: where the export takes its instant from (an empty function: the
+    // local time of the computer).
+    static void SetExportTimeSource(std::function<OdrExportTime()> source);
+
     // Reads the trip count (DID 0x004A); tells the trip browser; shows the
     // progress controls when there are trips. False when it was not read.
     bool ReadOdrTripCount();
@@ -95,6 +107,7 @@ private:
     OdrTrip DecodeTrip(const std::vector<uint8_t>& reply);
     void ForgetRing();
     void Box(int row, const char* fallback, tarvel::MsgIcon icon);
+    void Box(int row, const char* fallback, int captionRow, const char* captionFallback, tarvel::MsgIcon icon);
     std::string Text(int row, const char* fallback) const;
     void RefreshCaptions();
 

@@ -39,6 +39,7 @@ std::string OdrInfoValue442;
 std::string OdrInfoValue443;
 std::string OdrInfoValue444;
 std::string OdrInfoValue437;
+std::string OdrVinText;
 tarvel::MessageTarget* OdrTripDialogWnd = nullptr;
 
 void ResetOdrInfoGlobals()
@@ -53,6 +54,7 @@ void ResetOdrInfoGlobals()
                               &OdrInfoValue444, &OdrInfoValue437})
         text->clear();
     OdrInfoMinutes = 0;
+    OdrVinText.clear();
     OdrTripDialogWnd = nullptr;
 }
 

@@ -86,6 +86,8 @@ extern std::string OdrInfoValue442;
 extern std::string OdrInfoValue443;
 extern std::string OdrInfoValue444;
 extern std::string OdrInfoValue437;
+// The VIN of the last successful read by the export ("" at start).
+extern std::string OdrVinText;
 // The trip browser's window, told after each trip-count read; null while
 // there is none.
 namespace tarvel {

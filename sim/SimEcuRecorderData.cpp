@@ -140,6 +140,10 @@ void InstallOdrRecorder(SimEcu& ecu)
     ecu.RegisterDid(0x0044, OdrTimeReference());
     ecu.RegisterDid(0x004A, {static_cast<uint8_t>(count >> 8), static_cast<uint8_t>(count)});
     ecu.RegisterDid(0x0048, {static_cast<uint8_t>(newest >> 8), static_cast<uint8_t>(newest)});
+    // Long-term counters the export reads: overload time in tenths (1234.5
+    // read as 123) and service brakings without CAN (signed 32-bit each).
+    ecu.RegisterDid(0x0046, {0x00, 0x00, 0x04, 0xD2});
+    ecu.RegisterDid(0x004B, {0x00, 0x00, 0x01, 0x2C});
 
     // The slot the next read of 0x0047 returns (handlers run under the ECU's lock).
     auto next = std::make_shared<size_t>(0);

@@ -31,8 +31,13 @@
 #include <wx/ribbon/buttonbar.h>
 #include <wx/treectrl.h>
 
+#include "FileChooser.h"
+
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -171,6 +176,26 @@ TEST(OdrInfoGui, ConnectOpenTheRecorderAndReadEverything)
     EXPECT_EQ(page->PercentLabel()->GetLabel().utf8_string(), "100%");
     EXPECT_TRUE(page->ExportButton()->IsEnabled());
     EXPECT_TRUE(page->ReadButton()->IsEnabled());
+
+    // Export: the chooser answers a path in the program's folder; the file
+    // holds one trip item per simulated trip.
+    tarvel::RecordingFileChooser chooser;
+    tarvel::SetFileChooser(&chooser);
+    const std::filesystem::path file = program.folder / "export.TSO";
+    chooser.QueueAnswer(file.string());
+    wxCommandEvent exportClick(wxEVT_BUTTON, CODR_Info::kExportButtonId);
+    exportClick.SetEventObject(page->ExportButton());
+    page->ExportButton()->GetEventHandler()->ProcessEvent(exportClick);
+    tarvel::SetFileChooser(nullptr);
+    ASSERT_EQ(program.prompter->Boxes().size(), 1u);
+    EXPECT_EQ(program.prompter->Boxes()[0].text, LanguageText(179));
+    std::ifstream in(file, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    size_t items = 0;
+    for (size_t at = bytes.find("<start>"); at != std::string::npos; at = bytes.find("<start>", at + 1))
+        ++items;
+    EXPECT_EQ(items, 3u);
+    EXPECT_NE(bytes.find("<CntOverload>123</CntOverload>"), std::string::npos);
     program.Stop();
 }
 

@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <wx/choice.h>
+#include <wx/listbox.h>
 #include <wx/ribbon/buttonbar.h>
 
 #include <filesystem>
@@ -122,6 +123,25 @@ TEST_F(ConnectionGui, ConnectsToTheBuiltInEcuAndDisconnects)
     EXPECT_FALSE(link->Connection().KeepAliveTimer().IsRunning());
     EXPECT_EQ(app_->View()->TabCtrl()->ShownTabCount(), 0);
     EXPECT_EQ(prompter_->Count(), 0u);
+}
+
+// The output pane says at Connect which driver the adapter talks through:
+// here, with no vendor library installed, the simulation.
+TEST_F(ConnectionGui, TheOutputPaneSaysWhichDriverIsUsed)
+{
+    const RibbonControls& rc = app_->MainFrame()->Ribbon();
+    wxListBox* output = app_->MainFrame()->OutputList();
+    ASSERT_NE(output, nullptr);
+    const unsigned before = output->GetCount();
+    Choose(rc.adapter, 1);
+    Choose(rc.baudRate, 0);
+    Press(rc.commButtons, ID_CAN_CONNECT);
+    ASSERT_TRUE(PumpUntil([] { return EcuConnected.load() == 1; }));
+    ASSERT_EQ(output->GetCount(), before + 1);
+    EXPECT_EQ(output->GetString(before).ToStdString(wxConvUTF8),
+              "ControlCAN: no driver found, using the built-in simulated ECU");
+    Press(rc.commButtons, ID_DISCONNECTCAN);
+    ASSERT_TRUE(PumpUntil([] { return EcuConnected.load() == 0; }));
 }
 
 // Runs last: closing the window while connected takes the link down in order.

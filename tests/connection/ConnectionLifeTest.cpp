@@ -62,6 +62,8 @@ protected:
         // Every global is at its load value (the test main resets them).
         LanguageIndex = 1;
         ASSERT_TRUE(LoadLanguageConfig());
+        // No adapter is chosen at start; these tests use the first row.
+        tarvel::SelectedCanAdapter = 0;
         tarvel::SetCanPort(&port);
         controller = std::make_unique<tarvel::ConnectionController>(pages, timers);
     }

@@ -838,3 +838,29 @@ TEST_F(DravixApi, IoctlClockAndRawCommands)
 }
 
 } // namespace
+
+namespace {
+
+// Which USB layer a device was opened on, as the library tells it: here the
+// simulated adapter of the CH375 stand-in (with the simulation asked for, the
+// USB hardware is not even looked at); nothing for a device not open.
+TEST_F(DravixApi, TellsWhichUsbLayerADeviceRunsOn)
+{
+    uint64_t layer = 99;
+    EXPECT_EQ(canIoctl(0, 0, DRAVIX_IOCTL_USB_LAYER, &layer), 0u);
+    EXPECT_EQ(layer, 0u) << "not open";
+    setenv("DRAVIX_SIMULATE", "1", 1);
+    ASSERT_EQ(OpenDevice(kType, 0, 0), 1u);
+    unsetenv("DRAVIX_SIMULATE");
+    EXPECT_EQ(canIoctl(0, 0, DRAVIX_IOCTL_USB_LAYER, &layer), 0u);
+    EXPECT_EQ(layer, 2u);
+    EXPECT_EQ(OpenDevice(kType, 2, 0), 0u) << "no adapter at index 2";
+    EXPECT_EQ(canIoctl(2, 0, DRAVIX_IOCTL_USB_LAYER, &layer), 0u);
+    EXPECT_EQ(layer, 0u);
+    CloseDevice(kType, 0);
+    layer = 99;
+    EXPECT_EQ(canIoctl(0, 0, DRAVIX_IOCTL_USB_LAYER, &layer), 0u);
+    EXPECT_EQ(layer, 0u) << "closed";
+}
+
+} // namespace
