@@ -1,3 +1,151 @@
 #include "CODR_Trip_Info.h"
 
+#include "ODR_Trip_InfoLogic.h"
+
+#include "NILike.h"
+
+#include <wx/bitmap.h>
+#include <wx/button.h>
+#include <wx/font.h>
+#include <wx/fontenum.h>
+#include <wx/imaglist.h>
+#include <wx/listctrl.h>
+#include <wx/sizer.h>
+#include <wx/textctrl.h>
+
+namespace {
+
+// The count label's font: 25 pixels high in "黑体", or in the system's swiss
+// face where that one is not installed.
+wxFont LabelFont()
+{
+    const wxString face = wxString::FromUTF8("黑体");
+    wxFontInfo info(wxSize(0, CODR_Trip_Info::kLabelFontHeight));
+    info.Family(wxFONTFAMILY_SWISS);
+    if (wxFontEnumerator::IsValidFacename(face))
+        info.FaceName(face);
+    return wxFont(info);
+}
+
+} // namespace
+
 CODR_Trip_Info::CODR_Trip_Info() : CTarvelPage(tarvel::TabOdrTrip) {}
+
+CODR_Trip_Info::~CODR_Trip_Info()
+{
+    if (list_)
+        list_->SetImageList(nullptr, wxIMAGE_LIST_SMALL);
+    delete rowHeight_;
+}
+
+bool CODR_Trip_Info::Create(wxWindow* parent)
+{
+    if (!CTarvelPage::Create(parent))
+        return false;
+    oldest_ = new wxButton(this, kOldestId, "Oldest");
+    previous_ = new wxButton(this, kPreviousId, "Previous");
+    next_ = new wxButton(this, kNextId, "Next");
+    latest_ = new wxButton(this, kLatestId, "Latest");
+    edit_ = new wxTextCtrl(this, kNumberEditId, wxString(), wxDefaultPosition, wxSize(60, -1), wxTE_CENTRE);
+    count_ = new CNILikeStatic(this, kCountLabelId, wxString(), wxDefaultPosition, wxSize(70, 30));
+    count_->SetBkColour(ColorRefFromColour(GetBackgroundColour()));
+    go_ = new wxButton(this, kGoId, "Next");
+    list_ = new wxListCtrl(this, kListId, wxDefaultPosition, wxDefaultSize, wxLC_REPORT | wxLC_HRULES | wxLC_VRULES);
+    // A 1 x 40 image list makes every row 40 pixels high.
+    rowHeight_ = new wxImageList(1, kRowHeight, true, 1);
+    rowHeight_->Add(wxBitmap(1, kRowHeight, 32));
+    list_->SetImageList(rowHeight_, wxIMAGE_LIST_SMALL);
+
+    for (wxButton* b : {oldest_, previous_, next_, latest_, go_})
+        b->Bind(wxEVT_BUTTON, &CODR_Trip_Info::OnButton, this);
+    Bind(wxEVT_CHAR_HOOK, &CODR_Trip_Info::OnCharHook, this);
+
+    auto* top = new wxBoxSizer(wxHORIZONTAL);
+    for (wxButton* b : {oldest_, previous_, next_, latest_})
+        top->Add(b, 0, wxRIGHT | wxALIGN_CENTER_VERTICAL, 4);
+    top->AddSpacer(8);
+    top->Add(edit_, 0, wxALIGN_CENTER_VERTICAL);
+    top->Add(count_, 0, wxLEFT | wxRIGHT | wxALIGN_CENTER_VERTICAL, 2);
+    top->Add(go_, 0, wxALIGN_CENTER_VERTICAL);
+    wxSizer* sizer = GetSizer();
+    sizer->Add(top, 0, wxLEFT | wxRIGHT | wxBOTTOM, 12);
+    sizer->Add(list_, 1, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 12);
+    RenderState();
+    return true;
+}
+
+void CODR_Trip_Info::OnButton(wxCommandEvent& event)
+{
+    auto* logic = LogicAs<ODR_Trip_InfoLogic>();
+    if (!logic)
+        return;
+    switch (event.GetId()) {
+    case kOldestId: logic->ShowOldestTrip(); break;
+    case kPreviousId: logic->ShowPreviousTrip(); break;
+    case kNextId: logic->ShowNextTrip(); break;
+    case kLatestId: logic->ShowLatestTrip(); break;
+    case kGoId: logic->GoToTrip(edit_->GetValue().utf8_string()); break;
+    default: break;
+    }
+}
+
+void CODR_Trip_Info::OnCharHook(wxKeyEvent& event)
+{
+    const int key = event.GetKeyCode();
+    if (key == WXK_RETURN || key == WXK_NUMPAD_ENTER || key == WXK_ESCAPE)
+        return; // swallowed: neither closes the page nor presses a button
+    event.Skip();
+}
+
+void CODR_Trip_Info::RenderState()
+{
+    const ODR_Trip_InfoLogic* logic = LogicAs<ODR_Trip_InfoLogic>();
+    if (!list_ || !logic)
+        return;
+    const ODR_Trip_InfoState& state = logic->State();
+    oldest_->SetLabel(wxString::FromUTF8(state.oldestCaption));
+    previous_->SetLabel(wxString::FromUTF8(state.previousCaption));
+    next_->SetLabel(wxString::FromUTF8(state.nextCaption));
+    latest_->SetLabel(wxString::FromUTF8(state.latestCaption));
+    go_->SetLabel(wxString::FromUTF8(state.goCaption));
+
+    if (shownHeaders_ != state.headers) {
+        shownHeaders_ = state.headers;
+        list_->DeleteAllColumns();
+        static const int widths[] = {60, 320, 160, 100, 1000};
+        for (size_t c = 0; c < state.headers.size() && c < 5; ++c)
+            list_->InsertColumn(static_cast<long>(c), wxString::FromUTF8(state.headers[c]),
+                                c < 4 ? wxLIST_FORMAT_CENTRE : wxLIST_FORMAT_LEFT, widths[c]);
+        shownCells_.clear();
+    }
+    std::vector<std::string> cells;
+    for (const auto& row : state.rows)
+        cells.insert(cells.end(), {row.No, row.ParameterName, row.Value, row.Unit, row.Description});
+    if (cells != shownCells_ || static_cast<size_t>(list_->GetItemCount()) != state.rows.size()) {
+        shownCells_ = cells;
+        list_->DeleteAllItems();
+        for (size_t i = 0; i < state.rows.size(); ++i) {
+            const auto& row = state.rows[i];
+            const long item = list_->InsertItem(static_cast<long>(i), wxString::FromUTF8(row.No), 0);
+            list_->SetItem(item, 1, wxString::FromUTF8(row.ParameterName));
+            list_->SetItem(item, 2, wxString::FromUTF8(row.Value));
+            list_->SetItem(item, 3, wxString::FromUTF8(row.Unit));
+            list_->SetItem(item, 4, wxString::FromUTF8(row.Description));
+        }
+    }
+
+    // The field is written after each navigation only; what the user typed
+    // stays until then.
+    if (editWritesApplied_ != state.editWrites) {
+        editWritesApplied_ = state.editWrites;
+        edit_->ChangeValue(wxString::FromUTF8(state.editText));
+    }
+
+    if (shownCount_ != state.countText || count_->TextColour() != state.countColour) {
+        shownCount_ = state.countText;
+        count_->SetGreenText(state.countText);
+        count_->SetTextColour(state.countColour);
+        count_->SetFont(LabelFont());
+        count_->Refresh();
+    }
+}

@@ -1,10 +1,63 @@
-// The page at tab TabOdrTrip. It exists with its window, tab, caption and messages;
-// its working is built on this base by the page's own code.
+// The trip browser's window: Oldest, Previous, Next, Latest, the trip-number
+// field with the count label and the go button, and the five-column list of
+// the trip shown. Its logic (ODR_Trip_InfoLogic) decides; the window forwards
+// the buttons and renders the logic's state. The recorder page shows and
+// hides its tab.
 #pragma once
 
 #include "PageHostPage.h"
 
+#include <string>
+#include <vector>
+
+class CNILikeStatic;
+class wxButton;
+class wxCommandEvent;
+class wxImageList;
+class wxKeyEvent;
+class wxListCtrl;
+class wxTextCtrl;
+
 class CODR_Trip_Info : public CTarvelPage {
 public:
+    static constexpr int kListId = 1593;
+    static constexpr int kOldestId = 1594;
+    static constexpr int kPreviousId = 1595;
+    static constexpr int kNextId = 1596;
+    static constexpr int kLatestId = 1597;
+    static constexpr int kNumberEditId = 1598;
+    static constexpr int kCountLabelId = 1599;
+    static constexpr int kGoId = 1600;
+    static constexpr int kRowHeight = 40;
+    static constexpr int kLabelFontHeight = 25;
+
     CODR_Trip_Info();
+    ~CODR_Trip_Info() override;
+    bool Create(wxWindow* parent) override;
+
+    wxListCtrl* TripList() const { return list_; }
+    wxTextCtrl* NumberEdit() const { return edit_; }
+    CNILikeStatic* CountLabel() const { return count_; }
+
+protected:
+    void RenderState() override;
+
+private:
+    void OnButton(wxCommandEvent& event);
+    void OnCharHook(wxKeyEvent& event);
+
+    wxListCtrl* list_ = nullptr;
+    wxImageList* rowHeight_ = nullptr;
+    wxButton* oldest_ = nullptr;
+    wxButton* previous_ = nullptr;
+    wxButton* next_ = nullptr;
+    wxButton* latest_ = nullptr;
+    wxButton* go_ = nullptr;
+    wxTextCtrl* edit_ = nullptr;
+    CNILikeStatic* count_ = nullptr;
+    // What the controls show now, so each is written only on change.
+    std::vector<std::string> shownCells_;
+    std::vector<std::string> shownHeaders_;
+    std::string shownCount_;
+    int editWritesApplied_ = -1;
 };

@@ -1,16 +1,10 @@
 #include "RecorderPages.h"
 
 #include "ODR_InfoLogic.h"
+#include "ODR_Trip_InfoLogic.h"
 #include "OdrDefinitions.h"
 #include "PageHostTable.h"
 #include "RecorderGlobals.h"
-
-ODR_Trip_InfoLogic::ODR_Trip_InfoLogic(const tarvel::PageContext& context) : PageLogic(tarvel::TabOdrTrip, context) {}
-
-void ODR_Trip_InfoLogic::OnDisconnected()
-{
-    ResetOdrTripState();
-}
 
 namespace tarvel {
 

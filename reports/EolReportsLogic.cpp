@@ -10,6 +10,7 @@
 #include "ReportTextTable.h"
 #include "SettingsFiles.h"
 #include "ShellGlobals.h"
+#include "SystemTagPlate.h"
 #include "ValueCodec.h"
 #include "WindowRegistry.h"
 
@@ -81,7 +82,12 @@ std::string LinePrefix(std::initializer_list<int32_t> flags, bool brakeLamp = fa
 
 } // namespace
 
-ABSEOLReportsLogic::ABSEOLReportsLogic(const tarvel::PageContext& context) : PageLogic(tarvel::TabEolReports, context)
+ABSEOLReportsLogic::ABSEOLReportsLogic(const tarvel::PageContext& context)
+    : PageLogic(tarvel::TabEolReports, context),
+      plate_([](tarvel::report::PdfCanvas& canvas, int brandMode) {
+          using namespace tarvel::report;
+          DrawSystemTagPlate(canvas, SystemTagPlateInputsNow(brandMode), PlateVariant::EolReport);
+      })
 {
 }
 

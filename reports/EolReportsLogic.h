@@ -62,7 +62,8 @@ public:
 
     // What Save runs with the brand mode; the PDF report by default.
     void SetReportWriter(std::function<int(int brandMode)> writer) { writer_ = std::move(writer); }
-    // The plate page the report starts with when the box is ticked.
+    // The plate page the report starts with when the box is ticked: the
+    // braking-system plate in the EOL report's variant by default.
     void SetPlatePage(EolPlatePage plate) { plate_ = std::move(plate); }
 
 private:

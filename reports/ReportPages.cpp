@@ -1,6 +1,7 @@
 #include "ReportPages.h"
 
 #include "PageHostTable.h"
+#include "PrintSystemTagLogic.h"
 #include "ReportTextTable.h"
 
 namespace tarvel {
@@ -9,6 +10,8 @@ std::unique_ptr<PageLogic> MakeReportPageLogic(int tab, const PageContext& conte
 {
     if (tab == TabEolReports)
         return std::make_unique<ABSEOLReportsLogic>(context);
+    if (tab == TabSystemTag)
+        return std::make_unique<PrintSystemTagLogic>(context);
     return nullptr;
 }
 

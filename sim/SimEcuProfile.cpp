@@ -44,7 +44,17 @@ const std::vector<uint8_t> kCalibrationStandard{
     0x64,                    // 59 exciter teeth 100
     0xBE,                    // 60 low-voltage warning 19.0 V
     0xA0, 0x86, 0x01, 0x00,  // 61 service interval 100000 km
-    0x45,                    // 65 checksum
+    0x02,                    // 65 trailer type 2 (drawbar trailer)
+    0x00,                    // 66 reserved
+    0x01, 0x02,              // 67 suspension 1 (air), 68 load sensing 2 (electronic)
+    0x58, 0x02,              // 69 plate minimum control pressure 0.60 bar
+    0x64, 0x19,              // 71 plate maximum control pressure 6.50 bar
+    0x5A, 0x0F,              // 73 plate axle loads 9.0 t laden, 1.5 t unladen
+    0x18, 0x18, 0x18, 0x00, 0x00,  // 75..79 brake chambers of axles 1..5: 24, 24, 24, none, none
+    0xB2, 0x0C, 0xB2, 0x0C,  // 80, 82 tyre circumference c-d and e-f 3250 mm
+    0x64, 0x64,              // 84, 85 exciter teeth c-d and e-f 100
+    0x01,                    // 86 steering axle lock not fitted
+    0x17,                    // 87 checksum
 };
 
 // The layout of the default definition file: no service interval.
@@ -69,7 +79,16 @@ const std::vector<uint8_t> kCalibrationAlternate{
     0xE4, 0x0C,              // 57 tyre circumference 3300 mm
     0x50,                    // 59 exciter teeth 80
     0xC3,                    // 60 low-voltage warning 19.5 V
-    0xE9,                    // 61 checksum
+    0x01, 0x02, 0x01,        // 61 trailer type 1 (semi-trailer), 62 suspension 2, 63 load sensing 1
+    0xF4, 0x01,              // 64 plate minimum control pressure 0.50 bar
+    0x00,                    // 66 reserved
+    0x58, 0x1B,              // 67 plate maximum control pressure 7.00 bar
+    0x50, 0x14,              // 69 plate axle loads 8.0 t laden, 2.0 t unladen
+    0x1E, 0x1E, 0x1E, 0x00, 0x00,  // 71..75 brake chambers of axles 1..5: 30, 30, 30, none, none
+    0xE4, 0x0C, 0xE4, 0x0C,  // 76, 78 tyre circumference c-d and e-f 3300 mm
+    0x50, 0x50,              // 80, 81 exciter teeth c-d and e-f 80
+    0x02,                    // 82 steering axle lock fitted
+    0x95,                    // 83 checksum
 };
 
 // ---- 00A1: lifting axle -------------------------------------------------------------

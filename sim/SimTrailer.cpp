@@ -92,6 +92,12 @@ struct SimTrailer::Core {
     Lag demand;
     double controlPressure = 0;
     bool backupHeld = false;
+    // Pressure faults beyond PressureDefect: a channel that settles off what
+    // it is driven to, one that never falls below a residual pressure, and
+    // identifiers whose IO control the ECU refuses.
+    std::array<double, kPressureChannels> pressureBias{};
+    std::array<double, kPressureChannels> residualPressure{};
+    std::set<uint16_t> refusedIoControls;
 
     // Wheels and sensors.
     struct Wheel {
@@ -119,6 +125,10 @@ struct SimTrailer::Core {
         std::optional<uint8_t> status;  // set once finished
     };
     std::optional<Calibration> calibration;
+    // Height values a test set (absent: the trailer's own).
+    std::array<std::optional<uint16_t>, 2> heightCurrentSet{};
+    std::array<std::optional<uint16_t>, 2> heightStoredAfterRestart{};
+    std::optional<uint8_t> routineStatusSet;
 
     // Lifting axles (index 0 and 1).
     struct Axle {
@@ -170,6 +180,9 @@ struct SimTrailer::Core {
             Lag& l = pressure[c];
             const double p = LagAt(l, now);
             double target = TargetOf(c);
+            if (target > 0)
+                target = std::max(0.0, target + pressureBias[c]);
+            target = std::max(target, residualPressure[c]);
             if (pressureDefect[c] == PressureDefect::NeverReleases && target < p)
                 target = p;
             Reanchor(l, p, now, target);
@@ -236,6 +249,8 @@ struct SimTrailer::Core {
     {
         if (height[axle].defect == HeightDefect::Dead)
             return 0;
+        if (heightCurrentSet[axle])
+            return *heightCurrentSet[axle];
         return axle == 0 ? kHeightCurrentCd : kHeightCurrentEf;
     }
 
@@ -246,8 +261,8 @@ struct SimTrailer::Core {
         if (!calibration || calibration->status || Now() < calibration->doneAt)
             return;
         Calibration& c = *calibration;
-        c.status = c.ok ? kRoutineDone : kRoutineFailed;
-        if (c.ok) {
+        c.status = routineStatusSet ? *routineStatusSet : c.ok ? kRoutineDone : kRoutineFailed;
+        if (*c.status == kRoutineDone) {
             Height& h = height[c.axle];
             h.ram = c.value;
             if (h.defect != HeightDefect::CalibrationNotStored)
@@ -342,6 +357,11 @@ struct SimTrailer::Core {
             calibration->status = kRoutineFailed;  // cut short by the restart
         for (Height& h : height)
             h.ram = h.stored;
+        for (unsigned a = 0; a < 2; ++a)
+            if (auto after = heightStoredAfterRestart[a]) {
+                height[a].ram = height[a].stored = *after;
+                heightStoredAfterRestart[a].reset();
+            }
         Retarget();
         UpdateDtcs(ecu);
     }
@@ -374,6 +394,8 @@ struct SimTrailer::Core {
     {
         if (uint8_t nrc = CheckAccess(ecu))
             return SimEcuAnswer::Negative(nrc);
+        if (refusedIoControls.count(kDidBrakePressureControl))
+            return SimEcuAnswer::Negative(kConditionsNotCorrect);
         if (control == kReturnControl) {
             if (!state.empty())
                 return SimEcuAnswer::Negative(kIncorrectLength);
@@ -397,6 +419,8 @@ struct SimTrailer::Core {
     {
         if (uint8_t nrc = CheckAccess(ecu))
             return SimEcuAnswer::Negative(nrc);
+        if (refusedIoControls.count(kDidBackupValves))
+            return SimEcuAnswer::Negative(kConditionsNotCorrect);
         if (control == kReturnControl) {
             if (!state.empty())
                 return SimEcuAnswer::Negative(kIncorrectLength);
@@ -547,21 +571,8 @@ void SimTrailer::AttachTo(SimEcu& ecu)
         const double raw = std::round(c.supplyVolts / kVoltsPerBit);
         return std::vector<uint8_t>{uint8_t(std::clamp(raw, 0.0, 255.0))};
     }));
-    ecu.RegisterDynamicDid(kDidDemandPressure, Reader(core, [](Core& c) {
-        std::vector<uint8_t> out;
-        PutU16Lsb(out, PressureRaw(c.LagAt(c.demand, c.Now())));
-        return out;
-    }));
-    for (uint16_t did : {kDidBrakePressure, kDidEbsdPressure}) {
-        const unsigned first = did == kDidBrakePressure ? kMainLeft : kEbsdLeft;
-        ecu.RegisterDynamicDid(did, Reader(core, [first](Core& c) {
-            std::vector<uint8_t> out;
-            const uint64_t now = c.Now();
-            PutU16Lsb(out, PressureRaw(c.LagAt(c.pressure[first], now)));
-            PutU16Lsb(out, PressureRaw(c.LagAt(c.pressure[first + 1], now)));
-            return out;
-        }));
-    }
+    for (uint16_t did : {kDidDemandPressure, kDidBrakePressure, kDidEbsdPressure})
+        RegisterPressureReader(ecu, did);
     for (unsigned s = 0; s < 4; ++s) {
         ecu.RegisterDynamicDid(uint16_t(kDidWheelSpeedFirst + s), Reader(core, [s](Core& c) {
             std::vector<uint8_t> out;
@@ -643,6 +654,61 @@ void SimTrailer::AttachTo(SimEcu& ecu)
     }
     for (const SimDtc& d : updates)
         ecu.AddDtc(d.code, d.status);
+}
+
+// ---- Pressure readers and their faults ----
+
+void SimTrailer::RegisterPressureReader(SimEcu& ecu, uint16_t did)
+{
+    if (did == kDidDemandPressure) {
+        ecu.RegisterDynamicDid(did, Reader(core_, [](Core& c) {
+            std::vector<uint8_t> out;
+            PutU16Lsb(out, PressureRaw(c.LagAt(c.demand, c.Now())));
+            return out;
+        }));
+        return;
+    }
+    const unsigned first = did == kDidBrakePressure ? kMainLeft : kEbsdLeft;
+    ecu.RegisterDynamicDid(did, Reader(core_, [first](Core& c) {
+        std::vector<uint8_t> out;
+        const uint64_t now = c.Now();
+        PutU16Lsb(out, PressureRaw(c.LagAt(c.pressure[first], now)));
+        PutU16Lsb(out, PressureRaw(c.LagAt(c.pressure[first + 1], now)));
+        return out;
+    }));
+}
+
+void SimTrailer::SetPressureBias(PressureChannel channel, double bar)
+{
+    std::lock_guard<std::mutex> lock(core_->mutex);
+    core_->pressureBias.at(channel) = bar;
+    core_->Retarget();
+}
+
+void SimTrailer::SetResidualPressure(PressureChannel channel, double bar)
+{
+    std::lock_guard<std::mutex> lock(core_->mutex);
+    core_->residualPressure.at(channel) = std::max(0.0, bar);
+    core_->Retarget();
+}
+
+void SimTrailer::SetIoControlRefused(uint16_t did, bool refused)
+{
+    std::lock_guard<std::mutex> lock(core_->mutex);
+    if (refused)
+        core_->refusedIoControls.insert(did);
+    else
+        core_->refusedIoControls.erase(did);
+}
+
+void SimTrailer::SetPressureReadRefused(uint16_t did, bool refused)
+{
+    if (!ecu_ || (did != kDidDemandPressure && did != kDidBrakePressure && did != kDidEbsdPressure))
+        return;
+    if (refused)
+        ecu_->RemoveDid(did); // the ECU answers requestOutOfRange
+    else
+        RegisterPressureReader(*ecu_, did);
 }
 
 void SimTrailer::SetForm(TrailerForm form)
@@ -816,6 +882,47 @@ void SimTrailer::SetHeightDefect(unsigned axle, HeightDefect defect)
         core_->height[axle - 1].defect = defect;
 }
 
+// ---- Height sensors as a test sets them ----
+
+void SimTrailer::SetHeightCurrent(unsigned axle, uint16_t raw)
+{
+    std::lock_guard<std::mutex> lock(core_->mutex);
+    if (axle >= 1 && axle <= 2)
+        core_->heightCurrentSet[axle - 1] = raw;
+}
+
+void SimTrailer::SetHeightStored(unsigned axle, uint16_t raw)
+{
+    std::lock_guard<std::mutex> lock(core_->mutex);
+    if (axle >= 1 && axle <= 2)
+        core_->height[axle - 1].ram = core_->height[axle - 1].stored = raw;
+}
+
+uint16_t SimTrailer::HeightStored(unsigned axle) const
+{
+    std::lock_guard<std::mutex> lock(core_->mutex);
+    return axle >= 1 && axle <= 2 ? core_->height[axle - 1].stored : 0;
+}
+
+void SimTrailer::SetHeightStoredAfterRestart(unsigned axle, uint16_t raw)
+{
+    std::lock_guard<std::mutex> lock(core_->mutex);
+    if (axle >= 1 && axle <= 2)
+        core_->heightStoredAfterRestart[axle - 1] = raw;
+}
+
+void SimTrailer::SetHeightRoutineStatus(std::optional<uint8_t> status)
+{
+    std::lock_guard<std::mutex> lock(core_->mutex);
+    core_->routineStatusSet = status;
+}
+
+void SimTrailer::SetRestartSilence(uint32_t ms)
+{
+    if (ecu_)
+        ecu_->SetRestartTime(ms);
+}
+
 void SimTrailer::SetLiftingAxleStuck(unsigned axle, bool stuck)
 {
     std::lock_guard<std::mutex> lock(core_->mutex);
@@ -852,6 +959,9 @@ void SimTrailer::ClearDefects()
     for (auto& o : c.outputs)
         o.second.defect = OutputDefect::None;
     c.pressureDefect.fill(PressureDefect::None);
+    c.pressureBias.fill(0.0);
+    c.residualPressure.fill(0.0);
+    c.refusedIoControls.clear();
     c.sensorDead.fill(false);
     c.wiring = {0, 1, 2, 3};
     c.deadModulators.clear();

@@ -24,6 +24,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace tarvel {
 class Clock;
@@ -116,13 +117,43 @@ public:
     // A fault the ECU keeps detecting: current in the fault memory, back at
     // once after every clear.
     void AddPresentFault(uint32_t code);
+    // Pressure faults: the channel settles `bar` off what it is driven to
+    // (imbalance); it never falls below `bar` (residual pressure); the ECU
+    // refuses IO control of 0x0005 or 0x0006, or reads of 0x0051, 0x0052,
+    // 0x0053 (requestOutOfRange).
+    void SetPressureBias(PressureChannel channel, double bar);
+    void SetResidualPressure(PressureChannel channel, double bar);
+    void SetIoControlRefused(uint16_t did, bool refused = true);
+    void SetPressureReadRefused(uint16_t did, bool refused = true);
     void ClearDefects();
+
+    // ---- Height sensors as a test sets them (axle 1 CD, 2 EF) ----
+    // The sensor's reading (0x0018 / 0x0019), instead of the trailer's own.
+    void SetHeightCurrent(unsigned axle, uint16_t raw);
+    // The calibration the ECU holds now (0x00B3 / 0x00B4, kept over restarts).
+    void SetHeightStored(unsigned axle, uint16_t raw);
+    uint16_t HeightStored(unsigned axle) const;
+    // What the ECU holds after its next restart (once): a calibration value
+    // that changes across the restart.
+    void SetHeightStoredAfterRestart(unsigned axle, uint16_t raw);
+    // The first byte of the calibration routine's status record once it has
+    // finished, whatever the height; nullopt: the routine's own verdict. The
+    // routine stores the current height only when it ends with status 1.
+    void SetHeightRoutineStatus(std::optional<uint8_t> status);
+    // How long the ECU stays silent after 11 01.
+    void SetRestartSilence(uint32_t ms);
 
     struct Core;
 
 private:
+    void RegisterPressureReader(SimEcu& ecu, uint16_t did);
+
     std::shared_ptr<Core> core_;
     SimEcu* ecu_ = nullptr;
 };
+
+// The trailer behind the program's built-in ECU; null while that ECU is not
+// running.
+SimTrailer* BuiltInTrailer();
 
 } // namespace sim

@@ -62,7 +62,7 @@ constexpr double kDefaultSupplyVolts = 24.0;  // raw 160; the page passes 18.00 
 //   0x0051: byte 0-1 demand pressure                     (2 bytes)
 //   0x0052: byte 0-1 left brake pressure, 2-3 right       (4 bytes)
 //   0x0053: byte 0-1 EBS-D left, 2-3 EBS-D right          (4 bytes; 0 without a third modulator)
-constexpr double kPressureBarPerBit = 0.01;
+constexpr double kPressureBarPerBit = 0.001; // mbar, as the monitor definitions scale it
 constexpr double kPressureOffsetBar = 0.0;
 constexpr unsigned kPressureBits = 16;
 constexpr bool kPressureLeastSignificantFirst = true;

@@ -53,10 +53,11 @@ std::vector<CanFrame> CanBus::Recorded() const
     return recorded_;
 }
 
-void CanBus::SetTimingModel(bool on)
+void CanBus::SetTimingModel(bool on, tarvel::Scheduler* deliverer)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     timing_ = on;
+    deliverer_ = on ? deliverer : nullptr;
 }
 
 uint64_t CanBus::BusTimeUs() const
@@ -73,8 +74,8 @@ uint64_t CanBus::BusyUntilUs() const
 
 bool CanBus::Carry(const CanNode* sender, const CanFrame& sent)
 {
-    std::vector<std::shared_ptr<CanNode>> receivers;
     CanFrame frame = sent;
+    tarvel::Scheduler* deliverer = nullptr;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         ++carried_;
@@ -84,9 +85,32 @@ bool CanBus::Carry(const CanNode* sender, const CanFrame& sent)
             busyUntilUs_ = start + duration;
             busTimeUs_ += duration;
             frame.timeUs = busyUntilUs_;
+            deliverer = deliverer_;
         }
         if (recording_)
             recorded_.push_back(frame);
+    }
+    if (deliverer) {
+        // The receivers see the frame once its last bit has passed. The
+        // sender is only compared, never used: it may be gone by then.
+        const uint64_t now = tarvel::GetClock().NowUs();
+        const uint64_t delay = frame.timeUs > now ? frame.timeUs - now : 0;
+        std::weak_ptr<CanBus> weak = weak_from_this();
+        deliverer->ScheduleIn(delay, [weak, sender, frame] {
+            if (auto bus = weak.lock())
+                bus->DeliverToOthers(sender, frame);
+        });
+        return true;
+    }
+    DeliverToOthers(sender, frame);
+    return true;
+}
+
+void CanBus::DeliverToOthers(const CanNode* sender, const CanFrame& frame)
+{
+    std::vector<std::shared_ptr<CanNode>> receivers;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
         for (auto it = nodes_.begin(); it != nodes_.end();) {
             auto n = it->lock();
             if (!n) {
@@ -101,7 +125,6 @@ bool CanBus::Carry(const CanNode* sender, const CanFrame& sent)
     // Outside the bus lock: a receive handler may answer at once.
     for (auto& n : receivers)
         n->Deliver(frame);
-    return true;
 }
 
 void CanBus::Forget(const CanNode* node)

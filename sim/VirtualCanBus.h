@@ -4,7 +4,8 @@
 // receives, as on a real bus where its frames end in error frames.
 //
 // Delivery is synchronous, on the sender's thread: when Send returns, every
-// receiver holds the frame in its queue or has run its receive handler. With
+// receiver holds the frame in its queue or has run its receive handler (the
+// bus timing model can defer it to the frame's end, see SetTimingModel). With
 // a VirtualClock installed, frames carry virtual time and runs are
 // deterministic. The bus is thread-safe.
 #pragma once
@@ -16,6 +17,10 @@
 #include <memory>
 #include <mutex>
 #include <vector>
+
+namespace tarvel {
+class Scheduler;
+}
 
 namespace sim {
 
@@ -86,9 +91,13 @@ public:
     // Bus timing: with it on, each frame occupies the bus for its bit time
     // (CanBitTiming.h) at the bus's bit rate, starting when it is sent or when
     // the frame before it has left the bus, whichever is later; the frame is
-    // stamped with the time it has completely passed. Delivery stays
-    // synchronous. Off by default.
-    void SetTimingModel(bool on);
+    // stamped with the time it has completely passed. With a scheduler (the
+    // virtual clock) the receivers get the frame only then, from a task of
+    // that scheduler, so whoever waits for an answer waits as long as a real
+    // bus takes to carry the request and the answer; without one delivery
+    // stays synchronous and only the stamps and the bus time follow the
+    // model. Off by default.
+    void SetTimingModel(bool on, tarvel::Scheduler* deliverer = nullptr);
     // Time all frames carried with the model on occupied the bus.
     uint64_t BusTimeUs() const;
     // When the last frame leaves the bus.
@@ -98,6 +107,7 @@ private:
     friend class CanNode;
     explicit CanBus(uint32_t bitrate) : bitrate_(bitrate) {}
     bool Carry(const CanNode* sender, const CanFrame& frame);
+    void DeliverToOthers(const CanNode* sender, const CanFrame& frame);
     void Forget(const CanNode* node);
 
     const uint32_t bitrate_;
@@ -107,6 +117,7 @@ private:
     bool recording_ = false;
     std::vector<CanFrame> recorded_;
     bool timing_ = false;
+    tarvel::Scheduler* deliverer_ = nullptr;
     uint64_t busTimeUs_ = 0;
     uint64_t busyUntilUs_ = 0;
 };

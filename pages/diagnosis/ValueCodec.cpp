@@ -280,15 +280,17 @@ DecodedValue DecodeValue(const uint8_t* record, size_t size, const ValueField& f
         value = static_cast<float>(static_cast<double>(raw)) * f.Conversion;
         if (o.applyOffset) value = value + offset;
     }
+    DecodedValue decoded{FormatNumber(value, f, o), 0, true, value};
     if (o.monitorSpecials) {
         if (IsOneOf(f.DidNumber, {"0092", "F186"})) {
             char hex[16];
             std::snprintf(hex, sizeof hex, "%x", static_cast<unsigned>(raw));
-            return {hex, 0};
+            decoded.text = hex;
+        } else if (IsOneOf(f.DidNumber, {"0051", "0052", "0054"}) && value >= 12.0f) {
+            decoded.text = "-";
         }
-        if (IsOneOf(f.DidNumber, {"0051", "0052", "0054"}) && value >= 12.0f) return {"-", 0};
     }
-    return {FormatNumber(value, f, o), 0};
+    return decoded;
 }
 
 DecodedValue DecodeValue(const std::vector<uint8_t>& record, const ValueField& field,

@@ -130,6 +130,10 @@ constexpr int kVinWidth = 17;
 struct DecodedValue {
     std::string text; // empty on failure or when the field lies past the data
     int box = 0;      // language row of the box to show (caption 76), 0 for none
+    // A scaled "Unsigned" number (not a bit field): its value as the text
+    // was formed from, also where the text shows "-" or hexadecimal.
+    bool hasNumber = false;
+    float number = 0.0f;
 };
 
 struct EncodedValue {

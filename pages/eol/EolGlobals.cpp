@@ -213,6 +213,17 @@ void ResetEolGlobals()
     EolDtcCount = 0;
     EolSeenCodeFD0E.clear();
     EolSeenCodeDB08.clear();
+    // Height-sensor calibration page
+    EolHeightCdAxleResult = EolNotTested;
+    EolHeightEfAxleResult = EolNotTested;
+    HeightResetCountdown = 0;
+    HeightCdCalibrationValue = 0.0f;
+    HeightEfCalibrationValue = 0.0f;
+    HeightCdCalibrationText.clear();
+    HeightCdCalibrationTextAfterReset.clear();
+    HeightEfCalibrationText.clear();
+    HeightEfCalibrationTextAfterReset.clear();
+    ResetEolPressureGlobals();
 }
 
 // ---- Fault-check page ----
@@ -220,3 +231,14 @@ int32_t EolDtcReadCounter = 0;
 int32_t EolDtcCount = 0;
 std::string EolSeenCodeFD0E;
 std::string EolSeenCodeDB08;
+
+// ---- Height-sensor calibration page ----
+int32_t EolHeightCdAxleResult = EolNotTested;
+int32_t EolHeightEfAxleResult = EolNotTested;
+uint8_t HeightResetCountdown = 0;
+float HeightCdCalibrationValue = 0.0f;
+float HeightEfCalibrationValue = 0.0f;
+std::string HeightCdCalibrationText;
+std::string HeightCdCalibrationTextAfterReset;
+std::string HeightEfCalibrationText;
+std::string HeightEfCalibrationTextAfterReset;

@@ -149,5 +149,43 @@ extern int32_t EolDtcCount;
 extern std::string EolSeenCodeFD0E;
 extern std::string EolSeenCodeDB08;
 
+// ---- Height-sensor calibration page ----
+// -1 not calibrated, 1 calibrated and verified across a restart.
+extern int32_t EolHeightCdAxleResult;
+extern int32_t EolHeightEfAxleResult;
+// Seconds left after the ECU restart of a calibration (survives Exit).
+extern uint8_t HeightResetCountdown;
+// Last calibration values read (0x00B3 CD, 0x00B4 EF).
+extern float HeightCdCalibrationValue;
+extern float HeightEfCalibrationValue;
+// "%.2f" texts of the calibration values read before a restart (or by the
+// live reading) and after it.
+extern std::string HeightCdCalibrationText;
+extern std::string HeightCdCalibrationTextAfterReset;
+extern std::string HeightEfCalibrationText;
+extern std::string HeightEfCalibrationTextAfterReset;
+// ---- Brake-pressure and backup-pressure pages ----
+// The values the brake-pressure page judges (bar; 0.0 while it holds none).
+extern float LeftBrakePressure;
+extern float LeftReleasePressure;
+extern float RightBrakePressure;
+extern float RightReleasePressure;
+extern float EbsdLeftBrakePressure;
+extern float EbsdRightBrakePressure;
+extern float EbsdLeftReleasePressure;
+extern float EbsdRightReleasePressure;
+// 1 once items 1 to 4 of the two-channel sequence have passed.
+extern uint8_t PressureStepPassed[4];
+// Seconds run by the current phase (0.5 per tick).
+extern float PressurePhaseElapsed;
+// Backup-pressure channels 1 to 5: desired, left, right, EBS-D left, EBS-D
+// right; the values and the texts last shown.
+extern float BackupPressureValues[5];
+extern std::string BackupPressureTexts[5];
+// 1 after a passing evaluation, else 0.
+extern uint8_t BackupPressurePassed;
+void ResetEolPressureGlobals();
+// ---- end of the pressure pages ----
+
 // Restores every value above to its load-time value.
 void ResetEolGlobals();

@@ -1,8 +1,12 @@
 #include "EolPages.h"
 
+#include "EolBackupPressureLogic.h"
 #include "EolBrakeLampLogic.h"
+#include "EolBrakePressureLogic.h"
 #include "EolDtcTestLogic.h"
 #include "EolGlobals.h"
+#include "EolHeightSensorLogic.h"
+#include "EolUnderwaterValveLogic.h"
 #include "EolVoltageTestLogic.h"
 #include "EolWarningLampLogic.h"
 #include "PageHostTable.h"
@@ -23,21 +27,21 @@ std::unique_ptr<PageLogic> MakeEolPageLogic(int tab, const PageContext& context)
     case TabEolSensor:
         return pending(EolPage::Sensors, 1, true, true);
     case TabEolPressure:
-        return pending(EolPage::Pressure, 1, true, true);
+        return std::make_unique<EolBrakePressureLogic>(context);
     case TabEolBackupPressure:
-        return pending(EolPage::BackupPressure, 1, true, true);
+        return std::make_unique<EolBackupPressureLogic>(context);
     case TabEolDtc:
         return std::make_unique<EolDtcTestLogic>(context);
     case TabEolLiftingAxle:
         return pending(EolPage::LiftingAxle, 1, true, false);
     case TabEolHeightSensor:
-        return pending(EolPage::HeightSensor, 1, true, false);
+        return std::make_unique<EolHeightSensorLogic>(context);
     case TabEolBrakeLamp:
         return std::make_unique<EolBrakeLampLogic>(context);
     case TabEolLiftingSensor:
         return pending(EolPage::LiftingSensor, 1, true, false);
     case TabEolUnderwaterValve:
-        return pending(EolPage::UnderwaterValve, 2, true, false);
+        return std::make_unique<EolUnderwaterValveLogic>(context);
     default:
         return nullptr;
     }

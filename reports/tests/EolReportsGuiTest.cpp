@@ -6,6 +6,8 @@
 #include "EolGlobals.h"
 #include "LanguageTable.h"
 #include "ReportGlobals.h"
+#include "ReportTextTable.h"
+#include "SettingsFiles.h"
 
 #include "MainFrame.h"
 #include "PageHost.h"
@@ -102,6 +104,41 @@ TEST(EolReportsGui, APassedRunIsListedAndSavedUnderTheVin)
     EXPECT_THAT(text, testing::HasSubstr("Tess Ter"));
     EXPECT_THAT(text, testing::HasSubstr("JOB-77"));
     EXPECT_EQ(LastReportPath, pdf);
+
+    tarvel::SetFileChooser(nullptr);
+    program.Stop();
+}
+
+TEST(EolReportsGui, TheSystemTagTickedPrintsThePlateFirst)
+{
+    tarvel_test::ProgramUnderTest program;
+    ASSERT_TRUE(program.Start("test_report_gui_plate")) << "the program did not start";
+    CTarvelApp* app = program.app;
+    const std::string out = (program.folder / "reports-out").string();
+    std::filesystem::create_directories(out);
+    SaveIntoFolder chooser(out);
+    tarvel::SetFileChooser(&chooser);
+
+    ASSERT_TRUE(guidriver::Connect(app));
+    ASSERT_TRUE(guidriver::Open(app, tarvel::TabEolReports));
+    auto* page = dynamic_cast<CABSEOLReports*>(app->View()->Page(tarvel::TabEolReports));
+    ASSERT_NE(page, nullptr);
+    ASSERT_TRUE(PumpUntil([page] { return page->ResultList()->GetCount() > 0; }));
+    guidriver::Toggle(page->SystemTagBox(), true);
+    EXPECT_EQ(PrintSystemTagToo, 1);
+    program.prompter->Clear();
+    Click(page->SaveButton());
+    ASSERT_EQ(chooser.requests.size(), 1u);
+    const std::string pdf = out + "/" + chooser.requests[0].fileName;
+    ASSERT_TRUE(std::filesystem::exists(pdf));
+    ASSERT_EQ(program.prompter->Count(), 1u);
+    EXPECT_EQ(program.prompter->Boxes()[0].text, LanguageText(179));
+    const pdfkit::PdfInfo info = pdfkit::Info(pdf);
+    ASSERT_EQ(info.pages, 2);
+    EXPECT_GT(info.pageSizes[0].width, info.pageSizes[0].height);
+    EXPECT_LT(info.pageSizes[1].width, info.pageSizes[1].height);
+    EXPECT_THAT(pdfkit::Text(pdf, 1), testing::HasSubstr(PdfText(2)));
+    EXPECT_THAT(pdfkit::Text(pdf, 2), testing::HasSubstr(sim::ecudata::kVin));
 
     tarvel::SetFileChooser(nullptr);
     program.Stop();

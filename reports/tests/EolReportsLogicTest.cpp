@@ -17,6 +17,9 @@
 #include "ShellGlobals.h"
 #include "WindowRegistry.h"
 
+#include "LocalTime.h"
+#include "PdfKit.h"
+
 #include "SimEcuData.h"
 #include "SimTrailer.h"
 
@@ -24,6 +27,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 using tarvel_test::BoxIs;
 using tarvel_test::Bytes;
@@ -394,6 +398,38 @@ TEST_F(EolReportsPage, SaveHandsBrandNameJobAndChoiceToTheWriter)
         EXPECT_EQ(written.back().inputs.printSystemTag, logoMode == 2);
     }
     EXPECT_EQ(written.size(), 5u);
+}
+
+TEST_F(EolReportsPage, ATickedBoxPutsTheBrakingSystemPlateFirst)
+{
+    ASSERT_TRUE(pdfkit::ToolsAvailable());
+    std::string folder = (std::filesystem::temp_directory_path() / "tarvel-eolplate-XXXXXX").string();
+    ASSERT_NE(mkdtemp(&folder[0]), nullptr);
+    tarvel::ScopedLocalTime time({2024, 5, 3, 14, 5, 9});
+    ReportVin = "WPLATE00000000001";
+    AllResults(EolPassed);
+
+    Page().SystemTagChoice(true);
+    bench.files.QueueAnswer(folder + "/two.pdf");
+    Page().Save("Tess", "J1");
+    const pdfkit::PdfInfo two = pdfkit::Info(folder + "/two.pdf");
+    ASSERT_EQ(two.pages, 2);
+    EXPECT_GT(two.pageSizes[0].width, two.pageSizes[0].height); // the plate, landscape
+    EXPECT_LT(two.pageSizes[1].width, two.pageSizes[1].height); // the results, portrait
+    EXPECT_THAT(pdfkit::Text(folder + "/two.pdf", 1), HasSubstr(PdfText(2)));
+    EXPECT_THAT(pdfkit::Text(folder + "/two.pdf", 2), HasSubstr(PdfText(25)));
+    EXPECT_THAT(pdfkit::Text(folder + "/two.pdf", 2), HasSubstr("WPLATE00000000001"));
+    EXPECT_EQ(bench.files.Requests().back().fileName, "WPLATE00000000001-2024-05-03 14-05-09.pdf");
+
+    Page().SystemTagChoice(false);
+    bench.files.QueueAnswer(folder + "/one.pdf");
+    Page().Save("Tess", "J1");
+    const pdfkit::PdfInfo one = pdfkit::Info(folder + "/one.pdf");
+    ASSERT_EQ(one.pages, 1);
+    EXPECT_LT(one.pageSizes[0].width, one.pageSizes[0].height);
+    EXPECT_THAT(pdfkit::Text(folder + "/one.pdf"), testing::Not(HasSubstr(PdfText(2))));
+    std::error_code ec;
+    std::filesystem::remove_all(folder, ec);
 }
 
 TEST_F(EolReportsPage, TheReportGetsTheWordsRemarksAndIdentification)

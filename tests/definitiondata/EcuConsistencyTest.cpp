@@ -174,7 +174,9 @@ TEST_P(EcuConsistency, VersionsSelectTheirFilesAndTheBlocksDecodeWithThem)
             EXPECT_EQ(values[T(422)], "1.20");
             EXPECT_EQ(values[T(427)], "3250");
             EXPECT_EQ(values[T(622)], "60");
-            EXPECT_EQ(values[basic[1].SubFields.back().SubDataName], "69");
+            EXPECT_EQ(values[T(369)], "6.50");  // the plate's values
+            EXPECT_EQ(values[T(508)], "3250");
+            EXPECT_EQ(values[basic[1].SubFields.back().SubDataName], "23");
         } else {
             EXPECT_EQ(values[T(569)], "2");
             EXPECT_EQ(values[T(579)], "2");
@@ -182,7 +184,9 @@ TEST_P(EcuConsistency, VersionsSelectTheirFilesAndTheBlocksDecodeWithThem)
             EXPECT_EQ(values[T(335)], "1");  // axle 3 lift function B
             EXPECT_EQ(values[T(421)], "7.00");
             EXPECT_EQ(values[T(427)], "3300");
-            EXPECT_EQ(values[basic[1].SubFields.back().SubDataName], "233");
+            EXPECT_EQ(values[T(369)], "7.00");
+            EXPECT_EQ(values[T(586)], "2");
+            EXPECT_EQ(values[basic[1].SubFields.back().SubDataName], "149");
         }
         EXPECT_EQ(values[basic[0].SubFields[0].SubDataName], sim::ecudata::kVin);
 

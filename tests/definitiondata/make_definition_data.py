@@ -153,6 +153,35 @@ CHECKSUM = L("Checksum", "校验和", "Контрольная сумма", "Suma
 
 BAR = SAME("bar")
 MM = SAME("mm")
+TONNES = SAME("t")
+
+RESERVED = L("Reserved", "预留", "Резерв", "Reservado", "Reservado")
+D_TRAILER = L("1 = semi-trailer, 2 = drawbar trailer, 3 = centre-axle trailer", "1 = 半挂车，2 = 全挂车，3 = 中置轴挂车", "1 = полуприцеп, 2 = прицеп с дышлом, 3 = прицеп с центральной осью", "1 = semirremolque, 2 = remolque de lanza, 3 = remolque de eje central", "1 = semirreboque, 2 = reboque com lança, 3 = reboque de eixo central")
+D_SUSPENSION = L("1 = air, 2 = mechanical", "1 = 空气悬架，2 = 机械悬架", "1 = пневматическая, 2 = механическая", "1 = neumática, 2 = mecánica", "1 = pneumática, 2 = mecânica")
+D_SENSING = L("1 = mechanical, 2 = electronic", "1 = 机械式，2 = 电子式", "1 = механическое, 2 = электронное", "1 = mecánica, 2 = electrónica", "1 = mecânica, 2 = eletrônica")
+D_PLATE_PRESSURE = L("Control pressure printed on the plate", "铭牌上的控制压力", "Управляющее давление на табличке", "Presión de control de la placa", "Pressão de controle da placa")
+D_PLATE_LOAD = L("Axle load printed on the plate", "铭牌上的轴荷", "Нагрузка на ось на табличке", "Carga por eje de la placa", "Carga por eixo da placa")
+D_CHAMBER = L("Brake chamber size, 0 = no axle", "制动气室规格，0 = 无车桥", "Размер тормозной камеры, 0 = нет оси", "Tamaño de la cámara de freno, 0 = sin eje", "Tamanho da câmara de freio, 0 = sem eixo")
+D_TYRE = L("Rolling circumference of the tyres", "轮胎滚动周长", "Длина окружности качения шин", "Circunferencia de rodadura", "Circunferência de rolamento")
+D_TEETH = L("Teeth of the exciter ring", "齿圈齿数", "Число зубьев ротора датчика", "Dientes de la rueda fónica", "Dentes da roda fônica")
+D_LOCK = L("1 = not fitted, 2 = fitted", "1 = 未安装，2 = 已安装", "1 = нет, 2 = установлено", "1 = no montado, 2 = montado", "1 = não montado, 2 = montado")
+
+# (row, bits, conversion, unit, decimals, description), in block order.
+PLATE_FIELDS = [
+    (356, 8, 1, NONE, 0, D_TRAILER),
+    (357, 8, 1, NONE, 0, D_SUSPENSION),
+    (361, 8, 1, NONE, 0, D_SENSING),
+    (368, 16, 0.001, BAR, 2, D_PLATE_PRESSURE),
+    (369, 16, 0.001, BAR, 2, D_PLATE_PRESSURE),
+    (370, 8, 0.1, TONNES, 1, D_PLATE_LOAD),
+    (371, 8, 0.1, TONNES, 1, D_PLATE_LOAD),
+] + [(row, 8, 1, NONE, 0, D_CHAMBER) for row in range(411, 416)] + [
+    (508, 16, 1, MM, 0, D_TYRE),
+    (509, 16, 1, MM, 0, D_TYRE),
+    (510, 8, 1, NONE, 0, D_TEETH),
+    (511, 8, 1, NONE, 0, D_TEETH),
+    (586, 8, 1, NONE, 0, D_LOCK),
+]
 
 
 def calibration_fields(with_service_interval):
@@ -199,6 +228,14 @@ def calibration_fields(with_service_interval):
         f.append(F(L("Service Interval (km)", "保养里程间隔(km)", "Интервал обслуживания (км)", "Intervalo de servicio (km)", "Intervalo de serviço (km)"),
                    61, 0, 32, 1, 0, "Unsigned", SAME("km"), 0, L("Distance between two services", "两次保养之间的里程", "Пробег между обслуживаниями", "Distancia entre dos servicios", "Distância entre duas revisões")))
         last = 65
+    # The values of the braking-system plate. Byte 66 is reserved: the system
+    # tag reads a field there most significant byte first and hides short ones.
+    for row, bits, conv, unit, dec, desc in PLATE_FIELDS:
+        if last == 66:
+            f.append(F(RESERVED, 66, 0, 8, 1, 0, "Unsigned", NONE, 0, D_RES))
+            last = 67
+        f.append(F(T(row), last, 0, bits, conv, 0, "Unsigned", unit, dec, desc))
+        last += bits // 8
     f.append(F(CHECKSUM, last, 0, 8, 1, 0, "Unsigned", NONE, 0, D_SUM))
     return f
 

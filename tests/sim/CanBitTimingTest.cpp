@@ -79,4 +79,55 @@ TEST(CanBitTiming, FramesQueueBehindEachOtherOnTheBus)
     EXPECT_EQ(bus->BusTimeUs(), 2 * t1 + t2);
 }
 
+TEST(CanBitTiming, WithASchedulerFramesArriveOnlyOnceTheyLeftTheBus)
+{
+    tarvel::VirtualClock clock(1000000);
+    tarvel::ScopedClock useClock(clock);
+    auto bus = sim::CanBus::Create(500000);
+    auto a = bus->Attach(500000);
+    auto b = bus->Attach(500000);
+    bus->SetTimingModel(true, &clock);
+    const sim::CanFrame f1 = Frame(0x18DA0BF9, true, 8, 0x11);
+    const uint64_t t1 = sim::CanFrameTimeUs(f1, 500000);
+
+    // Three frames handed over at once leave the bus one after the other.
+    ASSERT_TRUE(a->Send(f1));
+    ASSERT_TRUE(a->Send(f1));
+    ASSERT_TRUE(a->Send(f1));
+    EXPECT_EQ(b->Pending(), 0u);
+    EXPECT_EQ(a->Pending(), 0u);
+    clock.Advance(t1 - 1);
+    EXPECT_EQ(b->Pending(), 0u) << "the last bit has not passed yet";
+    clock.Advance(1);
+    EXPECT_EQ(b->Pending(), 1u);
+    clock.Advance(t1);
+    EXPECT_EQ(b->Pending(), 2u);
+    clock.Advance(t1);
+    EXPECT_EQ(b->Pending(), 3u);
+    sim::CanFrame got;
+    for (uint64_t k = 1; k <= 3; ++k) {
+        ASSERT_TRUE(b->Receive(got));
+        EXPECT_EQ(got.timeUs, 1000000 + k * t1);
+    }
+    EXPECT_EQ(a->Pending(), 0u) << "never back to the sender";
+
+    // A handler that answers at once: the answer starts when the request has
+    // passed and arrives one frame time later, so a round trip costs two.
+    const uint64_t sentAt = clock.NowUs();
+    uint64_t answeredAt = 0;
+    b->SetReceiveHandler([&](const sim::CanFrame& f) { b->Send(Frame(0x18DAF90B, true, 8, f.data[0])); });
+    a->SetReceiveHandler([&](const sim::CanFrame&) { answeredAt = clock.NowUs(); });
+    ASSERT_TRUE(a->Send(f1));
+    clock.Advance(10 * t1);
+    EXPECT_EQ(answeredAt, sentAt + t1 + sim::CanFrameTimeUs(Frame(0x18DAF90B, true, 8, 0x11), 500000));
+
+    // A frame still on the bus when the bus goes is never delivered.
+    a->SetReceiveHandler(nullptr);
+    b->SetReceiveHandler(nullptr);
+    ASSERT_TRUE(a->Send(f1));
+    bus.reset();
+    clock.Advance(10 * t1);
+    EXPECT_EQ(b->Pending(), 0u);
+}
+
 } // namespace

@@ -51,8 +51,8 @@ TEST_F(SimEcuProfile, ShippedBlocksCarryTheirChecksum)
             EXPECT_EQ(WithChecksum(block), block) << ::testing::PrintToString(block);
         }
     }
-    EXPECT_EQ(sim::ecudata::CalibrationBlock(EcuProfile::Standard).size(), 66u);
-    EXPECT_EQ(sim::ecudata::CalibrationBlock(EcuProfile::Alternate).size(), 62u);
+    EXPECT_EQ(sim::ecudata::CalibrationBlock(EcuProfile::Standard).size(), 88u);
+    EXPECT_EQ(sim::ecudata::CalibrationBlock(EcuProfile::Alternate).size(), 84u);
     EXPECT_EQ(sim::ecudata::LiftingAxleBlock(EcuProfile::Standard).size(), 13u);
     EXPECT_EQ(sim::ecudata::LiftingAxleBlock(EcuProfile::Alternate).size(), 12u);
 }

@@ -311,10 +311,13 @@ TEST_F(SimEcuServices, TenKilobyteDownloadStoresTheImageByteForByte)
 
     // Refused before the programming session and its unlock.
     const Bytes requestDownload{0x34, 0x00, 0x44, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x28, 0x00};
+    const Bytes erase{0x31, 0x01, 0xFF, 0x00, 0x44, 0, 1, 0, 0, 0, 0, 0x28, 0};
     EXPECT_EQ(Request(requestDownload), (Bytes{0x7F, 0x34, 0x7F}));
+    EXPECT_EQ(Request(erase), (Bytes{0x7F, 0x31, 0x7F}));
     ASSERT_EQ(Request({0x10, 0x03})[0], 0x50);
     ASSERT_EQ(Request({0x10, 0x02})[0], 0x50);
     EXPECT_EQ(Request(requestDownload), (Bytes{0x7F, 0x34, 0x33}));
+    EXPECT_EQ(Request(erase), (Bytes{0x7F, 0x31, 0x33}));
     EXPECT_EQ(Request({0x36, 0x01, 0xAA}), (Bytes{0x7F, 0x36, 0x24}));
     ASSERT_EQ(Unlock(0x09), (Bytes{0x67, 0x0A}));
 
@@ -323,6 +326,10 @@ TEST_F(SimEcuServices, TenKilobyteDownloadStoresTheImageByteForByte)
     EXPECT_EQ(Request({0x31, 0x01, 0xFF, 0x00, 0x44, 0, 1, 0, 0, 0, 0, 0x28, 0}),
               (Bytes{0x71, 0x01, 0xFF, 0x00, 0x00}));
     EXPECT_EQ(Request(requestDownload), (Bytes{0x74, 0x20, 0x00, 34}));
+    // A block longer than the announced maximum (36, counter, 33 bytes).
+    Bytes tooLong{0x36, 0x01};
+    tooLong.resize(35, 0x11);
+    EXPECT_EQ(Request(tooLong), (Bytes{0x7F, 0x36, 0x13}));
 
     const size_t block = 32;
     uint8_t counter = 1;
@@ -353,6 +360,10 @@ TEST_F(SimEcuServices, TenKilobyteDownloadStoresTheImageByteForByte)
     EXPECT_EQ(ecu->Session(), 0x01);
     EXPECT_FALSE(ecu->Unlocked(0x09));
     EXPECT_EQ(ecu->DownloadedImage(), image) << "a reset keeps what was flashed";
+    // After the restart the identification reads answer as before.
+    const Bytes supplier = Request({0x22, 0xF1, 0x8A});
+    ASSERT_GE(supplier.size(), 4u);
+    EXPECT_EQ(Bytes(supplier.begin(), supplier.begin() + 3), (Bytes{0x62, 0xF1, 0x8A}));
 }
 
 TEST_F(SimEcuServices, DownloadRefusesOverrunsAndAnIncompleteExit)

@@ -56,12 +56,12 @@ public:
     // 10 03 then SecurityAccess, as every page does before commanding.
     bool ExtendedAndUnlocked() { return Positive({0x10, 0x03}) && Unlock(); }
 
-    // Pressure sub-field: 16 bits, least significant byte first, x 0.01 bar.
+    // Pressure sub-field: 16 bits, least significant byte first, x 0.001 bar.
     static double PressureAt(const Bytes& data, size_t byteIndex)
     {
         if (data.size() < byteIndex + 2)
             return -1.0;
-        return (data[byteIndex] | (data[byteIndex + 1] << 8)) * 0.01;
+        return (data[byteIndex] | (data[byteIndex + 1] << 8)) * 0.001;
     }
     // Wheel speed and height values: 16 bits, most significant byte first.
     static unsigned U16Msb(const Bytes& data)

@@ -369,7 +369,7 @@ TEST_F(ShippedSelection, StandardEcuGetsItsMappedFilesAlternateTheDefaults)
     EXPECT_FALSE(ParameterFaultCodeTable.empty());
     ASSERT_EQ(ParameterDidTable.size(), 3u);
     EXPECT_EQ(ParameterDidTable[1].name, "Calibration Parameters");
-    EXPECT_EQ(ParameterDidTable[1].SubFields.back().ByteIndex, 65); // the longer block of calibration 05
+    EXPECT_EQ(ParameterDidTable[1].SubFields.back().ByteIndex, 87); // the longer block of calibration 05
     EXPECT_EQ(bench.prompter.Count(), 0u);
 
     EcuSoftwareVersion = "V2.5.0";
@@ -379,7 +379,7 @@ TEST_F(ShippedSelection, StandardEcuGetsItsMappedFilesAlternateTheDefaults)
     EXPECT_EQ(ParameterFaultCodeFile, kFallback);
     EXPECT_EQ(BasicParameterFileNames[1], "VADE_BasicParameterConfig/VADE_ParameterConfig_default_en.xml");
     ASSERT_EQ(ParameterDidTable.size(), 3u);
-    EXPECT_EQ(ParameterDidTable[1].SubFields.back().ByteIndex, 61);
+    EXPECT_EQ(ParameterDidTable[1].SubFields.back().ByteIndex, 83);
     EXPECT_EQ(ParameterFaultCodeTable[0].Title, "Parameter checksum error");
     EXPECT_EQ(bench.prompter.Count(), 0u);
     EXPECT_THAT(parameters.messages, ElementsAre(WM_RWDID_DEFINITIONS_LOADED, WM_RWDID_DEFINITIONS_LOADED));

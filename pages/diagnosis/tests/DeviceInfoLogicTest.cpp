@@ -222,7 +222,7 @@ TEST_F(DeviceInfoLogicTest, ReloadTellsTheMonitorFirstThenReadsThenSelectsThenTe
     EXPECT_EQ(ParameterFaultCodeFile, "VADE_ParameterFaultCodeConfig/VADE_ParameterFaultCode_1.1.xml");
     EXPECT_EQ(BasicParameterFileNames[1], "VADE_BasicParameterConfig/VADE_ParameterConfig_default_en.xml");
     ASSERT_EQ(ParameterDidTable.size(), 3u);
-    EXPECT_EQ(ParameterDidTable[1].SubFields.back().ByteIndex, 61);
+    EXPECT_EQ(ParameterDidTable[1].SubFields.back().ByteIndex, 83);
     EXPECT_EQ(log.size(), 4u);
     EXPECT_EQ(bench.prompter.Count(), 0u);
 }

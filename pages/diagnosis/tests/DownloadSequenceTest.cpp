@@ -11,12 +11,15 @@
 #include "DownloadPageLogic.h"
 #include "IsoTpLink.h"
 #include "LanguageTable.h"
+#include "SecurityAccessKey.h"
+#include "SecurityConstants.h"
 #include "ShellGlobals.h"
 #include "SoftwareFile.h"
 #include "UdsEngine.h"
 #include "WindowRegistry.h"
 
 #include "Pump.h"
+#include "CanBitTiming.h"
 #include "SimBootLoader.h"
 #include "SimEcuData.h"
 
@@ -27,6 +30,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
@@ -214,8 +218,24 @@ TEST_F(DownloadSequenceTest, HappyPathWritesTheFileIntoTheEcu)
     ASSERT_EQ(FileLoaded, 1);
     ASSERT_EQ(FlashImageLength, 24u);
     EcuIdentified = 1;
+    auto bus = bench.world.Bus(1);
+    bus->SetRecording(true);
     const uint64_t start = bench.clock.NowMs();
     Start();
+    bus->SetRecording(false);
+    // The seed the ECU sent and the time of its answer to the reset.
+    std::array<uint8_t, 4> seed{};
+    uint64_t resetAnsweredMs = 0;
+    bool resetAnswered = false;
+    for (const sim::CanFrame& f : bus->Recorded()) {
+        if (f.id != tarvel::kUdsResponseCanId) continue;
+        if (f.data[0] == 0x06 && f.data[1] == 0x67 && f.data[2] == 0x09)
+            std::copy(f.data.begin() + 3, f.data.begin() + 7, seed.begin());
+        if (f.data[0] == 0x02 && f.data[1] == 0x51 && f.data[2] == 0x01) {
+            resetAnsweredMs = f.timeUs / 1000;
+            resetAnswered = true;
+        }
+    }
 
     const auto sent = Sent();
     ASSERT_EQ(sent.size(), 16u) << Hex(sent.back());
@@ -225,8 +245,8 @@ TEST_F(DownloadSequenceTest, HappyPathWritesTheFileIntoTheEcu)
     EXPECT_EQ(sent[3], Bytes("28 03 03"));
     EXPECT_EQ(sent[4], Bytes("10 02"));
     EXPECT_EQ(sent[5], Bytes("27 09"));
-    ASSERT_EQ(sent[6].size(), 6u);
-    EXPECT_EQ(sent[6][1], 0x0A);
+    const auto key = tarvel::UdsKeyToBytes(tarvel::ComputeSecurityKey(seed, tarvel::kSecurityLevel9Constants));
+    EXPECT_EQ(sent[6], (ByteVector{0x27, 0x0A, key[0], key[1], key[2], key[3]}));
     EXPECT_EQ(sent[7], Bytes("31 01 02 04 30 31 30 32"));
     EXPECT_EQ(sent[8], Bytes("31 01 02 05 30 32 30 31"));
     EXPECT_EQ(sent[9], Bytes("31 01 FF 00 44 00 01 00 00 00 00 00 18"));
@@ -260,7 +280,10 @@ TEST_F(DownloadSequenceTest, HappyPathWritesTheFileIntoTheEcu)
     ASSERT_EQ(pageMessages.size(), 2u);
     EXPECT_EQ(pageMessages[0].first, WM_DEVICEINFO_RELOAD);
     EXPECT_EQ(pageMessages[1].first, WM_LIFTAXLE_RELOAD_CONFIG);
-    EXPECT_GE(pageMessages[0].second, start + 200);
+    ASSERT_TRUE(resetAnswered);
+    ASSERT_GE(resetAnsweredMs, start);
+    EXPECT_GE(pageMessages[0].second, resetAnsweredMs + 200);
+    EXPECT_LE(pageMessages[0].second, resetAnsweredMs + 201);
     EXPECT_EQ(pageMessages[0].second, pageMessages[1].second);
 
     // The same image can be sent again.
@@ -317,6 +340,16 @@ TEST_F(DownloadSequenceTest, BlockArithmetic)
             EXPECT_THAT(percents, ElementsAre("100%"));
         }
     }
+    // A maximum beyond what one transport message carries: 4093 data bytes.
+    bench.ecu->SetMaxBlockLength(0x8000);
+    LoadImage(Pattern(5000));
+    Start();
+    ASSERT_EQ(LastLine(), "Download Success");
+    EXPECT_EQ(FlashBlockLength, 4093u);
+    ASSERT_EQ(Blocks().size(), 2u);
+    EXPECT_EQ(Blocks()[0].size(), 4095u);
+    EXPECT_EQ(bench.ecu->DownloadedImage(), FlashImage);
+
     EXPECT_EQ(tarvel::DownloadPercent(0, 1), 100);
     EXPECT_EQ(tarvel::DownloadPercent(1, 3), 50);
     EXPECT_EQ(tarvel::DownloadBlockCounter(255), 0x00);
@@ -544,6 +577,47 @@ TEST_F(DownloadSequenceTest, EmptyImageIsRefusedBeforeAnythingIsSent)
     EXPECT_EQ(LastBox(), "The software file holds no data, download failed");
     EXPECT_TRUE(Sent().empty());
     ExpectIdleAgain();
+}
+
+// With the bus timing model every frame takes its bit time on the 500 kbit/s
+// bus and reaches the other side only once it has passed: the download then
+// lasts as long as a real bus needs, and with the ECU's largest blocks (block
+// size 0, STmin 0) the bus, not the program's polling, sets the pace.
+TEST_F(DownloadSequenceTest, LargeBlocksKeepTheBusBusy)
+{
+    auto bus = bench.world.Bus(1);
+    ASSERT_EQ(bus->Bitrate(), 500000u);
+    bus->SetTimingModel(true, &bench.clock);
+    bench.ecu->SetFlowControl(0, 0);
+    bench.ecu->SetMaxBlockLength(4095);
+    LoadImage(Pattern(32 * 1024));
+    bench.Advance(10);
+    bus->SetRecording(true);
+    const uint64_t start = bench.clock.NowUs();
+    Start();
+    bus->SetRecording(false);
+    ASSERT_EQ(LastLine(), "Download Success");
+    EXPECT_EQ(bench.ecu->DownloadedImage(), FlashImage);
+    EXPECT_EQ(FlashBlockLength, 4093u);
+    EXPECT_EQ(Blocks().size(), 9u);
+
+    const auto frames = bus->Recorded();
+    uint64_t end = 0;
+    for (const sim::CanFrame& f : frames)
+        if (f.id == tarvel::kUdsResponseCanId && f.data[0] == 0x02 && f.data[1] == 0x51) end = f.timeUs;
+    ASSERT_GT(end, start);
+    uint64_t busTime = 0;
+    uint64_t previousEnd = 0;
+    for (const sim::CanFrame& f : frames) {
+        if (f.timeUs > end) break;
+        const uint64_t t = sim::CanFrameTimeUs(f, 500000);
+        EXPECT_GE(f.timeUs, previousEnd + t) << "frames never overlap on the bus";
+        previousEnd = f.timeUs;
+        busTime += t;
+    }
+    // 32 KiB in 7-byte consecutive frames of 250..320 us each.
+    EXPECT_GT(end - start, 32u * 1024 / 7 * 250);
+    EXPECT_GE(busTime * 100, (end - start) * 95) << busTime << " of " << (end - start) << " us";
 }
 
 } // namespace

@@ -1,0 +1,427 @@
+// The brake-pressure test on the trailer bench: the requests of each phase,
+// the judging of each item, the "4S3M" sequence with its two identifiers,
+// and a stopped run that leaves no brake applied and judges nothing.
+#include "PressureBench.h"
+
+#include "ShellGlobals.h"
+#include "UdsEngine.h"
+
+#include <gmock/gmock.h>
+
+namespace {
+
+using eoltest::PressureBenchTest;
+using sim::trailerdata::PressureChannel;
+using sim::trailerdata::TrailerForm;
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using tarvel_test::Bytes;
+
+using BrakePressureTest = PressureBenchTest;
+
+std::vector<uint8_t> Command(uint8_t channel, bool apply)
+{
+    return {0x2F, 0x00, 0x05, 0x03, channel, uint8_t(apply ? 0x64 : 0x00), 0xFF};
+}
+const std::vector<uint8_t> kReturnControl = {0x2F, 0x00, 0x05, 0x00};
+const std::vector<uint8_t> kRead52 = {0x22, 0x00, 0x52};
+const std::vector<uint8_t> kRead53 = {0x22, 0x00, 0x53};
+const std::vector<uint8_t> kMarker = {0x2E, 0x00, 0x94, 0x00};
+
+int32_t* const kFlags[6] = {&EolPressure1Result, &EolPressure2Result, &EolPressure3Result,
+                            &EolPressure4Result, &EolPressure5Result, &EolPressure6Result};
+std::vector<int32_t> Flags()
+{
+    std::vector<int32_t> out;
+    for (int32_t* flag : kFlags)
+        out.push_back(*flag);
+    return out;
+}
+
+TEST(BrakePressureJudge, WithinSevenTenthsOfTheTargetPasses)
+{
+    struct Case {
+        std::optional<float> value;
+        float target;
+        bool passes;
+    };
+    const Case cases[] = {
+        {5.0f, 5.0f, true},   {5.7f, 5.0f, true},  {4.3f, 5.0f, true},   {5.8f, 5.0f, false},
+        {4.2f, 5.0f, false},  {12.5f, 5.0f, false}, {0.0f, 0.0f, true},  {0.7f, 0.0f, true},
+        {0.8f, 0.0f, false},  {std::nullopt, 5.0f, false}, {std::nullopt, 0.0f, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(EolBrakePressureLogic::PressureWithinTolerance(c.value, c.target), c.passes)
+            << (c.value ? std::to_string(*c.value) : "none") << " against " << c.target;
+}
+
+TEST_F(BrakePressureTest, TwoChannelRunReadsAndCommandsEachPhaseAndPasses)
+{
+    UseForm(TrailerForm::k4S2M);
+    ASSERT_TRUE(bench.Connect());
+    EolBrakePressureLogic& page = Brake();
+    page.OnActivate(0);
+    const uint64_t before = bench.clock.NowUs();
+
+    page.Start();
+
+    const auto sent = Sent();
+    std::vector<std::vector<uint8_t>> expected;
+    const struct {
+        uint8_t channel;
+        bool apply;
+    } phases[] = {{0x10, true}, {0x10, false}, {0x01, true}, {0x01, false}};
+    for (const auto& phase : phases) {
+        for (int tick = 0; tick < 6; ++tick) {
+            expected.push_back(kRead52);
+            expected.push_back(Command(phase.channel, phase.apply));
+        }
+        expected.push_back(kReturnControl);
+    }
+    ASSERT_GE(sent.size(), 4u);
+    EXPECT_EQ(sent[0], Bytes("22 F1 90"));
+    EXPECT_EQ(sent[1], Bytes("10 03"));
+    EXPECT_EQ(sent[2], Bytes("27 01"));
+    EXPECT_EQ(sent[3][0], 0x27);
+    EXPECT_THAT(std::vector<std::vector<uint8_t>>(sent.begin() + 4, sent.end()), ElementsAreArray(expected));
+    // Four phases judged 3600 ms after each began.
+    const uint64_t elapsedMs = (bench.clock.NowUs() - before) / 1000;
+    EXPECT_GE(elapsedMs, 4u * 3600u);
+    EXPECT_LT(elapsedMs, 4u * 3600u + 500u);
+
+    EXPECT_THAT(Flags(), ElementsAre(1, 1, 1, 1, -1, -1));
+    EXPECT_THAT(std::vector<uint8_t>(PressureStepPassed, PressureStepPassed + 4), ElementsAre(1, 1, 1, 1));
+    EXPECT_NEAR(LeftBrakePressure, 5.0, 0.05);
+    EXPECT_NEAR(RightBrakePressure, 5.0, 0.05);
+    EXPECT_LT(LeftReleasePressure, 0.2f);
+    EXPECT_LT(RightReleasePressure, 0.2f);
+    EXPECT_EQ(page.State().labels[kLeftBrakeSlot], "5.00");
+    EXPECT_EQ(page.Common().pictures, std::vector<EolPicture>{EolPicture::Passed});
+    EXPECT_THAT(BoxTexts(), ElementsAreArray(UiTexts({198, 184})));
+    EXPECT_EQ(bench.prompter.Boxes()[0].icon, tarvel::MsgIcon::None);
+    EXPECT_EQ(bench.prompter.Boxes()[0].caption, UiText(74));
+    EXPECT_EQ(EolTestIdle.load(), 1);
+    EXPECT_EQ(tarvel::TestRunning.load(), 0u);
+    EXPECT_TRUE(page.Common().startEnabled);
+    EXPECT_FALSE(page.Common().exitEnabled);
+    EXPECT_EQ(trailer.EolMarker(), 0) << "a pass writes no marker";
+}
+
+TEST_F(BrakePressureTest, AFailedItemEndsTheSequenceWithItsTextOneMarkerAndTheFailBox)
+{
+    struct Case {
+        const char* name;
+        std::function<void(sim::SimTrailer&)> fault;
+        int failedItem; // 0..3
+    };
+    const Case cases[] = {
+        {"left never builds", [](sim::SimTrailer& t) { t.SetPressureDefect(sim::trailerdata::kMainLeft, sim::PressureDefect::NeverBuilds); }, 0},
+        {"left does not release", [](sim::SimTrailer& t) { t.SetPressureDefect(sim::trailerdata::kMainLeft, sim::PressureDefect::NeverReleases); }, 1},
+        {"right builds 0.8 too much", [](sim::SimTrailer& t) { t.SetPressureBias(sim::trailerdata::kMainRight, 0.8); }, 2},
+        {"right keeps 0.8 bar", [](sim::SimTrailer& t) { t.SetResidualPressure(sim::trailerdata::kMainRight, 0.8); }, 3},
+        {"right keeps 0.6 bar", [](sim::SimTrailer& t) { t.SetResidualPressure(sim::trailerdata::kMainRight, 0.6); }, -1},
+    };
+    UseForm(TrailerForm::k2S2M);
+    ASSERT_TRUE(bench.Connect());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        trailer.ClearDefects();
+        Pump(3000); // everything released
+        c.fault(trailer);
+        bench.ClearRequests();
+        bench.prompter.Clear();
+
+        Brake().Start();
+
+        std::vector<int32_t> flags = {-1, -1, -1, -1, -1, -1};
+        for (int item = 0; item < 4; ++item)
+            if (c.failedItem < 0 || item <= c.failedItem)
+                flags[static_cast<size_t>(item)] = (item == c.failedItem) ? 0 : 1;
+        EXPECT_EQ(Flags(), flags);
+        const auto sent = Sent();
+        if (c.failedItem < 0) {
+            EXPECT_THAT(BoxTexts(), ElementsAreArray(UiTexts({198, 184})));
+            EXPECT_EQ(Count(sent, kMarker), 0u);
+            continue;
+        }
+        // Items 2 and 3 carry the texts of the left release and the right brake pressure.
+        EXPECT_THAT(BoxTexts(), ElementsAreArray(UiTexts({198, 203 + c.failedItem, 189})));
+        EXPECT_EQ(Count(sent, kMarker), 1u);
+        std::string* const remarks[4] = {&EolPressureRemark1, &EolPressureRemark2, &EolPressureRemark3,
+                                         &EolPressureRemark4};
+        EXPECT_EQ(*remarks[c.failedItem], PdfText(53));
+        EXPECT_EQ(Count(sent, kReturnControl), static_cast<size_t>(c.failedItem + 1)) << "no later phase ran";
+        EXPECT_EQ(Brake().Common().pictures, std::vector<EolPicture>{EolPicture::Failed});
+        EXPECT_EQ(EolTestIdle.load(), 1);
+    }
+}
+
+TEST_F(BrakePressureTest, WithoutTheMonitorRecordNothingIsReadAndItemOneFails)
+{
+    UseForm(TrailerForm::k4S2M);
+    DropMonitorRecord("0052");
+    LeftBrakePressure = 5.0f; // an earlier run's value is not judged again
+    ASSERT_TRUE(bench.Connect());
+
+    Brake().Start();
+
+    const auto sent = Sent();
+    EXPECT_EQ(Count(sent, kRead52), 0u);
+    EXPECT_EQ(Count(sent, Command(0x10, true)), 6u);
+    EXPECT_EQ(Count(sent, Command(0x10, false)), 0u);
+    EXPECT_EQ(Count(sent, kMarker), 1u);
+    EXPECT_THAT(BoxTexts(), ElementsAreArray(UiTexts({198, 203, 189})));
+    EXPECT_THAT(Flags(), ElementsAre(0, -1, -1, -1, -1, -1));
+    EXPECT_EQ(LeftBrakePressure, 0.0f);
+}
+
+TEST_F(BrakePressureTest, RefusedReadsAndCommandsShowTheirTextsAndTheItemFails)
+{
+    UseForm(TrailerForm::k4S2M);
+    ASSERT_TRUE(bench.Connect());
+    trailer.SetPressureReadRefused(0x0052);
+
+    Brake().Start();
+
+    // Every tick's reading is refused: six boxes, nothing to judge.
+    std::vector<std::string> expected = UiTexts({198});
+    for (int tick = 0; tick < 6; ++tick)
+        expected.push_back(UiText(207));
+    expected.push_back(UiText(203));
+    expected.push_back(UiText(189));
+    EXPECT_THAT(BoxTexts(), ElementsAreArray(expected));
+    EXPECT_THAT(Flags(), ElementsAre(0, -1, -1, -1, -1, -1));
+
+    // The ECU refuses the channel's IO control: the commands' text, the
+    // readings decide.
+    trailer.SetPressureReadRefused(0x0052, false);
+    trailer.SetIoControlRefused(0x0005);
+    bench.prompter.Clear();
+    Brake().Start();
+    const auto boxes = BoxTexts();
+    ASSERT_GE(boxes.size(), 8u);
+    EXPECT_EQ(std::count(boxes.begin(), boxes.end(), UiText(199)), 6);
+    EXPECT_EQ(boxes[boxes.size() - 2], UiText(203));
+    EXPECT_EQ(boxes.back(), UiText(189));
+    EXPECT_EQ(PageBoxes()[1].text, UiText(199));
+    EXPECT_EQ(PageBoxes()[1].caption, UiText(76));
+    EXPECT_EQ(PageBoxes()[1].icon, tarvel::MsgIcon::None);
+}
+
+TEST_F(BrakePressureTest, ARefusedSessionOrUnlockLeavesThePageIdle)
+{
+    UseForm(TrailerForm::k4S2M);
+    ASSERT_TRUE(bench.Connect());
+    for (uint8_t sid : {uint8_t(0x10), uint8_t(0x27)}) {
+        SCOPED_TRACE(int(sid));
+        bench.ecu->SetNegativeResponse(sid, 0x22, 1);
+        bench.prompter.Clear();
+        bench.ClearRequests();
+        Brake().Start();
+        EXPECT_THAT(BoxTexts(), ElementsAreArray(UiTexts({198, sid == 0x10 ? 185 : 186})));
+        EXPECT_EQ(EolTestIdle.load(), 1);
+        EXPECT_FALSE(Brake().Running());
+        EXPECT_EQ(Count(Sent(), Command(0x10, true)), 0u);
+        EXPECT_THAT(Flags(), ElementsAre(-1, -1, -1, -1, -1, -1));
+        bench.ecu->ClearFaults();
+    }
+}
+
+TEST_F(BrakePressureTest, FourS3MReadsBothIdentifiersAndTheVariantDecidesWhichIsMain)
+{
+    UseForm(TrailerForm::k4S3M);
+    // The EBS-D modulator builds 0.3 bar more, so the two identifiers differ.
+    trailer.SetPressureBias(sim::trailerdata::kEbsdLeft, 0.3);
+    trailer.SetPressureBias(sim::trailerdata::kEbsdRight, 0.3);
+    ASSERT_TRUE(bench.Connect());
+    for (int32_t variant : {0, 1, -1}) {
+        SCOPED_TRACE(variant);
+        DerivedSystemVariant = variant;
+        Pump(3000);
+        bench.ClearRequests();
+        bench.prompter.Clear();
+
+        Brake().Start();
+
+        const auto sent = Sent();
+        std::vector<std::vector<uint8_t>> expected;
+        for (bool apply : {true, false}) {
+            for (int tick = 0; tick < 6; ++tick) {
+                expected.push_back(Command(0x90, apply));
+                if (tick == 2) {
+                    // 1500 ms into the phase, after the third command.
+                    expected.push_back(kRead52);
+                    expected.push_back(kRead53);
+                }
+            }
+            expected.push_back(kReturnControl);
+        }
+        ASSERT_GE(sent.size(), 4u);
+        EXPECT_THAT(std::vector<std::vector<uint8_t>>(sent.begin() + 4, sent.end()), ElementsAreArray(expected));
+        // 0x0053 (the higher one) is main for variant 0 only.
+        const double main = variant == 0 ? 5.3 : 5.0;
+        const double ebsd = variant == 0 ? 5.0 : 5.3;
+        EXPECT_NEAR(LeftBrakePressure, main, 0.2);
+        EXPECT_NEAR(RightBrakePressure, main, 0.2);
+        EXPECT_NEAR(EbsdLeftBrakePressure, ebsd, 0.2);
+        EXPECT_NEAR(EbsdRightBrakePressure, ebsd, 0.2);
+        EXPECT_LT(LeftReleasePressure, 0.7f);
+        EXPECT_LT(EbsdRightReleasePressure, 0.7f);
+        EXPECT_GT(std::fabs(LeftBrakePressure - EbsdLeftBrakePressure), 0.15f);
+        char shown[16];
+        std::snprintf(shown, sizeof shown, "%.2f", EbsdLeftBrakePressure);
+        EXPECT_EQ(Brake().State().labels[kEbsdLeftBrakeSlot], shown);
+        std::snprintf(shown, sizeof shown, "%.2f", LeftBrakePressure);
+        EXPECT_EQ(Brake().State().labels[kLeftBrakeSlot], shown);
+        EXPECT_THAT(Flags(), ElementsAre(1, 1, 1, 1, 1, 1));
+        EXPECT_THAT(BoxTexts(), ElementsAreArray(UiTexts({198, 184})));
+    }
+}
+
+TEST_F(BrakePressureTest, FourS3MAnEbsdAppliedValueOutFailsFlagFiveWithTheFixedRemark)
+{
+    UseForm(TrailerForm::k4S3M);
+    trailer.SetPressureDefect(sim::trailerdata::kEbsdRight, sim::PressureDefect::NeverBuilds);
+    DerivedSystemVariant = 1;
+    ASSERT_TRUE(bench.Connect());
+
+    Brake().Start();
+
+    EXPECT_THAT(Flags(), ElementsAre(-1, -1, -1, -1, 0, -1));
+    EXPECT_EQ(EolPressureRemark5, EolBrakePressureLogic::kEbsdRemark);
+    EXPECT_EQ(EolPressureRemark6, "-");
+    EXPECT_THAT(BoxTexts(), ElementsAreArray(UiTexts({198, 476, 189})));
+    EXPECT_EQ(Count(Sent(), kMarker), 1u);
+    EXPECT_EQ(Brake().Common().pictures, std::vector<EolPicture>{EolPicture::Failed});
+}
+
+TEST_F(BrakePressureTest, ExitInAnApplyPhaseReleasesAtOnceAndJudgesNothing)
+{
+    UseForm(TrailerForm::k4S2M);
+    ASSERT_TRUE(bench.Connect());
+    EolBrakePressureLogic& page = Brake();
+    size_t exitAt = 0;
+    pump.Once([&] { return trailer.Pressure(sim::trailerdata::kMainLeft) > 3.0; },
+              [&] {
+                  exitAt = bench.ecu->Requests().size();
+                  page.Exit();
+              });
+
+    page.Start();
+    Pump(5000); // ticks would have come by now
+
+    ASSERT_TRUE(pump.Fired());
+    const auto all = bench.ecu->Requests();
+    std::vector<std::vector<uint8_t>> after;
+    for (size_t i = exitAt; i < all.size(); ++i)
+        if (all[i][0] != 0x3E)
+            after.push_back(all[i]);
+    EXPECT_THAT(after, ElementsAre(kReturnControl));
+    EXPECT_LT(trailer.Pressure(sim::trailerdata::kMainLeft), 0.1) << "the brake was released";
+    EXPECT_THAT(Flags(), ElementsAre(-1, -1, -1, -1, -1, -1));
+    EXPECT_THAT(BoxTexts(), ElementsAreArray(UiTexts({198})));
+    EXPECT_EQ(page.Common().pictures, std::vector<EolPicture>{EolPicture::Idle});
+    EXPECT_EQ(Count(Sent(), kMarker), 0u);
+    EXPECT_EQ(EolTestIdle.load(), 1);
+    EXPECT_EQ(tarvel::TestRunning.load(), 0u);
+    EXPECT_EQ(EolStopRequested.load(), 1);
+}
+
+TEST_F(BrakePressureTest, AStopRequestedBetweenPhasesEndsTheRunWithoutVerdict)
+{
+    UseForm(TrailerForm::k4S2M);
+    ASSERT_TRUE(bench.Connect());
+    EolBrakePressureLogic& page = Brake();
+    // The navigation asks the running step to stop while phase 2 holds the channel.
+    pump.Once([&] { return Count(bench.Requests(), Command(0x10, false)) == 2; }, [] { EolStopRequested = 1; });
+
+    page.Start();
+    Pump(3000);
+
+    const auto sent = Sent();
+    EXPECT_EQ(Count(sent, Command(0x10, false)), 2u) << "no command after the stop";
+    EXPECT_EQ(sent.back(), kReturnControl);
+    EXPECT_EQ(Count(sent, kMarker), 0u);
+    EXPECT_EQ(EolPressure2Result, -1);
+    EXPECT_THAT(BoxTexts(), ElementsAreArray(UiTexts({198})));
+    EXPECT_NE(page.Common().pictures[0], EolPicture::Failed);
+    EXPECT_FALSE(page.Running());
+}
+
+TEST_F(BrakePressureTest, APhaseStillOpenWhenItsWaitEndsIsClosedBeforeItIsJudged)
+{
+    UseForm(TrailerForm::k4S2M);
+    ASSERT_TRUE(bench.Connect());
+    // Slow answers: ticks fall due while a reading waits and are skipped, so
+    // no phase reaches its sixth tick within its 3600 ms.
+    bench.ecu->SetResponsePending(0x22, 1, 700);
+
+    Brake().Start();
+
+    const auto sent = Sent();
+    // Every phase ends with control handed back before the next one's first
+    // command, and no command of a phase follows that.
+    std::vector<std::vector<uint8_t>> commandsAndReturns;
+    for (const auto& r : sent)
+        if (r.size() >= 4 && r[0] == 0x2F)
+            commandsAndReturns.push_back(r);
+    const struct {
+        uint8_t channel;
+        bool apply;
+    } phases[] = {{0x10, true}, {0x10, false}, {0x01, true}, {0x01, false}};
+    size_t at = 0;
+    for (const auto& phase : phases) {
+        size_t commands = 0;
+        while (at < commandsAndReturns.size() && commandsAndReturns[at] == Command(phase.channel, phase.apply)) {
+            ++commands;
+            ++at;
+        }
+        EXPECT_GE(commands, 1u);
+        EXPECT_LT(commands, 6u);
+        ASSERT_LT(at, commandsAndReturns.size());
+        EXPECT_EQ(commandsAndReturns[at], kReturnControl);
+        ++at;
+    }
+    EXPECT_EQ(at, commandsAndReturns.size());
+    EXPECT_THAT(Flags(), ElementsAre(1, 1, 1, 1, -1, -1));
+}
+
+TEST_F(BrakePressureTest, ADisconnectDuringAPhaseEndsTheRunWithoutVerdict)
+{
+    UseForm(TrailerForm::k4S2M);
+    ASSERT_TRUE(bench.Connect());
+    pump.Once([&] { return Count(bench.Requests(), Command(0x01, true)) == 1; }, [&] { bench.Disconnect(); });
+
+    Brake().Start();
+    Pump(3000);
+
+    EXPECT_THAT(Flags(), ElementsAre(1, 1, -1, -1, -1, -1));
+    EXPECT_THAT(BoxTexts(), ElementsAreArray(UiTexts({198})));
+    EXPECT_EQ(Count(Sent(), kMarker), 0u);
+    EXPECT_FALSE(Brake().Running());
+    EXPECT_EQ(EolTestIdle.load(), 1);
+    EXPECT_TRUE(Brake().Common().startEnabled);
+}
+
+TEST_F(BrakePressureTest, ActivationShowsTheEbsdPartForFourS3MAndClearsUntestedLabels)
+{
+    ASSERT_TRUE(bench.Connect());
+    EolBrakePressureLogic& page = Brake();
+    EXPECT_EQ(page.State().labels[kLeftBrakeSlot], "0.00");
+    SystemForm = "4S2M";
+    page.OnActivate(0);
+    EXPECT_FALSE(page.State().ebsdShown);
+    EXPECT_EQ(page.State().labels[kLeftBrakeSlot], "");
+    SystemForm = "4S3M";
+    page.OnActivate(0);
+    EXPECT_TRUE(page.State().ebsdShown);
+    EXPECT_EQ(page.State().frameCaptions[kEbsdLeftBrakeSlot], UiText(482));
+    EXPECT_EQ(page.State().frameCaptions[kEbsdRightBrakeSlot], UiText(483));
+    EXPECT_EQ(page.State().frameCaptions[kEbsdLeftReleaseSlot], UiText(484));
+    EXPECT_EQ(page.State().frameCaptions[kEbsdRightReleaseSlot], UiText(485));
+    page.OnLanguageChanged();
+    EXPECT_EQ(page.State().frameCaptions[kLeftReleaseSlot], UiText(60));
+    EXPECT_EQ(page.Common().exitCaption, UiText(46));
+}
+
+} // namespace

@@ -1,0 +1,159 @@
+// The system-tag page in the running program: connect to the built-in
+// simulated ECU, open the page, read, and type the trailer's type into its
+// cell as a user would.
+#include "CPrintSystemTag.h"
+
+#include "ReportGlobals.h"
+
+#include "AppMessages.h"
+#include "LanguageTable.h"
+#include "MainFrame.h"
+#include "PageHost.h"
+#include "PageHostTable.h"
+#include "ShellGlobals.h"
+#include "TarvelApp.h"
+#include "TarvelView.h"
+#include "WindowRegistry.h"
+
+#include "FileChooser.h"
+#include "SimEcuData.h"
+
+#include "PdfKit.h"
+
+#include "GuiDriver.h"
+#include "ProgramUnderTest.h"
+
+#include <gtest/gtest.h>
+
+#include <wx/button.h>
+#include <wx/listctrl.h>
+#include <wx/textctrl.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+namespace {
+
+using guidriver::PumpUntil;
+
+std::string Cell(wxListCtrl* list, long row, int column)
+{
+    return list->GetItemText(row, column).utf8_string();
+}
+
+std::string BoxList(const tarvel::RecordingPrompter& prompter)
+{
+    std::string text;
+    for (const auto& box : prompter.Boxes())
+        text += "[" + box.caption + "] " + box.text + "\n";
+    return text;
+}
+
+TEST(PrintSystemTagGui, ReadTheParametersAndTypeTheTrailerType)
+{
+    tarvel_test::ProgramUnderTest program;
+    ASSERT_TRUE(program.Start("test_report_gui")) << "the program did not start";
+    PumpUntil([] { return false; }, 5);
+    CTarvelApp* app = program.app;
+    ASSERT_TRUE(guidriver::Connect(app));
+    ASSERT_TRUE(guidriver::Open(app, tarvel::TabSystemTag));
+    EXPECT_TRUE(app->View()->TabCtrl()->IsTabShown(tarvel::TabSystemTag));
+
+    auto* page = dynamic_cast<CPrintSystemTag*>(app->View()->Page(tarvel::TabSystemTag));
+    ASSERT_NE(page, nullptr);
+    wxListCtrl* list = page->List();
+    EXPECT_EQ(list->GetId(), 1537);
+    EXPECT_EQ(list->GetColumnCount(), 4);
+    EXPECT_EQ(list->GetColumnWidth(1), 420);
+    EXPECT_FALSE(page->LoadButton()->IsShown());
+    EXPECT_EQ(page->ReadButton()->GetLabel().utf8_string(), LanguageText(40));
+    EXPECT_EQ(page->PrintButton()->GetLabel().utf8_string(), LanguageText(42));
+
+    guidriver::Click(page->ReadButton());
+    ASSERT_GT(list->GetItemCount(), 3);
+    EXPECT_EQ(Cell(list, 0, 1), "MANUFACTURER");
+    EXPECT_EQ(Cell(list, 2, 1), "VIN");
+    EXPECT_EQ(Cell(list, 2, 2), sim::ecudata::kVin);
+    EXPECT_EQ(Cell(list, 3, 0), "4");
+    wxRect row;
+    ASSERT_TRUE(list->GetItemRect(0, row));
+    EXPECT_GE(row.height, CPrintSystemTag::kRowHeight);
+
+    // Double-click the TYPE value, type, click elsewhere.
+    wxRect cell = page->CellRect(1, 2);
+    ASSERT_FALSE(cell.IsEmpty());
+    page->DoubleClickAt(wxPoint(cell.x + cell.width / 2, cell.y + cell.height / 2));
+    ASSERT_TRUE(page->Editor()->IsShown());
+    EXPECT_EQ(page->Editor()->GetRect(), cell);
+    EXPECT_EQ(SystemTagEditRow, 1);
+    EXPECT_EQ(SystemTagEditColumn, 2);
+    page->Editor()->ChangeValue("TX-3 semi-trailer");
+    wxFocusEvent leave(wxEVT_KILL_FOCUS, page->Editor()->GetId());
+    leave.SetEventObject(page->Editor());
+    page->Editor()->GetEventHandler()->ProcessEvent(leave);
+    EXPECT_FALSE(page->Editor()->IsShown());
+    EXPECT_EQ(Cell(list, 1, 2), "TX-3 semi-trailer");
+    EXPECT_EQ(PlateType, "TX-3 semi-trailer");
+
+    // Another page asks for a read through the window's message.
+    PlateField586 = "stale";
+    ASSERT_TRUE(tarvel::SendToRegisteredWindow(tarvel::WindowSlot::SystemTagDialog, WM_SYSTEMTAG_UPDATE));
+    EXPECT_EQ(PlateField586, "1");
+    EXPECT_EQ(Cell(list, 1, 2), "TX-3 semi-trailer");
+
+    // A double click on the name column opens nothing.
+    cell = page->CellRect(1, 1);
+    page->DoubleClickAt(wxPoint(cell.x + 5, cell.y + 5));
+    EXPECT_FALSE(page->Editor()->IsShown());
+    EXPECT_EQ(program.prompter->Count(), 0u) << BoxList(*program.prompter);
+    program.Stop();
+}
+
+TEST(PrintSystemTagGui, PrintTheTypedManufacturerAndTheReadVin)
+{
+    if (!pdfkit::ToolsAvailable())
+        GTEST_SKIP() << "poppler-utils and qpdf are needed";
+    tarvel_test::ProgramUnderTest program;
+    ASSERT_TRUE(program.Start("test_report_gui_print")) << "the program did not start";
+    PumpUntil([] { return false; }, 5);
+    CTarvelApp* app = program.app;
+    ASSERT_TRUE(guidriver::Connect(app));
+    ASSERT_TRUE(guidriver::Open(app, tarvel::TabSystemTag));
+    auto* page = dynamic_cast<CPrintSystemTag*>(app->View()->Page(tarvel::TabSystemTag));
+    ASSERT_NE(page, nullptr);
+    guidriver::Click(page->ReadButton());
+    ASSERT_GT(page->List()->GetItemCount(), 3);
+
+    // Type the manufacturer and press Return.
+    const wxRect cell = page->CellRect(0, 2);
+    page->DoubleClickAt(wxPoint(cell.x + 4, cell.y + 4));
+    ASSERT_TRUE(page->Editor()->IsShown());
+    page->Editor()->ChangeValue("Kestrel Trailers");
+    wxKeyEvent enter(wxEVT_CHAR_HOOK);
+    enter.m_keyCode = WXK_RETURN;
+    enter.SetEventObject(page->Editor());
+    page->GetEventHandler()->ProcessEvent(enter);
+    EXPECT_FALSE(page->Editor()->IsShown());
+    EXPECT_EQ(PlateManufacturer, "Kestrel Trailers");
+
+    const std::string pdf = (program.folder / "plate.pdf").string();
+    tarvel::RecordingFileChooser chooser;
+    chooser.QueueAnswer(pdf);
+    tarvel::SetFileChooser(&chooser);
+    guidriver::Click(page->PrintButton());
+    tarvel::SetFileChooser(nullptr);
+    ASSERT_EQ(chooser.Requests().size(), 1u);
+    EXPECT_EQ(chooser.Requests()[0].fileName.rfind("SystemTag-", 0), 0u);
+    ASSERT_EQ(program.prompter->Count(), 1u) << BoxList(*program.prompter);
+    EXPECT_EQ(program.prompter->Boxes()[0].text, LanguageText(179));
+    EXPECT_EQ(SystemTagPdfPath, pdf);
+    ASSERT_TRUE(std::filesystem::exists(pdf));
+    const std::string text = pdfkit::Text(pdf);
+    EXPECT_NE(text.find("Kestrel Trailers"), std::string::npos) << text;
+    EXPECT_NE(text.find(sim::ecudata::kVin), std::string::npos) << text;
+    program.Stop();
+}
+
+} // namespace

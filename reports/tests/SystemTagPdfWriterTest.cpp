@@ -1,0 +1,349 @@
+// The system tag's PDF: the save with the file chooser on a recording canvas,
+// real files in every language checked with the PDF test kit, a missing
+// picture, and the page's print command.
+#include "SystemTagPdfWriter.h"
+
+#include "HaruPdfCanvas.h"
+
+#include "PrintSystemTagLogic.h"
+#include "ReportBrand.h"
+#include "ReportFonts.h"
+#include "ReportGlobals.h"
+#include "ReportTextTable.h"
+#include "SystemTagPlate.h"
+
+#include "DiagnosisGlobals.h"
+#include "LanguageTable.h"
+#include "ProgramPaths.h"
+#include "SettingsFiles.h"
+
+#include "Matchers.h"
+#include "PageBench.h"
+#include "PdfKit.h"
+#include "RecordingPdfCanvas.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using tarvel_test::BoxIs;
+namespace report = tarvel::report;
+
+std::tm Time(int year, int month, int day, int hour, int minute, int second)
+{
+    std::tm t{};
+    t.tm_year = year - 1900;
+    t.tm_mon = month - 1;
+    t.tm_mday = day;
+    t.tm_hour = hour;
+    t.tm_min = minute;
+    t.tm_sec = second;
+    return t;
+}
+
+// U+FF01..U+FF5E as the ASCII characters they stand for.
+std::string FoldFullWidth(const std::string& text)
+{
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned char a = static_cast<unsigned char>(text[i]);
+        if (a == 0xEF && i + 2 < text.size()) {
+            const unsigned b = static_cast<unsigned char>(text[i + 1]);
+            const unsigned c = static_cast<unsigned char>(text[i + 2]);
+            const unsigned code = ((a & 0x0Fu) << 12) | ((b & 0x3Fu) << 6) | (c & 0x3Fu);
+            if (code >= 0xFF01 && code <= 0xFF5E) {
+                out.push_back(static_cast<char>(code - 0xFF01 + 0x21));
+                i += 2;
+                continue;
+            }
+        }
+        out.push_back(text[i]);
+    }
+    return out;
+}
+
+// A folder of its own for each test, removed afterwards.
+class TempFolder {
+public:
+    explicit TempFolder(const std::string& name)
+        : path_(fs::temp_directory_path() / (name + "-" + std::to_string(::getpid())))
+    {
+        fs::remove_all(path_);
+        fs::create_directories(path_);
+    }
+    ~TempFolder() { fs::remove_all(path_); }
+    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+    std::string Path() const { return path_.string(); }
+
+private:
+    fs::path path_;
+};
+
+class SystemTagSave : public ::testing::Test {
+protected:
+    tarvel_test::PageBench bench;
+    TempFolder temp{"systemtag-save"};
+    const std::tm when = Time(2026, 12, 10, 18, 5, 9);
+};
+
+TEST_F(SystemTagSave, TheChooserOffersTheDatedNameInTheLastFolder)
+{
+    EXPECT_EQ(report::SystemTagDefaultFileName(when), "SystemTag-2026-12-10  18-05-09.pdf");
+    PrintSystemFilePath = "C:\\"; // the setting's default: no such folder here
+    pdfkit::RecordingPdfCanvas canvas;
+    bench.files.QueueAnswer(std::nullopt);
+    EXPECT_EQ(report::SystemTagPdfWriter(0, bench.Context(), canvas, when), 0);
+    PrintSystemFilePath = temp.Path();
+    bench.files.QueueAnswer(std::nullopt);
+    EXPECT_EQ(report::SystemTagPdfWriter(0, bench.Context(), canvas, when), 0);
+    const auto requests = bench.files.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_TRUE(requests[0].save);
+    EXPECT_EQ(requests[0].fileName, "SystemTag-2026-12-10  18-05-09.pdf");
+    EXPECT_EQ(requests[0].filter, "文件 (*.pdf;)|*.pdf");
+    EXPECT_EQ(requests[0].folder, std::getenv("HOME") ? std::string(std::getenv("HOME")) : std::string());
+    EXPECT_EQ(requests[1].folder, temp.Path());
+}
+
+TEST_F(SystemTagSave, CancelSavesNothing)
+{
+    SystemTagPdfPath = "earlier.pdf";
+    PrintSystemFilePath = "C:\\";
+    pdfkit::RecordingPdfCanvas canvas;
+    EXPECT_EQ(report::SystemTagPdfWriter(0, bench.Context(), canvas, when), 0);
+    EXPECT_THAT(bench.prompter.Boxes(), ElementsAre(BoxIs("The file was not saved", "Error")));
+    EXPECT_EQ(bench.prompter.Boxes()[0].icon, tarvel::MsgIcon::Exclamation);
+    EXPECT_EQ(SystemTagPdfPath, "earlier.pdf");
+    EXPECT_EQ(PrintSystemFilePath, "C:\\");
+    for (const auto& call : canvas.Calls())
+        EXPECT_NE(call.kind, pdfkit::CallKind::Save);
+}
+
+TEST_F(SystemTagSave, AConfirmedPathIsKeptWithItsFolder)
+{
+    struct Case {
+        std::string chosen;
+        std::string path;
+        std::string folder;
+        bool saves;
+    };
+    const Case cases[] = {
+        {temp / "plate", temp / "plate.pdf", temp.Path() + "/", true},
+        {temp / "plate.PDF", temp / "plate.PDF", temp.Path() + "/", true},
+        {"plate.pdf", "plate.pdf", "", true},
+        {"C:\\tags\\plate.pdf", "C:\\tags\\plate.pdf", "C:\\tags\\", true},
+        {"/no/such/folder/plate.pdf", "/no/such/folder/plate.pdf", "/no/such/folder/", false},
+    };
+    for (const Case& c : cases) {
+        bench.prompter.Clear();
+        pdfkit::RecordingPdfCanvas canvas;
+        canvas.SetSaveResult(c.saves);
+        bench.files.QueueAnswer(c.chosen);
+        EXPECT_EQ(report::SystemTagPdfWriter(1, bench.Context(), canvas, when), 1) << c.chosen;
+        EXPECT_EQ(SystemTagPdfPath, c.path);
+        EXPECT_EQ(PrintSystemFilePath, c.folder);
+        ASSERT_FALSE(canvas.Calls().empty());
+        EXPECT_EQ(canvas.Calls().back().kind, pdfkit::CallKind::Save);
+        EXPECT_EQ(canvas.Calls().back().text, c.path);
+        if (c.saves) {
+            EXPECT_THAT(bench.prompter.Boxes(), ElementsAre(BoxIs("File saved successfully", "Tips"))) << c.chosen;
+        } else {
+            EXPECT_THAT(bench.prompter.Boxes(), ElementsAre(BoxIs("The file was not saved", "Error"))) << c.chosen;
+        }
+        EXPECT_EQ(bench.prompter.Boxes()[0].icon, tarvel::MsgIcon::Exclamation);
+    }
+}
+
+TEST_F(SystemTagSave, WithoutADocumentNothingIsAsked)
+{
+    ASSERT_TRUE(LoadPdfLanguageConfig());
+    pdfkit::RecordingPdfCanvas noDocument(false);
+    EXPECT_EQ(report::SystemTagPdfWriter(0, bench.Context(), noDocument, when), 0);
+    EXPECT_THAT(bench.files.Requests(), IsEmpty());
+    ASSERT_EQ(bench.prompter.Count(), 1u);
+    EXPECT_EQ(bench.prompter.Boxes()[0].text, PdfText(0));
+}
+
+// The plate of one trailer in each language, as real files.
+class SystemTagFile : public ::testing::TestWithParam<int> {
+protected:
+    void SetUp() override
+    {
+        if (!pdfkit::ToolsAvailable())
+            GTEST_SKIP() << "poppler-utils and qpdf are needed";
+    }
+    // Fills the plate as a read and the user would.
+    static void FillPlate(int language)
+    {
+        const char* makers[] = {"制动器公司", "Trailer Works", "Прицеп Завод", "Remolques Peña", "Reboques São Paulo"};
+        PlateManufacturer = makers[language];
+        PlateType = "TX-3";
+        PlateVin = "WTR4S2M0N0K012345";
+        PlateField586 = "2";
+        PlateField356 = "1";
+        PlateField357 = "2";
+        PlateAbsConfiguration = "4S2M";
+        PlateField361 = "1";
+        PlateAxleCount = "3";
+        PlateField411 = PlateField412 = PlateField413 = "24";
+        PlateField416 = PlateField417 = PlateField418 = "9";
+        PlateField421 = "6.50";
+        PlateField422 = "1.20";
+        PlateField425 = "250";
+        PlateAxleFlag2 = "1";
+        PlateField508 = "3250";
+        AxleCount = 3;
+        ParameterChoice = 1;
+        AxleFeatureFlags = {1, 0, 1, 1, 0, 0};
+        LiftingAxleFlags = {0, 0, 0, 0, 1, 0};
+        LiftingAxleCalibrationEnabled = 1;
+        SystemTagValues[0] = 1;
+    }
+    TempFolder temp{"systemtag-file"};
+};
+
+TEST_P(SystemTagFile, OnePageWithTheValuesLabelsFontsAndPictures)
+{
+    const int language = GetParam();
+    tarvel_test::PageBench bench(language);
+    ASSERT_TRUE(LoadPdfLanguageConfig());
+    FillPlate(language);
+    const std::string pdf = temp / "tag.pdf";
+    bench.files.QueueAnswer(pdf);
+    report::HaruPdfCanvas canvas;
+    ASSERT_EQ(report::SystemTagPdfWriter(0, bench.Context(), canvas, Time(2026, 1, 2, 3, 4, 5)), 1);
+    ASSERT_EQ(bench.prompter.Count(), 1u);
+    EXPECT_EQ(bench.prompter.Boxes()[0].text, LanguageText(179));
+
+    const auto check = pdfkit::Check(pdf);
+    EXPECT_TRUE(check.clean) << check.output;
+    EXPECT_LT(fs::file_size(pdf), 1024u * 1024u);
+    const auto info = pdfkit::Info(pdf);
+    ASSERT_TRUE(info.ok) << info.raw;
+    ASSERT_EQ(info.pages, 1);
+    EXPECT_NEAR(info.pageSizes[0].width, 841.89, 0.01);
+    EXPECT_NEAR(info.pageSizes[0].height, 595.276, 0.01);
+
+    const auto fonts = pdfkit::Fonts(pdf);
+    ASSERT_EQ(fonts.size(), 1u);
+    if (language == 0) {
+        EXPECT_EQ(fonts[0].name, "SimSun");
+        EXPECT_EQ(fonts[0].encoding, "GBK-EUC-H");
+    } else if (language == 2) {
+        EXPECT_EQ(pdfkit::BaseFontName(fonts[0].name).rfind("DejaVuSans", 0), 0u) << fonts[0].name;
+        EXPECT_TRUE(fonts[0].embedded);
+    } else {
+        EXPECT_EQ(fonts[0].name, "Helvetica");
+        EXPECT_EQ(fonts[0].encoding, "WinAnsi");
+    }
+
+    // The Chinese font's Latin letters come back as their full-width forms.
+    const std::string text = FoldFullWidth(pdfkit::Text(pdf));
+    for (const std::string& value : {PlateManufacturer, PlateType, PlateVin, PlateAbsConfiguration, std::string("250"),
+                                     std::string("3250"), std::string("GIO")})
+        EXPECT_THAT(text, HasSubstr(value)) << value;
+    for (int row : {3, 9, 17, 22, 23})
+        EXPECT_THAT(text, HasSubstr(PdfText(row))) << "report row " << row;
+    EXPECT_THAT(text, HasSubstr(language == 0 ? std::string("\xE2\x88\x9A") : PdfText(110)));
+    EXPECT_THAT(text, HasSubstr(report::BrandWord(0) + PdfText(2).substr(0, PdfText(2).find(' '))));
+
+    // The shipped pictures: the logo, both trailers, the symbols, the boxes.
+    std::set<std::pair<int, int>> sizes;
+    int boxes = 0;
+    for (const auto& image : pdfkit::Images(pdf)) {
+        if (image.type != "image")
+            continue;
+        sizes.insert({image.width, image.height});
+        if (image.width == 40 && image.height == 30)
+            ++boxes;
+    }
+    for (const auto& size : {std::make_pair(90, 50), std::make_pair(120, 60), std::make_pair(70, 60),
+                                           std::make_pair(70, 50), std::make_pair(100, 50), std::make_pair(100, 70),
+                                           std::make_pair(320, 90)})
+        EXPECT_TRUE(sizes.count(size)) << size.first << " x " << size.second;
+    EXPECT_EQ(boxes, 9); // three axles, three rows
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryLanguage, SystemTagFile, ::testing::Values(0, 1, 2, 3, 4));
+
+TEST(SystemTagFileTexts, PortugueseAndRussianKeepTheirLetters)
+{
+    if (!pdfkit::ToolsAvailable())
+        GTEST_SKIP() << "poppler-utils and qpdf are needed";
+    TempFolder temp("systemtag-letters");
+    for (const auto& c : {std::make_pair(4, std::string("Não")), std::make_pair(2, std::string("Прицеп"))}) {
+        tarvel_test::PageBench bench(c.first);
+        ASSERT_TRUE(LoadPdfLanguageConfig());
+        PlateType = c.second;
+        const std::string pdf = temp / ("letters" + std::to_string(c.first) + ".pdf");
+        bench.files.QueueAnswer(pdf);
+        report::HaruPdfCanvas canvas;
+        ASSERT_EQ(report::SystemTagPdfWriter(0, bench.Context(), canvas, Time(2026, 1, 2, 3, 4, 5)), 1);
+        EXPECT_THAT(pdfkit::Text(pdf), HasSubstr(c.second));
+    }
+}
+
+TEST(SystemTagFileMissingPicture, IsSkippedAndThePlateSaved)
+{
+    if (!pdfkit::ToolsAvailable())
+        GTEST_SKIP() << "poppler-utils and qpdf are needed";
+    TempFolder program("systemtag-program");
+    fs::copy(tarvel_test::DataFolder(), program.Path(), fs::copy_options::recursive);
+    fs::remove(program / "ReportImage/load.png");
+    fs::remove(program / "ReportImage/logo.jpg");
+    SystemTagValues[0] = 0; // no height-sensor pictures
+    tarvel_test::PageBench bench;
+    tarvel::ScopedProgramFolder folder(program.Path());
+    ASSERT_TRUE(LoadPdfLanguageConfig());
+    const std::string pdf = program / "tag.pdf";
+    bench.files.QueueAnswer(pdf);
+    report::HaruPdfCanvas canvas;
+    ASSERT_EQ(report::SystemTagPdfWriter(2, bench.Context(), canvas, Time(2026, 1, 2, 3, 4, 5)), 1);
+    EXPECT_EQ(bench.prompter.Boxes().at(0).text, LanguageText(179));
+    EXPECT_TRUE(pdfkit::Check(pdf).clean);
+    // Of the 70 x 60 pictures only the pressure gauge's are left; no logo.
+    int gauges = 0;
+    for (const auto& image : pdfkit::Images(pdf)) {
+        if (image.type != "image")
+            continue;
+        gauges += image.width == 70 && image.height == 60;
+        EXPECT_FALSE(image.width == 90 && image.height == 50) << "the logo file is gone";
+    }
+    EXPECT_EQ(gauges, 3); // the three pressure gauges; the load symbol's two are gone
+}
+
+TEST(SystemTagPrint, TheButtonPrintsWithTheLogoSettingsBrand)
+{
+    if (!pdfkit::ToolsAvailable())
+        GTEST_SKIP() << "poppler-utils and qpdf are needed";
+    TempFolder temp("systemtag-print");
+    tarvel_test::PageBench bench;
+    ASSERT_TRUE(LoadPdfLanguageConfig());
+    PrintSystemTagLogic logic(bench.Context());
+    PlateManufacturer = "Typed maker";
+    for (int mode : {2, 5}) {
+        ReportLogoMode = mode;
+        const std::string pdf = temp / ("print" + std::to_string(mode) + ".pdf");
+        bench.files.QueueAnswer(pdf);
+        EXPECT_EQ(logic.OnPrintSystemTag(), 1); // no link, no read needed
+        const std::string text = pdfkit::Text(pdf);
+        EXPECT_THAT(text, HasSubstr("Typed maker"));
+        const std::string brand = report::BrandWord(mode == 2 ? 2 : 0);
+        EXPECT_THAT(text, HasSubstr(brand.substr(0, brand.size() - 1))) << mode;
+    }
+    EXPECT_THAT(bench.Requests(), IsEmpty());
+}
+
+} // namespace
