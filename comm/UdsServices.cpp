@@ -359,11 +359,11 @@ int UdsTesterPresent()
 
 int UdsControlDtcSetting(uint8_t settingType) { return Simple({0x85, settingType}, kCaptionDtcSetting); }
 
-void WriteDid0094Byte(uint8_t value)
+bool WriteDid0094Byte(uint8_t value)
 {
     UdsDiagnosticSessionControl(0x03);
     UdsSecurityAccess();
-    UdsWriteById(0x0094, {value});
+    return UdsWriteById(0x0094, {value}) == 1;
 }
 
 } // namespace tarvel

@@ -77,7 +77,8 @@ int UdsRequestTransferExit();
 int UdsTesterPresent();
 int UdsControlDtcSetting(uint8_t settingType);
 // The end-of-line marker: extended session, unlock, write DID 0x0094. Every
-// step runs whatever the one before returned.
-void WriteDid0094Byte(uint8_t value);
+// step runs whatever the one before returned. True when the ECU accepted the
+// write itself.
+bool WriteDid0094Byte(uint8_t value);
 
 } // namespace tarvel

@@ -4,20 +4,6 @@
 #include "PrintSystemTagLogic.h"
 #include "ReportTextTable.h"
 
-ABSEOLReportsLogic::ABSEOLReportsLogic(const tarvel::PageContext& context) : PageLogic(tarvel::TabEolReports, context)
-{
-}
-
-void ABSEOLReportsLogic::OnResetForNewRun()
-{
-    LoadPdfLanguageConfig();
-}
-
-void ABSEOLReportsLogic::LoadPdfLanguageConfig()
-{
-    ::LoadPdfLanguageConfig();
-}
-
 namespace tarvel {
 
 std::unique_ptr<PageLogic> MakeReportPageLogic(int tab, const PageContext& context)

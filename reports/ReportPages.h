@@ -1,6 +1,7 @@
 // The logic of this folder's pages, made by tab for the shell's page set.
 #pragma once
 
+#include "EolReportsLogic.h"
 #include "PageLogic.h"
 
 #include <memory>
@@ -9,11 +10,3 @@ namespace tarvel {
 // The logic of `tab` when it is one of this folder's pages, else null.
 std::unique_ptr<PageLogic> MakeReportPageLogic(int tab, const PageContext& context);
 } // namespace tarvel
-
-class ABSEOLReportsLogic : public tarvel::PageLogic {
-public:
-    explicit ABSEOLReportsLogic(const tarvel::PageContext& context);
-    void OnResetForNewRun() override;
-    // Reloads the report texts (LanguagePDFConfig.xml).
-    void LoadPdfLanguageConfig();
-};

@@ -13,10 +13,7 @@
 
 using tarvel::MsgIcon;
 
-namespace {
-
-// The identification as text; empty when the answer holds none.
-std::string VinText(const std::vector<uint8_t>& data, size_t size)
+std::string EolVinText(const std::vector<uint8_t>& data, size_t size)
 {
     ValueField field;
     field.DataType = "ASCII";
@@ -25,7 +22,19 @@ std::string VinText(const std::vector<uint8_t>& data, size_t size)
     return DecodeValue(data.data(), std::min(size, data.size()), field, DeviceInfoCodecOptions()).text;
 }
 
-} // namespace
+void ApplyEolResultsVin(const std::string& vin, const std::string& caption)
+{
+    if (vin.empty())
+        return;
+    if (!EolResultsVin.empty() && vin != EolResultsVin && !EolAllResultsNotTested()) {
+        const std::string previous = EolResultsVin;
+        ResetAllEolResults();
+        tarvel::ShowMessage("The end-of-line results held were earned on another ECU (VIN " + previous +
+                                "). This ECU has VIN " + vin + ": all end-of-line results were reset.",
+                            caption, MsgIcon::Exclamation);
+    }
+    EolResultsVin = vin;
+}
 
 EolPageLogic::EolPageLogic(int tab, const EolPageTraits& traits, const tarvel::PageContext& context)
     : PageLogic(tab, context), traits_(traits)
@@ -83,17 +92,7 @@ void EolPageLogic::ClaimResultsForConnectedEcu()
     if (tarvel::UdsReadByIdQuiet(kVinDid, data) != 1)
         return; // unknown ECU: the results stay as they are
     const uint32_t length = tarvel::UdsResponseLength();
-    const std::string vin = VinText(data, length >= 3 ? length - 3 : 0);
-    if (vin.empty())
-        return;
-    if (!EolResultsVin.empty() && vin != EolResultsVin && !EolAllResultsNotTested()) {
-        const std::string previous = EolResultsVin;
-        ResetAllEolResults();
-        tarvel::ShowMessage("The end-of-line results held were earned on another ECU (VIN " + previous +
-                                "). This ECU has VIN " + vin + ": all end-of-line results were reset.",
-                            Text(kTipsCaptionRow), MsgIcon::Exclamation);
-    }
-    EolResultsVin = vin;
+    ApplyEolResultsVin(EolVinText(data, length >= 3 ? length - 3 : 0), Text(kTipsCaptionRow));
 }
 
 void EolPageLogic::Exit()

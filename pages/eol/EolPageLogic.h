@@ -78,6 +78,15 @@ struct EolPageTraits {
     bool hasExit = true;
 };
 
+// The vehicle identification in the first `size` bytes of a 22 F1 90 answer
+// (the announced length); empty when they hold none.
+std::string EolVinText(const std::vector<uint8_t>& data, size_t size);
+
+// The results held belong to the ECU they were earned on: a non-empty `vin`
+// other than that ECU's, while any result is held, resets every result and
+// says so in a box captioned `caption`. The VIN is then the results' owner.
+void ApplyEolResultsVin(const std::string& vin, const std::string& caption);
+
 class EolPageLogic : public tarvel::PageLogic {
 public:
     // UI and report text rows of the common shape.

@@ -1,0 +1,545 @@
+#include "EolReportPdf.h"
+
+#include "HaruPdfCanvas.h"
+#include "LocalTime.h"
+#include "Log.h"
+#include "ReportFonts.h"
+#include "ReportGlobals.h"
+#include "ReportPictures.h"
+#include "ReportTextAids.h"
+#include "ReportTextTable.h"
+#include "SettingsFiles.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <system_error>
+#include <vector>
+
+using tarvel::report::PdfCanvas;
+using tarvel::report::PdfImage;
+using tarvel::report::PdfOrientation;
+using tarvel::report::PdfPageSize;
+
+namespace {
+
+// Rows of the UI language table the writer's boxes use.
+constexpr int kSavedTextRow = 179;
+constexpr int kNotSavedTextRow = 180;
+constexpr int kTipsCaptionRow = 74;
+constexpr int kErrorCaptionRow = 76;
+
+constexpr int kChinese = 0;
+constexpr int kPortuguese = 4;
+
+constexpr float kTextSize = 9;
+constexpr float kSmallTextSize = 7;
+constexpr float kRowPitch = 20;
+constexpr float kRemarkX = 260;
+constexpr float kWordX = 480;
+constexpr float kDashX = 180;
+constexpr float kFooterBoxTop = 775;
+constexpr float kFooterBoxHeight = 25;
+constexpr float kFooterTextBelowTop = 17;
+constexpr float kDateDepth = 822;
+constexpr float kDateBelowMovedBox = 12;
+
+// An x position by language: Chinese, Portuguese, every other language.
+struct LangX {
+    float zh;
+    float pt;
+    float other;
+    float For(int language) const { return language == kChinese ? zh : language == kPortuguese ? pt : other; }
+};
+constexpr LangX Same(float x) { return {x, x, x}; }
+
+// A label or item name of a row. In Portuguese it may be split into two
+// lines at ptX1 (first) and ptX2 (second).
+struct LabelCell {
+    int text = -1; // report text row; -1 none
+    LangX x{};
+    bool ptSplit = false;
+    float ptX1 = 0;
+    float ptX2 = 0;
+};
+
+enum class RemarkStyle {
+    Plain,
+    PtSplit250,      // Portuguese: two lines at 250 and 240
+    PtSplit260,      // Portuguese: two lines at 260
+    PtSplitSmall230, // Portuguese: two lines at 230 in size 7
+    PtAt228,         // Portuguese: one line at 228
+};
+
+enum class RowShow { Always, Form4S3M, LiftingAxle, LiftingSensor, Height, BrakeLamp, Valve };
+enum class RowGroup { None, WarningLamp, Sensors, Pressures, BrakeLamp, Valve };
+
+struct RowSpec {
+    float depth; // for "4S3M" with every optional row printed
+    RowShow show;
+    RowGroup group;
+    LabelCell label; // the label or item name
+    bool dash;       // "-" at x 180 (rows without an item name)
+    EolReportItem item;
+    RemarkStyle remark;
+};
+
+// The results table. Rows take their 20 points only when printed.
+const std::vector<RowSpec>& RowTable()
+{
+    using I = EolReportItem;
+    static const std::vector<RowSpec> rows = {
+        {332, RowShow::Always, RowGroup::WarningLamp, {44, Same(175)}, false, I::WarningLampOn, RemarkStyle::Plain},
+        {352, RowShow::Always, RowGroup::WarningLamp, {45, Same(175)}, false, I::WarningLampOff, RemarkStyle::Plain},
+        {372, RowShow::Always, RowGroup::None, {46, {70, 55, 70}}, true, I::Dtc, RemarkStyle::Plain},
+        {392, RowShow::Always, RowGroup::Sensors, {48, Same(157), true, 150, 145}, false, I::Sensor1, RemarkStyle::Plain},
+        {412, RowShow::Always, RowGroup::Sensors, {49, Same(157), true, 150, 150}, false, I::Sensor2, RemarkStyle::Plain},
+        {432, RowShow::Always, RowGroup::Sensors, {50, Same(157), true, 150, 145}, false, I::Sensor3, RemarkStyle::Plain},
+        {452, RowShow::Always, RowGroup::Sensors, {51, Same(157), true, 150, 150}, false, I::Sensor4, RemarkStyle::Plain},
+        {472, RowShow::Always, RowGroup::Sensors, {52, {157, 155, 155}}, false, I::Modulator1, RemarkStyle::PtSplit250},
+        {492, RowShow::Always, RowGroup::Sensors, {54, {157, 155, 155}}, false, I::Modulator2, RemarkStyle::PtSplit250},
+        {512, RowShow::Form4S3M, RowGroup::Sensors, {55, {157, 141, 157}}, false, I::Modulator3, RemarkStyle::PtSplit250},
+        {532, RowShow::Always, RowGroup::Pressures, {52, {157, 155, 155}}, false, I::Pressure1, RemarkStyle::PtSplit260},
+        {552, RowShow::Always, RowGroup::Pressures, {57, {157, 142, 150}}, false, I::Pressure2, RemarkStyle::PtSplit260},
+        {572, RowShow::Always, RowGroup::Pressures, {54, Same(155)}, false, I::Pressure3, RemarkStyle::PtSplit260},
+        {592, RowShow::Always, RowGroup::Pressures, {58, {157, 150, 150}}, false, I::Pressure4, RemarkStyle::PtSplit260},
+        {612, RowShow::Form4S3M, RowGroup::Pressures, {55, {157, 141, 150}}, false, I::Pressure5, RemarkStyle::PtSplit260},
+        {632, RowShow::Form4S3M, RowGroup::Pressures, {59, {157, 150, 150}, true, 150, 150}, false, I::Pressure6,
+         RemarkStyle::PtSplit260},
+        {652, RowShow::Always, RowGroup::None, {60, {70, 60, 55}, true, 60, 60}, true, I::BackupPressure,
+         RemarkStyle::PtSplit260},
+        {672, RowShow::Always, RowGroup::None, {72, {70, 60, 57}, true, 60, 60}, true, I::Voltage, RemarkStyle::Plain},
+        {692, RowShow::LiftingAxle, RowGroup::None, {75, {70, 57, 57}}, true, I::LiftingAxle,
+         RemarkStyle::PtSplitSmall230},
+        {692, RowShow::LiftingSensor, RowGroup::None, {81, {70, 60, 57}, true, 60, 60}, true, I::LiftingSensor,
+         RemarkStyle::PtAt228},
+        {712, RowShow::Height, RowGroup::None, {96, {70, 57, 57}}, true, I::HeightSensor, RemarkStyle::Plain},
+        {732, RowShow::BrakeLamp, RowGroup::BrakeLamp, {44, Same(175)}, false, I::BrakeLampOn, RemarkStyle::Plain},
+        {752, RowShow::BrakeLamp, RowGroup::BrakeLamp, {45, Same(175)}, false, I::BrakeLampOff, RemarkStyle::Plain},
+        {772, RowShow::Valve, RowGroup::Valve, {112, Same(170)}, false, I::ValveOpen, RemarkStyle::Plain},
+        {792, RowShow::Valve, RowGroup::Valve, {113, Same(168)}, false, I::ValveClose, RemarkStyle::Plain},
+    };
+    return rows;
+}
+
+bool Is4S3M(const EolReportInputs& in) { return in.systemForm == "4S3M"; }
+bool LiftingRowPrinted(const EolReportInputs& in)
+{
+    return in.liftingAxleTestEnabled == 1 || in.liftingSensorCalibrationEnabled == 1;
+}
+bool BrakeLampRowsPrinted(const EolReportInputs& in)
+{
+    return in.brakeLampOnResult != 2 && in.brakeLampOffResult != 2 && in.brakeLampTestEnabled == 1;
+}
+
+bool Printed(const RowSpec& row, const EolReportInputs& in)
+{
+    switch (row.show) {
+    case RowShow::Always: return true;
+    case RowShow::Form4S3M: return Is4S3M(in);
+    case RowShow::LiftingAxle: return in.liftingAxleTestEnabled == 1;
+    case RowShow::LiftingSensor: return in.liftingAxleTestEnabled != 1 && in.liftingSensorCalibrationEnabled == 1;
+    case RowShow::Height: return in.heightSensorCalibrationEnabled == 1;
+    case RowShow::BrakeLamp: return BrakeLampRowsPrinted(in);
+    case RowShow::Valve: return in.underwaterValveTestEnabled == 1;
+    }
+    return false;
+}
+
+// Whether a row that is not printed moves the later rows up. The lifting-axle
+// and lifting-sensor rows share one place: it is given up once, when neither
+// is printed.
+bool FreesItsPlace(const RowSpec& row, const EolReportInputs& in)
+{
+    if (row.show == RowShow::LiftingSensor)
+        return false;
+    if (row.show == RowShow::LiftingAxle)
+        return !LiftingRowPrinted(in);
+    return true;
+}
+
+struct PlacedRow {
+    const RowSpec* spec;
+    float depth;
+};
+
+std::vector<PlacedRow> PlaceRows(const EolReportInputs& in)
+{
+    std::vector<PlacedRow> placed;
+    float shift = 0;
+    for (const RowSpec& row : RowTable()) {
+        if (Printed(row, in))
+            placed.push_back({&row, row.depth - shift});
+        else if (FreesItsPlace(row, in))
+            shift += kRowPitch;
+    }
+    return placed;
+}
+
+// ---- Drawing helpers, measured from the top of the page ----
+
+class Page {
+public:
+    Page(PdfCanvas& canvas, int language) : canvas_(canvas), language_(language) {}
+
+    void Text(float x, float depth, const std::string& text)
+    {
+        tarvel::report::TextOutFromTop(canvas_, x, depth, text);
+    }
+    // A text split into two lines (first 4 above the row's baseline, second
+    // 5 below) when `split`, else one line at x1.
+    void MaybeSplit(bool split, float x1, float x2, float depth, const std::string& text)
+    {
+        if (!split) {
+            Text(x1, depth, text);
+            return;
+        }
+        std::string first, second;
+        SplitTextAtMiddleSpace(text, first, second);
+        Text(x1, depth - 4, first);
+        Text(x2, depth + 5, second);
+    }
+    bool Portuguese() const { return language_ == kPortuguese; }
+    int Language() const { return language_; }
+    PdfCanvas& Canvas() { return canvas_; }
+
+private:
+    PdfCanvas& canvas_;
+    int language_;
+};
+
+void DrawRow(Page& page, const PlacedRow& placed, const EolReportInputs& in)
+{
+    const RowSpec& row = *placed.spec;
+    const float d = placed.depth;
+    const LabelCell& label = row.label;
+    const std::string labelText = PdfText(label.text);
+    if (page.Portuguese() && label.ptSplit)
+        page.MaybeSplit(true, label.ptX1, label.ptX2, d, labelText);
+    else
+        page.Text(label.x.For(page.Language()), d, labelText);
+    if (row.dash)
+        page.Text(kDashX, d, "-");
+
+    const std::string& remark = in.Remark(row.item);
+    if (!page.Portuguese()) {
+        page.Text(kRemarkX, d, remark);
+    } else {
+        switch (row.remark) {
+        case RemarkStyle::Plain: page.Text(kRemarkX, d, remark); break;
+        case RemarkStyle::PtSplit250: page.MaybeSplit(true, 250, 240, d, remark); break;
+        case RemarkStyle::PtSplit260: page.MaybeSplit(true, 260, 260, d, remark); break;
+        case RemarkStyle::PtSplitSmall230:
+            page.Canvas().SetFontSize(kSmallTextSize);
+            page.MaybeSplit(true, 230, 230, d, remark);
+            page.Canvas().SetFontSize(kTextSize);
+            break;
+        case RemarkStyle::PtAt228: page.Text(228, d, remark); break;
+        }
+    }
+    page.Text(kWordX, d, in.Word(row.item));
+}
+
+struct Rule {
+    float depth;
+    float fromX;
+    float toX; // 0: the right margin (W - 50)
+};
+
+// The horizontal rules above the table, the same for every form.
+std::vector<Rule> HeaderRules()
+{
+    std::vector<Rule> rules = {{20, 50, 0}, {70, 50, 0}, {105, 50, 0}, {130, 50, 0}, {155, 50, 450}, {180, 50, 450}};
+    for (float d : {205.f, 230.f, 255.f, 280.f, 300.f, 320.f})
+        rules.push_back({d, 50, 0});
+    return rules;
+}
+
+enum class RuleShow { Always, Form4S3M, Lifting, Height, BrakeLamp, Valve };
+
+// The table's rules for forms other than "4S3M": a rule not drawn moves the
+// later ones up by 20.
+std::vector<Rule> OtherFormTableRules(const EolReportInputs& in)
+{
+    struct Spec {
+        float depth;
+        float fromX;
+        RuleShow show;
+    };
+    static const std::vector<Spec> specs = {
+        {340, 140, RuleShow::Always},   {360, 50, RuleShow::Always},    {380, 50, RuleShow::Always},
+        {400, 140, RuleShow::Always},   {420, 140, RuleShow::Always},   {440, 140, RuleShow::Always},
+        {460, 140, RuleShow::Always},   {480, 140, RuleShow::Always},   {500, 140, RuleShow::Form4S3M},
+        {520, 50, RuleShow::Form4S3M},  {540, 50, RuleShow::Always},    {560, 140, RuleShow::Always},
+        {580, 140, RuleShow::Always},   {600, 140, RuleShow::Always},   {620, 140, RuleShow::Form4S3M},
+        {640, 140, RuleShow::Form4S3M}, {660, 50, RuleShow::Form4S3M},  {680, 50, RuleShow::Always},
+        {700, 50, RuleShow::Always},    {720, 50, RuleShow::Lifting},   {740, 50, RuleShow::Height},
+        {760, 50, RuleShow::Always},    {780, 140, RuleShow::BrakeLamp}, {800, 50, RuleShow::BrakeLamp},
+        {820, 140, RuleShow::Valve},    {840, 50, RuleShow::Valve},
+    };
+    std::vector<Rule> rules;
+    float shift = 0;
+    for (const Spec& spec : specs) {
+        bool drawn = true;
+        switch (spec.show) {
+        case RuleShow::Always: drawn = true; break;
+        case RuleShow::Form4S3M: drawn = Is4S3M(in); break;
+        case RuleShow::Lifting: drawn = LiftingRowPrinted(in); break;
+        case RuleShow::Height: drawn = in.heightSensorCalibrationEnabled == 1; break;
+        case RuleShow::BrakeLamp: drawn = BrakeLampRowsPrinted(in); break;
+        case RuleShow::Valve: drawn = in.underwaterValveTestEnabled == 1; break;
+        }
+        if (drawn)
+            rules.push_back({spec.depth - shift, spec.fromX, 0});
+        else
+            shift += kRowPitch;
+    }
+    return rules;
+}
+
+// The table's rules for "4S3M": one under each printed row, from x 140 when
+// the next row stands under the same group label, else from x 50.
+std::vector<Rule> RowTableRules(const std::vector<PlacedRow>& rows)
+{
+    std::vector<Rule> rules;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const RowGroup group = rows[i].spec->group;
+        const bool sameGroupNext = i + 1 < rows.size() && group != RowGroup::None && rows[i + 1].spec->group == group;
+        rules.push_back({rows[i].depth + 8, sameGroupNext ? 140.f : 50.f, 0});
+    }
+    return rules;
+}
+
+} // namespace
+
+int EolReportTableBottom(const EolReportInputs& in)
+{
+    const bool height = in.heightSensorCalibrationEnabled == 1;
+    int bottom = Is4S3M(in) ? (height ? 800 : 780) : (height ? 740 : 720);
+    if (in.underwaterValveTestEnabled != 1)
+        bottom -= 40;
+    if (!LiftingRowPrinted(in))
+        bottom -= 20;
+    if (!BrakeLampRowsPrinted(in))
+        bottom -= 40;
+    return bottom;
+}
+
+void DrawEolResultsPage(PdfCanvas& canvas, const EolReportInputs& in, int language, int brandMode,
+                        const std::string& dateText, const std::string& clockText)
+{
+    canvas.AddPage(PdfPageSize::A4, PdfOrientation::Portrait);
+    Page page(canvas, language);
+    const float W = canvas.PageWidth();
+    const float H = canvas.PageHeight();
+    const bool portuguese = page.Portuguese();
+    const auto x = [language](LangX lx) { return lx.For(language); };
+
+    const float tableBottom = static_cast<float>(EolReportTableBottom(in));
+    // The footer box stays at its place unless the table reaches into it;
+    // then it starts where the table ends, and the date line follows it.
+    const bool footerMoved = tableBottom > kFooterBoxTop;
+    const float footerTop = footerMoved ? tableBottom : kFooterBoxTop;
+    const float footerBottom = footerTop + kFooterBoxHeight;
+    const float footerTextDepth = footerTop + kFooterTextBelowTop;
+    const float dateDepth = footerMoved ? footerBottom + kDateBelowMovedBox : kDateDepth;
+
+    // Title and the date line.
+    canvas.SetFont(tarvel::report::ReportFontForLanguage(language), portuguese ? 19.f : 22.f);
+    canvas.BeginText();
+    canvas.MoveTextPos(portuguese ? 185.f : 220.f, H - 50);
+    canvas.ShowText(PdfText(25));
+    canvas.SetFontSize(11);
+    page.Text(250, dateDepth, dateText + " " + clockText);
+    canvas.EndText();
+
+    // Everything else in size 9.
+    canvas.SetFontSize(kTextSize);
+    canvas.BeginText();
+    page.Text(252, 90, PdfText(26));
+    page.Text(x({80, 60, 100}), 120, PdfText(5));
+    page.Text(230, 120, in.vin);
+    page.Text(460, 120, PdfText(30));
+    page.Text(470, 170, in.verdictWord);
+    const struct {
+        int text;
+        LangX labelX;
+        const std::string* value;
+        float depth;
+    } identity[] = {
+        {27, {80, 70, 70}, &in.supplierId, 145},      {28, Same(80), &in.systemForm, 170},
+        {29, {80, 70, 70}, &in.hardwareVersion, 195}, {31, {80, 70, 70}, &in.softwareVersion, 220},
+        {32, {80, 60, 60}, &in.identF1F4, 245},       {33, {80, 60, 60}, &in.calibrationVersion, 270},
+    };
+    for (const auto& row : identity) {
+        page.Text(x(row.labelX), row.depth, PdfText(row.text));
+        page.Text(260, row.depth, *row.value);
+    }
+    page.Text(250, 292, PdfText(34));
+    page.Text(115, 312, PdfText(35));
+    page.Text(300, 312, PdfText(36));
+    page.Text(490, 312, PdfText(37));
+
+    // Group labels at their fixed places.
+    page.Text(x({70, 53, 60}), 340, PdfText(43));
+    page.Text(70, 442, PdfText(47));
+    page.Text(x({70, 65, 65}), Is4S3M(in) ? 580.f : 535.f, PdfText(56));
+
+    const std::vector<PlacedRow> rows = PlaceRows(in);
+    bool brakeLabelDone = false;
+    bool valveLabelDone = false;
+    for (const PlacedRow& row : rows) {
+        if (row.spec->group == RowGroup::BrakeLamp && !brakeLabelDone) {
+            page.Text(x({70, 55, 55}), row.depth + 12, PdfText(100));
+            brakeLabelDone = true;
+        }
+        if (row.spec->group == RowGroup::Valve && !valveLabelDone) {
+            page.Text(x({70, 55, 55}), row.depth + 10, PdfText(111));
+            valveLabelDone = true;
+        }
+        DrawRow(page, row, in);
+    }
+
+    // Footer row.
+    page.Text(60, footerTextDepth, PdfText(104));
+    page.Text(200, footerTextDepth, in.testerName);
+    page.Text(360, footerTextDepth, PdfText(103));
+    page.Text(465, footerTextDepth, in.jobNumber);
+    canvas.EndText();
+
+    // Logo: a missing picture is left out, the report is still written.
+    const PdfImage logo = (brandMode == 1 || brandMode == 2)
+                              ? tarvel::report::LoadReportPicture(canvas, "ReportImage\\logo.jpg")
+                              : tarvel::report::BitmapResourceToTempJpeg(canvas, tarvel::report::kBuiltinLogoResource);
+    if (logo)
+        tarvel::report::DrawImageFromTop(canvas, logo, 55, 70, 90, 50);
+    else
+        tarvel::TraceLog("EOL report: the logo picture could not be loaded; the report is written without it");
+
+    // Rules, all in one path.
+    std::vector<Rule> rules = HeaderRules();
+    const std::vector<Rule> table = Is4S3M(in) ? RowTableRules(rows) : OtherFormTableRules(in);
+    rules.insert(rules.end(), table.begin(), table.end());
+    if (!footerMoved) // else the table's last rule is the box's top
+        rules.push_back({footerTop, 50, 0});
+    rules.push_back({footerBottom, 50, 0});
+
+    canvas.SetLineWidth(0.5f);
+    const auto line = [&](float x1, float d1, float x2, float d2) {
+        canvas.MoveTo(x1, H - d1);
+        canvas.LineTo(x2, H - d2);
+    };
+    for (const Rule& rule : rules)
+        line(rule.fromX, rule.depth, rule.toX > 0 ? rule.toX : W - 50, rule.depth);
+    line(W - 50, 20, W - 50, tableBottom);
+    line(50, 20, 50, tableBottom);
+    line(150, 20, 150, 70);
+    line(170, 105, 170, 280);
+    line(450, 105, 450, 205);
+    line(140, 320, 140, tableBottom);
+    line(225, 300, 225, tableBottom);
+    line(470, 300, 470, tableBottom);
+    for (float fx : {170.f, 350.f, 450.f})
+        line(fx, footerTop, fx, footerBottom);
+    canvas.Stroke();
+}
+
+std::string EolReportFileName(const std::string& vin, const std::string& dateText, const std::string& fileTimeText)
+{
+    std::string safe;
+    for (const char c : vin) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool unsafe = byte < 0x20 || byte >= 0x7F || std::string("/\\:*?\"<>|").find(c) != std::string::npos;
+        safe += unsafe ? '_' : c;
+    }
+    return safe + "-" + dateText + " " + fileTimeText + ".pdf";
+}
+
+namespace {
+
+std::string HomeFolder()
+{
+#ifdef _WIN32
+    const char* home = std::getenv("USERPROFILE");
+#else
+    const char* home = std::getenv("HOME");
+#endif
+    return home ? std::string(home) : std::string();
+}
+
+bool IsFolder(const std::string& path)
+{
+    if (path.empty())
+        return false;
+    std::error_code ec;
+    return std::filesystem::is_directory(std::filesystem::u8path(path), ec);
+}
+
+bool EndsWithPdf(const std::string& path)
+{
+    if (path.size() < 4)
+        return false;
+    std::string tail = path.substr(path.size() - 4);
+    for (char& c : tail)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return tail == ".pdf";
+}
+
+} // namespace
+
+EolReportPdfWriter::EolReportPdfWriter(const tarvel::PageContext& context, EolReportInputSource& source)
+    : context_(context), source_(source)
+{
+}
+
+int EolReportPdfWriter::operator()(int brandMode)
+{
+    const EolReportInputs inputs = source_.RefreshEolReportInputs();
+    const int language = context_.texts.Language();
+
+    std::unique_ptr<PdfCanvas> canvas =
+        factory_ ? factory_() : std::unique_ptr<PdfCanvas>(new tarvel::report::HaruPdfCanvas());
+    if (!canvas || !canvas->Valid()) {
+        context_.prompter.Show(PdfText(0), std::string(), tarvel::MsgIcon::None, tarvel::MsgButtons::Ok);
+        return 0;
+    }
+
+    if (inputs.printSystemTag && plate_)
+        plate_(*canvas, brandMode);
+
+    const tarvel::LocalDateTime now = tarvel::LocalNow();
+    const std::string dateText = tarvel::FormatLocalTime(now, "%Y-%m-%d");
+    const std::string fileTimeText = tarvel::FormatLocalTime(now, "%H-%M-%S");
+    const std::string clockText = tarvel::FormatLocalTime(now, "%H:%M:%S");
+    DrawEolResultsPage(*canvas, inputs, language, brandMode, dateText, clockText);
+
+    tarvel::FileRequest request;
+    request.save = true;
+    request.folder = IsFolder(EOLReportsFilePath) ? EOLReportsFilePath : HomeFolder();
+    request.fileName = EolReportFileName(inputs.vin, dateText, fileTimeText);
+    request.filter = "文件 (*.pdf;)|*.pdf";
+    const std::optional<std::string> chosen = context_.files.Choose(request);
+    const auto notSaved = [this] {
+        context_.prompter.Show(context_.texts.Text(kNotSavedTextRow), context_.texts.Text(kErrorCaptionRow),
+                               tarvel::MsgIcon::Exclamation, tarvel::MsgButtons::Ok);
+    };
+    if (!chosen || chosen->empty()) {
+        notSaved();
+        return 0;
+    }
+
+    std::string path = *chosen;
+    if (!EndsWithPdf(path))
+        path += ".pdf";
+    LastReportPath = path;
+    const size_t slash = path.find_last_of("/\\");
+    EOLReportsFilePath = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+
+    if (canvas->SaveToFile(path))
+        context_.prompter.Show(context_.texts.Text(kSavedTextRow), context_.texts.Text(kTipsCaptionRow),
+                               tarvel::MsgIcon::None, tarvel::MsgButtons::Ok);
+    else
+        notSaved();
+    return 1;
+}
