@@ -2,6 +2,7 @@
 
 #include "AppMessages.h"
 #include "Navigation.h"
+#include "ProgramIcon.h"
 #include "ShellGlobals.h"
 #include "WxPump.h"
 
@@ -42,6 +43,7 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
     : wxDocParentFrame(manager, nullptr, wxID_ANY, title, wxDefaultPosition, wxSize(1280, 860))
 {
     panes_.SetManagedWindow(this);
+    SetIcons(ProgramIcons());
 
     // Look from the profile; the default writes itself back below.
     long look = ID_VIEW_APPLOOK_DEFAULT;
@@ -77,6 +79,8 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
     Bind(wxEVT_MENU, &CMainFrame::OnLook, this, ID_VIEW_APPLOOK_FIRST, ID_VIEW_APPLOOK_LAST);
     Bind(wxEVT_UPDATE_UI, &CMainFrame::OnLookUpdate, this, ID_VIEW_APPLOOK_FIRST, ID_VIEW_APPLOOK_LAST);
     Bind(wxEVT_MENU, &CMainFrame::OnShowOutput, this, ID_VIEW_OUTPUTWND);
+    Bind(wxEVT_MENU, &CMainFrame::OnShowStatusBar, this, ID_VIEW_STATUS_BAR);
+    Bind(wxEVT_AUI_PANE_CLOSE, &CMainFrame::OnPaneClosed, this);
     Bind(wxEVT_CLOSE_WINDOW, &CMainFrame::OnClose, this);
     Bind(wxEVT_IDLE, &CMainFrame::OnIdle, this);
     Bind(wxEVT_DROP_FILES, &CMainFrame::OnDropFiles, this);
@@ -125,6 +129,15 @@ void CMainFrame::ApplyLook(int look)
 
 void CMainFrame::OnRibbonButton(wxCommandEvent& event)
 {
+    // The View toggles show or hide their pane as they now stand.
+    if (event.GetId() == ID_VIEW_OUTPUTWND) {
+        ShowOutputPane(event.GetInt() != 0);
+        return;
+    }
+    if (event.GetId() == ID_VIEW_STATUS_BAR) {
+        ShowStatusBar(event.GetInt() != 0);
+        return;
+    }
     // Ribbon buttons are the program's commands: hand them on as menu
     // commands so the document manager passes them to the view.
     wxCommandEvent command(wxEVT_MENU, event.GetId());
@@ -173,15 +186,56 @@ void CMainFrame::OnLookUpdate(wxUpdateUIEvent& event)
     event.Check(event.GetId() == AppLook);
 }
 
+bool CMainFrame::OutputPaneShown()
+{
+    const wxAuiPaneInfo& pane = panes_.GetPane("output");
+    return pane.IsOk() && pane.IsShown();
+}
+
 void CMainFrame::OnShowOutput(wxCommandEvent&)
 {
+    ShowOutputPane(true);
+}
+
+void CMainFrame::ShowOutputPane(bool show)
+{
     wxAuiPaneInfo& pane = panes_.GetPane("output");
-    if (pane.IsOk()) {
-        pane.Show();
-        panes_.Update();
-        if (pane.window)
-            pane.window->SetFocus();
+    if (!pane.IsOk())
+        return;
+    pane.Show(show);
+    panes_.Update();
+    if (show && pane.window)
+        pane.window->SetFocus();
+    SyncViewButtons();
+}
+
+void CMainFrame::OnShowStatusBar(wxCommandEvent&)
+{
+    ShowStatusBar(!(GetStatusBar() && GetStatusBar()->IsShown()));
+}
+
+void CMainFrame::ShowStatusBar(bool show)
+{
+    if (wxStatusBar* status = GetStatusBar()) {
+        status->Show(show);
+        SendSizeEvent();
     }
+    SyncViewButtons();
+}
+
+void CMainFrame::OnPaneClosed(wxAuiManagerEvent& event)
+{
+    event.Skip();
+    // The pane is hidden once this event has been handled.
+    CallAfter([this] { SyncViewButtons(); });
+}
+
+void CMainFrame::SyncViewButtons()
+{
+    if (!ribbon_.viewButtons)
+        return;
+    ribbon_.viewButtons->ToggleButton(ID_VIEW_OUTPUTWND, OutputPaneShown());
+    ribbon_.viewButtons->ToggleButton(ID_VIEW_STATUS_BAR, GetStatusBar() && GetStatusBar()->IsShown());
 }
 
 void CMainFrame::OnHelpButton(wxRibbonBarEvent&)

@@ -16,7 +16,6 @@ class wxFileHistory;
 // The program's name in the window caption (behind the document's title).
 constexpr const char* kMainWindowTitle = "Morvane VADE Diagnostic Tool";
 
-constexpr int ID_VIEW_OUTPUTWND = 149;
 constexpr int ID_STATUSBAR_PANE1 = 121;
 
 class CMainFrame : public wxDocParentFrame {
@@ -28,6 +27,10 @@ public:
     const RibbonControls& Ribbon() const { return ribbon_; }
     wxListBox* OutputList() const { return outputList_; }
     wxAuiManager& PaneManager() { return panes_; }
+    bool OutputPaneShown();
+    // The View commands: show or hide the output pane and the status bar.
+    void ShowOutputPane(bool show);
+    void ShowStatusBar(bool show);
 
     // The view's window fills the middle of the frame.
     void SetViewWindow(wxWindow* window);
@@ -43,6 +46,9 @@ private:
     void OnLook(wxCommandEvent& event);
     void OnLookUpdate(wxUpdateUIEvent& event);
     void OnShowOutput(wxCommandEvent& event);
+    void OnShowStatusBar(wxCommandEvent& event);
+    void OnPaneClosed(class wxAuiManagerEvent& event);
+    void SyncViewButtons();
     void OnHelpButton(class wxRibbonBarEvent& event);
     void OnClose(wxCloseEvent& event);
     void OnIdle(wxIdleEvent& event);

@@ -9,6 +9,7 @@
 #include "PageHost.h"
 #include "PageHostPage.h"
 #include "PageLogicSet.h"
+#include "ProgramIcon.h"
 #include "ShellGlobals.h"
 #include "Splash.h"
 #include "WindowRegistry.h"
@@ -378,11 +379,19 @@ void CTarvelView::OnChangeFilename()
     frame_->SetTitle(title + " - " + kMainWindowTitle);
 }
 
-void CTarvelView::OnAbout(wxCommandEvent&)
+wxAboutDialogInfo CTarvelView::AboutInfo()
 {
     wxAboutDialogInfo info;
     info.SetName(kMainWindowTitle);
     info.SetVersion("V2.6.15");
     info.SetDescription("Service and end-of-line test tool for the VADE trailer brake ECU.");
-    wxAboutBox(info, frame_);
+    // Without a picture of its own the box would show the platform's
+    // missing-image sign.
+    info.SetIcon(ProgramIcon(64));
+    return info;
+}
+
+void CTarvelView::OnAbout(wxCommandEvent&)
+{
+    wxAboutBox(AboutInfo(), frame_);
 }

@@ -67,6 +67,8 @@ public:
     int CreateResult() const { return createResult_; }
     wxSize PageSize() const { return pageSize_; }
     int InitialUpdateCount() const { return initialUpdates_; }
+    // What the about box shows: name, version, description and icon.
+    static class wxAboutDialogInfo AboutInfo();
 
 private:
     int CreateWindows(CMainFrame* frame);

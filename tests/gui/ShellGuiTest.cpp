@@ -14,6 +14,7 @@
 #include "TarvelApp.h"
 #include "TarvelView.h"
 #include "WindowRegistry.h"
+#include "Ribbon.h"
 
 #include "LanguageTable.h"
 #include "SettingsFiles.h"
@@ -26,7 +27,10 @@
 
 #include <gtest/gtest.h>
 
+#include <wx/aboutdlg.h>
+#include <wx/aui/framemanager.h>
 #include <wx/choice.h>
+#include <wx/ribbon/buttonbar.h>
 #include <wx/config.h>
 #include <wx/dcmemory.h>
 #include <wx/dcscreen.h>
@@ -180,6 +184,83 @@ TEST_F(TarvelGui, ComesUpWithRibbonTreeAndNoPageShown)
     EXPECT_EQ(EcuConnected.load(), 0);
     EXPECT_EQ(DownloadPageWnd(), View()->Page(tarvel::TabProgramDownload));
     EXPECT_EQ(NavigationDlg(), Frame()->Navigation());
+}
+
+TEST_F(TarvelGui, RibbonButtonsShowTheirTextsWithoutMnemonicMarkers)
+{
+    const RibbonControls& rc = Frame()->Ribbon();
+    ASSERT_NE(rc.fileButtons, nullptr);
+    ASSERT_NE(rc.toolButtons, nullptr);
+    EXPECT_EQ(rc.fileButtons->ButtonLabel(wxID_NEW), "New");
+    EXPECT_EQ(rc.fileButtons->ButtonLabel(wxID_OPEN), "Open...");
+    EXPECT_EQ(rc.fileButtons->ButtonLabel(wxID_SAVE), "Save");
+    EXPECT_EQ(rc.fileButtons->ButtonLabel(wxID_SAVEAS), "Save As...");
+    EXPECT_EQ(rc.toolButtons->ButtonLabel(wxID_EXIT), "Quit");
+    EXPECT_EQ(rc.toolButtons->ButtonLabel(ID_PROGRAM_DOWNLOAD), "Program Download");
+    for (CRibbonButtonBar* bar : {rc.fileButtons, rc.toolButtons, rc.commButtons, rc.viewButtons})
+        for (size_t i = 0; i < bar->GetButtonCount(); ++i) {
+            const int id = bar->GetItemId(bar->GetItem(i));
+            EXPECT_FALSE(bar->ButtonLabel(id).empty()) << id;
+            EXPECT_EQ(bar->ButtonLabel(id).Find('&'), wxNOT_FOUND) << bar->ButtonLabel(id);
+        }
+    // Texts set later (the language refresh) lose their markers too.
+    rc.toolButtons->SetButtonText(wxID_EXIT, wxString::FromUTF8("退出(&X)"));
+    EXPECT_EQ(rc.toolButtons->ButtonLabel(wxID_EXIT), wxString::FromUTF8("退出"));
+    rc.toolButtons->SetButtonText(wxID_EXIT, "Quit(&X)");
+    EXPECT_EQ(RibbonText("Salt && &Pepper"), "Salt & Pepper");
+}
+
+TEST_F(TarvelGui, AboutBoxAndWindowShowTheProgramsIcon)
+{
+    const wxAboutDialogInfo info = CTarvelView::AboutInfo();
+    ASSERT_TRUE(info.HasIcon());
+    EXPECT_TRUE(info.GetIcon().IsOk());
+    EXPECT_EQ(info.GetIcon().GetWidth(), 64);
+    EXPECT_EQ(info.GetName(), "Morvane VADE Diagnostic Tool");
+    EXPECT_GE(Frame()->GetIcons().GetIconCount(), 1u);
+    EXPECT_TRUE(Frame()->GetIcons().GetIcon(32).IsOk());
+}
+
+TEST_F(TarvelGui, OutputPaneClosedWithItsCrossComesBackFromTheViewCommands)
+{
+    CMainFrame* frame = Frame();
+    const RibbonControls& rc = frame->Ribbon();
+    ASSERT_NE(rc.viewButtons, nullptr);
+    ASSERT_TRUE(frame->OutputPaneShown());
+    // The user closes the pane with its cross.
+    wxAuiPaneInfo& pane = frame->PaneManager().GetPane("output");
+    ASSERT_TRUE(pane.IsOk());
+    wxAuiManagerEvent close(wxEVT_AUI_PANE_CLOSE);
+    close.SetManager(&frame->PaneManager());
+    close.SetPane(&pane);
+    frame->PaneManager().ProcessEvent(close);
+    frame->PaneManager().ClosePane(pane);
+    Pump();
+    EXPECT_FALSE(frame->OutputPaneShown());
+    EXPECT_FALSE(rc.viewButtons->GetItemById(ID_VIEW_OUTPUTWND) == nullptr);
+
+    // View > Output, pressed as the user does: the toggle turns on.
+    auto press = [&](int id, bool on) {
+        rc.viewButtons->ToggleButton(id, on);
+        wxRibbonButtonBarEvent event(wxEVT_RIBBONBUTTONBAR_CLICKED, id, rc.viewButtons);
+        event.SetEventObject(rc.viewButtons);
+        event.SetInt(on ? 1 : 0);
+        rc.viewButtons->GetEventHandler()->ProcessEvent(event);
+    };
+    press(ID_VIEW_OUTPUTWND, true);
+    EXPECT_TRUE(frame->OutputPaneShown());
+    press(ID_VIEW_OUTPUTWND, false);
+    EXPECT_FALSE(frame->OutputPaneShown());
+    // The frame's output command shows it whatever the toggle says.
+    wxCommandEvent command(wxEVT_MENU, ID_VIEW_OUTPUTWND);
+    command.SetEventObject(frame);
+    frame->ProcessWindowEvent(command);
+    EXPECT_TRUE(frame->OutputPaneShown());
+
+    press(ID_VIEW_STATUS_BAR, false);
+    EXPECT_FALSE(frame->GetStatusBar()->IsShown());
+    press(ID_VIEW_STATUS_BAR, true);
+    EXPECT_TRUE(frame->GetStatusBar()->IsShown());
 }
 
 TEST_F(TarvelGui, StartUpBroadcastsTheLanguage)
