@@ -21,6 +21,7 @@
 #include <wx/filehistory.h>
 #include <wx/utils.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -64,10 +65,16 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
         SetStatusText(kStatusText, 0);
 
     navigation_ = new CNavigation(this);
+    // The pane keeps the width the user gave it last time.
+    long navWidth = FromDIP(kNavigationPaneWidth);
+    if (wxConfigBase* config = wxConfigBase::Get())
+        config->Read(kNavigationWidthKey, &navWidth, navWidth);
+    navWidth = std::max<long>(navWidth, FromDIP(kNavigationPaneMinWidth));
     panes_.AddPane(navigation_, wxAuiPaneInfo().Name("navigation").Caption(wxString()).Left().Gripper(true)
                                     .Floatable(true).CloseButton(false).Dockable(true).LeftDockable(true)
                                     .RightDockable(false).TopDockable(false).BottomDockable(false)
-                                    .BestSize(FromDIP(wxSize(300, 600))).MinSize(FromDIP(wxSize(200, 200))));
+                                    .BestSize(wxSize(static_cast<int>(navWidth), FromDIP(600)))
+                                    .MinSize(FromDIP(wxSize(kNavigationPaneMinWidth, 200))));
 
     CreateOutputPane();
     ApplyLook(AppLook);
@@ -260,7 +267,22 @@ void CMainFrame::OnClose(wxCloseEvent& event)
         return;
     }
     closeDeferred_ = false;
+    SaveNavigationWidth();
     event.Skip(); // the document frame closes the document and its view
+}
+
+void CMainFrame::SaveNavigationWidth()
+{
+    const wxAuiPaneInfo& pane = panes_.GetPane(navigation_);
+    if (!navigation_ || !pane.IsOk() || !pane.IsDocked())
+        return;
+    const int width = navigation_->GetSize().x;
+    if (width <= 0)
+        return;
+    if (wxConfigBase* config = wxConfigBase::Get()) {
+        config->Write(kNavigationWidthKey, static_cast<long>(width));
+        config->Flush();
+    }
 }
 
 void CMainFrame::OnIdle(wxIdleEvent& event)

@@ -18,6 +18,12 @@ constexpr const char* kMainWindowTitle = "Morvane VADE Diagnostic Tool";
 
 constexpr int ID_STATUSBAR_PANE1 = 121;
 
+// The navigation pane's width: the profile value that keeps it between runs,
+// the width of a first run and the least width (device-independent pixels).
+constexpr const char* kNavigationWidthKey = "NavigationPaneWidth";
+constexpr int kNavigationPaneWidth = 300;
+constexpr int kNavigationPaneMinWidth = 120;
+
 class CMainFrame : public wxDocParentFrame {
 public:
     CMainFrame(wxDocManager* manager, const wxString& title);
@@ -49,6 +55,7 @@ private:
     void OnShowStatusBar(wxCommandEvent& event);
     void OnPaneClosed(class wxAuiManagerEvent& event);
     void SyncViewButtons();
+    void SaveNavigationWidth();
     void OnHelpButton(class wxRibbonBarEvent& event);
     void OnClose(wxCloseEvent& event);
     void OnIdle(wxIdleEvent& event);

@@ -263,6 +263,40 @@ TEST_F(TarvelGui, OutputPaneClosedWithItsCrossComesBackFromTheViewCommands)
     EXPECT_TRUE(frame->GetStatusBar()->IsShown());
 }
 
+TEST_F(TarvelGui, NavigationItemsAre35PixelsHighAndScrollSideways)
+{
+    CNavTree* tree = Frame()->Navigation()->Tree();
+    EXPECT_EQ(tree->ItemHeight(), 35);
+    int items = 0;
+    for (wxTreeItemId root : Children(tree, tree->GetRootItem()))
+        for (wxTreeItemId item : Children(tree, root)) {
+            wxRect rect;
+            ASSERT_TRUE(tree->GetBoundingRect(item, rect));
+            EXPECT_EQ(rect.height, 35) << tree->GetItemText(item);
+            ++items;
+        }
+    EXPECT_EQ(items, 13);
+    // An item wider than the pane can be scrolled to.
+    EXPECT_TRUE(tree->HasFlag(wxHSCROLL));
+    // A caption wider than the pane (as Russian ones are) can be scrolled to.
+    const wxString wide(wxString::FromUTF8("Проверка напряжения питания, очень длинная строка"));
+    tarvel::Services().text = [&wide](int row) { return row == 8 ? std::string(wide.utf8_str()) : std::string(); };
+    Frame()->Navigation()->RebuildNavTree();
+    for (int i = 0; i < 3; ++i) {
+        wxTheApp->ProcessIdle();
+        Pump();
+    }
+    const wxTreeItemId item = FindItem(tree, wide);
+    ASSERT_TRUE(item.IsOk());
+    wxRect rect;
+    ASSERT_TRUE(tree->GetBoundingRect(item, rect, true));
+    ASSERT_GT(rect.GetRight(), tree->GetClientSize().x);
+    EXPECT_TRUE(tree->HasScrollbar(wxHORIZONTAL));
+    EXPECT_GT(tree->GetVirtualSize().x, rect.GetRight());
+    tarvel::ResetShellServices();
+    Frame()->Navigation()->RebuildNavTree();
+}
+
 TEST_F(TarvelGui, StartUpBroadcastsTheLanguage)
 {
     for (int tab = 0; tab < tarvel::PageCount; ++tab) {
@@ -627,6 +661,10 @@ TEST_F(TarvelGui, ZClosingDuringAWaitSavesTheSettingsAndReleasesThePages)
     EXPECT_EQ(LastConfigItems[1].nIndex, 1);
     EXPECT_EQ(LastConfigItems[2].nIndex, 1);
     EXPECT_EQ(LastConfigItems[3].nIndex, 1); // the logo mode survived the missing picture
+    // The navigation pane's width is kept for the next run.
+    long width = 0;
+    EXPECT_TRUE(wxConfigBase::Get()->Read("NavigationPaneWidth", &width));
+    EXPECT_GE(width, 120);
 }
 
 } // namespace
