@@ -79,6 +79,12 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
     CreateOutputPane();
     ApplyLook(AppLook);
     panes_.Update();
+    // The dock takes the width the user left it at (its best size counts
+    // without the dock's own frame and sash).
+    if (wxAuiDockInfo* dock = NavigationDock(); dock && dock->size != navWidth) {
+        dock->size = static_cast<int>(navWidth);
+        panes_.Update();
+    }
 
     Bind(wxEVT_RIBBONBUTTONBAR_CLICKED, &CMainFrame::OnRibbonButton, this);
     Bind(wxEVT_RIBBONBUTTONBAR_DROPDOWN_CLICKED, &CMainFrame::OnRibbonDropdown, this);
@@ -271,12 +277,30 @@ void CMainFrame::OnClose(wxCloseEvent& event)
     event.Skip(); // the document frame closes the document and its view
 }
 
+wxAuiDockInfo* CMainFrame::NavigationDock()
+{
+    const wxAuiPaneInfo& pane = panes_.GetPane("navigation");
+    if (!pane.IsOk() || !pane.IsDocked())
+        return nullptr;
+    wxAuiDockInfoArray& docks = panes_.Docks();
+    for (size_t i = 0; i < docks.GetCount(); ++i) {
+        wxAuiDockInfo& dock = docks.Item(i);
+        if (dock.dock_direction == pane.dock_direction && dock.dock_layer == pane.dock_layer &&
+            dock.dock_row == pane.dock_row)
+            return &dock;
+    }
+    return nullptr;
+}
+
+int CMainFrame::NavigationWidth()
+{
+    const wxAuiDockInfo* dock = NavigationDock();
+    return dock ? dock->size : 0;
+}
+
 void CMainFrame::SaveNavigationWidth()
 {
-    const wxAuiPaneInfo& pane = panes_.GetPane(navigation_);
-    if (!navigation_ || !pane.IsOk() || !pane.IsDocked())
-        return;
-    const int width = navigation_->GetSize().x;
+    const int width = NavigationWidth();
     if (width <= 0)
         return;
     if (wxConfigBase* config = wxConfigBase::Get()) {

@@ -24,6 +24,13 @@ constexpr const char* kNavigationWidthKey = "NavigationPaneWidth";
 constexpr int kNavigationPaneWidth = 300;
 constexpr int kNavigationPaneMinWidth = 120;
 
+// The frame's pane manager, with a way to its docks (a dock's size is the
+// width the user drags its sash to).
+class CPaneManager : public wxAuiManager {
+public:
+    wxAuiDockInfoArray& Docks() { return m_docks; }
+};
+
 class CMainFrame : public wxDocParentFrame {
 public:
     CMainFrame(wxDocManager* manager, const wxString& title);
@@ -34,6 +41,9 @@ public:
     wxListBox* OutputList() const { return outputList_; }
     wxAuiManager& PaneManager() { return panes_; }
     bool OutputPaneShown();
+    // The width of the navigation pane's dock, as the profile keeps it; 0
+    // while the pane floats.
+    int NavigationWidth();
     // The View commands: show or hide the output pane and the status bar.
     void ShowOutputPane(bool show);
     void ShowStatusBar(bool show);
@@ -56,12 +66,13 @@ private:
     void OnPaneClosed(class wxAuiManagerEvent& event);
     void SyncViewButtons();
     void SaveNavigationWidth();
+    class wxAuiDockInfo* NavigationDock();
     void OnHelpButton(class wxRibbonBarEvent& event);
     void OnClose(wxCloseEvent& event);
     void OnIdle(wxIdleEvent& event);
     void OnDropFiles(wxDropFilesEvent& event);
 
-    wxAuiManager panes_;
+    CPaneManager panes_;
     RibbonControls ribbon_;
     CNavigation* navigation_ = nullptr;
     wxListBox* outputList_ = nullptr;
