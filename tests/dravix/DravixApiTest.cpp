@@ -714,8 +714,6 @@ TEST_F(DravixApi, BadIndexesAreRefusedBeforeAnyTableIsTouched)
         {"ResetCAN", [&] { return ResetCAN(kType, 0, 2); }, 0},
         {"Transmit", [&] { return Transmit(kType, 0, 2, &f, 1); }, DRAVIX_FAILED},
         {"Receive", [&] { return Receive(kType, 0, 2, &f, 1, 0); }, DRAVIX_FAILED},
-        {"GetReceiveNum", [&] { return GetReceiveNum(kType, 0, 2); }, 0},
-        {"ClearBuffer", [&] { return ClearBuffer(kType, 0, 2); }, 0},
         {"ReadErrInfo", [&] { return ReadErrInfo(kType, 0, 2, &e); }, 0},
         {"ReadCANStatus", [&] { return ReadCANStatus(kType, 0, 2, &v); }, 0},
         {"GetReference", [&] { return GetReference(kType, 0, 2, 11, &v); }, 0},
@@ -787,6 +785,46 @@ TEST_F(DravixApi, SendTypeChangeSendsModeAndBitRateAndZeroLengthSendsNothing)
     ASSERT_EQ(Transmit(kType, 0, 1, &f, 1), 1u);
     EXPECT_TRUE(device_->CommandWords().empty()) << "same send type: no mode command";
     EXPECT_EQ(peer->Pending(), 2u);
+
+    // A call without frames still sends a change of send type first.
+    device_->ClearLog();
+    f.SendType = 2;
+    EXPECT_EQ(Transmit(kType, 0, 1, &f, 0), 0u);
+    EXPECT_EQ(device_->CommandWords(), (std::vector<uint32_t>{0x4000000C, 0x40000001}));
+    EXPECT_EQ(device_->ChannelModeParams(1)[4], 0x30);
+    EXPECT_EQ(peer->Pending(), 2u) << "no frame went out";
+    device_->ClearLog();
+    ASSERT_EQ(Transmit(kType, 0, 1, &f, 1), 1u);
+    EXPECT_TRUE(device_->CommandWords().empty()) << "the change was made by the empty call";
+}
+
+TEST_F(DravixApi, TransmitOnAClosedDeviceFailsWithoutAnErrorBit)
+{
+    CanFrameRecord f = Frame(0x18DA0BF9, {1});
+    EXPECT_EQ(Transmit(kType, 0, 0, &f, 1), DRAVIX_FAILED);
+    EXPECT_EQ(ErrCode(0), 0u);
+    ASSERT_EQ(OpenDevice(kType, 0, 0), 1u);
+    ASSERT_EQ(CloseDevice(kType, 0), 1u);
+    EXPECT_EQ(Transmit(kType, 0, 1, &f, 1), DRAVIX_FAILED);
+    EXPECT_EQ(ErrCode(0), 0u);
+    // The channel index is checked first, and that one does set its bit.
+    EXPECT_EQ(Transmit(kType, 0, 2, &f, 1), DRAVIX_FAILED);
+    EXPECT_EQ(ErrCode(0), DRAVIX_ERR_BAD_INDEX);
+}
+
+TEST_F(DravixApi, CountAndClearTakeAnyOtherChannelIndexForTheFirst)
+{
+    auto peer = Peer(0);
+    OpenStart(0, k125);
+    peer->Send(BusFrame(1, 1));
+    ASSERT_TRUE(WaitUntil([] { return GetReceiveNum(kType, 0, 0) == 1; }));
+    for (uint32_t index : {2u, 7u, 0xFFFFFFFFu})
+        EXPECT_EQ(GetReceiveNum(kType, 0, index), 1u) << index;
+    EXPECT_EQ(GetReceiveNum(kType, 0, 1), 0u);
+    EXPECT_EQ(ErrCode(0), 0u) << "no index error for counting";
+    EXPECT_EQ(ClearBuffer(kType, 0, 9), 1u);
+    EXPECT_EQ(GetReceiveNum(kType, 0, 0), 0u);
+    EXPECT_EQ(ErrCode(0), 0u);
 }
 
 TEST_F(DravixApi, ReferenceTimingValueStartsTheChannelAtThatRate)
