@@ -216,6 +216,11 @@ TEST(DravixAcceptance, FilterTable)
         {"dual first filter std", 0x1220u << 16 | 0x4560, 0x000F000F, 0, 0x091, 8, true},
         {"dual second filter std", 0x1220u << 16 | 0x4560, 0x000F000F, 0, 0x22B, 8, true},
         {"dual neither std", 0x1220u << 16 | 0x4560, 0x000F000F, 0, 0x22C, 8, false},
+        // Every must-one bit present, plus one bit that must be zero.
+        {"single std extra bit", 0x123u << 21, 0x001FFFFF, 1, 0x127, 8, false},
+        {"dual first filter extra bit", 0x1220u << 16 | 0x4560, 0x000F000F, 0, 0x0B1, 8, false},
+        {"dual second filter extra bit", 0x1220u << 16 | 0x4560, 0x000F000F, 0, 0x26B, 8, false},
+        {"dual remote where the code wants none", 0x1220u << 16 | 0x4560, 0x000F000F, 0, 0x091, 0x18, false},
     };
     for (const auto& c : cases) {
         CanInitConfig cfg{};

@@ -1,7 +1,9 @@
 // Each page is laid out right the first time its tab is shown: the program is
 // started, connected, and every page opened once.
 #include "AppMessages.h"
+#include "CEOLBrakeLampTest.h"
 #include "DiagnosisGlobals.h"
+#include "EolGlobals.h"
 #include "MainFrame.h"
 #include "PageHost.h"
 #include "PageHostPage.h"
@@ -14,7 +16,13 @@
 
 #include <gtest/gtest.h>
 
+#include <wx/checkbox.h>
 #include <wx/stattext.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
 
 namespace {
 
@@ -60,6 +68,31 @@ TEST_F(FirstDisplay, EveryPageTitleIsAsLargeAsItsTextOnTheFirstShow)
         ExpectTitleFits(page, "once painted");
         EXPECT_TRUE(program_.app->View()->TabCtrl()->IsTabShown(tab));
     }
+}
+
+// The brake-lamp page is reset as it is created: a "Never Test" kept in
+// LastConfig.xml is ticked, and both results read skipped, before any page
+// was opened.
+TEST(StartUp, BrakeLampPageTakesTheStoredNeverTestWhenCreated)
+{
+    tarvel_test::ProgramUnderTest program;
+    ASSERT_TRUE(program.Start("test_brake_lamp_reset", [](const std::filesystem::path& folder) {
+        const std::filesystem::path file = folder / "LastConfig.xml";
+        std::ostringstream text;
+        text << std::ifstream(file, std::ios::binary).rdbuf();
+        const std::string changed = std::regex_replace(
+            text.str(), std::regex("(ItemName=\"BrakeLampNeverTest\" nIndex=)\"0\""), "$1\"1\"");
+        ASSERT_NE(changed, text.str());
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << changed;
+    }));
+    CTarvelPage* page = program.app->View()->Page(tarvel::TabEolBrakeLamp);
+    ASSERT_NE(page, nullptr);
+    auto* neverTest = dynamic_cast<wxCheckBox*>(page->FindWindow(CEOLBrakeLampTest::kNeverTestId));
+    ASSERT_NE(neverTest, nullptr);
+    EXPECT_TRUE(neverTest->GetValue());
+    EXPECT_EQ(EolBrakeLampOnResult, EolSkipped);
+    EXPECT_EQ(EolBrakeLampOffResult, EolSkipped);
+    program.Stop();
 }
 
 } // namespace
