@@ -46,6 +46,7 @@
 #include <wx/app.h>
 #include <wx/choice.h>
 #include <wx/filefn.h>
+#include <wx/menu.h>
 #include <wx/scrolwin.h>
 
 wxIMPLEMENT_DYNAMIC_CLASS(CTarvelView, wxView);
@@ -203,6 +204,7 @@ int CTarvelView::CreateWindows(CMainFrame* frame)
                                    wxHSCROLL | wxVSCROLL | wxFULL_REPAINT_ON_RESIZE);
     window_->SetScrollRate(10, 10);
     frame->SetViewWindow(window_);
+    window_->Bind(wxEVT_RIGHT_UP, [this](wxMouseEvent& event) { ShowContextMenu(event.GetPosition()); });
 
     tarvel::TimerFactory* timers = tarvel::ShellTimerFactory();
     if (!timers) {
@@ -377,6 +379,41 @@ void CTarvelView::OnChangeFilename()
     const wxDocument* doc = GetDocument();
     const wxString title = doc && doc->GetDocumentSaved() ? doc->GetUserReadableName() : wxString("Untitled");
     frame_->SetTitle(title + " - " + kMainWindowTitle);
+}
+
+namespace {
+CTarvelView::PopupHook& PopupForTests()
+{
+    static CTarvelView::PopupHook hook;
+    return hook;
+}
+} // namespace
+
+wxMenu* CTarvelView::CreateEditMenu()
+{
+    auto* menu = new wxMenu;
+    menu->Append(wxID_CUT, wxString::FromUTF8("Cut(&T)\tCtrl+X"));
+    menu->Append(wxID_COPY, wxString::FromUTF8("Copy(&C)\tCtrl+C"));
+    menu->Append(wxID_PASTE, wxString::FromUTF8("Paste(&P)\tCtrl+V"));
+    for (int id : {wxID_CUT, wxID_COPY, wxID_PASTE})
+        menu->Enable(id, false);
+    return menu;
+}
+
+void CTarvelView::SetPopupForTests(PopupHook hook)
+{
+    PopupForTests() = std::move(hook);
+}
+
+void CTarvelView::ShowContextMenu(const wxPoint& where)
+{
+    if (!window_)
+        return;
+    std::unique_ptr<wxMenu> menu(CreateEditMenu());
+    if (PopupForTests())
+        PopupForTests()(*menu, where);
+    else
+        window_->PopupMenu(menu.get(), where);
 }
 
 wxAboutDialogInfo CTarvelView::AboutInfo()

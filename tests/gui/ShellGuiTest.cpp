@@ -21,6 +21,7 @@
 
 #include "Prompter.h"
 #include "Pump.h"
+#include "FileChooser.h"
 #include "Restarter.h"
 
 #include "ProgramUnderTest.h"
@@ -30,6 +31,7 @@
 #include <wx/aboutdlg.h>
 #include <wx/aui/framemanager.h>
 #include <wx/choice.h>
+#include <wx/menu.h>
 #include <wx/ribbon/buttonbar.h>
 #include <wx/config.h>
 #include <wx/dcmemory.h>
@@ -295,6 +297,31 @@ TEST_F(TarvelGui, NavigationItemsAre35PixelsHighAndScrollSideways)
     EXPECT_GT(tree->GetVirtualSize().x, rect.GetRight());
     tarvel::ResetShellServices();
     Frame()->Navigation()->RebuildNavTree();
+}
+
+TEST_F(TarvelGui, RightClickInTheViewShowsTheEditMenu)
+{
+    std::vector<wxString> items;
+    std::vector<bool> enabled;
+    wxPoint at;
+    int shown = 0;
+    CTarvelView::SetPopupForTests([&](wxMenu& menu, const wxPoint& where) {
+        ++shown;
+        at = where;
+        for (const wxMenuItem* item : menu.GetMenuItems()) {
+            items.push_back(item->GetItemLabel());
+            enabled.push_back(item->IsEnabled());
+        }
+    });
+    wxMouseEvent up(wxEVT_RIGHT_UP);
+    up.SetPosition(wxPoint(40, 30));
+    up.SetEventObject(View()->ViewWindow());
+    View()->ViewWindow()->GetEventHandler()->ProcessEvent(up);
+    CTarvelView::SetPopupForTests(nullptr);
+    ASSERT_EQ(shown, 1);
+    EXPECT_EQ(at, wxPoint(40, 30));
+    EXPECT_EQ(items, (std::vector<wxString>{"Cut(&T)\tCtrl+X", "Copy(&C)\tCtrl+C", "Paste(&P)\tCtrl+V"}));
+    EXPECT_EQ(enabled, (std::vector<bool>{false, false, false}));
 }
 
 TEST_F(TarvelGui, StartUpBroadcastsTheLanguage)
@@ -566,6 +593,9 @@ TEST_F(TarvelGui, NewAndOpenKeepTheViewAndRunThePageResetAgain)
         pages.push_back(view->Page(tab));
     const int updates = view->InitialUpdateCount();
     view->TabCtrl()->ShowTab(3, true);
+    tarvel::RecordingFileChooser files;
+    files.QueueAnswer(std::string((folder_ / "opened.tsv").string()));
+    tarvel::SetFileChooser(&files);
 
     for (int id : std::vector<int>{wxID_NEW, wxID_OPEN, wxID_FILE1}) {
         wxCommandEvent command(wxEVT_MENU, id);
@@ -578,6 +608,41 @@ TEST_F(TarvelGui, NewAndOpenKeepTheViewAndRunThePageResetAgain)
     EXPECT_EQ(app_->DocManager()->GetFileHistory()->GetMaxFiles(), 4);
     EXPECT_EQ(view->InitialUpdateCount(), updates + 3);
     EXPECT_EQ(view->TabCtrl()->ShownTabCount(), 0);
+    // Open asked for the file as the standard command does, and remembers it.
+    ASSERT_EQ(files.Requests().size(), 1u);
+    EXPECT_FALSE(files.Requests()[0].save);
+    EXPECT_EQ(app_->DocManager()->GetFileHistory()->GetHistoryFile(0),
+              wxString::FromUTF8((folder_ / "opened.tsv").string()));
+
+    // A cancelled Open changes nothing.
+    wxCommandEvent open(wxEVT_MENU, wxID_OPEN);
+    open.SetEventObject(Frame());
+    Frame()->ProcessWindowEvent(open);
+    EXPECT_EQ(files.Requests().size(), 2u);
+    EXPECT_EQ(view->InitialUpdateCount(), updates + 3);
+
+    // Save As: a file that cannot be written stays off the recent list; one
+    // that was written (empty: the document holds nothing) joins it.
+    wxFileHistory* history = app_->DocManager()->GetFileHistory();
+    const size_t before = history->GetCount();
+    const fs::path unwritable = folder_ / "no-such-folder" / "saved.tsv";
+    const fs::path saved = folder_ / "saved.tsv";
+    files.QueueAnswer(unwritable.string());
+    files.QueueAnswer(saved.string());
+    for (int i = 0; i < 2; ++i) {
+        wxCommandEvent saveAs(wxEVT_MENU, wxID_SAVEAS);
+        saveAs.SetEventObject(Frame());
+        Frame()->ProcessWindowEvent(saveAs);
+    }
+    EXPECT_FALSE(fs::exists(unwritable));
+    for (size_t i = 0; i < history->GetCount(); ++i)
+        EXPECT_NE(history->GetHistoryFile(i), wxString::FromUTF8(unwritable.string()));
+    ASSERT_TRUE(fs::exists(saved));
+    EXPECT_EQ(fs::file_size(saved), 0u);
+    EXPECT_EQ(history->GetHistoryFile(0), wxString::FromUTF8(saved.string()));
+    EXPECT_LE(history->GetCount(), before + 1);
+    ASSERT_GE(prompter_->Count(), 1u);
+    tarvel::SetFileChooser(nullptr);
     for (int tab = 0; tab < tarvel::PageCount; ++tab) {
         EXPECT_EQ(view->Page(tab), pages[static_cast<size_t>(tab)]);
         EXPECT_EQ(pages[static_cast<size_t>(tab)]->GetParent(), view->TabCtrl());
