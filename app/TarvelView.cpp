@@ -54,6 +54,8 @@ wxIMPLEMENT_DYNAMIC_CLASS(CTarvelView, wxView);
 namespace {
 
 constexpr unsigned kRequestCanId = tarvel::kUdsRequestCanId;
+// How long start-up waits for the splash to reach the screen at most.
+constexpr int kSplashPaintWaitMs = 300;
 
 template <class Page>
 CTarvelPage* Make()
@@ -199,6 +201,10 @@ int CTarvelView::CreateWindows(CMainFrame* frame)
         delete splash_;
         splash_ = nullptr;
     }
+    // On the screen before the pages are built (without pumping anything
+    // but window events), so the user sees it while they are.
+    if (splash_)
+        splashPainted_ = splash_->PaintNow(kSplashPaintWaitMs);
 
     window_ = new wxScrolledWindow(frame, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                                    wxHSCROLL | wxVSCROLL | wxFULL_REPAINT_ON_RESIZE);

@@ -67,6 +67,8 @@ public:
     int CreateResult() const { return createResult_; }
     wxSize PageSize() const { return pageSize_; }
     int InitialUpdateCount() const { return initialUpdates_; }
+    // Whether the splash was on the screen before the pages were built.
+    bool SplashWasPainted() const { return splashPainted_; }
     // The view's context menu, the popup "Edit": Cut, Copy and Paste, which
     // nothing in the program carries out (shown disabled).
     static class wxMenu* CreateEditMenu();
@@ -104,6 +106,7 @@ private:
     wxSize pageSize_{600, 300};
     int createResult_ = 0;
     int initialUpdates_ = 0;
+    bool splashPainted_ = false;
 
     wxDECLARE_DYNAMIC_CLASS(CTarvelView);
 };

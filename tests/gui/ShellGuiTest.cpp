@@ -324,6 +324,12 @@ TEST_F(TarvelGui, RightClickInTheViewShowsTheEditMenu)
     EXPECT_EQ(enabled, (std::vector<bool>{false, false, false}));
 }
 
+TEST_F(TarvelGui, SplashWasOnTheScreenWhileThePagesWereBuilt)
+{
+    EXPECT_TRUE(View()->SplashWasPainted());
+    EXPECT_EQ(View()->CreateResult(), 0);
+}
+
 TEST_F(TarvelGui, StartUpBroadcastsTheLanguage)
 {
     for (int tab = 0; tab < tarvel::PageCount; ++tab) {
