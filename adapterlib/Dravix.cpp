@@ -612,18 +612,16 @@ DRAVIX_API uint32_t DRAVIX_CALL Transmit(uint32_t, uint32_t DevIndex, uint32_t C
         return DRAVIX_FAILED;
     DeviceState& d = *dev;
     std::lock_guard<std::mutex> lock(d.api);
-    // The index before the open state: a bad index on a closed device
-    // reports the index.
-    if (!CheckChannel(d, CANIndex) || !CheckOpen(d))
+    // The index first; a device that is not open and ready (or has no
+    // channel enabled) then fails without an error bit of its own.
+    if (!CheckChannel(d, CANIndex))
         return DRAVIX_FAILED;
-    if (!HasLiveChannel(d))
+    if (!d.open || !HasLiveChannel(d))
         return DRAVIX_FAILED;
-    // With no frames there is no first frame to take a send type from.
-    if (Len == 0)
-        return 0;
     if (!frames)
-        return DRAVIX_FAILED;
+        return Len == 0 ? 0 : DRAVIX_FAILED;
     ChannelState& c = d.ch[CANIndex];
+    // A change of send type goes out first, even for a call without frames.
     if (frames[0].SendType != c.sendType) {
         if (frames[0].SendType < 4)
             c.sendType = frames[0].SendType;
@@ -633,6 +631,8 @@ DRAVIX_API uint32_t DRAVIX_CALL Transmit(uint32_t, uint32_t DevIndex, uint32_t C
         }
         SleepMs(kSendTypeSettleMs);
     }
+    if (Len == 0)
+        return 0;
     WireFrame batch[kFramesPerBatch];
     for (uint32_t first = 0; first < Len; first += kFramesPerBatch) {
         const size_t n = std::min<size_t>(kFramesPerBatch, Len - first);
@@ -691,9 +691,9 @@ DRAVIX_API uint32_t DRAVIX_CALL GetReceiveNum(uint32_t, uint32_t DevIndex, uint3
     DeviceState* dev = Device(DevIndex);
     if (!dev)
         return 0;
-    if (!CheckChannel(*dev, CANIndex))
-        return 0;
-    return dev->ch[CANIndex].ring.Count();
+    // Channel 1 counts the second ring, any other index the first; the
+    // device state is not checked.
+    return dev->ch[CANIndex == 1 ? 1 : 0].ring.Count();
 }
 
 DRAVIX_API uint32_t DRAVIX_CALL ClearBuffer(uint32_t, uint32_t DevIndex, uint32_t CANIndex)
@@ -701,8 +701,8 @@ DRAVIX_API uint32_t DRAVIX_CALL ClearBuffer(uint32_t, uint32_t DevIndex, uint32_
     DeviceState* dev = Device(DevIndex);
     if (!dev)
         return 0;
-    if (!CheckChannel(*dev, CANIndex))
-        return 0;
+    // Both rings of the device, whatever channel was named.
+    (void)CANIndex;
     std::lock_guard<std::mutex> lock(dev->api);
     for (auto& c : dev->ch)
         c.ring.Discard();

@@ -186,7 +186,8 @@ BitRate BitRateFromReference(uint32_t value)
 std::array<uint8_t, 8> BitRateParams(const BitRate& rate)
 {
     std::array<uint8_t, 8> p{};
-    if (!rate.raw) {
+    // A value below 15 is a baud index, however it was stored.
+    if (!rate.raw || rate.value < kBaudIndexCount) {
         PutU32(p.data(), rate.value);
     } else {
         p[0] = uint8_t(rate.value & 0xFF);

@@ -128,8 +128,8 @@ std::array<uint8_t, kAdapterRecordSize> EncodeAdapterRecord(unsigned channel, ui
 // ---- bit rate and mode ------------------------------------------------
 
 // A channel's bit-rate setting: a baud index 0..14, or a raw timing value.
-// Kept apart explicitly: a raw value below 15 must still go out as raw
-// timing, not be taken for a baud index.
+// The bit-rate command sends any value below 15 as a baud index, a raw one
+// too (no timing that small is a usable one).
 struct BitRate {
     bool raw = false;
     uint32_t value = 0;
@@ -140,7 +140,8 @@ struct BitRate {
 BitRate BitRateFromTimingPair(uint16_t pair);
 // A 32-bit reference timing value through the table; unmatched values raw.
 BitRate BitRateFromReference(uint32_t value);
-// Parameters of the bit-rate command.
+// Parameters of the bit-rate command: a value below 15 as the index word,
+// any other raw value as R & 0xFF, 0xC0, (R >> 8) & 0xFF, 0x40.
 std::array<uint8_t, 8> BitRateParams(const BitRate& rate);
 // The adapter's reading of those parameters.
 BitRate BitRateFromParams(const std::array<uint8_t, 8>& params);

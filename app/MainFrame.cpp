@@ -2,6 +2,7 @@
 
 #include "AppMessages.h"
 #include "Navigation.h"
+#include "ProgramIcon.h"
 #include "ShellGlobals.h"
 #include "WxPump.h"
 
@@ -20,6 +21,7 @@
 #include <wx/filehistory.h>
 #include <wx/utils.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -42,6 +44,7 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
     : wxDocParentFrame(manager, nullptr, wxID_ANY, title, wxDefaultPosition, wxSize(1280, 860))
 {
     panes_.SetManagedWindow(this);
+    SetIcons(ProgramIcons());
 
     // Look from the profile; the default writes itself back below.
     long look = ID_VIEW_APPLOOK_DEFAULT;
@@ -62,14 +65,26 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
         SetStatusText(kStatusText, 0);
 
     navigation_ = new CNavigation(this);
+    // The pane keeps the width the user gave it last time.
+    long navWidth = FromDIP(kNavigationPaneWidth);
+    if (wxConfigBase* config = wxConfigBase::Get())
+        config->Read(kNavigationWidthKey, &navWidth, navWidth);
+    navWidth = std::max<long>(navWidth, FromDIP(kNavigationPaneMinWidth));
     panes_.AddPane(navigation_, wxAuiPaneInfo().Name("navigation").Caption(wxString()).Left().Gripper(true)
                                     .Floatable(true).CloseButton(false).Dockable(true).LeftDockable(true)
                                     .RightDockable(false).TopDockable(false).BottomDockable(false)
-                                    .BestSize(FromDIP(wxSize(300, 600))).MinSize(FromDIP(wxSize(200, 200))));
+                                    .BestSize(wxSize(static_cast<int>(navWidth), FromDIP(600)))
+                                    .MinSize(FromDIP(wxSize(kNavigationPaneMinWidth, 200))));
 
     CreateOutputPane();
     ApplyLook(AppLook);
     panes_.Update();
+    // The dock takes the width the user left it at (its best size counts
+    // without the dock's own frame and sash).
+    if (wxAuiDockInfo* dock = NavigationDock(); dock && dock->size != navWidth) {
+        dock->size = static_cast<int>(navWidth);
+        panes_.Update();
+    }
 
     Bind(wxEVT_RIBBONBUTTONBAR_CLICKED, &CMainFrame::OnRibbonButton, this);
     Bind(wxEVT_RIBBONBUTTONBAR_DROPDOWN_CLICKED, &CMainFrame::OnRibbonDropdown, this);
@@ -77,6 +92,8 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
     Bind(wxEVT_MENU, &CMainFrame::OnLook, this, ID_VIEW_APPLOOK_FIRST, ID_VIEW_APPLOOK_LAST);
     Bind(wxEVT_UPDATE_UI, &CMainFrame::OnLookUpdate, this, ID_VIEW_APPLOOK_FIRST, ID_VIEW_APPLOOK_LAST);
     Bind(wxEVT_MENU, &CMainFrame::OnShowOutput, this, ID_VIEW_OUTPUTWND);
+    Bind(wxEVT_MENU, &CMainFrame::OnShowStatusBar, this, ID_VIEW_STATUS_BAR);
+    Bind(wxEVT_AUI_PANE_CLOSE, &CMainFrame::OnPaneClosed, this);
     Bind(wxEVT_CLOSE_WINDOW, &CMainFrame::OnClose, this);
     Bind(wxEVT_IDLE, &CMainFrame::OnIdle, this);
     Bind(wxEVT_DROP_FILES, &CMainFrame::OnDropFiles, this);
@@ -125,6 +142,15 @@ void CMainFrame::ApplyLook(int look)
 
 void CMainFrame::OnRibbonButton(wxCommandEvent& event)
 {
+    // The View toggles show or hide their pane as they now stand.
+    if (event.GetId() == ID_VIEW_OUTPUTWND) {
+        ShowOutputPane(event.GetInt() != 0);
+        return;
+    }
+    if (event.GetId() == ID_VIEW_STATUS_BAR) {
+        ShowStatusBar(event.GetInt() != 0);
+        return;
+    }
     // Ribbon buttons are the program's commands: hand them on as menu
     // commands so the document manager passes them to the view.
     wxCommandEvent command(wxEVT_MENU, event.GetId());
@@ -173,15 +199,56 @@ void CMainFrame::OnLookUpdate(wxUpdateUIEvent& event)
     event.Check(event.GetId() == AppLook);
 }
 
+bool CMainFrame::OutputPaneShown()
+{
+    const wxAuiPaneInfo& pane = panes_.GetPane("output");
+    return pane.IsOk() && pane.IsShown();
+}
+
 void CMainFrame::OnShowOutput(wxCommandEvent&)
 {
+    ShowOutputPane(true);
+}
+
+void CMainFrame::ShowOutputPane(bool show)
+{
     wxAuiPaneInfo& pane = panes_.GetPane("output");
-    if (pane.IsOk()) {
-        pane.Show();
-        panes_.Update();
-        if (pane.window)
-            pane.window->SetFocus();
+    if (!pane.IsOk())
+        return;
+    pane.Show(show);
+    panes_.Update();
+    if (show && pane.window)
+        pane.window->SetFocus();
+    SyncViewButtons();
+}
+
+void CMainFrame::OnShowStatusBar(wxCommandEvent&)
+{
+    ShowStatusBar(!(GetStatusBar() && GetStatusBar()->IsShown()));
+}
+
+void CMainFrame::ShowStatusBar(bool show)
+{
+    if (wxStatusBar* status = GetStatusBar()) {
+        status->Show(show);
+        SendSizeEvent();
     }
+    SyncViewButtons();
+}
+
+void CMainFrame::OnPaneClosed(wxAuiManagerEvent& event)
+{
+    event.Skip();
+    // The pane is hidden once this event has been handled.
+    CallAfter([this] { SyncViewButtons(); });
+}
+
+void CMainFrame::SyncViewButtons()
+{
+    if (!ribbon_.viewButtons)
+        return;
+    ribbon_.viewButtons->ToggleButton(ID_VIEW_OUTPUTWND, OutputPaneShown());
+    ribbon_.viewButtons->ToggleButton(ID_VIEW_STATUS_BAR, GetStatusBar() && GetStatusBar()->IsShown());
 }
 
 void CMainFrame::OnHelpButton(wxRibbonBarEvent&)
@@ -206,7 +273,40 @@ void CMainFrame::OnClose(wxCloseEvent& event)
         return;
     }
     closeDeferred_ = false;
+    SaveNavigationWidth();
     event.Skip(); // the document frame closes the document and its view
+}
+
+wxAuiDockInfo* CMainFrame::NavigationDock()
+{
+    const wxAuiPaneInfo& pane = panes_.GetPane("navigation");
+    if (!pane.IsOk() || !pane.IsDocked())
+        return nullptr;
+    wxAuiDockInfoArray& docks = panes_.Docks();
+    for (size_t i = 0; i < docks.GetCount(); ++i) {
+        wxAuiDockInfo& dock = docks.Item(i);
+        if (dock.dock_direction == pane.dock_direction && dock.dock_layer == pane.dock_layer &&
+            dock.dock_row == pane.dock_row)
+            return &dock;
+    }
+    return nullptr;
+}
+
+int CMainFrame::NavigationWidth()
+{
+    const wxAuiDockInfo* dock = NavigationDock();
+    return dock ? dock->size : 0;
+}
+
+void CMainFrame::SaveNavigationWidth()
+{
+    const int width = NavigationWidth();
+    if (width <= 0)
+        return;
+    if (wxConfigBase* config = wxConfigBase::Get()) {
+        config->Write(kNavigationWidthKey, static_cast<long>(width));
+        config->Flush();
+    }
 }
 
 void CMainFrame::OnIdle(wxIdleEvent& event)

@@ -16,8 +16,20 @@ class wxFileHistory;
 // The program's name in the window caption (behind the document's title).
 constexpr const char* kMainWindowTitle = "Morvane VADE Diagnostic Tool";
 
-constexpr int ID_VIEW_OUTPUTWND = 149;
 constexpr int ID_STATUSBAR_PANE1 = 121;
+
+// The navigation pane's width: the profile value that keeps it between runs,
+// the width of a first run and the least width (device-independent pixels).
+constexpr const char* kNavigationWidthKey = "NavigationPaneWidth";
+constexpr int kNavigationPaneWidth = 300;
+constexpr int kNavigationPaneMinWidth = 120;
+
+// The frame's pane manager, with a way to its docks (a dock's size is the
+// width the user drags its sash to).
+class CPaneManager : public wxAuiManager {
+public:
+    wxAuiDockInfoArray& Docks() { return m_docks; }
+};
 
 class CMainFrame : public wxDocParentFrame {
 public:
@@ -28,6 +40,13 @@ public:
     const RibbonControls& Ribbon() const { return ribbon_; }
     wxListBox* OutputList() const { return outputList_; }
     wxAuiManager& PaneManager() { return panes_; }
+    bool OutputPaneShown();
+    // The width of the navigation pane's dock, as the profile keeps it; 0
+    // while the pane floats.
+    int NavigationWidth();
+    // The View commands: show or hide the output pane and the status bar.
+    void ShowOutputPane(bool show);
+    void ShowStatusBar(bool show);
 
     // The view's window fills the middle of the frame.
     void SetViewWindow(wxWindow* window);
@@ -43,12 +62,17 @@ private:
     void OnLook(wxCommandEvent& event);
     void OnLookUpdate(wxUpdateUIEvent& event);
     void OnShowOutput(wxCommandEvent& event);
+    void OnShowStatusBar(wxCommandEvent& event);
+    void OnPaneClosed(class wxAuiManagerEvent& event);
+    void SyncViewButtons();
+    void SaveNavigationWidth();
+    class wxAuiDockInfo* NavigationDock();
     void OnHelpButton(class wxRibbonBarEvent& event);
     void OnClose(wxCloseEvent& event);
     void OnIdle(wxIdleEvent& event);
     void OnDropFiles(wxDropFilesEvent& event);
 
-    wxAuiManager panes_;
+    CPaneManager panes_;
     RibbonControls ribbon_;
     CNavigation* navigation_ = nullptr;
     wxListBox* outputList_ = nullptr;

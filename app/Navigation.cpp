@@ -4,6 +4,9 @@
 #include "ShellGlobals.h"
 
 #include <wx/sizer.h>
+#ifdef __WXMSW__
+#include <commctrl.h>
+#endif
 
 namespace {
 
@@ -66,12 +69,31 @@ private:
     CNavigation& nav_;
 };
 
+CNavTree::CNavTree(wxWindow* parent, wxWindowID id)
+    : wxTreeCtrl(parent, id, wxDefaultPosition, wxDefaultSize,
+                 wxTR_HAS_BUTTONS | wxTR_LINES_AT_ROOT | wxTR_HIDE_ROOT | wxBORDER_SUNKEN | wxHSCROLL | wxVSCROLL)
+{
+}
+
+void CNavTree::SetItemHeight(int pixels)
+{
+    itemHeight_ = pixels;
+#ifdef __WXMSW__
+    TreeView_SetItemHeight(GetHWND(), pixels);
+#else
+    // The generic tree measures its rows from the font and only ever makes
+    // them taller than it measured; a font change measures them anew.
+    m_lineHeight = pixels;
+    Refresh();
+#endif
+}
+
 CNavigation::CNavigation(wxWindow* parent) : wxPanel(parent, IDD_NAVIGATION)
 {
-    tree_ = new wxTreeCtrl(this, IDC_NAV_TREE, wxDefaultPosition, wxDefaultSize,
-                           wxTR_HAS_BUTTONS | wxTR_LINES_AT_ROOT | wxTR_HIDE_ROOT | wxBORDER_SUNKEN);
+    tree_ = new CNavTree(this, IDC_NAV_TREE);
     tree_->SetFont(wxFont(wxSize(0, 22), wxFONTFAMILY_SWISS, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL, false,
                           "Arial"));
+    tree_->SetItemHeight(kNavItemHeight);
     tree_->SetBackgroundColour(wxColour(246, 246, 246));
     SetBackgroundColour(wxColour(246, 246, 246));
     auto* sizer = new wxBoxSizer(wxVERTICAL);
@@ -105,6 +127,7 @@ void CNavigation::RebuildNavTree()
                               new NavItemData(item));
         tree_->Expand(root);
     }
+    tree_->SetItemHeight(kNavItemHeight);
     tree_->Thaw();
 }
 

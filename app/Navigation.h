@@ -15,6 +15,20 @@
 constexpr int IDC_NAV_TREE = 1352;
 constexpr int IDD_NAVIGATION = 369;
 
+// The tree of the navigation pane: items of a fixed height, and a
+// horizontal scroll bar whenever an item is wider than the pane.
+class CNavTree : public wxTreeCtrl {
+public:
+    CNavTree(wxWindow* parent, wxWindowID id);
+    void SetItemHeight(int pixels);
+    int ItemHeight() const { return itemHeight_; }
+
+private:
+    int itemHeight_ = 0;
+};
+
+constexpr int kNavItemHeight = 35;
+
 class CNavigation : public wxPanel, public tarvel::MessageTarget {
 public:
     explicit CNavigation(wxWindow* parent);
@@ -29,7 +43,7 @@ public:
     // A click at a point in the tree's client coordinates.
     tarvel::NavClickOutcome ClickAt(const wxPoint& point);
 
-    wxTreeCtrl* Tree() const { return tree_; }
+    CNavTree* Tree() const { return tree_; }
     // The item (root or page) under a point; null on empty area.
     const tarvel::NavItem* ItemAt(const wxPoint& point) const;
 
@@ -40,6 +54,6 @@ private:
     void OnCharHook(wxKeyEvent& event);
     void OnRefreshTexts(AppMessageEvent& event);
 
-    wxTreeCtrl* tree_ = nullptr;
+    CNavTree* tree_ = nullptr;
     std::function<void(int)> selector_;
 };

@@ -37,6 +37,8 @@ public:
     int ActivationCount() const { return activations_; }
     int LastActivateMessage() const { return lastActivate_; }
     int LanguageRefreshCount() const { return languageRefreshes_; }
+    // The page's title line (its caption in the page's large bold font).
+    wxStaticText* TitleControl() const { return title_; }
 
     // Connects the page to its logic (not owned; it must outlive the page, or
     // be detached with null first) and renders its state once.
@@ -60,6 +62,7 @@ protected:
 
 private:
     void OnAppMessage(AppMessageEvent& event);
+    void OnPaintPage(class wxPaintEvent& event);
 
     const tarvel::PageSpec& spec_;
     tarvel::WindowSlot slot_;
@@ -68,4 +71,5 @@ private:
     int lastActivate_ = 0;
     int languageRefreshes_ = 0;
     tarvel::PageLogic* logic_ = nullptr;
+    bool laidOutWhenShown_ = false;
 };

@@ -11,6 +11,7 @@
 #include <wx/ribbon/page.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
+#include <wx/utils.h>
 
 namespace {
 
@@ -30,10 +31,10 @@ wxChoice* AddChoice(wxWindow* parent, wxSizer* sizer, int id, int width, const w
 }
 
 // A disabled button standing as the label of the lists beside it.
-wxRibbonButtonBar* AddLabelButton(wxRibbonPanel* panel, wxSizer* sizer, int id, const wxString& text,
+CRibbonButtonBar* AddLabelButton(wxRibbonPanel* panel, wxSizer* sizer, int id, const wxString& text,
                                   const wxArtID& art)
 {
-    auto* bar = new wxRibbonButtonBar(panel, wxID_ANY);
+    auto* bar = new CRibbonButtonBar(panel, wxID_ANY);
     bar->AddButton(id, text, Art(art, 32));
     bar->EnableButton(id, false);
     sizer->Add(bar, 0, wxALIGN_CENTER_VERTICAL);
@@ -51,6 +52,42 @@ bool RowText(int row, wxString& text)
 
 } // namespace
 
+wxString RibbonText(const wxString& text)
+{
+    // "(&X)" goes whole, also before a trailing "..." (which wx's own
+    // stripping leaves behind); then the plain markers.
+    wxString stripped = text;
+    for (size_t at = stripped.find("(&"); at != wxString::npos; at = stripped.find("(&", at)) {
+        if (at + 3 < stripped.length() && stripped[at + 2] != '&' && stripped[at + 3] == ')')
+            stripped.erase(at, 4);
+        else
+            at += 2;
+    }
+    return wxStripMenuCodes(stripped, wxStrip_Mnemonics);
+}
+
+wxRibbonButtonBarButtonBase* CRibbonButtonBar::InsertButton(size_t pos, int id, const wxString& label,
+                                                            const wxBitmap& bitmap, const wxBitmap& small,
+                                                            const wxBitmap& disabled, const wxBitmap& smallDisabled,
+                                                            wxRibbonButtonKind kind, const wxString& help)
+{
+    labels_[id] = RibbonText(label);
+    return wxRibbonButtonBar::InsertButton(pos, id, labels_[id], bitmap, small, disabled, smallDisabled, kind, help);
+}
+
+void CRibbonButtonBar::SetButtonText(int id, const wxString& label)
+{
+    if (labels_.count(id))
+        labels_[id] = RibbonText(label);
+    wxRibbonButtonBar::SetButtonText(id, RibbonText(label));
+}
+
+wxString CRibbonButtonBar::ButtonLabel(int id) const
+{
+    const auto found = labels_.find(id);
+    return found == labels_.end() ? wxString() : found->second;
+}
+
 wxMenu* CreateStyleMenu(int currentLook)
 {
     auto* menu = new wxMenu;
@@ -59,9 +96,8 @@ wxMenu* CreateStyleMenu(int currentLook)
         "Office 2007 (Green style)(&A)", "Windows 7(&D)"};
     for (int i = 0; i < 5; ++i) {
         const int id = 215 + i;
-        wxString caption = wxString::FromUTF8(captions[i]);
-        caption.Replace("(&", "(");
-        menu->AppendRadioItem(id, caption);
+        // Menus show the mnemonic as the platform does.
+        menu->AppendRadioItem(id, wxString::FromUTF8(captions[i]));
         menu->Check(id, id == currentLook);
     }
     return menu;
@@ -109,7 +145,8 @@ RibbonControls BuildMainRibbon(wxWindow* parent)
     rc.filePage = new wxRibbonPage(rc.bar, wxID_ANY, wxString::FromUTF8("文件"));
     auto* filePanel = new MyRibbonPanel(rc.filePage, wxID_ANY, wxString::FromUTF8("文件"));
     rc.panels.push_back(filePanel);
-    auto* fileBar = new wxRibbonButtonBar(filePanel, wxID_ANY);
+    auto* fileBar = new CRibbonButtonBar(filePanel, wxID_ANY);
+    rc.fileButtons = fileBar;
     fileBar->AddButton(wxID_NEW, "New(&N)", Art(wxART_NEW, 32));
     fileBar->AddButton(wxID_OPEN, "Open(&O)...", Art(wxART_FILE_OPEN, 32));
     fileBar->AddButton(wxID_SAVE, "Save(&S)", Art(wxART_FILE_SAVE, 32));
@@ -118,7 +155,8 @@ RibbonControls BuildMainRibbon(wxWindow* parent)
     fileBar->AddDropdownButton(wxID_FILE, "Recently used documents", Art(wxART_FOLDER_OPEN, 32));
     auto* toolsPanel = new MyRibbonPanel(rc.filePage, wxID_ANY, "Tools");
     rc.panels.push_back(toolsPanel);
-    auto* toolsBar = new wxRibbonButtonBar(toolsPanel, wxID_ANY);
+    auto* toolsBar = new CRibbonButtonBar(toolsPanel, wxID_ANY);
+    rc.toolButtons = toolsBar;
     toolsBar->AddButton(ID_RSSCALIBBTN, "RSS Calibration", Art(wxART_EXECUTABLE_FILE, 32));
     toolsBar->AddButton(ID_PROGRAM_DOWNLOAD, "Program Download", Art(wxART_GO_DOWN, 32));
     toolsBar->AddButton(wxID_EXIT, "Quit(&X)", Art(wxART_QUIT, 32));
@@ -161,7 +199,7 @@ RibbonControls BuildMainRibbon(wxWindow* parent)
     auto* commPanel = new MyRibbonPanel(rc.homePage, wxID_ANY, "Communication");
     rc.panels.push_back(commPanel);
     rc.commPanel = commPanel;
-    auto* commBar = new wxRibbonButtonBar(commPanel, wxID_ANY);
+    auto* commBar = new CRibbonButtonBar(commPanel, wxID_ANY);
     rc.commButtons = commBar;
     // Toggle buttons: the connection state shows as the checked one of the two.
     commBar->AddToggleButton(ID_CAN_CONNECT, "Connect", Art(wxART_TICK_MARK, 32));
@@ -169,9 +207,19 @@ RibbonControls BuildMainRibbon(wxWindow* parent)
 
     auto* stylePanel = new MyRibbonPanel(rc.homePage, wxID_ANY, "Style");
     rc.panels.push_back(stylePanel);
-    auto* styleBar = new wxRibbonButtonBar(stylePanel, wxID_ANY);
+    auto* styleBar = new CRibbonButtonBar(stylePanel, wxID_ANY);
     styleBar->AddDropdownButton(wxID_PROPERTIES, "Style", Art(wxART_LIST_VIEW, 32));
     styleBar->AddButton(wxID_ABOUT, "About", Art(wxART_INFORMATION, 32));
+
+    // View: the panes the user may close and bring back.
+    rc.viewPage = new wxRibbonPage(rc.bar, wxID_ANY, "View");
+    auto* showPanel = new MyRibbonPanel(rc.viewPage, wxID_ANY, "Show/Hide");
+    rc.panels.push_back(showPanel);
+    rc.viewButtons = new CRibbonButtonBar(showPanel, wxID_ANY);
+    rc.viewButtons->AddToggleButton(ID_VIEW_STATUS_BAR, "Status Bar", Art(wxART_LIST_VIEW, 32));
+    rc.viewButtons->AddToggleButton(ID_VIEW_OUTPUTWND, "Output", Art(wxART_REPORT_VIEW, 32));
+    rc.viewButtons->ToggleButton(ID_VIEW_STATUS_BAR, true);
+    rc.viewButtons->ToggleButton(ID_VIEW_OUTPUTWND, true);
 
     rc.bar->SetActivePage(rc.homePage);
     rc.bar->Realize();

@@ -6,10 +6,12 @@
 #include <wx/ribbon/bar.h>
 #include <wx/ribbon/panel.h>
 
+#include <wx/ribbon/buttonbar.h>
+
+#include <map>
 #include <vector>
 
 class wxChoice;
-class wxRibbonButtonBar;
 class wxMenu;
 class wxFileHistory;
 
@@ -24,6 +26,30 @@ public:
     }
 };
 
+// A ribbon button text as the ribbon shows it: the ribbon cannot underline
+// a mnemonic, so the marker goes, "(&N)" suffixes included ("New(&N)" ->
+// "New", "Open(&O)..." -> "Open...", "&About" -> "About"); "&&" stays "&".
+wxString RibbonText(const wxString& text);
+
+// A ribbon button bar whose buttons show their texts as RibbonText gives,
+// and tell what they show.
+class CRibbonButtonBar : public wxRibbonButtonBar {
+public:
+    using wxRibbonButtonBar::wxRibbonButtonBar;
+    using wxRibbonButtonBar::InsertButton;
+
+    wxRibbonButtonBarButtonBase* InsertButton(size_t pos, int id, const wxString& label, const wxBitmap& bitmap,
+                                              const wxBitmap& small, const wxBitmap& disabled,
+                                              const wxBitmap& smallDisabled, wxRibbonButtonKind kind,
+                                              const wxString& help) override;
+    void SetButtonText(int id, const wxString& label) override;
+    // The text the button `id` shows; empty for no such button.
+    wxString ButtonLabel(int id) const;
+
+private:
+    std::map<int, wxString> labels_;
+};
+
 struct RibbonControls {
     wxRibbonBar* bar = nullptr;
     wxRibbonPage* filePage = nullptr;
@@ -32,13 +58,21 @@ struct RibbonControls {
     MyRibbonPanel* devicePanel = nullptr;
     MyRibbonPanel* languagePanel = nullptr;
     MyRibbonPanel* commPanel = nullptr;
-    wxRibbonButtonBar* deviceLabel = nullptr;   // ID_BUTTON_CANDEVICE
-    wxRibbonButtonBar* languageLabel = nullptr; // ID_BUTTON_LANGUAGE
-    wxRibbonButtonBar* commButtons = nullptr;   // ID_CAN_CONNECT, ID_DISCONNECTCAN
+    wxRibbonPage* viewPage = nullptr;
+    CRibbonButtonBar* viewButtons = nullptr;     // ID_VIEW_STATUS_BAR, ID_VIEW_OUTPUTWND (toggles)
+    CRibbonButtonBar* fileButtons = nullptr;     // New, Open, Save, Save As, Print, recent files
+    CRibbonButtonBar* toolButtons = nullptr;     // RSS Calibration, Program Download, Quit
+    CRibbonButtonBar* deviceLabel = nullptr;   // ID_BUTTON_CANDEVICE
+    CRibbonButtonBar* languageLabel = nullptr; // ID_BUTTON_LANGUAGE
+    CRibbonButtonBar* commButtons = nullptr;   // ID_CAN_CONNECT, ID_DISCONNECTCAN
     wxChoice* adapter = nullptr;   // ID_COMBO_CANDEVICE
     wxChoice* baudRate = nullptr;  // ID_COMBO_CANBAUDRATE
     wxChoice* language = nullptr;  // ID_COMBO_LANGUAGE
 };
+
+// The View commands: the status bar and the output pane, each shown or hidden.
+constexpr int ID_VIEW_OUTPUTWND = 149;
+constexpr int ID_VIEW_STATUS_BAR = 22900;
 
 // Builds the ribbon as a child of `parent`.
 RibbonControls BuildMainRibbon(wxWindow* parent);

@@ -210,7 +210,9 @@ bool SaveLastConfig(const ComboSelections& rows)
     const std::string path = tarvel::ProgramDataPath(kLastConfigFile);
     TiXmlDocument doc;
     if (!LoadXmlFile(doc, path)) {
-        // The selections would otherwise be lost for good: start a new file.
+        // The user is told, as at start-up; the selections would otherwise
+        // be lost for good, so a new file is started as well.
+        Warn(kLastConfigNotFoundText);
         tarvel::TraceLog("LastConfig.xml missing or unreadable; writing a new one");
         doc = TiXmlDocument();
         doc.LinkEndChild(new TiXmlDeclaration("1.0", "utf-8", ""));

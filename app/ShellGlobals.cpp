@@ -151,16 +151,26 @@ void SetParameterListClearHandler(std::function<void()> handler)
     ParameterListClearHandler() = std::move(handler);
 }
 
+const char* BuiltInRowText(int row)
+{
+    switch (row) {
+    case kRowNotConnectedText: return kNotConnectedFallbackText;
+    case kRowNotConnectedCaption: return kNotConnectedFallbackCaption;
+    default: return "";
+    }
+}
+
 std::string ShellText(int row, const std::string& fallback)
 {
     std::string text = Storage().text ? Storage().text(row) : std::string();
-    return text.empty() ? fallback : text;
+    if (!text.empty())
+        return text;
+    return fallback.empty() ? std::string(BuiltInRowText(row)) : fallback;
 }
 
 void ShowNotConnectedBox()
 {
-    ShowMessage(ShellText(kRowNotConnectedText, "Please connect the ECU first"),
-                ShellText(kRowNotConnectedCaption, "Tips"), MsgIcon::Exclamation);
+    ShowMessage(ShellText(kRowNotConnectedText), ShellText(kRowNotConnectedCaption), MsgIcon::Exclamation);
 }
 
 void ResetShellGlobals()

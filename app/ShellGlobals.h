@@ -82,13 +82,20 @@ void SetMonitorStopHandler(std::function<void()> handler);
 void ClearParameterList();
 void SetParameterListClearHandler(std::function<void()> handler);
 
-// Text of a LanguageTable row, or the fallback when the row has no text.
+// Text of a LanguageTable row, or the fallback when the row has no text
+// (with no fallback given: the row's built-in text, BuiltInRowText).
 std::string ShellText(int row, const std::string& fallback = std::string());
 
 // The box shown when something needs the ECU and none is connected (rows 75
 // and 74 of the language table).
 constexpr int kRowNotConnectedText = 75;
 constexpr int kRowNotConnectedCaption = 74;
+// What that box says while the language table has no text for its rows.
+constexpr const char* kNotConnectedFallbackText = "Please connect the ECU first";
+constexpr const char* kNotConnectedFallbackCaption = "Tips";
+// The built-in text of a row that every part of the program shows the same
+// way (rows 75 and 74 above); empty for any other row.
+const char* BuiltInRowText(int row);
 void ShowNotConnectedBox();
 
 } // namespace tarvel

@@ -5,7 +5,15 @@
 
 #include "Log.h"
 
+#include <wx/app.h>
+#include <wx/apptrait.h>
+#include <wx/evtloop.h>
+
+#include <memory>
+#include <wx/dcclient.h>
 #include <wx/dcmemory.h>
+#include <wx/time.h>
+#include <wx/utils.h>
 #include <wx/filename.h>
 #include <wx/gauge.h>
 #include <wx/image.h>
@@ -61,6 +69,11 @@ bool CSplashDlg::Create(wxWindow* parent)
     });
     pictureLogo_ = logo == tarvel::SplashLogo::Picture;
 
+    // Painted once the window has been drawn on the screen.
+    panel->Bind(wxEVT_PAINT, [this, panel](wxPaintEvent&) {
+        wxPaintDC dc(panel);
+        painted_ = true;
+    });
     Bind(wxEVT_TIMER, &CSplashDlg::OnTimer, this, 1);
     timer_.Start(tarvel::SplashTimerMs);
     CentreOnScreen();
@@ -87,6 +100,28 @@ bool CSplashDlg::LoadLogoBitmap(const wxString& file, int width, int height)
     image.Rescale(width, height, wxIMAGE_QUALITY_HIGH);
     picture_->SetBitmap(wxBitmap(image, 24));
     return true;
+}
+
+bool CSplashDlg::PaintNow(int maxMs)
+{
+    Raise();
+    // Start-up runs before the main loop: a loop of its own dispatches the
+    // window events meanwhile.
+    std::unique_ptr<wxEventLoopBase> own;
+    std::unique_ptr<wxEventLoopActivator> activate;
+    if (!wxEventLoopBase::GetActive() && wxTheApp && wxTheApp->GetTraits()) {
+        own.reset(wxTheApp->GetTraits()->CreateEventLoop());
+        activate = std::make_unique<wxEventLoopActivator>(own.get());
+    }
+    wxEventLoopBase* loop = wxEventLoopBase::GetActive();
+    const wxLongLong start = wxGetLocalTimeMillis();
+    while (loop && !painted_ && wxGetLocalTimeMillis() - start < maxMs) {
+        Update();
+        loop->YieldFor(wxEVT_CATEGORY_UI);
+        if (!painted_)
+            wxMilliSleep(2);
+    }
+    return painted_;
 }
 
 void CSplashDlg::Tick()

@@ -28,6 +28,12 @@ public:
 
     static wxBitmap BuiltInLogo(int width, int height);
 
+    // Brings the shown window onto the screen now: dispatches only window
+    // events (paint, size) until it has been painted once, for at most
+    // `maxMs` milliseconds. True once it was painted.
+    bool PaintNow(int maxMs);
+    bool Painted() const { return painted_; }
+
 private:
     void OnTimer(wxTimerEvent& event);
 
@@ -35,4 +41,5 @@ private:
     wxGauge* progress_ = nullptr;
     wxTimer timer_;
     bool pictureLogo_ = false;
+    bool painted_ = false;
 };

@@ -21,6 +21,8 @@
 #include <wx/image.h>
 #include <wx/listbox.h>
 
+#include <cstdlib>
+
 namespace {
 wxString& ProfileFileForTests()
 {
@@ -41,6 +43,14 @@ tarvel::TimerFactory*& TimerFactoryForTests()
 
 CTarvelApp::CTarvelApp()
 {
+#ifdef __WXGTK__
+    // Scroll bars that stay on screen (the navigation tree's horizontal one
+    // shows that a caption goes on beyond the pane), not GTK's overlay
+    // indicators that appear only under the pointer. Read when GTK starts,
+    // which is after the application object is made; a setting the user
+    // made stays.
+    setenv("GTK_OVERLAY_SCROLLING", "0", 0);
+#endif
     SetAppName("Tarvel");
     SetVendorName("DOVU");
 }

@@ -2,7 +2,13 @@
 
 #include "TarvelView.h"
 
+#include "FileChooser.h"
+#include "Log.h"
+#include "Prompter.h"
+
 #include <wx/filehistory.h>
+
+#include <fstream>
 
 wxIMPLEMENT_DYNAMIC_CLASS(CTarvelDoc, wxDocument);
 
@@ -13,7 +19,9 @@ CTarvelDocManager::CTarvelDocManager() : wxDocManager(0, false)
     Initialize();
     // Bound handlers run before wxDocManager's own table.
     Bind(wxEVT_MENU, &CTarvelDocManager::OnNewOrOpen, this, wxID_NEW);
-    Bind(wxEVT_MENU, &CTarvelDocManager::OnNewOrOpen, this, wxID_OPEN);
+    Bind(wxEVT_MENU, &CTarvelDocManager::OnOpen, this, wxID_OPEN);
+    Bind(wxEVT_MENU, &CTarvelDocManager::OnSave, this, wxID_SAVE);
+    Bind(wxEVT_MENU, &CTarvelDocManager::OnSaveAs, this, wxID_SAVEAS);
     // A recent file would be opened as a new document too, closing the view.
     Bind(wxEVT_MENU, &CTarvelDocManager::OnNewOrOpen, this, wxID_FILE1, wxID_FILE9);
 }
@@ -27,4 +35,62 @@ void CTarvelDocManager::OnNewOrOpen(wxCommandEvent&)
 {
     if (auto* view = dynamic_cast<CTarvelView*>(GetCurrentView()))
         view->OnInitialUpdate();
+}
+
+namespace {
+const char* const kAllFiles = "All Files (*.*)|*";
+}
+
+void CTarvelDocManager::OnOpen(wxCommandEvent& event)
+{
+    tarvel::FileRequest request;
+    request.title = "Open";
+    request.filter = kAllFiles;
+    const std::optional<std::string> path = tarvel::GetFileChooser().Choose(request);
+    if (!path || path->empty())
+        return;
+    // The document holds nothing, so nothing is read: the file is
+    // remembered and the pages start over.
+    AddFileToHistory(wxString::FromUTF8(*path));
+    OnNewOrOpen(event);
+}
+
+bool CTarvelDocManager::SaveTo(const std::string& path)
+{
+    // The document stores nothing, so its file is empty; but it is written.
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) {
+        tarvel::TraceLog("Could not write " + path + "\n");
+        tarvel::ShowMessage("Failed to save document: " + path, "Save As", tarvel::MsgIcon::Exclamation);
+        return false;
+    }
+    out.close();
+    if (wxDocument* doc = GetCurrentDocument()) {
+        doc->SetFilename(wxString::FromUTF8(path), true);
+        doc->SetDocumentSaved(true);
+        doc->Modify(false);
+    }
+    AddFileToHistory(wxString::FromUTF8(path));
+    return true;
+}
+
+void CTarvelDocManager::OnSave(wxCommandEvent& event)
+{
+    wxDocument* doc = GetCurrentDocument();
+    if (doc && doc->GetDocumentSaved() && !doc->GetFilename().empty()) {
+        SaveTo(std::string(doc->GetFilename().utf8_str()));
+        return;
+    }
+    OnSaveAs(event);
+}
+
+void CTarvelDocManager::OnSaveAs(wxCommandEvent&)
+{
+    tarvel::FileRequest request;
+    request.save = true;
+    request.title = "Save As";
+    request.filter = kAllFiles;
+    const std::optional<std::string> path = tarvel::GetFileChooser().Choose(request);
+    if (path && !path->empty())
+        SaveTo(*path);
 }

@@ -30,4 +30,12 @@ public:
 
 private:
     void OnNewOrOpen(wxCommandEvent& event);
+    // Open asks for a file as the standard command does, then starts the
+    // pages over; a cancelled dialog changes nothing.
+    void OnOpen(wxCommandEvent& event);
+    // Save writes the (empty) document to its file, Save As to a file the
+    // user chooses; only a file that was written joins the recent list.
+    void OnSave(wxCommandEvent& event);
+    void OnSaveAs(wxCommandEvent& event);
+    bool SaveTo(const std::string& path);
 };

@@ -9,6 +9,7 @@
 #include "PageHost.h"
 #include "PageHostPage.h"
 #include "PageLogicSet.h"
+#include "ProgramIcon.h"
 #include "ShellGlobals.h"
 #include "Splash.h"
 #include "WindowRegistry.h"
@@ -45,6 +46,7 @@
 #include <wx/app.h>
 #include <wx/choice.h>
 #include <wx/filefn.h>
+#include <wx/menu.h>
 #include <wx/scrolwin.h>
 
 wxIMPLEMENT_DYNAMIC_CLASS(CTarvelView, wxView);
@@ -52,6 +54,8 @@ wxIMPLEMENT_DYNAMIC_CLASS(CTarvelView, wxView);
 namespace {
 
 constexpr unsigned kRequestCanId = tarvel::kUdsRequestCanId;
+// How long start-up waits for the splash to reach the screen at most.
+constexpr int kSplashPaintWaitMs = 300;
 
 template <class Page>
 CTarvelPage* Make()
@@ -197,11 +201,16 @@ int CTarvelView::CreateWindows(CMainFrame* frame)
         delete splash_;
         splash_ = nullptr;
     }
+    // On the screen before the pages are built (without pumping anything
+    // but window events), so the user sees it while they are.
+    if (splash_)
+        splashPainted_ = splash_->PaintNow(kSplashPaintWaitMs);
 
     window_ = new wxScrolledWindow(frame, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                                    wxHSCROLL | wxVSCROLL | wxFULL_REPAINT_ON_RESIZE);
     window_->SetScrollRate(10, 10);
     frame->SetViewWindow(window_);
+    window_->Bind(wxEVT_RIGHT_UP, [this](wxMouseEvent& event) { ShowContextMenu(event.GetPosition()); });
 
     tarvel::TimerFactory* timers = tarvel::ShellTimerFactory();
     if (!timers) {
@@ -378,11 +387,54 @@ void CTarvelView::OnChangeFilename()
     frame_->SetTitle(title + " - " + kMainWindowTitle);
 }
 
-void CTarvelView::OnAbout(wxCommandEvent&)
+namespace {
+CTarvelView::PopupHook& PopupForTests()
+{
+    static CTarvelView::PopupHook hook;
+    return hook;
+}
+} // namespace
+
+wxMenu* CTarvelView::CreateEditMenu()
+{
+    auto* menu = new wxMenu;
+    menu->Append(wxID_CUT, wxString::FromUTF8("Cut(&T)\tCtrl+X"));
+    menu->Append(wxID_COPY, wxString::FromUTF8("Copy(&C)\tCtrl+C"));
+    menu->Append(wxID_PASTE, wxString::FromUTF8("Paste(&P)\tCtrl+V"));
+    for (int id : {wxID_CUT, wxID_COPY, wxID_PASTE})
+        menu->Enable(id, false);
+    return menu;
+}
+
+void CTarvelView::SetPopupForTests(PopupHook hook)
+{
+    PopupForTests() = std::move(hook);
+}
+
+void CTarvelView::ShowContextMenu(const wxPoint& where)
+{
+    if (!window_)
+        return;
+    std::unique_ptr<wxMenu> menu(CreateEditMenu());
+    if (PopupForTests())
+        PopupForTests()(*menu, where);
+    else
+        window_->PopupMenu(menu.get(), where);
+}
+
+wxAboutDialogInfo CTarvelView::AboutInfo()
 {
     wxAboutDialogInfo info;
     info.SetName(kMainWindowTitle);
     info.SetVersion("V2.6.15");
     info.SetDescription("Service and end-of-line test tool for the VADE trailer brake ECU.");
-    wxAboutBox(info, frame_);
+    // Without a picture of its own the box would show the platform's
+    // missing-image sign.
+    info.SetIcon(ProgramIcon(64));
+    return info;
+}
+
+void CTarvelView::OnAbout(wxCommandEvent&)
+{
+    wxAboutBox(AboutInfo(), frame_);
 }

@@ -67,6 +67,18 @@ public:
     int CreateResult() const { return createResult_; }
     wxSize PageSize() const { return pageSize_; }
     int InitialUpdateCount() const { return initialUpdates_; }
+    // Whether the splash was on the screen before the pages were built.
+    bool SplashWasPainted() const { return splashPainted_; }
+    // The view's context menu, the popup "Edit": Cut, Copy and Paste, which
+    // nothing in the program carries out (shown disabled).
+    static class wxMenu* CreateEditMenu();
+    // Tests see the context menu instead of a modal popup; null: the popup.
+    using PopupHook = std::function<void(class wxMenu& menu, const class wxPoint& where)>;
+    static void SetPopupForTests(PopupHook hook);
+    // What a right-button release at `where` (view window coordinates) does.
+    void ShowContextMenu(const wxPoint& where);
+    // What the about box shows: name, version, description and icon.
+    static class wxAboutDialogInfo AboutInfo();
 
 private:
     int CreateWindows(CMainFrame* frame);
@@ -94,6 +106,7 @@ private:
     wxSize pageSize_{600, 300};
     int createResult_ = 0;
     int initialUpdates_ = 0;
+    bool splashPainted_ = false;
 
     wxDECLARE_DYNAMIC_CLASS(CTarvelView);
 };

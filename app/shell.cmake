@@ -40,6 +40,7 @@ if(TARVEL_BUILD_GUI)
     TarvelDoc.cpp
     TarvelView.cpp
     Splash.cpp
+    ProgramIcon.cpp
     TarvelApp.cpp
   )
   target_include_directories(tarvel_app PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})

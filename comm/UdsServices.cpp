@@ -106,8 +106,12 @@ int Unlock(uint8_t requestSeed, SecurityConstantPair constants)
     UdsRequest = {0x27, requestSeed};
     if (!Exchange(0x27, kCaptionSecurity))
         return 0;
-    if (UdsResponseLength() < 6)
-        return 0; // no complete seed
+    if (UdsResponseLength() < 6) {
+        // The seed did not arrive whole: the step failed as if unanswered,
+        // and the user is told so in the service's box.
+        ShowServiceTimeout(kCaptionSecurity, "Service timeout");
+        return 0;
+    }
     const std::array<uint8_t, 4> seed{UdsResponse[2], UdsResponse[3], UdsResponse[4], UdsResponse[5]};
     const std::array<uint8_t, 4> key = UdsKeyToBytes(ComputeSecurityKey(seed, constants));
     UdsRequest = {0x27, static_cast<uint8_t>(requestSeed + 1), key[0], key[1], key[2], key[3]};

@@ -3,6 +3,7 @@
 #include "LanguageTable.h"
 #include "PageLogic.h"
 #include "PageHostTable.h"
+#include "ShellGlobals.h"
 
 namespace tarvel {
 
@@ -35,7 +36,9 @@ public:
     std::string Text(int row, const std::string& fallback) const override
     {
         std::string text = LanguageText(row);
-        return text.empty() ? fallback : text;
+        if (!text.empty())
+            return text;
+        return fallback.empty() ? std::string(tarvel::BuiltInRowText(row)) : fallback;
     }
     int Language() const override { return LanguageIndex; }
 };

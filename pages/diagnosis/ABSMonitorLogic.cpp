@@ -152,8 +152,8 @@ void ABSMonitorLogic::OnPeriodEdited(const std::string& text)
 void ABSMonitorLogic::OnDisplay()
 {
     if (EcuConnected.load() != 1) {
-        Context().prompter.Show(Text(kRowNotConnected, "Please connect the ECU first"), Text(kRowTips, "Tips"),
-                                tarvel::MsgIcon::Exclamation, tarvel::MsgButtons::Ok);
+        Context().prompter.Show(Text(kRowNotConnected, tarvel::kNotConnectedFallbackText),
+                                Text(kRowTips, tarvel::kNotConnectedFallbackCaption), tarvel::MsgIcon::Exclamation, tarvel::MsgButtons::Ok);
         return;
     }
     if (MonitorDisplayState == 2) {

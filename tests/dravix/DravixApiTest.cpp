@@ -490,6 +490,62 @@ TEST_F(DravixApi, StatusReplySetsAndClearsAdapterBits)
     ASSERT_TRUE(WaitUntil([this] { return ErrCode(0) == DRAVIX_ERR_BAD_INDEX; }));
 }
 
+TEST_F(DravixApi, EachStatusBitSetsItsOwnErrorBit)
+{
+    // One adapter bit at a time: a mapping that swaps two bits shows here.
+    struct Case {
+        uint8_t status, error;
+        uint32_t expected;
+    };
+    const Case cases[] = {
+        {0x80, 0, 0x0001}, {0x40, 0, 0x0002}, {0x01, 0, 0x0020}, {0x02, 0, 0x0040},
+        {0, 0x10, 0x0080}, {0, 0x08, 0x0004}, {0, 0x02, 0x0008}, {0, 0x01, 0x0010},
+        {0x3C, 0x04, 0},   {0, 0x20, 0},   {0, 0xC0, 0},
+    };
+    ASSERT_EQ(OpenDevice(kType, 0, 0), 1u);
+    for (unsigned channel : {0u, 1u}) {
+        const unsigned other = 1 - channel;
+        for (const Case& c : cases) {
+            // A distinct value first, so the wait below sees this status arrive.
+            device_->SetChannelStatus(channel, 0x80 | 0x40, 0, 0, 0);
+            device_->SetChannelStatus(other, 0, 0, 0, 0);
+            device_->SendStatus();
+            ASSERT_TRUE(WaitUntil([&] { return ErrCode(channel) == 0x0003u; }));
+            device_->SetChannelStatus(channel, c.status, c.error, 0, 0);
+            device_->SendStatus();
+            ASSERT_TRUE(WaitUntil([&] { return ErrCode(channel) != 0x0003u; }))
+                << std::hex << int(c.status) << "/" << int(c.error);
+            EXPECT_EQ(ErrCode(channel), c.expected)
+                << "channel " << channel << " status " << std::hex << int(c.status) << " error " << int(c.error);
+            EXPECT_EQ(ErrCode(other), 0u);
+        }
+    }
+}
+
+TEST_F(DravixApi, ReadyReplyEnablesTheChannelsItsBitsName)
+{
+    struct Case {
+        uint8_t readyByte;
+        bool opens;
+        bool sends; // a channel is enabled
+    };
+    const Case cases[] = {{0x01, true, true}, {0x02, true, true}, {0x03, true, true}, {0x04, true, false},
+                          {0x00, false, false}};
+    const CanFrameRecord f = Frame(0x18DA0BF9, {1});
+    for (const Case& c : cases) {
+        device_->SetReadyByte(c.readyByte);
+        ASSERT_EQ(OpenDevice(kType, 0, 0), c.opens ? 1u : 0u) << std::hex << int(c.readyByte);
+        if (c.opens) {
+            ASSERT_EQ(InitCAN(kType, 0, 1, &k500), 1u);
+            ASSERT_EQ(StartCAN(kType, 0, 1), 1u);
+            EXPECT_EQ(Transmit(kType, 0, 1, &f, 1), c.sends ? 1u : DRAVIX_FAILED) << std::hex << int(c.readyByte);
+            EXPECT_EQ(ErrCode(0), 0u) << "no channel enabled is no error of the call";
+        }
+        CloseDevice(kType, 0);
+    }
+    device_->SetReadyByte(0x03);
+}
+
 TEST_F(DravixApi, InjectedFaultsLeaveTheirErrorBits)
 {
     using Fault = sim::SimDravixDevice::AckFault;
@@ -714,8 +770,6 @@ TEST_F(DravixApi, BadIndexesAreRefusedBeforeAnyTableIsTouched)
         {"ResetCAN", [&] { return ResetCAN(kType, 0, 2); }, 0},
         {"Transmit", [&] { return Transmit(kType, 0, 2, &f, 1); }, DRAVIX_FAILED},
         {"Receive", [&] { return Receive(kType, 0, 2, &f, 1, 0); }, DRAVIX_FAILED},
-        {"GetReceiveNum", [&] { return GetReceiveNum(kType, 0, 2); }, 0},
-        {"ClearBuffer", [&] { return ClearBuffer(kType, 0, 2); }, 0},
         {"ReadErrInfo", [&] { return ReadErrInfo(kType, 0, 2, &e); }, 0},
         {"ReadCANStatus", [&] { return ReadCANStatus(kType, 0, 2, &v); }, 0},
         {"GetReference", [&] { return GetReference(kType, 0, 2, 11, &v); }, 0},
@@ -787,6 +841,46 @@ TEST_F(DravixApi, SendTypeChangeSendsModeAndBitRateAndZeroLengthSendsNothing)
     ASSERT_EQ(Transmit(kType, 0, 1, &f, 1), 1u);
     EXPECT_TRUE(device_->CommandWords().empty()) << "same send type: no mode command";
     EXPECT_EQ(peer->Pending(), 2u);
+
+    // A call without frames still sends a change of send type first.
+    device_->ClearLog();
+    f.SendType = 2;
+    EXPECT_EQ(Transmit(kType, 0, 1, &f, 0), 0u);
+    EXPECT_EQ(device_->CommandWords(), (std::vector<uint32_t>{0x4000000C, 0x40000001}));
+    EXPECT_EQ(device_->ChannelModeParams(1)[4], 0x30);
+    EXPECT_EQ(peer->Pending(), 2u) << "no frame went out";
+    device_->ClearLog();
+    ASSERT_EQ(Transmit(kType, 0, 1, &f, 1), 1u);
+    EXPECT_TRUE(device_->CommandWords().empty()) << "the change was made by the empty call";
+}
+
+TEST_F(DravixApi, TransmitOnAClosedDeviceFailsWithoutAnErrorBit)
+{
+    CanFrameRecord f = Frame(0x18DA0BF9, {1});
+    ASSERT_EQ(OpenDevice(kType, 0, 0), 1u); // clears the error words
+    ASSERT_EQ(CloseDevice(kType, 0), 1u);
+    ASSERT_EQ(ErrCode(0), 0u);
+    EXPECT_EQ(Transmit(kType, 0, 1, &f, 1), DRAVIX_FAILED);
+    EXPECT_EQ(Transmit(kType, 0, 0, &f, 0), DRAVIX_FAILED);
+    EXPECT_EQ(ErrCode(0), 0u);
+    // The channel index is checked first, and that one does set its bit.
+    EXPECT_EQ(Transmit(kType, 0, 2, &f, 1), DRAVIX_FAILED);
+    EXPECT_EQ(ErrCode(0), DRAVIX_ERR_BAD_INDEX);
+}
+
+TEST_F(DravixApi, CountAndClearTakeAnyOtherChannelIndexForTheFirst)
+{
+    auto peer = Peer(0);
+    OpenStart(0, k125);
+    peer->Send(BusFrame(1, 1));
+    ASSERT_TRUE(WaitUntil([] { return GetReceiveNum(kType, 0, 0) == 1; }));
+    for (uint32_t index : {2u, 7u, 0xFFFFFFFFu})
+        EXPECT_EQ(GetReceiveNum(kType, 0, index), 1u) << index;
+    EXPECT_EQ(GetReceiveNum(kType, 0, 1), 0u);
+    EXPECT_EQ(ErrCode(0), 0u) << "no index error for counting";
+    EXPECT_EQ(ClearBuffer(kType, 0, 9), 1u);
+    EXPECT_EQ(GetReceiveNum(kType, 0, 0), 0u);
+    EXPECT_EQ(ErrCode(0), 0u);
 }
 
 TEST_F(DravixApi, ReferenceTimingValueStartsTheChannelAtThatRate)

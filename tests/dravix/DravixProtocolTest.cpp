@@ -140,12 +140,20 @@ TEST(DravixBitRate, TablesMapTarvelRowsAndKeepRawValuesRaw)
     EXPECT_EQ(BitRateFromReference(0x001C0011), (BitRate{false, 7}));
     EXPECT_EQ(BitRateFromTimingPair(0xBFFF), (BitRate{false, 14}));
     EXPECT_EQ(BitRateFromTimingPair(0x0123), (BitRate{true, 0x0123}));
-    // A raw pair below 15 must not pass for a baud index.
+    // A raw pair below 15 stays raw in the channel, but the bit-rate command
+    // carries any stored value below 15 as a baud index.
     const BitRate small = BitRateFromTimingPair(0x0005);
     EXPECT_TRUE(small.raw);
-    const std::array<uint8_t, 8> rawParams{0x05, 0xC0, 0x00, 0x40, 0, 0, 0, 0};
-    EXPECT_EQ(BitRateParams(small), rawParams);
-    EXPECT_EQ(BitRateFromParams(rawParams), small);
+    const std::array<uint8_t, 8> smallParams{0x05, 0, 0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(BitRateParams(small), smallParams);
+    EXPECT_EQ(BitRateFromParams(smallParams), (BitRate{false, 5}));
+    EXPECT_EQ(BitRateParams(BitRateFromReference(0x0000000E)), (std::array<uint8_t, 8>{14, 0, 0, 0, 0, 0, 0, 0}));
+    // From 15 on a raw value goes out as timing bytes.
+    const std::array<uint8_t, 8> rawParams{0x0F, 0xC0, 0x00, 0x40, 0, 0, 0, 0};
+    EXPECT_EQ(BitRateParams(BitRateFromTimingPair(0x000F)), rawParams);
+    EXPECT_EQ(BitRateFromParams(rawParams), (BitRate{true, 0x000F}));
+    const std::array<uint8_t, 8> pairParams{0x23, 0xC0, 0x01, 0x40, 0, 0, 0, 0};
+    EXPECT_EQ(BitRateParams(BitRateFromTimingPair(0x0123)), pairParams);
     const std::array<uint8_t, 8> indexParams{7, 0, 0, 0, 0, 0, 0, 0};
     EXPECT_EQ(BitRateParams({false, 7}), indexParams);
     EXPECT_EQ(BitRateFromParams(indexParams), (BitRate{false, 7}));
@@ -208,6 +216,11 @@ TEST(DravixAcceptance, FilterTable)
         {"dual first filter std", 0x1220u << 16 | 0x4560, 0x000F000F, 0, 0x091, 8, true},
         {"dual second filter std", 0x1220u << 16 | 0x4560, 0x000F000F, 0, 0x22B, 8, true},
         {"dual neither std", 0x1220u << 16 | 0x4560, 0x000F000F, 0, 0x22C, 8, false},
+        // Every must-one bit present, plus one bit that must be zero.
+        {"single std extra bit", 0x123u << 21, 0x001FFFFF, 1, 0x127, 8, false},
+        {"dual first filter extra bit", 0x1220u << 16 | 0x4560, 0x000F000F, 0, 0x0B1, 8, false},
+        {"dual second filter extra bit", 0x1220u << 16 | 0x4560, 0x000F000F, 0, 0x26B, 8, false},
+        {"dual remote where the code wants none", 0x1220u << 16 | 0x4560, 0x000F000F, 0, 0x091, 0x18, false},
     };
     for (const auto& c : cases) {
         CanInitConfig cfg{};

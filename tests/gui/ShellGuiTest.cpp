@@ -14,19 +14,25 @@
 #include "TarvelApp.h"
 #include "TarvelView.h"
 #include "WindowRegistry.h"
+#include "Ribbon.h"
 
 #include "LanguageTable.h"
 #include "SettingsFiles.h"
 
 #include "Prompter.h"
 #include "Pump.h"
+#include "FileChooser.h"
 #include "Restarter.h"
 
 #include "ProgramUnderTest.h"
 
 #include <gtest/gtest.h>
 
+#include <wx/aboutdlg.h>
+#include <wx/aui/framemanager.h>
 #include <wx/choice.h>
+#include <wx/menu.h>
+#include <wx/ribbon/buttonbar.h>
 #include <wx/config.h>
 #include <wx/dcmemory.h>
 #include <wx/dcscreen.h>
@@ -180,6 +186,148 @@ TEST_F(TarvelGui, ComesUpWithRibbonTreeAndNoPageShown)
     EXPECT_EQ(EcuConnected.load(), 0);
     EXPECT_EQ(DownloadPageWnd(), View()->Page(tarvel::TabProgramDownload));
     EXPECT_EQ(NavigationDlg(), Frame()->Navigation());
+}
+
+TEST_F(TarvelGui, RibbonButtonsShowTheirTextsWithoutMnemonicMarkers)
+{
+    const RibbonControls& rc = Frame()->Ribbon();
+    ASSERT_NE(rc.fileButtons, nullptr);
+    ASSERT_NE(rc.toolButtons, nullptr);
+    EXPECT_EQ(rc.fileButtons->ButtonLabel(wxID_NEW), "New");
+    EXPECT_EQ(rc.fileButtons->ButtonLabel(wxID_OPEN), "Open...");
+    EXPECT_EQ(rc.fileButtons->ButtonLabel(wxID_SAVE), "Save");
+    EXPECT_EQ(rc.fileButtons->ButtonLabel(wxID_SAVEAS), "Save As...");
+    EXPECT_EQ(rc.toolButtons->ButtonLabel(wxID_EXIT), "Quit");
+    EXPECT_EQ(rc.toolButtons->ButtonLabel(ID_PROGRAM_DOWNLOAD), "Program Download");
+    for (CRibbonButtonBar* bar : {rc.fileButtons, rc.toolButtons, rc.commButtons, rc.viewButtons})
+        for (size_t i = 0; i < bar->GetButtonCount(); ++i) {
+            const int id = bar->GetItemId(bar->GetItem(i));
+            EXPECT_FALSE(bar->ButtonLabel(id).empty()) << id;
+            EXPECT_EQ(bar->ButtonLabel(id).Find('&'), wxNOT_FOUND) << bar->ButtonLabel(id);
+        }
+    // Texts set later (the language refresh) lose their markers too.
+    rc.toolButtons->SetButtonText(wxID_EXIT, wxString::FromUTF8("退出(&X)"));
+    EXPECT_EQ(rc.toolButtons->ButtonLabel(wxID_EXIT), wxString::FromUTF8("退出"));
+    rc.toolButtons->SetButtonText(wxID_EXIT, "Quit(&X)");
+    EXPECT_EQ(RibbonText("Salt && &Pepper"), "Salt & Pepper");
+}
+
+TEST_F(TarvelGui, AboutBoxAndWindowShowTheProgramsIcon)
+{
+    const wxAboutDialogInfo info = CTarvelView::AboutInfo();
+    ASSERT_TRUE(info.HasIcon());
+    EXPECT_TRUE(info.GetIcon().IsOk());
+    EXPECT_EQ(info.GetIcon().GetWidth(), 64);
+    EXPECT_EQ(info.GetName(), "Morvane VADE Diagnostic Tool");
+    EXPECT_GE(Frame()->GetIcons().GetIconCount(), 1u);
+    EXPECT_TRUE(Frame()->GetIcons().GetIcon(32).IsOk());
+}
+
+TEST_F(TarvelGui, OutputPaneClosedWithItsCrossComesBackFromTheViewCommands)
+{
+    CMainFrame* frame = Frame();
+    const RibbonControls& rc = frame->Ribbon();
+    ASSERT_NE(rc.viewButtons, nullptr);
+    ASSERT_TRUE(frame->OutputPaneShown());
+    // The user closes the pane with its cross.
+    wxAuiPaneInfo& pane = frame->PaneManager().GetPane("output");
+    ASSERT_TRUE(pane.IsOk());
+    wxAuiManagerEvent close(wxEVT_AUI_PANE_CLOSE);
+    close.SetManager(&frame->PaneManager());
+    close.SetPane(&pane);
+    frame->PaneManager().ProcessEvent(close);
+    frame->PaneManager().ClosePane(pane);
+    Pump();
+    EXPECT_FALSE(frame->OutputPaneShown());
+    EXPECT_FALSE(rc.viewButtons->GetItemById(ID_VIEW_OUTPUTWND) == nullptr);
+
+    // View > Output, pressed as the user does: the toggle turns on.
+    auto press = [&](int id, bool on) {
+        rc.viewButtons->ToggleButton(id, on);
+        wxRibbonButtonBarEvent event(wxEVT_RIBBONBUTTONBAR_CLICKED, id, rc.viewButtons);
+        event.SetEventObject(rc.viewButtons);
+        event.SetInt(on ? 1 : 0);
+        rc.viewButtons->GetEventHandler()->ProcessEvent(event);
+    };
+    press(ID_VIEW_OUTPUTWND, true);
+    EXPECT_TRUE(frame->OutputPaneShown());
+    press(ID_VIEW_OUTPUTWND, false);
+    EXPECT_FALSE(frame->OutputPaneShown());
+    // The frame's output command shows it whatever the toggle says.
+    wxCommandEvent command(wxEVT_MENU, ID_VIEW_OUTPUTWND);
+    command.SetEventObject(frame);
+    frame->ProcessWindowEvent(command);
+    EXPECT_TRUE(frame->OutputPaneShown());
+
+    press(ID_VIEW_STATUS_BAR, false);
+    EXPECT_FALSE(frame->GetStatusBar()->IsShown());
+    press(ID_VIEW_STATUS_BAR, true);
+    EXPECT_TRUE(frame->GetStatusBar()->IsShown());
+}
+
+TEST_F(TarvelGui, NavigationItemsAre35PixelsHighAndScrollSideways)
+{
+    CNavTree* tree = Frame()->Navigation()->Tree();
+    EXPECT_EQ(tree->ItemHeight(), 35);
+    int items = 0;
+    for (wxTreeItemId root : Children(tree, tree->GetRootItem()))
+        for (wxTreeItemId item : Children(tree, root)) {
+            wxRect rect;
+            ASSERT_TRUE(tree->GetBoundingRect(item, rect));
+            EXPECT_EQ(rect.height, 35) << tree->GetItemText(item);
+            ++items;
+        }
+    EXPECT_EQ(items, 13);
+    // An item wider than the pane can be scrolled to.
+    EXPECT_TRUE(tree->HasFlag(wxHSCROLL));
+    // A caption wider than the pane (as Russian ones are) can be scrolled to.
+    const wxString wide(wxString::FromUTF8("Проверка напряжения питания, очень длинная строка"));
+    tarvel::Services().text = [&wide](int row) { return row == 8 ? std::string(wide.utf8_str()) : std::string(); };
+    Frame()->Navigation()->RebuildNavTree();
+    for (int i = 0; i < 3; ++i) {
+        wxTheApp->ProcessIdle();
+        Pump();
+    }
+    const wxTreeItemId item = FindItem(tree, wide);
+    ASSERT_TRUE(item.IsOk());
+    wxRect rect;
+    ASSERT_TRUE(tree->GetBoundingRect(item, rect, true));
+    ASSERT_GT(rect.GetRight(), tree->GetClientSize().x);
+    EXPECT_TRUE(tree->HasScrollbar(wxHORIZONTAL));
+    EXPECT_GT(tree->GetVirtualSize().x, rect.GetRight());
+    tarvel::ResetShellServices();
+    Frame()->Navigation()->RebuildNavTree();
+}
+
+TEST_F(TarvelGui, RightClickInTheViewShowsTheEditMenu)
+{
+    std::vector<wxString> items;
+    std::vector<bool> enabled;
+    wxPoint at;
+    int shown = 0;
+    CTarvelView::SetPopupForTests([&](wxMenu& menu, const wxPoint& where) {
+        ++shown;
+        at = where;
+        for (const wxMenuItem* item : menu.GetMenuItems()) {
+            items.push_back(item->GetItemLabel());
+            enabled.push_back(item->IsEnabled());
+        }
+    });
+    wxMouseEvent up(wxEVT_RIGHT_UP);
+    up.SetPosition(wxPoint(40, 30));
+    up.SetEventObject(View()->ViewWindow());
+    View()->ViewWindow()->GetEventHandler()->ProcessEvent(up);
+    CTarvelView::SetPopupForTests(nullptr);
+    ASSERT_EQ(shown, 1);
+    EXPECT_EQ(at, wxPoint(40, 30));
+    EXPECT_EQ(items, (std::vector<wxString>{"Cut(&T)\tCtrl+X", "Copy(&C)\tCtrl+C", "Paste(&P)\tCtrl+V"}));
+    EXPECT_EQ(enabled, (std::vector<bool>{false, false, false}));
+}
+
+TEST_F(TarvelGui, SplashWasOnTheScreenWhileThePagesWereBuilt)
+{
+    EXPECT_TRUE(View()->SplashWasPainted());
+    EXPECT_EQ(View()->CreateResult(), 0);
 }
 
 TEST_F(TarvelGui, StartUpBroadcastsTheLanguage)
@@ -451,6 +599,9 @@ TEST_F(TarvelGui, NewAndOpenKeepTheViewAndRunThePageResetAgain)
         pages.push_back(view->Page(tab));
     const int updates = view->InitialUpdateCount();
     view->TabCtrl()->ShowTab(3, true);
+    tarvel::RecordingFileChooser files;
+    files.QueueAnswer(std::string((folder_ / "opened.tsv").string()));
+    tarvel::SetFileChooser(&files);
 
     for (int id : std::vector<int>{wxID_NEW, wxID_OPEN, wxID_FILE1}) {
         wxCommandEvent command(wxEVT_MENU, id);
@@ -463,6 +614,41 @@ TEST_F(TarvelGui, NewAndOpenKeepTheViewAndRunThePageResetAgain)
     EXPECT_EQ(app_->DocManager()->GetFileHistory()->GetMaxFiles(), 4);
     EXPECT_EQ(view->InitialUpdateCount(), updates + 3);
     EXPECT_EQ(view->TabCtrl()->ShownTabCount(), 0);
+    // Open asked for the file as the standard command does, and remembers it.
+    ASSERT_EQ(files.Requests().size(), 1u);
+    EXPECT_FALSE(files.Requests()[0].save);
+    EXPECT_EQ(app_->DocManager()->GetFileHistory()->GetHistoryFile(0),
+              wxString::FromUTF8((folder_ / "opened.tsv").string()));
+
+    // A cancelled Open changes nothing.
+    wxCommandEvent open(wxEVT_MENU, wxID_OPEN);
+    open.SetEventObject(Frame());
+    Frame()->ProcessWindowEvent(open);
+    EXPECT_EQ(files.Requests().size(), 2u);
+    EXPECT_EQ(view->InitialUpdateCount(), updates + 3);
+
+    // Save As: a file that cannot be written stays off the recent list; one
+    // that was written (empty: the document holds nothing) joins it.
+    wxFileHistory* history = app_->DocManager()->GetFileHistory();
+    const size_t before = history->GetCount();
+    const fs::path unwritable = folder_ / "no-such-folder" / "saved.tsv";
+    const fs::path saved = folder_ / "saved.tsv";
+    files.QueueAnswer(unwritable.string());
+    files.QueueAnswer(saved.string());
+    for (int i = 0; i < 2; ++i) {
+        wxCommandEvent saveAs(wxEVT_MENU, wxID_SAVEAS);
+        saveAs.SetEventObject(Frame());
+        Frame()->ProcessWindowEvent(saveAs);
+    }
+    EXPECT_FALSE(fs::exists(unwritable));
+    for (size_t i = 0; i < history->GetCount(); ++i)
+        EXPECT_NE(history->GetHistoryFile(i), wxString::FromUTF8(unwritable.string()));
+    ASSERT_TRUE(fs::exists(saved));
+    EXPECT_EQ(fs::file_size(saved), 0u);
+    EXPECT_EQ(history->GetHistoryFile(0), wxString::FromUTF8(saved.string()));
+    EXPECT_LE(history->GetCount(), before + 1);
+    ASSERT_GE(prompter_->Count(), 1u);
+    tarvel::SetFileChooser(nullptr);
     for (int tab = 0; tab < tarvel::PageCount; ++tab) {
         EXPECT_EQ(view->Page(tab), pages[static_cast<size_t>(tab)]);
         EXPECT_EQ(pages[static_cast<size_t>(tab)]->GetParent(), view->TabCtrl());
@@ -546,6 +732,10 @@ TEST_F(TarvelGui, ZClosingDuringAWaitSavesTheSettingsAndReleasesThePages)
     EXPECT_EQ(LastConfigItems[1].nIndex, 1);
     EXPECT_EQ(LastConfigItems[2].nIndex, 1);
     EXPECT_EQ(LastConfigItems[3].nIndex, 1); // the logo mode survived the missing picture
+    // The navigation pane's width is kept for the next run.
+    long width = 0;
+    EXPECT_TRUE(wxConfigBase::Get()->Read("NavigationPaneWidth", &width));
+    EXPECT_GE(width, 120);
 }
 
 } // namespace

@@ -198,22 +198,40 @@ TEST_F(LabelTest, AmpersandIsShownAsText)
 
 TEST_F(LabelTest, RedShowsOnScreen)
 {
-    CNILikeStatic* label = MakeLabel(wxSize(120, 40));
+    // On white, so only the text can make pixels red. (The frame's only
+    // child fills the frame.)
+    CNILikeStatic* label = MakeLabel(wxSize(160, 50));
     frame_->Show();
-    label->SetBkColour(0x0000FF);
-    label->SetRedText("");
+    label->SetBkColour(0xFFFFFF);
+    label->SetRedText("MMMM");
+    const auto capture = [label] {
+        label->Update();
+        const wxPoint origin = label->GetScreenPosition();
+        const wxSize size = label->GetClientSize();
+        wxBitmap shot(size.x, size.y, 24);
+        {
+            wxScreenDC screen;
+            wxMemoryDC dc(shot);
+            dc.Blit(0, 0, size.x, size.y, &screen, origin.x, origin.y);
+        }
+        return shot.ConvertToImage();
+    };
+    // Until the label itself is on the screen (its white corner), not what
+    // an earlier window left there.
     for (int i = 0; i < 20; ++i) wxTheApp->Yield(true);
-    label->Update();
-    const wxPoint origin = label->GetScreenPosition();
-    wxBitmap shot(120, 40, 24);
-    {
-        wxScreenDC screen;
-        wxMemoryDC dc(shot);
-        dc.Blit(0, 0, 120, 40, &screen, origin.x, origin.y);
+    wxImage img = capture();
+    for (int i = 0; i < 200 && !(img.GetRed(1, 1) > 240 && img.GetGreen(1, 1) > 240 && img.GetBlue(1, 1) > 240);
+         ++i) {
+        wxTheApp->Yield(true);
+        img = capture();
     }
-    const wxImage img = shot.ConvertToImage();
-    EXPECT_TRUE(IsRed(img, 60, 20)) << int(img.GetRed(60, 20)) << "," << int(img.GetGreen(60, 20)) << ","
-                                    << int(img.GetBlue(60, 20));
+    ASSERT_GT(img.GetGreen(1, 1), 240) << "the label never reached the screen";
+    const PixelCounts c = Count(img);
+    EXPECT_GT(c.red, 100) << "the text is not drawn red on the screen";
+    EXPECT_EQ(c.green, 0);
+    ASSERT_GT(c.red, 0);
+    EXPECT_NEAR(static_cast<double>(c.sumX) / c.red, img.GetWidth() / 2.0, 10.0);
+    EXPECT_NEAR(static_cast<double>(c.sumY) / c.red, img.GetHeight() / 2.0, 10.0);
 }
 
 TEST(ConnectorsList, OnlyRowOneColumnZeroIsRed)

@@ -10,6 +10,7 @@
 #include "UiDispatcher.h"
 
 #include "CanAdapterGlobals.h"
+#include "LanguageTable.h"
 
 #include "Matchers.h"
 #include "PageBench.h"
@@ -156,6 +157,16 @@ TEST(PageContext, BoxesDialogsAndTextsFollowWhatIsInstalled)
     EXPECT_EQ(context.texts.Language(), 1);
     EXPECT_EQ(context.texts.Text(tarvel::kRowNotConnectedCaption), "Tips");
     EXPECT_EQ(context.texts.Text(1000000, "fallback"), "fallback");
+    // Without a language table the pages and the shell show one and the same
+    // not-connected box.
+    const auto table = LanguageTable;
+    LanguageTable.clear();
+    EXPECT_EQ(context.texts.Text(tarvel::kRowNotConnectedText), tarvel::kNotConnectedFallbackText);
+    EXPECT_EQ(context.texts.Text(tarvel::kRowNotConnectedCaption), tarvel::kNotConnectedFallbackCaption);
+    tarvel::ShowNotConnectedBox();
+    EXPECT_THAT(bench.prompter.Boxes().back(),
+                tarvel_test::BoxIs(tarvel::kNotConnectedFallbackText, tarvel::kNotConnectedFallbackCaption));
+    LanguageTable = table;
     EXPECT_EQ(context.dataFolder, tarvel_test::DataFolder());
 
     const uint64_t before = context.clock.NowMs();

@@ -75,6 +75,28 @@ TEST(DigiCharacterList, MaskTablesCoverEveryLetterAndDigit)
     EXPECT_EQ(kDigi7SegmentMasks[11], 0x08);
 }
 
+TEST(DigiCharacterList, MaskTablesHoldEverySegmentOfEveryCharacter)
+{
+    // The whole tables: a single wrong segment anywhere shows a wrong glyph.
+    const std::vector<uint16_t> seven = {0x00, 0x77, 0x24, 0x5D, 0x6D, 0x2E, 0x6B, 0x7B, 0x25, 0x7F, 0x6F, 0x08};
+    const std::vector<uint16_t> fourteen = {
+        0x0000, 0x3F00, 0x1800, 0x36C0, 0x3CC0, 0x19C0, 0x2DC0, 0x2FC0, 0x3800, 0x3FC0, 0x3DC0, 0x00C0, 0x3BC0,
+        0x3CA1, 0x2700, 0x3C21, 0x27C0, 0x23C0, 0x2F80, 0x1BC0, 0x2421, 0x1E00, 0x0354, 0x0700, 0x1B06, 0x1B12,
+        0x3F00, 0x33C0, 0x3F10, 0x33D0, 0x2DC0, 0x2021, 0x1F00, 0x030C, 0x1B18, 0x001E, 0x11E0, 0x240C};
+    EXPECT_EQ(std::vector<uint16_t>(std::begin(kDigi7SegmentMasks), std::end(kDigi7SegmentMasks)), seven);
+    EXPECT_EQ(std::vector<uint16_t>(std::begin(kDigi14SegmentMasks), std::end(kDigi14SegmentMasks)), fourteen);
+    // And the characters take their rows: space 0, digits 1..10, "-" 11, letters 12..37.
+    EXPECT_EQ(MakeDigiChar(' ', DS_STYLE14)->Mask(), fourteen[0]);
+    EXPECT_EQ(MakeDigiChar('-', DS_STYLE14)->Mask(), fourteen[11]);
+    EXPECT_EQ(MakeDigiChar('-', 0)->Mask(), seven[11]);
+    for (char c = '0'; c <= '9'; ++c) {
+        EXPECT_EQ(MakeDigiChar(c, 0)->Mask(), seven[static_cast<size_t>(c - '0' + 1)]) << c;
+        EXPECT_EQ(MakeDigiChar(c, DS_STYLE14)->Mask(), fourteen[static_cast<size_t>(c - '0' + 1)]) << c;
+    }
+    for (char c = 'A'; c <= 'Z'; ++c)
+        EXPECT_EQ(MakeDigiChar(c, 0)->Mask(), fourteen[static_cast<size_t>(c - 'A' + 12)]) << c;
+}
+
 using Points = std::vector<DigiPoint>;
 
 TEST(DigiOutlines, SegmentsArePlacedByTheirMirrors)

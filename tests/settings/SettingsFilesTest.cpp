@@ -296,7 +296,11 @@ TEST_F(LastConfigTest, MissingFileWarnsLoadsEnglishAndSaveCreatesIt)
     EXPECT_EQ(LanguageText(0), "Test Result\xEF\xBC\x9A");
 
     ASSERT_TRUE(SaveLastConfig(ComboSelections{1, 0, 1}));
-    EXPECT_EQ(prompter_.Count(), 1u);
+    // The save warns as the load did, and writes the file all the same.
+    ASSERT_EQ(prompter_.Count(), 2u);
+    EXPECT_EQ(prompter_.Boxes()[1].text, "Can't find LastConfig.xml file");
+    EXPECT_EQ(prompter_.Boxes()[1].caption, "Warning");
+    EXPECT_EQ(prompter_.Boxes()[1].buttons, tarvel::MsgButtons::OkCancel);
     const Records r = ReadRecords(Path("LastConfig.xml"));
     EXPECT_EQ(r.names, (std::vector<std::string>{"CanDevice", "CanBaudRate", "Language", "ReportLogo",
                                                  "PrintSystemTag", "BrakeLampNeverTest"}));

@@ -175,6 +175,11 @@ TEST(ShellText, FallsBackWhenTheRowHasNoText)
     EXPECT_EQ(ShellText(9999, "fallback"), "fallback");
     Services().text = nullptr;
     EXPECT_EQ(ShellText(8, "fb"), "fb");
+    // The not-connected box reads the same built-in pair wherever it is shown.
+    EXPECT_EQ(ShellText(kRowNotConnectedText), "Please connect the ECU first");
+    EXPECT_EQ(ShellText(kRowNotConnectedCaption), "Tips");
+    EXPECT_EQ(ShellText(kRowNotConnectedCaption, "given"), "given");
+    EXPECT_STREQ(BuiltInRowText(76), "");
     ResetShellServices();
 }
 

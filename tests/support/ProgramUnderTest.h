@@ -41,8 +41,30 @@ public:
             else if (entry.path().extension() == ".xml")
                 fs::copy_file(entry.path(), folder / entry.path().filename());
         }
+#ifdef TARVEL_SHIPPED_DATA_DIR
+        // The settings files beside the program keep what its user chose
+        // last; a test starts from the shipped ones.
+        for (const char* file : {"LastConfig.xml", "LastStringConfig.xml"})
+            fs::copy_file(fs::path(TARVEL_SHIPPED_DATA_DIR) / file, folder / file,
+                          fs::copy_options::overwrite_existing);
+        fs::remove(folder / "LastStringBackup.xml");
+#endif
         if (prepare)
             prepare(folder);
+        return Run(name);
+    }
+
+    // Starts the program in a program folder that exists already and that
+    // Stop leaves in place (a second run of the same installation).
+    bool StartIn(const char* name, const std::filesystem::path& existing)
+    {
+        folder = existing;
+        keepFolder = true;
+        return Run(name);
+    }
+
+    bool Run(const char* name)
+    {
 
         wxSetAssertHandler([](const wxString& file, int line, const wxString& func, const wxString& cond,
                               const wxString& msg) {
@@ -87,12 +109,14 @@ public:
         started = false;
         tarvel::SetProgramFolder(std::string());
         std::error_code ec;
-        std::filesystem::remove_all(folder, ec);
+        if (!keepFolder)
+            std::filesystem::remove_all(folder, ec);
     }
 
     CTarvelApp* app = nullptr;
     tarvel::RecordingPrompter* prompter = nullptr;
     bool started = false;
+    bool keepFolder = false;
     std::filesystem::path folder;
 };
 

@@ -181,8 +181,10 @@ INSTANTIATE_TEST_SUITE_P(
         // Another service's answer is no answer, and no negative response.
         FailureCase{"AnotherServicesAnswerIsNoAnswer", [] { return long(UdsEcuReset()); },
                     {0x50, 0x01, 0x83}, 0, {"Service timeout"}, 1},
-        FailureCase{"SeedTooShortSendsNoKey", [] { return long(UdsSecurityAccess()); }, {0x67, 0x01, 0x11}, 0, {},
-                    1},
+        FailureCase{"SeedTooShortSendsNoKeyAndShowsTheBox", [] { return long(UdsSecurityAccess()); },
+                    {0x67, 0x01, 0x11}, 0, {"Service timeout"}, 1},
+        FailureCase{"FiveByteSeedAnswerIsTooShortAtLevel3", [] { return long(UdsSecurityAccessLevel(3)); },
+                    {0x67, 0x09, 0x11, 0x22, 0x33}, 0, {"Service timeout"}, 1},
         FailureCase{"DownloadAnswerWithoutBlockLength",
                     [] { return long(UdsRequestDownload(0, 0, {0, 0, 0, 0}, {0, 0, 0, 1})); }, {0x74, 0x20}, 0, {}, 1},
         FailureCase{"DtcCountTooShort", [] { return long(UdsReadDtcCount(0xFF)); }, {0x59, 0x01, 0xFF, 0x01}, 255,
@@ -386,6 +388,16 @@ TEST_F(UdsFixture, WrongKeyIsReported)
     EXPECT_EQ(UdsSecurityAccess(), 0);
     ASSERT_EQ(prompter.Count(), 1u);
     EXPECT_EQ(prompter.Boxes()[0].text, kNrc + "DCM_E_INVALIDKEY");
+}
+
+TEST_F(UdsFixture, IncompleteSeedIsReportedInTheServicesBox)
+{
+    // Positive, but the single frame announces 4 bytes: two seed bytes short.
+    ecu.AnswerWith({0x67, 0x01, 0x11, 0x22});
+    EXPECT_EQ(UdsSecurityAccess(), 0);
+    ASSERT_EQ(prompter.Count(), 1u);
+    EXPECT_EQ(prompter.Boxes()[0].caption, "SecurityAccess (0x27)");
+    EXPECT_THAT(ecu.requests, ElementsAre(Bytes{0x27, 0x01}));
 }
 
 // ---- End-of-line marker ---------------------------------------------------

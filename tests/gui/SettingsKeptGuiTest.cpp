@@ -1,0 +1,84 @@
+// The choices a user makes survive a rebuild: start, choose an adapter, a bit
+// rate and a language, close, run the build's data copy over the program
+// folder, start again.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+int RunCommand(const std::string& command)
+{
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// What the data target of the build runs, aimed at `folder`.
+int CopyData(const fs::path& folder)
+{
+    return RunCommand(std::string("\"") + TARVEL_CMAKE + "\" -DSOURCE=" + TARVEL_SHIPPED_DATA + " -DDEST=" +
+               folder.string() + " -P " + TARVEL_COPY_DATA_SCRIPT);
+}
+
+TEST(SettingsKept, ChoicesSurviveARebuild)
+{
+    const fs::path folder = fs::temp_directory_path() / ("settings-kept-" + std::to_string(::getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    ASSERT_EQ(CopyData(folder), 0); // the first build
+    const std::string shipped = ReadFile(folder / "LastConfig.xml");
+
+    ASSERT_EQ(RunCommand(std::string(TARVEL_PHASES) + " choose " + folder.string()), 0);
+    const std::string chosen = ReadFile(folder / "LastConfig.xml");
+    EXPECT_NE(chosen, shipped);
+    // The user widened the navigation pane before closing.
+    const fs::path profile = folder / "profile.ini";
+    std::string settings = ReadFile(profile);
+    ASSERT_TRUE(std::regex_search(settings, std::regex("NavigationPaneWidth=[0-9]+")));
+    settings = std::regex_replace(settings, std::regex("NavigationPaneWidth=[0-9]+"), "NavigationPaneWidth=377");
+    std::ofstream(profile, std::ios::binary | std::ios::trunc) << settings;
+
+    ASSERT_EQ(CopyData(folder), 0); // the rebuild
+    EXPECT_EQ(ReadFile(folder / "LastConfig.xml"), chosen);
+    EXPECT_TRUE(fs::exists(folder / "LanguageConfig.xml"));
+
+    EXPECT_EQ(RunCommand(std::string(TARVEL_PHASES) + " check " + folder.string()), 0);
+    fs::remove_all(folder);
+}
+
+TEST(SettingsKept, DataCopyRestoresWhatIsMissingAndRenewsTheRest)
+{
+    const fs::path folder = fs::temp_directory_path() / ("data-copy-" + std::to_string(::getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    ASSERT_EQ(CopyData(folder), 0);
+    const std::string language = ReadFile(folder / "LanguageConfig.xml");
+    std::ofstream(folder / "LastStringConfig.xml", std::ios::binary | std::ios::trunc) << "mine";
+    std::ofstream(folder / "LastStringBackup.xml", std::ios::binary | std::ios::trunc) << "backup";
+    std::ofstream(folder / "LanguageConfig.xml", std::ios::binary | std::ios::trunc) << "damaged";
+    fs::remove(folder / "LastConfig.xml");
+    ASSERT_EQ(CopyData(folder), 0);
+    EXPECT_EQ(ReadFile(folder / "LastStringConfig.xml"), "mine");
+    EXPECT_EQ(ReadFile(folder / "LastStringBackup.xml"), "backup");
+    EXPECT_EQ(ReadFile(folder / "LanguageConfig.xml"), language);
+    EXPECT_EQ(ReadFile(folder / "LastConfig.xml"), ReadFile(fs::path(TARVEL_SHIPPED_DATA) / "LastConfig.xml"));
+    fs::remove_all(folder);
+}
+
+} // namespace
