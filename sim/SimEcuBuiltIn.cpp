@@ -65,6 +65,13 @@ SimEcu* BuiltInEcu()
     return slot ? &slot->ecu : nullptr;
 }
 
+SimTrailer* BuiltInTrailer()
+{
+    std::lock_guard<std::mutex> lock(BuiltInMutex());
+    auto& slot = BuiltInSlot();
+    return slot ? &slot->trailer : nullptr;
+}
+
 void StopBuiltInEcu()
 {
     std::unique_ptr<BuiltIn> old;

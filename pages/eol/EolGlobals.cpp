@@ -213,6 +213,15 @@ void ResetEolGlobals()
     EolDtcCount = 0;
     EolSeenCodeFD0E.clear();
     EolSeenCodeDB08.clear();
+    // Wheel-sensor and modulator page
+    SensorTestOrder.fill(0);
+    SensorTestItem = 0;
+    SensorTestActive = 0;
+    SensorTestAwaitingAnswer = 0;
+    SensorTestChannel = 0;
+    WheelTurnFlag1 = WheelTurnFlag2 = WheelTurnFlag3 = WheelTurnFlag4 = -1;
+    ModulatorState1 = ModulatorState2 = ModulatorState3 = -1;
+    ModulatorMatch.fill(0);
 }
 
 // ---- Fault-check page ----
@@ -220,3 +229,18 @@ int32_t EolDtcReadCounter = 0;
 int32_t EolDtcCount = 0;
 std::string EolSeenCodeFD0E;
 std::string EolSeenCodeDB08;
+
+// ---- Wheel-sensor and modulator page ----
+std::array<uint8_t, 4> SensorTestOrder{};
+uint8_t SensorTestItem = 0;
+uint8_t SensorTestActive = 0;
+uint8_t SensorTestAwaitingAnswer = 0;
+int32_t SensorTestChannel = 0;
+int32_t WheelTurnFlag1 = -1;
+int32_t WheelTurnFlag2 = -1;
+int32_t WheelTurnFlag3 = -1;
+int32_t WheelTurnFlag4 = -1;
+int32_t ModulatorState1 = -1;
+int32_t ModulatorState2 = -1;
+int32_t ModulatorState3 = -1;
+std::array<uint8_t, 6> ModulatorMatch{};

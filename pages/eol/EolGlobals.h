@@ -2,6 +2,7 @@
 // the navigation tree and the reports.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <string>
@@ -148,6 +149,28 @@ extern int32_t EolDtcCount;
 // "0xFD0E" / "0xDB08" when the last reading listed that code, else empty.
 extern std::string EolSeenCodeFD0E;
 extern std::string EolSeenCodeDB08;
+
+// ---- Wheel-sensor and modulator page ----
+// The items of the steps, copied from the order text at each set-up.
+extern std::array<uint8_t, 4> SensorTestOrder;
+// The item of the step that runs ('c'..'f').
+extern uint8_t SensorTestItem;
+// 1 while a step runs; every verdict, Exit and the page's end set it 0.
+extern uint8_t SensorTestActive;
+// 1 while a manual step waits for the operator's answer.
+extern uint8_t SensorTestAwaitingAnswer;
+// The IO-control channel of the current item.
+extern int32_t SensorTestChannel;
+// Working verdicts: -1 not seen / unknown, 0 no, 1 yes.
+extern int32_t WheelTurnFlag1;
+extern int32_t WheelTurnFlag2;
+extern int32_t WheelTurnFlag3;
+extern int32_t WheelTurnFlag4;
+extern int32_t ModulatorState1;
+extern int32_t ModulatorState2;
+extern int32_t ModulatorState3;
+// Slots A..F: 1 when the pulse stopped the wheel of the slot's sensor.
+extern std::array<uint8_t, 6> ModulatorMatch;
 
 // Restores every value above to its load-time value.
 void ResetEolGlobals();

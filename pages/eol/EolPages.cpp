@@ -3,6 +3,7 @@
 #include "EolBrakeLampLogic.h"
 #include "EolDtcTestLogic.h"
 #include "EolGlobals.h"
+#include "EolSensorTestLogic.h"
 #include "EolVoltageTestLogic.h"
 #include "EolWarningLampLogic.h"
 #include "PageHostTable.h"
@@ -21,7 +22,7 @@ std::unique_ptr<PageLogic> MakeEolPageLogic(int tab, const PageContext& context)
     case TabEolLamp:
         return std::make_unique<EolWarningLampLogic>(context);
     case TabEolSensor:
-        return pending(EolPage::Sensors, 1, true, true);
+        return std::make_unique<EolSensorTestLogic>(context);
     case TabEolPressure:
         return pending(EolPage::Pressure, 1, true, true);
     case TabEolBackupPressure:
