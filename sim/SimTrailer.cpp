@@ -109,7 +109,7 @@ struct SimTrailer::Core {
     std::array<bool, 4> keepsTurning{};
     std::map<uint8_t, uint8_t> miswired;
     std::array<int, 4> speedReadsBeforeFailure{{-1, -1, -1, -1}};
-    int32_t variant4S3M = 1;
+    std::optional<int32_t> variant4S3M;  // unset: one modulator per wheel
     unsigned modulatorPulses = 0;
 
     // Height sensors (index 0 CD, 1 EF).
@@ -433,8 +433,9 @@ struct SimTrailer::Core {
             return SimEcuAnswer::Negative(kRequestOutOfRange);
         const auto wire = miswired.find(state[0]);
         const uint8_t channel = wire == miswired.end() ? state[0] : wire->second;
-        const auto braked = form == TrailerForm::k4S3M ? WheelsBrakedBy4S3MChannel(channel, variant4S3M)
-                                                       : WheelsBrakedByChannel(form, channel);
+        const auto braked = form == TrailerForm::k4S3M && variant4S3M
+                                ? WheelsBrakedBy4S3MChannel(channel, *variant4S3M)
+                                : WheelsBrakedByChannel(form, channel);
         ++modulatorPulses;
         if (!deadModulators.count(state[0])) {
             const uint64_t now = Now();

@@ -131,7 +131,8 @@ public:
     // failed read); -1 never.
     void FailWheelSpeedRead(unsigned sensor, int reads);
     // The variant of a "4S3M" trailer: 0 puts modulator 3 on the front
-    // wheels (1 and 2), anything else on the rear wheels (3 and 4).
+    // wheels (1 and 2), anything else on the rear wheels (3 and 4). Until it
+    // is set, each channel brakes its own wheel.
     void Set4S3MVariant(int32_t variant);
     // Modulator pulses accepted so far.
     unsigned ModulatorPulses() const;

@@ -222,6 +222,11 @@ void ResetEolGlobals()
     WheelTurnFlag1 = WheelTurnFlag2 = WheelTurnFlag3 = WheelTurnFlag4 = -1;
     ModulatorState1 = ModulatorState2 = ModulatorState3 = -1;
     ModulatorMatch.fill(0);
+    // Lifting-axle test page
+    LiftingAxleRowAnswers.fill(-1);
+    LiftingAxleStepTicks = 0;
+    LiftingAxleStatusBytes.clear();
+    LiftingAxlePromptText.clear();
 }
 
 // ---- Fault-check page ----
@@ -244,3 +249,9 @@ int32_t ModulatorState1 = -1;
 int32_t ModulatorState2 = -1;
 int32_t ModulatorState3 = -1;
 std::array<uint8_t, 6> ModulatorMatch{};
+
+// ---- Lifting-axle test page ----
+std::array<int32_t, 5> LiftingAxleRowAnswers{{-1, -1, -1, -1, -1}};
+int32_t LiftingAxleStepTicks = 0;
+std::vector<uint8_t> LiftingAxleStatusBytes;
+std::string LiftingAxlePromptText;

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // 1 asks the running end-of-line step to stop at its next check. The page
 // switch, the navigation click and Disconnect set it; the Start handlers clear it.
@@ -171,6 +172,16 @@ extern int32_t ModulatorState2;
 extern int32_t ModulatorState3;
 // Slots A..F: 1 when the pulse stopped the wheel of the slot's sensor.
 extern std::array<uint8_t, 6> ModulatorMatch;
+
+// ---- Lifting-axle test page ----
+// The answer rows 1..5: -1 unanswered, 0 NO or timed out, 1 YES.
+extern std::array<int32_t, 5> LiftingAxleRowAnswers;
+// Ticks of the running step.
+extern int32_t LiftingAxleStepTicks;
+// The data of the last status read (0x0070).
+extern std::vector<uint8_t> LiftingAxleStatusBytes;
+// The text last shown in the prompt label.
+extern std::string LiftingAxlePromptText;
 
 // Restores every value above to its load-time value.
 void ResetEolGlobals();

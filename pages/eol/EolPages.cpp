@@ -3,6 +3,7 @@
 #include "EolBrakeLampLogic.h"
 #include "EolDtcTestLogic.h"
 #include "EolGlobals.h"
+#include "EolLiftingAxleTestLogic.h"
 #include "EolSensorTestLogic.h"
 #include "EolVoltageTestLogic.h"
 #include "EolWarningLampLogic.h"
@@ -30,7 +31,7 @@ std::unique_ptr<PageLogic> MakeEolPageLogic(int tab, const PageContext& context)
     case TabEolDtc:
         return std::make_unique<EolDtcTestLogic>(context);
     case TabEolLiftingAxle:
-        return pending(EolPage::LiftingAxle, 1, true, false);
+        return std::make_unique<EolLiftingAxleTestLogic>(context);
     case TabEolHeightSensor:
         return pending(EolPage::HeightSensor, 1, true, false);
     case TabEolBrakeLamp:
