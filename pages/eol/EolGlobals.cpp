@@ -227,6 +227,10 @@ void ResetEolGlobals()
     LiftingAxleStepTicks = 0;
     LiftingAxleStatusBytes.clear();
     LiftingAxlePromptText.clear();
+    // Lifting-sensor test page
+    LiftingSensorStatusBytes.clear();
+    LiftingSensorFailText = 0;
+    SecondLiftingAxleFitted = 0;
 }
 
 // ---- Fault-check page ----
@@ -255,3 +259,8 @@ std::array<int32_t, 5> LiftingAxleRowAnswers{{-1, -1, -1, -1, -1}};
 int32_t LiftingAxleStepTicks = 0;
 std::vector<uint8_t> LiftingAxleStatusBytes;
 std::string LiftingAxlePromptText;
+
+// ---- Lifting-sensor test page ----
+std::vector<uint8_t> LiftingSensorStatusBytes;
+int32_t LiftingSensorFailText = 0;
+uint8_t SecondLiftingAxleFitted = 0;

@@ -183,5 +183,13 @@ extern std::vector<uint8_t> LiftingAxleStatusBytes;
 // The text last shown in the prompt label.
 extern std::string LiftingAxlePromptText;
 
+// ---- Lifting-sensor test page ----
+// The data of the last status read (0x0070).
+extern std::vector<uint8_t> LiftingSensorStatusBytes;
+// The UI text of the last mismatch the status check saw in the running step; 0 none.
+extern int32_t LiftingSensorFailText;
+// 1 when the flags name a second lifting axle (set by Start).
+extern uint8_t SecondLiftingAxleFitted;
+
 // Restores every value above to its load-time value.
 void ResetEolGlobals();

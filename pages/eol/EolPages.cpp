@@ -4,6 +4,7 @@
 #include "EolDtcTestLogic.h"
 #include "EolGlobals.h"
 #include "EolLiftingAxleTestLogic.h"
+#include "EolLiftingSensorTestLogic.h"
 #include "EolSensorTestLogic.h"
 #include "EolVoltageTestLogic.h"
 #include "EolWarningLampLogic.h"
@@ -37,7 +38,7 @@ std::unique_ptr<PageLogic> MakeEolPageLogic(int tab, const PageContext& context)
     case TabEolBrakeLamp:
         return std::make_unique<EolBrakeLampLogic>(context);
     case TabEolLiftingSensor:
-        return pending(EolPage::LiftingSensor, 1, true, false);
+        return std::make_unique<EolLiftingSensorTestLogic>(context);
     case TabEolUnderwaterValve:
         return pending(EolPage::UnderwaterValve, 2, true, false);
     default:
