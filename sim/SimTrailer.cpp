@@ -104,7 +104,8 @@ struct SimTrailer::Core {
     std::array<unsigned, 4> wiring{0, 1, 2, 3};  // sensor -> wheel
     std::array<bool, 4> sensorDead{};
     std::set<uint8_t> deadModulators;
-    // Wheel-sensor test additions.
+    // Wheel-sensor and lifting test additions.
+    uint32_t liftTravelMs = kLiftTravelMs;
     std::array<uint16_t, 4> spinRaw{{kWheelSpinRaw, kWheelSpinRaw, kWheelSpinRaw, kWheelSpinRaw}};
     std::array<bool, 4> keepsTurning{};
     std::map<uint8_t, uint8_t> miswired;
@@ -267,7 +268,7 @@ struct SimTrailer::Core {
     uint8_t AxleState(unsigned a, uint64_t now) const
     {
         const Axle& ax = axles[a];
-        if (ax.from == ax.to || now >= ax.startAt + uint64_t(kLiftTravelMs) * 1000)
+        if (ax.from == ax.to || now >= ax.startAt + uint64_t(liftTravelMs) * 1000)
             return ax.to;
         return kLiftStateMoving;
     }
@@ -921,6 +922,12 @@ void SimTrailer::Set4S3MVariant(int32_t variant)
 {
     std::lock_guard<std::mutex> lock(core_->mutex);
     core_->variant4S3M = variant;
+}
+
+void SimTrailer::SetLiftingAxleTravelMs(uint32_t ms)
+{
+    std::lock_guard<std::mutex> lock(core_->mutex);
+    core_->liftTravelMs = ms;
 }
 
 unsigned SimTrailer::ModulatorPulses() const

@@ -136,6 +136,9 @@ public:
     void Set4S3MVariant(int32_t variant);
     // Modulator pulses accepted so far.
     unsigned ModulatorPulses() const;
+    // How long a lifting axle takes from one end position to the other
+    // (default kLiftTravelMs); SetLiftingAxleStuck for one that never moves.
+    void SetLiftingAxleTravelMs(uint32_t ms);
 
     struct Core;
 

@@ -62,6 +62,8 @@ void EolLiftingAxleTestLogic::OnClearDisplay()
 void EolLiftingAxleTestLogic::RunTest()
 {
     EolLiftingAxleRemark.clear();
+    // Answers of an earlier run must not reach this run's verdict or remark.
+    LiftingAxleRowAnswers.fill(-1);
     state_.rowShown = 0;
     state_.step = 0;
     Changed();

@@ -225,6 +225,35 @@ TEST_F(LiftingAxlePageTest, ATimeOutFailsItsRowAndNoPairReopens)
     EXPECT_EQ(reads, 0u);
 }
 
+// Start clears the answers of the run before: the second run's verdict and
+// remark come from its own answers alone.
+TEST_F(LiftingAxlePageTest, AxlesSlowerThanSixteenSecondsTimeOut)
+{
+    struct Case {
+        uint32_t travelMs;
+        int32_t result;
+        std::array<int32_t, 5> rows;
+    };
+    const Case cases[] = {
+        {14000, 1, {1, 1, -1, 1, -1}},
+        {20000, 0, {1, 0, -1, -1, -1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.travelMs);
+        trailer.SetLiftingAxleTravelMs(c.travelMs);
+        ConnectWith(1, 0);
+        Page().Start();
+        RunAnswering([](int) { return true; });
+        EXPECT_EQ(EolLiftingAxleResult, c.result);
+        EXPECT_EQ(LiftingAxleRowAnswers, c.rows);
+        if (c.result == 0) {
+            EXPECT_EQ(EolLiftingAxleRemark, PdfText(76) + "\n");
+        }
+        bench.Disconnect();
+        bench.Advance(30000); // the axle comes to rest
+    }
+}
+
 TEST_F(LiftingAxlePageTest, FailuresEndInIdleWithRowsCleared)
 {
     struct Case {
