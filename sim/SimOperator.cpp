@@ -36,6 +36,22 @@ void SimOperator::AnswerWrongly(OperatorQuestion question, bool wrong)
 
 void SimOperator::TurnWheel(unsigned wheel) { trailer_.TurnWheel(wheel); }
 
+unsigned SimOperator::TurnWheelNamedIn(const std::string& prompt)
+{
+    auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    for (size_t i = 0; i < prompt.size(); ++i) {
+        const char c = prompt[i];
+        if (c < 'c' || c > 'f')
+            continue;
+        if ((i > 0 && letter(prompt[i - 1])) || (i + 1 < prompt.size() && letter(prompt[i + 1])))
+            continue;
+        const unsigned wheel = static_cast<unsigned>(c - 'c') + 1;
+        trailer_.TurnWheel(wheel);
+        return wheel;
+    }
+    return 0;
+}
+
 void SimOperator::BuildControlPressure(double bar) { trailer_.SetControlPressure(bar); }
 
 void SimOperator::BuildControlPressure() { trailer_.SetControlPressure(trailerdata::kOperatorControlPressureBar); }

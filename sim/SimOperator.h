@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <set>
+#include <string>
 
 namespace sim {
 
@@ -38,6 +39,9 @@ public:
     void AnswerEverythingWrongly(bool wrong = true) { allWrong_ = wrong; }
 
     void TurnWheel(unsigned wheel);
+    // Spins the wheel a prompt names by its letter, a lone "c", "d", "e" or
+    // "f" (wheels 1 to 4); 0 when the prompt names none, else the wheel.
+    unsigned TurnWheelNamedIn(const std::string& prompt);
     void BuildControlPressure(double bar);
     void BuildControlPressure();  // the usual demand of the backup-pressure test
     void ReleaseControlPressure();

@@ -110,6 +110,14 @@ struct SimTrailer::Core {
     std::array<unsigned, 4> wiring{0, 1, 2, 3};  // sensor -> wheel
     std::array<bool, 4> sensorDead{};
     std::set<uint8_t> deadModulators;
+    // Wheel-sensor and lifting test additions.
+    uint32_t liftTravelMs = kLiftTravelMs;
+    std::array<uint16_t, 4> spinRaw{{kWheelSpinRaw, kWheelSpinRaw, kWheelSpinRaw, kWheelSpinRaw}};
+    std::array<bool, 4> keepsTurning{};
+    std::map<uint8_t, uint8_t> miswired;
+    std::array<int, 4> speedReadsBeforeFailure{{-1, -1, -1, -1}};
+    std::optional<int32_t> variant4S3M;  // unset: one modulator per wheel
+    unsigned modulatorPulses = 0;
 
     // Height sensors (index 0 CD, 1 EF).
     struct Height {
@@ -223,7 +231,7 @@ struct SimTrailer::Core {
     {
         if (sensor >= SensorCount(form) || sensorDead[sensor])
             return 0;
-        return Turning(wiring[sensor], Now()) ? kWheelSpinRaw : 0;
+        return Turning(wiring[sensor], Now()) ? spinRaw[wiring[sensor]] : 0;
     }
 
     // ---- outputs ----
@@ -275,7 +283,7 @@ struct SimTrailer::Core {
     uint8_t AxleState(unsigned a, uint64_t now) const
     {
         const Axle& ax = axles[a];
-        if (ax.from == ax.to || now >= ax.startAt + uint64_t(kLiftTravelMs) * 1000)
+        if (ax.from == ax.to || now >= ax.startAt + uint64_t(liftTravelMs) * 1000)
             return ax.to;
         return kLiftStateMoving;
     }
@@ -446,13 +454,18 @@ struct SimTrailer::Core {
             return SimEcuAnswer::Negative(kRequestOutOfRange);
         if (state.size() != 3)
             return SimEcuAnswer::Negative(kIncorrectLength);
-        const auto braked = WheelsBrakedByChannel(form, state[0]);
-        if (braked.empty())
+        if (WheelsBrakedByChannel(form, state[0]).empty())
             return SimEcuAnswer::Negative(kRequestOutOfRange);
+        const auto wire = miswired.find(state[0]);
+        const uint8_t channel = wire == miswired.end() ? state[0] : wire->second;
+        const auto braked = form == TrailerForm::k4S3M && variant4S3M
+                                ? WheelsBrakedBy4S3MChannel(channel, *variant4S3M)
+                                : WheelsBrakedByChannel(form, channel);
+        ++modulatorPulses;
         if (!deadModulators.count(state[0])) {
             const uint64_t now = Now();
             for (unsigned w : braked) {
-                if (Turning(w, now)) {
+                if (Turning(w, now) && !keepsTurning[w]) {
                     wheels[w].turningUntil = now;
                     wheels[w].stoppedByPulse = true;
                 }
@@ -576,6 +589,11 @@ void SimTrailer::AttachTo(SimEcu& ecu)
     for (unsigned s = 0; s < 4; ++s) {
         ecu.RegisterDynamicDid(uint16_t(kDidWheelSpeedFirst + s), Reader(core, [s](Core& c) {
             std::vector<uint8_t> out;
+            int& left = c.speedReadsBeforeFailure[s];
+            if (left == 0)
+                return out;  // answered without data: a failed read
+            if (left > 0)
+                --left;
             PutU16Msb(out, c.SpeedRaw(s));
             return out;
         }));
@@ -965,6 +983,9 @@ void SimTrailer::ClearDefects()
     c.sensorDead.fill(false);
     c.wiring = {0, 1, 2, 3};
     c.deadModulators.clear();
+    c.keepsTurning.fill(false);
+    c.miswired.clear();
+    c.speedReadsBeforeFailure.fill(-1);
     for (auto& h : c.height)
         h.defect = HeightDefect::None;
     for (auto& a : c.axles) {
@@ -973,6 +994,56 @@ void SimTrailer::ClearDefects()
     }
     c.presentFaults.clear();
     c.Retarget();
+}
+
+// ---- Wheel-sensor test: speeds, pulses and wheel faults ----
+
+void SimTrailer::SetWheelSpinRaw(unsigned wheel, uint16_t raw)
+{
+    std::lock_guard<std::mutex> lock(core_->mutex);
+    if (wheel >= 1 && wheel <= 4)
+        core_->spinRaw[wheel - 1] = raw;
+}
+
+void SimTrailer::SetWheelKeepsTurning(unsigned wheel, bool keeps)
+{
+    std::lock_guard<std::mutex> lock(core_->mutex);
+    if (wheel >= 1 && wheel <= 4)
+        core_->keepsTurning[wheel - 1] = keeps;
+}
+
+void SimTrailer::MiswireModulator(uint8_t commanded, uint8_t actual)
+{
+    std::lock_guard<std::mutex> lock(core_->mutex);
+    if (commanded == actual)
+        core_->miswired.erase(commanded);
+    else
+        core_->miswired[commanded] = actual;
+}
+
+void SimTrailer::FailWheelSpeedRead(unsigned sensor, int reads)
+{
+    std::lock_guard<std::mutex> lock(core_->mutex);
+    if (sensor >= 1 && sensor <= 4)
+        core_->speedReadsBeforeFailure[sensor - 1] = reads < 0 ? -1 : reads;
+}
+
+void SimTrailer::Set4S3MVariant(int32_t variant)
+{
+    std::lock_guard<std::mutex> lock(core_->mutex);
+    core_->variant4S3M = variant;
+}
+
+void SimTrailer::SetLiftingAxleTravelMs(uint32_t ms)
+{
+    std::lock_guard<std::mutex> lock(core_->mutex);
+    core_->liftTravelMs = ms;
+}
+
+unsigned SimTrailer::ModulatorPulses() const
+{
+    std::lock_guard<std::mutex> lock(core_->mutex);
+    return core_->modulatorPulses;
 }
 
 } // namespace sim

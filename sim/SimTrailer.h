@@ -142,6 +142,27 @@ public:
     void SetHeightRoutineStatus(std::optional<uint8_t> status);
     // How long the ECU stays silent after 11 01.
     void SetRestartSilence(uint32_t ms);
+    // ---- Wheel-sensor test: speeds, pulses and wheel faults ----
+    // The raw speed a turning wheel reports (x 0.0106; 1..1886 counts as
+    // turning, 1887 and above as too fast). Default kWheelSpinRaw.
+    void SetWheelSpinRaw(unsigned wheel, uint16_t raw);
+    // The modulator pulse never stops this wheel.
+    void SetWheelKeepsTurning(unsigned wheel, bool keeps = true);
+    // Pulses on channel `commanded` drive the modulator that channel `actual`
+    // names (a miswired valve); the same channel undoes it.
+    void MiswireModulator(uint8_t commanded, uint8_t actual);
+    // After `reads` more reads the sensor's speed answers carry no data (a
+    // failed read); -1 never.
+    void FailWheelSpeedRead(unsigned sensor, int reads);
+    // The variant of a "4S3M" trailer: 0 puts modulator 3 on the front
+    // wheels (1 and 2), anything else on the rear wheels (3 and 4). Until it
+    // is set, each channel brakes its own wheel.
+    void Set4S3MVariant(int32_t variant);
+    // Modulator pulses accepted so far.
+    unsigned ModulatorPulses() const;
+    // How long a lifting axle takes from one end position to the other
+    // (default kLiftTravelMs); SetLiftingAxleStuck for one that never moves.
+    void SetLiftingAxleTravelMs(uint32_t ms);
 
     struct Core;
 
@@ -152,8 +173,8 @@ private:
     SimEcu* ecu_ = nullptr;
 };
 
-// The trailer behind the program's built-in ECU; null while that ECU is not
-// running.
+// The trailer behind the program's built-in simulated ECU; null before
+// StartBuiltInEcu and after StopBuiltInEcu.
 SimTrailer* BuiltInTrailer();
 
 } // namespace sim

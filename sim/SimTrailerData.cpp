@@ -45,6 +45,27 @@ std::vector<unsigned> WheelsBrakedByChannel(TrailerForm form, uint8_t channel)
     return {};
 }
 
+std::vector<unsigned> WheelsBrakedBy4S3MChannel(uint8_t channel, int32_t variant)
+{
+    int wheel;
+    switch (channel) {
+    case 0x10: wheel = 0; break;
+    case 0x01: wheel = 1; break;
+    case 0x02: wheel = 2; break;
+    case 0x20: wheel = 3; break;
+    default: return {};
+    }
+    // The modulator of each wheel, and the wheels of each modulator.
+    static const int variant0[4] = {3, 3, 1, 2};
+    static const int otherVariant[4] = {1, 2, 3, 3};
+    const int* modulatorOf = variant == 0 ? variant0 : otherVariant;
+    std::vector<unsigned> wheels;
+    for (unsigned w = 0; w < 4; ++w)
+        if (modulatorOf[w] == modulatorOf[wheel])
+            wheels.push_back(w);
+    return wheels;
+}
+
 std::vector<PressureChannel> PressuresOfChannel(TrailerForm form, uint8_t channel)
 {
     switch (channel) {

@@ -132,6 +132,12 @@ unsigned SensorCount(TrailerForm form);  // 2 or 4
 // Wheels (by sensor position 0..3) that a modulator pulse on this channel
 // brakes; empty for a channel the form does not have.
 std::vector<unsigned> WheelsBrakedByChannel(TrailerForm form, uint8_t channel);
+// A "4S3M" trailer: the channel of wheel c, d, e or f (0x10, 0x01, 0x02,
+// 0x20) pulses the modulator of that wheel; variant 0 has modulator 3 on
+// wheels 1 and 2, modulator 1 on wheel 3 and 2 on wheel 4, any other variant
+// modulators 1 and 2 on wheels 1 and 2 and modulator 3 on wheels 3 and 4. The
+// wheels (0..3) that modulator brakes.
+std::vector<unsigned> WheelsBrakedBy4S3MChannel(uint8_t channel, int32_t variant);
 // Pressure channels that 2F 00 05 on this channel drives; empty when unknown.
 std::vector<PressureChannel> PressuresOfChannel(TrailerForm form, uint8_t channel);
 

@@ -1,10 +1,37 @@
-// The page at tab TabEolLiftingAxle. It exists with its window, tab, caption and messages;
-// its working is built on this base by the page's own code.
+// The lifting-axle test page: Start, Exit Test, the prompt label, five
+// YES/NO rows (one shown at a time), the result picture and the axle
+// preview. Everything it shows comes from EolLiftingAxleTestLogic.
 #pragma once
 
-#include "PageHostPage.h"
+#include "EolTestPage.h"
 
-class CEOLLiftingAxleTest : public CTarvelPage {
+#include <array>
+
+class wxStaticText;
+
+class CEOLLiftingAxleTest : public CEolTestPage {
 public:
+    static constexpr int kStartId = 1546;
+    static constexpr int kExitId = 1548;
+    static constexpr int kResultFrameId = 1248;
+    static constexpr int kPictureId = 1547;
+    static constexpr int kPromptId = 1549;
+    static constexpr int kFirstAnswerId = 1550; // YES of row r: 1550 + 2(r-1), NO: +1
+    static constexpr int kPreviewId = 1247;
+    static constexpr int kFirstCellId = 1561; // 1561..1575
+
     CEOLLiftingAxleTest();
+    bool Create(wxWindow* parent) override;
+
+    wxButton* YesOfRow(int row) const { return answers_[static_cast<size_t>(2 * (row - 1))]; }
+    wxButton* NoOfRow(int row) const { return answers_[static_cast<size_t>(2 * (row - 1) + 1)]; }
+    wxStaticText* PreviewCell(int index) const { return cells_[static_cast<size_t>(index)]; }
+
+protected:
+    void RenderPage() override;
+
+private:
+    std::array<wxButton*, 10> answers_{};
+    std::array<wxStaticText*, 15> cells_{};
+    wxStaticBox* preview_ = nullptr;
 };

@@ -1,10 +1,41 @@
-// The page at tab TabEolLiftingSensor. It exists with its window, tab, caption and messages;
-// its working is built on this base by the page's own code.
+// The lifting-sensor test page: Start, Exit Test, the prompt label (also
+// the countdown), five YES/NO pairs (one shown at a time), the result
+// picture and the axle preview. Everything it shows comes from
+// EolLiftingSensorTestLogic.
 #pragma once
 
-#include "PageHostPage.h"
+#include "EolTestPage.h"
 
-class CEOLLiftingSensorTest : public CTarvelPage {
+#include <array>
+
+class wxStaticText;
+
+class CEOLLiftingSensorTest : public CEolTestPage {
 public:
+    static constexpr int kStartId = 1621;
+    static constexpr int kExitId = 1622;
+    static constexpr int kResultFrameId = 1650;
+    static constexpr int kPictureId = 1631;
+    static constexpr int kPromptId = 1632;
+    static constexpr int kPreviewId = 1649;
+    static constexpr int kFirstCellId = 1633; // 1633..1647
+    // YES and NO of pairs A..E.
+    static constexpr int kYesIds[5] = {1671, 1624, 1623, 1626, 1625};
+    static constexpr int kNoIds[5] = {1207, 1628, 1627, 1630, 1629};
+
     CEOLLiftingSensorTest();
+    bool Create(wxWindow* parent) override;
+
+    wxButton* YesOfPair(int pair) const { return yes_[static_cast<size_t>(pair - 1)]; }
+    wxButton* NoOfPair(int pair) const { return no_[static_cast<size_t>(pair - 1)]; }
+    wxStaticText* PreviewCell(int index) const { return cells_[static_cast<size_t>(index)]; }
+
+protected:
+    void RenderPage() override;
+
+private:
+    std::array<wxButton*, 5> yes_{};
+    std::array<wxButton*, 5> no_{};
+    std::array<wxStaticText*, 15> cells_{};
+    wxStaticBox* preview_ = nullptr;
 };

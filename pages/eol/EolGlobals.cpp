@@ -224,6 +224,24 @@ void ResetEolGlobals()
     HeightEfCalibrationText.clear();
     HeightEfCalibrationTextAfterReset.clear();
     ResetEolPressureGlobals();
+    // Wheel-sensor and modulator page
+    SensorTestOrder.fill(0);
+    SensorTestItem = 0;
+    SensorTestActive = 0;
+    SensorTestAwaitingAnswer = 0;
+    SensorTestChannel = 0;
+    WheelTurnFlag1 = WheelTurnFlag2 = WheelTurnFlag3 = WheelTurnFlag4 = -1;
+    ModulatorState1 = ModulatorState2 = ModulatorState3 = -1;
+    ModulatorMatch.fill(0);
+    // Lifting-axle test page
+    LiftingAxleRowAnswers.fill(-1);
+    LiftingAxleStepTicks = 0;
+    LiftingAxleStatusBytes.clear();
+    LiftingAxlePromptText.clear();
+    // Lifting-sensor test page
+    LiftingSensorStatusBytes.clear();
+    LiftingSensorFailText = 0;
+    SecondLiftingAxleFitted = 0;
 }
 
 // ---- Fault-check page ----
@@ -242,3 +260,28 @@ std::string HeightCdCalibrationText;
 std::string HeightCdCalibrationTextAfterReset;
 std::string HeightEfCalibrationText;
 std::string HeightEfCalibrationTextAfterReset;
+// ---- Wheel-sensor and modulator page ----
+std::array<uint8_t, 4> SensorTestOrder{};
+uint8_t SensorTestItem = 0;
+uint8_t SensorTestActive = 0;
+uint8_t SensorTestAwaitingAnswer = 0;
+int32_t SensorTestChannel = 0;
+int32_t WheelTurnFlag1 = -1;
+int32_t WheelTurnFlag2 = -1;
+int32_t WheelTurnFlag3 = -1;
+int32_t WheelTurnFlag4 = -1;
+int32_t ModulatorState1 = -1;
+int32_t ModulatorState2 = -1;
+int32_t ModulatorState3 = -1;
+std::array<uint8_t, 6> ModulatorMatch{};
+
+// ---- Lifting-axle test page ----
+std::array<int32_t, 5> LiftingAxleRowAnswers{{-1, -1, -1, -1, -1}};
+int32_t LiftingAxleStepTicks = 0;
+std::vector<uint8_t> LiftingAxleStatusBytes;
+std::string LiftingAxlePromptText;
+
+// ---- Lifting-sensor test page ----
+std::vector<uint8_t> LiftingSensorStatusBytes;
+int32_t LiftingSensorFailText = 0;
+uint8_t SecondLiftingAxleFitted = 0;

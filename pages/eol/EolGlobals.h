@@ -2,9 +2,11 @@
 // the navigation tree and the reports.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // 1 asks the running end-of-line step to stop at its next check. The page
 // switch, the navigation click and Disconnect set it; the Start handlers clear it.
@@ -186,6 +188,45 @@ extern std::string BackupPressureTexts[5];
 extern uint8_t BackupPressurePassed;
 void ResetEolPressureGlobals();
 // ---- end of the pressure pages ----
+// ---- Wheel-sensor and modulator page ----
+// The items of the steps, copied from the order text at each set-up.
+extern std::array<uint8_t, 4> SensorTestOrder;
+// The item of the step that runs ('c'..'f').
+extern uint8_t SensorTestItem;
+// 1 while a step runs; every verdict, Exit and the page's end set it 0.
+extern uint8_t SensorTestActive;
+// 1 while a manual step waits for the operator's answer.
+extern uint8_t SensorTestAwaitingAnswer;
+// The IO-control channel of the current item.
+extern int32_t SensorTestChannel;
+// Working verdicts: -1 not seen / unknown, 0 no, 1 yes.
+extern int32_t WheelTurnFlag1;
+extern int32_t WheelTurnFlag2;
+extern int32_t WheelTurnFlag3;
+extern int32_t WheelTurnFlag4;
+extern int32_t ModulatorState1;
+extern int32_t ModulatorState2;
+extern int32_t ModulatorState3;
+// Slots A..F: 1 when the pulse stopped the wheel of the slot's sensor.
+extern std::array<uint8_t, 6> ModulatorMatch;
+
+// ---- Lifting-axle test page ----
+// The answer rows 1..5: -1 unanswered, 0 NO or timed out, 1 YES.
+extern std::array<int32_t, 5> LiftingAxleRowAnswers;
+// Ticks of the running step.
+extern int32_t LiftingAxleStepTicks;
+// The data of the last status read (0x0070).
+extern std::vector<uint8_t> LiftingAxleStatusBytes;
+// The text last shown in the prompt label.
+extern std::string LiftingAxlePromptText;
+
+// ---- Lifting-sensor test page ----
+// The data of the last status read (0x0070).
+extern std::vector<uint8_t> LiftingSensorStatusBytes;
+// The UI text of the last mismatch the status check saw in the running step; 0 none.
+extern int32_t LiftingSensorFailText;
+// 1 when the flags name a second lifting axle (set by Start).
+extern uint8_t SecondLiftingAxleFitted;
 
 // Restores every value above to its load-time value.
 void ResetEolGlobals();

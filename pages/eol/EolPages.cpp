@@ -7,6 +7,9 @@
 #include "EolGlobals.h"
 #include "EolHeightSensorLogic.h"
 #include "EolUnderwaterValveLogic.h"
+#include "EolLiftingAxleTestLogic.h"
+#include "EolLiftingSensorTestLogic.h"
+#include "EolSensorTestLogic.h"
 #include "EolVoltageTestLogic.h"
 #include "EolWarningLampLogic.h"
 #include "PageHostTable.h"
@@ -25,7 +28,7 @@ std::unique_ptr<PageLogic> MakeEolPageLogic(int tab, const PageContext& context)
     case TabEolLamp:
         return std::make_unique<EolWarningLampLogic>(context);
     case TabEolSensor:
-        return pending(EolPage::Sensors, 1, true, true);
+        return std::make_unique<EolSensorTestLogic>(context);
     case TabEolPressure:
         return std::make_unique<EolBrakePressureLogic>(context);
     case TabEolBackupPressure:
@@ -33,13 +36,13 @@ std::unique_ptr<PageLogic> MakeEolPageLogic(int tab, const PageContext& context)
     case TabEolDtc:
         return std::make_unique<EolDtcTestLogic>(context);
     case TabEolLiftingAxle:
-        return pending(EolPage::LiftingAxle, 1, true, false);
+        return std::make_unique<EolLiftingAxleTestLogic>(context);
     case TabEolHeightSensor:
         return std::make_unique<EolHeightSensorLogic>(context);
     case TabEolBrakeLamp:
         return std::make_unique<EolBrakeLampLogic>(context);
     case TabEolLiftingSensor:
-        return pending(EolPage::LiftingSensor, 1, true, false);
+        return std::make_unique<EolLiftingSensorTestLogic>(context);
     case TabEolUnderwaterValve:
         return std::make_unique<EolUnderwaterValveLogic>(context);
     default:

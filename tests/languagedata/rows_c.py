@@ -39,14 +39,14 @@ ROWS = {
 431: ("Operating Time (min)", "运行时间(分)", "Время работы (мин)", "Tiempo de funcionamiento (min)", "Tempo de operação (min)"),
 432: ("Operating Time (h)", "运行时间(时)", "Время работы (ч)", "Tiempo de funcionamiento (h)", "Tempo de operação (h)"),
 433: ("Total Mileage (km)", "总里程(km)", "Общий пробег (км)", "Kilometraje total (km)", "Quilometragem total (km)"),
-434: ("Brake Applications", "制动次数", "Число торможений", "Frenadas", "Frenagens"),
-435: ("ABS Events", "ABS调节次数", "Срабатывания ABS", "Intervenciones ABS", "Intervenções ABS"),
+434: ("Total Trips", "行程总数", "Всего поездок", "Viajes totales", "Viagens totais"),
+435: ("Sum of Axle Load", "轴荷总和", "Сумма нагрузки на ось", "Suma de carga por eje", "Soma da carga por eixo"),
 437: ("Sum of Demand Pressure (bar)", "需求压力总和(bar)", "Сумма управляющего давления (бар)", "Suma de presión de demanda (bar)", "Soma da pressão de demanda (bar)"),
-439: ("RSS Events", "防侧翻调节次数", "Срабатывания RSS", "Intervenciones RSS", "Intervenções RSS"),
-440: ("Overload Events", "超载次数", "Случаи перегрузки", "Sobrecargas", "Sobrecargas"),
-442: ("Power-up Count", "上电次数", "Число включений", "Encendidos", "Ligações"),
-443: ("Warning Lamp Events", "警告灯点亮次数", "Включения сигнальной лампы", "Activaciones de la lámpara de advertencia", "Acendimentos da lâmpada de advertência"),
-444: ("Maximum Axle Load (t)", "最大轴荷(t)", "Макс. нагрузка на ось (т)", "Carga máxima por eje (t)", "Carga máxima por eixo (t)"),
+439: ("Service Brake Applications", "行车制动次数", "Рабочие торможения", "Frenadas de servicio", "Frenagens de serviço"),
+440: ("Stop Light Operations", "制动灯点亮次数", "Включения стоп-сигнала", "Activaciones de la luz de freno", "Acionamentos da luz de freio"),
+442: ("ABS Events", "ABS调节次数", "Срабатывания ABS", "Intervenciones ABS", "Intervenções ABS"),
+443: ("RSS Level 1 Events", "防侧翻一级调节次数", "Срабатывания RSS, уровень 1", "Intervenciones RSS nivel 1", "Intervenções RSS nível 1"),
+444: ("RSS Level 2 Events", "防侧翻二级调节次数", "Срабатывания RSS, уровень 2", "Intervenciones RSS nivel 2", "Intervenções RSS nível 2"),
 }
 # Per-axle parameter names, rows 319 + 6(k-1) .. 324 + 6(k-1) for axles 1..5.
 AXLE_NAMES = [

@@ -1,0 +1,187 @@
+#include "EolLiftingSensorTestLogic.h"
+
+#include "AppMessages.h"
+#include "DiagnosisGlobals.h"
+#include "PageHostTable.h"
+#include "ShellGlobals.h"
+#include "WindowRegistry.h"
+
+#include "UdsEngine.h"
+#include "UdsServices.h"
+
+#include <algorithm>
+
+using tarvel::MsgIcon;
+
+EolLiftingSensorTestLogic::EolLiftingSensorTestLogic(const tarvel::PageContext& context)
+    : EolPageLogic(tarvel::TabEolLiftingSensor,
+                   EolPageTraits{EolPage::LiftingSensor, 1, /*startClearsStop*/ true, /*exitSetsStop*/ false,
+                                 /*hasExit*/ true},
+                   context)
+{
+}
+
+void EolLiftingSensorTestLogic::ShowText(const std::string& text)
+{
+    MutableCommon().question = text;
+    Changed();
+}
+
+void EolLiftingSensorTestLogic::ShowPair(int promptRow, int pair)
+{
+    ShowText(Text(promptRow));
+    state_.pairShown = pair;
+    Changed();
+}
+
+void EolLiftingSensorTestLogic::OnActivate(int)
+{
+    if (EolLiftingSensorResult == EolNotTested)
+        SetPicture(0, EolPicture::Idle);
+    state_.preview = LiftingAxlePreviewCells(AxleCount, ParameterChoice, AxleFeatureFlags, LiftingAxleFlags);
+    Changed();
+}
+
+void EolLiftingSensorTestLogic::OnPageLanguageChanged()
+{
+    state_.previewCaption = Text(51);
+    state_.yesCaption = Text(237);
+    state_.noCaption = Text(238);
+}
+
+void EolLiftingSensorTestLogic::OnClearDisplay()
+{
+    ShowText(std::string());
+}
+
+void EolLiftingSensorTestLogic::RunTest()
+{
+    state_.pairShown = 0;
+    state_.step = 0;
+    Changed();
+    tarvel::SendToRegisteredWindow(tarvel::WindowSlot::LiftingAxlePage, WM_LIFTAXLE_READ);
+    if (!PumpedWait(kReadWaitMs))
+        return;
+    // From this run's flags, not a run before.
+    SecondLiftingAxleFitted = 0;
+    for (int axle = 0; axle < 5; ++axle)
+        if (LiftingAxleFlags[static_cast<size_t>(2 * axle + 1)] != 0)
+            SecondLiftingAxleFitted = 1;
+    if (LiftingSensorVariant != 1)
+        return; // stays running until Exit Test
+    tarvel::TestRunning = 1;
+    if (LiftingAxleType == 1 || LiftingAxleType == 2) {
+        ShowPair(kFirstPromptRow, 1);
+        return;
+    }
+    ExitTest();
+    tarvel::ShowMessage("Can't get Lifting Sensor Info", "Warning", MsgIcon::None);
+}
+
+void EolLiftingSensorTestLogic::Answer(int pair, bool yes)
+{
+    if (pair < 1 || pair > 5 || state_.pairShown != pair || !Running())
+        return;
+    state_.pairShown = 0;
+    Changed();
+    const LiftingSensorPair rules = LiftingSensorPairRules(pair, LiftingAxleType);
+    if (!yes) {
+        Conclude(false, rules.noRow);
+        return;
+    }
+    if (LiftingSensorVariant != 1) {
+        ExitTest();
+        return;
+    }
+    if (!rules.allowed)
+        return;
+    StartStep(rules.step);
+}
+
+void EolLiftingSensorTestLogic::StartStep(int step)
+{
+    // A mismatch seen in an earlier step or run does not judge this one.
+    LiftingSensorFailText = 0;
+    ticks_ = 0;
+    state_.step = step;
+    StartTicks(kTickMs);
+}
+
+void EolLiftingSensorTestLogic::OnTick()
+{
+    const int step = state_.step;
+    const LiftingSensorStep rules = LiftingSensorStepRules(step, LiftingAxleType);
+    ++ticks_;
+    ShowText(std::to_string(kTimeOutTicks - ticks_));
+    std::vector<uint8_t> data;
+    const int ok = tarvel::UdsReadById(kStatusDid, data);
+    if (!StillRunning() || state_.step != step)
+        return;
+    // A positive answer without data is a failed read as well.
+    const uint32_t length = tarvel::UdsResponseLength();
+    const size_t size = std::min<size_t>(data.size(), length >= 3 ? length - 3 : 0);
+    if (ok != 1 || size < 1) {
+        ExitTest();
+        tarvel::ShowMessage(rules.readFailedText, "Warning", MsgIcon::Exclamation);
+        return;
+    }
+    LiftingSensorStatusBytes.assign(data.begin(), data.begin() + static_cast<long>(size));
+    const LiftingSensorCheck check =
+        LiftingSensorStatusCheck(LiftingAxleType, SecondLiftingAxleFitted, rules.phase, data[0]);
+    if (check.failText != 0)
+        LiftingSensorFailText = check.failText;
+    const bool timedOut = ticks_ > kTimeOutTicks;
+    if (check.result == -1 || timedOut) {
+        // A verdict ends the tick; a match in the time-out tick opens no pair.
+        const int text = LiftingSensorFailText != 0 ? LiftingSensorFailText : rules.timeOutRow;
+        Conclude(false, text);
+        return;
+    }
+    if (check.result == 1) {
+        StopTicks();
+        state_.step = 0;
+        if (rules.pair == 0)
+            Conclude(true, 0);
+        else
+            ShowPair(rules.promptRow, rules.pair);
+    }
+}
+
+void EolLiftingSensorTestLogic::Conclude(bool passed, int failRow)
+{
+    StopTicks();
+    state_.pairShown = 0;
+    state_.step = 0;
+    ticks_ = 0;
+    EndRun();
+    if (passed) {
+        EolLiftingSensorResult = EolPassed;
+        SetPicture(0, EolPicture::Passed);
+        tarvel::ShowMessage("Test Passed", "Tips", MsgIcon::Exclamation);
+        EolLiftingSensorRemark = EolNoRemark;
+        return;
+    }
+    EolLiftingSensorResult = EolFailed;
+    ShowText(Text(failRow));
+    SetPicture(0, EolPicture::Failed);
+    tarvel::ShowMessage(Text(failRow), "Warning", MsgIcon::Exclamation);
+    if (const int remark = LiftingSensorRemarkRow(failRow))
+        EolLiftingSensorRemark = ReportText(remark);
+}
+
+void EolLiftingSensorTestLogic::OnExitTest()
+{
+    ticks_ = 0;
+    state_.pairShown = 0;
+    state_.step = 0;
+    SecondLiftingAxleFitted = 0;
+    EolLiftingSensorRemark = EolNoRemark;
+    ShowText(std::string());
+}
+
+void EolLiftingSensorTestLogic::OnDisconnected()
+{
+    if (Running())
+        ExitTest();
+    EolPageLogic::OnDisconnected();
+}

@@ -1,0 +1,87 @@
+// The lifting-axle test page in the running program: connect to the
+// built-in simulated ECU (one lifting axle), open the page, Start, answer
+// YES whenever a row is asked; the axles move and the test passes. The
+// preview shows the axles.
+#include "CEOLLiftingAxleTest.h"
+
+#include "DiagnosisGlobals.h"
+#include "EolGlobals.h"
+#include "MainFrame.h"
+#include "PageHostTable.h"
+#include "ShellGlobals.h"
+#include "TarvelApp.h"
+#include "TarvelView.h"
+
+#include "GuiDriver.h"
+#include "ProgramUnderTest.h"
+
+#include <gtest/gtest.h>
+
+#include <wx/button.h>
+#include <wx/stattext.h>
+#include <wx/time.h>
+#include <wx/utils.h>
+
+#include <vector>
+
+namespace {
+
+using guidriver::Click;
+using guidriver::PumpUntil;
+
+TEST(EolLiftingAxleGui, StartAndAnswerYesPassesAndThePreviewShowsTheAxles)
+{
+    tarvel_test::ProgramUnderTest program;
+    ASSERT_TRUE(program.Start("test_eol_gui")) << "the program did not start";
+    PumpUntil([] { return false; }, 5);
+    CTarvelApp* app = program.app;
+    ASSERT_TRUE(guidriver::Connect(app));
+    AxleCount = 3;
+    ParameterChoice = 1;
+    AxleFeatureFlags = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0};
+    LiftingAxleFlags = {1, 0, 0, 1, 0, 0, 0, 0, 0, 0};
+
+    ASSERT_TRUE(guidriver::Open(app, tarvel::TabEolLiftingAxle));
+    auto* page = dynamic_cast<CEOLLiftingAxleTest*>(app->View()->Page(tarvel::TabEolLiftingAxle));
+    ASSERT_NE(page, nullptr);
+    // Axles at positions 2, 3 and 4: c/d, blank, e/f; lifting labels LA1, LA2.
+    EXPECT_EQ(page->PreviewCell(1)->GetLabel(), "c");
+    EXPECT_EQ(page->PreviewCell(6)->GetLabel(), "d");
+    EXPECT_EQ(page->PreviewCell(3)->GetLabel(), "e");
+    EXPECT_EQ(page->PreviewCell(8)->GetLabel(), "f");
+    EXPECT_TRUE(page->PreviewCell(2)->IsShown());
+    EXPECT_EQ(page->PreviewCell(11)->GetLabel(), "LA1");
+    EXPECT_EQ(page->PreviewCell(12)->GetLabel(), "LA2");
+    EXPECT_FALSE(page->PreviewCell(10)->IsShown());
+    EXPECT_EQ(page->ShownPicture(0), EolPicture::Idle);
+
+    Click(page->StartButton());
+    EXPECT_FALSE(page->StartButton()->IsEnabled());
+    // The shipped simulated ECU's lifting-axle record describes one lifting axle.
+    EXPECT_EQ(LiftingAxleType, 1) << "the calibration page read the ECU's lifting-axle record";
+    std::vector<int> answered;
+    const wxLongLong until = wxGetLocalTimeMillis() + 60000;
+    while (EolLiftingAxleResult == EolNotTested && wxGetLocalTimeMillis() < until) {
+        for (int row = 1; row <= 5; ++row) {
+            if (page->YesOfRow(row)->IsShown()) {
+                answered.push_back(row);
+                Click(page->YesOfRow(row));
+                break;
+            }
+        }
+        wxTheApp->Yield(true);
+        wxMilliSleep(20);
+    }
+    EXPECT_EQ(answered, (std::vector<int>{1, 2, 4}));
+    EXPECT_EQ(EolLiftingAxleResult, EolPassed);
+    EXPECT_EQ(page->ShownPicture(0), EolPicture::Passed);
+    ASSERT_GE(program.prompter->Count(), 1u);
+    EXPECT_EQ(program.prompter->Boxes().back().text, "Test passed");
+    EXPECT_TRUE(page->StartButton()->IsEnabled());
+    EXPECT_EQ(EolTestIdle.load(), 1);
+
+    ASSERT_TRUE(guidriver::Disconnect(app));
+    program.Stop();
+}
+
+} // namespace

@@ -1,0 +1,111 @@
+// The wheel-sensor page in the running program: connect to the built-in
+// simulated ECU and its trailer, open the page, choose the form, start the
+// automatic test in clockwise order; a simulated operator watches the prompt
+// and spins the wheel it names. Every picture ends passed.
+#include "CABSEOLSensorValueTest.h"
+
+#include "DiagnosisGlobals.h"
+#include "EolGlobals.h"
+#include "MainFrame.h"
+#include "NILike.h"
+#include "PageHostTable.h"
+#include "ShellGlobals.h"
+#include "TarvelApp.h"
+#include "TarvelView.h"
+
+#include "GuiDriver.h"
+#include "ProgramUnderTest.h"
+
+#include "SimEcu.h"
+#include "SimOperator.h"
+#include "SimTrailer.h"
+
+#include <gtest/gtest.h>
+
+#include <wx/button.h>
+#include <wx/statbmp.h>
+#include <wx/stattext.h>
+#include <wx/timer.h>
+
+#include <vector>
+
+namespace {
+
+using guidriver::Click;
+using guidriver::PumpUntil;
+
+TEST(EolSensorGui, AutomaticClockwiseTestWithAnOperatorTurningEachWheel)
+{
+    tarvel_test::ProgramUnderTest program;
+    ASSERT_TRUE(program.Start("test_eol_gui")) << "the program did not start";
+    PumpUntil([] { return false; }, 5);
+    CTarvelApp* app = program.app;
+    ASSERT_TRUE(guidriver::Connect(app));
+    sim::SimTrailer* trailer = sim::BuiltInTrailer();
+    ASSERT_NE(trailer, nullptr);
+    trailer->SetForm(sim::trailerdata::TrailerForm::k4S2M);
+    SystemForm.clear(); // the form is asked for on the page
+    ParameterChoice = 1;
+    AxleCount = 2;
+    AxleFeatureFlags = {1, 0, 0, 1, 0, 0, 0, 0, 0, 0};
+
+    ASSERT_TRUE(guidriver::Open(app, tarvel::TabEolSensor));
+    auto* page = dynamic_cast<CABSEOLSensorValueTest*>(app->View()->Page(tarvel::TabEolSensor));
+    ASSERT_NE(page, nullptr);
+    auto* choose4S2M = dynamic_cast<wxButton*>(page->FindWindow(CABSEOLSensorValueTest::k4S2MId));
+    ASSERT_NE(choose4S2M, nullptr);
+    EXPECT_TRUE(choose4S2M->IsShown());
+    EXPECT_FALSE(page->AutomaticButton()->IsShown());
+
+    Click(choose4S2M);
+    EXPECT_EQ(SystemForm, "4S2M");
+    EXPECT_FALSE(choose4S2M->IsShown());
+    EXPECT_TRUE(page->AutomaticButton()->IsShown());
+    EXPECT_TRUE(page->Picture(3)->IsShown());
+    EXPECT_FALSE(page->Picture(6)->IsShown()) << "no third modulator";
+    // The preview: axle 1 at position 2 reads c/d, axle 2 at position 4 e/f.
+    EXPECT_TRUE(page->PreviewCell(1)->IsShown());
+    EXPECT_EQ(page->PreviewCell(1)->GetLabel(), "c");
+    EXPECT_EQ(page->PreviewCell(6)->GetLabel(), "d");
+    EXPECT_EQ(page->PreviewCell(3)->GetLabel(), "e");
+    EXPECT_EQ(page->PreviewCell(8)->GetLabel(), "f");
+    EXPECT_FALSE(page->PreviewCell(0)->IsShown());
+
+    Click(page->AutomaticButton());
+    ASSERT_TRUE(page->ClockwiseButton()->IsShown());
+    EXPECT_FALSE(page->AutomaticButton()->IsEnabled());
+    EXPECT_TRUE(page->ExitTestButton()->IsEnabled());
+
+    // The operator: looks at the prompt now and then and spins the wheel it names.
+    sim::SimOperator op(*trailer);
+    std::vector<unsigned> turned;
+    wxString lastPrompt;
+    wxTimer watch;
+    watch.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        const wxString prompt = page->Prompt()->IsShown() ? page->Prompt()->GetLabel() : wxString();
+        if (prompt != lastPrompt && !prompt.empty()) {
+            if (const unsigned wheel = op.TurnWheelNamedIn(prompt.utf8_string()))
+                turned.push_back(wheel);
+        }
+        lastPrompt = prompt;
+    });
+    watch.Start(100);
+    Click(page->ClockwiseButton());
+    watch.Stop();
+
+    EXPECT_EQ(turned, (std::vector<unsigned>{1, 2, 4, 3}));
+    for (size_t i = 0; i < 6; ++i)
+        EXPECT_EQ(page->ShownPicture(i), EolPicture::Passed) << i;
+    EXPECT_EQ(page->ShownPicture(6), EolPicture::Idle);
+    ASSERT_GE(program.prompter->Count(), 1u);
+    EXPECT_EQ(program.prompter->Boxes().back().text, "Test passed");
+    EXPECT_EQ(EolTestIdle.load(), 1);
+    EXPECT_TRUE(page->AutomaticButton()->IsEnabled());
+    EXPECT_FALSE(page->ExitTestButton()->IsEnabled());
+    EXPECT_FALSE(page->ClockwiseButton()->IsShown());
+
+    ASSERT_TRUE(guidriver::Disconnect(app));
+    program.Stop();
+}
+
+} // namespace
