@@ -18,10 +18,6 @@ namespace tarvel {
 
 std::unique_ptr<PageLogic> MakeEolPageLogic(int tab, const PageContext& context)
 {
-    auto pending = [&](EolPage page, int pictures, bool startClearsStop, bool exitSetsStop) {
-        return std::make_unique<EolPendingPageLogic>(tab, EolPageTraits{page, pictures, startClearsStop, exitSetsStop, true},
-                                                     context);
-    };
     switch (tab) {
     case TabEolVoltage:
         return std::make_unique<EolVoltageTestLogic>(context);
