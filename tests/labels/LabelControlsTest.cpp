@@ -11,6 +11,8 @@
 #include <wx/image.h>
 #include <wx/init.h>
 #include <wx/settings.h>
+#include <wx/time.h>
+#include <wx/utils.h>
 
 #include "ConnectorsListCtrl.h"
 #include "EditEx.h"
@@ -201,7 +203,13 @@ TEST_F(LabelTest, RedShowsOnScreen)
     // On white, so only the text can make pixels red. (The frame's only
     // child fills the frame.)
     CNILikeStatic* label = MakeLabel(wxSize(160, 50));
+    // The suite runs in parallel on one display and other tests' windows open
+    // at its top left or centre: read the label in the bottom-right corner.
+    const wxSize screenSize = wxGetDisplaySize();
+    frame_->SetSize(wxSize(200, 90));
+    frame_->Move(screenSize.x - 200, screenSize.y - 90);
     frame_->Show();
+    frame_->Raise();
     label->SetBkColour(0xFFFFFF);
     label->SetRedText("MMMM");
     const auto capture = [label] {
@@ -218,10 +226,13 @@ TEST_F(LabelTest, RedShowsOnScreen)
     };
     // Until the label itself is on the screen (its white corner), not what
     // an earlier window left there.
+    // The X server maps the window in its own time: wait up to five seconds.
     for (int i = 0; i < 20; ++i) wxTheApp->Yield(true);
     wxImage img = capture();
-    for (int i = 0; i < 200 && !(img.GetRed(1, 1) > 240 && img.GetGreen(1, 1) > 240 && img.GetBlue(1, 1) > 240);
-         ++i) {
+    const wxLongLong until = wxGetLocalTimeMillis() + 5000;
+    while (!(img.GetRed(1, 1) > 240 && img.GetGreen(1, 1) > 240 && img.GetBlue(1, 1) > 240) &&
+           wxGetLocalTimeMillis() < until) {
+        wxMilliSleep(10);
         wxTheApp->Yield(true);
         img = capture();
     }
