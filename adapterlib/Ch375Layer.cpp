@@ -59,6 +59,10 @@ const Ch375Api& Absent()
 // stand-in under its own name). False when it is missing or incomplete.
 bool LoadLibraryApi(tarvel::DynamicLibrary& lib, const std::string& name, Ch375Api& api)
 {
+    // Bound once: devices opened earlier call through this table from their
+    // receive threads, so it is never written again while the library stays.
+    if (lib.IsOpen() && api.OpenDevice)
+        return true;
     if (!lib.IsOpen() && !lib.Open(name))
         return false;
     Ch375Api a;
@@ -182,6 +186,10 @@ intptr_t UsbOpen(uint32_t index)
             s.chosen[index].store(&Hardware());
             s.layer[index].store(UsbLayer::Hardware);
             return static_cast<intptr_t>(index);
+        }
+        if (Host().Attached(index)) {
+            s.layer[index].store(UsbLayer::Refused);
+            return -1;
         }
 #endif
 #if defined(_WIN32)

@@ -30,10 +30,14 @@ struct Ch375Api {
     int(CH375_CALL* AbortInter)(uint32_t index) = nullptr;
 };
 
-enum class UsbLayer { None, Hardware, Standin };
+// Refused: the adapter's chip is on the USB but could not be opened or
+// claimed (no access to the device, or another program holds it).
+enum class UsbLayer { None, Hardware, Standin, Refused };
 
 // Opens device `index` on the first layer that has it and keeps that layer
 // for the index's later calls. The CH375 open result: -1 when none has it.
+// A chip that is attached but refuses the open fails it: the simulated
+// adapter stands in only where no adapter is attached.
 intptr_t UsbOpen(uint32_t index);
 // The layer the index was last opened on; its calls fail before any open.
 const Ch375Api& Usb(uint32_t index);

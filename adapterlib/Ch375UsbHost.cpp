@@ -18,6 +18,8 @@ bool Ch375UsbHost::IsOpen(uint32_t index) const
     return index < kSlots && slots_[index].open;
 }
 
+bool Ch375UsbHost::Attached(uint32_t index) { return index < kSlots && index < usb_.Devices().size(); }
+
 intptr_t Ch375UsbHost::OpenDevice(uint32_t index)
 {
     if (index >= kSlots)

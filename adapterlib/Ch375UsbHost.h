@@ -44,6 +44,9 @@ public:
     int AbortInter(uint32_t index);
 
     bool IsOpen(uint32_t index) const;
+    // A chip is attached at `index`, whether or not it could be opened (a
+    // chip this user may not open is not the same as no chip at all).
+    bool Attached(uint32_t index);
 
 private:
     struct Slot {

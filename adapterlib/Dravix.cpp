@@ -895,11 +895,16 @@ DRAVIX_API uint32_t DRAVIX_CALL canIoctl(uint32_t DevIndex, uint32_t Channel, ui
         return 0;
     }
     // Which USB layer the device was opened on: 1 the adapter's chip on the
-    // USB hardware, 2 the stand-in (the simulated adapter), 0 not open.
+    // USB hardware, 2 the stand-in (the simulated adapter), 0 not open; 3
+    // after an open that failed because the attached chip refused it.
     if (Code == DRAVIX_IOCTL_USB_LAYER) {
         std::lock_guard<std::mutex> lock(dev->api);
-        const UsbLayer layer = dev->open ? UsbLayerOf(DevIndex) : UsbLayer::None;
-        const uint64_t value = layer == UsbLayer::Hardware ? 1u : layer == UsbLayer::Standin ? 2u : 0u;
+        const UsbLayer layer = UsbLayerOf(DevIndex);
+        uint64_t value = 0;
+        if (dev->open)
+            value = layer == UsbLayer::Hardware ? 1u : layer == UsbLayer::Standin ? 2u : 0u;
+        else if (layer == UsbLayer::Refused)
+            value = 3;
         std::memcpy(data, &value, sizeof value);
         return 0;
     }

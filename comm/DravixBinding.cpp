@@ -99,6 +99,9 @@ std::string DravixDriverLine(uint32_t index)
     if (layer == 2)
         return SimulatedAdaptersOnly() ? SimulationChosenLine("Dravix")
                                        : "Dravix: no adapter found, using the built-in simulated ECU";
+    if (layer == 3)
+        return "Dravix: adapter found on USB but it cannot be opened (no access to the device, or another "
+               "program uses it)";
     const std::string library = path.empty() ? std::string("Dravix: driver library") : DriverLibraryLine("Dravix", path);
     return library + (layer == 1 ? ", adapter on USB" : ", no adapter found");
 }

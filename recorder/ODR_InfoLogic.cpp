@@ -468,10 +468,18 @@ OdrExportTime LocalTimeNow()
     return t;
 }
 
-// The export's reads go to the ECU without a time-out message.
+// The export's reads go to the ECU without a time-out message; their data is
+// cut to the announced length, so a short counter or VIN answer is not
+// lengthened by the frame padding.
 class EcuExportReader : public OdrExportReader {
 public:
-    int ReadById(uint16_t did, std::vector<uint8_t>& data) override { return tarvel::UdsReadByIdQuiet(did, data); }
+    int ReadById(uint16_t did, std::vector<uint8_t>& data) override
+    {
+        std::vector<uint8_t> raw;
+        const int result = tarvel::UdsReadByIdQuiet(did, raw);
+        data = result == 1 ? AnnouncedData(std::move(raw)) : std::move(raw);
+        return result;
+    }
     OdrExportTime LocalNow() override
     {
         const auto& source = ExportTimeSource();

@@ -101,8 +101,8 @@ void PrintSystemTagLogic::ReadSystemTagParameters()
     if (state_.reading)
         return;
     if (EcuConnected.load() != 1) {
-        Context().prompter.Show(Context().texts.Text(kSystemTagNotConnectedRow, "Please connect the ECU first"),
-                                Context().texts.Text(kSystemTagNotConnectedCaptionRow, "Tips"),
+        Context().prompter.Show(Context().texts.Text(tarvel::kRowNotConnectedText, tarvel::kNotConnectedFallbackText),
+                                Context().texts.Text(tarvel::kRowNotConnectedCaption, tarvel::kNotConnectedFallbackCaption),
                                 tarvel::MsgIcon::Exclamation, tarvel::MsgButtons::Ok);
         return;
     }

@@ -18,8 +18,6 @@
 constexpr int kSystemTagSpecialByte = 66;
 
 // Language rows of the read's boxes.
-constexpr int kSystemTagNotConnectedRow = 75;
-constexpr int kSystemTagNotConnectedCaptionRow = 74;
 constexpr int kSystemTagReadFailedRow = 82;
 constexpr int kSystemTagErrorCaptionRow = 76;
 // Report row of the ABS configuration "none".

@@ -708,6 +708,8 @@ public:
     {
         if (session_ != kProgrammingSession)
             return Negative(r[0], kNotInActiveSession);
+        if (!unlocked9_)
+            return Negative(r[0], kSecurityAccessDenied);
         if (!download_.active)  // also after any session change or relock
             return Negative(r[0], kRequestSequenceError);
         if (r.size() < 2 || r.size() > config_.maxBlockLength)

@@ -351,4 +351,30 @@ TEST_F(OdrExportCommand, FailedCounterReadsGiveZeroAndTheFileIsWritten)
     EXPECT_EQ(bench.prompter.Boxes()[0].text, bench.Context().texts.Text(179));
 }
 
+// A counter answer shorter than its four bytes is a failed read, however the
+// frame was padded; an ECU that stays silent gives 0 as well, and the file is
+// written all the same.
+TEST_F(OdrExportCommand, ShortOrMissingCounterAnswersGiveZero)
+{
+    bench.ecu->RegisterDid(0x0046, {0x00, 0x01, 0x02});
+    bench.ecu->RegisterDid(0x004B, {0x00, 0x00, 0x01, 0x02});
+    const std::string shortPath = (folder / "short.TSO").string();
+    bench.files.QueueAnswer(shortPath);
+    logic.ExportOdrData();
+    const std::string shortBytes = ReadFile(shortPath);
+    EXPECT_NE(shortBytes.find("<CntOverload>0</CntOverload>"), std::string::npos);
+    EXPECT_NE(shortBytes.find("<CntServiceBrakeNoCAN>258</CntServiceBrakeNoCAN>"), std::string::npos);
+
+    bench.ecu->SetNoAnswer(0x22);
+    bench.prompter.Clear();
+    const std::string silentPath = (folder / "silent.TSO").string();
+    bench.files.QueueAnswer(silentPath);
+    logic.ExportOdrData();
+    const std::string silentBytes = ReadFile(silentPath);
+    EXPECT_NE(silentBytes.find("<CntOverload>0</CntOverload>"), std::string::npos);
+    EXPECT_NE(silentBytes.find("<CntServiceBrakeNoCAN>0</CntServiceBrakeNoCAN>"), std::string::npos);
+    ASSERT_EQ(bench.prompter.Boxes().size(), 1u);
+    EXPECT_EQ(bench.prompter.Boxes()[0].text, bench.Context().texts.Text(179));
+}
+
 } // namespace

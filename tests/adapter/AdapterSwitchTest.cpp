@@ -262,8 +262,8 @@ TEST_F(AdapterTest, VectorDriverOpenRefused)
     EXPECT_EQ(prompter.Boxes()[0].text, "Error when opening driver!\nMaybe the DLL is too old.");
 }
 
-// A library that is found but lacks entry points fails the load quietly; the
-// driver open then reports 201.
+// A library that is found but lacks entry points fails the load and names the
+// first it lacks; the driver open then reports 201.
 TEST_F(AdapterTest, VectorLibraryWithMissingEntryPoints)
 {
     tarvel::CCANFunctions::SetLibraryName("test_vxlapi_partial");
@@ -271,6 +271,13 @@ TEST_F(AdapterTest, VectorLibraryWithMissingEntryPoints)
     ASSERT_EQ(prompter.Count(), 1u);
     EXPECT_EQ(prompter.Boxes()[0].text, "Error when opening driver!\nMaybe the DLL is too old.");
     EXPECT_EQ(tarvel::VectorDriverReady, 0);
+    // The first entry point it lacks is named, in the trace and in the line
+    // the output pane shows.
+    const std::string line = tarvel::GetVectorCanFunctions().DriverLine();
+    EXPECT_NE(line.find("Vector XL: driver library "), std::string::npos) << line;
+    EXPECT_NE(line.find("test_vxlapi_partial"), std::string::npos) << line;
+    EXPECT_NE(line.find(" lacks xlCloseDriver"), std::string::npos) << line;
+    EXPECT_TRUE(TraceHas(line));
 }
 
 // The wrapper's acceptance calls (no caller in the program yet) reach the

@@ -169,6 +169,13 @@ TEST(Ch375UsbHost, AClaimRefusedFailsTheOpenAndReleasesTheDevice)
     EXPECT_EQ(host.OpenDevice(0), -1);
     EXPECT_EQ(usb.closed, 1);
     EXPECT_FALSE(host.IsOpen(0));
+    // The chip is there all the same: the layer above must not take the
+    // simulated adapter for it.
+    EXPECT_TRUE(host.Attached(0));
+    EXPECT_TRUE(host.Attached(1));
+    EXPECT_FALSE(host.Attached(2));
+    usb.devices.clear();
+    EXPECT_FALSE(host.Attached(0));
 }
 
 TEST(Ch375UsbHost, AbortWakesABlockedReadAndCloseWaitsForIt)

@@ -27,14 +27,21 @@ public:
         static char* argv[] = {name, nullptr};
         int argc = 1;
         wxApp::SetInstance(new SegmentsTestApp);
-        ASSERT_TRUE(wxEntryStart(argc, argv));
+        started_ = wxEntryStart(argc, argv);
+        ASSERT_TRUE(started_) << "no display: run under xvfb-run";
         ASSERT_TRUE(wxTheApp->CallOnInit());
     }
     void TearDown() override
     {
+        // Without a display there is nothing to shut down.
+        if (!started_)
+            return;
         wxTheApp->OnExit();
         wxEntryCleanup();
     }
+
+private:
+    bool started_ = false;
 };
 
 const auto* const g_wx = ::testing::AddGlobalTestEnvironment(new WxEnvironment);

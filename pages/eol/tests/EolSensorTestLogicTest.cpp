@@ -255,6 +255,28 @@ TEST_F(SensorPageTest, TwoSensorAutomaticRunsClockwiseAtOnce)
     EXPECT_EQ(Count(Bytes("22 00 12")), 0u);
 }
 
+// Every row passes its own check, but a second wheel turned during the first
+// row, so its sensor failed: the order ends with the failed box and idle.
+TEST_F(SensorPageTest, AnOrderWhoseRowsPassButNotEveryResultEndsFailed)
+{
+    ConnectAs(sim::SimTrailer::TrailerForm::k2S2M, "2S2M");
+    pumpOp.when = [&] { return page->State().promptShown && !pumpOp.turned.empty(); };
+    pumpOp.action = [&] { op.TurnWheel(2); };
+    Page().AutomaticTest();
+
+    EXPECT_TRUE(pumpOp.action == nullptr) << "the second wheel was turned";
+    EXPECT_EQ(EolSensor1Result, 0) << "another wheel turned as well";
+    EXPECT_EQ(EolSensor2Result, 1);
+    EXPECT_EQ(EolModulator1Result, 1);
+    EXPECT_EQ(EolModulator2Result, 1);
+    EXPECT_EQ(Pulses().size(), 2u) << "both rows ran";
+    EXPECT_THAT(bench.prompter.Boxes(), ElementsAre(BoxIs(UiText(189), UiText(76))));
+    EXPECT_EQ(EolTestIdle.load(), 1);
+    EXPECT_EQ(tarvel::TestRunning.load(), 0u);
+    EXPECT_TRUE(page->Common().startEnabled);
+    EXPECT_FALSE(page->Common().exitEnabled);
+}
+
 TEST_F(SensorPageTest, ManualTwoSensorNoWheelTurnedAndCanNotTurn)
 {
     ConnectAs(sim::SimTrailer::TrailerForm::k2S2M, "2S2M");
