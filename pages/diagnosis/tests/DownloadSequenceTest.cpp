@@ -514,9 +514,10 @@ TEST_F(DownloadSequenceTest, DisconnectionDuringTheTransferEndsAtOnce)
 
 TEST_F(DownloadSequenceTest, StartOrOpenDuringEveryPhaseOnlyAddsALine)
 {
-    // The last one fires in the wait after the reset, before the pages reload.
+    // Each fires while the sequence waits for the answer to that request; the
+    // last one in the wait for the reset's answer.
     const ByteVector phases[] = {Bytes("10 03"), Bytes("27 0A"), Bytes("31 01 FF 00"), Bytes("36 02"),
-                                 Bytes("37"), Bytes("31 01 02 02")};
+                                 Bytes("37"), Bytes("31 01 02 02"), Bytes("31 01 FF 01"), Bytes("11 01")};
     bench.ecu->SetMaxBlockLength(10);
     for (const ByteVector& phase : phases) {
         SCOPED_TRACE(Hex(phase));
