@@ -134,7 +134,8 @@ void PrintSystemTagLogic::ReadSystemTagParameters()
 
 void PrintSystemTagLogic::FillSystemTagList(const std::vector<_tagSystemTagFilldesc_>& rows)
 {
-    state_.editorShown = false;
+    // An edit that is open stays open over its row (the typed rows are always
+    // the first three): what the user is typing is committed as usual, not lost.
     state_.rows.clear();
     for (const _tagSystemTagFilldesc_& row : rows) {
         state_.rows.push_back({row.RowNumber, row.ParameterName, row.ValueText, row.UnitText});

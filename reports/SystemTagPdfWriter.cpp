@@ -5,6 +5,7 @@
 #include "ReportTextTable.h"
 #include "SystemTagPlate.h"
 
+#include "LocalTime.h"
 #include "Log.h"
 #include "SettingsFiles.h"
 
@@ -70,13 +71,16 @@ std::string SystemTagStartFolder()
 
 std::tm LocalTimeNow()
 {
-    const std::time_t now = std::time(nullptr);
+    // The program's one source of the time of day, so tests can fix it.
+    const tarvel::LocalDateTime now = tarvel::LocalNow();
     std::tm local{};
-#if defined(_WIN32)
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
+    local.tm_year = now.year - 1900;
+    local.tm_mon = now.month - 1;
+    local.tm_mday = now.day;
+    local.tm_hour = now.hour;
+    local.tm_min = now.minute;
+    local.tm_sec = now.second;
+    local.tm_isdst = -1;
     return local;
 }
 

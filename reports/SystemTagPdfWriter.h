@@ -41,7 +41,7 @@ int SystemTagPdfWriter(int brandIndex, const tarvel::PageContext& context, PdfCa
 // The same on a new libharu document, at the local time now.
 int SystemTagPdfWriter(int brandIndex, const tarvel::PageContext& context);
 
-// The local time now.
+// The local time now (the installable time of day, see LocalTime.h).
 std::tm LocalTimeNow();
 
 } // namespace tarvel::report

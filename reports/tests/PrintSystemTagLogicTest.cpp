@@ -281,6 +281,16 @@ TEST_F(SystemTagPage, ACommitStoresTheCellAndItsPlateField)
     logic.OnReadParameter();
     EXPECT_EQ(PlateVin, sim::ecudata::kVin);
     EXPECT_EQ(PlateManufacturer, "Text 0");
+
+    // A read that comes while an edit is open (another page wrote the
+    // parameters) leaves the edit open, and what was typed is kept.
+    ASSERT_TRUE(logic.StartCellEdit(1, 500));
+    logic.OnReadParameter();
+    EXPECT_TRUE(logic.State().editorShown);
+    EXPECT_EQ(logic.State().editorRow, 1);
+    logic.CommitCellEdit("Typed meanwhile");
+    EXPECT_EQ(PlateType, "Typed meanwhile");
+    EXPECT_EQ(logic.State().rows[1].value, "Typed meanwhile");
 }
 
 TEST_F(SystemTagPage, CaptionsAndHeadersFollowTheLanguage)

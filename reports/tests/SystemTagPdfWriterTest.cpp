@@ -14,6 +14,7 @@
 
 #include "DiagnosisGlobals.h"
 #include "LanguageTable.h"
+#include "LocalTime.h"
 #include "ProgramPaths.h"
 #include "SettingsFiles.h"
 
@@ -101,6 +102,11 @@ protected:
 TEST_F(SystemTagSave, TheChooserOffersTheDatedNameInTheLastFolder)
 {
     EXPECT_EQ(report::SystemTagDefaultFileName(when), "SystemTag-2026-12-10  18-05-09.pdf");
+    {
+        // The writer's own time is the program's time of day.
+        const tarvel::ScopedLocalTime fixed({2027, 1, 31, 23, 59, 58});
+        EXPECT_EQ(report::SystemTagDefaultFileName(report::LocalTimeNow()), "SystemTag-2027-01-31  23-59-58.pdf");
+    }
     PrintSystemFilePath = "C:\\"; // the setting's default: no such folder here
     pdfkit::RecordingPdfCanvas canvas;
     bench.files.QueueAnswer(std::nullopt);
