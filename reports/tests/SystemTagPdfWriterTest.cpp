@@ -1,6 +1,7 @@
 // The system tag's PDF: the save with the file chooser on a recording canvas,
-// real files in every language checked with the PDF test kit, a missing
-// picture, and the page's print command.
+// real files in every language checked with the PDF test kit, test pictures
+// of sizes of their own that show which picture is drawn where, missing and
+// damaged pictures, and the page's print command.
 #include "SystemTagPdfWriter.h"
 
 #include "HaruPdfCanvas.h"
@@ -26,12 +27,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <png.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -328,6 +333,219 @@ TEST(SystemTagFileMissingPicture, IsSkippedAndThePlateSaved)
         EXPECT_FALSE(image.width == 90 && image.height == 50) << "the logo file is gone";
     }
     EXPECT_EQ(gauges, 3); // the three pressure gauges; the load symbol's two are gone
+}
+
+// Test pictures: every picture the plate can draw, each of a pixel size no
+// other has (nor the built-in logo's 90 x 50), so the image list of a file
+// tells which picture was drawn at each place.
+struct FixturePicture {
+    const char* name; // under ReportImage/
+    int width;
+    int height;
+};
+// clang-format off
+const FixturePicture kFixturePictures[] = {
+    {"logo.jpg", 33, 11},
+    {"unladen_axle_1.png", 12, 41},     {"unladen_axle_2.png", 13, 42},   {"unladen_axle_3.png", 14, 43},
+    {"unladen_axle_4.png", 15, 44},     {"unladen_axle_5.png", 16, 45},   {"laden_axle_1.png", 17, 46},
+    {"laden_axle_2.png", 18, 47},       {"laden_axle_3.png", 19, 48},     {"laden_axle_4.png", 20, 49},
+    {"laden_axle_5.png", 21, 50},       {"load.png", 22, 31},             {"loadPressure.png", 23, 32},
+    {"liftingBridge.png", 24, 33},      {"heightSensorZero.png", 25, 34}, {"heightSensorDistance.png", 26, 35},
+    {"heightSensorLength.png", 27, 36}, {"breakPressure.png", 28, 37},    {"row11.png", 29, 38},
+    {"row12.png", 30, 39},              {"row13.png", 31, 40},            {"gray_bg.png", 32, 21},
+    {"gray_bg2.png", 9, 7},
+};
+// clang-format on
+const char* const kBuiltinLogo = "built-in logo";
+
+// An opaque RGB PNG of width x height pixels.
+bool WriteFixturePng(const std::string& path, int width, int height)
+{
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(width);
+    image.height = static_cast<png_uint_32>(height);
+    image.format = PNG_FORMAT_RGB;
+    std::vector<png_byte> pixels(static_cast<size_t>(width * height * 3));
+    for (size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = static_cast<png_byte>(i * 7);
+    return png_image_write_to_file(&image, path.c_str(), 0, pixels.data(), 0, nullptr) != 0;
+}
+
+// A baseline grey JPEG of width x height pixels, all mid-grey: every 8 x 8
+// block is a zero DC difference and an end of block, one one-bit code each
+// in Huffman tables of a single code.
+bool WriteFixtureJpeg(const std::string& path, int width, int height)
+{
+    std::vector<unsigned char> j = {0xFF, 0xD8};
+    auto segment = [&j](unsigned char marker, const std::vector<unsigned char>& body) {
+        const size_t length = body.size() + 2;
+        j.insert(j.end(), {0xFF, marker, static_cast<unsigned char>(length >> 8), static_cast<unsigned char>(length)});
+        j.insert(j.end(), body.begin(), body.end());
+    };
+    std::vector<unsigned char> quant(65, 1);
+    quant[0] = 0x00; // 8-bit table 0
+    segment(0xDB, quant);
+    segment(0xC0,
+            {8, static_cast<unsigned char>(height >> 8), static_cast<unsigned char>(height),
+             static_cast<unsigned char>(width >> 8), static_cast<unsigned char>(width), 1, 1, 0x11, 0});
+    for (unsigned char table : {0x00, 0x10}) { // DC 0: category 0; AC 0: end of block
+        std::vector<unsigned char> huffman(18, 0);
+        huffman[0] = table;
+        huffman[1] = 1; // one code of length 1
+        segment(0xC4, huffman);
+    }
+    segment(0xDA, {1, 1, 0x00, 0, 63, 0});
+    const size_t blocks = static_cast<size_t>((width + 7) / 8) * static_cast<size_t>((height + 7) / 8);
+    const size_t bits = blocks * 2;
+    j.insert(j.end(), bits / 8, 0x00);
+    if (bits % 8)
+        j.push_back(static_cast<unsigned char>(0xFF >> (bits % 8))); // padded with ones
+    j.insert(j.end(), {0xFF, 0xD9});
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(j.data()), static_cast<std::streamsize>(j.size()));
+    return static_cast<bool>(out);
+}
+
+// A program folder with the shipped data files but the test pictures in
+// ReportImage/.
+class FixtureProgramFolder {
+public:
+    explicit FixtureProgramFolder(const std::string& name) : temp_(name)
+    {
+        for (const auto& entry : fs::directory_iterator(tarvel_test::DataFolder())) {
+            if (entry.path().filename() != "ReportImage")
+                fs::copy(entry.path(), fs::path(temp_.Path()) / entry.path().filename(), fs::copy_options::recursive);
+        }
+        fs::create_directories(temp_ / "ReportImage");
+        for (const FixturePicture& p : kFixturePictures) {
+            const std::string path = temp_ / (std::string("ReportImage/") + p.name);
+            const bool jpeg = fs::path(path).extension() == ".jpg";
+            if (!(jpeg ? WriteFixtureJpeg(path, p.width, p.height) : WriteFixturePng(path, p.width, p.height)))
+                written_ = false;
+        }
+    }
+    bool Written() const { return written_; }
+    std::string Path() const { return temp_.Path(); }
+    std::string Picture(const std::string& name) const { return temp_ / ("ReportImage/" + name); }
+
+private:
+    TempFolder temp_;
+    bool written_ = true;
+};
+
+// The names of the pictures in a file's image list, in drawing order; a size
+// no picture has shows as "? W x H".
+std::vector<std::string> PicturesDrawn(const std::string& pdf)
+{
+    std::map<std::pair<int, int>, std::string> bySize{{{90, 50}, kBuiltinLogo}};
+    for (const FixturePicture& p : kFixturePictures)
+        bySize[{p.width, p.height}] = p.name;
+    std::vector<std::string> names;
+    for (const auto& image : pdfkit::Images(pdf)) {
+        if (image.type != "image")
+            continue;
+        const auto found = bySize.find({image.width, image.height});
+        names.push_back(found != bySize.end()
+                            ? found->second
+                            : "? " + std::to_string(image.width) + " x " + std::to_string(image.height));
+    }
+    return names;
+}
+
+std::vector<std::string> Repeat(const std::string& name, int times)
+{
+    return std::vector<std::string>(static_cast<size_t>(times), name);
+}
+
+std::vector<std::string> Join(std::initializer_list<std::vector<std::string>> parts)
+{
+    std::vector<std::string> all;
+    for (const auto& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+TEST(SystemTagFilePictures, EveryPictureHasASizeOfItsOwn)
+{
+    std::set<std::pair<int, int>> sizes{{90, 50}};
+    for (const FixturePicture& p : kFixturePictures)
+        EXPECT_TRUE(sizes.insert({p.width, p.height}).second) << p.name;
+}
+
+TEST(SystemTagFilePictures, EachPictureIsDrawnAtItsPlaceInOrder)
+{
+    if (!pdfkit::ToolsAvailable())
+        GTEST_SKIP() << "poppler-utils and qpdf are needed";
+    struct Case {
+        const char* what;
+        int language;
+        int brand;
+        std::string plateAxleCount; // picks the trailer pictures
+        int axleCount; // the diagram's box columns
+        int heightSensorMode; // the first SystemTagValues entry
+        int liftingCalibration; // a third box row
+        std::vector<std::string> removed; // pictures deleted before the write
+        std::vector<std::string> damaged; // pictures overwritten with junk
+        std::vector<std::string> drawn; // in drawing order
+    };
+    // Between the sensor pictures and the boxes every plate draws these.
+    const std::vector<std::string> gauges = {"breakPressure.png", "breakPressure.png", "row11.png",  "row12.png",
+                                             "row13.png",         "breakPressure.png", "gray_bg.png"};
+    // clang-format off
+    const Case cases[] = {
+        {"brand 1, three axles, height sensor, lifting row", 1, 1, "3", 3, 1, 1, {}, {},
+         Join({{"logo.jpg", "unladen_axle_3.png", "laden_axle_3.png", "load.png", "load.png",
+                "heightSensorZero.png", "heightSensorDistance.png", "heightSensorLength.png"},
+               gauges, Repeat("gray_bg2.png", 9)})},
+        {"brand 2, five axles, lifting axle", 2, 2, "5", 5, 2, 0, {}, {},
+         Join({{"logo.jpg", "unladen_axle_5.png", "laden_axle_5.png", "load.png", "load.png",
+                "loadPressure.png", "loadPressure.png", "liftingBridge.png"},
+               gauges, Repeat("gray_bg2.png", 10)})},
+        {"own brand, count not a digit, no sensor, axle count 7", 0, 0, "x", 7, 0, 1, {}, {},
+         Join({{kBuiltinLogo, "unladen_axle_1.png", "laden_axle_1.png", "load.png", "load.png"},
+               gauges, Repeat("gray_bg2.png", 2)})},
+        {"brand 1, two axles, height sensor", 3, 1, "2", 2, 1, 0, {}, {},
+         Join({{"logo.jpg", "unladen_axle_2.png", "laden_axle_2.png", "load.png", "load.png",
+                "heightSensorZero.png", "heightSensorDistance.png", "heightSensorLength.png"},
+               gauges, Repeat("gray_bg2.png", 4)})},
+        {"brand 2, four axles, lifting axle, lifting row", 4, 2, "4", 4, 2, 1, {}, {},
+         Join({{"logo.jpg", "unladen_axle_4.png", "laden_axle_4.png", "load.png", "load.png",
+                "loadPressure.png", "loadPressure.png", "liftingBridge.png"},
+               gauges, Repeat("gray_bg2.png", 12)})},
+        {"missing and damaged pictures are left out", 1, 1, "3", 1, 1, 0,
+         {"row12.png", "laden_axle_3.png"}, {"logo.jpg", "heightSensorZero.png"},
+         Join({{"unladen_axle_3.png", "load.png", "load.png", "heightSensorDistance.png",
+                "heightSensorLength.png", "breakPressure.png", "breakPressure.png", "row11.png", "row13.png",
+                "breakPressure.png", "gray_bg.png"},
+               Repeat("gray_bg2.png", 2)})},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        tarvel_test::PageBench bench(c.language);
+        FixtureProgramFolder program("systemtag-pictures");
+        ASSERT_TRUE(program.Written());
+        for (const auto& name : c.removed)
+            fs::remove(program.Picture(name));
+        for (const auto& name : c.damaged)
+            std::ofstream(program.Picture(name), std::ios::binary | std::ios::trunc) << "not a picture";
+        tarvel::ScopedProgramFolder folder(program.Path());
+        ASSERT_TRUE(LoadPdfLanguageConfig());
+        PlateAxleCount = c.plateAxleCount;
+        AxleCount = c.axleCount;
+        SystemTagValues[0] = c.heightSensorMode;
+        LiftingAxleCalibrationEnabled = c.liftingCalibration;
+        const std::string pdf = program.Path() + "/tag.pdf";
+        bench.files.QueueAnswer(pdf);
+        report::HaruPdfCanvas canvas;
+        ASSERT_EQ(report::SystemTagPdfWriter(c.brand, bench.Context(), canvas, Time(2026, 1, 2, 3, 4, 5)), 1);
+        ASSERT_EQ(bench.prompter.Count(), 1u);
+        EXPECT_EQ(bench.prompter.Boxes()[0].text, LanguageText(179));
+        const auto check = pdfkit::Check(pdf);
+        EXPECT_TRUE(check.clean) << check.output;
+        EXPECT_EQ(PicturesDrawn(pdf), c.drawn);
+    }
 }
 
 TEST(SystemTagPrint, TheButtonPrintsWithTheLogoSettingsBrand)
