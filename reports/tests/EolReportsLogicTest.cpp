@@ -141,28 +141,57 @@ TEST_F(EolReportsPage, AnUnknownFormKeepsTheVerdict)
 
 TEST_F(EolReportsPage, TheVerdictPassesExactlyWhenTheFinalGateDoesWithFaultCheckAndValvesPassed)
 {
-    const int32_t values[] = {-1, 0, 1, 2};
-    int passes = 0;
-    for (const char* form : {"2S2M", "4S2M", "4S3M"})
-        for (int i = 0; i < EolResultFlagCount; ++i)
-            for (int32_t v : values)
-                for (int equipment = 0; equipment < 4; ++equipment) {
+    // Every equipment flag the rule reads, each on and off on its own.
+    int32_t* const equipmentFlags[] = {&BrakeLampTestEnabled,          &LiftingAxleTestEnabled,
+                                       &LiftingSensorCalibrationEnabled, &HeightSensorCalibrationEnabled,
+                                       &UnderwaterValveTestEnabled,      &LiftingAxleCalibrationEnabled};
+    const char* const equipmentNames[] = {"brake-lamp test",    "lifting-axle test",     "lifting-sensor calibration",
+                                          "height calibration", "underwater-valve test", "lifting-axle calibration"};
+    constexpr int kEquipmentFlags = sizeof(equipmentFlags) / sizeof(equipmentFlags[0]);
+    // The verdict the gate's outcome stands for; one no test writes leaves it.
+    constexpr int kUntouched = 7;
+    const auto verdictOf = [](EolRuleOutcome gate) {
+        switch (gate) {
+        case EolRuleOutcome::Pass: return 1;
+        case EolRuleOutcome::Fail: return 0;
+        case EolRuleOutcome::Incomplete: return -1;
+        default: return kUntouched;
+        }
+    };
+
+    std::vector<std::string> mismatches;
+    for (int equipment = 0; equipment < (1 << kEquipmentFlags); ++equipment) {
+        std::string described;
+        for (int b = 0; b < kEquipmentFlags; ++b)
+            if (equipment & (1 << b)) described += std::string(" ") + equipmentNames[b] + ",";
+        if (described.empty()) described = " nothing";
+        int passes = 0;
+        int others = 0;
+        for (const char* form : {"2S2M", "4S2M", "4S3M"})
+            for (int i = 0; i < EolResultFlagCount; ++i)
+                for (int32_t v : {-1, 0, 1, 2}) {
                     SystemForm = form;
                     AllResults(EolPassed);
                     *EolResultFlags()[i] = v;
                     EolDtcResult = EolValveOpenResult = EolValveCloseResult = EolPassed;
-                    BrakeLampTestEnabled = equipment & 1;
-                    UnderwaterValveTestEnabled = 1;
-                    LiftingAxleCalibrationEnabled = LiftingAxleTestEnabled = (equipment >> 1) & 1;
-                    HeightSensorCalibrationEnabled = (equipment >> 1) & 1;
-                    const bool gate = EvaluateEolPassRule(EolResultValuesNow(), SystemForm, EolEquipmentNow(),
-                                                          EolRuleScope::FinalGate) == EolRuleOutcome::Pass;
-                    EolVerdict = -1;
+                    for (int b = 0; b < kEquipmentFlags; ++b) *equipmentFlags[b] = (equipment >> b) & 1;
+                    const EolRuleOutcome gate = EvaluateEolPassRule(EolResultValuesNow(), SystemForm,
+                                                                    EolEquipmentNow(), EolRuleScope::FinalGate);
+                    EolVerdict = kUntouched;
                     Page().FillEolResultList();
-                    EXPECT_EQ(EolVerdict == 1, gate) << form << " flag " << i << " = " << v << " equipment " << equipment;
-                    passes += gate;
+                    if (EolVerdict != verdictOf(gate))
+                        mismatches.push_back(std::string(form) + " " + EolResultTable()[i].name + " = " +
+                                             std::to_string(v) + ", with" + described + ": gate " +
+                                             EolRuleOutcomeName(gate) + ", verdict " + std::to_string(EolVerdict));
+                    (gate == EolRuleOutcome::Pass ? passes : others) += 1;
                 }
-    EXPECT_GT(passes, 0);
+        // Each combination decides both ways, so the comparison means something.
+        EXPECT_GT(passes, 0) << "with" << described;
+        EXPECT_GT(others, 0) << "with" << described;
+    }
+    EXPECT_EQ(mismatches.size(), 0u);
+    for (size_t k = 0; k < std::min<size_t>(mismatches.size(), 10); ++k) ADD_FAILURE() << mismatches[k];
+    EXPECT_TRUE(bench.Requests().empty()) << "offline: no marker is written";
 }
 
 TEST_F(EolReportsPage, WordsAndListOfATwoSensorSystem)
@@ -226,6 +255,66 @@ TEST_F(EolReportsPage, ListOfAFullSystem)
     EXPECT_EQ(EolModulator3Word, PdfText(40));
     EXPECT_EQ(EolPressure6Word, PdfText(39));
     EXPECT_EQ(EolVerdict, 0);
+}
+
+TEST_F(EolReportsPage, TheSensorAndPressureLinesTakeTheFlagsOfTheForm)
+{
+    // A form the page does not know lists sensors 1, 2 and modulators 1, 2
+    // and pressures 1 to 4, as a two-sensor system does.
+    struct Case {
+        const char* form;
+        int32_t* flag; // set to `value`; null: every flag passed
+        int32_t value;
+        const char* sensorPrefix;
+        const char* pressurePrefix;
+    };
+    const Case cases[] = {
+        {"6S3M", nullptr, 0, "√ -- ", "√ -- "},
+        {"6S3M", &EolSensor1Result, 0, "× -- ", "√ -- "},
+        {"6S3M", &EolSensor2Result, -1, "? -- ", "√ -- "},
+        {"6S3M", &EolModulator1Result, -1, "? -- ", "√ -- "},
+        {"6S3M", &EolModulator2Result, 0, "× -- ", "√ -- "},
+        {"6S3M", &EolSensor3Result, 0, "√ -- ", "√ -- "},
+        {"6S3M", &EolSensor4Result, -1, "√ -- ", "√ -- "},
+        {"6S3M", &EolModulator3Result, 0, "√ -- ", "√ -- "},
+        {"6S3M", &EolPressure4Result, 0, "√ -- ", "× -- "},
+        {"6S3M", &EolPressure5Result, 0, "√ -- ", "√ -- "},
+        {"6S3M", &EolPressure6Result, -1, "√ -- ", "√ -- "},
+        {"", &EolSensor3Result, 0, "√ -- ", "√ -- "},
+        {"4s3m", &EolModulator2Result, 0, "× -- ", "√ -- "},
+        {"2S2M", &EolSensor4Result, 0, "√ -- ", "√ -- "},
+        {"2S2M", &EolModulator2Result, -1, "? -- ", "√ -- "},
+        {"4S2M", &EolSensor4Result, 0, "× -- ", "√ -- "},
+        {"4S2M", &EolModulator3Result, 0, "√ -- ", "√ -- "},
+        {"4S2M", &EolPressure6Result, 0, "√ -- ", "√ -- "},
+        {"4S3M", &EolModulator3Result, -1, "? -- ", "√ -- "},
+        {"4S3M", &EolPressure5Result, 0, "√ -- ", "× -- "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("row " + std::to_string(&c - cases) + ", form \"" + c.form + "\"");
+        SystemForm = c.form;
+        AllResults(EolPassed);
+        if (c.flag) *c.flag = c.value;
+        BrakeLampTestEnabled = LiftingAxleTestEnabled = LiftingSensorCalibrationEnabled = 0;
+        HeightSensorCalibrationEnabled = UnderwaterValveTestEnabled = LiftingAxleCalibrationEnabled = 0;
+        Page().FillEolResultList();
+        EXPECT_THAT(Page().State().resultLines,
+                    ElementsAre("√ -- " + Ui(67), "", "√ -- " + Ui(68), "", c.sensorPrefix + Ui(69), "",
+                                c.pressurePrefix + Ui(70), "", "√ -- " + Ui(71), "", "√ -- " + Ui(72)));
+    }
+
+    // An unknown form leaves the words of sensors 3, 4, modulator 3 and
+    // pressures 5, 6 as they were; the others follow their flags.
+    SystemForm = "6S3M";
+    AllResults(EolFailed);
+    EolSensor3Word = EolSensor4Word = EolModulator3Word = EolPressure5Word = EolPressure6Word = "kept";
+    Page().FillEolResultList();
+    for (const std::string* word :
+         {&EolSensor3Word, &EolSensor4Word, &EolModulator3Word, &EolPressure5Word, &EolPressure6Word})
+        EXPECT_EQ(*word, "kept");
+    EXPECT_EQ(EolSensor2Word, PdfText(39));
+    EXPECT_EQ(EolModulator2Word, PdfText(39));
+    EXPECT_EQ(EolPressure4Word, PdfText(39));
 }
 
 // ---- On the bench ----
