@@ -324,6 +324,22 @@ std::vector<uint8_t> LiftingAxleBlock(EcuProfile profile)
     return profile == EcuProfile::Alternate ? kLiftingAlternate : kLiftingStandard;
 }
 
+void SetLiftingAxleFitting(SimEcu& ecu, const LiftingAxleFitting& fitting)
+{
+    std::vector<uint8_t> record = ecu.Did(0x00A1).value_or(LiftingAxleBlock(EcuProfile::Standard));
+    if (record.size() < 11)
+        return;
+    record[1] = fitting.driven1 ? 0x01 : 0x00;
+    record[2] = fitting.driven2 ? 0x01 : 0x00;
+    record[8] = fitting.sensor1 ? 0x01 : 0x00;
+    record[9] = fitting.sensor2 ? 0x01 : 0x00;
+    unsigned sum = 0;
+    for (size_t i = 0; i + 1 < record.size(); ++i)
+        sum += record[i];
+    record.back() = uint8_t(sum);
+    ecu.RegisterDid(0x00A1, record, /*writable*/ true, /*needsUnlock*/ true);
+}
+
 void InstallProfile(SimEcu& ecu, EcuProfile profile)
 {
     const ProfileIdentity id = Identity(profile);

@@ -41,6 +41,18 @@ ProfileIdentity Identity(EcuProfile profile);
 std::vector<uint8_t> CalibrationBlock(EcuProfile profile);  // 00A0
 std::vector<uint8_t> LiftingAxleBlock(EcuProfile profile);  // 00A1
 
+// Which lifting axles the 00A1 record describes: driven by the ECU (bytes 1
+// and 2) or reported by a lifting sensor (bytes 8 and 9).
+struct LiftingAxleFitting {
+    bool driven1 = true;
+    bool driven2 = false;
+    bool sensor1 = false;
+    bool sensor2 = false;
+};
+// Rewrites the 00A1 record this ECU holds with `fitting` and renews its
+// checksum; the other bytes and the write check stay.
+void SetLiftingAxleFitting(SimEcu& ecu, const LiftingAxleFitting& fitting);
+
 // Reasons the ECU gives for a refused parameter write, in 0093 (00A0) and
 // 0095 (00A1).
 constexpr uint8_t kParamFaultChecksum = 0x01;

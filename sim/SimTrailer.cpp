@@ -116,6 +116,7 @@ struct SimTrailer::Core {
     std::array<bool, 4> keepsTurning{};
     std::map<uint8_t, uint8_t> miswired;
     std::array<int, 4> speedReadsBeforeFailure{{-1, -1, -1, -1}};
+    int liftReadsBeforeFailure = -1;
     std::optional<int32_t> variant4S3M;  // unset: one modulator per wheel
     unsigned modulatorPulses = 0;
 
@@ -142,6 +143,7 @@ struct SimTrailer::Core {
     struct Axle {
         uint8_t from = kLiftStateDown, to = kLiftStateDown;
         uint64_t startAt = 0;
+        uint32_t travelMs = kLiftTravelMs;  // of the movement under way
         bool stuck = false;
         std::optional<uint8_t> sensorFrozen;
     };
@@ -283,7 +285,7 @@ struct SimTrailer::Core {
     uint8_t AxleState(unsigned a, uint64_t now) const
     {
         const Axle& ax = axles[a];
-        if (ax.from == ax.to || now >= ax.startAt + uint64_t(liftTravelMs) * 1000)
+        if (ax.from == ax.to || now >= ax.startAt + uint64_t(ax.travelMs) * 1000)
             return ax.to;
         return kLiftStateMoving;
     }
@@ -301,6 +303,7 @@ struct SimTrailer::Core {
         ax.from = state == kLiftStateMoving ? ax.to : state;
         ax.to = target;
         ax.startAt = now;
+        ax.travelMs = liftTravelMs;
     }
 
     uint8_t LiftStatus() const
@@ -620,8 +623,14 @@ void SimTrailer::AttachTo(SimEcu& ecu)
             return out;
         }));
     }
-    ecu.RegisterDynamicDid(kDidLiftingAxleStatus,
-                           Reader(core, [](Core& c) { return std::vector<uint8_t>{c.LiftStatus()}; }));
+    ecu.RegisterDynamicDid(kDidLiftingAxleStatus, Reader(core, [](Core& c) {
+        int& left = c.liftReadsBeforeFailure;
+        if (left == 0)
+            return std::vector<uint8_t>{};  // answered without data: a failed read
+        if (left > 0)
+            --left;
+        return std::vector<uint8_t>{c.LiftStatus()};
+    }));
 
     ecu.RegisterIoControl(kDidLampsAndValve, Bound(core, &Core::LampsAndValve));
     ecu.RegisterIoControl(kDidBrakePressureControl, Bound(core, &Core::BrakePressure));
@@ -986,6 +995,7 @@ void SimTrailer::ClearDefects()
     c.keepsTurning.fill(false);
     c.miswired.clear();
     c.speedReadsBeforeFailure.fill(-1);
+    c.liftReadsBeforeFailure = -1;
     for (auto& h : c.height)
         h.defect = HeightDefect::None;
     for (auto& a : c.axles) {
@@ -1032,6 +1042,12 @@ void SimTrailer::Set4S3MVariant(int32_t variant)
 {
     std::lock_guard<std::mutex> lock(core_->mutex);
     core_->variant4S3M = variant;
+}
+
+void SimTrailer::FailLiftingStatusRead(int reads)
+{
+    std::lock_guard<std::mutex> lock(core_->mutex);
+    core_->liftReadsBeforeFailure = reads < 0 ? -1 : reads;
 }
 
 void SimTrailer::SetLiftingAxleTravelMs(uint32_t ms)

@@ -160,8 +160,12 @@ public:
     void Set4S3MVariant(int32_t variant);
     // Modulator pulses accepted so far.
     unsigned ModulatorPulses() const;
+    // After `reads` more reads the lifting-axle status answers (0x0070)
+    // carry no data (a failed read); -1 never.
+    void FailLiftingStatusRead(int reads);
     // How long a lifting axle takes from one end position to the other
-    // (default kLiftTravelMs); SetLiftingAxleStuck for one that never moves.
+    // (default kLiftTravelMs), for the movements that start from now on;
+    // SetLiftingAxleStuck for one that never moves.
     void SetLiftingAxleTravelMs(uint32_t ms);
 
     struct Core;

@@ -145,6 +145,36 @@ TEST_F(SimEcuProfile, RefusedLiftingAxleWritesLeaveTheirReasonIn0095)
     EXPECT_EQ(Read(0x00A1), good);
 }
 
+TEST_F(SimEcuProfile, LiftingAxleFittingRewritesTheRecordAndItsChecksum)
+{
+    Unlocked();
+    for (EcuProfile p : {EcuProfile::Standard, EcuProfile::Alternate}) {
+        SCOPED_TRACE(int(p));
+        sim::ecudata::InstallProfile(*ecu, p);
+        sim::ecudata::LiftingAxleFitting fitting;
+        fitting.driven1 = false;
+        fitting.driven2 = true;
+        fitting.sensor1 = true;
+        sim::ecudata::SetLiftingAxleFitting(*ecu, fitting);
+        Bytes expected = sim::ecudata::LiftingAxleBlock(p);
+        ASSERT_GE(expected.size(), 12u);
+        expected[1] = 0x00;
+        expected[2] = 0x01;
+        expected[8] = 0x01;
+        expected[9] = 0x00;
+        unsigned sum = 0;
+        for (size_t i = 0; i + 1 < expected.size(); ++i)
+            sum += expected[i];
+        expected[expected.size() - 1] = uint8_t(sum);
+        EXPECT_EQ(Read(0x00A1), expected);
+        // The write check still guards the record.
+        Bytes bad = expected;
+        bad[bad.size() - 1] ^= 0xFF;
+        EXPECT_EQ(Write(0x00A1, bad), (Bytes{0x7F, 0x2E, 0x31}));
+        EXPECT_EQ(Read(0x00A1), expected);
+    }
+}
+
 TEST_F(SimEcuProfile, AlternateProfileReportsOtherVersionsAndLayouts)
 {
     sim::ecudata::InstallProfile(*ecu, EcuProfile::Alternate);

@@ -403,6 +403,29 @@ TEST(SimTrailerModel, LiftingAxlesTravelToTheCommandedState)
     EXPECT_EQ(status(), 0x0A);
     EXPECT_EQ(rig.trailer->LiftingAxleState(1), kLiftStateDown);
     EXPECT_EQ(rig.trailer->LiftingAxleState(2), kLiftStateUp);
+
+    // A failed status read: a positive answer without data, after the reads
+    // still allowed, until the defects are cleared.
+    rig.trailer->FailLiftingStatusRead(1);
+    EXPECT_EQ(status(), 0x0A);
+    EXPECT_EQ(rig.Request({0x22, 0x00, 0x70}), (Bytes{0x62, 0x00, 0x70}));
+    EXPECT_EQ(rig.Request({0x22, 0x00, 0x70}), (Bytes{0x62, 0x00, 0x70}));
+    rig.trailer->ClearDefects();
+    EXPECT_EQ(status(), 0x09);
+}
+
+TEST(SimTrailerModel, LiftingTravelTimeCountsForMovementsStartedAfterIt)
+{
+    TrailerRig rig;
+    rig.op->MoveLiftingAxle(1, kLiftStateUp);
+    rig.trailer->SetLiftingAxleTravelMs(10000);
+    rig.WaitMs(kLiftTravelMs);
+    EXPECT_EQ(rig.Read(0x0070), (Bytes{0x06})) << "the movement under way keeps its time";
+    rig.op->MoveLiftingAxle(2, kLiftStateUp);
+    rig.WaitMs(9990);
+    EXPECT_EQ(rig.Read(0x0070), (Bytes{0x02}));
+    rig.WaitMs(10);
+    EXPECT_EQ(rig.Read(0x0070), (Bytes{0x0A}));
 }
 
 TEST(SimTrailerModel, SingleLiftingAxleAndHandMovement)

@@ -1,7 +1,7 @@
 // The lifting-axle test page in the running program: connect to the
-// built-in simulated ECU (one lifting axle), open the page, Start, answer
-// YES whenever a row is asked; the axles move and the test passes. The
-// preview shows the axles.
+// built-in simulated ECU, set up with two driven lifting axles, open the
+// page, Start, answer YES whenever a row is asked; the axles move and the
+// test passes. The preview shows the axles.
 #include "CEOLLiftingAxleTest.h"
 
 #include "DiagnosisGlobals.h"
@@ -14,6 +14,10 @@
 
 #include "GuiDriver.h"
 #include "ProgramUnderTest.h"
+
+#include "SimEcu.h"
+#include "SimEcuProfile.h"
+#include "SimTrailer.h"
 
 #include <gtest/gtest.h>
 
@@ -35,6 +39,18 @@ TEST(EolLiftingAxleGui, StartAndAnswerYesPassesAndThePreviewShowsTheAxles)
     ASSERT_TRUE(program.Start("test_eol_gui")) << "the program did not start";
     PumpUntil([] { return false; }, 5);
     CTarvelApp* app = program.app;
+    sim::SimEcu* ecu = sim::BuiltInEcu();
+    sim::SimTrailer* trailer = sim::BuiltInTrailer();
+    ASSERT_NE(ecu, nullptr);
+    ASSERT_NE(trailer, nullptr);
+    // Both lifting axles driven by the ECU.
+    sim::ecudata::LiftingAxleFitting fitting;
+    fitting.driven1 = fitting.driven2 = true;
+    sim::ecudata::SetLiftingAxleFitting(*ecu, fitting);
+    sim::TrailerEquipment equipment = trailer->Equipment();
+    equipment.liftingAxles = 2;
+    equipment.liftingSensorVariant = false;
+    trailer->SetEquipment(equipment);
     ASSERT_TRUE(guidriver::Connect(app));
     AxleCount = 3;
     ParameterChoice = 1;
@@ -57,8 +73,8 @@ TEST(EolLiftingAxleGui, StartAndAnswerYesPassesAndThePreviewShowsTheAxles)
 
     Click(page->StartButton());
     EXPECT_FALSE(page->StartButton()->IsEnabled());
-    // The shipped simulated ECU's lifting-axle record describes one lifting axle.
-    EXPECT_EQ(LiftingAxleType, 1) << "the calibration page read the ECU's lifting-axle record";
+    EXPECT_EQ(LiftingAxleType, 2) << "the calibration page read the ECU's lifting-axle record";
+    EXPECT_EQ(LiftingSensorVariant, 0);
     std::vector<int> answered;
     const wxLongLong until = wxGetLocalTimeMillis() + 60000;
     while (EolLiftingAxleResult == EolNotTested && wxGetLocalTimeMillis() < until) {
@@ -72,7 +88,9 @@ TEST(EolLiftingAxleGui, StartAndAnswerYesPassesAndThePreviewShowsTheAxles)
         wxTheApp->Yield(true);
         wxMilliSleep(20);
     }
-    EXPECT_EQ(answered, (std::vector<int>{1, 2, 4}));
+    EXPECT_EQ(answered, (std::vector<int>{1, 2, 3, 5, 4}));
+    EXPECT_EQ(trailer->LiftingAxleState(1), sim::trailerdata::kLiftStateDown);
+    EXPECT_EQ(trailer->LiftingAxleState(2), sim::trailerdata::kLiftStateDown);
     EXPECT_EQ(EolLiftingAxleResult, EolPassed);
     EXPECT_EQ(page->ShownPicture(0), EolPicture::Passed);
     ASSERT_GE(program.prompter->Count(), 1u);

@@ -119,14 +119,34 @@ protected:
         bench.prompter.Clear();
     }
     // Lets the test run, answering each row shown with `answer(row)`, until
-    // the run ends or `ms` have passed.
-    void RunAnswering(const std::function<bool(int)>& answer, uint64_t ms = 120000)
+    // the run ends or `ms` have passed. `each` runs before every 100 ms.
+    void RunAnswering(const std::function<bool(int)>& answer, uint64_t ms = 120000,
+                      const std::function<void()>& each = {})
     {
         for (uint64_t t = 0; t < ms && Page().Running(); t += 100) {
             if (const int row = Page().State().rowShown)
                 Page().Answer(row, answer(row));
+            if (each)
+                each();
             bench.Advance(100);
         }
+    }
+    // Where the axles are now, as a status byte (axle 1 in bits 0-1, axle 2
+    // in bits 2-3).
+    uint8_t StatusNow() const
+    {
+        return static_cast<uint8_t>(trailer.LiftingAxleState(1) | (trailer.LiftingAxleState(2) << 2));
+    }
+    // The requests since the first `from` of Requests() other than the
+    // keep-alive.
+    std::vector<std::vector<uint8_t>> PageRequestsSince(size_t from) const
+    {
+        std::vector<std::vector<uint8_t>> out;
+        const auto all = bench.Requests();
+        for (size_t i = from; i < all.size(); ++i)
+            if (all[i].empty() || all[i][0] != 0x3E)
+                out.push_back(all[i]);
+        return out;
     }
     std::vector<std::vector<uint8_t>> Commands() const
     {
@@ -225,6 +245,84 @@ TEST_F(LiftingAxlePageTest, ATimeOutFailsItsRowAndNoPairReopens)
     EXPECT_EQ(reads, 0u);
 }
 
+// Every step's 16th tick is its verdict: the row becomes 0 and the run
+// fails, even when the axle has just got there and that tick's status would
+// match. No YES/NO pair opens, nothing is read afterwards.
+TEST_F(LiftingAxlePageTest, EveryStepTimesOutEvenWhenTheAxleArrivesInThatTick)
+{
+    struct Case {
+        int32_t type;
+        int step;
+        int slowAfterRow;                 // the answer that starts the step; 0 Start
+        std::vector<int> rowsAsked;       // the pairs shown before
+        std::array<int32_t, 5> rows;      // the answers at the verdict
+        std::vector<int> remark;          // report texts of the remark
+    };
+    const Case cases[] = {
+        {2, 1, 0, {}, {0, -1, -1, -1, -1}, {80}},
+        {2, 2, 1, {1}, {1, 0, -1, -1, -1}, {76}},
+        {2, 3, 2, {1, 2}, {1, 1, 0, -1, -1}, {77}},
+        {2, 5, 3, {1, 2, 3}, {1, 1, 1, -1, 0}, {79}},
+        {2, 4, 5, {1, 2, 3, 5}, {1, 1, 1, 0, 1}, {78}},
+        {1, 1, 0, {}, {0, -1, -1, -1, -1}, {80}},
+        {1, 2, 1, {1}, {1, 0, -1, -1, -1}, {76}},
+        {1, 3, 2, {1, 2}, {1, 1, -1, 0, -1}, {78}},
+    };
+    // The command goes out a few milliseconds after the step's timer starts:
+    // the axle arrives after the 15th tick's read and before the 16th tick.
+    constexpr uint32_t kArrivesLateMs = 15500;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.type) + " axle(s), step " + std::to_string(c.step));
+        trailer.SetLiftingAxleTravelMs(sim::trailerdata::kLiftTravelMs);
+        ConnectWith(c.type, 0);
+        if (c.step == 1) {
+            // Step 1 moves the axles only when they are not down already.
+            trailer.MoveLiftingAxleByHand(1, sim::trailerdata::kLiftStateUp);
+            trailer.MoveLiftingAxleByHand(2, sim::trailerdata::kLiftStateUp);
+            bench.Advance(sim::trailerdata::kLiftTravelMs);
+            trailer.SetLiftingAxleTravelMs(kArrivesLateMs);
+        }
+        Page().Start();
+        std::vector<int> asked;
+        uint8_t statusAtVerdict = 0;
+        bool stepSeen = false;
+        for (int t = 0; t < 2000 && Page().Running(); ++t) {
+            if (const int row = Page().State().rowShown) {
+                asked.push_back(row);
+                if (row == c.slowAfterRow)
+                    trailer.SetLiftingAxleTravelMs(kArrivesLateMs);
+                Page().Answer(row, true);
+            }
+            stepSeen = stepSeen || Page().State().step == c.step;
+            bench.Advance(100);
+            statusAtVerdict = StatusNow();
+        }
+        ASSERT_FALSE(Page().Running());
+        EXPECT_TRUE(stepSeen);
+        EXPECT_TRUE(LiftingAxleStepReached(c.step, c.type, statusAtVerdict))
+            << "the axle is there in the time-out tick: " << int(statusAtVerdict);
+        EXPECT_EQ(asked, c.rowsAsked);
+        EXPECT_EQ(LiftingAxleRowAnswers, c.rows);
+        EXPECT_EQ(EolLiftingAxleResult, 0);
+        std::string remark;
+        for (int row : c.remark)
+            remark += PdfText(row) + "\n";
+        EXPECT_EQ(EolLiftingAxleRemark, remark);
+        EXPECT_THAT(bench.prompter.Boxes(), ElementsAre(BoxIs(remark, UiText(76))));
+        EXPECT_EQ(Page().State().rowShown, 0);
+        EXPECT_EQ(Page().State().step, 0);
+        EXPECT_EQ(Page().Common().pictures[0], EolPicture::Failed);
+        EXPECT_EQ(Page().Common().question, remark);
+        // The verdict stands: no pair, no more polling.
+        const size_t before = bench.Requests().size();
+        bench.Advance(5000);
+        EXPECT_EQ(Page().State().rowShown, 0);
+        EXPECT_THAT(PageRequestsSince(before), IsEmpty());
+        bench.Disconnect();
+        bench.Advance(30000); // the axles come to rest
+    }
+}
+
 // Start clears the answers of the run before: the second run's verdict and
 // remark come from its own answers alone.
 TEST_F(LiftingAxlePageTest, AxlesSlowerThanSixteenSecondsTimeOut)
@@ -256,32 +354,122 @@ TEST_F(LiftingAxlePageTest, AxlesSlowerThanSixteenSecondsTimeOut)
 
 TEST_F(LiftingAxlePageTest, FailuresEndInIdleWithRowsCleared)
 {
+    using tarvel::MsgIcon;
     struct Case {
         const char* name;
-        uint8_t sid;
+        int32_t type;
+        uint8_t sid;      // the service refused (0 none), after `skip` answered
         int skip;
-        int boxRow;
+        int readStep;     // the step whose status read fails (0 none)
+        bool noData;      // that read answered positively without data, not 7F 22
+        int32_t typeThen; // LiftingAxleType from that step on
+        int boxRow;       // 0: no box
+        MsgIcon icon;
     };
     const Case cases[] = {
-        {"session", 0x10, 0, 560},
-        {"unlock", 0x27, 0, 561},
-        {"first command", 0x2F, 0, 567},
-        {"second command", 0x2F, 1, 562},
+        {"session", 2, 0x10, 0, 0, false, 2, 560, MsgIcon::None},
+        {"unlock", 2, 0x27, 0, 0, false, 2, 561, MsgIcon::None},
+        {"first command, two axles", 2, 0x2F, 0, 0, false, 2, 567, MsgIcon::None},
+        {"second command", 2, 0x2F, 1, 0, false, 2, 562, MsgIcon::None},
+        {"third command", 2, 0x2F, 2, 0, false, 2, 563, MsgIcon::None},
+        {"fourth command", 2, 0x2F, 3, 0, false, 2, 566, MsgIcon::None},
+        {"first command, one axle", 1, 0x2F, 0, 0, false, 1, 565, MsgIcon::None},
+        {"read in step 1", 2, 0, 0, 1, false, 2, 559, MsgIcon::Exclamation},
+        {"read in step 2", 2, 0, 0, 2, false, 2, 558, MsgIcon::Exclamation},
+        {"read in step 3, two axles", 2, 0, 0, 3, false, 2, 557, MsgIcon::Exclamation},
+        {"read in step 3, one axle", 1, 0, 0, 3, false, 1, 556, MsgIcon::Exclamation},
+        {"read in step 4", 2, 0, 0, 4, false, 2, 556, MsgIcon::Exclamation},
+        {"read in step 5", 2, 0, 0, 5, false, 2, 556, MsgIcon::Exclamation},
+        {"read in step 3, type no longer known", 2, 0, 0, 3, false, 0, 0, MsgIcon::None},
+        {"status without data", 2, 0, 0, 2, true, 2, 558, MsgIcon::Exclamation},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ConnectWith(2, 0);
-        bench.ecu->SetNegativeResponse(c.sid, 0x22, 1, static_cast<unsigned>(c.skip));
+        ConnectWith(c.type, 0);
+        if (c.sid != 0)
+            bench.ecu->SetNegativeResponse(c.sid, 0x22, 1, static_cast<unsigned>(c.skip));
+        bool injected = false;
         Page().Start();
-        RunAnswering([](int) { return true; });
-        ASSERT_FALSE(bench.prompter.Boxes().empty());
-        EXPECT_EQ(bench.prompter.Boxes().back().text, UiText(c.boxRow));
+        RunAnswering([](int) { return true; }, 120000, [&] {
+            if (injected || c.readStep == 0 || Page().State().step != c.readStep)
+                return;
+            // Before the step's first tick: its first status read fails.
+            injected = true;
+            LiftingAxleType = c.typeThen;
+            if (c.noData)
+                trailer.FailLiftingStatusRead(0);
+            else
+                bench.ecu->SetNegativeResponse(0x22, 0x22, 1);
+        });
+        EXPECT_EQ(injected, c.readStep != 0);
+        // The page's own boxes; a refusal also gets the UDS layer's box.
+        std::vector<tarvel::RecordingPrompter::Box> boxes;
+        for (const auto& box : bench.prompter.Boxes())
+            if (box.caption != "UDS negative response")
+                boxes.push_back(box);
+        if (c.boxRow == 0) {
+            EXPECT_TRUE(boxes.empty()) << boxes.front().text;
+        } else {
+            ASSERT_EQ(boxes.size(), 1u);
+            EXPECT_EQ(boxes[0].text, UiText(c.boxRow));
+            EXPECT_EQ(boxes[0].caption, UiText(76));
+            EXPECT_EQ(boxes[0].icon, c.icon);
+        }
+        EXPECT_FALSE(Page().Running());
         EXPECT_EQ(EolLiftingAxleResult, -1);
+        EXPECT_EQ(EolLiftingAxleRemark, "");
         EXPECT_EQ(LiftingAxleRowAnswers, (std::array<int32_t, 5>{-1, -1, -1, -1, -1}));
         EXPECT_EQ(EolTestIdle.load(), 1);
+        EXPECT_EQ(tarvel::TestRunning.load(), 0u);
         EXPECT_EQ(Page().State().rowShown, 0);
+        EXPECT_EQ(Page().State().step, 0);
+        EXPECT_EQ(Page().Common().pictures[0], EolPicture::Idle);
+        EXPECT_EQ(Page().Common().question, "");
+        EXPECT_TRUE(Page().Common().startEnabled);
+        EXPECT_FALSE(Page().Common().exitEnabled);
         bench.ecu->ClearFaults();
+        trailer.ClearDefects();
         bench.Disconnect();
+    }
+}
+
+// A disconnect or Exit Test during the wait after Start ends the run there:
+// no command, no step, nothing sent afterwards.
+TEST_F(LiftingAxlePageTest, EndedDuringTheStartWaitSendsNothingMore)
+{
+    for (const bool disconnect : {true, false}) {
+        SCOPED_TRACE(disconnect ? "disconnect" : "exit");
+        ConnectWith(2, 0);
+        const uint64_t start = bench.clock.NowUs();
+        size_t before = 0;
+        bool fired = false;
+        pump.Once([&] { return bench.clock.NowUs() >= start + 1000 * 1000; },
+                  [&] {
+                      fired = true;
+                      before = bench.Requests().size();
+                      if (disconnect)
+                          bench.Disconnect();
+                      else
+                          Page().ExitTest();
+                  });
+        Page().Start();
+        ASSERT_TRUE(fired);
+        EXPECT_GE(bench.clock.NowUs(), start + EolLiftingAxleTestLogic::kReadWaitMs * 1000)
+            << "the wait itself runs to its end";
+        EXPECT_FALSE(Page().Running());
+        EXPECT_EQ(EolTestIdle.load(), 1);
+        EXPECT_EQ(tarvel::TestRunning.load(), 0u);
+        EXPECT_EQ(Page().State().step, 0);
+        EXPECT_EQ(Page().Common().question, "");
+        bench.Advance(20000);
+        EXPECT_THAT(PageRequestsSince(before), IsEmpty());
+        if (disconnect) {
+            EXPECT_EQ(bench.Requests().size(), before);
+        }
+        EXPECT_THAT(bench.prompter.Boxes(), IsEmpty());
+        EXPECT_EQ(EolLiftingAxleResult, -1);
+        if (!disconnect)
+            bench.Disconnect();
     }
 }
 

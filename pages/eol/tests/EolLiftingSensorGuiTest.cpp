@@ -16,6 +16,7 @@
 #include "ProgramUnderTest.h"
 
 #include "SimEcu.h"
+#include "SimEcuProfile.h"
 #include "SimOperator.h"
 #include "SimTrailer.h"
 
@@ -44,15 +45,10 @@ TEST(EolLiftingSensorGui, StartMoveTheAxlesAnswerYesAndPass)
     ASSERT_NE(ecu, nullptr);
     ASSERT_NE(trailer, nullptr);
     // The lifting-axle record: no driven lifting axle, sensors on both.
-    std::vector<uint8_t> record = *ecu->Did(0x00A1);
-    ASSERT_EQ(record.size(), 13u);
-    record[1] = record[2] = 0x00;
-    record[8] = record[9] = 0x01;
-    unsigned sum = 0;
-    for (size_t i = 0; i + 1 < record.size(); ++i)
-        sum += record[i];
-    record.back() = static_cast<uint8_t>(sum);
-    ecu->RegisterDid(0x00A1, record, true, true);
+    sim::ecudata::LiftingAxleFitting fitting;
+    fitting.driven1 = false;
+    fitting.sensor1 = fitting.sensor2 = true;
+    sim::ecudata::SetLiftingAxleFitting(*ecu, fitting);
     sim::TrailerEquipment equipment = trailer->Equipment();
     equipment.liftingAxles = 2;
     equipment.liftingSensorVariant = true;

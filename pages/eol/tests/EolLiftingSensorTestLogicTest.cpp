@@ -122,6 +122,74 @@ TEST_F(LiftingSensorPageTest, TwoAxlesPassInOrder)
     EXPECT_EQ(EolLiftingSensorResult, 1);
 }
 
+// Start takes the second axle from this run's flags alone: after a finished
+// run with a second axle (no Exit Test), flags without one make the next run
+// a plain one-axle run whose first-axle bytes match at once.
+TEST_F(LiftingSensorPageTest, StartForgetsTheSecondAxleOfTheRunBefore)
+{
+    ConnectWith(1, true);
+    Page().Start();
+    ASSERT_EQ(SecondLiftingAxleFitted, 1);
+    RunYes({0x0D, 0x0E, 0x0D});
+    ASSERT_EQ(EolLiftingSensorResult, 1);
+    ASSERT_EQ(SecondLiftingAxleFitted, 1) << "a conclusion keeps it";
+
+    LiftingAxleFlags = {};
+    status = 0x00;
+    bench.prompter.Clear();
+    Page().Start();
+    EXPECT_EQ(SecondLiftingAxleFitted, 0);
+    const uint64_t start = bench.clock.NowUs();
+    const auto prompts = RunYes({0x01, 0x02, 0x01});
+    EXPECT_EQ(prompts, (std::vector<std::string>{UiText(489), UiText(494), UiText(505)}));
+    EXPECT_EQ(EolLiftingSensorResult, 1);
+    EXPECT_THAT(bench.prompter.Boxes(), ElementsAre(BoxIs("Test Passed", "Tips")));
+    EXPECT_LT(bench.clock.NowUs() - start, 5000u * 1000) << "every step matched at its first tick";
+}
+
+// A disconnect or Exit Test during the wait after Start ends the run there:
+// no prompt, no pair, TestRunning stays 0, nothing is sent afterwards.
+TEST_F(LiftingSensorPageTest, EndedDuringTheStartWaitGoesNoFurther)
+{
+    for (const bool disconnect : {true, false}) {
+        SCOPED_TRACE(disconnect ? "disconnect" : "exit");
+        ConnectWith(2, true);
+        const uint64_t start = bench.clock.NowUs();
+        size_t before = 0;
+        bool fired = false;
+        pump.Once([&] { return bench.clock.NowUs() >= start + 250 * 1000; },
+                  [&] {
+                      fired = true;
+                      before = bench.Requests().size();
+                      if (disconnect)
+                          bench.Disconnect();
+                      else
+                          Page().ExitTest();
+                  });
+        Page().Start();
+        ASSERT_TRUE(fired);
+        EXPECT_GE(bench.clock.NowUs(), start + EolLiftingSensorTestLogic::kReadWaitMs * 1000)
+            << "the wait itself runs to its end";
+        EXPECT_FALSE(Page().Running());
+        EXPECT_EQ(EolTestIdle.load(), 1);
+        EXPECT_EQ(tarvel::TestRunning.load(), 0u);
+        EXPECT_EQ(Page().State().pairShown, 0);
+        EXPECT_EQ(Page().Common().question, "");
+        EXPECT_EQ(SecondLiftingAxleFitted, 0);
+        EXPECT_EQ(EolLiftingSensorResult, -1);
+        bench.Advance(20000);
+        const auto all = bench.Requests();
+        for (size_t i = before; i < all.size(); ++i)
+            EXPECT_EQ(all[i].at(0), 0x3E) << "only the keep-alive after the run ended";
+        if (disconnect) {
+            EXPECT_EQ(all.size(), before);
+        }
+        EXPECT_THAT(bench.prompter.Boxes(), ::testing::IsEmpty());
+        if (!disconnect)
+            bench.Disconnect();
+    }
+}
+
 TEST_F(LiftingSensorPageTest, ANoFailsWithItsTexts)
 {
     const int noRows[5] = {490, 495, 506, 499, 503};
