@@ -72,16 +72,7 @@ std::string SystemTagStartFolder()
 std::tm LocalTimeNow()
 {
     // The program's one source of the time of day, so tests can fix it.
-    const tarvel::LocalDateTime now = tarvel::LocalNow();
-    std::tm local{};
-    local.tm_year = now.year - 1900;
-    local.tm_mon = now.month - 1;
-    local.tm_mday = now.day;
-    local.tm_hour = now.hour;
-    local.tm_min = now.minute;
-    local.tm_sec = now.second;
-    local.tm_isdst = -1;
-    return local;
+    return tarvel::ToBrokenDownTime(tarvel::LocalNow());
 }
 
 int SystemTagPdfWriter(int brandIndex, const tarvel::PageContext& context, PdfCanvas& canvas,
