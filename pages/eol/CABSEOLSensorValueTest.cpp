@@ -113,21 +113,9 @@ bool CABSEOLSensorValueTest::Create(wxWindow* parent)
     results->Add(grid, 0, wxALL, 4);
     lower->Add(results, 0, wxALL, 6);
 
-    auto* preview = new wxStaticBoxSizer(wxVERTICAL, this, "Preview");
-    preview_ = preview->GetStaticBox();
-    preview_->SetId(kPreviewId);
-    auto* cells = new wxFlexGridSizer(2, 6, 4, 8);
-    for (int row = 1; row >= 0; --row) {
-        cells->Add(new wxStaticText(preview_, wxID_ANY, row == 1 ? "<<" : ""), 0, wxALIGN_CENTER_VERTICAL);
-        for (int column = 0; column < 5; ++column) {
-            const size_t index = static_cast<size_t>(row * 5 + column);
-            previewCells_[index] = new wxStaticText(preview_, kPreviewIds[index], wxString(), wxDefaultPosition,
-                                                    wxSize(28, 22), wxALIGN_CENTER_HORIZONTAL | wxST_NO_AUTORESIZE);
-            cells->Add(previewCells_[index], 0, wxALIGN_CENTER);
-        }
-    }
-    preview->Add(cells, 0, wxALL, 6);
-    lower->Add(preview, 0, wxALL, 6);
+    // Upper wheel cells, then lower ones.
+    AddPreviewFrame(lower, kPreviewId, {{5, 0}, [](size_t i) { return kPreviewIds[i]; }, wxSize(28, 22)},
+                    previewCells_);
     page->Add(lower, 0);
 
     // Everything hidden until the page is prepared; Exit Test disabled.
@@ -143,8 +131,6 @@ bool CABSEOLSensorValueTest::Create(wxWindow* parent)
         labels_[i]->Hide();
         Picture(i)->Hide();
     }
-    for (wxStaticText* cell : previewCells_)
-        cell->Hide();
     exitTest_->Disable();
 
     RenderState();
@@ -162,7 +148,6 @@ void CABSEOLSensorValueTest::RenderPage()
     SetLabelIf(automatic_, state.automaticCaption);
     SetLabelIf(manual_, state.manualCaption);
     SetLabelIf(exitTest_, common.exitCaption);
-    SetLabelIf(preview_, state.previewCaption);
     SetLabelIf(resultLabel_, common.resultCaption);
     SetLabelIf(clockwise_, state.clockwiseCaption);
     SetLabelIf(anticlockwise_, state.anticlockwiseCaption);
@@ -221,10 +206,5 @@ void CABSEOLSensorValueTest::RenderPage()
     if (remark_->GetLabel() != wxString::FromUTF8(state.remark))
         remark_->SetLabel(wxString::FromUTF8(state.remark));
 
-    for (size_t i = 0; i < previewCells_.size(); ++i) {
-        ShowIf(previewCells_[i], state.preview[i].shown);
-        const wxString text = wxString::FromUTF8(state.preview[i].text);
-        if (previewCells_[i]->GetLabel() != text)
-            previewCells_[i]->SetLabel(text);
-    }
+    RenderPreview(state.previewCaption, previewCells_, state.preview.data());
 }

@@ -71,8 +71,7 @@ private:
     wxStaticText* remark_ = nullptr;
     wxStaticText* resultLabel_ = nullptr;
     std::array<wxStaticText*, 7> labels_{};
-    wxStaticBox* preview_ = nullptr;
-    std::array<wxStaticText*, 10> previewCells_{};
+    std::vector<wxStaticText*> previewCells_;
     std::string promptShown_, instructionShown_;
     uint32_t promptColourShown_ = 0;
 };

@@ -23,19 +23,13 @@ bool CEOLLiftingAxleTest::Create(wxWindow* parent)
 
     AddQuestionLabel(this, page, kPromptId, wxSize(520, 40));
     auto* answers = new wxBoxSizer(wxHORIZONTAL);
-    for (int r = 1; r <= 5; ++r) {
-        for (int yes = 1; yes >= 0; --yes) {
-            const size_t index = static_cast<size_t>(2 * (r - 1) + (yes ? 0 : 1));
-            auto* button = new wxButton(this, kFirstAnswerId + static_cast<int>(index), yes ? "YES" : "NO");
-            button->Bind(wxEVT_BUTTON, [this, r, yes](wxCommandEvent&) {
-                if (auto* logic = LogicAs<EolLiftingAxleTestLogic>())
-                    logic->Answer(r, yes == 1);
-            });
-            button->Hide();
-            answers->Add(button, 0, wxALL, 4);
-            answers_[index] = button;
-        }
-    }
+    std::vector<std::pair<int, int>> ids;
+    for (int r = 0; r < 5; ++r)
+        ids.emplace_back(kFirstAnswerId + 2 * r, kFirstAnswerId + 2 * r + 1);
+    rows_ = AddAnswerPairs(this, answers, ids, [this](int row, bool yes) {
+        if (auto* logic = LogicAs<EolLiftingAxleTestLogic>())
+            logic->Answer(row, yes);
+    });
     page->Add(answers, 0, wxLEFT | wxRIGHT, 6);
 
     auto* lower = new wxBoxSizer(wxHORIZONTAL);
@@ -43,25 +37,11 @@ bool CEOLLiftingAxleTest::Create(wxWindow* parent)
     result->GetStaticBox()->SetId(kResultFrameId);
     AddResultPicture(result->GetStaticBox(), result, kPictureId);
 
-    auto* preview = new wxStaticBoxSizer(wxVERTICAL, this, "Preview");
-    preview_ = preview->GetStaticBox();
-    preview_->SetId(kPreviewId);
-    auto* grid = new wxFlexGridSizer(3, 6, 4, 8);
     // Rows top to bottom: upper wheel cells, lower wheel cells, label cells.
-    const int rowsOfCells[3] = {5, 0, 10};
-    for (int r = 0; r < 3; ++r) {
-        grid->Add(new wxStaticText(preview_, wxID_ANY, r == 1 ? "<<" : ""), 0, wxALIGN_CENTER_VERTICAL);
-        for (int column = 0; column < 5; ++column) {
-            const size_t index = static_cast<size_t>(rowsOfCells[r] + column);
-            cells_[index] = new wxStaticText(preview_, kFirstCellId + static_cast<int>(index), wxString(),
-                                             wxDefaultPosition, wxSize(32, 22),
-                                             wxALIGN_CENTER_HORIZONTAL | wxST_NO_AUTORESIZE | wxBORDER_STATIC);
-            cells_[index]->Hide();
-            grid->Add(cells_[index], 0, wxALIGN_CENTER);
-        }
-    }
-    preview->Add(grid, 0, wxALL, 6);
-    lower->Add(preview, 0, wxALL, 6);
+    AddPreviewFrame(lower, kPreviewId,
+                    {{5, 0, 10}, [](size_t i) { return kFirstCellId + static_cast<int>(i); }, wxSize(32, 22),
+                     wxBORDER_STATIC},
+                    cells_);
     page->Add(lower, 0);
 
     RenderState();
@@ -74,21 +54,6 @@ void CEOLLiftingAxleTest::RenderPage()
     if (!logic)
         return;
     const LiftingAxleTestState& state = logic->State();
-    for (int r = 1; r <= 5; ++r) {
-        YesOfRow(r)->Show(state.rowShown == r);
-        NoOfRow(r)->Show(state.rowShown == r);
-        if (!state.yesCaption.empty())
-            YesOfRow(r)->SetLabel(wxString::FromUTF8(state.yesCaption));
-        if (!state.noCaption.empty())
-            NoOfRow(r)->SetLabel(wxString::FromUTF8(state.noCaption));
-    }
-    if (preview_ && !state.previewCaption.empty())
-        preview_->SetLabel(wxString::FromUTF8(state.previewCaption));
-    for (size_t i = 0; i < cells_.size(); ++i) {
-        if (cells_[i]->IsShown() != state.preview[i].shown)
-            cells_[i]->Show(state.preview[i].shown);
-        const wxString text = wxString::FromUTF8(state.preview[i].text);
-        if (cells_[i]->GetLabel() != text)
-            cells_[i]->SetLabel(text);
-    }
+    RenderAnswerPairs(rows_, state.rowShown, state.yesCaption, state.noCaption);
+    RenderPreview(state.previewCaption, cells_, state.preview.data());
 }

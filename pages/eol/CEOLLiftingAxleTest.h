@@ -5,9 +5,7 @@
 
 #include "EolTestPage.h"
 
-#include <array>
-
-class wxStaticText;
+#include <vector>
 
 class CEOLLiftingAxleTest : public CEolTestPage {
 public:
@@ -23,15 +21,14 @@ public:
     CEOLLiftingAxleTest();
     bool Create(wxWindow* parent) override;
 
-    wxButton* YesOfRow(int row) const { return answers_[static_cast<size_t>(2 * (row - 1))]; }
-    wxButton* NoOfRow(int row) const { return answers_[static_cast<size_t>(2 * (row - 1) + 1)]; }
+    wxButton* YesOfRow(int row) const { return rows_[static_cast<size_t>(row - 1)].yes; }
+    wxButton* NoOfRow(int row) const { return rows_[static_cast<size_t>(row - 1)].no; }
     wxStaticText* PreviewCell(int index) const { return cells_[static_cast<size_t>(index)]; }
 
 protected:
     void RenderPage() override;
 
 private:
-    std::array<wxButton*, 10> answers_{};
-    std::array<wxStaticText*, 15> cells_{};
-    wxStaticBox* preview_ = nullptr;
+    std::vector<EolAnswerPair> rows_;
+    std::vector<wxStaticText*> cells_;
 };

@@ -6,9 +6,7 @@
 
 #include "EolTestPage.h"
 
-#include <array>
-
-class wxStaticText;
+#include <vector>
 
 class CEOLLiftingSensorTest : public CEolTestPage {
 public:
@@ -19,6 +17,7 @@ public:
     static constexpr int kPromptId = 1632;
     static constexpr int kPreviewId = 1649;
     static constexpr int kFirstCellId = 1633; // 1633..1647
+    static constexpr int kArrowId = 1648;
     // YES and NO of pairs A..E.
     static constexpr int kYesIds[5] = {1671, 1624, 1623, 1626, 1625};
     static constexpr int kNoIds[5] = {1207, 1628, 1627, 1630, 1629};
@@ -26,16 +25,14 @@ public:
     CEOLLiftingSensorTest();
     bool Create(wxWindow* parent) override;
 
-    wxButton* YesOfPair(int pair) const { return yes_[static_cast<size_t>(pair - 1)]; }
-    wxButton* NoOfPair(int pair) const { return no_[static_cast<size_t>(pair - 1)]; }
+    wxButton* YesOfPair(int pair) const { return pairs_[static_cast<size_t>(pair - 1)].yes; }
+    wxButton* NoOfPair(int pair) const { return pairs_[static_cast<size_t>(pair - 1)].no; }
     wxStaticText* PreviewCell(int index) const { return cells_[static_cast<size_t>(index)]; }
 
 protected:
     void RenderPage() override;
 
 private:
-    std::array<wxButton*, 5> yes_{};
-    std::array<wxButton*, 5> no_{};
-    std::array<wxStaticText*, 15> cells_{};
-    wxStaticBox* preview_ = nullptr;
+    std::vector<EolAnswerPair> pairs_;
+    std::vector<wxStaticText*> cells_;
 };

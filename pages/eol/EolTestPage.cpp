@@ -13,6 +13,7 @@
 #include <wx/sizer.h>
 #include <wx/statbmp.h>
 #include <wx/statbox.h>
+#include <wx/stattext.h>
 
 #include <map>
 #include <set>
@@ -131,6 +132,79 @@ CNILikeStatic* CEolTestPage::AddValueLabel(wxWindow* parent, wxSizer* sizer, int
     auto* label = new CNILikeStatic(parent, id, wxString(), wxDefaultPosition, size);
     sizer->Add(label, 0, wxALL | wxALIGN_CENTER_HORIZONTAL, 6);
     return label;
+}
+
+std::vector<EolAnswerPair> CEolTestPage::AddAnswerPairs(wxWindow* parent, wxSizer* sizer,
+                                                        const std::vector<std::pair<int, int>>& ids,
+                                                        std::function<void(int, bool)> answer)
+{
+    std::vector<EolAnswerPair> pairs(ids.size());
+    for (size_t k = 0; k < ids.size(); ++k) {
+        const int pair = static_cast<int>(k + 1);
+        for (const bool yes : {true, false}) {
+            auto* button = new wxButton(parent, yes ? ids[k].first : ids[k].second, yes ? "YES" : "NO");
+            button->Bind(wxEVT_BUTTON, [answer, pair, yes](wxCommandEvent&) { answer(pair, yes); });
+            button->Hide();
+            sizer->Add(button, 0, wxALL, 4);
+            (yes ? pairs[k].yes : pairs[k].no) = button;
+        }
+    }
+    return pairs;
+}
+
+void CEolTestPage::RenderAnswerPairs(const std::vector<EolAnswerPair>& pairs, int shown,
+                                     const std::string& yesCaption, const std::string& noCaption)
+{
+    for (size_t k = 0; k < pairs.size(); ++k) {
+        const bool show = shown == static_cast<int>(k + 1);
+        pairs[k].yes->Show(show);
+        pairs[k].no->Show(show);
+        if (!yesCaption.empty())
+            pairs[k].yes->SetLabel(wxString::FromUTF8(yesCaption));
+        if (!noCaption.empty())
+            pairs[k].no->SetLabel(wxString::FromUTF8(noCaption));
+    }
+}
+
+wxStaticBoxSizer* CEolTestPage::AddPreviewFrame(wxSizer* sizer, int boxId, const EolPreviewLayout& layout,
+                                                std::vector<wxStaticText*>& cells)
+{
+    constexpr int kCellsPerRow = 5;
+    auto* frame = new wxStaticBoxSizer(wxVERTICAL, this, "Preview");
+    previewFrame_ = frame->GetStaticBox();
+    previewFrame_->SetId(boxId);
+    cells.assign(layout.rowStarts.size() * kCellsPerRow, nullptr);
+    auto* grid = new wxFlexGridSizer(static_cast<int>(layout.rowStarts.size()), kCellsPerRow + 1, 4, 8);
+    for (size_t r = 0; r < layout.rowStarts.size(); ++r) {
+        const bool arrow = r == 1;
+        grid->Add(new wxStaticText(previewFrame_, arrow ? layout.arrowId : wxID_ANY, arrow ? "<<" : ""), 0,
+                  wxALIGN_CENTER_VERTICAL);
+        for (size_t column = 0; column < kCellsPerRow; ++column) {
+            const size_t index = layout.rowStarts[r] + column;
+            cells[index] = new wxStaticText(previewFrame_, layout.cellId(index), wxString(), wxDefaultPosition,
+                                            layout.cellSize,
+                                            wxALIGN_CENTER_HORIZONTAL | wxST_NO_AUTORESIZE | layout.cellStyle);
+            cells[index]->Hide();
+            grid->Add(cells[index], 0, wxALIGN_CENTER);
+        }
+    }
+    frame->Add(grid, 0, wxALL, 6);
+    sizer->Add(frame, 0, wxALL, 6);
+    return frame;
+}
+
+void CEolTestPage::RenderPreview(const std::string& caption, const std::vector<wxStaticText*>& cells,
+                                 const PreviewCell* state) const
+{
+    if (previewFrame_ && !caption.empty() && previewFrame_->GetLabel() != wxString::FromUTF8(caption))
+        previewFrame_->SetLabel(wxString::FromUTF8(caption));
+    for (size_t i = 0; i < cells.size(); ++i) {
+        if (cells[i]->IsShown() != state[i].shown)
+            cells[i]->Show(state[i].shown);
+        const wxString text = wxString::FromUTF8(state[i].text);
+        if (cells[i]->GetLabel() != text)
+            cells[i]->SetLabel(text);
+    }
 }
 
 // ---- Pictures, fonts and labels ----

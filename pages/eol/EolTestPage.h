@@ -11,10 +11,13 @@
 // question) is drawn here before it.
 #pragma once
 
+#include "AxlePreview.h"
 #include "EolPageLogic.h"
 #include "PageHostPage.h"
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <wx/bitmap.h>
@@ -26,6 +29,7 @@ class wxSizer;
 class wxStaticBitmap;
 class wxStaticBox;
 class wxStaticBoxSizer;
+class wxStaticText;
 class wxKeyEvent;
 
 // A page font: the face and the height in pixels, weight normal.
@@ -44,6 +48,23 @@ constexpr EolPageFontSpec kEolHeightSecondFont{"Times New Roman", 25};
 
 // The value labels' text colour (dark blue), as 0x00BBGGRR.
 constexpr uint32_t kEolValueColour = 0x803400;
+
+// One of a page's own numbered YES/NO pairs.
+struct EolAnswerPair {
+    wxButton* yes = nullptr;
+    wxButton* no = nullptr;
+};
+
+// How a page lays out its axle preview: a row of five cells for each entry
+// of `rowStarts` (the index of the row's first cell), "<<" before the second
+// row, and each cell's id, size and style.
+struct EolPreviewLayout {
+    std::vector<size_t> rowStarts;
+    std::function<int(size_t)> cellId;
+    wxSize cellSize;
+    long cellStyle = 0;
+    int arrowId = wxID_ANY;
+};
 
 class CEolTestPage : public CTarvelPage {
 public:
@@ -89,6 +110,23 @@ protected:
     // matching the logic's picture indexes.
     wxStaticBitmap* AddResultPicture(wxWindow* parent, wxSizer* sizer, int id);
     CNILikeStatic* AddValueLabel(wxWindow* parent, wxSizer* sizer, int id, const wxSize& size);
+    // Numbered YES/NO pairs side by side (pair k has the ids ids[k-1]), all
+    // hidden until the logic shows one; a press calls answer(k, yes).
+    std::vector<EolAnswerPair> AddAnswerPairs(wxWindow* parent, wxSizer* sizer,
+                                              const std::vector<std::pair<int, int>>& ids,
+                                              std::function<void(int, bool)> answer);
+    // The "Preview" frame (id `boxId`, caption set by RenderPreview) with its
+    // cells, all hidden until rendered.
+    wxStaticBoxSizer* AddPreviewFrame(wxSizer* sizer, int boxId, const EolPreviewLayout& layout,
+                                      std::vector<wxStaticText*>& cells);
+
+    // Shows pair `shown` (1-based, 0: none) and gives every pair the
+    // captions that are set.
+    static void RenderAnswerPairs(const std::vector<EolAnswerPair>& pairs, int shown, const std::string& yesCaption,
+                                  const std::string& noCaption);
+    // The preview frame's caption (when set) and its cells as `state` says.
+    void RenderPreview(const std::string& caption, const std::vector<wxStaticText*>& cells,
+                       const PreviewCell* state) const;
 
     // The font the page's labels are written in (set by the page).
     void SetPageFont(const wxFont& font) { pageFont_ = font; }
@@ -111,6 +149,7 @@ private:
     CNILikeStatic* question_ = nullptr;
     std::string questionShown_;
     wxStaticBox* resultFrame_ = nullptr;
+    wxStaticBox* previewFrame_ = nullptr;
     std::vector<wxStaticBitmap*> pictures_;
     std::vector<EolPicture> shown_;
     wxFont pageFont_;
