@@ -22,6 +22,16 @@ namespace {
 
 constexpr int kPictureSize = 50;
 
+// Sets a frame's caption and keeps the frame at least as wide as it: a
+// frame around one small picture would otherwise cut its caption off.
+void SetFrameCaption(wxStaticBox* frame, const wxString& caption)
+{
+    if (frame->GetLabel() != caption)
+        frame->SetLabel(caption);
+    constexpr int kCaptionMargin = 24;
+    frame->SetMinSize(wxSize(frame->GetTextExtent(caption).x + kCaptionMargin, -1));
+}
+
 // Faces that stand in for the pages' Windows faces where those are missing.
 const std::vector<const char*>& StandIns(const std::string& face)
 {
@@ -111,8 +121,9 @@ void CEolTestPage::AddQuestionLabel(wxWindow* parent, wxSizer* sizer, int id, co
 
 wxStaticBoxSizer* CEolTestPage::AddResultFrame(wxSizer* sizer)
 {
-    auto* frame = new wxStaticBoxSizer(wxVERTICAL, this, wxString::FromUTF8("Test Result："));
+    auto* frame = new wxStaticBoxSizer(wxVERTICAL, this, wxString());
     resultFrame_ = frame->GetStaticBox();
+    SetFrameCaption(resultFrame_, wxString::FromUTF8("Test Result："));
     sizer->Add(frame, 0, wxALL, 6);
     return frame;
 }
@@ -170,8 +181,9 @@ wxStaticBoxSizer* CEolTestPage::AddPreviewFrame(wxSizer* sizer, int boxId, const
                                                 std::vector<wxStaticText*>& cells)
 {
     constexpr int kCellsPerRow = 5;
-    auto* frame = new wxStaticBoxSizer(wxVERTICAL, this, "Preview");
+    auto* frame = new wxStaticBoxSizer(wxVERTICAL, this, wxString());
     previewFrame_ = frame->GetStaticBox();
+    SetFrameCaption(previewFrame_, "Preview");
     previewFrame_->SetId(boxId);
     cells.assign(layout.rowStarts.size() * kCellsPerRow, nullptr);
     auto* grid = new wxFlexGridSizer(static_cast<int>(layout.rowStarts.size()), kCellsPerRow + 1, 4, 8);
@@ -196,8 +208,8 @@ wxStaticBoxSizer* CEolTestPage::AddPreviewFrame(wxSizer* sizer, int boxId, const
 void CEolTestPage::RenderPreview(const std::string& caption, const std::vector<wxStaticText*>& cells,
                                  const PreviewCell* state) const
 {
-    if (previewFrame_ && !caption.empty() && previewFrame_->GetLabel() != wxString::FromUTF8(caption))
-        previewFrame_->SetLabel(wxString::FromUTF8(caption));
+    if (previewFrame_ && !caption.empty())
+        SetFrameCaption(previewFrame_, wxString::FromUTF8(caption));
     for (size_t i = 0; i < cells.size(); ++i) {
         if (cells[i]->IsShown() != state[i].shown)
             cells[i]->Show(state[i].shown);
@@ -294,7 +306,7 @@ void CEolTestPage::RenderState()
         exit_->Enable(state.exitEnabled);
     }
     if (resultFrame_ && !state.resultCaption.empty())
-        resultFrame_->SetLabel(wxString::FromUTF8(state.resultCaption));
+        SetFrameCaption(resultFrame_, wxString::FromUTF8(state.resultCaption));
     if (yes_ && no_) {
         yes_->Show(state.answerShown);
         no_->Show(state.answerShown);

@@ -70,6 +70,13 @@ TEST(EolLiftingAxleGui, StartAndAnswerYesPassesAndThePreviewShowsTheAxles)
     EXPECT_EQ(page->PreviewCell(12)->GetLabel(), "LA2");
     EXPECT_FALSE(page->PreviewCell(10)->IsShown());
     EXPECT_EQ(page->ShownPicture(0), EolPicture::Idle);
+    // The result frame holds one small picture and the preview few cells:
+    // each is still as wide as its caption.
+    for (const int frameId : {CEOLLiftingAxleTest::kResultFrameId, CEOLLiftingAxleTest::kPreviewId}) {
+        const wxWindow* frame = page->FindWindow(frameId);
+        ASSERT_NE(frame, nullptr) << frameId;
+        EXPECT_GE(frame->GetSize().x, frame->GetTextExtent(frame->GetLabel()).x) << frame->GetLabel();
+    }
 
     Click(page->StartButton());
     EXPECT_FALSE(page->StartButton()->IsEnabled());
