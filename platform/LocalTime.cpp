@@ -41,7 +41,7 @@ LocalDateTime LocalNow()
     return source ? source() : SystemLocalNow();
 }
 
-std::tm ToBrokenDownTime(const LocalDateTime& time)
+std::string FormatLocalTime(const LocalDateTime& time, const char* format)
 {
     std::tm parts{};
     parts.tm_year = time.year - 1900;
@@ -51,12 +51,6 @@ std::tm ToBrokenDownTime(const LocalDateTime& time)
     parts.tm_min = time.minute;
     parts.tm_sec = time.second;
     parts.tm_isdst = -1;
-    return parts;
-}
-
-std::string FormatLocalTime(const LocalDateTime& time, const char* format)
-{
-    const std::tm parts = ToBrokenDownTime(time);
     char buffer[128];
     const size_t length = std::strftime(buffer, sizeof buffer, format, &parts);
     return std::string(buffer, length);

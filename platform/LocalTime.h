@@ -3,7 +3,6 @@
 // waits uses Clock instead; this is only read. Tests install a fixed time.
 #pragma once
 
-#include <ctime>
 #include <functional>
 #include <string>
 
@@ -20,10 +19,6 @@ struct LocalDateTime {
 
 // The current local time (or what a test installed).
 LocalDateTime LocalNow();
-
-// The same time as the C library's broken-down time (daylight saving left to
-// the library).
-std::tm ToBrokenDownTime(const LocalDateTime& time);
 
 // `format` as strftime understands it ("%Y-%m-%d", "%H:%M:%S", ...).
 std::string FormatLocalTime(const LocalDateTime& time, const char* format);

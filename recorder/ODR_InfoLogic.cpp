@@ -18,7 +18,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -443,48 +442,13 @@ ODR_InfoLogic::Run ODR_InfoLogic::RunSequence(int& restarts)
 
 namespace {
 
-std::function<OdrExportTime()>& ExportTimeSource()
-{
-    static std::function<OdrExportTime()> source;
-    return source;
-}
-
-OdrExportTime LocalTimeNow()
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-#if defined(_WIN32)
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
-    OdrExportTime t;
-    t.year = local.tm_year + 1900;
-    t.month = local.tm_mon + 1;
-    t.day = local.tm_mday;
-    t.hour = local.tm_hour;
-    t.minute = local.tm_min;
-    t.second = local.tm_sec;
-    return t;
-}
-
 // The export's reads go to the ECU without a time-out message; their data is
 // cut to the announced length, so a short counter or VIN answer is not
 // lengthened by the frame padding.
 class EcuExportReader : public OdrExportReader {
 public:
-    int ReadById(uint16_t did, std::vector<uint8_t>& data) override
-    {
-        std::vector<uint8_t> raw;
-        const int result = tarvel::UdsReadByIdQuiet(did, raw);
-        data = result == 1 ? AnnouncedData(std::move(raw)) : std::move(raw);
-        return result;
-    }
-    OdrExportTime LocalNow() override
-    {
-        const auto& source = ExportTimeSource();
-        return source ? source() : LocalTimeNow();
-    }
+    int ReadById(uint16_t did, std::vector<uint8_t>& data) override { return ReadRecord(did, data) ? 1 : 0; }
+    OdrExportTime LocalNow() override { return tarvel::LocalNow(); }
 };
 
 OdrExportSnapshot TakeOdrExportSnapshot()
@@ -562,11 +526,6 @@ bool WriteExportFile(const std::string& path, const std::string& bytes)
 }
 
 } // namespace
-
-void ODR_InfoLogic::SetExportTimeSource(std::function<OdrExportTime()> source)
-{
-    ExportTimeSource() = std::move(source);
-}
 
 void ODR_InfoLogic::Box(int row, const char* fallback, int captionRow, const char* captionFallback,
                         tarvel::MsgIcon icon)

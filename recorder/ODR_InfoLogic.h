@@ -11,7 +11,6 @@
 #include "RecorderGlobals.h"
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -76,10 +75,6 @@ public:
     void ReadOdrInformation();
     // The Export button: the ".TSO" file of everything the read collected.
     void ExportOdrData();
-    // Tests: where the export takes its instant from (an empty function: the
-    // local time of the computer).
-    static void SetExportTimeSource(std::function<OdrExportTime()> source);
-
     // Reads the trip count (DID 0x004A); tells the trip browser; shows the
     // progress controls when there are trips. False when it was not read.
     bool ReadOdrTripCount();

@@ -4,6 +4,7 @@
 // the export's one instant behind a small interface. No window, no file.
 #pragma once
 
+#include "LocalTime.h"
 #include "RecorderGlobals.h"
 
 #include <cstdint>
@@ -11,14 +12,7 @@
 #include <vector>
 
 // One local date and time.
-struct OdrExportTime {
-    int year = 1970;
-    int month = 1;
-    int day = 1;
-    int hour = 0;
-    int minute = 0;
-    int second = 0;
-};
+using OdrExportTime = tarvel::LocalDateTime;
 
 class OdrExportReader {
 public:

@@ -5,7 +5,6 @@
 #include "ReportTextTable.h"
 #include "SystemTagPlate.h"
 
-#include "LocalTime.h"
 #include "Log.h"
 #include "SettingsFiles.h"
 
@@ -21,13 +20,6 @@ namespace tarvel::report {
 const char* const kSystemTagPdfFilter = "\xE6\x96\x87\xE4\xBB\xB6 (*.pdf;)|*.pdf";
 
 namespace {
-
-std::string Format(const char* format, const std::tm& time)
-{
-    char text[64];
-    const size_t n = std::strftime(text, sizeof text, format, &time);
-    return std::string(text, n);
-}
 
 bool EndsWithPdf(const std::string& path)
 {
@@ -50,9 +42,10 @@ std::string HomeFolder()
 
 } // namespace
 
-std::string SystemTagDefaultFileName(const std::tm& localTime)
+std::string SystemTagDefaultFileName(const tarvel::LocalDateTime& localTime)
 {
-    return "SystemTag-" + Format("%Y-%m-%d", localTime) + "  " + Format("%H-%M-%S", localTime) + ".pdf";
+    return "SystemTag-" + tarvel::FormatLocalTime(localTime, "%Y-%m-%d") + "  " +
+           tarvel::FormatLocalTime(localTime, "%H-%M-%S") + ".pdf";
 }
 
 std::string FolderOfPath(const std::string& path)
@@ -69,14 +62,8 @@ std::string SystemTagStartFolder()
     return HomeFolder();
 }
 
-std::tm LocalTimeNow()
-{
-    // The program's one source of the time of day, so tests can fix it.
-    return tarvel::ToBrokenDownTime(tarvel::LocalNow());
-}
-
 int SystemTagPdfWriter(int brandIndex, const tarvel::PageContext& context, PdfCanvas& canvas,
-                       const std::tm& localTime)
+                       const tarvel::LocalDateTime& localTime)
 {
     const tarvel::TextTable& texts = context.texts;
     if (!canvas.Valid()) {
@@ -119,7 +106,7 @@ int SystemTagPdfWriter(int brandIndex, const tarvel::PageContext& context, PdfCa
 int SystemTagPdfWriter(int brandIndex, const tarvel::PageContext& context)
 {
     HaruPdfCanvas canvas;
-    return SystemTagPdfWriter(brandIndex, context, canvas, LocalTimeNow());
+    return SystemTagPdfWriter(brandIndex, context, canvas, tarvel::LocalNow());
 }
 
 } // namespace tarvel::report

@@ -2,9 +2,9 @@
 // user chooses.
 #pragma once
 
-#include <ctime>
 #include <string>
 
+#include "LocalTime.h"
 #include "PageContext.h"
 #include "PdfCanvas.h"
 
@@ -21,7 +21,7 @@ constexpr int kSystemTagNoDocumentPdfRow = 0;
 extern const char* const kSystemTagPdfFilter; // "文件 (*.pdf;)|*.pdf"
 
 // "SystemTag-<%Y-%m-%d>  <%H-%M-%S>.pdf" (two blanks) for `localTime`.
-std::string SystemTagDefaultFileName(const std::tm& localTime);
+std::string SystemTagDefaultFileName(const tarvel::LocalDateTime& localTime);
 // The folder of a path: everything up to and including its last '/' or '\';
 // empty when it has neither.
 std::string FolderOfPath(const std::string& path);
@@ -36,12 +36,9 @@ std::string SystemTagStartFolder();
 // lacks it; it is kept in SystemTagPdfPath and its folder in
 // PrintSystemFilePath.
 int SystemTagPdfWriter(int brandIndex, const tarvel::PageContext& context, PdfCanvas& canvas,
-                       const std::tm& localTime);
+                       const tarvel::LocalDateTime& localTime);
 
 // The same on a new libharu document, at the local time now.
 int SystemTagPdfWriter(int brandIndex, const tarvel::PageContext& context);
-
-// The local time now (the installable time of day, see LocalTime.h).
-std::tm LocalTimeNow();
 
 } // namespace tarvel::report

@@ -234,7 +234,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(bench.Connect());
-        ODR_InfoLogic::SetExportTimeSource([] { return kInstant; });
+        tarvel::SetLocalTimeSource([] { return kInstant; });
         folder = fs::temp_directory_path() / ("odr_export_" + std::to_string(::getpid()));
         fs::remove_all(folder);
         fs::create_directories(folder);
@@ -244,7 +244,7 @@ protected:
     }
     void TearDown() override
     {
-        ODR_InfoLogic::SetExportTimeSource({});
+        tarvel::SetLocalTimeSource({});
         std::error_code ec;
         fs::remove_all(folder, ec);
     }

@@ -47,16 +47,9 @@ using ::testing::IsEmpty;
 using tarvel_test::BoxIs;
 namespace report = tarvel::report;
 
-std::tm Time(int year, int month, int day, int hour, int minute, int second)
+tarvel::LocalDateTime Time(int year, int month, int day, int hour, int minute, int second)
 {
-    std::tm t{};
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_sec = second;
-    return t;
+    return {year, month, day, hour, minute, second};
 }
 
 // U+FF01..U+FF5E as the ASCII characters they stand for.
@@ -101,7 +94,7 @@ class SystemTagSave : public ::testing::Test {
 protected:
     tarvel_test::PageBench bench;
     TempFolder temp{"systemtag-save"};
-    const std::tm when = Time(2026, 12, 10, 18, 5, 9);
+    const tarvel::LocalDateTime when = Time(2026, 12, 10, 18, 5, 9);
 };
 
 TEST_F(SystemTagSave, TheChooserOffersTheDatedNameInTheLastFolder)
@@ -110,7 +103,7 @@ TEST_F(SystemTagSave, TheChooserOffersTheDatedNameInTheLastFolder)
     {
         // The writer's own time is the program's time of day.
         const tarvel::ScopedLocalTime fixed({2027, 1, 31, 23, 59, 58});
-        EXPECT_EQ(report::SystemTagDefaultFileName(report::LocalTimeNow()), "SystemTag-2027-01-31  23-59-58.pdf");
+        EXPECT_EQ(report::SystemTagDefaultFileName(tarvel::LocalNow()), "SystemTag-2027-01-31  23-59-58.pdf");
     }
     PrintSystemFilePath = "C:\\"; // the setting's default: no such folder here
     pdfkit::RecordingPdfCanvas canvas;
