@@ -180,8 +180,6 @@ void EolBackupPressureLogic::RunBackupPressureTest()
     if (StopRequested())
         return Exit();
 
-    // The evaluation ends the renewal and hands the valves back.
-    StopTicks();
     const BackupPressureVerdict verdict = EvaluateBackupChannels(BackupPressureValues, fiveChannels_);
     if (verdict.passed) {
         BackupPressurePassed = 1;
@@ -189,10 +187,17 @@ void EolBackupPressureLogic::RunBackupPressureTest()
         BackupPressurePassed = 0;
         WriteFailureMarker();
         EolBackupPressureRemark = ReportText(verdict.remarkRow);
+        // The renewal goes on while the operator reads the failure: it keeps
+        // the valves held and the session open for the hand back.
         if (StillRunning())
             Box(verdict.textRow, kErrorCaptionRow, MsgIcon::None);
     }
+    // Every evaluation ends the renewal and hands the valves back, before
+    // the verdict box.
+    if (!StillRunning())
+        return;
     EolStopRequested = 1;
+    StopTicks();
     ReturnIoControlToEcu();
     if (!StillRunning())
         return;
@@ -252,7 +257,7 @@ bool EolBackupPressureLogic::ReadBackupPressures()
         ShowChannel(channel, slot.text);
     }
     Changed();
-    if (outcome == PressureReadOutcome::ReadFailed)
+    if (outcome == PressureReadOutcome::ReadFailed || outcome == PressureReadOutcome::NoAnswer)
         Box(kReadFailedTextRow, kErrorCaptionRow, MsgIcon::None);
     return StillRunning();
 }

@@ -266,6 +266,22 @@ void EolBrakePressureLogic::RunEbsdSequence()
     ShowBrakePressureVerdict(passed);
 }
 
+void EolBrakePressureLogic::EndNotRead()
+{
+    StopTicks();
+    phase_.reset();
+    PressurePhaseElapsed = 0.0f;
+    if (!StillRunning())
+        return;
+    Box(kReadFailedTextRow, kErrorCaptionRow, MsgIcon::None);
+    if (!StillRunning())
+        return;
+    EndRun();
+    // A channel still held goes back to the ECU, should it answer again (a
+    // time-out of a finished test shows no box).
+    ReleaseHeldChannel();
+}
+
 void EolBrakePressureLogic::StopRun()
 {
     ReleaseHeldChannel();
@@ -358,8 +374,15 @@ bool EolBrakePressureLogic::CommandPressureChannel(uint8_t channel, bool apply)
         tarvel::UdsIoControlById6(kControlDid, channel, apply ? kApplyLevel : kReleaseLevel, 0xFF, 3);
     if (result == 1)
         return true;
-    if (StillRunning())
-        Box(CommandFailureRow(channel, apply), kErrorCaptionRow, MsgIcon::None);
+    if (!StillRunning())
+        return false;
+    if (LastRequestUnanswered()) {
+        // The ECU or the adapter has fallen silent: nothing more of this run
+        // can be read.
+        EndNotRead();
+        return false;
+    }
+    Box(CommandFailureRow(channel, apply), kErrorCaptionRow, MsgIcon::None);
     return false;
 }
 
@@ -370,12 +393,19 @@ bool EolBrakePressureLogic::ReadPressures(const PressureReadPass& pass)
         pass, [this](int row) { return Text(row); }, [this] { return StillRunning(); }, slots);
     if (outcome == PressureReadOutcome::Ended)
         return false;
+    // Every reading is shown; only the value judged follows the update rule.
     for (size_t i = 0; i < slots_.size(); ++i) {
         slots_[i] = slots[i];
-        if (slots_[i].has)
-            state_.labels[i] = slots_[i].text;
+        if (slots_[i].read)
+            state_.labels[i] = slots_[i].lastReading;
     }
     PublishValues();
+    if (outcome == PressureReadOutcome::NoAnswer) {
+        // The ECU or the adapter has fallen silent: the run ends now, not
+        // after every later request has waited for its own time-out.
+        EndNotRead();
+        return false;
+    }
     if (outcome == PressureReadOutcome::ReadFailed) {
         Box(kReadFailedTextRow, kErrorCaptionRow, MsgIcon::None);
         return StillRunning();
@@ -411,6 +441,11 @@ std::optional<float> EolBrakePressureLogic::SlotValue(int slot) const
 void EolBrakePressureLogic::EvaluatePressureItem(int item)
 {
     const PressureItem it = Item(item);
+    if (!SlotValue(kItemSlot[item])) {
+        // Nothing of the phase was read: the item is not judged.
+        EndNotRead();
+        return;
+    }
     if (PressureWithinTolerance(SlotValue(kItemSlot[item]), it.target)) {
         PressureStepPassed[item] = 1;
         *it.flag = EolPassed;
@@ -444,6 +479,13 @@ void EolBrakePressureLogic::EvaluateBrakePressures()
         {kEbsdLeftReleaseSlot, kReleasedTarget, &EolPressure6Result, &EolPressureRemark6, true, 477},
         {kEbsdRightReleaseSlot, kReleasedTarget, &EolPressure6Result, &EolPressureRemark6, true, 477},
     };
+    for (const Check& check : checks) {
+        if (!SlotValue(check.slot)) {
+            // A value the run could not read: nothing is judged.
+            EndNotRead();
+            return;
+        }
+    }
     for (const Check& check : checks) {
         if (PressureWithinTolerance(SlotValue(check.slot), check.target))
             continue;

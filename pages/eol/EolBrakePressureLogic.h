@@ -5,11 +5,16 @@
 //
 // Two channels (every form but "4S3M"): four phases of six 500 ms ticks,
 // left apply, left release, right apply, right release. Each tick reads the
-// pressures, then re-sends the phase's command; the sixth hands control back
-// (2F 00 05 00) and the phase is judged 3600 ms after it began. A failed item
-// ends the sequence.
+// pressures (each reading is shown; the phase keeps the highest applied or
+// lowest released value), then re-sends the phase's command; the sixth hands
+// control back (2F 00 05 00) and the phase is judged 3600 ms after it began.
+// A failed item ends the sequence.
 // "4S3M": channel 0x90 applied, then released, one reading of both
 // identifiers in each, eight values judged in one go.
+//
+// A pressure that could not be read is reported as not read, never as out of
+// tolerance: a request that goes unanswered ends the run at once, and an item
+// its phase read nothing for is not judged (UI text 207, no verdict).
 #pragma once
 
 #include "EolPageLogic.h"
@@ -120,6 +125,10 @@ private:
     void ShowBrakePressureVerdict(bool passed);
     // Ends a run that was asked to stop: nothing more is judged.
     void StopRun();
+    // Ends a run whose pressures could not be read (the ECU or the adapter
+    // fell silent, or a phase read nothing): the not-read box (UI text 207),
+    // no verdict, no failure marker; a channel still held is handed back.
+    void EndNotRead();
     void ClearSlots(int first, int last);
     void PublishValues();
     std::optional<float> SlotValue(int slot) const;

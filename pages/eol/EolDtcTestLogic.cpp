@@ -211,10 +211,17 @@ void EolDtcTestLogic::EolFinalGate()
         return;
     }
     const uint64_t epoch = stops_;
-    EolPassedFlag = 1;
-    tarvel::WriteDid0094Byte(1);
+    const bool marked = tarvel::WriteDid0094Byte(1);
     if (stops_ != epoch)
         return;
+    if (!marked) {
+        // The ECU did not take the passed marker: the run is not passed, the
+        // ECU is not restarted, and no second series follows (it would find
+        // 0xFD0E again and come back here).
+        Box(kMarkerRefusedTextRow, kErrorCaptionRow);
+        return;
+    }
+    EolPassedFlag = 1;
     if (tarvel::UdsEcuReset() != 1 || stops_ != epoch)
         return; // the ECU did not restart: the series ends here
     tarvel::DelayPumpingMessages(kRestartWaitMs);

@@ -4,9 +4,9 @@
 // the tester's control) and "0xFD0E" (end of line not passed yet), which
 // opens the final gate. The gate asks the shared pass rule (EolPassRule.h)
 // whether every result the vehicle needs has passed; if so it writes the
-// passed marker 1 into the ECU, restarts it, clears the fault memory again
-// and runs a second series of five readings, whose judgement decides the
-// result.
+// passed marker 1 into the ECU and, once the ECU has taken it, restarts it,
+// clears the fault memory again and runs a second series of five readings,
+// whose judgement decides the result.
 #pragma once
 
 #include "EolPageLogic.h"
@@ -39,6 +39,8 @@ public:
     static constexpr uint32_t kStartRetryMs = 10;
     static constexpr int kClearContentsTextRow = 39;
     static constexpr int kGateRefusedTextRow = 218;
+    // The ECU refused the passed marker (2E 00 94 01).
+    static constexpr int kMarkerRefusedTextRow = 219;
     static constexpr const char* kGateCode = "0xFD0E";
     static constexpr const char* kToleratedCode = "0xDB08";
     static constexpr const char* kClearFailedLine = "Clear DTC Failed";

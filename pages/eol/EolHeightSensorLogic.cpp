@@ -82,7 +82,7 @@ EolHeightSensorLogic::~EolHeightSensorLogic() = default;
 // The message and labels as the page is created.
 void EolHeightSensorLogic::FillLabels()
 {
-    state_.message = Text(kRestartingRow);
+    state_.message = Text(kPageMessageRow);
     state_.cdCurrentLabel = Text(kCdCurrentLabelRow);
     state_.cdCalibrationLabel = Text(kCdCalibrationLabelRow);
     state_.efCurrentLabel = Text(kEfCurrentLabelRow);
@@ -105,13 +105,10 @@ void EolHeightSensorLogic::OnActivate(int)
 
 void EolHeightSensorLogic::OnDisconnected()
 {
-    // The page is reset as by Exit, but the verdict earned stays, as on every
-    // end-of-line page: the shell's disconnect decides about the results.
-    const int32_t result = EolHeightSensorResult;
-    const std::string remark = EolHeightSensorRemark;
+    // The page is reset as by Exit Test, during a calibration or after it:
+    // the result returns to not tested (a calibration is verified on the
+    // ECU it was made on).
     ExitHeightCalibration();
-    EolHeightSensorResult = result;
-    EolHeightSensorRemark = remark;
 }
 
 void EolHeightSensorLogic::OnPageLanguageChanged()
@@ -165,7 +162,7 @@ void EolHeightSensorLogic::ExitHeightCalibration()
     EolHeightCdAxleResult = EolNotTested;
     EolHeightSensorResult = EolNotTested;
     EolHeightSensorRemark.clear();
-    state_.message = Text(kRestartingRow);
+    state_.message = Text(kPageMessageRow);
     // The countdown itself (1901) goes on.
     countdownShow_->Stop();
     cdLive_->Stop();
@@ -181,11 +178,11 @@ void EolHeightSensorLogic::ExitHeightCalibration()
 
 void EolHeightSensorLogic::ShowHeightResetCountdown()
 {
-    state_.message = Text(kRestartingRow) + "\r\n " + Text(kSecondsRow) + std::to_string(HeightResetCountdown);
+    state_.message = Text(kPageMessageRow) + "\r\n " + Text(kSecondsRow) + std::to_string(HeightResetCountdown);
     state_.cdEnabled = false;
     state_.efEnabled = false;
     if (HeightResetCountdown == 0) {
-        state_.message = Text(kRestartingRow);
+        state_.message = Text(kPageMessageRow);
         countdownShow_->Stop();
         StartLiveReadings();
     }

@@ -59,7 +59,7 @@ public:
     static constexpr uint8_t kCountdownSeconds = 10;
     static constexpr float kLowest = 600.0f;
     static constexpr float kHighest = 800.0f;
-    static constexpr int kRestartingRow = 277;
+    static constexpr int kPageMessageRow = 277;
     static constexpr int kCdCurrentLabelRow = 278;
     static constexpr int kCdButtonRow = 279;
     static constexpr int kStartFailedRow = 280;
@@ -101,8 +101,8 @@ public:
 
     // Shows or hides the axle sets by the equipment flags; nothing else.
     void OnActivate(int message) override;
-    // The adapter was closed: the page is reset as by Exit; the result and
-    // remark stay as they stand.
+    // The adapter was closed: the page is reset as by Exit Test, the result
+    // and remark included.
     void OnDisconnected() override;
 
 protected:

@@ -181,7 +181,8 @@ void EolLiftingSensorTestLogic::OnExitTest()
 
 void EolLiftingSensorTestLogic::OnDisconnected()
 {
-    if (Running())
-        ExitTest();
+    // A lost link is Exit Test in any state: a finished run's result and
+    // remark go back to not tested as well.
+    ExitEvenWhenIdle();
     EolPageLogic::OnDisconnected();
 }

@@ -37,6 +37,7 @@ public:
     void ExitTest() { Exit(); }
 
     void OnActivate(int message) override;
+    // Exit Test, whether a test runs or not.
     void OnDisconnected() override;
 
 protected:

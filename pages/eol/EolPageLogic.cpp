@@ -99,12 +99,17 @@ void EolPageLogic::Exit()
 {
     if (!running_)
         return;
+    ExitEvenWhenIdle();
+}
+
+void EolPageLogic::ExitEvenWhenIdle()
+{
     OnExitTest();
     if (traits_.exitSetsStop)
         EolStopRequested = 1;
     ResetEolPageResults(traits_.page);
     EndRun();
-    ShowIdleLook();
+    ShowIdleLook(!traits_.exitKeepsPictures);
     Changed();
 }
 
@@ -270,10 +275,11 @@ void EolPageLogic::EndRun()
     Changed();
 }
 
-void EolPageLogic::ShowIdleLook()
+void EolPageLogic::ShowIdleLook(bool pictures)
 {
-    for (EolPicture& picture : common_.pictures)
-        picture = EolPicture::Idle;
+    if (pictures)
+        for (EolPicture& picture : common_.pictures)
+            picture = EolPicture::Idle;
     common_.question.clear();
     OnClearDisplay();
 }

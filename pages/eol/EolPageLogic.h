@@ -76,6 +76,9 @@ struct EolPageTraits {
     bool exitSetsStop = false;
     // The page has an Exit Test button (enabled while a test runs).
     bool hasExit = true;
+    // Exit leaves the result pictures as they are (the wheel sensors: the
+    // operator still sees which wheel failed).
+    bool exitKeepsPictures = false;
 };
 
 // The vehicle identification in the first `size` bytes of a 22 F1 90 answer
@@ -150,6 +153,11 @@ protected:
     // The page's own captions, after the common ones.
     virtual void OnPageLanguageChanged() {}
 
+    // Exit's work whether a test runs or not: the page-specific part, the
+    // page's results to -1, test idle, the idle look. For pages whose Exit
+    // also ends a finished run's display (a lost link).
+    void ExitEvenWhenIdle();
+
     // ---- Steps ----
     // 10 03, then SecurityAccess. A refusal shows UI text 185 or 186
     // (caption 76) and returns the page to idle; false then.
@@ -208,7 +216,7 @@ private:
     // this ECU.
     void ClaimResultsForConnectedEcu();
     void Tick();
-    void ShowIdleLook();
+    void ShowIdleLook(bool pictures = true);
 
     EolPageTraits traits_;
     EolPageState common_;

@@ -51,6 +51,8 @@ bool UpdatePressureSlot(PressureSlot& slot, const PressureField& field, Pressure
 {
     if (!field.ok)
         return false;
+    slot.read = true;
+    slot.lastReading = field.text;
     const bool take = !slot.has || update == PressureUpdate::Take ||
                       (update == PressureUpdate::KeepHighest && field.value >= slot.value) ||
                       (update == PressureUpdate::KeepLowest && field.value <= slot.value);
@@ -60,6 +62,11 @@ bool UpdatePressureSlot(PressureSlot& slot, const PressureField& field, Pressure
     slot.value = field.value;
     slot.text = field.text;
     return true;
+}
+
+bool LastRequestUnanswered()
+{
+    return !tarvel::UdsLastCallRefusedHere() && tarvel::UdsLastResponseLengthHere() == 0;
 }
 
 namespace {
@@ -90,7 +97,7 @@ PressureReadOutcome ReadPressurePass(const PressureReadPass& pass, const std::fu
         if (!stillRunning())
             return PressureReadOutcome::Ended;
         if (read != 1)
-            return PressureReadOutcome::ReadFailed;
+            return LastRequestUnanswered() ? PressureReadOutcome::NoAnswer : PressureReadOutcome::ReadFailed;
         // Only what the ECU sent counts, not the padding of its last frame.
         const uint32_t length = tarvel::UdsResponseLength();
         const size_t size = std::min<size_t>(data.size(), length >= 3 ? length - 3 : 0);

@@ -44,11 +44,14 @@ struct PressureRoute {
 };
 
 // A value slot of a page: the value held (none at the start of what the page
-// judges) and the text its label shows.
+// judges) with its text, and the last reading routed to the slot, whether the
+// update rule kept it or not.
 struct PressureSlot {
     bool has = false;
     float value = 0.0f;
     std::string text;
+    bool read = false;
+    std::string lastReading;
 };
 
 // One decoded pressure sub-field.
@@ -67,13 +70,18 @@ PressureField DecodePressureField(const uint8_t* data, size_t size, const _tagMo
 // when the text is not a hexadecimal number of at most 4 digits.
 bool PressureRecordDid(const _tagMonitorDIDdesc_& record, uint16_t& did);
 
-// Applies one decoded value to a slot by the route's update rule; true when
-// the slot took it.
+// Applies one decoded value to a slot by the route's update rule (and notes
+// it as the slot's last reading); true when the slot took it.
 bool UpdatePressureSlot(PressureSlot& slot, const PressureField& field, PressureUpdate update);
+
+// The last UDS call of this thread went out but no answer came: the ECU or
+// the adapter has fallen silent (not a refusal, not a busy link).
+bool LastRequestUnanswered();
 
 enum class PressureReadOutcome {
     Done,       // every matching record was read (possibly none)
-    ReadFailed, // a read was refused or not answered: the pass ended there
+    ReadFailed, // a read was refused: the pass ended there
+    NoAnswer,   // a read went unanswered: the pass ended there
     Ended,      // the page's test ended during a read
 };
 

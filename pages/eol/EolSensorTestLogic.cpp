@@ -94,7 +94,7 @@ void StoreWheelResults(const WheelResults& results)
 EolSensorTestLogic::EolSensorTestLogic(const tarvel::PageContext& context)
     : EolPageLogic(tarvel::TabEolSensor,
                    EolPageTraits{EolPage::Sensors, 7, /*startClearsStop*/ true, /*exitSetsStop*/ true,
-                                 /*hasExit*/ true},
+                                 /*hasExit*/ true, /*exitKeepsPictures*/ true},
                    context)
 {
 }
@@ -328,6 +328,12 @@ void EolSensorTestLogic::OnExitTest()
     SensorTestActive = 0;
     SensorTestAwaitingAnswer = 0;
     HideStepControls();
+    // A remark goes with its result: a sensor back to not tested carries no
+    // failure text into the report. The pictures stay as they are.
+    for (int r = 1; r <= 6; ++r)
+        *Remark(r) = EolNoRemark;
+    if (SystemForm == "4S3M")
+        EolSensorRemark7 = EolNoRemark;
 }
 
 void EolSensorTestLogic::OnDisconnected()

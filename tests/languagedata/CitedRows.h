@@ -140,6 +140,7 @@ inline constexpr CitedRow kCitedRows[] = {
     {216, nullptr},
     {217, nullptr},
     {218, nullptr},
+    {219, nullptr},
     {220, nullptr},
     {221, nullptr},
     {222, nullptr},

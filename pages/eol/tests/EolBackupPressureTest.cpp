@@ -179,6 +179,44 @@ TEST_F(BackupPressureTest, FaultsOfTheCircuitFailWithTheirRemark)
     }
 }
 
+// The operator takes a while over the failure box: the hold is renewed
+// meanwhile, so the session stays open and the valves are handed back, before
+// the verdict box, with an answer that is not refused.
+TEST_F(BackupPressureTest, TheHoldIsRenewedWhileTheFailureBoxIsOpenThenHandedBack)
+{
+    UseForm(TrailerForm::k4S2M);
+    ASSERT_TRUE(bench.Connect());
+    trailer.SetPressureDefect(sim::trailerdata::kMainRight, sim::PressureDefect::NoBackup);
+    boxes.On(UiText(208), [&] { op.BuildControlPressure(); });
+    size_t holdsBefore = 0, holdsInBox = 0;
+    boxes.On(UiText(216), [&] {
+        holdsBefore = Count(Sent(), kHold);
+        Pump(7000); // the box stays open 7 s, then OK
+        holdsInBox = Count(Sent(), kHold) - holdsBefore;
+    });
+    std::vector<std::vector<uint8_t>> sentAtVerdict;
+    boxes.On(UiText(210), [&] { sentAtVerdict = Sent(); });
+    const uint64_t s3Before = bench.ecu->Stats().s3Timeouts;
+
+    Backup().Start();
+
+    EXPECT_EQ(EolBackupPressureResult, EolFailed);
+    EXPECT_EQ(EolBackupPressureRemark, PdfText(64));
+    EXPECT_THAT(BoxTexts(), ElementsAreArray(UiTexts({208, 216, 210})));
+    EXPECT_EQ(bench.prompter.Count(), 3u) << "no negative-response box";
+    EXPECT_GE(holdsInBox, 3u) << "every 2000 ms while the failure box is open";
+    EXPECT_EQ(bench.ecu->Stats().s3Timeouts, s3Before) << "the session never lapsed";
+    ASSERT_FALSE(sentAtVerdict.empty());
+    EXPECT_EQ(sentAtVerdict.back(), kHandBack) << "handed back before the verdict box";
+    EXPECT_FALSE(trailer.BackupValvesHeld()) << "the ECU took the hand back";
+    EXPECT_EQ(tarvel::TestRunning.load(), 0u);
+    EXPECT_EQ(EolTestIdle.load(), 1);
+    const size_t handBacks = Count(Sent(), kHandBack);
+    Pump(5000);
+    EXPECT_EQ(Count(Sent(), kHold), holdsBefore + holdsInBox) << "no renewal after the hand back";
+    EXPECT_EQ(Count(Sent(), kHandBack), handBacks);
+}
+
 TEST_F(BackupPressureTest, FourS3MVariantZeroPutsTheFirstModulatorIntoTheEbsdChannels)
 {
     UseForm(TrailerForm::k4S3M);

@@ -3,10 +3,15 @@
 // and a stopped run that leaves no brake applied and judges nothing.
 #include "PressureBench.h"
 
+#include "ConnectionLife.h"
 #include "ShellGlobals.h"
 #include "UdsEngine.h"
 
+#include "ControlCanStandin.h"
+
 #include <gmock/gmock.h>
+
+#include <optional>
 
 namespace {
 
@@ -156,7 +161,9 @@ TEST_F(BrakePressureTest, AFailedItemEndsTheSequenceWithItsTextOneMarkerAndTheFa
     }
 }
 
-TEST_F(BrakePressureTest, WithoutTheMonitorRecordNothingIsReadAndItemOneFails)
+// Nothing read is nothing judged: the item is reported as not read (UI text
+// 207), not as out of tolerance, and the ECU gets no failure marker.
+TEST_F(BrakePressureTest, WithoutTheMonitorRecordNothingIsReadAndNothingIsJudged)
 {
     UseForm(TrailerForm::k4S2M);
     DropMonitorRecord("0052");
@@ -169,13 +176,15 @@ TEST_F(BrakePressureTest, WithoutTheMonitorRecordNothingIsReadAndItemOneFails)
     EXPECT_EQ(Count(sent, kRead52), 0u);
     EXPECT_EQ(Count(sent, Command(0x10, true)), 6u);
     EXPECT_EQ(Count(sent, Command(0x10, false)), 0u);
-    EXPECT_EQ(Count(sent, kMarker), 1u);
-    EXPECT_THAT(BoxTexts(), ElementsAreArray(UiTexts({198, 203, 189})));
-    EXPECT_THAT(Flags(), ElementsAre(0, -1, -1, -1, -1, -1));
+    EXPECT_EQ(Count(sent, kMarker), 0u);
+    EXPECT_THAT(BoxTexts(), ElementsAreArray(UiTexts({198, 207})));
+    EXPECT_THAT(Flags(), ElementsAre(-1, -1, -1, -1, -1, -1));
     EXPECT_EQ(LeftBrakePressure, 0.0f);
+    EXPECT_EQ(Brake().Common().pictures, std::vector<EolPicture>{EolPicture::Idle});
+    EXPECT_EQ(EolTestIdle.load(), 1);
 }
 
-TEST_F(BrakePressureTest, RefusedReadsAndCommandsShowTheirTextsAndTheItemFails)
+TEST_F(BrakePressureTest, RefusedReadsLeaveTheItemNotReadAndRefusedCommandsShowTheirTexts)
 {
     UseForm(TrailerForm::k4S2M);
     ASSERT_TRUE(bench.Connect());
@@ -183,14 +192,15 @@ TEST_F(BrakePressureTest, RefusedReadsAndCommandsShowTheirTextsAndTheItemFails)
 
     Brake().Start();
 
-    // Every tick's reading is refused: six boxes, nothing to judge.
+    // Every tick's reading is refused: six boxes, then the item is reported
+    // as not read, with no verdict and no failure marker.
     std::vector<std::string> expected = UiTexts({198});
     for (int tick = 0; tick < 6; ++tick)
         expected.push_back(UiText(207));
-    expected.push_back(UiText(203));
-    expected.push_back(UiText(189));
+    expected.push_back(UiText(207));
     EXPECT_THAT(BoxTexts(), ElementsAreArray(expected));
-    EXPECT_THAT(Flags(), ElementsAre(0, -1, -1, -1, -1, -1));
+    EXPECT_THAT(Flags(), ElementsAre(-1, -1, -1, -1, -1, -1));
+    EXPECT_EQ(Count(Sent(), kMarker), 0u);
 
     // The ECU refuses the channel's IO control: the commands' text, the
     // readings decide.
@@ -206,6 +216,152 @@ TEST_F(BrakePressureTest, RefusedReadsAndCommandsShowTheirTextsAndTheItemFails)
     EXPECT_EQ(PageBoxes()[1].text, UiText(199));
     EXPECT_EQ(PageBoxes()[1].caption, UiText(76));
     EXPECT_EQ(PageBoxes()[1].icon, tarvel::MsgIcon::None);
+}
+
+// The pressures of 0x0052 as the ECU sends them: left and right, each 16 bits
+// in mbar, least significant byte first.
+std::vector<uint8_t> PressureRecord(double left, double right)
+{
+    const auto mbar = [](double bar) { return static_cast<uint16_t>(bar * 1000.0 + 0.5); };
+    const uint16_t l = mbar(left), r = mbar(right);
+    return {uint8_t(l & 0xFF), uint8_t(l >> 8), uint8_t(r & 0xFF), uint8_t(r >> 8)};
+}
+
+// Every reading appears on its label; only the value a phase is judged on
+// follows the phase's rule (the highest applied, the lowest released).
+TEST_F(BrakePressureTest, EveryReadingAppearsOnItsLabel)
+{
+    UseForm(TrailerForm::k4S2M);
+    ASSERT_TRUE(bench.Connect());
+    // Six readings a phase, left and right, none equal to the one before.
+    const std::vector<std::pair<double, double>> readings = {
+        // phase 1, left applied
+        {1.00, 0.10}, {4.00, 0.30}, {5.30, 0.20}, {4.80, 0.00}, {5.10, 0.40}, {4.90, 0.05},
+        // phase 2, left released
+        {4.60, 0.25}, {1.20, 0.15}, {0.00, 0.35}, {0.40, 0.10}, {0.10, 0.20}, {0.30, 0.00},
+        // phase 3, right applied
+        {0.05, 2.00}, {0.15, 5.50}, {0.00, 4.70}, {0.20, 5.20}, {0.10, 4.95}, {0.25, 5.05},
+        // phase 4, right released
+        {0.35, 3.00}, {0.45, 0.60}, {0.30, 0.00}, {0.20, 0.20}, {0.40, 0.10}, {0.50, 0.15},
+    };
+    size_t next = 0;
+    bench.ecu->RegisterDynamicDid(0x0052, [&](const sim::SimEcuContext&) {
+        const auto& r = readings[std::min(next++, readings.size() - 1)];
+        return PressureRecord(r.first, r.second);
+    });
+    const auto text = [](double bar) {
+        char buffer[16];
+        std::snprintf(buffer, sizeof buffer, "%.2f", bar);
+        return std::string(buffer);
+    };
+    // Each label's texts as shown, one entry per change.
+    EolBrakePressureLogic& page = Brake();
+    std::array<std::vector<std::string>, kBrakePressureSlots> shown;
+    page.SetChangedObserver([&] {
+        for (size_t slot = 0; slot < shown.size(); ++slot)
+            if (shown[slot].empty() || shown[slot].back() != page.State().labels[slot])
+                shown[slot].push_back(page.State().labels[slot]);
+    });
+
+    page.Start();
+    page.SetChangedObserver({});
+
+    ASSERT_EQ(next, readings.size());
+    // The labels the readings go to: left to 1514 until item 1 has passed,
+    // then 1515; right to 1516 until item 3 has passed, then 1517.
+    std::array<std::vector<std::string>, kBrakePressureSlots> expected;
+    for (int slot : {kLeftBrakeSlot, kLeftReleaseSlot, kRightBrakeSlot, kRightReleaseSlot})
+        expected[static_cast<size_t>(slot)].push_back("0.00"); // as the page was created
+    for (size_t i = 0; i < readings.size(); ++i) {
+        const size_t phase = i / 6;
+        expected[phase == 0 ? kLeftBrakeSlot : kLeftReleaseSlot].push_back(text(readings[i].first));
+        expected[phase < 3 ? kRightBrakeSlot : kRightReleaseSlot].push_back(text(readings[i].second));
+    }
+    for (int slot : {kLeftBrakeSlot, kLeftReleaseSlot, kRightBrakeSlot, kRightReleaseSlot})
+        EXPECT_EQ(shown[static_cast<size_t>(slot)], expected[static_cast<size_t>(slot)]) << "label " << slot;
+    // Judged: 5.30, 0.00, 5.50, 0.00.
+    EXPECT_THAT(Flags(), ElementsAre(1, 1, 1, 1, -1, -1));
+    EXPECT_NEAR(LeftBrakePressure, 5.30, 0.001);
+    EXPECT_NEAR(RightBrakePressure, 5.50, 0.001);
+    EXPECT_NEAR(RightReleasePressure, 0.00, 0.001);
+    EXPECT_EQ(page.State().labels[kLeftBrakeSlot], "4.90") << "the last reading, not the value judged";
+}
+
+// The ECU or the adapter falls silent in phase 3: the run ends with the
+// not-read box at the first request left unanswered, well within the time the
+// keep-alive would take to notice, with no verdict and no failure marker.
+TEST_F(BrakePressureTest, ALinkThatFallsSilentInPhaseThreeEndsTheRunNotRead)
+{
+    struct Case {
+        const char* name;
+        std::function<void()> silence;
+    };
+    const Case cases[] = {
+        {"the ECU stops answering", [&] { bench.ecu->SetNoAnswer(0); }},
+        {"the adapter stops receiving",
+         [] {
+             standin::ControlCanLog().FailCall("VCI_GetReceiveNum", 0, 0);
+             standin::ControlCanLog().FailCall("VCI_Receive", 0, 0);
+         }},
+    };
+    struct Restore {
+        tarvel_test::PageBench& bench;
+        ~Restore()
+        {
+            standin::ControlCanLog().ClearFailures();
+            bench.ecu->ClearFaults();
+        }
+    } restore{bench};
+    UseForm(TrailerForm::k4S2M);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(bench.Connect());
+        bench.ClearRequests();
+        bench.prompter.Clear();
+        const auto now = [&] { return bench.clock.NowUs() / 1000; };
+        std::optional<uint64_t> silentAt, firstUnansweredAt, endedAt;
+        size_t requestsAtSilence = 0;
+        struct Watch : tarvel::MessagePump {
+            std::function<void()> each;
+            Watch() { tarvel::SetPump(this); }
+            ~Watch() override { tarvel::SetPump(nullptr); }
+            void PumpPending() override { each(); }
+        } watch;
+        watch.each = [&] {
+            if (!silentAt && Count(bench.Requests(), Command(0x01, true)) == 1 && !tarvel::UdsRequestInFlight()) {
+                c.silence();
+                silentAt = now();
+                requestsAtSilence = bench.ecu->Requests().size();
+            }
+            if (silentAt && !firstUnansweredAt && bench.ecu->Requests().size() > requestsAtSilence)
+                firstUnansweredAt = now();
+        };
+        EolBrakePressureLogic& page = Brake();
+        page.SetChangedObserver([&] {
+            if (silentAt && !endedAt && !page.Running())
+                endedAt = now();
+        });
+
+        page.Start();
+        page.SetChangedObserver({});
+
+        ASSERT_TRUE(silentAt && firstUnansweredAt && endedAt);
+        EXPECT_LT(*endedAt - *firstUnansweredAt, uint64_t{tarvel::kKeepAlivePeriodMs});
+        EXPECT_THAT(BoxTexts(), ElementsAreArray(UiTexts({198, 207})));
+        EXPECT_THAT(Flags(), ElementsAre(1, 1, -1, -1, -1, -1));
+        const auto sent = Sent();
+        EXPECT_EQ(Count(sent, kMarker), 0u);
+        EXPECT_EQ(Count(sent, Command(0x01, false)), 0u) << "phase 4 never began";
+        EXPECT_EQ(page.Common().pictures, std::vector<EolPicture>{EolPicture::Idle});
+        EXPECT_EQ(EolTestIdle.load(), 1);
+        EXPECT_EQ(tarvel::TestRunning.load(), 0u);
+        EXPECT_TRUE(page.Common().startEnabled);
+
+        standin::ControlCanLog().ClearFailures();
+        bench.ecu->ClearFaults();
+        bench.Disconnect();
+        bench.Advance(3000);
+    }
 }
 
 TEST_F(BrakePressureTest, ARefusedSessionOrUnlockLeavesThePageIdle)

@@ -423,6 +423,58 @@ TEST_F(DtcTest, ARefusedRestartEndsTheSeriesSilently)
     EXPECT_FALSE(Page().SeriesActive());
 }
 
+// The gate's marker is refused or not answered: the run is not marked passed,
+// the ECU is not restarted, the operator is told once, and no second series
+// brings the gate back.
+TEST_F(DtcTest, AMarkerTheEcuDoesNotTakeEndsTheGate)
+{
+    struct Case {
+        const char* name;
+        std::function<void()> fault;
+    };
+    const Case cases[] = {
+        {"refused", [&] { bench.ecu->SetNegativeResponse(0x2E, 0x22); }},
+        {"not answered", [&] { bench.ecu->SetNoAnswer(0x2E); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ResetEolGlobals();
+        SystemForm = "4S2M";
+        bench.ecu->ClearFaults();
+        tarvel::WriteDid0094Byte(0);
+        OtherResultsPassed();
+        c.fault();
+        bench.ClearRequests();
+        bench.prompter.Clear();
+
+        StartAndRunSeries();
+        bench.Advance(15000); // a second series would have run by now
+
+        EXPECT_EQ(CountOf(Bytes("2E 00 94 01")), 1u);
+        EXPECT_EQ(CountOf(Bytes("11 01")), 0u);
+        EXPECT_EQ(CountOf(Bytes("14 FF FF FF")), 1u) << "no second clear";
+        EXPECT_EQ(CountOf(Bytes("19 01 09")), 5u) << "no second series";
+        EXPECT_EQ(EolPassedFlag, 0);
+        EXPECT_EQ(trailer.EolMarker(), 0);
+        EXPECT_EQ(EolDtcResult, EolNotTested);
+        size_t markerBoxes = 0;
+        for (const auto& box : bench.prompter.Boxes()) {
+            if (box.text == UiText(219)) {
+                ++markerBoxes;
+                EXPECT_EQ(box.caption, UiText(76));
+            }
+            for (int verdict : {184, 189, 218})
+                EXPECT_NE(box.text, UiText(verdict));
+        }
+        EXPECT_EQ(markerBoxes, 1u);
+        EXPECT_EQ(EolTestIdle.load(), 1);
+        EXPECT_EQ(tarvel::TestRunning.load(), 0u);
+        EXPECT_TRUE(Page().Common().startEnabled);
+        EXPECT_FALSE(Page().SeriesActive());
+        EXPECT_EQ(Page().State().countdown, "");
+    }
+}
+
 TEST_F(DtcTest, ExitOrALostLinkStopsTheSeries)
 {
     struct Case {

@@ -6,6 +6,7 @@
 
 #include "DiagnosisGlobals.h"
 #include "EolGlobals.h"
+#include "LanguageTable.h"
 #include "NILike.h"
 #include "PageHost.h"
 #include "PageHostTable.h"
@@ -80,7 +81,20 @@ TEST(EolHeightSensorGui, TheFieldsShowTheHeightsAndCalibratingCdPasses)
     Click(page->ExitTest());
     ASSERT_TRUE(PumpUntil([&] { return page->Start()->IsEnabled(); }));
     EXPECT_EQ(page->CdCurrent()->GetLabel(), "---\n---");
+
+    // Skip Test accepts the stored values; a lost link afterwards resets the
+    // page as Exit Test does, the verdict included.
+    Click(page->Skip());
+    ASSERT_TRUE(PumpUntil([&] { return page->ShownPicture(1) == EolPicture::Passed; }));
+    ASSERT_EQ(EolHeightSensorResult, EolPassed);
     ASSERT_TRUE(guidriver::Disconnect(app));
+    ASSERT_TRUE(PumpUntil([&] { return page->ShownPicture(0) == EolPicture::Idle; }));
+    EXPECT_EQ(page->ShownPicture(1), EolPicture::Idle);
+    EXPECT_EQ(EolHeightSensorResult, EolNotTested);
+    EXPECT_EQ(page->Message()->GetLabel().utf8_string(), LanguageText(277));
+    EXPECT_TRUE(page->Start()->IsEnabled());
+    EXPECT_FALSE(page->ExitTest()->IsEnabled());
+    EXPECT_TRUE(page->Skip()->IsEnabled());
     program.Stop();
 }
 

@@ -278,8 +278,8 @@ TEST_F(HeightTest, FailedCalibrationsGiveTheirRemarksAndBoxes)
         trailer.SetHeightRoutineStatus(std::nullopt);
         bench.ecu->ClearFaults();
         bench.Disconnect();
-        EXPECT_EQ(EolHeightSensorResult, c.remark ? EolFailed : EolNotTested) << "a lost link keeps the verdict";
-        EXPECT_EQ(EolHeightSensorRemark, c.remark ? PdfText(c.remark) : "");
+        EXPECT_EQ(EolHeightSensorResult, EolNotTested) << "a lost link resets the page as Exit does";
+        EXPECT_EQ(EolHeightSensorRemark, "");
         trailer.SetHeightStored(1, sim::trailerdata::kHeightStoredCd);
         trailer.SetHeightStored(2, sim::trailerdata::kHeightStoredEf);
         trailer.SetHeightCurrent(1, sim::trailerdata::kHeightCurrentCd);
@@ -423,6 +423,83 @@ TEST_F(HeightTest, ExitOrALostLinkDuringACalibrationsWaitsEndsItWithoutAVerdict)
         EXPECT_EQ(sent.back(), after) << "nothing after the cut";
         if (!c.disconnect)
             bench.Disconnect();
+    }
+}
+
+// A lost link resets the page as Exit Test does, whatever it was doing: the
+// result (a verdict included) returns to not tested and the page to idle.
+TEST_F(HeightTest, ALostLinkResetsThePageAndTheResultInEveryState)
+{
+    struct Case {
+        const char* name;
+        std::function<void()> before; // brings the page into its state
+        bool duringCalibration;       // the link goes while a calibration waits
+    };
+    const Case cases[] = {
+        {"live readings", [&] { StartAndRead(); }, false},
+        {"during a calibration", [&] { StartAndRead(); }, true},
+        {"after a verified calibration",
+         [&] {
+             Axles(true, false);
+             StartAndRead();
+             Calibrate(HeightAxle::Cd);
+             ASSERT_EQ(EolHeightSensorResult, EolPassed);
+         },
+         false},
+        {"after a failed calibration",
+         [&] {
+             StartAndRead();
+             bench.ecu->SetNegativeResponse(0x31, 0x22, 1);
+             Calibrate(HeightAxle::Ef);
+             ASSERT_EQ(EolHeightSensorResult, EolFailed);
+             ASSERT_EQ(EolHeightSensorRemark, PdfText(99));
+         },
+         false},
+        {"after Skip Test", [&] { Page().AcceptCurrentHeightCalibration(); ASSERT_EQ(EolHeightSensorResult, EolPassed); },
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(bench.Connect());
+        WaitOutCountdown();
+        Axles(true, true);
+        EolHeightSensorLogic& page = Page();
+        c.before();
+        eoltest::ActionPump cut;
+        if (c.duringCalibration) {
+            cut.Once(
+                [&] {
+                    const Requests sent = bench.Requests();
+                    return !tarvel::UdsRequestInFlight() &&
+                           std::find(sent.begin(), sent.end(), Bytes("31 03 C0 07")) != sent.end();
+                },
+                [&] { bench.Disconnect(); });
+            Calibrate(HeightAxle::Cd);
+            ASSERT_TRUE(cut.Fired());
+        } else {
+            bench.Disconnect();
+        }
+
+        EXPECT_EQ(EolHeightSensorResult, EolNotTested);
+        EXPECT_EQ(EolHeightCdAxleResult, EolNotTested);
+        EXPECT_EQ(EolHeightEfAxleResult, EolNotTested);
+        EXPECT_EQ(EolHeightSensorRemark, "");
+        EXPECT_FALSE(page.Running());
+        EXPECT_EQ(EolTestIdle.load(), 1);
+        EXPECT_EQ(tarvel::TestRunning.load(), 0u);
+        EXPECT_TRUE(page.Common().startEnabled);
+        EXPECT_FALSE(page.Common().exitEnabled);
+        EXPECT_FALSE(page.State().cdEnabled);
+        EXPECT_FALSE(page.State().efEnabled);
+        EXPECT_TRUE(page.State().skipEnabled);
+        EXPECT_FALSE(page.LiveReading(HeightAxle::Cd));
+        EXPECT_FALSE(page.LiveReading(HeightAxle::Ef));
+        EXPECT_FALSE(page.CountdownShown());
+        EXPECT_EQ(page.Common().pictures, (std::vector<EolPicture>{EolPicture::Idle, EolPicture::Idle}));
+        EXPECT_EQ(page.State().message, UiText(277));
+        EXPECT_EQ(page.State().cdCurrent, EolHeightSensorLogic::kNoValue);
+        bench.ecu->ClearFaults();
+        bench.Advance(15000); // the countdown of a restart runs out
     }
 }
 

@@ -102,7 +102,13 @@ TEST(EolLiftingSensorGui, StartMoveTheAxlesAnswerYesAndPass)
     ASSERT_GE(program.prompter->Count(), 1u);
     EXPECT_EQ(program.prompter->Boxes().back().text, "Test Passed");
 
+    // A lost link is Exit Test, after a finished run too.
     ASSERT_TRUE(guidriver::Disconnect(app));
+    ASSERT_TRUE(PumpUntil([&] { return page->ShownPicture(0) == EolPicture::Idle; }));
+    EXPECT_EQ(EolLiftingSensorResult, EolNotTested);
+    EXPECT_EQ(EolLiftingSensorRemark, "-");
+    EXPECT_TRUE(page->StartButton()->IsEnabled());
+    EXPECT_FALSE(page->ExitButton()->IsEnabled());
     program.Stop();
 }
 

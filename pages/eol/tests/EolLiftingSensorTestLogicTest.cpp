@@ -302,4 +302,47 @@ TEST_F(LiftingSensorPageTest, ReadFailureAndDisconnectExit)
     EXPECT_EQ(EolTestIdle.load(), 1);
 }
 
+// A lost link is Exit Test in any state: after a finished run too, the
+// result, the remark and the picture go back to not tested and the page to idle.
+TEST_F(LiftingSensorPageTest, ALostLinkLeavesThePageIdleRunningOrFinished)
+{
+    struct Case {
+        const char* name;
+        std::function<void()> bringUp;
+        int32_t resultBefore;
+    };
+    const Case cases[] = {
+        {"a pair shown", [&] { Page().Start(); ASSERT_EQ(Page().State().pairShown, 1); }, -1},
+        {"a step polling", [&] { Page().Start(); Page().Answer(1, true); bench.Advance(2500); }, -1},
+        {"passed", [&] { Page().Start(); RunYes({0x0D, 0x0E, 0x0D}); }, 1},
+        {"failed", [&] { Page().Start(); Page().Answer(1, false); }, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ConnectWith(1, true);
+        status = 0x00;
+        c.bringUp();
+        ASSERT_EQ(EolLiftingSensorResult, c.resultBefore);
+        ASSERT_EQ(Page().Running(), c.resultBefore == -1);
+
+        bench.Disconnect();
+
+        EXPECT_EQ(EolLiftingSensorResult, -1);
+        EXPECT_EQ(EolLiftingSensorRemark, "-");
+        EXPECT_EQ(SecondLiftingAxleFitted, 0);
+        EXPECT_FALSE(Page().Running());
+        EXPECT_EQ(EolTestIdle.load(), 1);
+        EXPECT_EQ(tarvel::TestRunning.load(), 0u);
+        EXPECT_TRUE(Page().Common().startEnabled);
+        EXPECT_FALSE(Page().Common().exitEnabled);
+        EXPECT_EQ(Page().State().pairShown, 0);
+        EXPECT_EQ(Page().State().step, 0);
+        EXPECT_EQ(Page().Common().question, "");
+        EXPECT_EQ(Page().Common().pictures[0], EolPicture::Idle);
+        const size_t before = bench.Requests().size();
+        bench.Advance(3000);
+        EXPECT_EQ(bench.Requests().size(), before) << "no step reads on";
+    }
+}
+
 } // namespace

@@ -304,6 +304,61 @@ TEST_F(SensorPageTest, ManualTwoSensorNoWheelTurnedAndCanNotTurn)
     EXPECT_EQ(EolTestIdle.load(), 0) << "sensor 2 has no verdict yet";
 }
 
+// Exit after a failed wheel: the results of the form and their remarks go back
+// to not tested together (no failure text beside a "not run"), while the
+// pictures keep showing what the operator saw.
+TEST_F(SensorPageTest, ExitAfterAFailedWheelResetsResultsWithTheirRemarksAndKeepsThePictures)
+{
+    struct Case {
+        const char* name;
+        sim::SimTrailer::TrailerForm form;
+        const char* formName;
+        std::function<void()> failWheel;
+        std::function<std::string*()> remark; // the remark the failure wrote
+    };
+    const Case cases[] = {
+        {"2S2M, wheel c cannot turn", sim::SimTrailer::TrailerForm::k2S2M, "2S2M",
+         [&] {
+             pumpOp.spinWheels = false;
+             pumpOp.when = [&] { return page->State().answerShown; };
+             pumpOp.action = [&] { Page().AnswerTurn(false); };
+             Page().RunManualSensorStep(0);
+         },
+         [] { return &EolSensorRemark1; }},
+        {"4S3M, wheel e keeps turning through the third modulator's pulse", sim::SimTrailer::TrailerForm::k4S3M,
+         "4S3M",
+         [&] {
+             trailer.SetWheelKeepsTurning(3);
+             Page().RunManualSensorStep(2);
+         },
+         [] { return &EolSensorRemark7; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ConnectAs(c.form, c.formName);
+        pumpOp.spinWheels = true;
+        Page().ManualTest();
+        c.failWheel();
+        ASSERT_TRUE(page->Running()) << "other wheels still wait for their verdict";
+        ASSERT_NE(*c.remark(), "-");
+        const std::vector<EolPicture> pictures = page->Common().pictures;
+        ASSERT_NE(std::count(pictures.begin(), pictures.end(), EolPicture::Failed), 0);
+
+        Page().ExitTest();
+
+        EXPECT_EQ(Results(), (std::array<int32_t, 7>{-1, -1, -1, -1, -1, -1, -1}));
+        for (std::string* remark : {&EolSensorRemark1, &EolSensorRemark2, &EolSensorRemark3, &EolSensorRemark4,
+                                    &EolSensorRemark5, &EolSensorRemark6, &EolSensorRemark7})
+            EXPECT_EQ(*remark, "-");
+        EXPECT_EQ(page->Common().pictures, pictures) << "Exit keeps the pictures";
+        EXPECT_FALSE(page->Running());
+        EXPECT_EQ(EolTestIdle.load(), 1);
+        bench.Disconnect();
+        bench.Advance(31000); // the wheels come to rest
+        trailer.ClearDefects();
+    }
+}
+
 TEST_F(SensorPageTest, ManualRunEndsWhenEveryWheelIsJudged)
 {
     ConnectAs(sim::SimTrailer::TrailerForm::k2S2M, "2S2M");

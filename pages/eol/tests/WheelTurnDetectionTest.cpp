@@ -175,6 +175,13 @@ TEST(WheelDetection, FoundAtTheThirdTurningSampleThenPulsedAndJudged)
         {"stops after the pulse", Then(Repeat(w1, 3), Repeat(none, 4)), {1, 0, 0, 0}, {1, 0, 0, 0, 0, 0}, 1, {}, 1},
         // One turning sample after the pulse, still stopped in three: t = 5, z = 3.
         {"stops late", Then(Then(Repeat(w1, 3), Repeat(w1, 1)), Repeat(none, 3)), {1, 0, 0, 0}, {1, 0, 0, 0, 0, 0}, 1, {}, 1},
+        // Stopped in exactly two of the four samples after the pulse (t = 5, z = 2): two
+        // stopped samples are enough.
+        {"stops in two samples", Then(Repeat(w1, 3), {{T, Z, Z, Z}, {F, Z, Z, Z}, {Z, Z, Z, Z}, {Z, Z, Z, Z}}),
+         {1, 0, 0, 0}, {1, 0, 0, 0, 0, 0}, 1, {}, 1},
+        // Stopped in one sample only (t = 5, z = 1): no decision, no slot.
+        {"stops in one sample", Then(Repeat(w1, 3), {{T, Z, Z, Z}, {F, Z, Z, Z}, {F, Z, Z, Z}, {Z, Z, Z, Z}}),
+         {1, 0, 0, 0}, {0, 0, 0, 0, 0, 0}, 0, {}, 1},
         // The wheel keeps turning through the pulse: its slot stays 0, a decision is reached.
         {"keeps turning", Repeat(w1, 7), {1, 0, 0, 0}, {0, 0, 0, 0, 0, 0}, 1, {}, 1},
         // Two wheels turned: both seen, both stopped.
