@@ -396,8 +396,7 @@ void DrawEolResultsPage(PdfCanvas& canvas, const EolReportInputs& in, int langua
     };
 
     // Title and the date line.
-    const tarvel::report::ReportFont font = tarvel::report::ReportFontForLanguage(language);
-    canvas.SetFont(font, portuguese ? 19.f : 22.f);
+    canvas.SetFont(tarvel::report::ReportFontForLanguage(language), portuguese ? 19.f : 22.f);
     canvas.BeginText();
     {
         tarvel::report::TextFit title;
@@ -478,12 +477,10 @@ void DrawEolResultsPage(PdfCanvas& canvas, const EolReportInputs& in, int langua
     }
 
     // Footer row.
-    const float footTop = footerTop;
-    const float footBottom = footerBottom;
-    page.Text(60, footerTextDepth, PdfText(104), box(kTableLeft, footTop, 170, footBottom));
-    page.Text(200, footerTextDepth, in.testerName, box(170, footTop, 350, footBottom));
-    page.Text(360, footerTextDepth, PdfText(103), box(350, footTop, 450, footBottom));
-    page.Text(465, footerTextDepth, in.jobNumber, box(450, footTop, right, footBottom));
+    page.Text(60, footerTextDepth, PdfText(104), box(kTableLeft, footerTop, 170, footerBottom));
+    page.Text(200, footerTextDepth, in.testerName, box(170, footerTop, 350, footerBottom));
+    page.Text(360, footerTextDepth, PdfText(103), box(350, footerTop, 450, footerBottom));
+    page.Text(465, footerTextDepth, in.jobNumber, box(450, footerTop, right, footerBottom));
     canvas.EndText();
 
     // Logo: a missing picture is left out, the report is still written.
