@@ -8,6 +8,7 @@
 #include "ReportPictures.h"
 #include "ReportTextAids.h"
 #include "ReportTextTable.h"
+#include "TextFit.h"
 #include "SettingsFiles.h"
 
 #include <cctype>
@@ -179,26 +180,51 @@ std::vector<PlacedRow> PlaceRows(const EolReportInputs& in)
 
 // ---- Drawing helpers, measured from the top of the page ----
 
+using tarvel::report::TextRoom;
+
+// The table's columns: group labels and row labels, item names, remarks,
+// result words (their right edge is the page's right rule).
+constexpr float kTableLeft = 50;
+constexpr float kItemLeft = 140;
+constexpr float kRemarkLeft = 225;
+constexpr float kWordLeft = 470;
+constexpr float kRowAbove = 12; // a row's rules: 12 above its baseline and 8 below
+constexpr float kRowBelow = 8;
+// The lifting-axle remark keeps one row of the remark per line; three or
+// four lines need smaller type than any other text.
+constexpr float kRemarkLinesFloor = 3.5f;
+
+// The rows of a remark ("\n" ends each).
+std::vector<std::string> RemarkRows(const std::string& remark)
+{
+    std::vector<std::string> rows;
+    size_t start = 0;
+    while (start < remark.size()) {
+        size_t end = remark.find('\n', start);
+        if (end == std::string::npos)
+            end = remark.size();
+        if (end > start)
+            rows.push_back(remark.substr(start, end - start));
+        start = end + 1;
+    }
+    return rows;
+}
+
 class Page {
 public:
     Page(PdfCanvas& canvas, int language) : canvas_(canvas), language_(language) {}
 
-    void Text(float x, float depth, const std::string& text)
+    void Text(float x, float depth, const std::string& text, const TextRoom& room, float floor = 0)
     {
-        tarvel::report::TextOutFromTop(canvas_, x, depth, text);
+        tarvel::report::DrawTextInRoom(canvas_, x, depth, text, room, floor);
     }
-    // A text split into two lines (first 4 above the row's baseline, second
-    // 5 below) when `split`, else one line at x1.
-    void MaybeSplit(bool split, float x1, float x2, float depth, const std::string& text)
+    // A text the layout splits into two lines (first 4 above the row's
+    // baseline at x1, second 5 below at x2) where both fit.
+    void Split(float x1, float x2, float depth, const std::string& text, const TextRoom& room)
     {
-        if (!split) {
-            Text(x1, depth, text);
-            return;
-        }
         std::string first, second;
         SplitTextAtMiddleSpace(text, first, second);
-        Text(x1, depth - 4, first);
-        Text(x2, depth + 5, second);
+        tarvel::report::DrawSplitInRoom(canvas_, x1, x2, depth, first, second, text, room);
     }
     bool Portuguese() const { return language_ == kPortuguese; }
     int Language() const { return language_; }
@@ -209,36 +235,55 @@ private:
     int language_;
 };
 
-void DrawRow(Page& page, const PlacedRow& placed, const EolReportInputs& in)
+TextRoom RowRoom(float left, float right, float depth) { return {left, depth - kRowAbove, right, depth + kRowBelow}; }
+
+void DrawRow(Page& page, const PlacedRow& placed, const EolReportInputs& in, float right)
 {
     const RowSpec& row = *placed.spec;
     const float d = placed.depth;
     const LabelCell& label = row.label;
     const std::string labelText = PdfText(label.text);
+    // An item name stands in the item column, a row's own label left of it.
+    const TextRoom labelRoom = row.dash ? RowRoom(kTableLeft, kItemLeft, d) : RowRoom(kItemLeft, kRemarkLeft, d);
     if (page.Portuguese() && label.ptSplit)
-        page.MaybeSplit(true, label.ptX1, label.ptX2, d, labelText);
+        page.Split(label.ptX1, label.ptX2, d, labelText, labelRoom);
     else
-        page.Text(label.x.For(page.Language()), d, labelText);
+        page.Text(label.x.For(page.Language()), d, labelText, labelRoom);
     if (row.dash)
-        page.Text(kDashX, d, "-");
+        page.Text(kDashX, d, "-", RowRoom(kItemLeft, kRemarkLeft, d));
 
-    const std::string& remark = in.Remark(row.item);
-    if (!page.Portuguese()) {
-        page.Text(kRemarkX, d, remark);
-    } else {
-        switch (row.remark) {
-        case RemarkStyle::Plain: page.Text(kRemarkX, d, remark); break;
-        case RemarkStyle::PtSplit250: page.MaybeSplit(true, 250, 240, d, remark); break;
-        case RemarkStyle::PtSplit260: page.MaybeSplit(true, 260, 260, d, remark); break;
-        case RemarkStyle::PtSplitSmall230:
+    const TextRoom remarkRoom = RowRoom(kRemarkLeft, kWordLeft, d);
+    const std::vector<std::string> rows = RemarkRows(in.Remark(row.item));
+    if (rows.size() > 1) {
+        // One row of the remark per line.
+        std::string lines;
+        for (const std::string& r : rows)
+            lines += r + "\n";
+        const bool small = page.Portuguese() && row.remark == RemarkStyle::PtSplitSmall230;
+        if (small)
             page.Canvas().SetFontSize(kSmallTextSize);
-            page.MaybeSplit(true, 230, 230, d, remark);
+        page.Text(small ? 230.f : kRemarkX, d, lines, remarkRoom, kRemarkLinesFloor);
+        if (small)
             page.Canvas().SetFontSize(kTextSize);
-            break;
-        case RemarkStyle::PtAt228: page.Text(228, d, remark); break;
+    } else {
+        const std::string remark = rows.empty() ? std::string() : rows.front();
+        if (!page.Portuguese()) {
+            page.Text(kRemarkX, d, remark, remarkRoom);
+        } else {
+            switch (row.remark) {
+            case RemarkStyle::Plain: page.Text(kRemarkX, d, remark, remarkRoom); break;
+            case RemarkStyle::PtSplit250: page.Split(250, 240, d, remark, remarkRoom); break;
+            case RemarkStyle::PtSplit260: page.Split(260, 260, d, remark, remarkRoom); break;
+            case RemarkStyle::PtSplitSmall230:
+                page.Canvas().SetFontSize(kSmallTextSize);
+                page.Split(230, 230, d, remark, remarkRoom);
+                page.Canvas().SetFontSize(kTextSize);
+                break;
+            case RemarkStyle::PtAt228: page.Text(228, d, remark, remarkRoom); break;
+            }
         }
     }
-    page.Text(kWordX, d, in.Word(row.item));
+    page.Text(kWordX, d, in.Word(row.item), RowRoom(kWordLeft, right, d));
 }
 
 struct Rule {
@@ -345,23 +390,36 @@ void DrawEolResultsPage(PdfCanvas& canvas, const EolReportInputs& in, int langua
     const float footerTextDepth = footerTop + kFooterTextBelowTop;
     const float dateDepth = footerMoved ? footerBottom + kDateBelowMovedBox : kDateDepth;
 
+    const float right = W - 50; // the page's right rule
+    const auto box = [](float left, float top, float boxRight, float bottom) {
+        return TextRoom{left, top, boxRight, bottom};
+    };
+
     // Title and the date line.
     canvas.SetFont(tarvel::report::ReportFontForLanguage(language), portuguese ? 19.f : 22.f);
     canvas.BeginText();
-    canvas.MoveTextPos(portuguese ? 185.f : 220.f, H - 50);
-    canvas.ShowText(PdfText(25));
+    {
+        tarvel::report::TextFit title;
+        title.text = PdfText(25);
+        title.x = portuguese ? 185.f : 220.f;
+        title.depth = 50;
+        title.room = box(150, 20, right, 70); // right of the logo, between the top rules
+        title.size = canvas.FontSize();
+        title.floor = tarvel::report::kTitleFloor;
+        tarvel::report::ShowFittedLines(canvas, tarvel::report::FitText(canvas.Font(), title));
+    }
     canvas.SetFontSize(11);
-    page.Text(250, dateDepth, dateText + " " + clockText);
+    page.Text(250, dateDepth, dateText + " " + clockText, box(kTableLeft, footerBottom, right, H));
     canvas.EndText();
 
     // Everything else in size 9.
     canvas.SetFontSize(kTextSize);
     canvas.BeginText();
-    page.Text(252, 90, PdfText(26));
-    page.Text(x({80, 60, 100}), 120, PdfText(5));
-    page.Text(230, 120, in.vin);
-    page.Text(460, 120, PdfText(30));
-    page.Text(470, 170, in.verdictWord);
+    page.Text(252, 90, PdfText(26), box(kTableLeft, 70, right, 105));
+    page.Text(x({80, 60, 100}), 120, PdfText(5), box(kTableLeft, 105, 170, 130));
+    page.Text(230, 120, in.vin, box(170, 105, 450, 130));
+    page.Text(460, 120, PdfText(30), box(450, 105, right, 130));
+    page.Text(470, 170, in.verdictWord, box(450, 130, right, 205));
     const struct {
         int text;
         LangX labelX;
@@ -373,39 +431,56 @@ void DrawEolResultsPage(PdfCanvas& canvas, const EolReportInputs& in, int langua
         {32, {80, 60, 60}, &in.identF1F4, 245},       {33, {80, 60, 60}, &in.calibrationVersion, 270},
     };
     for (const auto& row : identity) {
-        page.Text(x(row.labelX), row.depth, PdfText(row.text));
-        page.Text(260, row.depth, *row.value);
+        // Rows 25 apart, the baseline 10 above the rule below; the verdict
+        // column ends the first three value cells.
+        const float top = row.depth - 15;
+        const float bottom = row.depth + 10;
+        page.Text(x(row.labelX), row.depth, PdfText(row.text), box(kTableLeft, top, 170, bottom));
+        page.Text(260, row.depth, *row.value, box(170, top, row.depth < 205 ? 450.f : right, bottom));
     }
-    page.Text(250, 292, PdfText(34));
-    page.Text(115, 312, PdfText(35));
-    page.Text(300, 312, PdfText(36));
-    page.Text(490, 312, PdfText(37));
-
-    // Group labels at their fixed places.
-    page.Text(x({70, 53, 60}), 340, PdfText(43));
-    page.Text(70, 442, PdfText(47));
-    page.Text(x({70, 65, 65}), Is4S3M(in) ? 580.f : 535.f, PdfText(56));
+    page.Text(250, 292, PdfText(34), box(kTableLeft, 280, right, 300));
+    page.Text(115, 312, PdfText(35), box(kTableLeft, 300, kRemarkLeft, 320));
+    page.Text(300, 312, PdfText(36), box(kRemarkLeft, 300, kWordLeft, 320));
+    page.Text(490, 312, PdfText(37), box(kWordLeft, 300, right, 320));
 
     const std::vector<PlacedRow> rows = PlaceRows(in);
+    // A group label stands in the label column beside all rows of its group.
+    const auto groupRoom = [&rows](RowGroup group) {
+        float top = 0, bottom = 0;
+        for (const PlacedRow& row : rows) {
+            if (row.spec->group != group)
+                continue;
+            if (bottom == 0)
+                top = row.depth - kRowAbove;
+            bottom = row.depth + kRowBelow;
+        }
+        return TextRoom{kTableLeft, top, kItemLeft, bottom};
+    };
+
+    // Group labels at their fixed places.
+    page.Text(x({70, 53, 60}), 340, PdfText(43), groupRoom(RowGroup::WarningLamp));
+    page.Text(70, 442, PdfText(47), groupRoom(RowGroup::Sensors));
+    page.Text(x({70, 65, 65}), Is4S3M(in) ? 580.f : 535.f, PdfText(56), groupRoom(RowGroup::Pressures));
+
     bool brakeLabelDone = false;
     bool valveLabelDone = false;
     for (const PlacedRow& row : rows) {
         if (row.spec->group == RowGroup::BrakeLamp && !brakeLabelDone) {
-            page.Text(x({70, 55, 55}), row.depth + 12, PdfText(100));
+            page.Text(x({70, 55, 55}), row.depth + 12, PdfText(100), groupRoom(RowGroup::BrakeLamp));
             brakeLabelDone = true;
         }
         if (row.spec->group == RowGroup::Valve && !valveLabelDone) {
-            page.Text(x({70, 55, 55}), row.depth + 10, PdfText(111));
+            page.Text(x({70, 55, 55}), row.depth + 10, PdfText(111), groupRoom(RowGroup::Valve));
             valveLabelDone = true;
         }
-        DrawRow(page, row, in);
+        DrawRow(page, row, in, right);
     }
 
     // Footer row.
-    page.Text(60, footerTextDepth, PdfText(104));
-    page.Text(200, footerTextDepth, in.testerName);
-    page.Text(360, footerTextDepth, PdfText(103));
-    page.Text(465, footerTextDepth, in.jobNumber);
+    page.Text(60, footerTextDepth, PdfText(104), box(kTableLeft, footerTop, 170, footerBottom));
+    page.Text(200, footerTextDepth, in.testerName, box(170, footerTop, 350, footerBottom));
+    page.Text(360, footerTextDepth, PdfText(103), box(350, footerTop, 450, footerBottom));
+    page.Text(465, footerTextDepth, in.jobNumber, box(450, footerTop, right, footerBottom));
     canvas.EndText();
 
     // Logo: a missing picture is left out, the report is still written.

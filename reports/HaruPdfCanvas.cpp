@@ -9,6 +9,7 @@
 #include <iterator>
 #include <system_error>
 
+#include "HaruFonts.h"
 #include "Log.h"
 
 namespace tarvel::report {
@@ -67,12 +68,13 @@ struct HaruPdfCanvas::Impl {
     ReportFont fontSpec;
     float fontSize = 0;
     std::vector<HPDF_Image> images; // id N is images[N - 1]
-    std::map<std::string, std::string> trueTypeNames; // file -> name libharu gave it
     unsigned long lastError = 0;
+    HaruFonts fonts{nullptr};
 
     Impl()
     {
         doc = HPDF_New(OnError, this);
+        fonts = HaruFonts(doc);
         if (!doc) {
             TraceLog("report: libharu could not create a document");
             return;
@@ -108,31 +110,35 @@ struct HaruPdfCanvas::Impl {
                 static_cast<int>(HPDF_Image_GetHeight(image))};
     }
 
-    HPDF_Font Resolve(ReportFont& spec)
+    // Draws `utf8` in the current font at (x, y), or, without a position,
+    // where the last text ended. Runs in another font (the Latin runs of
+    // Chinese text) switch the font for their part and back afterwards.
+    void Show(const float* x, const float* y, const std::string& utf8)
     {
-        if (spec.source == FontSource::TrueType) {
-            auto it = trueTypeNames.find(spec.name);
-            if (it == trueTypeNames.end()) {
-                const char* name = HPDF_LoadTTFontFromFile(doc, spec.name.c_str(), HPDF_TRUE);
-                it = trueTypeNames.emplace(spec.name, name ? name : "").first;
-                if (!name) HPDF_ResetError(doc);
-            }
-            if (!it->second.empty()) {
-                HPDF_Font f = HPDF_GetFont(doc, it->second.c_str(), spec.encoding.c_str());
-                if (f) return f;
-                HPDF_ResetError(doc);
-            }
-            TraceLog("report: font file not usable, Helvetica used instead: " + spec.name);
-            spec = WesternReportFont();
+        const std::vector<FontRun> runs = FontRuns(fontSpec, utf8);
+        if (runs.empty() || (runs.size() == 1 && runs[0].font == fontSpec)) {
+            const std::string bytes = EncodeForFont(utf8, fontSpec);
+            if (x)
+                HPDF_Page_TextOut(page, *x, *y, bytes.c_str());
+            else
+                HPDF_Page_ShowText(page, bytes.c_str());
+            return;
         }
-        HPDF_Font f = HPDF_GetFont(doc, spec.name.c_str(), spec.encoding.c_str());
-        if (!f) {
-            HPDF_ResetError(doc);
-            TraceLog("report: font not available, Helvetica used instead: " + spec.name);
-            spec = WesternReportFont();
-            f = HPDF_GetFont(doc, spec.name.c_str(), spec.encoding.c_str());
+        bool first = true;
+        for (const FontRun& run : runs) {
+            ReportFont spec = run.font;
+            HPDF_Font f = spec == fontSpec ? font : fonts.Get(spec);
+            if (!f)
+                continue;
+            HPDF_Page_SetFontAndSize(page, f, fontSize);
+            const std::string bytes = EncodeForFont(run.text, spec);
+            if (first && x)
+                HPDF_Page_TextOut(page, *x, *y, bytes.c_str());
+            else
+                HPDF_Page_ShowText(page, bytes.c_str());
+            first = false;
         }
-        return f;
+        HPDF_Page_SetFontAndSize(page, font, fontSize);
     }
 };
 
@@ -159,7 +165,7 @@ void HaruPdfCanvas::SetFont(const ReportFont& font, float size)
 {
     if (!impl_->page) return;
     ReportFont spec = font;
-    HPDF_Font f = impl_->Resolve(spec);
+    HPDF_Font f = impl_->fonts.Get(spec);
     if (!f) return;
     impl_->font = f;
     impl_->fontSpec = spec;
@@ -174,6 +180,9 @@ void HaruPdfCanvas::SetFontSize(float size)
     HPDF_Page_SetFontAndSize(impl_->page, impl_->font, size);
 }
 
+ReportFont HaruPdfCanvas::Font() const { return impl_->fontSpec; }
+float HaruPdfCanvas::FontSize() const { return impl_->fontSize; }
+
 void HaruPdfCanvas::BeginText()
 {
     if (impl_->page) HPDF_Page_BeginText(impl_->page);
@@ -187,7 +196,7 @@ void HaruPdfCanvas::EndText()
 void HaruPdfCanvas::TextOut(float x, float y, const std::string& utf8)
 {
     if (!impl_->page || !impl_->font) return;
-    HPDF_Page_TextOut(impl_->page, x, y, EncodeForFont(utf8, impl_->fontSpec).c_str());
+    impl_->Show(&x, &y, utf8);
 }
 
 void HaruPdfCanvas::MoveTextPos(float dx, float dy)
@@ -198,7 +207,7 @@ void HaruPdfCanvas::MoveTextPos(float dx, float dy)
 void HaruPdfCanvas::ShowText(const std::string& utf8)
 {
     if (!impl_->page || !impl_->font) return;
-    HPDF_Page_ShowText(impl_->page, EncodeForFont(utf8, impl_->fontSpec).c_str());
+    impl_->Show(nullptr, nullptr, utf8);
 }
 
 PdfImage HaruPdfCanvas::LoadPngFile(const std::string& path)

@@ -4,7 +4,6 @@
 // path leaks it.
 #pragma once
 
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,6 +25,8 @@ public:
     float PageHeight() const override;
     void SetFont(const ReportFont& font, float size) override;
     void SetFontSize(float size) override;
+    ReportFont Font() const override;
+    float FontSize() const override;
     void BeginText() override;
     void EndText() override;
     void TextOut(float x, float y, const std::string& utf8) override;

@@ -41,6 +41,9 @@ public:
     // Font and size of the following text; SetFontSize keeps the font.
     virtual void SetFont(const ReportFont& font, float size) = 0;
     virtual void SetFontSize(float size) = 0;
+    // The font and size in force (after a fallback, the font actually used).
+    virtual ReportFont Font() const = 0;
+    virtual float FontSize() const = 0;
 
     // Text is placed between BeginText and EndText.
     virtual void BeginText() = 0;

@@ -42,6 +42,33 @@ std::string EncodeForFont(std::string_view utf8, const ReportFont& font)
     return Utf8ToCodePage(utf8, font.codePage);
 }
 
+std::vector<FontRun> FontRuns(const ReportFont& font, std::string_view utf8)
+{
+    std::vector<FontRun> runs;
+    if (utf8.empty())
+        return runs;
+    if (font.source != FontSource::Cns) {
+        runs.push_back({font, std::string(utf8)});
+        return runs;
+    }
+    const ReportFont latin = WesternReportFont();
+    for (size_t i = 0; i < utf8.size();) {
+        const auto byte = static_cast<unsigned char>(utf8[i]);
+        const bool ascii = byte >= 0x20 && byte < 0x7F;
+        size_t end = i + 1;
+        while (end < utf8.size()) {
+            const auto next = static_cast<unsigned char>(utf8[end]);
+            const bool nextAscii = next >= 0x20 && next < 0x7F;
+            if (nextAscii != ascii)
+                break;
+            ++end;
+        }
+        runs.push_back({ascii ? latin : font, std::string(utf8.substr(i, end - i))});
+        i = end;
+    }
+    return runs;
+}
+
 std::string CyrillicFontFile()
 {
     if (const char* env = std::getenv("TARVEL_CYRILLIC_FONT"); env && IsFile(env)) return env;

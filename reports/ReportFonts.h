@@ -13,6 +13,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tarvel::report {
 
@@ -47,6 +48,20 @@ ReportFont WesternReportFont();
 // UTF-8 text in the font's code page; '?' for each character the page cannot
 // hold (and for malformed input).
 std::string EncodeForFont(std::string_view utf8, const ReportFont& font);
+
+// A piece of a text and the font it is drawn with.
+struct FontRun {
+    ReportFont font;
+    std::string text; // UTF-8
+};
+
+// The runs a text is drawn in. With the Chinese font, every stretch of
+// printable ASCII (Latin letters, digits, blanks, units, versions, the VIN) is
+// drawn in the Western font: SimSun is not embedded, and its Latin glyphs
+// would come out of a text extraction as full-width letters and would overlap
+// where a viewer substitutes another font. Every other font draws the text as
+// one run. An empty text gives no run.
+std::vector<FontRun> FontRuns(const ReportFont& font, std::string_view utf8);
 
 // The Cyrillic TrueType file: $TARVEL_CYRILLIC_FONT when it names a file, else
 // fonts/DejaVuSans.ttf beside the program, else DejaVu Sans where Debian's

@@ -4,11 +4,13 @@
 #include "ReportGlobals.h"
 #include "ReportPictures.h"
 #include "ReportTextTable.h"
+#include "TextFit.h"
 
 #include "DiagnosisGlobals.h"
 #include "LanguageTable.h"
 
 #include <cctype>
+#include <cmath>
 #include <climits>
 #include <cstdlib>
 #include <vector>
@@ -59,6 +61,14 @@ void SplitFirstWord(const std::string& text, std::string& first, std::string& re
     }
 }
 
+// The cell of the lower table's axle rows (20 high from v 465) that holds
+// the baseline v, between the rules at `left` and `right`.
+TextRoom AxleRowCell(float left, float right, float v)
+{
+    const float top = 465.0f + 20.0f * std::floor((v - 465.0f) / 20.0f);
+    return {left, top, right, top + 20.0f};
+}
+
 // Box x of the diagram's axle columns; empty when the count is not 1..5.
 std::vector<float> AxleColumns(int axleCount)
 {
@@ -94,9 +104,13 @@ public:
 private:
     float H() const { return canvas_.PageHeight(); }
     float W() const { return canvas_.PageWidth(); }
-    void Text(float x, float v, const std::string& text) { TextOutFromTop(canvas_, x, v, text); }
-    void Value(float x, float v, const std::string& text) { Text(x, v, CutForFont(text, font_)); }
-    void Row(float x, float v, int row) { Text(x, v, PdfText(row)); }
+    // A text and the cell it stands in: left and right x, top and bottom v.
+    void Text(float x, float v, const std::string& text, const TextRoom& room) { DrawTextInRoom(canvas_, x, v, text, room); }
+    void Value(float x, float v, const std::string& text, const TextRoom& room)
+    {
+        Text(x, v, CutForFont(text, font_), room);
+    }
+    void Row(float x, float v, int row, const TextRoom& room) { Text(x, v, PdfText(row), room); }
 
     void Title()
     {
@@ -107,8 +121,14 @@ private:
             x = 160;
         canvas_.SetFont(font_, 22);
         canvas_.BeginText();
-        canvas_.MoveTextPos(x, H() - 58);
-        canvas_.ShowText(BrandWord(in_.brandIndex) + PdfText(2));
+        TextFit title;
+        title.text = BrandWord(in_.brandIndex) + PdfText(2);
+        title.x = x;
+        title.depth = 58;
+        title.room = {130, 30, W() / 2 + 50, 70}; // the title box
+        title.size = 22;
+        title.floor = kTitleFloor;
+        ShowFittedLines(canvas_, FitText(canvas_.Font(), title));
         canvas_.EndText();
     }
 
@@ -116,85 +136,99 @@ private:
     {
         const int L = in_.language;
         const bool eol = variant_ == PlateVariant::EolReport;
+        const float gridRight = W() / 3 + 100;
+        const float gio = W() / 3 + 110;
+        const float right = W() - 30;
         canvas_.SetFont(font_, 9);
         canvas_.BeginText();
-        Row(L == kChinese ? 82 : 62, 100, 3);
-        Row(82, 135, 4);
-        Row(L == kPortuguese ? 55 : L == kChinese ? 82 : 85, 170, 5);
+        // The identification grid: rows 35 high from v 80, the label column
+        // up to x 160.
+        Row(L == kChinese ? 82 : 62, 100, 3, {30, 80, 160, 115});
+        Row(82, 135, 4, {30, 115, 160, 150});
+        Row(L == kPortuguese ? 55 : L == kChinese ? 82 : 85, 170, 5, {30, 150, 160, 185});
+        const TextRoom yearCell{30, 185, 160, 220};
         if (L == kPortuguese) {
             std::string first, rest;
             SplitFirstWord(PdfText(6), first, rest);
-            Text(58, 200, first);
-            Text(38, 214, rest);
+            DrawPresetInRoom(canvas_, {{58, 200, 0, first}, {38, 214, 0, rest}}, 58, 205, PdfText(6), yearCell);
         } else {
-            Row(L == kChinese ? 72 : 38, 205, 6);
+            Row(L == kChinese ? 72 : 38, 205, 6, yearCell);
         }
-        Row(L == kPortuguese ? 32 : L == kChinese ? 72 : 53, 236, 7);
-        Row(L == kPortuguese ? 255 : L == kChinese ? 262 : 265, 235, 8);
+        // Two lines share the cells of the row at v 220..255.
+        Row(L == kPortuguese ? 32 : L == kChinese ? 72 : 53, 236, 7, {30, 220, 160, 241});
+        Text(68, 250, "c-d | e-f", {30, 241, 160, 255});
+        Row(L == kPortuguese ? 255 : L == kChinese ? 262 : 265, 235, 8, {245, 220, 300, 241.5f});
+        Row(258, 248, 9, {245, 241.5f, 300, 255});
+        // The load-sensing label fills the cell of two rows left of x 80.
+        const TextRoom loadCell{30, 255, 80, 325};
         if (L == kPortuguese) {
             const std::vector<std::string> words = Words(PdfText(10));
+            std::vector<FittedLine> preset;
             const float at[3][2] = {{38, 280}, {45, 293}, {31, 303}};
-            for (size_t i = 0; i < 3; ++i)
-                Text(at[i][0], at[i][1], i < words.size() ? words[i] : std::string());
+            if (words.size() <= 3)
+                for (size_t i = 0; i < words.size(); ++i)
+                    preset.push_back({at[i][0], at[i][1], 0, words[i]});
+            DrawPresetInRoom(canvas_, preset, 38, 293, PdfText(10), loadCell);
         } else {
-            Row(48, 293, 10);
+            Row(48, 293, 10, loadCell);
         }
-        Row(L == kChinese ? 212 : 207, 310, 14);
-        Row(L == kChinese ? 250 : 263, 345, 16);
-        // The same in every language (the EOL report moves two Chinese labels).
-        Text(68, 250, "c-d | e-f");
-        Row(258, 248, 9);
-        Row(eol && L == kChinese ? 95 : 91, 276, 11);
-        Row(95, 310, 12);
-        Row(eol && L == kChinese ? 52 : 42, 345, 15);
-        Row(215, 276, 13);
-        Text(402, 93, "GIO");
-        Row(482, 93, 17);
-        Row(615, 93, 18);
-        Row(737, 93, 19);
-        const float gio[7] = {114, 134, 155, 175, 194, 214, 234};
+        Row(L == kChinese ? 212 : 207, 310, 14, {200, 290, 300, 325});
+        Row(L == kChinese ? 250 : 263, 345, 16, {245, 325, 300, 360});
+        Row(eol && L == kChinese ? 95 : 91, 276, 11, {80, 255, 160, 290});
+        Row(95, 310, 12, {80, 290, 160, 325});
+        Row(eol && L == kChinese ? 52 : 42, 345, 15, {30, 325, 110, 360});
+        Row(215, 276, 13, {200, 255, 300, 290});
+        // The GIO table: rows 20 high from v 80.
+        Text(402, 93, "GIO", {gio, 80, W() / 3 + 150, 100});
+        Row(482, 93, 17, {W() / 3 + 150, 80, W() / 3 + 280, 100});
+        Row(615, 93, 18, {W() / 3 + 280, 80, W() / 3 + 410, 100});
+        Row(737, 93, 19, {W() / 3 + 410, 80, right, 100});
+        const float gioRows[7] = {114, 134, 155, 175, 194, 214, 234};
         for (int i = 0; i < 7; ++i)
-            Text(407, gio[i], std::to_string(i + 1));
-        Row(39, 451, 22);
+            Text(407, gioRows[i], std::to_string(i + 1), {gio, 100.0f + 20.0f * i, W() / 3 + 150, 120.0f + 20.0f * i});
+        // The lower table.
+        Row(39, 451, 22, {30, 430, 70, 465});
         for (int k = 0; k < 5; ++k)
-            Text(47, kAxleRowV[k], std::to_string(k + 1));
-        Text(96, 423, "pm(bar)");
-        Text(171, 423, "6.5");
-        Text(227, 423, "pm(bar)");
-        Text(302, 423, "0.6");
-        Text(341, 423, "2.0");
-        Text(380, 423, "---");
-        Text(421, 423, "6.5");
-        Row(508, 456, 23);
-        Text(571, 456, "(mm)");
-        Text(634, 456, "(mm)");
-        Text(765, 395, "(bar)");
-        Text(770, 423, "Pz");
-        Text(482, 306, "<<<");
+            Text(47, kAxleRowV[k], std::to_string(k + 1), AxleRowCell(30, 70, kAxleRowV[k]));
+        Text(96, 423, "pm(bar)", {70, 410, 160, 430});
+        Text(171, 423, "6.5", {160, 410, 200, 430});
+        Text(227, 423, "pm(bar)", {200, 410, 290, 430});
+        Text(302, 423, "0.6", {290, 410, 330, 430});
+        Text(341, 423, "2.0", {330, 410, 370, 430});
+        Text(380, 423, "---", {370, 410, 410, 430});
+        Text(421, 423, "6.5", {410, 410, 450, 430});
+        Row(508, 456, 23, {490, 370, 552, 465});
+        Text(571, 456, "(mm)", {552, 370, 614, 465});
+        Text(634, 456, "(mm)", {614, 370, 676, 465});
+        Text(765, 395, "(bar)", {676, 370, right, 410});
+        Text(770, 423, "Pz", {738, 410, right, 430});
+        // Open ground between the tables, left of the diagram's picture.
+        Text(482, 306, "<<<", {gridRight, 240, 505, 370});
         canvas_.EndText();
     }
 
     void Values()
     {
+        const float gridRight = W() / 3 + 100;
         canvas_.SetFont(font_, 11);
         canvas_.BeginText();
-        Value(180, 100, in_.Text(kPlateManufacturer));
-        Value(180, 135, in_.Text(kPlateType));
-        Value(180, 170, in_.Text(kPlateVin));
-        Value(180, 205, in_.Text(kPlate586));
-        Value(165, 240, in_.Text(kPlate356));
-        Value(210, 240, in_.Text(kPlate357));
-        Value(320, 240, in_.Text(kPlateAbsConfiguration));
+        Value(180, 100, in_.Text(kPlateManufacturer), {160, 80, gridRight, 115});
+        Value(180, 135, in_.Text(kPlateType), {160, 115, gridRight, 150});
+        Value(180, 170, in_.Text(kPlateVin), {160, 150, gridRight, 185});
+        Value(180, 205, in_.Text(kPlate586), {160, 185, gridRight, 220});
+        Value(165, 240, in_.Text(kPlate356), {160, 220, 200, 255});
+        Value(210, 240, in_.Text(kPlate357), {200, 220, 245, 255});
+        Value(320, 240, in_.Text(kPlateAbsConfiguration), {300, 220, gridRight, 255});
         const std::string mark = in_.language == kChinese ? std::string("\xE2\x88\x9A") : PdfText(110);
         if (in_.Text(kPlate361) == "1")
-            Value(175, 276, mark);
+            Value(175, 276, mark, {160, 255, 200, 290});
         else if (in_.Text(kPlate361) == "2")
-            Value(175, 310, mark);
+            Value(175, 310, mark, {160, 290, 200, 325});
         const int rows = LeadingInteger(in_.Text(kPlateAxleCount));
         for (int k = 1; k <= rows && k <= 5; ++k) {
             const float v = kAxleRowV[k - 1];
-            Value(82, v, in_.Text(kPlate411 + k - 1));
-            Value(209, v, in_.Text(kPlate416 + k - 1));
+            Value(82, v, in_.Text(kPlate411 + k - 1), AxleRowCell(70, 120, v));
+            Value(209, v, in_.Text(kPlate416 + k - 1), AxleRowCell(200, 250, v));
             DrawAxleBlock(canvas_, in_, v, in_.Text(kPlateAxleFlag1 + k - 1));
         }
         canvas_.EndText();
@@ -265,9 +299,10 @@ private:
         const bool swapped = in_.parameterChoice == 2;
         canvas_.SetFont(font_, 13);
         canvas_.BeginText();
+        // In the axle's column, on its two boxes.
         auto pair = [&](float x, const char* upper, const char* lower) {
-            Text(x + 7, 338, swapped ? lower : upper);
-            Text(x + 7, 276, swapped ? upper : lower);
+            Text(x + 7, 338, swapped ? lower : upper, {x - 2, 323, x + 22, 343});
+            Text(x + 7, 276, swapped ? upper : lower, {x - 2, 261, x + 22, 281});
         };
         if (columns.size() == 1) {
             pair(columns[0], "c", "d");
@@ -290,10 +325,12 @@ private:
         canvas_.SetFont(font_, variant_ == PlateVariant::SystemTag ? 11 : 9);
         canvas_.BeginText();
         for (size_t k = 0; k < columns.size(); ++k) {
+            // Below the axle's boxes, above the lower table, within its column.
+            const TextRoom slot{columns[k] - 2, 343, columns[k] + 22, 370};
             if (in_.liftingAxleFlags[2 * k] == 1)
-                Row(columns[k] + 3, 356, 20);
+                Row(columns[k] + 3, 356, 20, slot);
             if (in_.liftingAxleFlags[2 * k + 1] == 1)
-                Row(columns[k] + 3, 356, 21);
+                Row(columns[k] + 3, 356, 21, slot);
         }
         canvas_.EndText();
     }
@@ -411,8 +448,17 @@ std::string CutForFont(const std::string& utf8, const ReportFont& font, size_t l
 void DrawAxleBlock(PdfCanvas& canvas, const SystemTagPlateInputs& in, float yFromTop, const std::string& axleFlag)
 {
     const ReportFont font = ReportFontForLanguage(in.language);
+    // Each value in its cell of the lower table's row.
     auto put = [&](float x, const std::string& text) {
-        TextOutFromTop(canvas, x, yFromTop, CutForFont(text, font));
+        float left = 120, right = 160;
+        for (const auto& cell : {std::make_pair(120.f, 160.f), std::make_pair(160.f, 200.f), std::make_pair(250.f, 290.f),
+                                 std::make_pair(290.f, 330.f), std::make_pair(330.f, 370.f), std::make_pair(410.f, 450.f),
+                                 std::make_pair(450.f, 490.f)})
+            if (x >= cell.first && x < cell.second) {
+                left = cell.first;
+                right = cell.second;
+            }
+        DrawTextInRoom(canvas, x, yFromTop, CutForFont(text, font), AxleRowCell(left, right, yFromTop));
     };
     const bool flagged = axleFlag == "1";
     const bool a = in.heightSensorMode == 1;

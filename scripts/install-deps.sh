@@ -7,7 +7,7 @@ packages=(
   libwxgtk3.2-dev libtinyxml-dev libhpdf-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth fonts-wqy-microhei libxml2-utils
-  libpng-dev libjpeg-dev fonts-dejavu-core poppler-utils poppler-data qpdf
+  libpng-dev libjpeg-dev fonts-dejavu-core fonts-urw-base35 poppler-utils poppler-data qpdf
   binutils srecord libusb-1.0-0-dev
 )
 missing=()

@@ -9,6 +9,7 @@
 
 #include "LanguageTable.h"
 #include "ProgramPaths.h"
+#include "TextCodec.h"
 
 #include "PageBench.h"
 #include "RecordingPdfCanvas.h"
@@ -300,16 +301,31 @@ TEST_F(SystemTagPlate, TheTitleStandsByBrandAndLanguage)
         float x;
     };
     const Case cases[] = {{0, 1, 220}, {1, 1, 185}, {2, 1, 185}, {2, 4, 160}, {1, 4, 185}, {0, 4, 220}, {7, 1, 185}};
+    const float boxRight = 841.89f / 2 + 50;
     for (const Case& c : cases) {
         Language(c.language);
         in.brandIndex = c.brand;
+        // The shipped title, whole and once, inside the title box (moved
+        // left or made smaller where it would not fit from its place).
         const auto canvas = Draw();
-        const auto titles = TextsOfSize(canvas, 22);
-        ASSERT_EQ(titles.size(), 1u);
-        EXPECT_EQ(titles[0], (At{c.x, 58, report::BrandWord(c.brand) + PdfText(2)})) << c.brand << " " << c.language;
+        const std::string title = report::BrandWord(c.brand) + PdfText(2);
+        int found = 0;
+        for (const auto& t : canvas.Texts())
+            if (t.text == title) {
+                ++found;
+                EXPECT_GE(t.box.left, 130) << c.brand << " " << c.language;
+                EXPECT_LE(t.box.right, boxRight) << c.brand << " " << c.language;
+                EXPECT_LE(t.size, 22);
+            }
+        EXPECT_EQ(found, 1) << c.brand << " " << c.language;
         const auto pictures = Pictures(canvas);
         EXPECT_EQ(Has(pictures, {30, 75, "logo.jpg"}), c.brand == 1 || c.brand == 2);
         EXPECT_EQ(Has(pictures, {30, 75, "built-in"}), !(c.brand == 1 || c.brand == 2));
+        // A title that fits from its place stands there, in size 22.
+        PdfTextTable[2].text = "Plate";
+        const auto titles = TextsOfSize(Draw(), 22);
+        ASSERT_EQ(titles.size(), 1u);
+        EXPECT_EQ(titles[0], (At{c.x, 58, report::BrandWord(c.brand) + "Plate"})) << c.brand << " " << c.language;
     }
     EXPECT_EQ(report::BrandWord(0), "Morvane ");
     EXPECT_EQ(report::BrandWord(5), "Morvane ");
@@ -336,23 +352,23 @@ TEST_F(SystemTagPlate, TheTwoDocumentsDifferOnlyInChineseLabelsMarksAndBoxes)
 TEST_F(SystemTagPlate, LabelsMoveWithTheLanguage)
 {
     Language(4);
-    const auto labels = TextsOfSize(Draw(), 9);
-    std::vector<std::string> words;
-    {
-        std::string text = PdfText(10), word;
-        for (char ch : text + " ") {
-            if (ch == ' ') {
-                words.push_back(word);
-                word.clear();
-            } else {
-                word.push_back(ch);
-            }
-        }
-    }
-    ASSERT_GE(words.size(), 3u);
-    EXPECT_TRUE(Has(labels, {38, 280, words[0]}));
-    EXPECT_TRUE(Has(labels, {45, 293, words[1]}));
-    EXPECT_TRUE(Has(labels, {31, 303, words[2]}));
+    // The layout's three places for the words of the load-sensing label
+    // hold a label of three words.
+    PdfTextTable[10].text = "Tipo de carga";
+    auto labels = TextsOfSize(Draw(), 9);
+    EXPECT_TRUE(Has(labels, {38, 280, "Tipo"}));
+    EXPECT_TRUE(Has(labels, {45, 293, "de"}));
+    EXPECT_TRUE(Has(labels, {31, 303, "carga"}));
+    // The shipped label has five: none is dropped, all stand in the label's
+    // cell (x 30..80, v 255..325).
+    ASSERT_TRUE(LoadPdfLanguageConfig());
+    const auto canvas = Draw();
+    std::string drawn;
+    for (const auto& t : canvas.Texts())
+        if (t.box.left >= 30 && t.box.right <= 80 && kH - t.box.top >= 255 && kH - t.box.bottom <= 325)
+            drawn += (drawn.empty() ? "" : " ") + t.text;
+    EXPECT_EQ(drawn, PdfText(10));
+    labels = TextsOfSize(canvas, 9);
     const std::string six = PdfText(6);
     const size_t blank = six.find(' ');
     ASSERT_NE(blank, std::string::npos);
@@ -361,11 +377,12 @@ TEST_F(SystemTagPlate, LabelsMoveWithTheLanguage)
     EXPECT_TRUE(Has(labels, {55, 170, PdfText(5)}));
     Language(1);
     const auto english = TextsOfSize(Draw(), 9);
-    EXPECT_TRUE(Has(english, {48, 293, PdfText(10)}));
     EXPECT_TRUE(Has(english, {38, 205, PdfText(6)}));
     EXPECT_TRUE(Has(english, {85, 170, PdfText(5)}));
     EXPECT_TRUE(Has(english, {402, 93, "GIO"}));
     EXPECT_TRUE(Has(english, {47, 559, "5"}));
+    PdfTextTable[10].text = "Load";
+    EXPECT_TRUE(Has(TextsOfSize(Draw(), 9), {48, 293, "Load"}));
 }
 
 TEST_F(SystemTagPlate, TheValuesStandAtTheirPlaces)
@@ -424,11 +441,23 @@ TEST_F(SystemTagPlate, LongValuesAreCutAtACharacterBoundary)
     for (int i = 0; i < 100; ++i)
         longText += "ab";
     in.Text(report::kPlateManufacturer) = longText;
-    const auto values = TextsOfSize(Draw(), 11);
-    ASSERT_FALSE(values.empty());
-    const std::string& drawn = values[0].text;
-    EXPECT_EQ(report::EncodeForFont(drawn, report::ReportFontForLanguage(1)).size(), 255u);
-    EXPECT_EQ(drawn.substr(0, 400), longText.substr(0, 400));
+    // Far too long for its cell: what fits of it, at a character boundary,
+    // ends in an ellipsis, and stays in the cell (x 160 to the grid's edge).
+    const auto canvas = Draw();
+    const auto texts = canvas.Texts();
+    const pdfkit::PlacedText* value = nullptr;
+    for (const auto& t : texts)
+        if (t.text.rfind("\xC3\xA9", 0) == 0)
+            value = &t;
+    ASSERT_NE(value, nullptr);
+    const std::string ellipsis = "\xE2\x80\xA6";
+    ASSERT_GT(value->text.size(), ellipsis.size());
+    EXPECT_EQ(value->text.substr(value->text.size() - ellipsis.size()), ellipsis);
+    const std::string kept = value->text.substr(0, value->text.size() - ellipsis.size());
+    EXPECT_EQ(kept, longText.substr(0, kept.size()));
+    EXPECT_TRUE(tarvel::IsValidUtf8(kept));
+    EXPECT_GE(value->box.left, 160);
+    EXPECT_LE(value->box.right, 841.89f / 3 + 100);
     // Chinese: two bytes a character; 255 leaves 127 characters.
     const std::string han = "\xE4\xB8\xAD";
     std::string chinese;

@@ -9,7 +9,7 @@ ROWS = {
 5: ("VIN", "车辆识别号", "VIN", "VIN", "VIN"),
 6: ("Year of manufacture", "制造年份", "Год выпуска", "Año de fabricación", "Ano de fabricação"),
 7: ("ABS system", "ABS系统", "Система ABS", "Sistema ABS", "Sistema ABS"),
-8: ("Configuration", "配置", "Конфигурация", "Configuración", "Configuração"),
+8: ("Configuration", "配置", "Схема", "Configuración", "Configuração"),
 9: ("Sensors", "传感器", "Датчики", "Sensores", "Sensores"),
 10: ("Load sensing type", "载荷感应方式", "Тип регулятора нагрузки", "Tipo de sensor de carga", "Tipo de sensor de carga"),
 11: ("Mechanical", "机械式", "Механический", "Mecánico", "Mecânico"),

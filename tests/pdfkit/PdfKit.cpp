@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <regex>
 #include <sstream>
 
@@ -92,7 +93,7 @@ CommandResult RunCommand(const std::vector<std::string>& argv, bool withStandard
 bool ToolsAvailable()
 {
     static const bool available = [] {
-        for (const char* tool : {"pdfinfo", "pdffonts", "pdftotext", "pdfimages"}) {
+        for (const char* tool : {"pdfinfo", "pdffonts", "pdftotext", "pdfimages", "pdftoppm"}) {
             if (RunCommand({tool, "-v"}, true).exitCode != 0) return false;
         }
         return RunCommand({"qpdf", "--version"}, true).exitCode == 0;
@@ -227,6 +228,22 @@ std::vector<PdfImageRow> Images(const std::string& pdfPath)
         images.push_back(row);
     }
     return images;
+}
+
+std::vector<std::string> RenderPages(const std::string& pdfPath, const std::string& prefix, int dpi)
+{
+    std::vector<std::string> files;
+    const auto run = RunCommand({"pdftoppm", "-png", "-r", std::to_string(dpi), pdfPath, prefix});
+    if (run.exitCode != 0) return files;
+    const PdfInfo info = Info(pdfPath);
+    const int digits = info.pages >= 10 ? static_cast<int>(std::to_string(info.pages).size()) : 1;
+    for (int page = 1; page <= info.pages; ++page) {
+        std::string number = std::to_string(page);
+        while (static_cast<int>(number.size()) < digits) number = "0" + number;
+        const std::string file = prefix + "-" + number + ".png";
+        if (std::ifstream(file).good()) files.push_back(file);
+    }
+    return files;
 }
 
 PdfCheck Check(const std::string& pdfPath)

@@ -6,6 +6,7 @@
 //   pdftotext -layout  -> the page text as UTF-8
 //   pdftotext -bbox    -> PdfWord rows (each word with its box, top-left origin)
 //   pdfimages -list    -> PdfImageRow rows (page, pixel size, colour, encoding)
+//   pdftoppm -png      -> the pages as pictures for a person to look at
 //   qpdf --check       -> PdfCheck (clean or not, with qpdf's words)
 #pragma once
 
@@ -22,7 +23,7 @@ struct CommandResult {
 // Runs argv[0] with the other arguments (no shell expansion of the arguments).
 CommandResult RunCommand(const std::vector<std::string>& argv, bool withStandardError = false);
 
-// True when pdfinfo, pdffonts, pdftotext, pdfimages and qpdf can all be run.
+// True when pdfinfo, pdffonts, pdftotext, pdfimages, pdftoppm and qpdf can all be run.
 bool ToolsAvailable();
 
 struct PdfPageBox {
@@ -74,6 +75,11 @@ struct PdfImageRow {
     std::string encoding; // "jpeg", "image" (flate), ...
 };
 std::vector<PdfImageRow> Images(const std::string& pdfPath);
+
+// pdftoppm: every page as a PNG picture "<prefix>-<page>.png" at `dpi`
+// (pdftoppm pads the page number with zeros for documents of ten pages or
+// more). Returns the files written, in page order.
+std::vector<std::string> RenderPages(const std::string& pdfPath, const std::string& prefix, int dpi = 72);
 
 struct PdfCheck {
     bool clean = false; // qpdf exited 0 and printed no warning

@@ -1,5 +1,7 @@
 #include "RecordingPdfCanvas.h"
 
+#include "TextMeasure.h"
+
 #include <cmath>
 #include <filesystem>
 #include <system_error>
@@ -191,7 +193,9 @@ std::vector<PlacedText> RecordingPdfCanvas::Texts() const
     std::vector<PlacedText> texts;
     for (const auto& c : calls_) {
         if (c.kind == CallKind::TextOut || c.kind == CallKind::ShowText) {
-            texts.push_back({c.page, c.x, c.y, c.text, c.font, c.size});
+            const tarvel::report::TextExtent extent = tarvel::report::MeasureText(c.font, c.size, c.text);
+            const TextBox box{c.x, c.y - extent.descent, c.x + extent.width, c.y + extent.ascent};
+            texts.push_back({c.page, c.x, c.y, c.text, c.font, c.size, box});
         }
     }
     return texts;

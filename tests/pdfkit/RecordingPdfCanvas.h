@@ -34,6 +34,13 @@ struct RecordedCall {
     int image = 0;         // image id (LoadImage result, DrawImage argument)
 };
 
+// The box a drawn text covers, in page coordinates (origin bottom left):
+// from its start to its advance width, from the font's descent below the
+// baseline to its ascent above, measured as the canvas draws it.
+struct TextBox {
+    float left = 0, bottom = 0, right = 0, top = 0;
+};
+
 // A placed text: TextOut, or ShowText at the position MoveTextPos set.
 struct PlacedText {
     int page = 0;
@@ -41,6 +48,7 @@ struct PlacedText {
     std::string text;
     ReportFont font;
     float size = 0;
+    TextBox box;
 };
 
 struct PlacedImage {
@@ -84,6 +92,8 @@ public:
     float PageHeight() const override;
     void SetFont(const ReportFont& font, float size) override;
     void SetFontSize(float size) override;
+    ReportFont Font() const override { return font_; }
+    float FontSize() const override { return size_; }
     void BeginText() override;
     void EndText() override;
     void TextOut(float x, float y, const std::string& utf8) override;

@@ -1,0 +1,246 @@
+// The fitting rule of the report texts and the measure it stands on: the
+// runs Chinese text is drawn in, the widths and heights of drawn text, and
+// where and in which size a text in a room is drawn.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "RecordingPdfCanvas.h"
+#include "ReportFonts.h"
+#include "TextFit.h"
+#include "TextMeasure.h"
+
+using namespace tarvel::report;
+
+namespace {
+
+const ReportFont kLatin = WesternReportFont();
+const ReportFont kChinese = ReportFontForLanguage(0);
+
+std::string Runs(const ReportFont& font, const std::string& text)
+{
+    std::string out;
+    for (const FontRun& run : FontRuns(font, text))
+        out += (run.font.name == "Helvetica" ? "H[" : run.font.name == "SimSun" ? "S[" : "?[") + run.text + "]";
+    return out;
+}
+
+TEST(FontRuns, ChineseTextDrawsItsLatinRunsInHelvetica)
+{
+    struct Case {
+        std::string text;
+        std::string runs;
+    };
+    const Case cases[] = {
+        {"\xE8\xBD\xA6\xE8\xBE\x86", "S[\xE8\xBD\xA6\xE8\xBE\x86]"},                    // 车辆
+        {"WTR4S2M0N0K012345", "H[WTR4S2M0N0K012345]"},                                   // the VIN
+        {"\xE9\x80\x9A\xE9\x81\x93" "1\xE9\x87\x8A", "S[\xE9\x80\x9A\xE9\x81\x93]H[1]S[\xE9\x87\x8A]"}, // 通道1释
+        {"\xE4\xBC\xA0 c", "S[\xE4\xBC\xA0]H[ c]"},                                      // 传 c
+        {"", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Runs(kChinese, c.text), c.runs) << c.text;
+    // Every other font draws a text as one run, in itself.
+    EXPECT_EQ(Runs(kLatin, "S\xC3\xA3o 1"), "H[S\xC3\xA3o 1]");
+    const std::vector<FontRun> russian = FontRuns(ReportFontForLanguage(2), "\xD0\x9E\xD1\x81\xD1\x8C 1");
+    ASSERT_EQ(russian.size(), 1u);
+    EXPECT_EQ(russian[0].font, ReportFontForLanguage(2));
+}
+
+TEST(MeasureText, TakesTheFontsWidthsAndHeights)
+{
+    // Helvetica's own widths: "WTR4S2M0N0K012345" is 10726 thousandths.
+    const TextExtent vin = MeasureText(kLatin, 9, "WTR4S2M0N0K012345");
+    EXPECT_NEAR(vin.width, 10.726 * 9, 0.01);
+    EXPECT_NEAR(vin.ascent, 0.718 * 9, 0.01);
+    EXPECT_NEAR(vin.descent, 0.207 * 9, 0.01);
+    // In a Chinese text the same VIN takes Helvetica's room, not SimSun's
+    // half-width cells; a Chinese character takes a full em.
+    EXPECT_NEAR(MeasureText(kChinese, 9, "WTR4S2M0N0K012345").width, vin.width, 0.01);
+    EXPECT_NEAR(MeasureText(kChinese, 10, "\xE9\x80\x9A\xE9\x81\x93").width, 20, 0.01);
+    EXPECT_NEAR(MeasureText(kChinese, 10, "\xE9\x80\x9A" "1").width,
+                10 + MeasureText(kLatin, 10, "1").width, 0.01);
+    // Sizes scale; an empty text has no width but the font's height.
+    EXPECT_NEAR(MeasureText(kLatin, 18, "Sensor").width, 2 * MeasureText(kLatin, 9, "Sensor").width, 0.01);
+    const TextExtent empty = MeasureText(kLatin, 10, "");
+    EXPECT_EQ(empty.width, 0);
+    EXPECT_NEAR(empty.ascent, 7.18, 0.01);
+}
+
+// A table row of the report: 20 high, its baseline 12 below the rule above.
+TextFit InRow(const std::string& text, float x, float left, float right)
+{
+    TextFit fit;
+    fit.text = text;
+    fit.x = x;
+    fit.depth = 400;
+    fit.room = {left, 388, right, 408};
+    fit.size = 9;
+    return fit;
+}
+
+float Width(const FittedLine& line, const ReportFont& font = kLatin)
+{
+    return MeasureText(font, line.size, line.text).width;
+}
+
+// Every line inside the room: 2 from its left rule (or where the layout put
+// it), 3 from its right, 1 from the rules above and below, lines apart.
+void ExpectInside(const std::vector<FittedLine>& lines, const TextFit& fit, const ReportFont& font = kLatin)
+{
+    float above = fit.room.top;
+    for (const FittedLine& line : lines) {
+        const TextExtent e = MeasureText(font, line.size, line.text);
+        EXPECT_GT(line.x, fit.room.left) << line.text;
+        EXPECT_LE(line.x + e.width, fit.room.right - 3 + 0.01f) << line.text;
+        EXPECT_GE(line.depth - e.ascent, above + 0.99f) << line.text;
+        EXPECT_LE(line.depth + e.descent, fit.room.bottom - 1 + 0.01f) << line.text;
+        above = line.depth + e.descent - 1;
+    }
+}
+
+TEST(TextFit, AFittingTextStandsWhereTheLayoutPutsIt)
+{
+    const TextFit fit = InRow("Lamp on", 175, 140, 225);
+    const auto lines = FitText(kLatin, fit);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].x, 175);
+    EXPECT_EQ(lines[0].depth, 400);
+    EXPECT_EQ(lines[0].size, 9);
+    EXPECT_EQ(lines[0].text, "Lamp on");
+    // An empty text is drawn as an empty text at its place.
+    const auto empty = FitText(kLatin, InRow("", 175, 140, 225));
+    ASSERT_EQ(empty.size(), 1u);
+    EXPECT_EQ(empty[0].x, 175);
+    EXPECT_EQ(empty[0].text, "");
+}
+
+TEST(TextFit, TooWideItMovesLeftThenStepsDownThenSplitsAtABlank)
+{
+    // Moves left so that it ends 3 before the right rule.
+    const TextFit moved = InRow("Channel 1 release", 175, 140, 225);
+    auto lines = FitText(kLatin, moved);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].size, 9);
+    EXPECT_NEAR(lines[0].x + Width(lines[0]), 222, 0.01);
+    EXPECT_LT(lines[0].x, 175);
+
+    // Wider than the room at 9, not at 8: one line in 8.
+    const float at9 = MeasureText(kLatin, 9, "Supply voltage below 18 V").width;
+    TextFit smaller = InRow("Supply voltage below 18 V", 260, 225, 225 + 5 + at9 * 8.5f / 9 + 0.5f);
+    lines = FitText(kLatin, smaller);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].size, 8.5f);
+    EXPECT_EQ(lines[0].depth, 400);
+    ExpectInside(lines, smaller);
+
+    // Too wide even at the floor (7): two lines at a blank, 4 above and 5
+    // below the baseline, as even as the blanks allow, in the largest size.
+    const TextFit split = InRow("Wheel sensors and modulators", 70, 50, 140);
+    lines = FitText(kLatin, split);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].text, "Wheel sensors");
+    EXPECT_EQ(lines[1].text, "and modulators");
+    EXPECT_EQ(lines[0].depth, 396);
+    EXPECT_EQ(lines[1].depth, 405);
+    EXPECT_EQ(lines[0].size, 9);
+    EXPECT_EQ(lines[1].size, 9);
+    ExpectInside(lines, split);
+    EXPECT_EQ(DefaultFloor(9), 7);
+}
+
+TEST(TextFit, LinesOfItsOwnAreKeptOnePerLine)
+{
+    const TextFit fit = InRow("Second lifting axle did not lower\nLifting axle did not rise\nSecond lifting axle did not rise\n",
+                              260, 225, 470);
+    TextFit low = fit;
+    low.floor = 3.5f;
+    const auto lines = FitText(kLatin, low);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].text, "Second lifting axle did not lower");
+    EXPECT_EQ(lines[1].text, "Lifting axle did not rise");
+    EXPECT_EQ(lines[2].text, "Second lifting axle did not rise");
+    EXPECT_LT(lines[0].size, 9);
+    ExpectInside(lines, low);
+}
+
+TEST(TextFit, ChineseBreaksBetweenItsCharactersButNotBeforeItsPunctuation)
+{
+    // 提升传感器：未读取标定结果 in a narrow cell
+    const std::string text = "\xE6\x8F\x90\xE5\x8D\x87\xE4\xBC\xA0\xE6\x84\x9F\xE5\x99\xA8\xEF\xBC\x9A\xE6\x9C\xAA"
+                             "\xE8\xAF\xBB\xE5\x8F\x96\xE6\xA0\x87\xE5\xAE\x9A\xE7\xBB\x93\xE6\x9E\x9C";
+    const TextFit fit = InRow(text, 60, 50, 140);
+    const auto lines = FitText(kChinese, fit);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].text + lines[1].text, text);
+    EXPECT_NE(lines[1].text.rfind("\xEF\xBC\x9A", 0), 0u); // no line starts with the colon
+    ExpectInside(lines, fit, kChinese);
+}
+
+TEST(TextFit, TheLayoutsOwnLinesStayWhileTheyFit)
+{
+    TextFit fit = InRow("Sensor da roda c", 150, 140, 225);
+    fit.preset = {{150, 396, 0, "Sensor"}, {145, 405, 0, "da roda c"}};
+    auto lines = FitText(kLatin, fit);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].x, 150);
+    EXPECT_EQ(lines[0].depth, 396);
+    EXPECT_EQ(lines[1].x, 145);
+    EXPECT_EQ(lines[1].depth, 405);
+    // A split with an empty first line is no split: "-" on its baseline.
+    TextFit dash = InRow("-", 260, 225, 470);
+    dash.preset = {{260, 396, 0, ""}, {260, 405, 0, "-"}};
+    lines = FitText(kLatin, dash);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].depth, 400);
+    EXPECT_EQ(lines[0].x, 260);
+}
+
+TEST(TextFit, WhatFitsNowhereIsCutWithAnEllipsisInsideItsRoom)
+{
+    const TextFit fit = InRow("Umgebungsdruckabweichungsgrenzwertueberschreitung", 60, 50, 140);
+    const auto lines = FitText(kLatin, fit);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].size, 7);
+    EXPECT_EQ(lines[0].text.substr(lines[0].text.size() - 3), "\xE2\x80\xA6");
+    EXPECT_EQ(fit.text.rfind(lines[0].text.substr(0, lines[0].text.size() - 3), 0), 0u);
+    ExpectInside(lines, fit);
+}
+
+TEST(TextFit, EveryTextOfATableStaysInsideItsRoom)
+{
+    const char* texts[] = {"Lamp did not light", "The difference between the actual pressure and the set pressure is too large",
+                           "Lifting sensor: calibration result not read", "-", "N/A", "Incompleto",
+                           "Sensor 1: signal seen on sensor 2, check the wiring", "x y z w v u t s r q p o n m l k j i"};
+    const float columns[][3] = {{175, 140, 225}, {260, 225, 470}, {480, 470, 545}, {70, 50, 140}};
+    for (const char* text : texts)
+        for (const auto& c : columns) {
+            const TextFit fit = InRow(text, c[0], c[1], c[2]);
+            SCOPED_TRACE(std::string(text) + " at " + std::to_string(c[0]));
+            ExpectInside(FitText(kLatin, fit), fit);
+        }
+}
+
+TEST(TextFit, DrawingSetsEachLinesSizeAndRestoresTheSizeInForce)
+{
+    pdfkit::RecordingPdfCanvas canvas;
+    canvas.AddPage(PdfPageSize::A4, PdfOrientation::Portrait);
+    canvas.SetFont(kLatin, 9);
+    canvas.BeginText();
+    const float h = canvas.PageHeight();
+    DrawTextInRoom(canvas, 480, 400, "Not run", {470, 388, 545, 408});
+    const float right = 475 + MeasureText(kLatin, 8, "Incomplete").width + 0.1f; // holds it in 8, not in 8.5
+    DrawTextInRoom(canvas, 472, 420, "Incomplete", {470, 408, right, 428});
+    canvas.EndText();
+    const auto texts = canvas.Texts();
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0].size, 9);
+    EXPECT_NEAR(texts[0].y, h - 400, 0.01);
+    EXPECT_EQ(texts[1].size, 8);
+    EXPECT_LE(texts[1].box.right, right - 3 + 0.01f);
+    EXPECT_EQ(canvas.FontSize(), 9);
+}
+
+} // namespace
