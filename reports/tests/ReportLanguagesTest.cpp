@@ -475,9 +475,11 @@ TEST_P(ReportsInEveryLanguage, TheSavedFilesGiveBackTheirTextsAndArePictured)
     const std::vector<pdfkit::PdfWord> words = pdfkit::Words(reportPdf);
     for (int page : {1, 2}) {
         const float height = page == 1 ? 595.276f : 841.89f;
-        for (const PlacedText& t : PageTexts(recorded, page))
-            if (!NoBlanks(t.text).empty())
+        for (const PlacedText& t : PageTexts(recorded, page)) {
+            if (!NoBlanks(t.text).empty()) {
                 EXPECT_TRUE(FoundWhereDrawn(words, page, t, height)) << "page " << page << ": " << Describe(t);
+            }
+        }
     }
     // The item names and the result words are among them: each of their
     // words (a name may stand on two lines); Chinese names whole.
