@@ -148,7 +148,6 @@ ValueCodecOptions DeviceInfoCodecOptions()
     o.format = NumberFormat::Rounded;
     o.extractBitFields = false;
     o.acceptBcd = false;
-    o.shortTextTaken = true;
     return o;
 }
 
@@ -470,7 +469,11 @@ std::string DecodeDeviceInfoValue(const std::vector<uint8_t>& record, const std:
     f.BitLenth = BitLenth;
     f.StartBit = StartBit;
     f.Conversion = Conversion;
-    const DecodedValue r = DecodeValue(record, f, DeviceInfoCodecOptions());
+    ValueCodecOptions options = DeviceInfoCodecOptions();
+    // The ECU may answer a text shorter than its field: it ends where the
+    // answer does.
+    options.shortTextTaken = true;
+    const DecodedValue r = DecodeValue(record, f, options);
     ShowCodecBox(r.box, tarvel::MsgIcon::Exclamation);
     return r.text;
 }

@@ -98,8 +98,7 @@ struct ValueCodecOptions {
 };
 
 // The device-information page: most significant byte first, no Offset,
-// "%0.0f", no bit fields, "BCD" unknown; a text shorter than its field is
-// taken as it is.
+// "%0.0f", no bit fields, "BCD" unknown.
 ValueCodecOptions DeviceInfoCodecOptions();
 // The parameters page. recordReversed: the record whose multi-byte fields the
 // page reads reversed ("Calibration Parameters", the identification record,
@@ -190,9 +189,10 @@ AcceptedInput AcceptedInputOf(const ValueField& field, const ValueCodecOptions& 
 
 // ---- The same, showing the box (text row, caption row 76) ----
 
-// The common decode of the device-information page: the data record, the
-// sub-field's DataType, ByteIndex, BitLenth, StartBit and Conversion.
-// Unknown types show box 77/76 with the exclamation icon.
+// The common decode of the device-information page: the data record (as long
+// as the ECU announced it), the sub-field's DataType, ByteIndex, BitLenth,
+// StartBit and Conversion; a text the record ends inside is taken as far as
+// it goes. Unknown types show box 77/76 with the exclamation icon.
 std::string DecodeDeviceInfoValue(const std::vector<uint8_t>& record, const std::string& DataType, int ByteIndex,
                                   int BitLenth, int StartBit, float Conversion);
 

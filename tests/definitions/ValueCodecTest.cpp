@@ -34,6 +34,11 @@ const ValueCodecOptions kLift = LiftingAxleCodecOptions();
 const ValueCodecOptions kTag = SystemTagCodecOptions(0);
 const ValueCodecOptions kTag66 = SystemTagCodecOptions(66);
 const ValueCodecOptions kRecorder = RecorderCodecOptions();
+const ValueCodecOptions kInfoTaking = [] {
+    ValueCodecOptions o = DeviceInfoCodecOptions();
+    o.shortTextTaken = true;
+    return o;
+}();
 
 Bytes Letters(size_t n, char c = 'A') { return Bytes(n, static_cast<uint8_t>(c)); }
 
@@ -133,12 +138,12 @@ TEST(ValueCodecTest, DecodeTable)
         {"negative byte index", &kParam, Field("Unsigned", -1, 0, 8), {0x01, 0x02}, "", 0},
         {"bit length 0", &kParam, Field("Unsigned", 0, 0, 0), {0x01}, "", 0},
         {"empty record", &kInfo, Field("ASCII", 0, 0, 8), {}, "", 0},
-        // The device information takes a text the data ends inside as far as
-        // it goes; every other page leaves it empty.
-        {"info text shorter than its field", &kInfo, Field("ASCII", 0, 0, 16), {0x35}, "5", 0},
-        {"info text from past the end", &kInfo, Field("ASCII", 2, 0, 16), {0x35}, "", 0},
-        {"info number shorter than its field", &kInfo, Field("Unsigned", 0, 0, 16), {0x35}, "", 0},
-        {"param text shorter than its field", &kParam, Field("ASCII", 0, 0, 16), {0x35}, "", 0},
+        // A text the data ends inside, taken as far as it goes only when
+        // asked for (the device information); never a number.
+        {"short text taken", &kInfoTaking, Field("ASCII", 0, 0, 16), {0x35}, "5", 0},
+        {"short text from past the end", &kInfoTaking, Field("ASCII", 2, 0, 16), {0x35}, "", 0},
+        {"short number never taken", &kInfoTaking, Field("Unsigned", 0, 0, 16), {0x35}, "", 0},
+        {"short text not taken", &kInfo, Field("ASCII", 0, 0, 16), {0x35}, "", 0},
         {"ascii at most 99", &kParam, Field("ASCII", 0, 0, 8 * 120), Letters(120), std::string(99, 'A'), 0},
         {"6 bytes msb first: low 4", &kParam, Field("Unsigned", 0, 0, 48), {9, 9, 0, 0, 1, 0}, "256", 0},
         {"6 bytes lsb first: low 4", &kLift, Field("Unsigned", 0, 0, 48), {0, 1, 0, 0, 9, 9}, "256", 0},
@@ -383,6 +388,7 @@ protected:
 TEST_F(ValueCodecBoxTest, WrappersShowTheBoxTheCodecAsksFor)
 {
     EXPECT_EQ(DecodeDeviceInfoValue({0x01, 0x2C}, "Unsigned", 0, 16, 0, 0.1f), "30");
+    EXPECT_EQ(DecodeDeviceInfoValue({0x35}, "ASCII", 0, 16, 0, 1), "5"); // an answer shorter than its field
     EXPECT_EQ(DecodeDeviceInfoValue({0x12, 0x34, 0x56, 0x78}, "BCD", 0, 32, 0, 1), "");
     ASSERT_EQ(BoxRows(), std::vector<int>{77});
     EXPECT_EQ(prompter_.Boxes()[0].icon, tarvel::MsgIcon::Exclamation);
