@@ -4,6 +4,7 @@
 #include "Navigation.h"
 #include "ProgramIcon.h"
 #include "ShellGlobals.h"
+#include "TarvelView.h"
 #include "WxPump.h"
 
 #include "Log.h"
@@ -260,6 +261,16 @@ void CMainFrame::OnHelpButton(wxRibbonBarEvent&)
 
 void CMainFrame::OnClose(wxCloseEvent& event)
 {
+    // A page whose work must not be cut off unasked (a download) may keep
+    // the program running.
+    if (event.CanVeto() && !closeDeferred_) {
+        wxDocument* doc = GetDocumentManager() ? GetDocumentManager()->GetCurrentDocument() : nullptr;
+        auto* view = doc ? dynamic_cast<CTarvelView*>(doc->GetFirstView()) : nullptr;
+        if (view && !view->PagesMayClose()) {
+            event.Veto();
+            return;
+        }
+    }
     // Pumped waits end early from here on.
     if (auto* pump = dynamic_cast<tarvel::WxPump*>(&tarvel::GetPump()))
         pump->SetMainWindowClosing(true);

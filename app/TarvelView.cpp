@@ -259,6 +259,14 @@ tarvel::PageLogic* CTarvelView::Logic(int tab) const
     return logics_ ? logics_->At(tab) : nullptr;
 }
 
+bool CTarvelView::PagesMayClose() const
+{
+    for (int tab : tarvel::PageHookOrder())
+        if (tarvel::PageLogic* logic = Logic(tab); logic && !logic->MayClose())
+            return false;
+    return true;
+}
+
 void CTarvelView::OnInitialUpdate()
 {
     ++initialUpdates_;

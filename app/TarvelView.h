@@ -62,6 +62,9 @@ public:
     CTarvelPage* Page(int tab) const;
     // The logic of the page at `tab`; null outside 0..22 or before the pages exist.
     tarvel::PageLogic* Logic(int tab) const;
+    // Asks every page, in tab order, whether the program may close now; the
+    // first page that says no keeps it running.
+    bool PagesMayClose() const;
     wxScrolledWindow* ViewWindow() const { return window_; }
     // The create handler's result: 0, or the code of the step that failed.
     int CreateResult() const { return createResult_; }

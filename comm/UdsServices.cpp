@@ -120,10 +120,11 @@ int Unlock(uint8_t requestSeed, SecurityConstantPair constants)
 
 const char* DtcStatusWord(uint8_t status)
 {
-    static const char* const kHistory[] = {"；历史故障", "；History Fault", "；NcTopnR", "；Falha histórica",
-                                           "；Falha armazenada"};
-    static const char* const kCurrent[] = {"；当前故障", "；Current Fault", "；CywecTbykwne", "；Falha presente",
-                                           "；Falha presente"};
+    // Chinese, English, Russian, Spanish, Portuguese.
+    static const char* const kHistory[] = {"；历史故障", "；History Fault", "；Сохранённая неисправность",
+                                           "；Avería histórica", "；Falha armazenada"};
+    static const char* const kCurrent[] = {"；当前故障", "；Current Fault", "；Текущая неисправность",
+                                           "；Avería presente", "；Falha presente"};
     // Any index outside the table reads English, as every text does.
     const UdsLanguageSource source = g_languageSource.load();
     const int language = source ? source() : 1;

@@ -220,6 +220,7 @@ public:
         s.blockSize = config_.blockSize;
         s.stMin = config_.stMin;
         s.padFrames = !shortDlc_;
+        s.padByte = padByte_;
         return s;
     }
 
@@ -839,6 +840,7 @@ public:
 
     std::map<uint8_t, FaultRule> faults_;
     bool shortDlc_ = false;
+    uint8_t padByte_ = 0x00;
     bool duplicateProgrammingAnswer_ = false;
 
     SimEcuStats stats_;
@@ -1027,6 +1029,13 @@ void SimEcu::SetShortDlc(bool on)
 {
     std::lock_guard<std::mutex> lock(impl_->mutex_);
     impl_->shortDlc_ = on;
+    impl_->ApplyTransportSettingsLocked();
+}
+
+void SimEcu::SetPadByte(uint8_t pad)
+{
+    std::lock_guard<std::mutex> lock(impl_->mutex_);
+    impl_->padByte_ = pad;
     impl_->ApplyTransportSettingsLocked();
 }
 

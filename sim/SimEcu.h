@@ -170,6 +170,9 @@ public:
     void SetResponsePending(uint8_t sid, unsigned count, uint32_t intervalMs = 1000, int times = -1);
     // Frames carry only their used bytes instead of 8 padded ones.
     void SetShortDlc(bool on);
+    // The byte that fills the unused bytes of a padded frame (0x00 at start;
+    // ECUs pad with 0x55, 0xAA or 0xCC as well).
+    void SetPadByte(uint8_t pad);
     // DiagnosticSessionControl 10 02 is answered twice.
     void SetDuplicateProgrammingSessionAnswer(bool on);
     void ClearFaults();

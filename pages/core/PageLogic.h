@@ -37,6 +37,10 @@ public:
     // Another page is about to be shown or a ribbon page opens: running
     // work (timers, read loops, a worker) stops now.
     virtual void OnStopWork() {}
+    // The main window is about to close. A page whose running work must not
+    // be cut off unasked (a download into the ECU) asks the user here;
+    // false keeps the program running.
+    virtual bool MayClose() { return true; }
 
     // The window registers here to render the state after each change; pass
     // an empty function to stop.

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <set>
+#include <string>
 
 namespace {
 
@@ -100,16 +102,29 @@ void ABSMonitorLogic::OnResetForNewRun()
 
 void ABSMonitorLogic::OnReloadDefinitions()
 {
+    // The user's ticks belong to the DIDs, not to the rows: a DID that is
+    // still defined after the reload stays ticked, whatever its name now is.
+    std::multiset<std::string> ticked;
+    for (size_t i = 0; i < state_.checked.size() && i < MonitorDidList.size(); ++i)
+        if (state_.checked[i])
+            ticked.insert(MonitorDidList[i].DidNumber);
+
     MonitorDidTable.clear();
     MonitorDidList.clear();
     if (LoadDidDefinitionFile(DefinitionFileName(kDefinitionBase, Context().texts.Language()), kRowDefinitionsMissing,
                               MonitorDidTable))
         MonitorDidList = MonitorDidTable;
     state_.didNames.clear();
-    for (const auto& did : MonitorDidList)
+    state_.checked.clear();
+    for (const auto& did : MonitorDidList) {
         state_.didNames.push_back(did.name);
-    state_.checked.assign(state_.didNames.size(), false);
-    state_.selectAll = false;
+        const auto it = ticked.find(did.DidNumber);
+        state_.checked.push_back(it != ticked.end());
+        if (it != ticked.end())
+            ticked.erase(it);
+    }
+    state_.selectAll = state_.selectAll && !state_.checked.empty() &&
+                       std::find(state_.checked.begin(), state_.checked.end(), false) == state_.checked.end();
     PublishChecked();
     Changed();
 }

@@ -33,8 +33,8 @@ public:
     void OnCheckChanged(size_t row, bool checked);
     void OnPeriodEdited(const std::string& text);
     void OnRecording();
-    // WM_MONITOR_RELOAD_DEFINITIONS: the definitions of the current language,
-    // nothing checked.
+    // WM_MONITOR_RELOAD_DEFINITIONS: the definitions of the current language;
+    // the DIDs that were ticked and are still defined stay ticked.
     void OnReloadDefinitions();
 
     void OnLanguageChanged() override;

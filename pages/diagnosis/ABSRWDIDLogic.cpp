@@ -38,6 +38,18 @@ constexpr int kRowSecurityFailed = 86;
 constexpr int kRowSessionFailed = 87;
 constexpr int kRowWriteFailed = 220;
 constexpr int kRowReservedBytes = 462;
+// The box of a value the row cannot take: what it is, which row, which value
+// and what the row accepts.
+constexpr int kRowValueRefused = 660;
+constexpr int kRowValueRow = 661;
+constexpr int kRowValueText = 662;
+constexpr int kRowValueAccepted = 663;
+constexpr int kRowWholeNumbers = 664;
+constexpr int kRowTextCharacters = 665;
+constexpr int kRowHexDigits = 666;
+constexpr int kRowNotWritable = 667;
+// The record or the grid changed while the write waited for the ECU.
+constexpr int kRowChangedWhileWriting = 668;
 
 constexpr size_t kEditorTextLimit = 128; // characters
 
@@ -208,6 +220,7 @@ void ABSRWDIDLogic::OnParameterRecordSelected(const std::string& text)
     state_.writeEnabled = SelectedRecordRWType == "RW";
     state_.rows.clear();
     gridRecord_.clear();
+    ++gridGeneration_;
     state_.editorShown = false;
     if (record)
         for (size_t k = 0; k < record->did.SubFields.size(); ++k)
@@ -230,6 +243,7 @@ void ABSRWDIDLogic::OnReadParameter()
         return;
     }
     state_.busy = true;
+    Changed();
     ReadRecord(*record);
     state_.busy = false;
     Changed();
@@ -295,6 +309,7 @@ bool ABSRWDIDLogic::ReadRecord(const Record& record)
 void ABSRWDIDLogic::FillGrid(std::vector<_tagFilldesc_> rows)
 {
     state_.rows = std::move(rows);
+    ++gridGeneration_;
     state_.editorShown = false;
     std::vector<tarvel::ParameterRow> flagRows;
     for (const auto& row : state_.rows)
@@ -378,6 +393,8 @@ void ABSRWDIDLogic::RederiveFlagsFromGrid()
 
 void ABSRWDIDLogic::BeginParameterEdit(int row, int column)
 {
+    if (state_.busy)
+        return; // the values are being read or written
     if (column != kValueColumn || row < 0 || static_cast<size_t>(row) >= state_.rows.size())
         return;
     ParameterEditRow = row;
@@ -406,6 +423,7 @@ void ABSRWDIDLogic::ClearParameterGrid()
     state_.rows.clear();
     state_.editorShown = false;
     gridRecord_.clear();
+    ++gridGeneration_;
     Changed();
 }
 
@@ -413,6 +431,16 @@ bool ABSRWDIDLogic::GridHoldsRecord(const Record& record) const
 {
     return !gridRecord_.empty() && gridRecord_ == record.did.name &&
            state_.rows.size() == record.did.SubFields.size();
+}
+
+bool ABSRWDIDLogic::StillWriting(const Record& record, uint64_t generation) const
+{
+    // The list may have been changed, the definitions reloaded or the grid
+    // refilled or emptied while the ECU was being prepared.
+    const std::optional<Record> selected = SelectedRecord();
+    return selected && selected->position == record.position && selected->did.DidNumber == record.did.DidNumber &&
+           selected->did.SubFields.size() == record.did.SubFields.size() && generation == gridGeneration_ &&
+           GridHoldsRecord(record);
 }
 
 void ABSRWDIDLogic::OnWriteParameter()
@@ -437,12 +465,12 @@ void ABSRWDIDLogic::OnWriteParameter()
     }
     state_.busy = true;
     Changed();
-    WriteRecord(*record);
+    WriteRecord(*record, gridGeneration_);
     state_.busy = false;
     Changed();
 }
 
-void ABSRWDIDLogic::WriteRecord(const Record& record)
+void ABSRWDIDLogic::WriteRecord(const Record& record, uint64_t generation)
 {
     const std::optional<uint16_t> did = DidOf(record.did.DidNumber);
     if (!did) {
@@ -462,17 +490,30 @@ void ABSRWDIDLogic::WriteRecord(const Record& record)
     if (LinkGone())
         return;
     ParameterWrittenBytes.clear();
+    // The last wait is over: the block is built from the grid only when it
+    // still holds the record being written.
+    if (!StillWriting(record, generation)) {
+        ShowBox(kRowChangedWhileWriting, kRowErrorCaption);
+        return;
+    }
 
     const bool calibration = record.did.name == kCalibrationRecord;
+    const ValueCodecOptions options = ParameterRecordCodecOptions(record.did.name, record.position);
     std::vector<WriteBlockInput> inputs;
     for (size_t k = 0; k < record.did.SubFields.size(); ++k) {
         const auto& sub = record.did.SubFields[k];
-        inputs.push_back({MakeValueField(sub, record.did.DidNumber), sub.SubDataName, state_.rows[k].Value});
+        inputs.push_back({MakeValueField(sub, record.did.DidNumber), sub.SubDataName, state_.rows.at(k).Value});
     }
-    const std::vector<uint8_t> block =
-        EncodeWriteBlock(inputs, ParameterRecordCodecOptions(record.did.name, record.position), calibration);
+    const WriteBlockResult encoded = TryEncodeWriteBlock(inputs, options, calibration);
+    if (encoded.refused) {
+        // An empty identification text ends the write without a box.
+        if (encoded.box != 0)
+            ShowValueRefused(record, encoded.refusedInput, inputs[encoded.refusedInput], encoded.box, options);
+        return;
+    }
+    const std::vector<uint8_t>& block = encoded.block;
     if (block.empty())
-        return; // the encoder has shown why
+        return;
     if (calibration && !state_.rows.empty()) {
         state_.rows.back().Value = std::to_string(block.back());
         Changed();
@@ -485,12 +526,11 @@ void ABSRWDIDLogic::WriteRecord(const Record& record)
     if (vehicleConfiguration)
         ResetEolResults();
     if (!ok) {
-        if (LinkGone())
-            return;
-        if (vehicleConfiguration)
+        // The ECU's own explanation first, when it gives one; the page's box
+        // follows whatever the link said or kept quiet about.
+        if (vehicleConfiguration && !LinkGone())
             ShowWriteFault();
-        else
-            ShowBox(kRowWriteFailed, kRowErrorCaption);
+        ShowBox(kRowWriteFailed, kRowErrorCaption);
         return;
     }
     if (record.did.DidNumber == kIdentificationNumber) {
@@ -537,6 +577,41 @@ void ABSRWDIDLogic::VerifyWrite(const Record& record)
     ShowBox(kRowWriteVerified, kRowTipsCaption);
 }
 
+void ABSRWDIDLogic::ShowValueRefused(const Record& record, size_t input, const WriteBlockInput& refused,
+                                     int encoderBox, const ValueCodecOptions& options) const
+{
+    const auto& t = Context().texts;
+    const auto label = [&t](int row) { return t.Text(row) + " "; };
+    std::string text = t.Text(encoderBox == kCodecVinTooWideRow ? kCodecVinTooWideRow : kRowValueRefused);
+    text += "\n\n" + label(kRowValueRow) + std::to_string(input + 1) + ". " + refused.SubDataName;
+    text += "\n" + label(kRowValueText) + "\"" + refused.text + "\"";
+    const AcceptedInput accepted = AcceptedInputOf(refused.field, options);
+    const std::string& unit = record.did.SubFields.at(input).Unit;
+    std::string what;
+    switch (accepted.kind) {
+    case AcceptedInput::Kind::Number:
+        what = accepted.low + " – " + accepted.high + (unit.empty() ? "" : " " + unit);
+        break;
+    case AcceptedInput::Kind::WholeNumber:
+        what = accepted.low + " – " + accepted.high + " (" + t.Text(kRowWholeNumbers) + ")";
+        break;
+    case AcceptedInput::Kind::Text:
+        what = label(kRowTextCharacters) + std::to_string(accepted.counts.front());
+        break;
+    case AcceptedInput::Kind::HexDigits: {
+        what = label(kRowHexDigits);
+        for (size_t i = 0; i < accepted.counts.size(); ++i)
+            what += (i ? " / " : "") + std::to_string(accepted.counts[i]);
+        break;
+    }
+    case AcceptedInput::Kind::Nothing:
+        what = t.Text(kRowNotWritable);
+        break;
+    }
+    text += "\n" + label(kRowValueAccepted) + what;
+    Context().prompter.Show(text, t.Text(kRowErrorCaption), tarvel::MsgIcon::None, tarvel::MsgButtons::Ok);
+}
+
 void ABSRWDIDLogic::ShowWriteFault()
 {
     std::vector<uint8_t> fault;
@@ -552,6 +627,9 @@ void ABSRWDIDLogic::ShowWriteFault()
 
 void ABSRWDIDLogic::OnParametersLoaded()
 {
+    // The record list follows the definitions at once, not only when it
+    // next drops down.
+    FillParameterRecordCombo();
     if (EcuConnected.load() != 1) {
         ShowBox(kRowNotConnected, kRowTipsCaption, true);
         return;
@@ -582,6 +660,8 @@ void ABSRWDIDLogic::OnParametersLoaded()
 
 void ABSRWDIDLogic::SaveParameterFile()
 {
+    if (state_.busy)
+        return;
     const std::optional<Record> record = SelectedRecord();
     if (!record)
         return;
@@ -598,6 +678,8 @@ void ABSRWDIDLogic::SaveParameterFile()
 
 void ABSRWDIDLogic::LoadParameterFile()
 {
+    if (state_.busy)
+        return;
     const std::optional<Record> record = SelectedRecord();
     if (!record)
         return;
@@ -609,12 +691,13 @@ void ABSRWDIDLogic::LoadParameterFile()
     grids.liftingAxleCount = LiftingAxleDidTable.empty() ? 0 : LiftingAxleDidTable.front().SubFields.size();
     for (const auto& row : LiftingAxleGrid)
         grids.liftingAxleValues.push_back(row.Value);
-    if (!tarvel::LoadParameterFile(grids))
-        return;
-    for (size_t k = 0; k < state_.rows.size() && k < grids.basicValues.size(); ++k)
-        state_.rows[k].Value = grids.basicValues[k];
-    for (size_t k = 0; k < LiftingAxleGrid.size() && k < grids.liftingAxleValues.size(); ++k)
-        LiftingAxleGrid[k].Value = grids.liftingAxleValues[k];
-    TabUpdateAfterEdit();
-    Changed();
+    // The grids and the tabs show the loaded values before the "loaded" box.
+    tarvel::LoadParameterFile(grids, [this](const tarvel::ParameterFileGrids& loaded) {
+        for (size_t k = 0; k < state_.rows.size() && k < loaded.basicValues.size(); ++k)
+            state_.rows[k].Value = loaded.basicValues[k];
+        for (size_t k = 0; k < LiftingAxleGrid.size() && k < loaded.liftingAxleValues.size(); ++k)
+            LiftingAxleGrid[k].Value = loaded.liftingAxleValues[k];
+        TabUpdateAfterEdit();
+        Changed();
+    });
 }

@@ -9,6 +9,7 @@
 #include "DidDefinitions.h"
 #include "PageLogic.h"
 #include "ValueCodec.h"
+#include "WriteBlock.h"
 
 #include <array>
 #include <cstdint>
@@ -79,7 +80,15 @@ private:
     void FillGrid(std::vector<_tagFilldesc_> rows);
     void RederiveFlagsFromGrid();
     bool GridHoldsRecord(const Record& record) const;
-    void WriteRecord(const Record& record);
+    // After the waits of a write: the list still shows the record, the grid
+    // still holds its read and nothing refilled or emptied it since
+    // `generation`.
+    bool StillWriting(const Record& record, uint64_t generation) const;
+    void WriteRecord(const Record& record, uint64_t generation);
+    // The box of a value the encoder refused: the row, the value and what
+    // the row accepts.
+    void ShowValueRefused(const Record& record, size_t input, const WriteBlockInput& refused, int encoderBox,
+                          const ValueCodecOptions& options) const;
     void VerifyWrite(const Record& record);
     void ShowWriteFault();
     void ShowTab(int tab, bool show) const;
@@ -90,6 +99,9 @@ private:
     // The record whose successful read or reload the grid holds; empty
     // while it holds none.
     std::string gridRecord_;
+    // Counts every choice, fill and emptying of the grid (edits of a cell
+    // do not count).
+    uint64_t gridGeneration_ = 0;
 };
 
 // The grid's column headers: Chinese for language 0, English for any other.

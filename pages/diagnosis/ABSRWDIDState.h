@@ -22,12 +22,14 @@ struct ABSRWDIDState {
     std::array<std::string, 5> headers;
     int valueColumnWidth = 150;
     bool writeEnabled = true;
-    bool fileButtonsEnabled = true;
+    // Load/Save to File: only while "Calibration Parameters" is chosen.
+    bool fileButtonsEnabled = false;
     // The grid's rows.
     std::vector<_tagFilldesc_> rows;
     // The in-place editor over (ParameterEditRow, ParameterEditColumn).
     bool editorShown = false;
     std::string editorText;
-    // A read or write is running (a second click is ignored).
+    // A read or write is running: the record list and the buttons are
+    // disabled (and a second click is ignored).
     bool busy = false;
 };

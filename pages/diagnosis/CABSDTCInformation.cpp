@@ -30,6 +30,12 @@ bool CABSDTCInformation::Create(wxWindow* parent)
             logic->OnClearContents();
     });
 
+    // Enter and Escape stop at the page: they neither close nor press anything.
+    Bind(wxEVT_CHAR_HOOK, [](wxKeyEvent& event) {
+        const int key = event.GetKeyCode();
+        if (key != WXK_RETURN && key != WXK_NUMPAD_ENTER && key != WXK_ESCAPE)
+            event.Skip();
+    });
     auto* buttons = new wxBoxSizer(wxHORIZONTAL);
     buttons->Add(read_, 0, wxRIGHT, 8);
     buttons->Add(clear_, 0, wxRIGHT, 8);

@@ -128,9 +128,12 @@ void CABSRWDID::RenderState()
     write_->SetLabel(wxString::FromUTF8(state.writeCaption));
     load_->SetLabel(wxString::FromUTF8(state.loadCaption));
     save_->SetLabel(wxString::FromUTF8(state.saveCaption));
-    write_->Enable(state.writeEnabled);
-    load_->Enable(state.fileButtonsEnabled);
-    save_->Enable(state.fileButtonsEnabled);
+    // Nothing can be chosen or pressed while the ECU is being read or written.
+    combo_->Enable(!state.busy);
+    read_->Enable(!state.busy);
+    write_->Enable(state.writeEnabled && !state.busy);
+    load_->Enable(state.fileButtonsEnabled && !state.busy);
+    save_->Enable(state.fileButtonsEnabled && !state.busy);
 
     wxArrayString names;
     for (const auto& n : state.recordNames)

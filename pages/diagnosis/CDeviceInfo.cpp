@@ -70,6 +70,12 @@ bool CDeviceInfo::Create(wxWindow* parent)
     sizer->Add(grid, 0, wxEXPAND | wxLEFT | wxRIGHT, 12);
     sizer->Add(status_, 0, wxALL, 12);
 
+    // Enter and Escape stop at the page: they neither close nor press anything.
+    Bind(wxEVT_CHAR_HOOK, [](wxKeyEvent& event) {
+        const int key = event.GetKeyCode();
+        if (key != WXK_RETURN && key != WXK_NUMPAD_ENTER && key != WXK_ESCAPE)
+            event.Skip();
+    });
     Bind(EVT_APP_MESSAGE, &CDeviceInfo::OnReload, this, WM_DEVICEINFO_RELOAD);
     RenderState();
     return true;

@@ -9,9 +9,11 @@
 #include "DiagnosisGlobals.h"
 #include "PageHostTable.h"
 #include "ShellGlobals.h"
+#include "UdsEngine.h"
 #include "UdsServices.h"
 #include "WindowRegistry.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 
@@ -38,6 +40,16 @@ const IdentityTarget kIdentity[] = {
     {"F195", &EcuSoftwareVersion, true}, {"F197", &SystemForm, true},
     {"F1F4", &EcuIdentF1F4, false},      {"F1F5", &EcuCalibrationVersion, false},
 };
+
+// The data of the last positive read as long as the ECU announced it (the
+// answer without 0x62 and the two DID bytes).
+size_t AnnouncedDataSize(const std::vector<uint8_t>& data)
+{
+    const uint32_t length = tarvel::UdsResponseLength();
+    if (length < 3)
+        return 0;
+    return std::min<size_t>(data.size(), length - 3);
+}
 
 } // namespace
 
@@ -162,6 +174,8 @@ void DeviceInfoLogic::ReadDeviceInformation()
         std::vector<uint8_t> record;
         // Once the link is gone the remaining DIDs count as unanswered.
         const bool ok = !(linked && EcuConnected.load() != 1) && tarvel::UdsReadByIdQuiet(number, record) == 1;
+        if (ok)
+            record.resize(AnnouncedDataSize(record)); // the link's padding is not data
         if (!ok && number == kSupplierIdDid)
             EcuIdentified = 0;
         didFirstRow_.push_back(DeviceInfoRows.size());

@@ -8,6 +8,7 @@
 #include "UdsEngine.h"
 #include "UdsServices.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -30,6 +31,12 @@ namespace {
 constexpr int kRowNotConnected = 75;
 constexpr int kRowWarningCaption = 74;
 constexpr int kRowInvalidSoftwareFile = 471;
+constexpr int kRowDownloadCaption = 12;
+constexpr int kRowBootLoaderVersion = 669;
+constexpr int kRowHardwareVersion = 670;
+constexpr int kRowNoVersion = 671;
+constexpr int kRowVersionsChecked = 672;
+constexpr int kRowCloseDuringDownload = 673;
 // The running sequence checks its stop flag between two blocks.
 constexpr uint64_t kStopGraceMs = 20;
 
@@ -49,6 +56,27 @@ std::optional<std::string> ReadWholeFile(const std::string& path)
 }
 
 } // namespace
+
+std::string SoftwareVersionText(const std::vector<uint8_t>& version)
+{
+    size_t used = std::min<size_t>(version.size(), 4);
+    while (used > 0 && version[used - 1] == 0)
+        --used;
+    if (used == 0)
+        return std::string();
+    std::string text(version.begin(), version.begin() + static_cast<std::ptrdiff_t>(used));
+    if (std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c <= 0x7E; }))
+        return text;
+    static const char* const kHex = "0123456789ABCDEF";
+    text.clear();
+    for (size_t i = 0; i < std::min<size_t>(version.size(), 4); ++i) {
+        if (i > 0)
+            text += ' ';
+        text += kHex[version[i] >> 4];
+        text += kHex[version[i] & 0x0F];
+    }
+    return text;
+}
 
 DownloadPageLogic::DownloadPageLogic(const tarvel::PageContext& context) : PageLogic(kTab, context)
 {
@@ -144,6 +172,17 @@ void DownloadPageLogic::OnOpenFile()
     DownLoadFilePath = tarvel::SoftwareFileFolder(path);
     state_.fileName = path;
     state_.messages.push_back(kFileLoadedText);
+    // The versions the ECU will check before it is programmed; a file that
+    // lacks one is refused then, which the user learns here already.
+    const auto& texts = Context().texts;
+    const std::string bootLoader = SoftwareVersionText(FlashBootLoaderVersion);
+    const std::string hardware = SoftwareVersionText(FlashHardwareVersion);
+    state_.messages.push_back(texts.Text(kRowBootLoaderVersion) + " " +
+                              (bootLoader.empty() ? texts.Text(kRowNoVersion) : bootLoader));
+    state_.messages.push_back(texts.Text(kRowHardwareVersion) + " " +
+                              (hardware.empty() ? texts.Text(kRowNoVersion) : hardware));
+    if (bootLoader.empty() || hardware.empty())
+        state_.messages.push_back(texts.Text(kRowVersionsChecked));
     ResetProgress();
 }
 
@@ -199,6 +238,25 @@ void DownloadPageLogic::OnCancel()
         tarvel::UdsDiagnosticSessionControl(0x01);
     }
     AppendMessage(kDownloadAbortedText);
+}
+
+bool DownloadPageLogic::MayClose()
+{
+    if (closingProgram_)
+        return true;
+    if (!sequenceRunning_ && DownloadIdle == 1 && DownloadRunning == 0)
+        return true;
+    const auto& texts = Context().texts;
+    const tarvel::MsgAnswer answer = Context().prompter.Show(
+        texts.Text(kRowCloseDuringDownload), texts.Text(kRowDownloadCaption), tarvel::MsgIcon::Exclamation,
+        tarvel::MsgButtons::YesNo);
+    if (answer != tarvel::MsgAnswer::Yes)
+        return false; // the download goes on
+    // The sequence sees this after the answer it waits for and ends there,
+    // sending nothing more and showing nothing.
+    closingProgram_ = true;
+    DownloadCancelled = 1;
+    return true;
 }
 
 void DownloadPageLogic::OnConnectionChanged()

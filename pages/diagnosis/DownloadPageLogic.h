@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 // The page's fixed texts (the page does not follow the language).
 extern const char* const kDownloadBusyOpenText;  // Open File while a download runs
@@ -57,6 +58,12 @@ public:
     // The connection message, sent by connect, disconnect and the navigation
     // guards while a download runs: one list line.
     void OnConnectionChanged();
+    // The main window is about to close: while a download runs the user is
+    // asked first (the ECU is left without valid software); once agreed the
+    // download ends at its next check without a box.
+    bool MayClose() override;
+    // The user agreed to close the program during a download.
+    bool ClosingProgram() const { return closingProgram_; }
 
     // Where the download sequence plugs in: called by OnStartDownload once
     // every check passed. The page starts with the UDS programming sequence
@@ -77,4 +84,10 @@ private:
     DownloadPageState state_;
     std::function<void(DownloadPageLogic&)> sequence_;
     bool sequenceRunning_ = false;
+    bool closingProgram_ = false;
 };
+
+// How a software file's version shows in the message list: its characters
+// (the four bytes are character codes, trailing zeros dropped), the bytes in
+// hexadecimal when they are not all printable, and empty when all four are 0.
+std::string SoftwareVersionText(const std::vector<uint8_t>& version);

@@ -75,6 +75,9 @@ int DownloadPercent(uint32_t blockIndex, uint32_t blocks)
 
 void DownloadSequence::Warn(const std::string& text)
 {
+    // A program that closes leaves no box behind.
+    if (page_.ClosingProgram())
+        return;
     page_.Context().prompter.Show(text, "Warning", MsgIcon::None, MsgButtons::Ok);
 }
 
@@ -86,6 +89,8 @@ DownloadEnd DownloadSequence::Refuse(const std::string& warning)
 
 DownloadEnd DownloadSequence::RefuseRow(int row)
 {
+    if (page_.ClosingProgram())
+        return DownloadEnd::Refused;
     const TextTable& texts = page_.Context().texts;
     page_.Context().prompter.Show(texts.Text(row), texts.Text(kRowWarningCaption), MsgIcon::Exclamation,
                                   MsgButtons::Ok);
@@ -96,6 +101,11 @@ DownloadEnd DownloadSequence::RefuseRow(int row)
 // it with the default session and the warning line. Nothing else is sent.
 bool DownloadSequence::Interrupted(DownloadEnd& end)
 {
+    if (page_.ClosingProgram()) {
+        // The user chose to close the program: nothing more is sent.
+        end = DownloadEnd::Closed;
+        return true;
+    }
     if (EcuConnected != 1) {
         page_.ResetProgress();
         Warn(kDownloadErrorText);
@@ -260,7 +270,7 @@ DownloadEnd DownloadSequence::Transfer()
 
     step_ = DownloadStep::Reset;
     const int reset = UdsEcuReset();
-    if (EcuConnected != 1) {
+    if (page_.ClosingProgram() || EcuConnected != 1) {
         Interrupted(end);
         return end;
     }

@@ -49,6 +49,7 @@ enum class DownloadEnd {
     Cancelled,    // Cancel: 10 01 was sent and the warning line added
     Disconnected, // the connection went: "Download error, Please try again"
     TransferFailed,
+    Closed,       // the user closes the program: ended without a box
 };
 
 // Number of TransferData requests for an image: whole blocks plus one shorter

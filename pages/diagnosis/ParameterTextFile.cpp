@@ -171,7 +171,7 @@ bool SaveParameterFile(const ParameterFileGrids& grids)
     return true;
 }
 
-bool LoadParameterFile(ParameterFileGrids& grids)
+bool LoadParameterFile(ParameterFileGrids& grids, const std::function<void(const ParameterFileGrids&)>& showLoaded)
 {
     FileRequest request;
     request.save = false;
@@ -195,6 +195,8 @@ bool LoadParameterFile(ParameterFileGrids& grids)
     rows.reserve(shown);
     for (size_t k = 0; k < shown; ++k) rows.push_back({grids.basicNames[k], grids.basicValues[k]});
     RunParameterFlagPass(rows, FlagPass::EditOrFileLoad);
+    if (showLoaded)
+        showLoaded(grids);
 
     Box(kRowFileLoaded, kRowTipsCaption);
     return true;

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -79,7 +80,10 @@ bool SaveParameterFile(const ParameterFileGrids& grids);
 // fills the grids' value lists from it and re-derives the equipment flags
 // from the parameter rows (an edit-or-load flag pass). Boxes: 222/74 when
 // loaded, 221/76 when cancelled or the file cannot be read (grids and flags
-// unchanged). True when loaded; the caller then updates its tabs.
-bool LoadParameterFile(ParameterFileGrids& grids);
+// unchanged). `showLoaded`, when given, runs between the flag pass and box 222:
+// the caller puts the loaded values into its grids and updates its tabs
+// there, so that the box comes once they show. True when loaded.
+bool LoadParameterFile(ParameterFileGrids& grids,
+                       const std::function<void(const ParameterFileGrids&)>& showLoaded = nullptr);
 
 } // namespace tarvel

@@ -227,7 +227,11 @@ DecodedValue DecodeValue(const uint8_t* record, size_t size, const ValueField& f
     if (count == 0 && !zeroByteNumber) return {};
     if (f.ByteIndex < 0 || (record == nullptr && count > 0)) return {};
     const size_t start = static_cast<size_t>(f.ByteIndex);
-    if (start > size || count > size - start) return {};
+    if (start > size) return {};
+    if (count > size - start) {
+        if (kind != Kind::Ascii || !o.shortTextTaken) return {};
+        count = size - start;
+    }
     std::vector<uint8_t> bytes(record + start, record + start + count);
 
     switch (kind) {
@@ -381,6 +385,70 @@ EncodedValue EncodeValue(const std::string& text, const ValueField& f, const Val
     return Refused();
 }
 
+AcceptedInput AcceptedInputOf(const ValueField& f, const ValueCodecOptions& o)
+{
+    AcceptedInput accepted;
+    const Kind kind = KindOf(f.DataType, o);
+    const size_t n = f.BitLenth >= 8 ? static_cast<size_t>(f.BitLenth / 8) : 0;
+    switch (kind) {
+    case Kind::Ascii:
+        if (o.vinWidthRule && f.DidNumber == "F190") {
+            if (n < static_cast<size_t>(kVinWidth)) return accepted;
+            accepted.counts = {static_cast<size_t>(kVinWidth)};
+        } else {
+            if (n == 0) return accepted;
+            accepted.counts = {std::min(n, o.asciiLimit)};
+        }
+        accepted.kind = AcceptedInput::Kind::Text;
+        return accepted;
+    case Kind::Unsigned:
+        if (f.BitLenth >= 8) {
+            if (n > 4 || f.Conversion == 0.0f) return accepted;
+            // The raw extremes, scaled as the field shows its values.
+            ValueField at = f;
+            at.ByteIndex = 0;
+            double low = DecodeValue(std::vector<uint8_t>(n, 0x00), at, o).number;
+            double high = DecodeValue(std::vector<uint8_t>(n, 0xFF), at, o).number;
+            if (low > high) std::swap(low, high);
+            // Shown with the field's decimals, rounded inwards so that both
+            // ends are values the field takes; a field whose DecimalValid
+            // gives no text shows the plain number.
+            const bool decimals = o.format == NumberFormat::ByDecimalValid && f.DecimalValid >= 0 && f.DecimalValid <= 5;
+            const int places = o.format == NumberFormat::Rounded ? 0 : f.DecimalValid;
+            const auto bound = [&](double value, bool up) {
+                if (!decimals && o.format != NumberFormat::Rounded) return Format("%g", value);
+                const double scale = std::pow(10.0, places);
+                const double inward = up ? std::ceil(value * scale - 1e-6) : std::floor(value * scale + 1e-6);
+                char buffer[64];
+                std::snprintf(buffer, sizeof buffer, "%.*f", places, inward / scale + 0.0); // never "-0"
+                return std::string(buffer);
+            };
+            accepted.low = bound(low, true);
+            accepted.high = bound(high, false);
+            accepted.kind = AcceptedInput::Kind::Number;
+            return accepted;
+        }
+        if (f.BitLenth >= 1 && f.StartBit >= 0 && f.StartBit + f.BitLenth <= 8) {
+            accepted.low = "0";
+            accepted.high = std::to_string((1u << f.BitLenth) - 1u);
+            accepted.kind = AcceptedInput::Kind::WholeNumber;
+        }
+        return accepted;
+    case Kind::Bcd:
+        if (n == 0) return accepted;
+        accepted.counts = n >= 4 ? std::vector<size_t>{6, 8} : std::vector<size_t>{6};
+        accepted.kind = AcceptedInput::Kind::HexDigits;
+        return accepted;
+    case Kind::Bcd1:
+        accepted.counts = {2};
+        accepted.kind = AcceptedInput::Kind::HexDigits;
+        return accepted;
+    case Kind::Unknown:
+        break;
+    }
+    return accepted;
+}
+
 // ---- With boxes ----
 
 namespace {
@@ -401,7 +469,11 @@ std::string DecodeDeviceInfoValue(const std::vector<uint8_t>& record, const std:
     f.BitLenth = BitLenth;
     f.StartBit = StartBit;
     f.Conversion = Conversion;
-    const DecodedValue r = DecodeValue(record, f, DeviceInfoCodecOptions());
+    ValueCodecOptions options = DeviceInfoCodecOptions();
+    // The ECU may answer a text shorter than its field: it ends where the
+    // answer does.
+    options.shortTextTaken = true;
+    const DecodedValue r = DecodeValue(record, f, options);
     ShowCodecBox(r.box, tarvel::MsgIcon::Exclamation);
     return r.text;
 }

@@ -85,6 +85,9 @@ struct ValueCodecOptions {
     bool shortBcdEmpty = false;
     // At most this many characters of an "ASCII" field are shown.
     size_t asciiLimit = 99;
+    // An "ASCII" field that the data ends inside gives the characters that
+    // are there (true), or the empty text as any other field (false).
+    bool shortTextTaken = false;
     // DID "F190" (vehicle identification): a text is padded with spaces to a
     // width of 17 (characters above 0x7F count 2); an empty text gives an
     // empty result without a box, a wider one box 83.
@@ -148,7 +151,8 @@ struct EncodedValue {
 // two DID bytes; `size` is what the transport announced minus 3). The field's
 // bytes are those from ByteIndex on: BitLenth / 8 of them for 8 bits or more,
 // one for a bit field. A field that lies even partly past `size` decodes as
-// the empty text, without a box. A number longer than 4 bytes is read from
+// the empty text, without a box (a text field, with shortTextTaken, as the
+// characters before the end). A number longer than 4 bytes is read from
 // its 4 least significant bytes.
 DecodedValue DecodeValue(const uint8_t* record, size_t size, const ValueField& field,
                          const ValueCodecOptions& options);
@@ -165,11 +169,30 @@ DecodedValue DecodeValue(const std::vector<uint8_t>& record, const ValueField& f
 // than 2, an ASCII text longer than the field.
 EncodedValue EncodeValue(const std::string& text, const ValueField& field, const ValueCodecOptions& options);
 
+// What a sub-field takes when it is written, so that a refused value can be
+// explained: the kind of text and, for numbers, the least and the greatest
+// value as the field shows them (DecodeValue of the raw extremes).
+struct AcceptedInput {
+    enum class Kind {
+        Number,      // a decimal number from `low` to `high`
+        WholeNumber, // a bit field: a whole number from `low` to `high`
+        Text,        // at most counts[0] characters
+        HexDigits,   // exactly one of `counts` hexadecimal digits
+        Nothing,     // the definition cannot be written (unknown type, Conversion 0, too wide)
+    };
+    Kind kind = Kind::Nothing;
+    std::string low;
+    std::string high;
+    std::vector<size_t> counts;
+};
+AcceptedInput AcceptedInputOf(const ValueField& field, const ValueCodecOptions& options);
+
 // ---- The same, showing the box (text row, caption row 76) ----
 
-// The common decode of the device-information page: the data record, the
-// sub-field's DataType, ByteIndex, BitLenth, StartBit and Conversion.
-// Unknown types show box 77/76 with the exclamation icon.
+// The common decode of the device-information page: the data record (as long
+// as the ECU announced it), the sub-field's DataType, ByteIndex, BitLenth,
+// StartBit and Conversion; a text the record ends inside is taken as far as
+// it goes. Unknown types show box 77/76 with the exclamation icon.
 std::string DecodeDeviceInfoValue(const std::vector<uint8_t>& record, const std::string& DataType, int ByteIndex,
                                   int BitLenth, int StartBit, float Conversion);
 

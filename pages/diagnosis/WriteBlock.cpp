@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "LanguageTable.h"
+#include "Prompter.h"
+
 namespace {
 
 // A block longer than the largest message the transport carries is never
@@ -49,22 +52,41 @@ std::vector<uint8_t> BuildWriteBlock(const std::vector<WriteBlockField>& fields,
     return block;
 }
 
-std::vector<uint8_t> EncodeWriteBlock(const std::vector<WriteBlockInput>& inputs, const ValueCodecOptions& options,
-                                      bool withChecksum)
+WriteBlockResult TryEncodeWriteBlock(const std::vector<WriteBlockInput>& inputs, const ValueCodecOptions& options,
+                                     bool withChecksum)
 {
+    WriteBlockResult result;
     std::vector<WriteBlockField> fields;
     fields.reserve(inputs.size());
-    for (const WriteBlockInput& in : inputs) {
+    for (size_t i = 0; i < inputs.size(); ++i) {
+        const WriteBlockInput& in = inputs[i];
         WriteBlockField f;
         f.ByteIndex = in.field.ByteIndex;
         f.StartBit = in.field.StartBit;
         f.BitLenth = in.field.BitLenth;
         f.SubDataName = in.SubDataName;
         if (!IsReservedSubField(in.SubDataName)) {
-            f.encoded = EncodeParameterValue(in.text, in.field, options);
-            if (f.encoded.empty()) return {};
+            EncodedValue encoded = EncodeValue(in.text, in.field, options);
+            ParameterEncodedValue = encoded.bytes;
+            if (!encoded.ok()) {
+                result.refused = true;
+                result.refusedInput = i;
+                result.box = encoded.box;
+                return result;
+            }
+            f.encoded = std::move(encoded.bytes);
         }
         fields.push_back(std::move(f));
     }
-    return BuildWriteBlock(fields, withChecksum);
+    result.block = BuildWriteBlock(fields, withChecksum);
+    return result;
+}
+
+std::vector<uint8_t> EncodeWriteBlock(const std::vector<WriteBlockInput>& inputs, const ValueCodecOptions& options,
+                                      bool withChecksum)
+{
+    WriteBlockResult result = TryEncodeWriteBlock(inputs, options, withChecksum);
+    if (result.refused && result.box != 0)
+        tarvel::ShowMessage(LanguageText(result.box), LanguageText(kCodecBoxCaptionRow), tarvel::MsgIcon::None);
+    return std::move(result.block);
 }

@@ -34,9 +34,23 @@ struct WriteBlockInput {
     std::string text;
 };
 
-// Encodes every sub-field in order with EncodeParameterValue and builds the
-// block. Reserved sub-fields are not encoded (they are zeros whatever their
-// text). The first refusal has shown its box (77 or 83) and ends the build
-// with an empty block; so does an empty identification text, without a box.
+// The outcome of encoding a record's texts: the block, or the first input
+// the encoder refused and why.
+struct WriteBlockResult {
+    std::vector<uint8_t> block; // empty when an input was refused
+    bool refused = false;
+    size_t refusedInput = 0; // position in the inputs of the refused one
+    int box = 0;             // the encoder's box row (77, 83), 0 for a refusal without a box
+};
+
+// Encodes every sub-field in order and builds the block; shows nothing.
+// Reserved sub-fields are not encoded (they are zeros whatever their text).
+// The first refusal ends the build; an empty identification text is refused
+// without a box row. ParameterEncodedValue holds the last encoding's bytes.
+WriteBlockResult TryEncodeWriteBlock(const std::vector<WriteBlockInput>& inputs, const ValueCodecOptions& options,
+                                     bool withChecksum);
+
+// The same, showing the encoder's box (77 or 83, caption 76) for a refusal;
+// the block is empty then.
 std::vector<uint8_t> EncodeWriteBlock(const std::vector<WriteBlockInput>& inputs, const ValueCodecOptions& options,
                                       bool withChecksum);

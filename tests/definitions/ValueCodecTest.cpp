@@ -34,6 +34,11 @@ const ValueCodecOptions kLift = LiftingAxleCodecOptions();
 const ValueCodecOptions kTag = SystemTagCodecOptions(0);
 const ValueCodecOptions kTag66 = SystemTagCodecOptions(66);
 const ValueCodecOptions kRecorder = RecorderCodecOptions();
+const ValueCodecOptions kInfoTaking = [] {
+    ValueCodecOptions o = DeviceInfoCodecOptions();
+    o.shortTextTaken = true;
+    return o;
+}();
 
 Bytes Letters(size_t n, char c = 'A') { return Bytes(n, static_cast<uint8_t>(c)); }
 
@@ -133,6 +138,12 @@ TEST(ValueCodecTest, DecodeTable)
         {"negative byte index", &kParam, Field("Unsigned", -1, 0, 8), {0x01, 0x02}, "", 0},
         {"bit length 0", &kParam, Field("Unsigned", 0, 0, 0), {0x01}, "", 0},
         {"empty record", &kInfo, Field("ASCII", 0, 0, 8), {}, "", 0},
+        // A text the data ends inside, taken as far as it goes only when
+        // asked for (the device information); never a number.
+        {"short text taken", &kInfoTaking, Field("ASCII", 0, 0, 16), {0x35}, "5", 0},
+        {"short text from past the end", &kInfoTaking, Field("ASCII", 2, 0, 16), {0x35}, "", 0},
+        {"short number never taken", &kInfoTaking, Field("Unsigned", 0, 0, 16), {0x35}, "", 0},
+        {"short text not taken", &kInfo, Field("ASCII", 0, 0, 16), {0x35}, "", 0},
         {"ascii at most 99", &kParam, Field("ASCII", 0, 0, 8 * 120), Letters(120), std::string(99, 'A'), 0},
         {"6 bytes msb first: low 4", &kParam, Field("Unsigned", 0, 0, 48), {9, 9, 0, 0, 1, 0}, "256", 0},
         {"6 bytes lsb first: low 4", &kLift, Field("Unsigned", 0, 0, 48), {0, 1, 0, 0, 9, 9}, "256", 0},
@@ -301,6 +312,56 @@ TEST(ValueCodecTest, RoundTripsUnderEveryOptionSet)
     }
 }
 
+// What a refused value is told to accept: the range as the field shows its
+// numbers, rounded inwards so that both ends are taken and one step past the
+// top is not; text widths, hexadecimal digit counts, and nothing for fields no
+// value can be written to.
+TEST(ValueCodecTest, AcceptedInputOfEveryKindOfField)
+{
+    using K = AcceptedInput::Kind;
+    struct Case {
+        const char* what;
+        ValueField field;
+        K kind;
+        std::string low, high;
+        std::vector<size_t> counts;
+        const char* pastTop; // a text one step above `high`, refused; nullptr: none
+    };
+    const std::vector<Case> cases{
+        {"byte", Field("Unsigned", 0, 0, 8), K::Number, "0", "255", {}, "256"},
+        {"offset", Field("Unsigned", 0, 0, 8, 1, -40), K::Number, "-40", "215", {}, "216"},
+        {"scaled two decimals", Field("Unsigned", 0, 0, 16, 0.001f, 0, 2), K::Number, "0.00", "65.53", {}, "65.54"},
+        {"scaled one decimal", Field("Unsigned", 0, 0, 16, 0.1f, 0, 1), K::Number, "0.0", "6553.5", {}, "6553.6"},
+        {"three bytes", Field("Unsigned", 0, 0, 24), K::Number, "0", "16777215", {}, "16777216"},
+        {"no decimals text", Field("Unsigned", 0, 0, 8, 0.5f, 0, 9), K::Number, "0", "127.5", {}, nullptr},
+        {"bit field", Field("Unsigned", 0, 4, 2), K::WholeNumber, "0", "3", {}, "4"},
+        {"bit field past the byte", Field("Unsigned", 0, 7, 2), K::Nothing, "", "", {}, nullptr},
+        {"text", Field("ASCII", 0, 0, 80), K::Text, "", "", {10}, nullptr},
+        {"identification", Field("ASCII", 0, 0, 136, 1, 0, 0, "F190"), K::Text, "", "", {17}, nullptr},
+        {"bcd", Field("BCD", 0, 0, 32), K::HexDigits, "", "", {6, 8}, nullptr},
+        {"bcd of 3 bytes", Field("BCD", 0, 0, 24), K::HexDigits, "", "", {6}, nullptr},
+        {"bcd1", Field("BCD1", 0, 0, 8), K::HexDigits, "", "", {2}, nullptr},
+        {"conversion 0", Field("Unsigned", 0, 0, 8, 0.0f), K::Nothing, "", "", {}, nullptr},
+        {"five bytes", Field("Unsigned", 0, 0, 40), K::Nothing, "", "", {}, nullptr},
+        {"unknown type", Field("Signed", 0, 0, 8), K::Nothing, "", "", {}, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const AcceptedInput a = AcceptedInputOf(c.field, kParamRev);
+        EXPECT_EQ(a.kind, c.kind);
+        EXPECT_EQ(a.low, c.low);
+        EXPECT_EQ(a.high, c.high);
+        EXPECT_EQ(a.counts, c.counts);
+        if (c.kind == K::Number || c.kind == K::WholeNumber) {
+            EXPECT_TRUE(EncodeValue(a.low, c.field, kParamRev).ok());
+            EXPECT_TRUE(EncodeValue(a.high, c.field, kParamRev).ok());
+        }
+        if (c.pastTop) {
+            EXPECT_FALSE(EncodeValue(c.pastTop, c.field, kParamRev).ok());
+        }
+    }
+}
+
 TEST(ValueCodecTest, ByteHelpers)
 {
     uint8_t buffer[6] = {9, 9, 9, 9, 9, 9};
@@ -327,6 +388,7 @@ protected:
 TEST_F(ValueCodecBoxTest, WrappersShowTheBoxTheCodecAsksFor)
 {
     EXPECT_EQ(DecodeDeviceInfoValue({0x01, 0x2C}, "Unsigned", 0, 16, 0, 0.1f), "30");
+    EXPECT_EQ(DecodeDeviceInfoValue({0x35}, "ASCII", 0, 16, 0, 1), "5"); // an answer shorter than its field
     EXPECT_EQ(DecodeDeviceInfoValue({0x12, 0x34, 0x56, 0x78}, "BCD", 0, 32, 0, 1), "");
     ASSERT_EQ(BoxRows(), std::vector<int>{77});
     EXPECT_EQ(prompter_.Boxes()[0].icon, tarvel::MsgIcon::Exclamation);

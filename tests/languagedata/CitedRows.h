@@ -8,7 +8,7 @@ struct CitedRow {
     const char* english;
 };
 
-inline constexpr int kHighestCitedRow = 635;
+inline constexpr int kHighestCitedRow = 673;
 
 inline constexpr CitedRow kCitedRows[] = {
     {0, u8"Home"},
@@ -464,4 +464,18 @@ inline constexpr CitedRow kCitedRows[] = {
     {633, nullptr},
     {634, nullptr},
     {635, nullptr},
+    {660, nullptr},
+    {661, nullptr},
+    {662, nullptr},
+    {663, nullptr},
+    {664, nullptr},
+    {665, nullptr},
+    {666, nullptr},
+    {667, nullptr},
+    {668, nullptr},
+    {669, nullptr},
+    {670, nullptr},
+    {671, nullptr},
+    {672, nullptr},
+    {673, nullptr},
 };

@@ -30,6 +30,7 @@ FILLERS = [
     (532, 590, ("Lifting Axle Test", "提升桥测试", "Проверка подъёмной оси", "Prueba del eje elevable", "Teste do eixo elevatório")),
     (591, 598, ("Connectors", "连接器", "Разъёмы", "Conectores", "Conectores")),
     (599, 635, ("System Tag", "系统铭牌", "Табличка системы", "Placa del sistema", "Placa do sistema")),
+    (636, 659, ("Diagnosis", "诊断", "Диагностика", "Diagnóstico", "Diagnóstico")),
 ]
 
 

@@ -1,5 +1,6 @@
 # Rows 448..635: brake lamp, definition files, download, lifting tests, RSS, height sensor,
-# underwater valve, connectors, system-tag parameters, device information.
+# underwater valve, connectors, system-tag parameters, device information; rows 660..673:
+# parameter values that cannot be written, software-file versions, closing during a download.
 ROWS = {
 448: ("Brake Lamp Test", "制动灯测试", "Проверка стоп-сигнала", "Prueba de la luz de freno", "Teste da luz de freio"),
 449: ("Is the brake lamp on?", "制动灯是否点亮？", "Стоп-сигнал горит?", "¿Está encendida la luz de freno?", "A luz de freio está acesa?"),
@@ -178,4 +179,18 @@ ROWS = {
 633: ("Active faults present", "存在当前故障", "Есть активные неисправности", "Hay averías activas", "Há falhas ativas"),
 634: ("Stored faults present", "存在历史故障", "Есть сохранённые неисправности", "Hay averías almacenadas", "Há falhas armazenadas"),
 635: ("Version Information", "版本信息", "Информация о версии", "Información de versión", "Informações de versão"),
+660: ("This value cannot be written to the ECU.", "此数值无法写入ECU。", "Это значение нельзя записать в ЭБУ.", "Este valor no se puede escribir en la ECU.", "Este valor não pode ser gravado na ECU."),
+661: ("Parameter:", "参数：", "Параметр:", "Parámetro:", "Parâmetro:"),
+662: ("Value:", "数值：", "Значение:", "Valor:", "Valor:"),
+663: ("Accepted values:", "允许的数值：", "Допустимые значения:", "Valores admitidos:", "Valores aceitos:"),
+664: ("whole numbers", "整数", "целые числа", "números enteros", "números inteiros"),
+665: ("text, number of characters at most:", "文本，最多字符数：", "текст, число символов не более:", "texto, número máximo de caracteres:", "texto, número máximo de caracteres:"),
+666: ("hexadecimal digits, how many:", "十六进制数字，位数：", "шестнадцатеричные цифры, количество:", "dígitos hexadecimales, cantidad:", "dígitos hexadecimais, quantidade:"),
+667: ("none: the definition file describes this row in a way that cannot be written", "无：定义文件对此行的描述无法写入", "нет: файл описания задаёт эту строку так, что её нельзя записать", "ninguno: el archivo de definición describe esta fila de un modo que no se puede escribir", "nenhum: o arquivo de definição descreve esta linha de um modo que não pode ser gravado"),
+668: ("The chosen record or the parameter list changed while the ECU was being prepared for writing. Nothing was written; check the values and write again.", "在准备写入ECU期间，所选项目或参数列表已改变。未写入任何数据；请检查数值后重新写入。", "Пока ЭБУ готовился к записи, выбранная группа или список параметров изменились. Ничего не записано; проверьте значения и запишите снова.", "El elemento elegido o la lista de parámetros cambió mientras la ECU se preparaba para la escritura. No se ha escrito nada; compruebe los valores y vuelva a escribir.", "O item escolhido ou a lista de parâmetros mudou enquanto a ECU era preparada para a gravação. Nada foi gravado; verifique os valores e grave novamente."),
+669: ("Boot loader version in the file:", "文件中的引导程序版本：", "Версия загрузчика в файле:", "Versión del cargador de arranque en el archivo:", "Versão do carregador de inicialização no arquivo:"),
+670: ("Hardware version in the file:", "文件中的硬件版本：", "Версия аппаратуры в файле:", "Versión de hardware en el archivo:", "Versão de hardware no arquivo:"),
+671: ("none", "无", "нет", "ninguna", "nenhuma"),
+672: ("The ECU checks these versions before it is programmed: a file without a boot loader or hardware version will be refused.", "ECU在编程前检查这些版本：不含引导程序版本或硬件版本的文件将被拒绝。", "Перед программированием ЭБУ проверяет эти версии: файл без версии загрузчика или аппаратуры будет отклонён.", "La ECU comprueba estas versiones antes de programarse: un archivo sin versión del cargador de arranque o de hardware será rechazado.", "A ECU verifica estas versões antes de ser programada: um arquivo sem versão do carregador de inicialização ou de hardware será recusado."),
+673: ("A program download is running. If the program is closed now, the download stops and the ECU is left without valid software: it will not work until a download has been completed. Close the program anyway?", "正在下载程序。如果现在关闭程序，下载将中止，ECU将没有有效的软件：在完成下载之前它将无法工作。仍要关闭程序吗？", "Идёт загрузка программы. Если сейчас закрыть программу, загрузка прервётся и в ЭБУ не останется действующей программы: он не будет работать, пока загрузка не будет выполнена. Всё равно закрыть программу?", "Hay una descarga de programa en curso. Si se cierra el programa ahora, la descarga se detiene y la ECU queda sin software válido: no funcionará hasta que se complete una descarga. ¿Cerrar el programa de todos modos?", "Há um download de programa em andamento. Se o programa for fechado agora, o download é interrompido e a ECU fica sem software válido: ela não funcionará até que um download seja concluído. Fechar o programa mesmo assim?"),
 }

@@ -267,7 +267,9 @@ TEST_P(UdsDtcWords, StatusWordsFollowTheLanguage)
 INSTANTIATE_TEST_SUITE_P(Languages, UdsDtcWords,
                          ::testing::Values(DtcWordCase{0, "0x1；历史故障**0x2；当前故障**0x3**"},
                                            DtcWordCase{1, "0x1；History Fault**0x2；Current Fault**0x3**"},
-                                           DtcWordCase{3, "0x1；Falha histórica**0x2；Falha presente**0x3**"},
+                                           DtcWordCase{2, "0x1；Сохранённая неисправность**0x2；Текущая неисправность**0x3**"},
+                                           DtcWordCase{3, "0x1；Avería histórica**0x2；Avería presente**0x3**"},
+                                           DtcWordCase{4, "0x1；Falha armazenada**0x2；Falha presente**0x3**"},
                                            DtcWordCase{7, "0x1；History Fault**0x2；Current Fault**0x3**"},
                                            DtcWordCase{-1, "0x1；History Fault**0x2；Current Fault**0x3**"}));
 

@@ -26,7 +26,16 @@
 #include <wx/ribbon/buttonbar.h>
 #include <wx/treectrl.h>
 
+#include "LanguageTable.h"
+
+#include <wx/arrstr.h>
+
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
+#include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -94,5 +103,123 @@ TEST(FaultMemoryGui, ConnectOpenTroubleCodesAndReadTheFaults)
     EXPECT_EQ(DtcReadPending, 0);
     program.Stop();
 }
+
+// The status word of a fault line "n. <status> :  <code> ...".
+wxString StatusWord(const wxString& line)
+{
+    const int dot = line.Find(". ");
+    const int colon = line.Find(" :  ");
+    if (dot == wxNOT_FOUND || colon == wxNOT_FOUND || colon < dot)
+        return wxString();
+    return line.Mid(static_cast<size_t>(dot) + 2, static_cast<size_t>(colon - dot - 2));
+}
+
+// Whether every letter of `text` belongs to the script of `language`.
+bool InScriptOf(const wxString& text, int language)
+{
+    for (wxUniChar c : text) {
+        const auto u = static_cast<uint32_t>(c.GetValue());
+        if (u == ' ')
+            continue;
+        bool ok = false;
+        switch (language) {
+        case 0: ok = u >= 0x4E00 && u <= 0x9FFF; break;      // Chinese characters
+        case 2: ok = u >= 0x0400 && u <= 0x04FF; break;      // Cyrillic
+        default: ok = (u < 0x80 && wxIsalpha(c)) || (u >= 0xC0 && u <= 0xFF); // Latin
+        }
+        if (!ok)
+            return false;
+    }
+    return !text.empty();
+}
+
+// Whether `word` says what the page's own texts of that language say about
+// faults: Chinese shares a two-character word with them, any other language a
+// word whose first five letters are the same (case aside).
+bool SharesAWordWith(const wxString& word, const wxString& texts, int language)
+{
+    if (language == 0) {
+        for (size_t i = 0; i + 1 < word.length(); ++i)
+            if (texts.Find(word.Mid(i, 2)) != wxNOT_FOUND)
+                return true;
+        return false;
+    }
+    const wxArrayString ours = wxSplit(word.Lower(), ' ');
+    const wxArrayString theirs = wxSplit(texts.Lower(), ' ');
+    for (const wxString& a : ours)
+        for (const wxString& b : theirs)
+            if (a.length() >= 5 && b.length() >= 5 && a.Left(5) == b.Left(5))
+                return true;
+    return false;
+}
+
+// The fault list in each language: the words of a current and of a stored
+// fault are words of that language (its letters, and the fault words of the
+// page's own status texts 633 and 634), and Enter and Escape stop at the page.
+class FaultMemoryLanguageGui : public ::testing::TestWithParam<int> {};
+
+TEST_P(FaultMemoryLanguageGui, StatusWordsOfCurrentAndStoredFaultsAreWordsOfTheLanguage)
+{
+    const int language = GetParam();
+    tarvel_test::ProgramUnderTest program;
+    ASSERT_TRUE(program.Start("test_diagnosis_gui_dtc_words", [language](const std::filesystem::path& folder) {
+        const std::filesystem::path file = folder / "LastConfig.xml";
+        std::ifstream in(file);
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::string from = "ItemName=\"Language\" nIndex=\"1\"";
+        const size_t at = text.find(from);
+        ASSERT_NE(at, std::string::npos);
+        text.replace(at, from.size(), "ItemName=\"Language\" nIndex=\"" + std::to_string(language) + "\"");
+        std::ofstream(file, std::ios::trunc) << text;
+    }));
+    ASSERT_EQ(LanguageIndex, language);
+    CTarvelApp* app = program.app;
+    const RibbonControls& rc = app->MainFrame()->Ribbon();
+    Choose(rc.adapter, 0);
+    Choose(rc.baudRate, 0);
+    Press(rc.commButtons, ID_CAN_CONNECT);
+    ASSERT_TRUE(PumpUntil([] { return EcuConnected.load() == 1; }));
+    CNavigation* nav = app->MainFrame()->Navigation();
+    wxPoint point;
+    ASSERT_TRUE(PointOfPage(nav, tarvel::TabTroubleCodes, point));
+    EXPECT_EQ(nav->ClickAt(point), tarvel::NavClickOutcome::Selected);
+    auto* page = dynamic_cast<CABSDTCInformation*>(app->View()->Page(tarvel::TabTroubleCodes));
+    ASSERT_NE(page, nullptr);
+
+    Click(page->ReadDtcButton());
+    const std::vector<wxString> lines = Lines(page->FaultList());
+    ASSERT_GE(lines.size(), 2u);
+    const wxString current = StatusWord(lines[0]);  // the simulated ECU's fault failing now
+    const wxString stored = StatusWord(lines[1]);   // and one it only keeps
+    const wxString faultTexts =
+        wxString::FromUTF8(LanguageText(633)) + " " + wxString::FromUTF8(LanguageText(634));
+    for (const wxString& word : {current, stored}) {
+        SCOPED_TRACE(word.utf8_string());
+        EXPECT_TRUE(InScriptOf(word, language));
+        EXPECT_TRUE(SharesAWordWith(word, faultTexts, language)) << faultTexts.utf8_string();
+    }
+    EXPECT_NE(current, stored);
+
+    // Enter and Escape never leave the page; other keys go on up.
+    auto reachedFrame = std::make_shared<std::vector<int>>();
+    app->MainFrame()->Bind(wxEVT_CHAR_HOOK, [reachedFrame](wxKeyEvent& event) {
+        reachedFrame->push_back(event.GetKeyCode());
+        event.Skip();
+    });
+    for (int key : {int(WXK_RETURN), int(WXK_NUMPAD_ENTER), int(WXK_ESCAPE), int('A')}) {
+        wxKeyEvent hook(wxEVT_CHAR_HOOK);
+        hook.m_keyCode = key;
+        hook.SetEventObject(page->FaultList());
+        page->FaultList()->GetEventHandler()->ProcessEvent(hook);
+    }
+    EXPECT_EQ(*reachedFrame, (std::vector<int>{int('A')}));
+    EXPECT_EQ(program.prompter->Count(), 0u);
+
+    Press(rc.commButtons, ID_DISCONNECTCAN);
+    ASSERT_TRUE(PumpUntil([] { return EcuConnected.load() == 0; }));
+    program.Stop();
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, FaultMemoryLanguageGui, ::testing::Values(0, 1, 2, 3, 4));
 
 } // namespace

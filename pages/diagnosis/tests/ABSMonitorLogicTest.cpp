@@ -11,6 +11,8 @@
 #include "NavigationModel.h"
 #include "PageHostTable.h"
 #include "ShellGlobals.h"
+#include "LanguageTable.h"
+#include "ProgramPaths.h"
 #include "UdsEngine.h"
 
 #include "Matchers.h"
@@ -19,6 +21,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -33,6 +36,8 @@ using tarvel_test::Bytes;
 using ::testing::Each;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+
+std::string ReadAll(const std::filesystem::path& path);
 
 constexpr size_t kDid0050 = 0, kDid0051 = 1, kDid0054 = 4, kDid0056 = 5;
 
@@ -262,19 +267,70 @@ TEST_F(MonitorLogicTest, ThePeriodRuleAppliesOnDisplayAndOnEveryTimerTick)
     logic->OnDisplay();
 }
 
-TEST_F(MonitorLogicTest, SelectAllAndReloadDecideWhatIsChecked)
+TEST_F(MonitorLogicTest, SelectAllChecksEveryRowAndAReloadKeepsTheTicksOfTheDidsStillDefined)
 {
     logic->OnSelectAll(true);
     EXPECT_THAT(logic->State().checked, Each(true));
     logic->OnSelectAll(false);
     EXPECT_THAT(logic->State().checked, Each(false));
     Check(kDid0051);
+    Check(kDid0056);
+    const auto ticked = [this] {
+        std::vector<std::string> v;
+        for (size_t i = 0; i < logic->State().checked.size(); ++i)
+            if (logic->State().checked[i])
+                v.push_back(MonitorDidList[i].DidNumber + " " + logic->State().didNames[i]);
+        return v;
+    };
     logic->OnReloadDefinitions();
-    EXPECT_THAT(logic->State().checked, Each(false));
+    EXPECT_THAT(ticked(), ElementsAre("0051 Demand Pressure", "0056 Supply Voltage and Temperature"));
     EXPECT_EQ(MonitorDidTable.size(), 9u);
     EXPECT_EQ(MonitorDidList.size(), 9u);
-    EXPECT_EQ(logic->State().didNames[kDid0051], "Demand Pressure");
     EXPECT_EQ(logic->State().headers[0], "No.");
+
+    // The definitions of another language name the same DIDs otherwise.
+    LanguageIndex = 3;
+    logic->OnReloadDefinitions();
+    ASSERT_EQ(ticked().size(), 2u);
+    EXPECT_EQ(ticked()[0].substr(0, 5), "0051 ");
+    EXPECT_NE(ticked()[0], "0051 Demand Pressure");
+    EXPECT_EQ(ticked()[1].substr(0, 5), "0056 ");
+
+    // A DID the reloaded file no longer defines takes its tick with it; the
+    // worker reads only what is still ticked.
+    const auto folder = std::filesystem::temp_directory_path() / ("monitor-reload-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder / "VADE_MonitorParameterConfig");
+    {
+        std::string text = ReadAll(std::filesystem::path(tarvel_test::DataFolder()) /
+                                   "VADE_MonitorParameterConfig/VADE_MonitorParameter_spanish.xml");
+        const size_t from = text.find("<DID DidNumber=\"0051\"");
+        const size_t to = text.find("<DID ", from + 1);
+        ASSERT_NE(from, std::string::npos);
+        ASSERT_NE(to, std::string::npos);
+        text.erase(from, to - from);
+        std::ofstream(folder / "VADE_MonitorParameterConfig/VADE_MonitorParameter_spanish.xml", std::ios::binary)
+            << text;
+    }
+    {
+        tarvel::ScopedProgramFolder trimmed(folder.string());
+        logic->OnReloadDefinitions();
+    }
+    std::filesystem::remove_all(folder);
+    EXPECT_EQ(MonitorDidList.size(), 8u);
+    ASSERT_EQ(ticked().size(), 1u);
+    EXPECT_EQ(ticked()[0].substr(0, 5), "0056 ");
+    EXPECT_FALSE(logic->State().selectAll);
+
+    // Everything ticked stays "Select All" only while every row still is.
+    logic->OnSelectAll(true);
+    logic->OnReloadDefinitions();
+    EXPECT_EQ(MonitorDidList.size(), 9u);
+    EXPECT_FALSE(logic->State().selectAll);
+    EXPECT_EQ(std::count(logic->State().checked.begin(), logic->State().checked.end(), true), 8);
+    logic->OnSelectAll(true);
+    logic->OnReloadDefinitions();
+    EXPECT_TRUE(logic->State().selectAll);
+    EXPECT_THAT(logic->State().checked, Each(true));
 }
 
 std::string ReadAll(const std::filesystem::path& path)

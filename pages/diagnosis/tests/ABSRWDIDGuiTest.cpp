@@ -33,6 +33,7 @@
 #include <wx/treectrl.h>
 
 #include <functional>
+#include <initializer_list>
 
 #include "ParameterDefinitions.h"
 #include <vector>
@@ -67,16 +68,23 @@ TEST(ParametersPageGui, ChooseEditWriteAndTheEcuHoldsTheNewValue)
     EXPECT_EQ(grid->GetColLabelValue(2), "Value");
     EXPECT_EQ(grid->GetColSize(2), 150);
 
+    // Nothing to load or save before a record is chosen.
+    EXPECT_FALSE(page->LoadButton()->IsEnabled());
+    EXPECT_FALSE(page->SaveButton()->IsEnabled());
+
     Choose(rc.adapter, 0);
     Choose(rc.baudRate, 0);
     Press(rc.commButtons, ID_CAN_CONNECT);
     ASSERT_TRUE(PumpUntil([] { return EcuConnected.load() == 1; }));
 
-    // The ECU information is read again: the definitions of this ECU load and
-    // the parameters page shows its vehicle configuration.
-    ASSERT_TRUE(tarvel::SendToRegisteredWindow(tarvel::WindowSlot::DeviceInfoPage, WM_DEVICEINFO_RELOAD));
-    ASSERT_TRUE(PumpUntil([] { return !ParameterDidList.empty(); }));
+    // Connecting reads the ECU information: the definitions of this ECU load,
+    // the list holds their records before it ever dropped down, and the
+    // parameters page shows the vehicle configuration.
+    wxComboBox* combo = page->Combo();
+    ASSERT_TRUE(PumpUntil([combo] { return combo->GetCount() == 3; }));
+    EXPECT_EQ(combo->GetString(1), "Calibration Parameters");
     EXPECT_GT(grid->GetNumberRows(), 0);
+    EXPECT_FALSE(page->LoadButton()->IsEnabled());
 
     CNavigation* nav = app->MainFrame()->Navigation();
     wxPoint point;
@@ -84,11 +92,7 @@ TEST(ParametersPageGui, ChooseEditWriteAndTheEcuHoldsTheNewValue)
     EXPECT_EQ(nav->ClickAt(point), tarvel::NavClickOutcome::Selected);
     ASSERT_TRUE(page->IsShownOnScreen() || app->View()->TabCtrl()->IsTabShown(tarvel::TabParameters));
 
-    // The list fills as it drops down; the user picks the calibration record.
-    wxComboBox* combo = page->Combo();
-    wxCommandEvent drop(wxEVT_COMBOBOX_DROPDOWN, combo->GetId());
-    drop.SetEventObject(combo);
-    combo->GetEventHandler()->ProcessEvent(drop);
+    // The user picks the calibration record.
     const int at = combo->FindString("Calibration Parameters", true);
     ASSERT_NE(at, wxNOT_FOUND);
     combo->SetSelection(at);
@@ -118,7 +122,18 @@ TEST(ParametersPageGui, ChooseEditWriteAndTheEcuHoldsTheNewValue)
     EXPECT_EQ(grid->GetCellValue(teeth, 2), "90");
 
     program.prompter->Clear();
+    // While the ECU is prepared and written, nothing on the page can be
+    // chosen or pressed (looked at from inside the write's first wait).
+    std::vector<bool> enabledMeanwhile;
+    page->CallAfter([&] {
+        for (wxWindow* w : std::initializer_list<wxWindow*>{combo, page->ReadButton(), page->WriteButton(),
+                                                            page->LoadButton(), page->SaveButton()})
+            enabledMeanwhile.push_back(w->IsEnabled());
+    });
     Click(page->WriteButton());
+    EXPECT_EQ(enabledMeanwhile, std::vector<bool>(5, false));
+    EXPECT_TRUE(combo->IsEnabled());
+    EXPECT_TRUE(page->WriteButton()->IsEnabled());
     ASSERT_NE(sim::BuiltInEcu(), nullptr);
     const std::vector<uint8_t> stored = sim::BuiltInEcu()->Did(0x00A0).value_or(std::vector<uint8_t>{});
     ASSERT_GT(stored.size(), 59u);
@@ -127,6 +142,23 @@ TEST(ParametersPageGui, ChooseEditWriteAndTheEcuHoldsTheNewValue)
     const auto boxes = program.prompter->Boxes();
     ASSERT_FALSE(boxes.empty());
     EXPECT_EQ(boxes.back().text, "Parameters written successfully");
+
+    // A value the row cannot take: the box names the row, the value and what
+    // the row accepts, and nothing is written.
+    const int load = RowNamed(grid, "Axle 2 Load (t)");
+    ASSERT_GE(load, 0);
+    wxGridEvent edit(grid->GetId(), wxEVT_GRID_CELL_LEFT_DCLICK, grid, load, 2);
+    grid->GetEventHandler()->ProcessEvent(edit);
+    ASSERT_TRUE(page->Editor()->IsShown());
+    page->Editor()->ChangeValue("abc");
+    page->GetEventHandler()->ProcessEvent(enter);
+    program.prompter->Clear();
+    Click(page->WriteButton());
+    ASSERT_EQ(program.prompter->Count(), 1u);
+    EXPECT_EQ(program.prompter->Boxes()[0].text,
+              "This value cannot be written to the ECU.\n\nParameter: " + grid->GetCellValue(load, 0).utf8_string() +
+                  ". Axle 2 Load (t)\nValue: \"abc\"\nAccepted values: 0 – 255 t");
+    EXPECT_EQ(sim::BuiltInEcu()->Did(0x00A0).value_or(std::vector<uint8_t>{}), stored);
 
     Press(rc.commButtons, ID_DISCONNECTCAN);
     ASSERT_TRUE(PumpUntil([] { return EcuConnected.load() == 0; }));

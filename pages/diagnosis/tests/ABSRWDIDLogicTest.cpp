@@ -4,12 +4,17 @@
 #include "ABSRWDIDLogic.h"
 
 #include "AppMessages.h"
+#include "DeviceInfoLogic.h"
 #include "DiagnosisGlobals.h"
 #include "EolGlobals.h"
 #include "LiftingAxleCalibrationLogic.h"
 #include "ParameterDefinitions.h"
 #include "ShellGlobals.h"
+#include "UdsEngine.h"
 #include "WindowRegistry.h"
+
+#include "LanguageTable.h"
+#include "Pump.h"
 
 #include "SimEcu.h"
 
@@ -20,6 +25,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <utility>
 
 namespace {
@@ -75,6 +81,64 @@ struct WindowLog {
     Target systemTag{*this, tarvel::WindowSlot::SystemTagDialog};
     Target lifting{*this, tarvel::WindowSlot::LiftingAxlePage};
     Target navigation{*this, tarvel::WindowSlot::Navigation};
+};
+
+// Runs an action once, inside a pumped wait, at the first pump after the ECU
+// received a request that begins with the given bytes.
+class RequestPump : public tarvel::MessagePump {
+public:
+    RequestPump(sim::SimEcu& ecu, Bytes_t prefix, std::function<void()> action)
+        : ecu_(ecu), prefix_(std::move(prefix)), action_(std::move(action)), seen_(ecu.Stats().requests)
+    {
+        tarvel::SetPump(this);
+    }
+    ~RequestPump() override { tarvel::SetPump(nullptr); }
+    bool Fired() const { return !action_; }
+    void PumpPending() override
+    {
+        if (!action_)
+            return;
+        const auto requests = ecu_.Requests();
+        const uint64_t fresh = ecu_.Stats().requests - seen_;
+        for (size_t k = 0; k < fresh && k < requests.size(); ++k) {
+            const Bytes_t& r = requests[requests.size() - 1 - k];
+            if (r.size() >= prefix_.size() && std::equal(prefix_.begin(), prefix_.end(), r.begin())) {
+                auto action = std::move(action_);
+                action_ = nullptr;
+                action();
+                return;
+            }
+        }
+    }
+
+private:
+    sim::SimEcu& ecu_;
+    Bytes_t prefix_;
+    std::function<void()> action_;
+    uint64_t seen_;
+};
+
+// Records every box and, at each, runs a look at the page.
+class LookingPrompter : public tarvel::RecordingPrompter {
+public:
+    tarvel::MsgAnswer Show(const std::string& text, const std::string& caption, tarvel::MsgIcon icon,
+                           tarvel::MsgButtons buttons) override
+    {
+        if (look)
+            look(text);
+        return RecordingPrompter::Show(text, caption, icon, buttons);
+    }
+    std::function<void(const std::string& text)> look;
+};
+
+// Forwards the parameters page's window messages to a logic.
+struct ParameterWindow : tarvel::MessageTarget {
+    explicit ParameterWindow(ABSRWDIDLogic& logic) : logic(logic)
+    {
+        tarvel::RegisterWindow(tarvel::WindowSlot::ParameterPage, this);
+    }
+    bool HandleAppMessage(int message) override { return logic.HandleMessage(message); }
+    ABSRWDIDLogic& logic;
 };
 
 class ABSRWDIDLogicTest : public ::testing::Test {
@@ -366,7 +430,7 @@ TEST_F(ABSRWDIDLogicTest, RefusedConfigurationWriteExplainsEveryMatchingFaultCod
     EXPECT_EQ(bench.Requests().back(), Bytes("22 00 93"));
     EXPECT_THAT(PageBoxes(),
                 ElementsAre(BoxIs("The ECU rejected a parameter value outside its range.", "Parameter out of range"),
-                            BoxIs("Second text", "Second title")));
+                            BoxIs("Second text", "Second title"), BoxIs("Parameter write failed", "Error")));
     EXPECT_EQ(Stored(0x00A0), Bytes(kStoredBlock));
 
     std::vector<std::string> reset;
@@ -378,12 +442,13 @@ TEST_F(ABSRWDIDLogicTest, RefusedConfigurationWriteExplainsEveryMatchingFaultCod
                                                        "EolPressure6Result", "EolValveOpenResult",
                                                        "EolValveCloseResult"));
 
-    // A code no record names shows nothing.
+    // A code no record names explains nothing; the page's own box still
+    // says that the write failed.
     ParameterFaultCodeTable.clear();
     Forget();
     logic.OnWriteParameter();
     EXPECT_EQ(bench.Requests().back(), Bytes("22 00 93"));
-    EXPECT_THAT(PageBoxes(), IsEmpty());
+    EXPECT_THAT(PageBoxes(), ElementsAre(BoxIs("Parameter write failed", "Error")));
 }
 
 TEST_F(ABSRWDIDLogicTest, IdentificationWriteIsPaddedToSeventeenAndNotVerified)
@@ -435,7 +500,172 @@ TEST_F(ABSRWDIDLogicTest, SavedValuesLoadBackIntoTheGridAndTheFlagsFollowThem)
     std::remove(path.c_str());
 }
 
+TEST_F(ABSRWDIDLogicTest, TheLoadedBoxComesOnceTheGridAndTheTabsShowTheFile)
+{
+    ConnectAndLoad();
+    Choose(kCalibration);
+    const std::string path = ::testing::TempDir() + "parameters-page-box-test.ini";
+    bench.files.QueueAnswer(path);
+    logic.SaveParameterFile();
+    Edit("Axle 3 Lift Function A", "0");
+    Edit("Number of Axles", "5");
+    Forget();
+
+    int renders = 0;
+    logic.SetChangedObserver([&] { ++renders; });
+    LookingPrompter prompter;
+    tarvel::ScopedPrompter use(prompter);
+    std::vector<std::string> seen;
+    prompter.look = [&](const std::string& text) {
+        seen.push_back(text + " | axles " + Value("Number of Axles") + ", lift " + Value("Axle 3 Lift Function A") +
+                       ", tabs " + std::to_string(tabs.size()) + ", rendered " + std::to_string(renders > 0));
+    };
+    bench.files.QueueAnswer(path);
+    logic.LoadParameterFile();
+    EXPECT_THAT(seen, ElementsAre("Parameters loaded from the file | axles 3, lift 1, tabs 1, rendered 1"));
+    EXPECT_THAT(tabs, ElementsAre(std::make_pair(int(tarvel::TabLiftingAxleCalibration), true)));
+    logic.SetChangedObserver(nullptr);
+    std::remove(path.c_str());
+}
+
 // ---- Guards ----
+
+// While the ECU is being prepared for a write (10 03, the unlock), the list
+// can change under the page: the write then sends nothing, and says why,
+// instead of encoding a grid that no longer holds the record.
+TEST_F(ABSRWDIDLogicTest, ARecordChosenWhileTheWriteWaitsStopsItBeforeAnythingIsSent)
+{
+    struct Case {
+        uint8_t stretched; // the service whose answer takes a second
+        const char* chosen;
+    };
+    const Case cases[] = {{0x10, kCalibration}, {0x10, kVinRecord}, {0x27, kCalibration}, {0x27, kVinRecord}};
+    ConnectAndLoad();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.chosen) + " during " + (c.stretched == 0x10 ? "10 03" : "27 01"));
+        Choose(kCalibration);
+        Forget();
+        bench.ecu->SetResponsePending(c.stretched, 1, 1000, 1);
+        bool busyMeanwhile = false;
+        RequestPump pump(*bench.ecu, Bytes_t{c.stretched}, [&] {
+            busyMeanwhile = logic.State().busy; // the list and the buttons are disabled
+            logic.OnParameterRecordSelected(c.chosen);
+        });
+        logic.OnWriteParameter();
+        ASSERT_TRUE(pump.Fired());
+        EXPECT_TRUE(busyMeanwhile);
+        EXPECT_FALSE(logic.State().busy);
+        for (const auto& r : bench.Requests())
+            EXPECT_NE(r.front(), 0x2E);
+        EXPECT_THAT(PageBoxes(), ElementsAre(BoxIs(LanguageText(668), "Error")));
+        EXPECT_EQ(Stored(0x00A0), Bytes(kStoredBlock));
+        bench.ecu->ClearFaults();
+    }
+}
+
+// Within the first seconds after Connect a time-out shows no box: a write the
+// ECU leaves unanswered, and the fault code it then cannot read, still end in
+// the page's own box.
+TEST_F(ABSRWDIDLogicTest, AWriteThatFailsInTheQuietStartUpSecondsEndsInThePagesBox)
+{
+    ConnectAndLoad();
+    for (const char* record : {kCalibration, kVinRecord}) {
+        SCOPED_TRACE(record);
+        Choose(record);
+        Forget();
+        ASSERT_EQ(tarvel::UdsQuiet.load(), 1u);
+        bench.ecu->SetNoAnswer(0x2E, 1);
+        bench.ecu->SetNoAnswer(0x22, 1); // the fault code of a refused configuration
+        logic.OnWriteParameter();
+        EXPECT_THAT(bench.prompter.Boxes(), ElementsAre(BoxIs("Parameter write failed", "Error")));
+        bench.ecu->ClearFaults();
+    }
+}
+
+TEST_F(ABSRWDIDLogicTest, SelectItemHoldsTheRecordsOnceTheDefinitionsAreLoaded)
+{
+    ParameterWindow window(logic);
+    ASSERT_TRUE(bench.Connect());
+    EXPECT_THAT(logic.State().recordNames, IsEmpty());
+    EXPECT_FALSE(logic.State().fileButtonsEnabled);
+    // What Connect sets off: the ECU information is read and this ECU's
+    // definitions load; the list never dropped down.
+    DeviceInfoLogic information(bench.Context());
+    information.OnResetForNewRun();
+    information.OnDeviceInfoReload();
+    EXPECT_THAT(logic.State().recordNames, ElementsAre(kVinRecord, kCalibration, "End-of-Line Marker"));
+    EXPECT_FALSE(logic.State().fileButtonsEnabled);
+    EXPECT_EQ(Value("Number of Axles"), "3"); // the vehicle configuration is shown
+
+    // Read and Write take the record chosen from it.
+    Choose(kCalibration);
+    EXPECT_TRUE(logic.State().fileButtonsEnabled);
+    Forget();
+    logic.OnReadParameter();
+    EXPECT_THAT(bench.Requests(), ElementsAre(Bytes("22 00 A0")));
+    EXPECT_THAT(bench.prompter.Boxes(), IsEmpty());
+    Choose(kVinRecord);
+    EXPECT_FALSE(logic.State().fileButtonsEnabled);
+}
+
+// A value the row cannot take is refused before anything is sent, and the
+// box names the row, the value and what the row accepts.
+TEST_F(ABSRWDIDLogicTest, AValueTheRowCannotTakeIsNamedWithWhatTheRowAccepts)
+{
+    struct Case {
+        const char* record;
+        const char* row;
+        const char* value;
+        std::string accepted;
+        int firstLine;
+    };
+    const std::vector<Case> cases{
+        {kCalibration, "Axle 2 Load (t)", "abc", "0 – 255 t", 660},
+        {kCalibration, "Axle 2 Load (t)", "300", "0 – 255 t", 660},
+        {kCalibration, "Control Pressure Laden (bar)", "-1", "0.00 – 65.53 bar", 660},
+        {kCalibration, "Axle 3 Lift Function A", "2", "0 – 1 (whole numbers)", 660},
+        {kVinRecord, "VIN", "WTR4S2M0N0K01234567", "text, number of characters at most: 17", 83},
+    };
+    ConnectAndLoad();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.row) + " = " + c.value);
+        Choose(c.record);
+        Edit(c.row, c.value);
+        std::string number;
+        for (const auto& row : logic.State().rows)
+            if (row.Name == c.row)
+                number = row.Number;
+        Forget();
+        logic.OnWriteParameter();
+        for (const auto& r : bench.Requests())
+            EXPECT_NE(r.front(), 0x2E);
+        EXPECT_THAT(bench.prompter.Boxes(),
+                    ElementsAre(BoxIs(LanguageText(c.firstLine) + "\n\nParameter: " + number + ". " + c.row +
+                                          "\nValue: \"" + c.value + "\"\nAccepted values: " + c.accepted,
+                                      "Error")));
+    }
+}
+
+// The box follows the language.
+TEST(ABSRWDIDLogicLanguage, TheRefusedValueBoxSpeaksThePagesLanguage)
+{
+    tarvel_test::PageBench bench(2);
+    ABSRWDIDLogic logic(bench.Context());
+    ASSERT_TRUE(bench.Connect());
+    BasicParameterFileNames[2] = "VADE_BasicParameterConfig/VADE_ParameterConfig_C05_russian.xml";
+    ASSERT_TRUE(LoadBasicParameterConfig());
+    logic.OnParameterRecordSelected(ParameterDidTable[1].name);
+    ASSERT_FALSE(logic.State().rows.empty());
+    logic.BeginParameterEdit(0, ABSRWDIDLogic::kValueColumn);
+    logic.CommitParameterEdit("abc");
+    bench.prompter.Clear();
+    logic.OnWriteParameter();
+    const auto boxes = bench.prompter.Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Это значение нельзя записать в ЭБУ.\n\nПараметр: 1. Число осей\nЗначение: \"abc\"\n"
+                             "Допустимые значения: 0 – 255");
+    EXPECT_EQ(boxes[0].caption, "Ошибка");
+}
 
 TEST_F(ABSRWDIDLogicTest, NothingIsSentWithoutAConnection)
 {

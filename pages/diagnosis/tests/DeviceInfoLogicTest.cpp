@@ -133,6 +133,33 @@ TEST_F(DeviceInfoLogicTest, TrailingBlanksAreCutExceptFromF1F4AndF1F5)
     EXPECT_EQ(logic.State().pairs[5].value, "4S3M  "); // shown as decoded
 }
 
+// ECUs pad their frames with 0x00, 0x55, 0xAA or else: only what the ECU
+// announced is a value, so every padding gives the texts zeros give, and the
+// definition files chosen by comparing them are the same.
+TEST_F(DeviceInfoLogicTest, EveryPaddingGivesTheTextsZerosGive)
+{
+    ASSERT_TRUE(bench.Connect());
+    // Answers shorter than their fields: in a single frame, and at the end
+    // of a multi-frame answer.
+    bench.ecu->RegisterDid(0xF1F5, ecudata::Ascii("5"));
+    bench.ecu->RegisterDid(0xF197, ecudata::Ascii("4S2"));
+    bench.ecu->RegisterDid(0xF192, ecudata::Ascii("4S2M-HW-04"));
+    std::vector<std::vector<std::string>> shown;
+    for (const uint8_t pad : {0x00, 0x55, 0xAA}) {
+        SCOPED_TRACE(static_cast<int>(pad));
+        bench.ecu->SetPadByte(pad);
+        logic.OnReadInformation();
+        shown.push_back(PairTexts());
+        EXPECT_EQ(EcuCalibrationVersion, "5");
+        EXPECT_EQ(SystemForm, "4S2");
+        EXPECT_EQ(EcuHardwareNumber, "4S2M-HW-04");
+        EXPECT_EQ(EcuSupplierId, ecudata::kSupplierId);
+    }
+    EXPECT_EQ(shown[1], shown[0]);
+    EXPECT_EQ(shown[2], shown[0]);
+    EXPECT_EQ(bench.prompter.Count(), 0u);
+}
+
 TEST_F(DeviceInfoLogicTest, NotConnectedTheButtonAndTheActivateShowTheBoxAndSendNothing)
 {
     logic.OnReadInformation();

@@ -14,7 +14,10 @@
 #include "TarvelView.h"
 
 #include "FileChooser.h"
+#include "LanguageTable.h"
 #include "Prompter.h"
+
+#include "SimEcu.h"
 
 #include "GuiDriver.h"
 #include "ProgramUnderTest.h"
@@ -23,10 +26,15 @@
 
 #include <wx/button.h>
 #include <wx/choice.h>
+#include <wx/gauge.h>
 #include <wx/listbox.h>
 #include <wx/ribbon/buttonbar.h>
 #include <wx/textctrl.h>
+#include <wx/timer.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
 #include <functional>
 #include <string>
 
@@ -55,6 +63,29 @@ std::vector<std::string> Lines(wxListBox* list)
     std::vector<std::string> lines;
     for (unsigned i = 0; i < list->GetCount(); ++i) lines.push_back(list->GetString(i).utf8_string());
     return lines;
+}
+
+// An ECU software file of `size` bytes for the simulated boot loader: its
+// versions, one linear address record, data records of 32 bytes.
+void WriteSoftwareFile(const std::string& path, size_t size)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << ";BL=0102\n;HW=0201\n:020000040001F9\n";
+    char line[128];
+    for (size_t at = 0; at < size; at += 32) {
+        const size_t n = std::min<size_t>(32, size - at);
+        unsigned sum = static_cast<unsigned>(n) + ((at >> 8) & 0xFF) + (at & 0xFF);
+        int used = std::snprintf(line, sizeof line, ":%02X%04X00", static_cast<unsigned>(n),
+                                 static_cast<unsigned>(at & 0xFFFF));
+        for (size_t i = 0; i < n; ++i) {
+            const unsigned byte = static_cast<unsigned>((at + i) * 13 + 5) & 0xFF;
+            sum += byte;
+            used += std::snprintf(line + used, sizeof line - static_cast<size_t>(used), "%02X", byte);
+        }
+        std::snprintf(line + used, sizeof line - static_cast<size_t>(used), "%02X\n", (0x100 - (sum & 0xFF)) & 0xFF);
+        out << line;
+    }
+    out << ":00000001FF\n";
 }
 
 TEST(DownloadGui, LoadsASoftwareFileThroughThePage)
@@ -92,8 +123,11 @@ TEST(DownloadGui, LoadsASoftwareFileThroughThePage)
 
     ASSERT_EQ(chooser.Requests().size(), 1u);
     EXPECT_EQ(chooser.Requests()[0].fileName, "*.H86");
-    ASSERT_GE(list->GetCount(), 1u);
-    EXPECT_EQ(Lines(list).back(), "File loaded successfully");
+    ASSERT_GE(list->GetCount(), 3u);
+    // The versions the ECU will check follow the line of the load.
+    EXPECT_EQ(Lines(list)[list->GetCount() - 3], "File loaded successfully");
+    EXPECT_EQ(Lines(list)[list->GetCount() - 2], "Boot loader version in the file: 0102");
+    EXPECT_EQ(Lines(list).back(), "Hardware version in the file: 0201");
     EXPECT_EQ(FileLoaded, 1);
     EXPECT_EQ(FlashImageLength, 24u);
     auto* edit = dynamic_cast<wxTextCtrl*>(page->FindWindow(CEPBDownLoad::ID_FILE_EDIT));
@@ -123,6 +157,69 @@ TEST(DownloadGui, LoadsASoftwareFileThroughThePage)
     EXPECT_FALSE(page->FindWindow(CEPBDownLoad::ID_CANCEL_DOWNLOAD)->IsEnabled());
     EXPECT_EQ(DownloadIdle, 1);
     EXPECT_EQ(DownloadRunning, 0);
+
+    // A plain Intel-HEX file without version lines: the list says so at once.
+    chooser.QueueAnswer(std::string(TARVEL_DOWNLOAD_FIXTURES) + "/segment.hex");
+    Click(page, CEPBDownLoad::ID_OPEN_FILE);
+    ASSERT_GE(list->GetCount(), 4u);
+    EXPECT_EQ(Lines(list)[list->GetCount() - 3], "Boot loader version in the file: none");
+    EXPECT_EQ(Lines(list)[list->GetCount() - 2], "Hardware version in the file: none");
+    EXPECT_EQ(Lines(list).back(), LanguageText(672));
+
+    // Closing the window while a larger file goes into the ECU: the program
+    // asks first; No keeps the download running to its end.
+    const std::string large = (program.folder / "large.H86").string();
+    WriteSoftwareFile(large, 12 * 1024);
+    chooser.QueueAnswer(large);
+    Click(page, CEPBDownLoad::ID_OPEN_FILE);
+    ASSERT_EQ(FileLoaded, 1);
+    ASSERT_EQ(FlashImageLength, 12u * 1024u);
+    auto* gauge = dynamic_cast<wxGauge*>(page->FindWindow(CEPBDownLoad::ID_PROGRESS));
+    ASSERT_NE(gauge, nullptr);
+    CMainFrame* frame = app->MainFrame();
+    int closesTried = 0;
+    int progressAtClose = -1;
+    wxTimer watch;
+    watch.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        if (closesTried == 0 && DownloadRunning == 1 && gauge->GetValue() >= 2) {
+            ++closesTried;
+            progressAtClose = gauge->GetValue();
+            frame->Close(); // as the window's close button does
+        }
+    });
+    watch.Start(5);
+    program.prompter->Clear();
+    program.prompter->QueueAnswer(tarvel::MsgAnswer::No);
+    Click(page, CEPBDownLoad::ID_START_DOWNLOAD);
+    watch.Stop();
+    ASSERT_EQ(closesTried, 1);
+    ASSERT_GE(program.prompter->Count(), 1u);
+    const auto question = program.prompter->Boxes()[0];
+    EXPECT_EQ(question.text, LanguageText(673));
+    EXPECT_EQ(question.caption, LanguageText(12));
+    EXPECT_EQ(question.buttons, tarvel::MsgButtons::YesNo);
+    EXPECT_EQ(Lines(list).back(), "Download Success");
+    EXPECT_EQ(program.prompter->Boxes().back().text, "Download Success");
+    EXPECT_EQ(program.prompter->Count(), 2u);
+    EXPECT_LT(progressAtClose, gauge->GetRange());
+    ASSERT_NE(sim::BuiltInEcu(), nullptr);
+    EXPECT_EQ(sim::BuiltInEcu()->DownloadedImage(), FlashImage);
+    EXPECT_EQ(AppClosing.load(), 0);
+    EXPECT_TRUE(frame->IsShown());
+
+    // Yes: the download stops where it is and the program closes, with no
+    // box left behind.
+    closesTried = 0;
+    watch.Start(5);
+    program.prompter->Clear();
+    program.prompter->QueueAnswer(tarvel::MsgAnswer::Yes);
+    Click(page, CEPBDownLoad::ID_START_DOWNLOAD);
+    watch.Stop();
+    ASSERT_EQ(closesTried, 1);
+    PumpUntil([] { return AppClosing.load() == 1; });
+    EXPECT_EQ(AppClosing.load(), 1);
+    ASSERT_EQ(program.prompter->Count(), 1u);
+    EXPECT_EQ(program.prompter->Boxes()[0].text, LanguageText(673));
 
     tarvel::SetFileChooser(nullptr);
     program.Stop();

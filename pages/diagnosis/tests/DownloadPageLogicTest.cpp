@@ -17,6 +17,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -77,7 +79,9 @@ TEST_F(DownloadPageLogicTest, OpenFileLoadsTheImageAndRemembersTheFolder)
     EXPECT_EQ(requests[0].fileName, "*.H86");
     EXPECT_EQ(requests[0].filter, "文件 (*.*)|*.*");
 
-    EXPECT_THAT(logic->State().messages, ElementsAre("File loaded successfully"));
+    EXPECT_THAT(logic->State().messages,
+                ElementsAre("File loaded successfully", "Boot loader version in the file: 0102",
+                            "Hardware version in the file: 0201"));
     EXPECT_EQ(logic->State().progressPosition, 0);
     EXPECT_EQ(logic->State().percentText, "0%");
     EXPECT_EQ(logic->State().percentColour, 0x803400u);
@@ -100,12 +104,72 @@ TEST_F(DownloadPageLogicTest, OpenFileLoadsTheImageAndRemembersTheFolder)
     // everything.
     Open(FixturePath("segment.hex"));
     EXPECT_EQ(bench.files.Requests().back().folder, std::string(TARVEL_DOWNLOAD_FIXTURES) + "/");
-    EXPECT_EQ(LastLine(), "File loaded successfully");
+    ASSERT_GE(logic->State().messages.size(), 4u);
+    EXPECT_EQ(logic->State().messages[logic->State().messages.size() - 4], "File loaded successfully");
     EXPECT_EQ(FlashStartAddress, 0x00012350u);
     EXPECT_EQ(FlashAddressBytes, Bytes("00 01 23 50"));
     EXPECT_EQ(FlashLengthBytes, Bytes("00 00 00 08"));
     EXPECT_EQ(FlashBootLoaderVersion, Bytes("00 00 00 00"));
     EXPECT_EQ(FlashHardwareVersion, Bytes("00 00 00 00"));
+}
+
+// The versions the ECU checks before it is programmed are told at once, and
+// a file that lacks one is said to be refused then, in the page's language.
+TEST_F(DownloadPageLogicTest, LoadingTellsTheVersionsAndThatAFileWithoutThemWillBeRefused)
+{
+    struct Case {
+        std::string file;
+        std::vector<std::string> lines; // after "File loaded successfully"
+    };
+    // A boot-loader version without a hardware version.
+    const std::string onlyBootLoader = ::testing::TempDir() + "only-boot-loader-version.hex";
+    std::ofstream(onlyBootLoader) << ";BL=0102\n:020000040001F9\n:08001000A0A1A2A3A4A5A6A7CC\n:00000001FF\n";
+    const std::string refused = LanguageText(672);
+    const std::vector<Case> cases{
+        {FixturePath("linear.H86"), {"Boot loader version in the file: 0102", "Hardware version in the file: 0201"}},
+        {FixturePath("short_version.HEX"),
+         {"Boot loader version in the file: 01", "Hardware version in the file: ABCD"}},
+        {FixturePath("segment.hex"),
+         {"Boot loader version in the file: none", "Hardware version in the file: none", refused}},
+        {onlyBootLoader, {"Boot loader version in the file: 0102", "Hardware version in the file: none", refused}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const size_t before = logic->State().messages.size();
+        Open(c.file);
+        ASSERT_EQ(FileLoaded, 1);
+        const std::vector<std::string> added(logic->State().messages.begin() + static_cast<std::ptrdiff_t>(before),
+                                             logic->State().messages.end());
+        std::vector<std::string> expected{"File loaded successfully"};
+        expected.insert(expected.end(), c.lines.begin(), c.lines.end());
+        EXPECT_EQ(added, expected);
+    }
+    std::remove(onlyBootLoader.c_str());
+    EXPECT_EQ(refused, "The ECU checks these versions before it is programmed: a file without a boot loader or "
+                       "hardware version will be refused.");
+    EXPECT_EQ(bench.prompter.Count(), 0u);
+
+    // Bytes that are no characters show as hexadecimal.
+    EXPECT_EQ(SoftwareVersionText(Bytes("01 02 00 00")), "01 02 00 00");
+    EXPECT_EQ(SoftwareVersionText(Bytes("00 00 00 00")), "");
+    EXPECT_EQ(SoftwareVersionText(Bytes("41 00 42 00")), "41 00 42 00");
+}
+
+class DownloadPageLogicSpanishTest : public ::testing::Test {
+protected:
+    tarvel_test::PageBench bench{3};
+};
+
+TEST_F(DownloadPageLogicSpanishTest, TheVersionLinesFollowTheLanguage)
+{
+    ASSERT_TRUE(bench.Connect());
+    DownloadPageLogic logic(bench.Context());
+    bench.files.QueueAnswer(FixturePath("segment.hex"));
+    logic.OnOpenFile();
+    EXPECT_THAT(logic.State().messages,
+                ElementsAre("File loaded successfully", "Versión del cargador de arranque en el archivo: ninguna",
+                            "Versión de hardware en el archivo: ninguna", LanguageText(672)));
+    EXPECT_EQ(LanguageText(672).substr(0, 6), "La ECU");
 }
 
 TEST_F(DownloadPageLogicTest, OpenFileWhileNotConnectedOnlyShowsTheBox)

@@ -70,6 +70,9 @@ public:
         armedAt_ = ecu_.Stats().requests;
     }
     bool Fired() const { return fired_; }
+    // The main window is closing: waits end early, as the program's pump says.
+    bool quit = false;
+    bool QuitRequested() const override { return quit; }
     void PumpPending() override
     {
         if (!action_) return;
@@ -266,7 +269,8 @@ TEST_F(DownloadSequenceTest, HappyPathWritesTheFileIntoTheEcu)
     EXPECT_EQ(bench.ecu->Session(), 0x01);
 
     EXPECT_THAT(logic->State().messages,
-                ElementsAre("File loaded successfully", "Downloading..., Do not switch to another page",
+                ElementsAre("File loaded successfully", "Boot loader version in the file: 0102",
+                            "Hardware version in the file: 0201", "Downloading..., Do not switch to another page",
                             "Download Success"));
     EXPECT_THAT(bench.prompter.Boxes(), ElementsAre(tarvel_test::BoxIs("Download Success", "Tips")));
     EXPECT_EQ(logic->State().percentText, "100%");
@@ -494,6 +498,65 @@ TEST_F(DownloadSequenceTest, CancelDuringTheTransferEndsAfterTheBlocksAnswer)
     EXPECT_EQ(logic->State().percentText, "0%");
     ExpectIdleAgain();
     EXPECT_TRUE(pageMessages.empty());
+}
+
+TEST_F(DownloadSequenceTest, ClosingTheProgramDuringADownloadAsksFirstAndLeavesNoBoxBehind)
+{
+    // Without a download the program closes unasked.
+    EXPECT_TRUE(logic->MayClose());
+    EXPECT_EQ(bench.prompter.Count(), 0u);
+
+    bench.ecu->SetMaxBlockLength(10);
+    LoadImage(Pattern(80));
+    const ByteVector image = FlashImage;
+    const auto expectQuestion = [this] {
+        const auto boxes = bench.prompter.Boxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, LanguageText(673));
+        EXPECT_EQ(boxes[0].caption, LanguageText(12));
+        EXPECT_EQ(boxes[0].buttons, tarvel::MsgButtons::YesNo);
+    };
+
+    // No: the download goes on to its end.
+    {
+        RequestPump pump(*bench.ecu);
+        pump.At(Bytes("36 03"), [&] {
+            bench.prompter.QueueAnswer(tarvel::MsgAnswer::No);
+            EXPECT_FALSE(logic->MayClose());
+            expectQuestion();
+            EXPECT_EQ(DownloadCancelled, 0);
+        });
+        Start();
+        ASSERT_TRUE(pump.Fired());
+        EXPECT_EQ(Blocks().size(), 10u);
+        EXPECT_EQ(bench.ecu->DownloadedImage(), image);
+        EXPECT_EQ(LastLine(), "Download Success");
+        EXPECT_FALSE(logic->ClosingProgram());
+    }
+
+    // Yes: the window closes, its waits end early; the sequence sends
+    // nothing more and shows nothing, and is not asked about again.
+    const size_t messagesBefore = pageMessages.size();
+    RequestPump pump(*bench.ecu);
+    uint64_t requestsAtYes = 0;
+    pump.At(Bytes("36 03"), [&] {
+        bench.prompter.QueueAnswer(tarvel::MsgAnswer::Yes);
+        EXPECT_TRUE(logic->MayClose());
+        expectQuestion();
+        requestsAtYes = bench.ecu->Stats().requests;
+        pump.quit = true;
+    });
+    Start();
+    ASSERT_TRUE(pump.Fired());
+    EXPECT_EQ(bench.ecu->Stats().requests, requestsAtYes);
+    const ByteVector last = Sent().back();
+    EXPECT_EQ(ByteVector(last.begin(), last.begin() + 2), Bytes("36 03"));
+    expectQuestion();
+    EXPECT_TRUE(logic->ClosingProgram());
+    EXPECT_TRUE(logic->MayClose());
+    EXPECT_EQ(bench.prompter.Count(), 1u);
+    ExpectIdleAgain();
+    EXPECT_EQ(pageMessages.size(), messagesBefore); // no reload of the pages after it
 }
 
 TEST_F(DownloadSequenceTest, DisconnectionDuringTheTransferEndsAtOnce)
