@@ -4,6 +4,7 @@
 #include "AppMessages.h"
 #include "AppMessagesEvent.h"
 #include "ConnectionLifeWx.h"
+#include "LanguageTable.h"
 #include "MainFrame.h"
 #include "Navigation.h"
 #include "PageHost.h"
@@ -379,6 +380,14 @@ void CTarvelView::OnBaudChosen(wxCommandEvent& event)
 void CTarvelView::OnLanguageChosen(wxCommandEvent& event)
 {
     const int row = event.GetSelection();
+    // A new language restarts the program: a page whose work must not be cut
+    // off unasked (a download) is asked first, as for closing the window, and
+    // a refusal leaves the language, and the list, as they were.
+    if (row >= 0 && row != LanguageIndex && !PagesMayClose()) {
+        if (auto* list = dynamic_cast<wxChoice*>(event.GetEventObject()))
+            list->SetSelection(LanguageIndex);
+        return;
+    }
     if (row >= 0 && tarvel::Services().languageChosen)
         tarvel::Services().languageChosen(row);
 }

@@ -15,6 +15,7 @@
 
 #include "FileChooser.h"
 #include "LanguageTable.h"
+#include "Restarter.h"
 #include "Prompter.h"
 
 #include "SimEcu.h"
@@ -206,6 +207,43 @@ TEST(DownloadGui, LoadsASoftwareFileThroughThePage)
     EXPECT_EQ(sim::BuiltInEcu()->DownloadedImage(), FlashImage);
     EXPECT_EQ(AppClosing.load(), 0);
     EXPECT_TRUE(frame->IsShown());
+
+    // Another language restarts the program: during a download the same
+    // question comes first, and No keeps the language, the list and the
+    // download as they were.
+    {
+        tarvel::RecordingRestarter restarter;
+        tarvel::ScopedRestarter scoped(restarter);
+        const int language = LanguageIndex;
+        wxChoice* languages = frame->Ribbon().language;
+        ASSERT_NE(languages, nullptr);
+        const int other = language == 2 ? 1 : 2;
+        int choicesTried = 0;
+        wxTimer choose;
+        choose.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+            if (choicesTried == 0 && DownloadRunning == 1 && gauge->GetValue() >= 2) {
+                ++choicesTried;
+                languages->SetSelection(other);
+                wxCommandEvent chosen(wxEVT_CHOICE, languages->GetId());
+                chosen.SetEventObject(languages);
+                chosen.SetInt(other);
+                languages->GetEventHandler()->ProcessEvent(chosen);
+            }
+        });
+        choose.Start(5);
+        program.prompter->Clear();
+        program.prompter->QueueAnswer(tarvel::MsgAnswer::No);
+        Click(page, CEPBDownLoad::ID_START_DOWNLOAD);
+        choose.Stop();
+        ASSERT_EQ(choicesTried, 1);
+        ASSERT_GE(program.prompter->Count(), 1u);
+        EXPECT_EQ(program.prompter->Boxes()[0].text, LanguageText(673));
+        EXPECT_TRUE(restarter.Requests().empty());
+        EXPECT_EQ(LanguageIndex, language);
+        EXPECT_EQ(languages->GetSelection(), language);
+        EXPECT_EQ(Lines(list).back(), "Download Success");
+        EXPECT_EQ(AppClosing.load(), 0);
+    }
 
     // Yes: the download stops where it is and the program closes, with no
     // box left behind.
