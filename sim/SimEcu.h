@@ -83,8 +83,9 @@ public:
 
 // What happened inside the ECU, for a model attached to it (see AddEventListener).
 enum class SimEcuEvent {
-    Reset,        // ECUReset accepted: IO controls end, the ECU restarts
-    DtcsCleared,  // ClearDiagnosticInformation accepted
+    Reset,           // ECUReset accepted: IO controls end, the ECU restarts
+    DtcsCleared,     // ClearDiagnosticInformation accepted
+    DefaultSession,  // back in the default session from another (10 01 or the S3 time-out): IO controls end
 };
 using SimEcuEventListener = std::function<void(SimEcuEvent event, SimEcuContext& ecu)>;
 // Extra condition on a WriteDataByIdentifier that passed the ECU's own checks:

@@ -356,13 +356,27 @@ struct SimTrailer::Core {
 
     // ---- ECU side ----
 
-    void OnReset(SimEcuContext& ecu)
+    // Every output the tester holds goes back to the ECU's own control (lamps
+    // dark, valve open, brakes as demanded, backup valves free); the axles
+    // stay where they are.
+    void EndIoControls()
     {
-        // Every IO control ends with the restart; the axles stay where they are.
         for (auto& o : outputs)
             o.second.held = false;
         commanded.fill(std::nullopt);
         backupHeld = false;
+    }
+
+    void OnDefaultSession(SimEcuContext& ecu)
+    {
+        EndIoControls();
+        Retarget();
+        UpdateDtcs(ecu);
+    }
+
+    void OnReset(SimEcuContext& ecu)
+    {
+        EndIoControls();
         ResolveCalibration();
         if (calibration && !calibration->status)
             calibration->status = kRoutineFailed;  // cut short by the restart
@@ -667,6 +681,8 @@ void SimTrailer::AttachTo(SimEcu& ecu)
         std::lock_guard<std::mutex> lock(c->mutex);
         if (event == SimEcuEvent::Reset)
             c->OnReset(e);
+        else if (event == SimEcuEvent::DefaultSession)
+            c->OnDefaultSession(e);
         else
             c->UpdateDtcs(e);  // what is still detected comes back at once
     });

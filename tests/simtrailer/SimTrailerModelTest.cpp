@@ -274,6 +274,33 @@ TEST(SimTrailerModel, HeightCalibrationRoutineSequence)
     EXPECT_EQ(TrailerRig::U16Msb(rig.Read(0x00B3)), kHeightCurrentCd);
 }
 
+// The routine calibrates only inside the calibratable band, both ends
+// included: a height below it or above it ends with status 0 and leaves the
+// stored calibration as it was.
+TEST(SimTrailerModel, HeightOutsideTheCalibratableBandIsRefused)
+{
+    const struct {
+        uint16_t height;
+        bool accepted;
+    } cases[] = {{uint16_t(kHeightCalibratableMin - 1), false},
+                 {kHeightCalibratableMin, true},
+                 {kHeightCalibratableMax, true},
+                 {uint16_t(kHeightCalibratableMax + 1), false},
+                 {0xFFFF, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.height);
+        TrailerRig rig;
+        rig.trailer->SetHeightCurrent(2, c.height);
+        ASSERT_TRUE(rig.ExtendedAndUnlocked());
+        ASSERT_TRUE(rig.Positive({0x31, 0x01, 0xC0, 0x07, 0x02, 0x01, 0x00}));
+        rig.WaitMs(1000);
+        EXPECT_EQ(rig.Request({0x31, 0x03, 0xC0, 0x07}),
+                  (Bytes{0x71, 0x03, 0xC0, 0x07, c.accepted ? kRoutineDone : kRoutineFailed}));
+        EXPECT_EQ(TrailerRig::U16Msb(rig.Read(0x00B4)), c.accepted ? c.height : kHeightStoredEf);
+        EXPECT_EQ(rig.trailer->HeightStored(2), c.accepted ? c.height : kHeightStoredEf);
+    }
+}
+
 TEST(SimTrailerModel, HeightDefects)
 {
     TrailerRig rig;
@@ -370,6 +397,62 @@ TEST(SimTrailerModel, FaultCodesFollowTheMarkerAndTheOutputs)
     ASSERT_TRUE(rig.Positive({0x2E, 0x00, 0x94, 0x00}));
     ASSERT_TRUE(rig.Positive({0x14, 0xFF, 0xFF, 0xFF}));
     EXPECT_EQ(count(), 2);
+}
+
+// ISO 14229: what the tester controls goes back to the ECU when the ECU
+// returns to the default session, by 10 01 or the S3 time-out, or restarts;
+// staying in a non-default session (TesterPresent, 10 03 again) keeps it.
+TEST(SimTrailerModel, ControlsEndWithTheDefaultSessionOrARestart)
+{
+    enum class Way { TesterPresentKeeps, ExtendedAgainKeeps, DefaultSession, S3TimeOut, Restart };
+    const struct {
+        Way way;
+        const char* name;
+        bool ends;
+    } cases[] = {{Way::TesterPresentKeeps, "3E 00 every 4 s", false},
+                 {Way::ExtendedAgainKeeps, "10 03 again", false},
+                 {Way::DefaultSession, "10 01", true},
+                 {Way::S3TimeOut, "5 s without a request", true},
+                 {Way::Restart, "11 01", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TrailerRig rig;
+        ASSERT_TRUE(rig.ExtendedAndUnlocked());
+        ASSERT_TRUE(rig.Positive({0x2F, 0x00, 0x04, 0x03, 0x07, 0xFF, 0x01}));  // valve closed
+        ASSERT_TRUE(rig.Positive({0x2F, 0x00, 0x04, 0x03, 0x01, 0xFF, 0xFF}));  // warning lamp on
+        ASSERT_TRUE(rig.Positive({0x2F, 0x00, 0x06, 0x03, 0xFF, 0xFF, 0xFF}));  // backup valves held
+        ASSERT_TRUE(rig.Positive({0x2F, 0x00, 0x05, 0x03, 0x10, 0x64, 0xFF}));  // left brake applied
+        rig.WaitMs(2000);
+        ASSERT_NEAR(rig.trailer->Pressure(kMainLeft), 5.0, 0.1);
+        switch (c.way) {
+        case Way::TesterPresentKeeps:
+            for (int i = 0; i < 3; ++i) {
+                ASSERT_TRUE(rig.Positive({0x3E, 0x00}));
+                rig.WaitMs(4000);
+            }
+            ASSERT_TRUE(rig.Positive({0x3E, 0x00}));
+            break;
+        case Way::ExtendedAgainKeeps: ASSERT_TRUE(rig.Positive({0x10, 0x03})); break;
+        case Way::DefaultSession: ASSERT_TRUE(rig.Positive({0x10, 0x01})); break;
+        case Way::S3TimeOut: rig.WaitMs(5100); break;
+        case Way::Restart: ASSERT_TRUE(rig.Positive({0x11, 0x01})); break;
+        }
+        rig.WaitMs(1500);
+        EXPECT_EQ(rig.trailer->UnderwaterValveOpen(), c.ends);
+        EXPECT_EQ(rig.trailer->WarningLampLit(), !c.ends);
+        EXPECT_EQ(rig.trailer->BackupValvesHeld(), !c.ends);
+        if (c.ends)
+            EXPECT_LT(rig.trailer->Pressure(kMainLeft), 0.1);
+        else
+            EXPECT_NEAR(rig.trailer->Pressure(kMainLeft), 5.0, 0.1);
+        // The fault memory: "output under tester control" current while held, history after.
+        const Bytes list = rig.Request({0x19, 0x02, 0x09});
+        int status = -1;
+        for (size_t i = 3; i + 3 < list.size(); i += 4)
+            if (((list[i] << 16) | (list[i + 1] << 8) | list[i + 2]) == int(kDtcOutputUnderTesterControl))
+                status = list[i + 3];
+        EXPECT_EQ(status, c.ends ? kDtcStatusHistory : kDtcStatusCurrent);
+    }
 }
 
 TEST(SimTrailerModel, LiftingAxlesTravelToTheCommandedState)
