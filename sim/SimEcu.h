@@ -186,9 +186,10 @@ private:
 };
 
 // The ECU of the running program: attached to CurrentWorld().Bus(0) and
-// Bus(1), each at that bus's bit rate, driven by a RealTimeScheduler. Started
-// once (later calls return the same ECU); it lives until StopBuiltInEcu or the
-// end of the program.
+// Bus(1), each at that bus's bit rate, with the trailer and the person at it
+// behind it (SimBuiltInWorld.h says what it runs on). Started once (later
+// calls return the same ECU); it lives until StopBuiltInEcu or the end of the
+// program.
 SimEcu& StartBuiltInEcu();
 // Null while the built-in ECU is not running.
 SimEcu* BuiltInEcu();

@@ -218,14 +218,14 @@ struct SimTrailer::Core {
         return wh.pulsesBefore + seconds * kSensorPulsesPerSecond;
     }
 
-    void Spin(unsigned w)
+    void Spin(unsigned w, uint32_t coastMs)
     {
         const uint64_t now = Now();
         Wheel& wh = wheels[w];
         wh.pulsesBefore = Pulses(w, now);
         wh.spun = true;
         wh.spunAt = now;
-        wh.turningUntil = now + uint64_t(kWheelCoastMs) * 1000;
+        wh.turningUntil = now + uint64_t(coastMs) * 1000;
         wh.stoppedByPulse = false;
     }
 
@@ -859,11 +859,13 @@ uint8_t SimTrailer::EolMarker() const
     return core_->marker;
 }
 
-void SimTrailer::TurnWheel(unsigned wheel)
+void SimTrailer::TurnWheel(unsigned wheel) { TurnWheel(wheel, kWheelCoastMs); }
+
+void SimTrailer::TurnWheel(unsigned wheel, uint32_t coastMs)
 {
     std::lock_guard<std::mutex> lock(core_->mutex);
     if (wheel >= 1 && wheel <= 4)
-        core_->Spin(wheel - 1);
+        core_->Spin(wheel - 1, coastMs);
 }
 
 void SimTrailer::SetControlPressure(double bar)

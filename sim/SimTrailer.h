@@ -102,7 +102,10 @@ public:
     uint8_t EolMarker() const;                      // last value written to 0x0094 (0 at delivery)
 
     // ---- What an operator does ----
+    // Spins the wheel; it coasts kWheelCoastMs, or `coastMs`, unless a
+    // modulator pulse stops it.
     void TurnWheel(unsigned wheel);
+    void TurnWheel(unsigned wheel, uint32_t coastMs);
     void SetControlPressure(double bar);  // the brake demand the operator builds
     void MoveLiftingAxleByHand(unsigned axle, uint8_t state);
 

@@ -558,30 +558,102 @@ TEST(SimTrailerModel, EcuOutlivesItsTrailer)
 
 } // namespace
 
+#include "CanBitTiming.h"
+#include "SimBuiltInWorld.h"
+#include "SimStationOperator.h"
+#include "SimTrailerFaults.h"
 #include "SimWorld.h"
+
+#include <cstdlib>
 
 namespace {
 
-// The program's own simulated ECU, for a user without hardware, has the
-// trailer behind it.
+// The program's own world on a virtual clock, for a user without hardware:
+// the ECU with the trailer and the person at it behind it.
+class BuiltInWorld {
+public:
+    explicit BuiltInWorld(const char* faults = nullptr)
+    {
+        sim::StopBuiltInEcu();
+        if (faults)
+            ::setenv(sim::kTrailerFaultsVariable, faults, 1);
+        sim::SetBuiltInWorldTime(&clock, &clock);
+        sim::StartBuiltInEcu();
+        node = world.Bus(1)->Attach(world.Bus(1)->Bitrate());
+    }
+    ~BuiltInWorld()
+    {
+        sim::StopBuiltInEcu();
+        sim::SetBuiltInWorldTime(nullptr, nullptr);
+        ::unsetenv(sim::kTrailerFaultsVariable);
+    }
+
+    // Sends one frame, lets `ms` pass and takes the first frame that came back.
+    bool Ask(std::initializer_list<uint8_t> bytes, sim::CanFrame& answer, uint64_t ms = 5)
+    {
+        node->ClearQueue();
+        node->Send(sim::CanFrame::Extended(simtest::kRequestId, bytes));
+        clock.Advance(ms * 1000);
+        return node->Receive(answer);
+    }
+
+    tarvel::VirtualClock clock{1000000};
+    tarvel::ScopedClock useClock{clock};
+    sim::SimWorld world;
+    sim::ScopedWorld useWorld{world};
+    std::shared_ptr<sim::CanNode> node;
+};
+
 TEST(SimTrailerBuiltIn, TheProgramsSimulatedEcuHasTheTrailer)
 {
-    sim::SimWorld world;
-    sim::ScopedWorld useWorld(world);
-    sim::StopBuiltInEcu();
-    sim::StartBuiltInEcu();
-    auto node = world.Bus(1)->Attach(world.Bus(1)->Bitrate());
-    node->Send(sim::CanFrame::Extended(simtest::kRequestId, {0x03, 0x22, 0x00, 0x29}));
+    BuiltInWorld w;
     sim::CanFrame f;
-    ASSERT_TRUE(node->Receive(f));
+    ASSERT_TRUE(w.Ask({0x03, 0x22, 0x00, 0x29}, f));
     EXPECT_EQ(f.data[0], 0x04);
     EXPECT_EQ(f.data[1], 0x62);
     EXPECT_EQ(f.data[4], 160);
-    node->Send(sim::CanFrame::Extended(simtest::kRequestId, {0x03, 0x19, 0x01, 0x09}));
-    ASSERT_TRUE(node->Receive(f));
+    ASSERT_TRUE(w.Ask({0x03, 0x19, 0x01, 0x09}, f));
     EXPECT_EQ(f.data[1], 0x59);
     EXPECT_EQ(f.data[6], 4) << "three delivered codes and FD0E: the trailer has not passed end of line";
+    EXPECT_NE(sim::BuiltInOperator(), nullptr);
+    EXPECT_TRUE(sim::BuiltInFaults().unknown.empty());
+}
+
+// Its buses carry each frame for its bit time: the answer arrives once the
+// request and then the answer have passed, not at once.
+TEST(SimTrailerBuiltIn, FramesTakeTheirTimeOnTheBus)
+{
+    BuiltInWorld w;
+    const auto request = sim::CanFrame::Extended(simtest::kRequestId, {0x03, 0x22, 0x00, 0x29});
+    const uint64_t sent = w.clock.NowUs();
+    w.node->Send(request);
+    sim::CanFrame f;
+    EXPECT_FALSE(w.node->Receive(f)) << "nothing before the request has left the bus";
+    const uint64_t requestUs = sim::CanFrameTimeUs(request, 500000);
+    w.clock.Advance(requestUs + 100);
+    EXPECT_FALSE(w.node->Receive(f)) << "the answer is still on the bus";
+    w.clock.Advance(500);
+    ASSERT_TRUE(w.node->Receive(f));
+    EXPECT_EQ(f.data[1], 0x62);
+    EXPECT_EQ(f.timeUs, sent + requestUs + sim::CanFrameTimeUs(f, 500000));
+    EXPECT_EQ(w.world.Bus(1)->BusTimeUs(), requestUs + sim::CanFrameTimeUs(f, 500000));
+
+    // Stopped, it leaves the buses untimed: nothing waits for a scheduler that is gone.
     sim::StopBuiltInEcu();
+    auto other = w.world.Bus(1)->Attach(500000);
+    w.node->Send(request);
+    EXPECT_TRUE(other->Receive(f));
+}
+
+// TARVEL_SIM_TRAILER names the faults the program's trailer starts with.
+TEST(SimTrailerBuiltIn, FaultsNamedWhenTheWorldStarts)
+{
+    BuiltInWorld w(" no-backup-pressure ,current-fault,,flat-tyre");
+    EXPECT_EQ(sim::BuiltInFaults().list, " no-backup-pressure ,current-fault,,flat-tyre");
+    EXPECT_EQ(sim::BuiltInFaults().unknown, (std::vector<std::string>{"flat-tyre"}));
+    sim::CanFrame f;
+    ASSERT_TRUE(w.Ask({0x03, 0x19, 0x01, 0x09}, f));
+    EXPECT_EQ(f.data[6], 5) << "the delivered codes, FD0E and the current fault";
 }
 
 } // namespace
