@@ -7,6 +7,7 @@
 #include "LanguageTable.h"
 #include "SimDravixDevice.h"
 #include "SimEcu.h"
+#include "SimulatedStation.h"
 #include "SimWorld.h"
 #include "UdsServices.h"
 #include "VectorXlDriver.h"
@@ -20,6 +21,12 @@ AdapterSwitchPort& ProgramPort()
 {
     static AdapterSwitchPort port;
     return port;
+}
+
+SimulatedStationWitness& StationWitness()
+{
+    static SimulatedStationWitness witness;
+    return witness;
 }
 
 sim::SimWorld& HostWorld() { return sim::CurrentWorld(); }
@@ -67,12 +74,15 @@ void StartCanSurroundings()
     SetUdsLanguageSource(&CurrentLanguage);
     WireXlDriverToSimulation();
     sim::StartBuiltInEcu();
+    // The person at the simulated trailer sees what the pages show.
+    SetPromptWitness(&StationWitness());
     // Dravix finds a simulated adapter at device 0 when no hardware is present.
     sim::InstallSimDravixDevice(0);
 }
 
 void StopCanSurroundings()
 {
+    SetPromptWitness(nullptr);
     sim::StopBuiltInEcu();
     if (GetCanPort() == &ProgramPort())
         SetCanPort(nullptr);

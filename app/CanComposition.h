@@ -4,7 +4,9 @@
 // wired to the simulated world (the built-in simulated ECU listens on the
 // virtual buses the stand-in adapters sit on, Dravix finds a simulated adapter
 // at device 0, the XL driver loaded by name shares the program's world and
-// clock). Nothing below the shell knows how these pieces meet.
+// clock, the buses carry frames at their bit rate, and the person at the
+// simulated trailer is told what the pages show through the prompter).
+// Nothing below the shell knows how these pieces meet.
 #pragma once
 
 #include <string>

@@ -88,11 +88,6 @@ void SimStationOperator::BuildPressureWhenAsked()
     state_->trailer.SetControlPressure(kOperatorControlPressureBar);
 }
 
-void SimStationOperator::MoveLiftingAxleWhenAsked(unsigned axle, uint8_t state)
-{
-    state_->Later([axle, state](SimTrailer& t) { t.MoveLiftingAxleByHand(axle, state); }, state_);
-}
-
 void SimStationOperator::MoveOn()
 {
     {

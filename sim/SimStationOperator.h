@@ -1,8 +1,9 @@
 // The person at the trailer in the program's simulated world: the end-of-line
 // pages ask for things only a person at the trailer can do (turn a wheel,
-// build the backup pressure, raise or lower a lifting axle by hand), and
-// this person does them, on the world's own clock, after a person's moment.
-// Questions about lamps and the valve are for whoever sits at the screen.
+// build the backup pressure), and this person does them, on the world's own
+// clock, after a person's moment. Lifting axles move on the ECU's command by
+// themselves; questions about lamps and the valve are for whoever sits at
+// the screen.
 //
 //   sim::SimStationOperator person(trailer, scheduler);
 //   person.TurnWheelWhenAsked(1);       // wheel c turns 1-2 s later, coasts 5 s
@@ -38,9 +39,6 @@ public:
     // Asked for the backup pressure: the control pressure is built before
     // the person answers, and held until the page moves on.
     void BuildPressureWhenAsked();
-    // Asked to raise (state 2) or lower (state 1) a lifting axle by hand:
-    // after the reaction time the axle is moved.
-    void MoveLiftingAxleWhenAsked(unsigned axle, uint8_t state);
     // The page shows something else: a pressure held is let go.
     void MoveOn();
 

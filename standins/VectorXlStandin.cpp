@@ -69,6 +69,24 @@ standin::LibraryLog& Log()
 
 sim::SimWorld& World() { return g_host.world ? g_host.world() : sim::CurrentWorld(); }
 
+// This library's own copy of the clock everything reads (the frames it puts
+// on the bus are stamped with it) follows the host's.
+class HostClock : public tarvel::Clock {
+public:
+    uint64_t NowUs() const override { return g_host.clock ? g_host.clock().NowUs() : fallback_.NowUs(); }
+    void SleepUs(uint64_t us) override
+    {
+        if (g_host.clock)
+            g_host.clock().SleepUs(us);
+        else
+            fallback_.SleepUs(us);
+    }
+
+private:
+    mutable tarvel::RealClock fallback_;
+};
+HostClock g_hostClock;
+
 bool Injected(const char* name, XLstatus& result)
 {
     int64_t r = 0;
@@ -118,6 +136,7 @@ extern "C" XLAPI_EXPORT void XLAPI_CALL xlStandinAttachHost(const XlStandinHost*
 {
     std::lock_guard<std::recursive_mutex> lock(g_mutex);
     g_host = host ? *host : XlStandinHost{nullptr, nullptr};
+    tarvel::SetClock(g_host.clock ? &g_hostClock : nullptr);
 }
 
 XLAPI_EXPORT standin::LibraryLog& XlStandinLog() { return Log(); }
