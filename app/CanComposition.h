@@ -34,4 +34,9 @@ bool ApplyAdapterCommandLine(const std::vector<std::string>& args);
 void StartCanSurroundings();
 void StopCanSurroundings();
 
+// What the output pane says about the simulated world once it runs: the
+// faults its trailer was given (TARVEL_SIM_TRAILER) and any name in that
+// list that is no fault; nothing for a trailer without faults.
+std::vector<std::string> SimulatedWorldNotices();
+
 } // namespace tarvel

@@ -40,6 +40,7 @@ SimStationOperator* BuiltInOperator();
 // and the names in that list that are no fault.
 struct BuiltInTrailerFaults {
     std::string list;
+    std::vector<std::string> applied;
     std::vector<std::string> unknown;
 };
 BuiltInTrailerFaults BuiltInFaults();

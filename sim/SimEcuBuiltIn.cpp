@@ -101,7 +101,9 @@ SimEcu& StartBuiltInEcu()
             ecudata::InstallProfile(slot->ecu, ecudata::EcuProfile::Alternate);
         // TARVEL_SIM_TRAILER=<fault>,...: a trailer that fails its end-of-line run.
         slot->faults.list = EnvironmentValue(kTrailerFaultsVariable);
-        slot->faults.unknown = ApplyTrailerFaults(slot->faults.list, slot->trailer);
+        AppliedTrailerFaults given = ApplyTrailerFaults(slot->faults.list, slot->trailer);
+        slot->faults.applied = std::move(given.applied);
+        slot->faults.unknown = std::move(given.unknown);
         slot->trailer.AttachTo(slot->ecu);
         for (unsigned channel : {0u, 1u}) {
             auto bus = CurrentWorld().Bus(channel);

@@ -69,9 +69,9 @@ const std::vector<TrailerFaultName>& TrailerFaultNames()
     return names;
 }
 
-std::vector<std::string> ApplyTrailerFaults(const std::string& list, SimTrailer& trailer)
+AppliedTrailerFaults ApplyTrailerFaults(const std::string& list, SimTrailer& trailer)
 {
-    std::vector<std::string> unknown;
+    AppliedTrailerFaults result;
     size_t start = 0;
     while (start <= list.size()) {
         size_t end = list.find(',', start);
@@ -88,10 +88,9 @@ std::vector<std::string> ApplyTrailerFaults(const std::string& list, SimTrailer&
                 known = true;
             }
         }
-        if (!known)
-            unknown.push_back(name);
+        (known ? result.applied : result.unknown).push_back(name);
     }
-    return unknown;
+    return result;
 }
 
 } // namespace sim

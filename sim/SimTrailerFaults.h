@@ -24,9 +24,13 @@ struct TrailerFaultName {
 // Every fault that can be named, in the order the README lists them.
 const std::vector<TrailerFaultName>& TrailerFaultNames();
 
+struct AppliedTrailerFaults {
+    std::vector<std::string> applied;  // in the list's order
+    std::vector<std::string> unknown;  // names that are no fault
+};
 // Gives `trailer` the faults a comma-separated list names (blanks around a
-// name and empty entries are ignored). Returns the names it does not know;
-// the known ones are applied all the same.
-std::vector<std::string> ApplyTrailerFaults(const std::string& list, SimTrailer& trailer);
+// name and empty entries are ignored); an unknown name does not stop the
+// others.
+AppliedTrailerFaults ApplyTrailerFaults(const std::string& list, SimTrailer& trailer);
 
 } // namespace sim

@@ -156,7 +156,7 @@ TEST(SimTrailerFaults, EveryNamedFaultShowsOnTheWireAndNothingElseDoes)
         TrailerRig healthy;
         EXPECT_FALSE(c.shows(healthy));
         TrailerRig faulty;
-        EXPECT_TRUE(sim::ApplyTrailerFaults(c.name, *faulty.trailer).empty());
+        EXPECT_TRUE(sim::ApplyTrailerFaults(c.name, *faulty.trailer).unknown.empty());
         EXPECT_TRUE(c.shows(faulty));
     }
 }
@@ -164,10 +164,12 @@ TEST(SimTrailerFaults, EveryNamedFaultShowsOnTheWireAndNothingElseDoes)
 TEST(SimTrailerFaults, ListsAreCommaSeparatedAndUnknownNamesAreReturned)
 {
     TrailerRig rig;
-    EXPECT_TRUE(sim::ApplyTrailerFaults("", *rig.trailer).empty());
-    EXPECT_TRUE(sim::ApplyTrailerFaults(" , ,", *rig.trailer).empty());
-    EXPECT_EQ(sim::ApplyTrailerFaults("dead-sensor-c, Dead-Sensor-D,dead-sensor-x ,current-fault", *rig.trailer),
-              (std::vector<std::string>{"Dead-Sensor-D", "dead-sensor-x"}));
+    EXPECT_TRUE(sim::ApplyTrailerFaults("", *rig.trailer).applied.empty());
+    EXPECT_TRUE(sim::ApplyTrailerFaults(" , ,", *rig.trailer).unknown.empty());
+    const auto given =
+        sim::ApplyTrailerFaults("dead-sensor-c, Dead-Sensor-D,dead-sensor-x ,current-fault", *rig.trailer);
+    EXPECT_EQ(given.applied, (std::vector<std::string>{"dead-sensor-c", "current-fault"}));
+    EXPECT_EQ(given.unknown, (std::vector<std::string>{"Dead-Sensor-D", "dead-sensor-x"}));
     rig.trailer->TurnWheel(1);
     rig.trailer->TurnWheel(2);
     rig.WaitMs(500);

@@ -650,6 +650,7 @@ TEST(SimTrailerBuiltIn, FaultsNamedWhenTheWorldStarts)
 {
     BuiltInWorld w(" no-backup-pressure ,current-fault,,flat-tyre");
     EXPECT_EQ(sim::BuiltInFaults().list, " no-backup-pressure ,current-fault,,flat-tyre");
+    EXPECT_EQ(sim::BuiltInFaults().applied, (std::vector<std::string>{"no-backup-pressure", "current-fault"}));
     EXPECT_EQ(sim::BuiltInFaults().unknown, (std::vector<std::string>{"flat-tyre"}));
     sim::CanFrame f;
     ASSERT_TRUE(w.Ask({0x03, 0x19, 0x01, 0x09}, f));

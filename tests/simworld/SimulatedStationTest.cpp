@@ -4,6 +4,8 @@
 // the box asks for and lets it go when the page moves on.
 #include "SimulatedStation.h"
 
+#include "CanComposition.h"
+
 #include "EolBackupPressureLogic.h"
 #include "EolSensorTestLogic.h"
 #include "LanguageTable.h"
@@ -14,10 +16,13 @@
 #include "SimBuiltInWorld.h"
 #include "SimStationOperator.h"
 #include "SimTrailer.h"
+#include "SimTrailerFaults.h"
 #include "SimWorld.h"
 #include "VirtualClock.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 namespace {
 
@@ -109,6 +114,43 @@ TEST_F(SimulatedStation, NobodyWithoutTheSimulatedWorld)
     tarvel::GetPrompter().Show(LanguageText(EolBackupPressureLogic::kBuildPressureTextRow), "",
                                tarvel::MsgIcon::Exclamation, tarvel::MsgButtons::Ok);
     EXPECT_EQ(clock.PendingTasks(), 0u);
+}
+
+// The output pane names the faults TARVEL_SIM_TRAILER gave the trailer, and
+// a name that is none; a good trailer adds no line.
+TEST(SimulatedWorldNotices, NameTheFaultsTheTrailerWasGiven)
+{
+    tarvel::VirtualClock clock(1000000);
+    tarvel::ScopedClock useClock(clock);
+    sim::SimWorld world;
+    sim::ScopedWorld useWorld(world);
+    const struct {
+        const char* list;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {nullptr, {}},
+        {"", {}},
+        {"no-backup-pressure, dead-sensor-d",
+         {"Simulated trailer: faults no-backup-pressure, dead-sensor-d"}},
+        {"current-fault,flat-tyre",
+         {"Simulated trailer: faults current-fault",
+          "Simulated trailer: \"flat-tyre\" in TARVEL_SIM_TRAILER is no fault it knows"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.list ? c.list : "(not set)");
+        if (c.list)
+            ::setenv(sim::kTrailerFaultsVariable, c.list, 1);
+        else
+            ::unsetenv(sim::kTrailerFaultsVariable);
+        sim::StopBuiltInEcu();
+        EXPECT_TRUE(tarvel::SimulatedWorldNotices().empty()) << "no world, nothing to say";
+        sim::SetBuiltInWorldTime(&clock, &clock);
+        sim::StartBuiltInEcu();
+        EXPECT_EQ(tarvel::SimulatedWorldNotices(), c.lines);
+        sim::StopBuiltInEcu();
+        sim::SetBuiltInWorldTime(nullptr, nullptr);
+    }
+    ::unsetenv(sim::kTrailerFaultsVariable);
 }
 
 } // namespace
