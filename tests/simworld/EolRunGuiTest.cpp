@@ -322,6 +322,10 @@ TEST(EolRunGui, ANamedFaultFailsItsItemAndNothingElse)
 {
     EolRun run;
     ASSERT_TRUE(run.Start("test_eol_run_fault", "no-backup-pressure"));
+    // The output pane says which trailer this is.
+    wxListBox* output = run.app->MainFrame()->OutputList();
+    ASSERT_NE(output, nullptr);
+    EXPECT_NE(output->FindString("Simulated trailer: faults no-backup-pressure"), wxNOT_FOUND);
     std::vector<int> pages;
     Verdicts verdicts;
     RunEveryPage(run, pages, verdicts);
