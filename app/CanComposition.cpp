@@ -6,7 +6,10 @@
 #include "Clock.h"
 #include "LanguageTable.h"
 #include "SimDravixDevice.h"
+#include "SimBuiltInWorld.h"
 #include "SimEcu.h"
+#include "SimTrailerFaults.h"
+#include "SimulatedStation.h"
 #include "SimWorld.h"
 #include "UdsServices.h"
 #include "VectorXlDriver.h"
@@ -20,6 +23,12 @@ AdapterSwitchPort& ProgramPort()
 {
     static AdapterSwitchPort port;
     return port;
+}
+
+SimulatedStationWitness& StationWitness()
+{
+    static SimulatedStationWitness witness;
+    return witness;
 }
 
 sim::SimWorld& HostWorld() { return sim::CurrentWorld(); }
@@ -67,12 +76,34 @@ void StartCanSurroundings()
     SetUdsLanguageSource(&CurrentLanguage);
     WireXlDriverToSimulation();
     sim::StartBuiltInEcu();
+    // The person at the simulated trailer sees what the pages show.
+    SetPromptWitness(&StationWitness());
+    for (const std::string& line : SimulatedWorldNotices())
+        TraceLog(line);
     // Dravix finds a simulated adapter at device 0 when no hardware is present.
     sim::InstallSimDravixDevice(0);
 }
 
+std::vector<std::string> SimulatedWorldNotices()
+{
+    std::vector<std::string> lines;
+    if (!sim::BuiltInEcu())
+        return lines;
+    const sim::BuiltInTrailerFaults faults = sim::BuiltInFaults();
+    std::string applied;
+    for (const std::string& name : faults.applied)
+        applied += (applied.empty() ? "" : ", ") + name;
+    if (!applied.empty())
+        lines.push_back(std::string("Simulated trailer: faults ") + applied);
+    for (const std::string& unknown : faults.unknown)
+        lines.push_back(std::string("Simulated trailer: \"") + unknown + "\" in " + sim::kTrailerFaultsVariable +
+                        " is no fault it knows");
+    return lines;
+}
+
 void StopCanSurroundings()
 {
+    SetPromptWitness(nullptr);
     sim::StopBuiltInEcu();
     if (GetCanPort() == &ProgramPort())
         SetCanPort(nullptr);

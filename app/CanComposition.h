@@ -4,7 +4,9 @@
 // wired to the simulated world (the built-in simulated ECU listens on the
 // virtual buses the stand-in adapters sit on, Dravix finds a simulated adapter
 // at device 0, the XL driver loaded by name shares the program's world and
-// clock). Nothing below the shell knows how these pieces meet.
+// clock, the buses carry frames at their bit rate, and the person at the
+// simulated trailer is told what the pages show through the prompter).
+// Nothing below the shell knows how these pieces meet.
 #pragma once
 
 #include <string>
@@ -31,5 +33,10 @@ bool ApplyAdapterCommandLine(const std::vector<std::string>& args);
 // Everything above, in order; StopCanSurroundings undoes what needs undoing.
 void StartCanSurroundings();
 void StopCanSurroundings();
+
+// What the output pane says about the simulated world once it runs: the
+// faults its trailer was given (TARVEL_SIM_TRAILER) and any name in that
+// list that is no fault; nothing for a trailer without faults.
+std::vector<std::string> SimulatedWorldNotices();
 
 } // namespace tarvel

@@ -117,6 +117,10 @@ bool CTarvelApp::OnInit()
         if (frame_ && frame_->OutputList())
             frame_->OutputList()->Append(wxString::FromUTF8(line));
     });
+    // A simulated trailer with faults says so before anything else.
+    if (frame_->OutputList())
+        for (const std::string& line : tarvel::SimulatedWorldNotices())
+            frame_->OutputList()->Append(wxString::FromUTF8(line));
 
     wxDocument* doc = docManager_->CreateDocument(wxString(), wxDOC_NEW);
     view_ = doc ? dynamic_cast<CTarvelView*>(doc->GetFirstView()) : nullptr;

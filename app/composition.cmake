@@ -1,10 +1,12 @@
 # The program's composition of its CAN surroundings: the adapter switch, the
 # UDS client, the stand-in driver libraries and the simulated world meet here
 # and nowhere below.
-add_library(tarvel_can_composition STATIC CanComposition.cpp)
+add_library(tarvel_can_composition STATIC CanComposition.cpp SimulatedStation.cpp)
 target_include_directories(tarvel_can_composition PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+# The person at the simulated trailer knows the end-of-line pages' prompts.
 target_link_libraries(tarvel_can_composition PUBLIC
-  tarvel_canadapter tarvel_uds tarvel_settings tarvel_sim_ecu tarvel_sim_dravix tarvel_vendor_standins)
+  tarvel_canadapter tarvel_uds tarvel_settings tarvel_sim_ecu tarvel_sim_dravix tarvel_vendor_standins
+  tarvel_eol_logic)
 # The XL driver is loaded by name and must sit beside the program.
 add_dependencies(tarvel_can_composition vxlapi)
 tarvel_warnings(tarvel_can_composition)

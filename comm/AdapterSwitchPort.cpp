@@ -1,7 +1,6 @@
 #include "AdapterSwitchPort.h"
 
 #include "CanAdapterSwitch.h"
-#include "Clock.h"
 #include "CanDriverLibraries.h"
 #include "DravixBinding.h"
 #include "KvaserChannel.h"
@@ -48,10 +47,11 @@ size_t AdapterSwitchPort::Receive(CanFrameRecord* out, size_t max)
     case CanBackend::Dravix: {
         const DravixApi* dv = GetDravix();
         const uint32_t pending = dv ? dv->GetReceiveNum(type, index, channel) : 0;
-        if (pending == 0 || pending == kReadError) {
-            GetClock().SleepMs(1);
+        // Nothing pending: no pause here. The link's wait pauses itself when
+        // a round brought nothing; a pause here would hold up every frame it
+        // sends between two reads (a download's consecutive frames).
+        if (pending == 0 || pending == kReadError)
             return 0;
-        }
         const uint32_t n = dv->Receive(type, index, channel, out, want, 500);
         if (n == kReadError) {
             CanErrorInfo err{};
@@ -77,8 +77,7 @@ size_t AdapterSwitchPort::Receive(CanFrameRecord* out, size_t max)
                 return 1;
             }
         }
-        GetClock().SleepMs(1);
-        return 0;
+        return 0;  // no pause: see Dravix above
     }
     case CanBackend::Vector: {
         CCANFunctions& xl = GetVectorCanFunctions();

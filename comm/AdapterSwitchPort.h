@@ -15,10 +15,11 @@ public:
     static constexpr size_t kBatch = 50;
 
     bool Transmit(uint32_t id, const std::vector<uint8_t>& data, const std::string& caption) override;
-    // ControlCAN and Dravix: up to min(max, 50) frames when some are pending
-    // (Dravix pauses 1 ms when none are). Kvaser: one frame, else a 1 ms
-    // pause. Vector: one event; only the ECU's response identifier counts.
-    // A read error reads the adapter's error record and returns 0.
+    // ControlCAN and Dravix: up to min(max, 50) frames when some are
+    // pending. Kvaser: one frame. Vector: one event; only the ECU's response
+    // identifier counts. A read error reads the adapter's error record and
+    // returns 0. No back-end pauses when nothing is pending: the caller's
+    // wait does, once a round brought nothing.
     size_t Receive(CanFrameRecord* out, size_t max) override;
     // CanDeviceType as it stood at the last Receive.
     std::optional<uint32_t> TraceDeviceType() const override;

@@ -19,15 +19,42 @@ public:
 };
 LoggingPrompter g_loggingPrompter;
 std::atomic<Prompter*> g_prompter{nullptr};
-} // namespace
+std::atomic<PromptWitness*> g_witness{nullptr};
 
-Prompter& GetPrompter()
+Prompter& Installed()
 {
     Prompter* p = g_prompter.load(std::memory_order_acquire);
     return p ? *p : g_loggingPrompter;
 }
 
-void SetPrompter(Prompter* prompter) { g_prompter.store(prompter, std::memory_order_release); }
+// What GetPrompter hands out: the installed prompter, seen by the witness.
+class WitnessedPrompter : public Prompter {
+public:
+    MsgAnswer Show(const std::string& text, const std::string& caption, MsgIcon icon, MsgButtons buttons) override
+    {
+        if (PromptWitness* w = g_witness.load(std::memory_order_acquire))
+            w->BoxShown(text);
+        return Installed().Show(text, caption, icon, buttons);
+    }
+    void Instruct(const std::string& text) override
+    {
+        if (PromptWitness* w = g_witness.load(std::memory_order_acquire))
+            w->InstructionShown(text);
+        Installed().Instruct(text);
+    }
+};
+WitnessedPrompter g_witnessedPrompter;
+} // namespace
+
+Prompter& GetPrompter() { return g_witnessedPrompter; }
+
+void SetPrompter(Prompter* prompter)
+{
+    // The hand-out itself is no prompter to install: it would forward to itself.
+    g_prompter.store(prompter == &g_witnessedPrompter ? nullptr : prompter, std::memory_order_release);
+}
+
+void SetPromptWitness(PromptWitness* witness) { g_witness.store(witness, std::memory_order_release); }
 
 MsgAnswer RecordingPrompter::Show(const std::string& text, const std::string& caption, MsgIcon icon,
                                   MsgButtons buttons)

@@ -19,10 +19,29 @@ public:
     virtual ~Prompter() = default;
     virtual MsgAnswer Show(const std::string& text, const std::string& caption, MsgIcon icon,
                            MsgButtons buttons) = 0;
+    // A page shows `text` in its own window as an instruction to the person
+    // at the station (no box, nothing to answer); empty when it takes it
+    // down. Nothing needs to be done about it but telling the witness.
+    virtual void Instruct(const std::string& text) { (void)text; }
 };
 
+// The installed prompter, with the witness (if any) told first of every box
+// and instruction that goes through it.
 Prompter& GetPrompter();
 void SetPrompter(Prompter* prompter); // not owned; nullptr restores the default
+
+// Someone besides the user who sees what the program shows at the station:
+// every box as it opens and every instruction a page shows. Nobody, unless
+// the program's simulated world puts the person at its trailer here.
+class PromptWitness {
+public:
+    virtual ~PromptWitness() = default;
+    // A box opens with this text (before it is answered).
+    virtual void BoxShown(const std::string& text) = 0;
+    // A page shows this instruction; empty: it took its instruction down.
+    virtual void InstructionShown(const std::string& text) = 0;
+};
+void SetPromptWitness(PromptWitness* witness); // not owned; nullptr: nobody
 
 // Shows a box with an OK button (the common case).
 inline MsgAnswer ShowMessage(const std::string& text, const std::string& caption,

@@ -381,10 +381,15 @@ public:
     void EnterSessionLocked(uint8_t session)
     {
         // Every session transition locks the ECU again and ends a download.
+        const bool backToDefault = session == kDefaultSession && session_ != kDefaultSession;
         session_ = session;
         unlocked1_ = unlocked9_ = false;
         pendingSeed_.reset();
         download_.active = false;
+        // ISO 14229-1: leaving a non-default session for the default one
+        // returns every input and output the tester controlled to the ECU.
+        if (backToDefault)
+            NotifyLocked(SimEcuEvent::DefaultSession);
     }
 
     void RestartS3Locked()

@@ -83,8 +83,9 @@ public:
 
 // What happened inside the ECU, for a model attached to it (see AddEventListener).
 enum class SimEcuEvent {
-    Reset,        // ECUReset accepted: IO controls end, the ECU restarts
-    DtcsCleared,  // ClearDiagnosticInformation accepted
+    Reset,           // ECUReset accepted: IO controls end, the ECU restarts
+    DtcsCleared,     // ClearDiagnosticInformation accepted
+    DefaultSession,  // back in the default session from another (10 01 or the S3 time-out): IO controls end
 };
 using SimEcuEventListener = std::function<void(SimEcuEvent event, SimEcuContext& ecu)>;
 // Extra condition on a WriteDataByIdentifier that passed the ECU's own checks:
@@ -188,9 +189,10 @@ private:
 };
 
 // The ECU of the running program: attached to CurrentWorld().Bus(0) and
-// Bus(1), each at that bus's bit rate, driven by a RealTimeScheduler. Started
-// once (later calls return the same ECU); it lives until StopBuiltInEcu or the
-// end of the program.
+// Bus(1), each at that bus's bit rate, with the trailer and the person at it
+// behind it (SimBuiltInWorld.h says what it runs on). Started once (later
+// calls return the same ECU); it lives until StopBuiltInEcu or the end of the
+// program.
 SimEcu& StartBuiltInEcu();
 // Null while the built-in ECU is not running.
 SimEcu* BuiltInEcu();

@@ -1,12 +1,17 @@
-// The simulated ECU of the running program (no hardware needed).
+// The simulated world of the running program (no hardware needed).
+#include "SimBuiltInWorld.h"
 #include "SimEcu.h"
 
+#include "Clock.h"
 #include "RealTimeScheduler.h"
 #include "SimEcuProfile.h"
+#include "SimStationOperator.h"
 #include "SimTrailer.h"
+#include "SimTrailerFaults.h"
 #include "SimWorld.h"
 
 #include <cstdlib>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -14,20 +19,44 @@ namespace sim {
 
 namespace {
 
+struct WorldTime {
+    tarvel::Clock* clock = nullptr;
+    tarvel::Scheduler* scheduler = nullptr;
+    bool busTiming = true;
+};
+
 struct BuiltIn {
-    // Declared first, destroyed last: the ECU cancels its tasks on it.
-    tarvel::RealTimeScheduler scheduler;
+    explicit BuiltIn(const WorldTime& time)
+        : ownScheduler(time.scheduler ? nullptr : std::make_unique<tarvel::RealTimeScheduler>()),
+          scheduler(time.scheduler ? *time.scheduler : *ownScheduler),
+          clock(time.clock ? *time.clock : realClock)
+    {
+    }
+
+    // Declared first, destroyed last: everything below cancels its tasks on it.
+    std::unique_ptr<tarvel::RealTimeScheduler> ownScheduler;
+    tarvel::RealClock realClock;
+    tarvel::Scheduler& scheduler;
+    const tarvel::Clock& clock;
     SimEcu ecu{scheduler};
     // The trailer behind it, so the end-of-line tests can run without
-    // hardware; it keeps the scheduler's real time.
-    tarvel::RealClock clock;
+    // hardware, and the person at it.
     SimTrailer trailer{clock};
+    SimStationOperator person{trailer, scheduler};
+    BuiltInTrailerFaults faults;
+    std::vector<std::shared_ptr<CanBus>> timedBuses;
 };
 
 std::mutex& BuiltInMutex()
 {
     static std::mutex m;
     return m;
+}
+
+WorldTime& NextTime()
+{
+    static WorldTime time;
+    return time;
 }
 
 std::unique_ptr<BuiltIn>& BuiltInSlot()
@@ -39,21 +68,51 @@ std::unique_ptr<BuiltIn>& BuiltInSlot()
     return slot;
 }
 
+std::string EnvironmentValue(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
 } // namespace
+
+void SetBuiltInWorldTime(tarvel::Clock* clock, tarvel::Scheduler* scheduler)
+{
+    std::lock_guard<std::mutex> lock(BuiltInMutex());
+    const bool both = clock && scheduler;
+    NextTime().clock = both ? clock : nullptr;
+    NextTime().scheduler = both ? scheduler : nullptr;
+}
+
+void SetBuiltInBusTiming(bool on)
+{
+    std::lock_guard<std::mutex> lock(BuiltInMutex());
+    NextTime().busTiming = on;
+}
 
 SimEcu& StartBuiltInEcu()
 {
     std::lock_guard<std::mutex> lock(BuiltInMutex());
     auto& slot = BuiltInSlot();
     if (!slot) {
-        slot = std::make_unique<BuiltIn>();
+        slot = std::make_unique<BuiltIn>(NextTime());
         // TARVEL_SIM_PROFILE=alternate: the ECU whose versions have no mapping rows.
-        const char* profile = std::getenv("TARVEL_SIM_PROFILE");
-        if (profile && std::string(profile) == "alternate")
+        if (EnvironmentValue("TARVEL_SIM_PROFILE") == "alternate")
             ecudata::InstallProfile(slot->ecu, ecudata::EcuProfile::Alternate);
+        // TARVEL_SIM_TRAILER=<fault>,...: a trailer that fails its end-of-line run.
+        slot->faults.list = EnvironmentValue(kTrailerFaultsVariable);
+        AppliedTrailerFaults given = ApplyTrailerFaults(slot->faults.list, slot->trailer);
+        slot->faults.applied = std::move(given.applied);
+        slot->faults.unknown = std::move(given.unknown);
         slot->trailer.AttachTo(slot->ecu);
-        for (unsigned channel : {0u, 1u})
-            slot->ecu.AttachTo(CurrentWorld().Bus(channel));
+        for (unsigned channel : {0u, 1u}) {
+            auto bus = CurrentWorld().Bus(channel);
+            if (NextTime().busTiming) {
+                bus->SetTimingModel(true, &slot->scheduler);
+                slot->timedBuses.push_back(bus);
+            }
+            slot->ecu.AttachTo(bus);
+        }
     }
     return slot->ecu;
 }
@@ -72,6 +131,20 @@ SimTrailer* BuiltInTrailer()
     return slot ? &slot->trailer : nullptr;
 }
 
+SimStationOperator* BuiltInOperator()
+{
+    std::lock_guard<std::mutex> lock(BuiltInMutex());
+    auto& slot = BuiltInSlot();
+    return slot ? &slot->person : nullptr;
+}
+
+BuiltInTrailerFaults BuiltInFaults()
+{
+    std::lock_guard<std::mutex> lock(BuiltInMutex());
+    auto& slot = BuiltInSlot();
+    return slot ? slot->faults : BuiltInTrailerFaults{};
+}
+
 void StopBuiltInEcu()
 {
     std::unique_ptr<BuiltIn> old;
@@ -79,6 +152,11 @@ void StopBuiltInEcu()
         std::lock_guard<std::mutex> lock(BuiltInMutex());
         old = std::move(BuiltInSlot());
     }
+    // The buses outlive the world: they must not hand frames to its
+    // scheduler once it is gone.
+    if (old)
+        for (auto& bus : old->timedBuses)
+            bus->SetTimingModel(false);
 }
 
 } // namespace sim

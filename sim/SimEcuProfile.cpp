@@ -25,7 +25,7 @@ const std::vector<uint8_t> kCalibrationStandard{
     0x03,                    //  0 number of axles
     0x01, 0x02,              //  1 sensor configuration, 2 ABS configuration
     0x01, 0x00,              //  3 level control mode (height sensor c-d), 4 height sensor e-f
-    0x02, 0x01,              //  5 brake lamp output fitted, 6 underwater valve not fitted
+    0x02, 0x02,              //  5 brake lamp output fitted, 6 underwater valve fitted
     0x01, 0x00, 0x01, 0x18,  //  7 sensor variant, 8 retarder, 9 stop light supply, 10 chamber type 24
     0x05, 0x05, 0x0C,        // 11..13 axle bits: sensed+twin, sensed+twin, twin+lift A
     0x00, 0x00,              // 14, 15 axles 4 and 5
@@ -54,7 +54,7 @@ const std::vector<uint8_t> kCalibrationStandard{
     0xB2, 0x0C, 0xB2, 0x0C,  // 80, 82 tyre circumference c-d and e-f 3250 mm
     0x64, 0x64,              // 84, 85 exciter teeth c-d and e-f 100
     0x01,                    // 86 steering axle lock not fitted
-    0x17,                    // 87 checksum
+    0x18,                    // 87 checksum
 };
 
 // The layout of the default definition file: no service interval.

@@ -218,14 +218,14 @@ struct SimTrailer::Core {
         return wh.pulsesBefore + seconds * kSensorPulsesPerSecond;
     }
 
-    void Spin(unsigned w)
+    void Spin(unsigned w, uint32_t coastMs)
     {
         const uint64_t now = Now();
         Wheel& wh = wheels[w];
         wh.pulsesBefore = Pulses(w, now);
         wh.spun = true;
         wh.spunAt = now;
-        wh.turningUntil = now + uint64_t(kWheelCoastMs) * 1000;
+        wh.turningUntil = now + uint64_t(coastMs) * 1000;
         wh.stoppedByPulse = false;
     }
 
@@ -356,13 +356,27 @@ struct SimTrailer::Core {
 
     // ---- ECU side ----
 
-    void OnReset(SimEcuContext& ecu)
+    // Every output the tester holds goes back to the ECU's own control (lamps
+    // dark, valve open, brakes as demanded, backup valves free); the axles
+    // stay where they are.
+    void EndIoControls()
     {
-        // Every IO control ends with the restart; the axles stay where they are.
         for (auto& o : outputs)
             o.second.held = false;
         commanded.fill(std::nullopt);
         backupHeld = false;
+    }
+
+    void OnDefaultSession(SimEcuContext& ecu)
+    {
+        EndIoControls();
+        Retarget();
+        UpdateDtcs(ecu);
+    }
+
+    void OnReset(SimEcuContext& ecu)
+    {
+        EndIoControls();
         ResolveCalibration();
         if (calibration && !calibration->status)
             calibration->status = kRoutineFailed;  // cut short by the restart
@@ -667,6 +681,8 @@ void SimTrailer::AttachTo(SimEcu& ecu)
         std::lock_guard<std::mutex> lock(c->mutex);
         if (event == SimEcuEvent::Reset)
             c->OnReset(e);
+        else if (event == SimEcuEvent::DefaultSession)
+            c->OnDefaultSession(e);
         else
             c->UpdateDtcs(e);  // what is still detected comes back at once
     });
@@ -843,11 +859,13 @@ uint8_t SimTrailer::EolMarker() const
     return core_->marker;
 }
 
-void SimTrailer::TurnWheel(unsigned wheel)
+void SimTrailer::TurnWheel(unsigned wheel) { TurnWheel(wheel, kWheelCoastMs); }
+
+void SimTrailer::TurnWheel(unsigned wheel, uint32_t coastMs)
 {
     std::lock_guard<std::mutex> lock(core_->mutex);
     if (wheel >= 1 && wheel <= 4)
-        core_->Spin(wheel - 1);
+        core_->Spin(wheel - 1, coastMs);
 }
 
 void SimTrailer::SetControlPressure(double bar)

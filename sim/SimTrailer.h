@@ -13,6 +13,10 @@
 //   trailer.AttachTo(ecu);
 //   trailer.SetOutputDefect(sim::trailerdata::kOutputWarningLamp, sim::OutputDefect::StuckOff);
 //
+// As ISO 14229 has it, an output the tester controls (lamps, valve, brake
+// pressure, backup valves) returns to the ECU when the ECU goes back to the
+// default session (10 01 or the S3 time-out) or restarts.
+//
 // Sensors and wheels are numbered 1 to 4 (1 front left, 2 front right, 3 rear
 // left, 4 rear right), height-sensor axles 1 (CD) and 2 (EF), lifting axles 1
 // and 2. Every method may be called from any thread; the ECU's handlers take
@@ -98,7 +102,10 @@ public:
     uint8_t EolMarker() const;                      // last value written to 0x0094 (0 at delivery)
 
     // ---- What an operator does ----
+    // Spins the wheel; it coasts kWheelCoastMs, or `coastMs`, unless a
+    // modulator pulse stops it.
     void TurnWheel(unsigned wheel);
+    void TurnWheel(unsigned wheel, uint32_t coastMs);
     void SetControlPressure(double bar);  // the brake demand the operator builds
     void MoveLiftingAxleByHand(unsigned axle, uint8_t state);
 

@@ -94,6 +94,17 @@ constexpr uint16_t kWheelSpinRaw = 425;         // 4.5 in the page's unit
 // A wheel turned by hand coasts this long unless a modulator pulse stops it:
 // longer than the page's search (46 samples) and its four samples after the pulse.
 constexpr uint32_t kWheelCoastMs = 30000;
+// The person at the trailer of the running program spins a wheel by hand
+// and lets it go: it coasts this long. Long enough that the page finds it
+// turning (three samples 500 ms apart), pulses 700 ms later and takes three
+// samples more while it would still turn, so a modulator that does not stop
+// it is caught; short enough that it has stopped before the next wheel's
+// search begins.
+constexpr uint32_t kHandSpinCoastMs = 5000;
+// How long a person takes to act on what they are asked: about one to two
+// seconds.
+constexpr uint32_t kReactionMinMs = 1000;
+constexpr uint32_t kReactionMaxMs = 2000;
 // Pulse counters of 0x0001: four unsigned 16-bit counters (sensors 1 to 4),
 // least significant byte first, counting while the sensor's wheel turns.
 constexpr uint32_t kSensorPulsesPerSecond = 48;

@@ -63,6 +63,8 @@ public:
     // Stops sending and receiving; the bus forgets the node.
     void Detach();
     bool Attached() const;
+    // The bus the node was attached to (null once that bus is gone).
+    std::shared_ptr<CanBus> Bus() const { return bus_.lock(); }
 
 private:
     friend class CanBus;

@@ -10,6 +10,8 @@ add_library(tarvel_sim_ecu STATIC
   ${CMAKE_CURRENT_LIST_DIR}/SimTrailer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SimTrailerData.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SimOperator.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SimStationOperator.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SimTrailerFaults.cpp
 )
 target_include_directories(tarvel_sim_ecu PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(tarvel_sim_ecu PUBLIC tarvel_sim_bus tarvel_platform tarvel_security_key)

@@ -69,6 +69,49 @@ standin::LibraryLog& Log()
 
 sim::SimWorld& World() { return g_host.world ? g_host.world() : sim::CurrentWorld(); }
 
+// The bus hardware channel `hw` is cabled to: the world's bus of the same
+// number, or, when that bus runs at another rate than the channel was set
+// to, the world's bus that runs at it (the program's world has one bus per
+// rate, and the program sends on its first channel whatever the rate). Two
+// of our channels never share a bus: a channel that would is left without
+// one (nullptr).
+std::shared_ptr<sim::CanBus> CableOf(size_t hw)
+{
+    auto taken = [](const std::shared_ptr<sim::CanBus>& bus) {
+        for (const HwChannel& c : g_hw)
+            if (c.node && c.node->Attached() && c.node->Bus() == bus)
+                return true;
+        return false;
+    };
+    auto own = World().Bus(static_cast<unsigned>(hw));
+    if (own->Bitrate() != g_hw[hw].bitrate) {
+        for (size_t other = 0; other < g_hw.size(); ++other) {
+            auto bus = World().Bus(static_cast<unsigned>(other));
+            if (other != hw && bus->Bitrate() == g_hw[hw].bitrate && !taken(bus))
+                return bus;
+        }
+    }
+    return taken(own) ? nullptr : own;
+}
+
+// This library's own copy of the clock everything reads (the frames it puts
+// on the bus are stamped with it) follows the host's.
+class HostClock : public tarvel::Clock {
+public:
+    uint64_t NowUs() const override { return g_host.clock ? g_host.clock().NowUs() : fallback_.NowUs(); }
+    void SleepUs(uint64_t us) override
+    {
+        if (g_host.clock)
+            g_host.clock().SleepUs(us);
+        else
+            fallback_.SleepUs(us);
+    }
+
+private:
+    mutable tarvel::RealClock fallback_;
+};
+HostClock g_hostClock;
+
 bool Injected(const char* name, XLstatus& result)
 {
     int64_t r = 0;
@@ -118,6 +161,7 @@ extern "C" XLAPI_EXPORT void XLAPI_CALL xlStandinAttachHost(const XlStandinHost*
 {
     std::lock_guard<std::recursive_mutex> lock(g_mutex);
     g_host = host ? *host : XlStandinHost{nullptr, nullptr};
+    tarvel::SetClock(g_host.clock ? &g_hostClock : nullptr);
 }
 
 XLAPI_EXPORT standin::LibraryLog& XlStandinLog() { return Log(); }
@@ -327,7 +371,10 @@ XLAPI_EXPORT XLstatus XLAPI_CALL xlActivateChannel(XLportHandle port, XLaccess a
     for (size_t i = 0; i < g_hw.size() && i < 64; ++i) {
         if (!((mask >> i) & 1u) || g_hw[i].node)
             continue;
-        auto node = World().Bus(static_cast<unsigned>(i))->Attach(g_hw[i].bitrate);
+        auto bus = CableOf(i);
+        if (!bus)
+            continue;  // nothing at its rate is free to cable it to
+        auto node = bus->Attach(g_hw[i].bitrate);
         const unsigned int hw = static_cast<unsigned int>(i);
         node->SetReceiveHandler([weak, hw](const sim::CanFrame& f) { OnBusFrame(weak, hw, f); });
         g_hw[i].node = std::move(node);

@@ -1,7 +1,8 @@
 // Our stand-in for the Vector XL driver library (the shared library
 // "vxlapi"): its virtual hardware has CAN channels (two by default); each
 // activated channel is a node on the host's simulated world, bus = hardware
-// channel, at the bit rate set for it. Events are 48 bytes; time stamps are
+// channel (or the world's bus of the channel's rate when its own runs at
+// another), at the bit rate set for it. Events are 48 bytes; time stamps are
 // in ns. These are the stand-in's own controls, found by name.
 #pragma once
 

@@ -21,6 +21,7 @@ public:
     {
         return GetPrompter().Show(text, caption, icon, buttons);
     }
+    void Instruct(const std::string& text) override { GetPrompter().Instruct(text); }
 };
 
 class InstalledFileChooser : public FileChooser {

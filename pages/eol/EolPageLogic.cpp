@@ -224,6 +224,7 @@ void EolPageLogic::Ask(const std::string& question)
     common_.question = question;
     common_.answerShown = true;
     Changed();
+    Context().prompter.Instruct(question);
 }
 
 void EolPageLogic::SetPicture(int picture, EolPicture look)

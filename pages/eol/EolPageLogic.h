@@ -180,7 +180,8 @@ protected:
     void StopTicks();
     bool Ticking() const;
 
-    // Shows the YES/NO pair under `question`.
+    // Shows the YES/NO pair under `question` (and tells the prompter, as an
+    // instruction shown at the station).
     void Ask(const std::string& question);
 
     // The item passed: flag 1, picture `picture` to 423.

@@ -180,6 +180,7 @@ void EolSensorTestLogic::ShowPrompt(const std::string& text, uint32_t colour)
     state_.promptColour = colour;
     state_.promptShown = true;
     Changed();
+    Context().prompter.Instruct(text);
 }
 
 void EolSensorTestLogic::Prepare()

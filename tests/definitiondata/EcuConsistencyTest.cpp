@@ -176,7 +176,8 @@ TEST_P(EcuConsistency, VersionsSelectTheirFilesAndTheBlocksDecodeWithThem)
             EXPECT_EQ(values[T(622)], "60");
             EXPECT_EQ(values[T(369)], "6.50");  // the plate's values
             EXPECT_EQ(values[T(508)], "3250");
-            EXPECT_EQ(values[basic[1].SubFields.back().SubDataName], "23");
+            EXPECT_EQ(values[T(579)], "2");  // underwater valve fitted
+            EXPECT_EQ(values[basic[1].SubFields.back().SubDataName], "24");
         } else {
             EXPECT_EQ(values[T(569)], "2");
             EXPECT_EQ(values[T(579)], "2");

@@ -274,6 +274,33 @@ TEST(SimTrailerModel, HeightCalibrationRoutineSequence)
     EXPECT_EQ(TrailerRig::U16Msb(rig.Read(0x00B3)), kHeightCurrentCd);
 }
 
+// The routine calibrates only inside the calibratable band, both ends
+// included: a height below it or above it ends with status 0 and leaves the
+// stored calibration as it was.
+TEST(SimTrailerModel, HeightOutsideTheCalibratableBandIsRefused)
+{
+    const struct {
+        uint16_t height;
+        bool accepted;
+    } cases[] = {{uint16_t(kHeightCalibratableMin - 1), false},
+                 {kHeightCalibratableMin, true},
+                 {kHeightCalibratableMax, true},
+                 {uint16_t(kHeightCalibratableMax + 1), false},
+                 {0xFFFF, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.height);
+        TrailerRig rig;
+        rig.trailer->SetHeightCurrent(2, c.height);
+        ASSERT_TRUE(rig.ExtendedAndUnlocked());
+        ASSERT_TRUE(rig.Positive({0x31, 0x01, 0xC0, 0x07, 0x02, 0x01, 0x00}));
+        rig.WaitMs(1000);
+        EXPECT_EQ(rig.Request({0x31, 0x03, 0xC0, 0x07}),
+                  (Bytes{0x71, 0x03, 0xC0, 0x07, c.accepted ? kRoutineDone : kRoutineFailed}));
+        EXPECT_EQ(TrailerRig::U16Msb(rig.Read(0x00B4)), c.accepted ? c.height : kHeightStoredEf);
+        EXPECT_EQ(rig.trailer->HeightStored(2), c.accepted ? c.height : kHeightStoredEf);
+    }
+}
+
 TEST(SimTrailerModel, HeightDefects)
 {
     TrailerRig rig;
@@ -370,6 +397,62 @@ TEST(SimTrailerModel, FaultCodesFollowTheMarkerAndTheOutputs)
     ASSERT_TRUE(rig.Positive({0x2E, 0x00, 0x94, 0x00}));
     ASSERT_TRUE(rig.Positive({0x14, 0xFF, 0xFF, 0xFF}));
     EXPECT_EQ(count(), 2);
+}
+
+// ISO 14229: what the tester controls goes back to the ECU when the ECU
+// returns to the default session, by 10 01 or the S3 time-out, or restarts;
+// staying in a non-default session (TesterPresent, 10 03 again) keeps it.
+TEST(SimTrailerModel, ControlsEndWithTheDefaultSessionOrARestart)
+{
+    enum class Way { TesterPresentKeeps, ExtendedAgainKeeps, DefaultSession, S3TimeOut, Restart };
+    const struct {
+        Way way;
+        const char* name;
+        bool ends;
+    } cases[] = {{Way::TesterPresentKeeps, "3E 00 every 4 s", false},
+                 {Way::ExtendedAgainKeeps, "10 03 again", false},
+                 {Way::DefaultSession, "10 01", true},
+                 {Way::S3TimeOut, "5 s without a request", true},
+                 {Way::Restart, "11 01", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TrailerRig rig;
+        ASSERT_TRUE(rig.ExtendedAndUnlocked());
+        ASSERT_TRUE(rig.Positive({0x2F, 0x00, 0x04, 0x03, 0x07, 0xFF, 0x01}));  // valve closed
+        ASSERT_TRUE(rig.Positive({0x2F, 0x00, 0x04, 0x03, 0x01, 0xFF, 0xFF}));  // warning lamp on
+        ASSERT_TRUE(rig.Positive({0x2F, 0x00, 0x06, 0x03, 0xFF, 0xFF, 0xFF}));  // backup valves held
+        ASSERT_TRUE(rig.Positive({0x2F, 0x00, 0x05, 0x03, 0x10, 0x64, 0xFF}));  // left brake applied
+        rig.WaitMs(2000);
+        ASSERT_NEAR(rig.trailer->Pressure(kMainLeft), 5.0, 0.1);
+        switch (c.way) {
+        case Way::TesterPresentKeeps:
+            for (int i = 0; i < 3; ++i) {
+                ASSERT_TRUE(rig.Positive({0x3E, 0x00}));
+                rig.WaitMs(4000);
+            }
+            ASSERT_TRUE(rig.Positive({0x3E, 0x00}));
+            break;
+        case Way::ExtendedAgainKeeps: ASSERT_TRUE(rig.Positive({0x10, 0x03})); break;
+        case Way::DefaultSession: ASSERT_TRUE(rig.Positive({0x10, 0x01})); break;
+        case Way::S3TimeOut: rig.WaitMs(5100); break;
+        case Way::Restart: ASSERT_TRUE(rig.Positive({0x11, 0x01})); break;
+        }
+        rig.WaitMs(1500);
+        EXPECT_EQ(rig.trailer->UnderwaterValveOpen(), c.ends);
+        EXPECT_EQ(rig.trailer->WarningLampLit(), !c.ends);
+        EXPECT_EQ(rig.trailer->BackupValvesHeld(), !c.ends);
+        if (c.ends)
+            EXPECT_LT(rig.trailer->Pressure(kMainLeft), 0.1);
+        else
+            EXPECT_NEAR(rig.trailer->Pressure(kMainLeft), 5.0, 0.1);
+        // The fault memory: "output under tester control" current while held, history after.
+        const Bytes list = rig.Request({0x19, 0x02, 0x09});
+        int status = -1;
+        for (size_t i = 3; i + 3 < list.size(); i += 4)
+            if (((list[i] << 16) | (list[i + 1] << 8) | list[i + 2]) == int(kDtcOutputUnderTesterControl))
+                status = list[i + 3];
+        EXPECT_EQ(status, c.ends ? kDtcStatusHistory : kDtcStatusCurrent);
+    }
 }
 
 TEST(SimTrailerModel, LiftingAxlesTravelToTheCommandedState)
@@ -475,30 +558,103 @@ TEST(SimTrailerModel, EcuOutlivesItsTrailer)
 
 } // namespace
 
+#include "CanBitTiming.h"
+#include "SimBuiltInWorld.h"
+#include "SimStationOperator.h"
+#include "SimTrailerFaults.h"
 #include "SimWorld.h"
+
+#include <cstdlib>
 
 namespace {
 
-// The program's own simulated ECU, for a user without hardware, has the
-// trailer behind it.
+// The program's own world on a virtual clock, for a user without hardware:
+// the ECU with the trailer and the person at it behind it.
+class BuiltInWorld {
+public:
+    explicit BuiltInWorld(const char* faults = nullptr)
+    {
+        sim::StopBuiltInEcu();
+        if (faults)
+            ::setenv(sim::kTrailerFaultsVariable, faults, 1);
+        sim::SetBuiltInWorldTime(&clock, &clock);
+        sim::StartBuiltInEcu();
+        node = world.Bus(1)->Attach(world.Bus(1)->Bitrate());
+    }
+    ~BuiltInWorld()
+    {
+        sim::StopBuiltInEcu();
+        sim::SetBuiltInWorldTime(nullptr, nullptr);
+        ::unsetenv(sim::kTrailerFaultsVariable);
+    }
+
+    // Sends one frame, lets `ms` pass and takes the first frame that came back.
+    bool Ask(std::initializer_list<uint8_t> bytes, sim::CanFrame& answer, uint64_t ms = 5)
+    {
+        node->ClearQueue();
+        node->Send(sim::CanFrame::Extended(simtest::kRequestId, bytes));
+        clock.Advance(ms * 1000);
+        return node->Receive(answer);
+    }
+
+    tarvel::VirtualClock clock{1000000};
+    tarvel::ScopedClock useClock{clock};
+    sim::SimWorld world;
+    sim::ScopedWorld useWorld{world};
+    std::shared_ptr<sim::CanNode> node;
+};
+
 TEST(SimTrailerBuiltIn, TheProgramsSimulatedEcuHasTheTrailer)
 {
-    sim::SimWorld world;
-    sim::ScopedWorld useWorld(world);
-    sim::StopBuiltInEcu();
-    sim::StartBuiltInEcu();
-    auto node = world.Bus(1)->Attach(world.Bus(1)->Bitrate());
-    node->Send(sim::CanFrame::Extended(simtest::kRequestId, {0x03, 0x22, 0x00, 0x29}));
+    BuiltInWorld w;
     sim::CanFrame f;
-    ASSERT_TRUE(node->Receive(f));
+    ASSERT_TRUE(w.Ask({0x03, 0x22, 0x00, 0x29}, f));
     EXPECT_EQ(f.data[0], 0x04);
     EXPECT_EQ(f.data[1], 0x62);
     EXPECT_EQ(f.data[4], 160);
-    node->Send(sim::CanFrame::Extended(simtest::kRequestId, {0x03, 0x19, 0x01, 0x09}));
-    ASSERT_TRUE(node->Receive(f));
+    ASSERT_TRUE(w.Ask({0x03, 0x19, 0x01, 0x09}, f));
     EXPECT_EQ(f.data[1], 0x59);
     EXPECT_EQ(f.data[6], 4) << "three delivered codes and FD0E: the trailer has not passed end of line";
+    EXPECT_NE(sim::BuiltInOperator(), nullptr);
+    EXPECT_TRUE(sim::BuiltInFaults().unknown.empty());
+}
+
+// Its buses carry each frame for its bit time: the answer arrives once the
+// request and then the answer have passed, not at once.
+TEST(SimTrailerBuiltIn, FramesTakeTheirTimeOnTheBus)
+{
+    BuiltInWorld w;
+    const auto request = sim::CanFrame::Extended(simtest::kRequestId, {0x03, 0x22, 0x00, 0x29});
+    const uint64_t sent = w.clock.NowUs();
+    w.node->Send(request);
+    sim::CanFrame f;
+    EXPECT_FALSE(w.node->Receive(f)) << "nothing before the request has left the bus";
+    const uint64_t requestUs = sim::CanFrameTimeUs(request, 500000);
+    w.clock.Advance(requestUs + 100);
+    EXPECT_FALSE(w.node->Receive(f)) << "the answer is still on the bus";
+    w.clock.Advance(500);
+    ASSERT_TRUE(w.node->Receive(f));
+    EXPECT_EQ(f.data[1], 0x62);
+    EXPECT_EQ(f.timeUs, sent + requestUs + sim::CanFrameTimeUs(f, 500000));
+    EXPECT_EQ(w.world.Bus(1)->BusTimeUs(), requestUs + sim::CanFrameTimeUs(f, 500000));
+
+    // Stopped, it leaves the buses untimed: nothing waits for a scheduler that is gone.
     sim::StopBuiltInEcu();
+    auto other = w.world.Bus(1)->Attach(500000);
+    w.node->Send(request);
+    EXPECT_TRUE(other->Receive(f));
+}
+
+// TARVEL_SIM_TRAILER names the faults the program's trailer starts with.
+TEST(SimTrailerBuiltIn, FaultsNamedWhenTheWorldStarts)
+{
+    BuiltInWorld w(" no-backup-pressure ,current-fault,,flat-tyre");
+    EXPECT_EQ(sim::BuiltInFaults().list, " no-backup-pressure ,current-fault,,flat-tyre");
+    EXPECT_EQ(sim::BuiltInFaults().applied, (std::vector<std::string>{"no-backup-pressure", "current-fault"}));
+    EXPECT_EQ(sim::BuiltInFaults().unknown, (std::vector<std::string>{"flat-tyre"}));
+    sim::CanFrame f;
+    ASSERT_TRUE(w.Ask({0x03, 0x19, 0x01, 0x09}, f));
+    EXPECT_EQ(f.data[6], 5) << "the delivered codes, FD0E and the current fault";
 }
 
 } // namespace

@@ -42,9 +42,9 @@ constexpr const char* kVinRecord = "Vehicle Identification Number";
 
 // The vehicle configuration the simulated ECU starts with, as it stands on the wire.
 const char* const kStoredBlock =
-    "03 01 02 01 00 02 01 01 00 01 18 05 05 0C 00 00 09 09 09 00 00 01 02 01 02 01 02 01 02 03 00 05 00 "
+    "03 01 02 01 00 02 02 01 00 01 18 05 05 0C 00 00 09 09 09 00 00 01 02 01 02 01 02 01 02 03 00 05 00 "
     "02 02 01 01 01 01 01 01 1E 1E 02 3C 64 19 B0 04 C0 12 58 02 FA 00 FA 00 B2 0C 64 BE A0 86 01 00 "
-    "02 00 01 02 58 02 64 19 5A 0F 18 18 18 00 00 B2 0C B2 0C 64 64 01 17";
+    "02 00 01 02 58 02 64 19 5A 0F 18 18 18 00 00 B2 0C B2 0C 64 64 01 18";
 
 // Records what reaches the other pages' windows; the lifting-axle page's
 // messages are handed on to its logic when one is given.
@@ -240,7 +240,7 @@ TEST_F(ABSRWDIDLogicTest, ChoosingTheCalibrationRecordReadsItLeastSignificantByt
     EXPECT_EQ(Value("Control Pressure Laden (bar)"), "6.50");
     EXPECT_EQ(Value("Tyre Circumference (mm)"), "3250");
     EXPECT_EQ(Value("Service Interval (km)"), "100000");
-    EXPECT_EQ(Value("Checksum"), "23");
+    EXPECT_EQ(Value("Checksum"), "24");
     EXPECT_EQ(logic.State().valueColumnWidth, 150);
     EXPECT_TRUE(logic.State().writeEnabled);
     EXPECT_TRUE(logic.State().fileButtonsEnabled);
@@ -316,12 +316,12 @@ TEST_F(ABSRWDIDLogicTest, CalibrationWriteSendsTheExactBlockResetsWaitsAndVerifi
     Bytes_t block = Bytes(kStoredBlock);
     block[13] = 0x04;
     block[57] = 0xE4;
-    block.back() = 0x41;
+    block.back() = 0x42;
     EXPECT_THAT(Requests(), ElementsAre(Bytes("10 03"), Bytes("27 01"), Bytes("27 02"), WriteRequest("00 A0", block),
                                         Bytes("11 01"), Bytes("22 00 A0")));
     EXPECT_EQ(ParameterWrittenBytes, block);
     EXPECT_EQ(Stored(0x00A0), block);
-    EXPECT_EQ(Value("Checksum"), "65");
+    EXPECT_EQ(Value("Checksum"), "66");
     EXPECT_GE(rereadAt - writtenAt, 1200u * 1000u);
     EXPECT_THAT(bench.prompter.Boxes(), ElementsAre(BoxIs("Parameters written successfully", "Tips")));
     EXPECT_THAT(windows.ToPages(), ElementsAre(Sent{tarvel::WindowSlot::DeviceInfoPage, WM_DEVICEINFO_RELOAD},

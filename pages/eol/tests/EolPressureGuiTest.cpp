@@ -15,6 +15,8 @@
 #include "TarvelView.h"
 
 #include "Prompter.h"
+#include "SimBuiltInWorld.h"
+#include "SimStationOperator.h"
 #include "SimTrailer.h"
 #include "SimTrailerData.h"
 
@@ -27,38 +29,12 @@
 #include <wx/statbox.h>
 
 #include <cstdlib>
-#include <functional>
 #include <string>
 
 namespace {
 
 using guidriver::Click;
 using guidriver::PumpUntil;
-
-// Records the boxes in the program's prompter; the box with `text` runs
-// `hook` before the operator closes it.
-class OperatorAtTheBox : public tarvel::Prompter {
-public:
-    OperatorAtTheBox(tarvel::RecordingPrompter& record, std::string text, std::function<void()> hook)
-        : record_(record), text_(std::move(text)), hook_(std::move(hook))
-    {
-        tarvel::SetPrompter(this);
-    }
-    ~OperatorAtTheBox() override { tarvel::SetPrompter(&record_); }
-    tarvel::MsgAnswer Show(const std::string& text, const std::string& caption, tarvel::MsgIcon icon,
-                           tarvel::MsgButtons buttons) override
-    {
-        const tarvel::MsgAnswer answer = record_.Show(text, caption, icon, buttons);
-        if (text == text_ && hook_)
-            hook_();
-        return answer;
-    }
-
-private:
-    tarvel::RecordingPrompter& record_;
-    std::string text_;
-    std::function<void()> hook_;
-};
 
 bool NearFive(const wxString& label)
 {
@@ -125,15 +101,12 @@ TEST(EolPressureGui, BackupPressureRunShowsThePressuresAndThePassedPicture)
     EXPECT_EQ(page->StartButton()->GetId(), CABSEOLBackupPressureTest::kStartId);
     EXPECT_FALSE(page->Frame(3)->IsShown()) << "no EBS-D part on a 4S2M system";
 
-    {
-        // The operator builds the backup pressure when asked to.
-        OperatorAtTheBox op(*program.prompter, "Build up the backup pressure, then press OK",
-                            [trailer] { trailer->SetControlPressure(sim::trailerdata::kOperatorControlPressureBar); });
-        Click(page->StartButton());
-        ASSERT_TRUE(PumpUntil([] { return EolBackupPressureResult != EolNotTested && EolTestIdle.load() == 1; },
-                              4000));
-    }
-    trailer->SetControlPressure(0.0);
+    // The program's person at the trailer builds the backup pressure when
+    // the box asks for it, and lets it go once the page moves on.
+    Click(page->StartButton());
+    ASSERT_TRUE(PumpUntil([] { return EolBackupPressureResult != EolNotTested && EolTestIdle.load() == 1; }, 4000));
+    ASSERT_NE(sim::BuiltInOperator(), nullptr);
+    EXPECT_FALSE(sim::BuiltInOperator()->HoldingPressure()) << "let go after the verdict";
 
     EXPECT_EQ(EolBackupPressureResult, EolPassed);
     for (int channel = 0; channel < 3; ++channel) {

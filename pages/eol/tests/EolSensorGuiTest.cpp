@@ -1,9 +1,9 @@
 // The wheel-sensor page in the running program: connect to the built-in
 // simulated ECU and its trailer, open the page, choose the form, start the
-// automatic test in clockwise order; a simulated operator watches the prompt
-// and spins the wheel it names. Every picture ends passed. And a manual step
-// where the operator spins the wrong wheel, left with Exit Test, before the
-// report is saved.
+// automatic test in clockwise order; the program's own person at the trailer
+// spins the wheel each prompt names. Every picture ends passed. And a manual
+// step where a hand at the trailer spins the wrong wheel first, left with Exit
+// Test, before the report is saved.
 #include "CABSEOLReports.h"
 #include "CABSEOLSensorValueTest.h"
 
@@ -23,7 +23,6 @@
 #include "ProgramUnderTest.h"
 
 #include "SimEcu.h"
-#include "SimOperator.h"
 #include "SimTrailer.h"
 
 #include <gtest/gtest.h>
@@ -86,18 +85,18 @@ TEST(EolSensorGui, AutomaticClockwiseTestWithAnOperatorTurningEachWheel)
     EXPECT_FALSE(page->AutomaticButton()->IsEnabled());
     EXPECT_TRUE(page->ExitTestButton()->IsEnabled());
 
-    // The operator: looks at the prompt now and then and spins the wheel it names.
-    sim::SimOperator op(*trailer);
+    // The program's person at the trailer spins each wheel the prompt names;
+    // the test only watches which wheel starts turning.
     std::vector<unsigned> turned;
-    wxString lastPrompt;
+    std::vector<bool> turning(5, false);
     wxTimer watch;
     watch.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
-        const wxString prompt = page->Prompt()->IsShown() ? page->Prompt()->GetLabel() : wxString();
-        if (prompt != lastPrompt && !prompt.empty()) {
-            if (const unsigned wheel = op.TurnWheelNamedIn(prompt.utf8_string()))
+        for (unsigned wheel = 1; wheel <= 4; ++wheel) {
+            const bool now = trailer->WheelTurning(wheel);
+            if (now && !turning[wheel])
                 turned.push_back(wheel);
+            turning[wheel] = now;
         }
-        lastPrompt = prompt;
     });
     watch.Start(100);
     Click(page->ClockwiseButton());

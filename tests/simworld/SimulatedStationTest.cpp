@@ -1,0 +1,156 @@
+// The person at the program's simulated trailer, as the composition wires
+// it: told through the prompter what the pages show, in any of the five
+// languages, it turns the wheel a prompt names, builds the backup pressure
+// the box asks for and lets it go when the page moves on.
+#include "SimulatedStation.h"
+
+#include "CanComposition.h"
+
+#include "EolBackupPressureLogic.h"
+#include "EolSensorTestLogic.h"
+#include "LanguageTable.h"
+#include "PageBench.h"
+
+#include "ProgramPaths.h"
+#include "Prompter.h"
+#include "SimBuiltInWorld.h"
+#include "SimStationOperator.h"
+#include "SimTrailer.h"
+#include "SimTrailerFaults.h"
+#include "SimWorld.h"
+#include "VirtualClock.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+class SimulatedStation : public ::testing::Test {
+protected:
+    SimulatedStation()
+    {
+        sim::StopBuiltInEcu();
+        sim::SetBuiltInWorldTime(&clock, &clock);
+        sim::StartBuiltInEcu();
+        tarvel::SetPromptWitness(&witness);
+    }
+    ~SimulatedStation() override
+    {
+        tarvel::SetPromptWitness(nullptr);
+        sim::StopBuiltInEcu();
+        sim::SetBuiltInWorldTime(nullptr, nullptr);
+        LanguageIndex = 1;
+        LanguageTable.clear();
+    }
+
+    void UseLanguage(int language)
+    {
+        LanguageIndex = language;
+        ASSERT_TRUE(LoadLanguageConfig());
+    }
+
+    tarvel::VirtualClock clock{1000000};
+    tarvel::ScopedClock useClock{clock};
+    sim::SimWorld world;
+    sim::ScopedWorld useWorld{world};
+    tarvel::RecordingPrompter boxes;
+    tarvel::ScopedPrompter usePrompter{boxes};
+    tarvel::ScopedProgramFolder useData{tarvel_test::DataFolder()};
+    tarvel::SimulatedStationWitness witness;
+};
+
+TEST_F(SimulatedStation, TheWheelAPromptNamesTurnsInEveryLanguage)
+{
+    for (int language = 0; language < 5; ++language) {
+        SCOPED_TRACE(language);
+        UseLanguage(language);
+        for (unsigned wheel = 1; wheel <= 4; ++wheel) {
+            tarvel::GetPrompter().Instruct(LanguageText(EolSensorTestLogic::kFirstPromptRow + int(wheel) - 1));
+            clock.Advance(uint64_t(sim::trailerdata::kReactionMaxMs) * 1000);
+            for (unsigned w = 1; w <= 4; ++w)
+                EXPECT_EQ(sim::BuiltInTrailer()->WheelTurning(w), w == wheel) << wheel;
+            clock.Advance(uint64_t(sim::trailerdata::kHandSpinCoastMs) * 1000);
+        }
+    }
+}
+
+TEST_F(SimulatedStation, OtherInstructionsTurnNothing)
+{
+    UseLanguage(1);
+    for (const std::string& text : {LanguageText(EolSensorTestLogic::kOperatorQuestionRow), std::string("c"),
+                                    std::string(), LanguageText(EolBackupPressureLogic::kBuildPressureTextRow)}) {
+        tarvel::GetPrompter().Instruct(text);
+        EXPECT_EQ(clock.PendingTasks(), 0u) << text;
+    }
+    EXPECT_FALSE(sim::BuiltInOperator()->HoldingPressure()) << "an instruction is no box";
+}
+
+TEST_F(SimulatedStation, TheBackupPressureIsBuiltWhenTheBoxAsksAndLetGoAfter)
+{
+    for (int language = 0; language < 5; ++language) {
+        SCOPED_TRACE(language);
+        UseLanguage(language);
+        const std::string ask = LanguageText(EolBackupPressureLogic::kBuildPressureTextRow);
+        tarvel::GetPrompter().Show(ask, "", tarvel::MsgIcon::Exclamation, tarvel::MsgButtons::Ok);
+        EXPECT_TRUE(sim::BuiltInOperator()->HoldingPressure());
+        clock.Advance(1500 * 1000);
+        EXPECT_NEAR(sim::BuiltInTrailer()->DemandPressure(), sim::trailerdata::kOperatorControlPressureBar, 0.05);
+        tarvel::GetPrompter().Show(LanguageText(EolPageLogic::kPassedTextRow), "", tarvel::MsgIcon::None,
+                                   tarvel::MsgButtons::Ok);
+        EXPECT_FALSE(sim::BuiltInOperator()->HoldingPressure());
+        clock.Advance(1500 * 1000);
+        EXPECT_LT(sim::BuiltInTrailer()->DemandPressure(), 0.05);
+    }
+    EXPECT_EQ(boxes.Count(), 10u) << "the boxes still reach the installed prompter";
+}
+
+// Without a simulated world (a real ECU) nobody is at the trailer.
+TEST_F(SimulatedStation, NobodyWithoutTheSimulatedWorld)
+{
+    UseLanguage(1);
+    sim::StopBuiltInEcu();
+    tarvel::GetPrompter().Instruct(LanguageText(EolSensorTestLogic::kFirstPromptRow));
+    tarvel::GetPrompter().Show(LanguageText(EolBackupPressureLogic::kBuildPressureTextRow), "",
+                               tarvel::MsgIcon::Exclamation, tarvel::MsgButtons::Ok);
+    EXPECT_EQ(clock.PendingTasks(), 0u);
+}
+
+// The output pane names the faults TARVEL_SIM_TRAILER gave the trailer, and
+// a name that is none; a good trailer adds no line.
+TEST(SimulatedWorldNotices, NameTheFaultsTheTrailerWasGiven)
+{
+    tarvel::VirtualClock clock(1000000);
+    tarvel::ScopedClock useClock(clock);
+    sim::SimWorld world;
+    sim::ScopedWorld useWorld(world);
+    const struct {
+        const char* list;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {nullptr, {}},
+        {"", {}},
+        {"no-backup-pressure, dead-sensor-d",
+         {"Simulated trailer: faults no-backup-pressure, dead-sensor-d"}},
+        {"current-fault,flat-tyre",
+         {"Simulated trailer: faults current-fault",
+          "Simulated trailer: \"flat-tyre\" in TARVEL_SIM_TRAILER is no fault it knows"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.list ? c.list : "(not set)");
+        if (c.list)
+            ::setenv(sim::kTrailerFaultsVariable, c.list, 1);
+        else
+            ::unsetenv(sim::kTrailerFaultsVariable);
+        sim::StopBuiltInEcu();
+        EXPECT_TRUE(tarvel::SimulatedWorldNotices().empty()) << "no world, nothing to say";
+        sim::SetBuiltInWorldTime(&clock, &clock);
+        sim::StartBuiltInEcu();
+        EXPECT_EQ(tarvel::SimulatedWorldNotices(), c.lines);
+        sim::StopBuiltInEcu();
+        sim::SetBuiltInWorldTime(nullptr, nullptr);
+    }
+    ::unsetenv(sim::kTrailerFaultsVariable);
+}
+
+} // namespace
