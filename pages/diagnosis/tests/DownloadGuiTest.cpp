@@ -199,7 +199,10 @@ TEST(DownloadGui, LoadsASoftwareFileThroughThePage)
     EXPECT_EQ(question.text, LanguageText(673));
     EXPECT_EQ(question.caption, LanguageText(12));
     EXPECT_EQ(question.buttons, tarvel::MsgButtons::YesNo);
-    EXPECT_EQ(Lines(list).back(), "Download Success");
+    std::string shown;
+    for (const std::string& line : Lines(list))
+        shown += line + "\n";
+    EXPECT_EQ(Lines(list).back(), "Download Success") << shown;
     EXPECT_EQ(program.prompter->Boxes().back().text, "Download Success");
     EXPECT_EQ(program.prompter->Count(), 2u);
     EXPECT_LT(progressAtClose, gauge->GetRange());

@@ -23,6 +23,7 @@
 #include "ProgramUnderTest.h"
 
 #include "SimEcu.h"
+#include "SimOperator.h"
 #include "SimTrailer.h"
 
 #include <gtest/gtest.h>
