@@ -131,10 +131,7 @@ void ODR_InfoLogic::OnResetForNewRun()
     ForgetEcu();
 }
 
-void ODR_InfoLogic::OnConnected()
-{
-    ForgetEcu();
-}
+void ODR_InfoLogic::OnConnected() { ForgetEcu(); }
 
 void ODR_InfoLogic::ForgetEcu()
 {

@@ -167,7 +167,8 @@ DecodedValue DecodeOdrTripFieldQuiet(const std::vector<uint8_t>& record, const _
                                      size_t number)
 {
     const std::vector<uint8_t> bytes = OdrFieldBytes(record, sub.ByteIndex, sub.BitLenth);
-    if (number == kOdrTimeDateField) return DecodedValue{DecodeJ1939TimeDate(bytes), 0};
+    if (number == kOdrTimeDateField)
+        return DecodedValue{DecodeJ1939TimeDate(bytes), 0};
     return DecodeOdrValueQuiet(OdrValueVariant::Trip, bytes, sub.DataType, sub.BitLenth, sub.StartBit, sub.Conversion,
                                sub.Offset, sub.DecimalValid);
 }

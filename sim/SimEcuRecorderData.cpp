@@ -200,8 +200,8 @@ std::vector<uint8_t> InformationRecord(const OdrInformationFacts& f)
 }
 
 struct LogStart {
-    int64_t utc;          // seconds since 1970, start of the first trip
-    uint32_t odometer;    // 0.1 km at the first trip
+    int64_t utc; // seconds since 1970, start of the first trip
+    uint32_t odometer; // 0.1 km at the first trip
     uint32_t operatingMin;
 };
 
@@ -331,7 +331,8 @@ OdrLog MakeLog(uint32_t trips, uint32_t layout2From, uint32_t seed, const LogSta
         const int64_t local = clock + LocalOffsetHours(CivilOf(clock).month) * 3600;
         const int64_t hour = local % 86400 / 3600;
         if (hour >= 21 || hour < 5) {
-            const int64_t morning = (local / 86400 + (hour >= 21 ? 1 : 0)) * 86400 + dice.Between(5 * 3600, 7 * 3600 + 1800);
+            const int64_t morning =
+                (local / 86400 + (hour >= 21 ? 1 : 0)) * 86400 + dice.Between(5 * 3600, 7 * 3600 + 1800);
             clock += morning - local;
         }
 
@@ -362,7 +363,10 @@ OdrLog MakeLog(uint32_t trips, uint32_t layout2From, uint32_t seed, const LogSta
     return log;
 }
 
-int64_t Utc(int y, int m, int d, int hour, int minute) { return DaysFromCivil(y, m, d) * 86400 + hour * 3600 + minute * 60; }
+int64_t Utc(int y, int m, int d, int hour, int minute)
+{
+    return DaysFromCivil(y, m, d) * 86400 + hour * 3600 + minute * 60;
+}
 
 } // namespace
 
@@ -411,14 +415,18 @@ void InstallOdrRecorder(SimEcu& ecu, const OdrLog& log)
     auto ring = std::make_shared<const std::vector<std::vector<uint8_t>>>(log.ring);
     ecu.RegisterRoutine(0xC00A, [next](uint8_t sub, const std::vector<uint8_t>& option, SimEcuContext& ctx) {
         // The ring is only handed out in the extended session, unlocked.
-        if (ctx.Session() != 0x03 || !ctx.Unlocked(0x01)) return SimEcuAnswer::Negative(0x33);
-        if (sub != 0x01) return SimEcuAnswer::Negative(0x12);
-        if (option.size() != 3) return SimEcuAnswer::Negative(0x13);
+        if (ctx.Session() != 0x03 || !ctx.Unlocked(0x01))
+            return SimEcuAnswer::Negative(0x33);
+        if (sub != 0x01)
+            return SimEcuAnswer::Negative(0x12);
+        if (option.size() != 3)
+            return SimEcuAnswer::Negative(0x13);
         *next = static_cast<size_t>(option[1]) << 8 | option[2];
         return SimEcuAnswer::Positive();
     });
     ecu.RegisterDynamicDid(0x0047, [next, ring](const SimEcuContext&) {
-        if (ring->empty()) return std::vector<uint8_t>();
+        if (ring->empty())
+            return std::vector<uint8_t>();
         return (*ring)[(*next)++ % ring->size()];
     });
 }

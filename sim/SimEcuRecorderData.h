@@ -33,49 +33,49 @@ constexpr size_t kOdrTripLength2 = 56;
 
 // What one trip record holds, in the units of its bytes.
 struct OdrTripFacts {
-    uint8_t layout = 1;             // 1 (52 bytes) or 2 (56 bytes)
-    uint16_t number = 0;            // trip number, 1 = the first trip recorded
-    uint32_t odometerStart = 0;     // 0.1 km
-    uint16_t distance = 0;          // 0.1 km
-    uint8_t timeSource = 0;         // 0 no clock time (start as operating time), 1 time of the towing vehicle
+    uint8_t layout = 1; // 1 (52 bytes) or 2 (56 bytes)
+    uint16_t number = 0; // trip number, 1 = the first trip recorded
+    uint32_t odometerStart = 0; // 0.1 km
+    uint16_t distance = 0; // 0.1 km
+    uint8_t timeSource = 0; // 0 no clock time (start as operating time), 1 time of the towing vehicle
     uint32_t startOperatingMin = 0; // operating time of the ECU at the start, minutes
     // Start, local time (UTC plus the offset the record carries); all 0
     // when the time source is 0.
     int startYear = 0, startMonth = 0, startDay = 0, startHour = 0, startMinute = 0, startSecond = 0;
-    uint16_t durationMin = 0;       // minutes
-    uint16_t maxSpeed = 0;          // 1/256 km/h
-    uint16_t meanSpeed = 0;         // 1/256 km/h
-    uint8_t meanDemand = 0;         // 0.05 bar
-    uint16_t brakes = 0;            // brake applications
-    uint8_t maxDemand = 0;          // 0.05 bar
-    uint16_t meanLoad = 0;          // axle load sum, 10 kg
-    uint16_t minLoad = 0;           // 10 kg
-    uint16_t maxLoad = 0;           // 10 kg
-    uint16_t abs = 0;               // brakings with ABS control
-    uint16_t rss1 = 0;              // RSS level 1 interventions
-    uint16_t rss2 = 0;              // RSS level 2 interventions
-    uint8_t lateral = 0;            // mean lateral acceleration, 0.01 g
-    uint8_t minSupply = 0;          // 0.2 V
-    uint8_t maxSupply = 0;          // 0.2 V
-    uint16_t liftRaisedMin = 0;     // minutes with the lifting axle raised
-    uint8_t stateBits = 0;          // bit 0 brake lamp supplied, bit 1 ABS intervened, bits 2-4 load state
-    uint8_t maxTemperature = 0;     // layout 2: degrees + 40
-    uint8_t storedFaults = 0;       // layout 2
-    uint16_t warningLamp = 0;       // layout 2: warning lamp events
+    uint16_t durationMin = 0; // minutes
+    uint16_t maxSpeed = 0; // 1/256 km/h
+    uint16_t meanSpeed = 0; // 1/256 km/h
+    uint8_t meanDemand = 0; // 0.05 bar
+    uint16_t brakes = 0; // brake applications
+    uint8_t maxDemand = 0; // 0.05 bar
+    uint16_t meanLoad = 0; // axle load sum, 10 kg
+    uint16_t minLoad = 0; // 10 kg
+    uint16_t maxLoad = 0; // 10 kg
+    uint16_t abs = 0; // brakings with ABS control
+    uint16_t rss1 = 0; // RSS level 1 interventions
+    uint16_t rss2 = 0; // RSS level 2 interventions
+    uint8_t lateral = 0; // mean lateral acceleration, 0.01 g
+    uint8_t minSupply = 0; // 0.2 V
+    uint8_t maxSupply = 0; // 0.2 V
+    uint16_t liftRaisedMin = 0; // minutes with the lifting axle raised
+    uint8_t stateBits = 0; // bit 0 brake lamp supplied, bit 1 ABS intervened, bits 2-4 load state
+    uint8_t maxTemperature = 0; // layout 2: degrees + 40
+    uint8_t storedFaults = 0; // layout 2
+    uint16_t warningLamp = 0; // layout 2: warning lamp events
 };
 
 // What the information record holds, in the units of its bytes.
 struct OdrInformationFacts {
-    uint32_t operatingMin = 0;      // total operating time, minutes
-    uint32_t mileage = 0;           // 0.1 km
-    uint32_t trips = 0;             // trips recorded since the ECU was built
-    uint16_t loadSum = 0;           // sum of the trips' mean axle load sums, t
-    uint32_t demandSum = 0;         // sum of the trips' mean demand pressures, 0.01 bar
+    uint32_t operatingMin = 0; // total operating time, minutes
+    uint32_t mileage = 0; // 0.1 km
+    uint32_t trips = 0; // trips recorded since the ECU was built
+    uint16_t loadSum = 0; // sum of the trips' mean axle load sums, t
+    uint32_t demandSum = 0; // sum of the trips' mean demand pressures, 0.01 bar
     uint32_t serviceBrakes = 0;
     uint32_t stopLights = 0;
     uint16_t abs = 0, rss1 = 0, rss2 = 0;
-    bool memoryFull = false;        // the ring has been overwritten
-    uint8_t layout = 0;             // layout of the newest trip (0: no trip)
+    bool memoryFull = false; // the ring has been overwritten
+    uint8_t layout = 0; // layout of the newest trip (0: no trip)
 };
 
 // One recorder: the information record, the ring in slot order (element k is

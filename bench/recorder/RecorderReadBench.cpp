@@ -106,9 +106,10 @@ void BM_RecorderFullRead(benchmark::State& state)
     const double seconds = static_cast<double>(figures.durationUs) / 1e6;
     state.counters["sim_seconds"] = seconds;
     state.counters["bus_seconds"] = static_cast<double>(figures.busTimeUs) / 1e6;
-    state.counters["bus_share_pct"] = 100.0 * static_cast<double>(figures.busTimeUs) / static_cast<double>(figures.durationUs);
-    state.counters["pause_share_pct"] =
-        100.0 * static_cast<double>(figures.trips) * ODR_InfoLogic::kTripPauseMs * 1000.0 / static_cast<double>(figures.durationUs);
+    state.counters["bus_share_pct"] =
+        100.0 * static_cast<double>(figures.busTimeUs) / static_cast<double>(figures.durationUs);
+    state.counters["pause_share_pct"] = 100.0 * static_cast<double>(figures.trips) * ODR_InfoLogic::kTripPauseMs *
+        1000.0 / static_cast<double>(figures.durationUs);
     state.counters["separation_share_pct"] =
         100.0 * static_cast<double>(figures.separationUs) / static_cast<double>(figures.durationUs);
     state.counters["frames"] = static_cast<double>(figures.frames);

@@ -15,7 +15,7 @@ namespace recorder_gui {
 
 struct CellPixels {
     int total = 0;
-    int black = 0;      // near black
+    int black = 0; // near black
     int background = 0; // of the cell's most frequent colour
     bool read = false;
 };

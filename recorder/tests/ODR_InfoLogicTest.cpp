@@ -83,7 +83,10 @@ std::vector<uint8_t> TripOfSlot(size_t slot)
 }
 
 // A short log made by the simulated recorder's own rule.
-void InstallLog(sim::SimEcu& ecu, uint32_t trips) { ecudata::InstallOdrRecorder(ecu, ecudata::MakeOdrLog(trips, 2, 5)); }
+void InstallLog(sim::SimEcu& ecu, uint32_t trips)
+{
+    ecudata::InstallOdrRecorder(ecu, ecudata::MakeOdrLog(trips, 2, 5));
+}
 
 // A whole number with `decimals` decimals: 12345 and 1 give "1234.5".
 std::string Fixed(long long value, int decimals)
@@ -160,8 +163,9 @@ TEST_F(OdrInfoTest, ReadsInformationAndEveryTripThenOnlyTheInformation)
     const ecudata::OdrLog& log = ecudata::OdrLogOf(ecudata::EcuProfile::Standard);
     const ecudata::OdrInformationFacts& info = log.informationFacts;
     logic.ReadOdrInformation();
-    std::vector<std::string> expected{"22 00 42", "22 00 44", "22 00 43", "22 00 4A", "22 00 48", "10 03", "27 01",
-                                      "27 02 key", "31 01 C0 0A 00 00 00"};
+    std::vector<std::string> expected{"22 00 42", "22 00 44",  "22 00 43",
+                                      "22 00 4A", "22 00 48",  "10 03",
+                                      "27 01",    "27 02 key", "31 01 C0 0A 00 00 00"};
     expected.insert(expected.end(), 600, "22 00 47");
     EXPECT_EQ(Sent(), expected);
     EXPECT_THAT(bench.prompter.Boxes(), IsEmpty());

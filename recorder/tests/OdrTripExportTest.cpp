@@ -35,8 +35,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using ::testing::ElementsAre;
 using tarvel_test::Bytes;
+using ::testing::ElementsAre;
 namespace ecudata = sim::ecudata;
 
 // Where the export's trip leaves take their values from: the row of every
@@ -50,46 +50,78 @@ struct ExportedRow {
 };
 
 const ExportedRow kExportedRows[] = {
-    {"odo", 2, "km",
+    {"odo",
+     2,
+     "km",
      {"行程开始时总里程", "Odometer at trip start", "Пробег в начале поездки", "Odómetro al inicio del viaje",
       "Hodômetro no início da viagem"}},
     {"dst", 3, "km", {"行程里程", "Trip distance", "Пробег за поездку", "Distancia del viaje", "Distância da viagem"}},
-    {"src", 4, "",
+    {"src",
+     4,
+     "",
      {"时间日期来源", "Time and date source", "Источник даты и времени", "Fuente de fecha y hora",
       "Fonte de data e hora"}},
-    {"time, minutes (src 0)", 5, "min",
+    {"time, minutes (src 0)",
+     5,
+     "min",
      {"开始时运行时间(分)", "Start: operating time, minutes", "Начало: время работы, минуты",
       "Inicio: tiempo de funcionamiento, minutos", "Início: tempo de funcionamento, minutos"}},
-    {"time, hours (src 0)", 6, "h",
+    {"time, hours (src 0)",
+     6,
+     "h",
      {"开始时运行时间(时)", "Start: operating time, hours", "Начало: время работы, часы",
       "Inicio: tiempo de funcionamiento, horas", "Início: tempo de funcionamento, horas"}},
-    {"time (src not 0)", 7, "", {"行程开始时间", "Trip start", "Начало поездки", "Inicio del viaje", "Início da viagem"}},
-    {"t, minutes", 8, "min",
+    {"time (src not 0)",
+     7,
+     "",
+     {"行程开始时间", "Trip start", "Начало поездки", "Inicio del viaje", "Início da viagem"}},
+    {"t, minutes",
+     8,
+     "min",
      {"行程时长(分)", "Duration, minutes", "Длительность, минуты", "Duración, minutos", "Duração, minutos"}},
-    {"t, hours", 9, "h", {"行程时长(时)", "Duration, hours", "Длительность, часы", "Duración, horas", "Duração, horas"}},
-    {"vMax", 10, "km/h",
+    {"t, hours",
+     9,
+     "h",
+     {"行程时长(时)", "Duration, hours", "Длительность, часы", "Duración, horas", "Duração, horas"}},
+    {"vMax",
+     10,
+     "km/h",
      {"最高车速", "Maximum speed", "Максимальная скорость", "Velocidad máxima", "Velocidade máxima"}},
-    {"pmMean", 12, "bar",
+    {"pmMean",
+     12,
+     "bar",
      {"平均需求压力", "Mean demand pressure", "Среднее управляющее давление", "Presión de demanda media",
       "Pressão de demanda média"}},
     {"brakes", 13, "", {"制动次数", "Brake applications", "Число торможений", "Frenadas", "Frenagens"}},
-    {"m", 15, "kg",
+    {"m",
+     15,
+     "kg",
      {"平均轴荷总和", "Mean axle load sum", "Средняя суммарная нагрузка на оси", "Suma media de cargas por eje",
       "Soma média das cargas por eixo"}},
-    {"mMin", 16, "kg",
+    {"mMin",
+     16,
+     "kg",
      {"最小轴荷总和", "Minimum axle load sum", "Минимальная суммарная нагрузка на оси", "Suma mínima de cargas por eje",
       "Soma mínima das cargas por eixo"}},
-    {"mMax", 17, "kg",
-     {"最大轴荷总和", "Maximum axle load sum", "Максимальная суммарная нагрузка на оси", "Suma máxima de cargas por eje",
-      "Soma máxima das cargas por eixo"}},
+    {"mMax",
+     17,
+     "kg",
+     {"最大轴荷总和", "Maximum axle load sum", "Максимальная суммарная нагрузка на оси",
+      "Suma máxima de cargas por eje", "Soma máxima das cargas por eixo"}},
     {"ABS", 18, "", {"ABS调节制动次数", "ABS brakings", "Торможения с ABS", "Frenadas con ABS", "Frenagens com ABS"}},
-    {"RSS1", 19, "",
-     {"防侧翻一级调节次数", "RSS level 1 interventions", "Срабатывания RSS 1-го уровня", "Intervenciones RSS de nivel 1",
-      "Intervenções RSS de nível 1"}},
-    {"RSS2", 20, "",
-     {"防侧翻二级调节次数", "RSS level 2 interventions", "Срабатывания RSS 2-го уровня", "Intervenciones RSS de nivel 2",
-      "Intervenções RSS de nível 2"}},
-    {"alMean", 21, "g",
+    {"RSS1",
+     19,
+     "",
+     {"防侧翻一级调节次数", "RSS level 1 interventions", "Срабатывания RSS 1-го уровня",
+      "Intervenciones RSS de nivel 1", "Intervenções RSS de nível 1"}},
+    {"RSS2",
+     20,
+     "",
+     {"防侧翻二级调节次数", "RSS level 2 interventions", "Срабатывания RSS 2-го уровня",
+      "Intervenciones RSS de nivel 2", "Intervenções RSS de nível 2"}},
+    {"alMean",
+     21,
+     "g",
      {"平均横向加速度", "Mean lateral acceleration", "Среднее поперечное ускорение", "Aceleración lateral media",
       "Aceleração lateral média"}},
 };
@@ -149,7 +181,8 @@ std::map<std::string, std::string> LeavesOf(const TiXmlElement* item)
 {
     std::map<std::string, std::string> leaves;
     for (const char* group : {"start", "data"})
-        for (const TiXmlElement* e = item->FirstChildElement(group)->FirstChildElement(); e; e = e->NextSiblingElement())
+        for (const TiXmlElement* e = item->FirstChildElement(group)->FirstChildElement(); e;
+             e = e->NextSiblingElement())
             if (std::string(e->Value()) != "WB")
                 leaves[e->Value()] = e->GetText() ? e->GetText() : "";
     return leaves;
@@ -164,7 +197,8 @@ std::map<std::string, std::string> LeavesFromPage(const std::map<std::string, st
     std::map<std::string, std::string> l;
     l["odo"] = Format("%.1f", F("odo"));
     l["src"] = std::to_string(I("src"));
-    l["time"] = l["src"] == "0" ? Clock(I("time, hours (src 0)"), I("time, minutes (src 0)")) : shown.at("time (src not 0)");
+    l["time"] =
+        l["src"] == "0" ? Clock(I("time, hours (src 0)"), I("time, minutes (src 0)")) : shown.at("time (src not 0)");
     l["vMax"] = std::to_string(I("vMax"));
     l["brakes"] = std::to_string(I("brakes"));
     l["t"] = Clock(I("t, hours"), I("t, minutes"));
@@ -310,9 +344,10 @@ TEST_F(OdrTripExport, AnEmptyRingIsReadCompletelyAndExportedWithoutTrips)
     ecudata::InstallOdrRecorder(*bench.ecu, ecudata::MakeOdrLog(0, 0, 1));
     bench.ClearRequests();
     recorder.ReadOdrInformation();
-    EXPECT_THAT(bench.Requests(), ElementsAre(Bytes("22 00 42"), Bytes("22 00 44"), Bytes("22 00 43"),
-                                              Bytes("22 00 4A"), Bytes("22 00 48"), Bytes("10 03"), Bytes("27 01"),
-                                              ::testing::_, Bytes("31 01 C0 0A 00 00 00")));
+    EXPECT_THAT(bench.Requests(),
+                ElementsAre(Bytes("22 00 42"), Bytes("22 00 44"), Bytes("22 00 43"), Bytes("22 00 4A"),
+                            Bytes("22 00 48"), Bytes("10 03"), Bytes("27 01"), ::testing::_,
+                            Bytes("31 01 C0 0A 00 00 00")));
     EXPECT_EQ(OdrTripCount, 0);
     EXPECT_TRUE(ODR_InfoLogic::TripsHeld());
     EXPECT_FALSE(recorder.State().rows.empty());

@@ -80,7 +80,8 @@ TEST_F(OdrShippedDataTest, EveryLanguageLoadsTheSameLayoutsWithoutABox)
 std::string Fixed(long long value, int decimals)
 {
     long long scale = 1;
-    for (int i = 0; i < decimals; ++i) scale *= 10;
+    for (int i = 0; i < decimals; ++i)
+        scale *= 10;
     std::string text = std::to_string(value / scale);
     if (decimals > 0) {
         const std::string fraction = std::to_string(value % scale);
@@ -106,16 +107,34 @@ std::vector<std::string> TripRowsOf(const sim::ecudata::OdrTripFacts& f)
                       f.startHour, f.startMinute, f.startSecond);
         start = text;
     }
-    std::vector<std::string> rows{
-        std::to_string(f.layout), std::to_string(f.number), Fixed(f.odometerStart, 1), Fixed(f.distance, 1),
-        std::to_string(f.timeSource), std::to_string(f.startOperatingMin % 60), std::to_string(f.startOperatingMin / 60),
-        start, std::to_string(f.durationMin % 60), std::to_string(f.durationMin / 60),
-        Format("%.0f", f.maxSpeed / 256.0), Format("%.1f", f.meanSpeed / 256.0), Fixed(f.meanDemand * 5, 2),
-        std::to_string(f.brakes), Fixed(f.maxDemand * 5, 2), std::to_string(f.meanLoad * 10),
-        std::to_string(f.minLoad * 10), std::to_string(f.maxLoad * 10), std::to_string(f.abs), std::to_string(f.rss1),
-        std::to_string(f.rss2), Fixed(f.lateral, 2), Fixed(f.minSupply * 2, 1), Fixed(f.maxSupply * 2, 1),
-        std::to_string(f.liftRaisedMin), std::to_string(f.stateBits & 1), std::to_string(f.stateBits >> 1 & 1),
-        std::to_string(f.stateBits >> 2 & 7)};
+    std::vector<std::string> rows{std::to_string(f.layout),
+                                  std::to_string(f.number),
+                                  Fixed(f.odometerStart, 1),
+                                  Fixed(f.distance, 1),
+                                  std::to_string(f.timeSource),
+                                  std::to_string(f.startOperatingMin % 60),
+                                  std::to_string(f.startOperatingMin / 60),
+                                  start,
+                                  std::to_string(f.durationMin % 60),
+                                  std::to_string(f.durationMin / 60),
+                                  Format("%.0f", f.maxSpeed / 256.0),
+                                  Format("%.1f", f.meanSpeed / 256.0),
+                                  Fixed(f.meanDemand * 5, 2),
+                                  std::to_string(f.brakes),
+                                  Fixed(f.maxDemand * 5, 2),
+                                  std::to_string(f.meanLoad * 10),
+                                  std::to_string(f.minLoad * 10),
+                                  std::to_string(f.maxLoad * 10),
+                                  std::to_string(f.abs),
+                                  std::to_string(f.rss1),
+                                  std::to_string(f.rss2),
+                                  Fixed(f.lateral, 2),
+                                  Fixed(f.minSupply * 2, 1),
+                                  Fixed(f.maxSupply * 2, 1),
+                                  std::to_string(f.liftRaisedMin),
+                                  std::to_string(f.stateBits & 1),
+                                  std::to_string(f.stateBits >> 1 & 1),
+                                  std::to_string(f.stateBits >> 2 & 7)};
     if (f.layout == 2) {
         rows.push_back(std::to_string(f.maxTemperature - 40));
         rows.push_back(std::to_string(f.storedFaults));
@@ -138,13 +157,23 @@ TEST_F(OdrShippedDataTest, BothRecordersDecodeIntoWhatTheEcuRecorded)
             SCOPED_TRACE(log.count);
             // The information record.
             const auto& i = log.informationFacts;
-            const std::vector<std::string> expected{
-                std::to_string(i.operatingMin % 60), std::to_string(i.operatingMin / 60), Fixed(i.mileage, 1),
-                std::to_string(i.trips), std::to_string(i.loadSum), Fixed(i.demandSum, 2),
-                std::to_string(i.serviceBrakes), std::to_string(i.stopLights), std::to_string(i.abs),
-                std::to_string(i.rss1), std::to_string(i.rss2), "1", i.memoryFull ? "1" : "0", std::to_string(i.layout)};
+            const std::vector<std::string> expected{std::to_string(i.operatingMin % 60),
+                                                    std::to_string(i.operatingMin / 60),
+                                                    Fixed(i.mileage, 1),
+                                                    std::to_string(i.trips),
+                                                    std::to_string(i.loadSum),
+                                                    Fixed(i.demandSum, 2),
+                                                    std::to_string(i.serviceBrakes),
+                                                    std::to_string(i.stopLights),
+                                                    std::to_string(i.abs),
+                                                    std::to_string(i.rss1),
+                                                    std::to_string(i.rss2),
+                                                    "1",
+                                                    i.memoryFull ? "1" : "0",
+                                                    std::to_string(i.layout)};
             std::vector<std::string> info;
-            for (const auto& sub : OdrInfoDidTable[0].SubFields) info.push_back(DecodeOdrInfoField(log.information, sub));
+            for (const auto& sub : OdrInfoDidTable[0].SubFields)
+                info.push_back(DecodeOdrInfoField(log.information, sub));
             EXPECT_EQ(info, expected);
 
             // Every trip, through the one decoder the recorder page uses.
