@@ -10,9 +10,23 @@
 #include <wx/bitmap.h>
 #include <wx/button.h>
 #include <wx/gauge.h>
+#include <wx/image.h>
 #include <wx/imaglist.h>
 #include <wx/listctrl.h>
 #include <wx/sizer.h>
+
+wxImageList* MakeRowHeightImages(int height)
+{
+    // A picture one pixel wide and `height` high sets the row height; it is
+    // wholly transparent, so the first column shows its text on the list's
+    // own background (a bitmap left uninitialised paints the cell black).
+    wxImage picture(1, height);
+    picture.SetAlpha();
+    std::fill(picture.GetAlpha(), picture.GetAlpha() + height, 0);
+    auto* images = new wxImageList(1, height, true, 1);
+    images->Add(wxBitmap(picture));
+    return images;
+}
 
 CODR_Info::CODR_Info() : CTarvelPage(tarvel::TabOdrInfo) {}
 
@@ -35,8 +49,7 @@ bool CODR_Info::Create(wxWindow* parent)
     percent_->SetBkColour(ColorRefFromColour(GetBackgroundColour()));
     list_ = new wxListCtrl(this, kListId, wxDefaultPosition, wxDefaultSize, wxLC_REPORT | wxLC_HRULES | wxLC_VRULES);
     // A 1 x 40 image list makes every row 40 pixels high.
-    rowHeight_ = new wxImageList(1, kRowHeight, true, 1);
-    rowHeight_->Add(wxBitmap(1, kRowHeight, 32));
+    rowHeight_ = MakeRowHeightImages(kRowHeight);
     list_->SetImageList(rowHeight_, wxIMAGE_LIST_SMALL);
 
     read_->Bind(wxEVT_BUTTON, &CODR_Info::OnReadButton, this);
@@ -111,11 +124,16 @@ void CODR_Info::RenderState()
     }
 
     const int range = state.progressMax > 0 ? state.progressMax : 1;
-    if (progress_->GetRange() != range)
-        progress_->SetRange(range);
     const int pos = std::min(state.progressPos, range);
-    if (progress_->GetValue() != pos)
+    if (progress_->GetRange() != range || progress_->GetValue() != pos) {
+        if (progress_->GetRange() != range)
+            progress_->SetRange(range);
         progress_->SetValue(pos);
+        // Painted now, together with the label, which redraws at once: the
+        // bar must not lag behind the percentage it stands beside.
+        progress_->Refresh();
+        progress_->Update();
+    }
     if (percent_->TextColour() != state.percentColour)
         percent_->SetTextColour(state.percentColour);
     if (percent_->GetLabel() != wxString::FromUTF8(state.percentText))

@@ -17,6 +17,10 @@ class wxImageList;
 class wxKeyEvent;
 class wxListCtrl;
 
+// The image list of the recorder lists: one transparent picture, one pixel
+// wide and `height` high, which makes every row that high. The caller owns it.
+wxImageList* MakeRowHeightImages(int height);
+
 class CODR_Info : public CTarvelPage {
 public:
     static constexpr int kListId = 1587;

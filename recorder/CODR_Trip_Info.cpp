@@ -2,6 +2,7 @@
 
 #include "ODR_Trip_InfoLogic.h"
 
+#include "CODR_Info.h"
 #include "NILike.h"
 
 #include <wx/bitmap.h>
@@ -52,8 +53,7 @@ bool CODR_Trip_Info::Create(wxWindow* parent)
     go_ = new wxButton(this, kGoId, "Next");
     list_ = new wxListCtrl(this, kListId, wxDefaultPosition, wxDefaultSize, wxLC_REPORT | wxLC_HRULES | wxLC_VRULES);
     // A 1 x 40 image list makes every row 40 pixels high.
-    rowHeight_ = new wxImageList(1, kRowHeight, true, 1);
-    rowHeight_->Add(wxBitmap(1, kRowHeight, 32));
+    rowHeight_ = MakeRowHeightImages(kRowHeight);
     list_->SetImageList(rowHeight_, wxIMAGE_LIST_SMALL);
 
     for (wxButton* b : {oldest_, previous_, next_, latest_, go_})

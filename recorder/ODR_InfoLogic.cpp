@@ -32,7 +32,6 @@ constexpr uint16_t kDidNewestSlot = 0x0048;
 constexpr uint16_t kDidTripCount = 0x004A;
 constexpr uint16_t kRoutineTripRead = 0xC00A;
 constexpr uint8_t kExtendedSession = 0x03;
-constexpr size_t kTimeDateField = 7; // the eighth sub-field of a trip
 
 // The data bytes of the last positive read, cut to the length its frames
 // announced (service byte and identifier not counted): the frame padding is
@@ -129,6 +128,25 @@ void ODR_InfoLogic::OnLanguageChanged()
 void ODR_InfoLogic::OnResetForNewRun()
 {
     LoadOdrParameterConfig();
+    ForgetEcu();
+}
+
+void ODR_InfoLogic::OnConnected() { ForgetEcu(); }
+
+void ODR_InfoLogic::ForgetEcu()
+{
+    // Nothing of an earlier ECU (or of rows decoded with earlier definitions)
+    // is shown or exported: the trips, the ring, the captured values and the
+    // VIN are forgotten, and Export is refused until the next read.
+    ResetOdrTripState();
+    ForgetOdrInfoValues();
+    state_.rows.clear();
+    state_.progressShown = false;
+    state_.progressMax = 0;
+    state_.progressPos = 0;
+    state_.percentText = "0%";
+    state_.percentColour = kPercentColour;
+    Changed();
 }
 
 void ODR_InfoLogic::LoadOdrParameterConfig()
@@ -152,6 +170,7 @@ void ODR_InfoLogic::OnActivate(int message)
 void ODR_InfoLogic::OnDisconnected()
 {
     stop_ = true;
+    ForgetEcu();
 }
 
 void ODR_InfoLogic::OnStopWork()
@@ -263,39 +282,11 @@ void ODR_InfoLogic::CaptureOdrInfoValue(const std::string& name, const std::stri
 
 OdrTrip ODR_InfoLogic::DecodeTrip(const std::vector<uint8_t>& reply)
 {
-    // Layout version from byte 0: 0 (or no byte) reads as 1, and a version 2
-    // whose length is not one of its own as 1.
-    int version = reply.empty() || reply[0] == 0 ? 1 : reply[0];
-    if (version == 2 && reply.size() != 56 && reply.size() != 59)
-        version = 1;
-    OdrTripLayoutVersion = version;
-    LoadOdrTripParameterConfig();
-    // A short trip decodes every sub-field from zero bytes.
-    const std::vector<uint8_t> source =
-        reply.size() >= static_cast<size_t>(kTripMinLength) ? reply : std::vector<uint8_t>(100, 0);
-    OdrTrip trip;
-    if (OdrTripDidTable.empty())
-        return trip;
-    const auto& subs = OdrTripDidTable[0].SubFields;
-    for (size_t j = 0; j < subs.size(); ++j) {
-        const auto& sub = subs[j];
-        OdrTripRow.No = std::to_string(j + 1);
-        OdrTripRow.ParameterName = sub.SubDataName;
-        const std::vector<uint8_t> bytes = OdrFieldBytes(source, sub.ByteIndex, sub.BitLenth);
-        if (j == kTimeDateField) {
-            OdrTripRow.Value = DecodeJ1939TimeDate(bytes);
-        } else {
-            const DecodedValue decoded = DecodeOdrValueQuiet(OdrValueVariant::Trip, bytes, sub.DataType, sub.BitLenth,
-                                                             sub.StartBit, sub.Conversion, sub.Offset, sub.DecimalValid);
-            if (decoded.box != 0 && !typeBoxShown_) {
-                typeBoxShown_ = true;
-                Box(decoded.box, "Unsupported data type in the definition file", tarvel::MsgIcon::None);
-            }
-            OdrTripRow.Value = decoded.text;
-        }
-        OdrTripRow.Unit = sub.Unit;
-        OdrTripRow.Description = sub.Description;
-        trip.push_back(OdrTripRow);
+    bool unknownType = false;
+    OdrTrip trip = DecodeOdrTrip(reply, unknownType);
+    if (unknownType && !tripTypeBoxShown_) {
+        tripTypeBoxShown_ = true;
+        Box(kCodecBadValueRow, "Unsupported data type in the definition file", tarvel::MsgIcon::None);
     }
     return trip;
 }
@@ -305,7 +296,8 @@ void ODR_InfoLogic::ReadOdrInformation()
     if (state_.reading)
         return;
     stop_ = false;
-    typeBoxShown_ = false;
+    infoTypeBoxShown_ = false;
+    tripTypeBoxShown_ = false;
     state_.reading = true;
     Changed();
     {
@@ -344,12 +336,9 @@ ODR_InfoLogic::Run ODR_InfoLogic::RunSequence(int& restarts)
             const auto& sub = subs[i];
             OdrInfoRow.No = std::to_string(i + 1);
             OdrInfoRow.ParameterName = sub.SubDataName;
-            const DecodedValue decoded =
-                DecodeOdrValueQuiet(OdrValueVariant::Information, OdrFieldBytes(info, sub.ByteIndex, sub.BitLenth),
-                                    sub.DataType, sub.BitLenth, sub.StartBit, sub.Conversion, sub.Offset,
-                                    sub.DecimalValid);
-            if (decoded.box != 0 && !typeBoxShown_) {
-                typeBoxShown_ = true;
+            const DecodedValue decoded = DecodeOdrInfoFieldQuiet(info, sub);
+            if (decoded.box != 0 && !infoTypeBoxShown_) {
+                infoTypeBoxShown_ = true;
                 Box(decoded.box, "Unsupported data type in the definition file", tarvel::MsgIcon::None);
             }
             OdrInfoRow.Value = decoded.text;
@@ -372,10 +361,10 @@ ODR_InfoLogic::Run ODR_InfoLogic::RunSequence(int& restarts)
     // 7-8: count and ring position.
     OdrTripRows.clear();
     OdrReadPosition = kReadPositionPending;
-    ReadOdrTripCount();
+    const bool counted = ReadOdrTripCount();
     if (!GoOn())
         return Run::Done;
-    ReadOdrRingPosition();
+    const bool ringRead = ReadOdrRingPosition();
     if (!GoOn())
         return Run::Done;
     state_.progressMax = std::max<int32_t>(OdrTripCount, 0);
@@ -400,9 +389,13 @@ ODR_InfoLogic::Run ODR_InfoLogic::RunSequence(int& restarts)
         return Run::Done;
     }
 
-    // 11-13: the trips, one per read of 0x0047, element k for slot k.
-    if (OdrTripCount <= 0)
+    // 11-13: the trips, one per read of 0x0047, element k for slot k. An
+    // empty ring is read completely once its count and position are known.
+    if (OdrTripCount <= 0) {
+        if (counted && ringRead && OdrTripCount == 0)
+            OdrReadPosition = OdrNewestTrip;
         return Run::Done;
+    }
     while (OdrReadIndex < OdrTripCount) {
         std::vector<uint8_t> reply;
         const bool read = ReadRecord(kDidNextTrip, reply);
@@ -433,7 +426,9 @@ ODR_InfoLogic::Run ODR_InfoLogic::RunSequence(int& restarts)
         if (!GoOn())
             return Run::Done;
     }
-    OdrReadPosition = OdrNewestTrip;
+    // The trips are held only when the ring position was read with them.
+    if (ringRead)
+        OdrReadPosition = OdrNewestTrip;
     return Run::Done;
 }
 

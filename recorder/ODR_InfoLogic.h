@@ -41,7 +41,6 @@ public:
     // A failing trip read restarts the sequence at most this often in a row.
     static constexpr int kMaxRestarts = 3;
     static constexpr uint32_t kTripPauseMs = 10;
-    static constexpr int kTripMinLength = 52;
     // OdrReadPosition while a read of the trips is under way: no slot.
     static constexpr int32_t kReadPositionPending = -2;
     static constexpr uint32_t kPercentColour = 0x803400;
@@ -67,7 +66,10 @@ public:
     // WM_ACTIVATE_ODRINFO: the trip count and the trip browser's tab.
     void OnActivate(int message) override;
     void OnLanguageChanged() override;
+    // A definition reload, a new link and a closed link each leave the page
+    // empty and Export refused until the next read.
     void OnResetForNewRun() override;
+    void OnConnected() override;
     void OnDisconnected() override;
     void OnStopWork() override;
 
@@ -98,9 +100,10 @@ private:
     // After every wait: false once the read must end (stop, page switch,
     // link gone).
     bool GoOn() const;
-    // One decoded trip from its reply; box 77 once per read.
+    // One decoded trip from its reply; box 77 once per read for the trips.
     OdrTrip DecodeTrip(const std::vector<uint8_t>& reply);
     void ForgetRing();
+    void ForgetEcu();
     void Box(int row, const char* fallback, tarvel::MsgIcon icon);
     void Box(int row, const char* fallback, int captionRow, const char* captionFallback, tarvel::MsgIcon icon);
     std::string Text(int row, const char* fallback) const;
@@ -108,5 +111,8 @@ private:
 
     ODR_InfoState state_;
     bool stop_ = false;
-    bool typeBoxShown_ = false;
+    // The unknown-type box, once per read for the information record and
+    // once for the trips.
+    bool infoTypeBoxShown_ = false;
+    bool tripTypeBoxShown_ = false;
 };

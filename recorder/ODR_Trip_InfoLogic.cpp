@@ -74,8 +74,24 @@ void ODR_Trip_InfoLogic::OnLanguageChanged() { RelabelTripPage(); }
 
 void ODR_Trip_InfoLogic::OnDisconnected()
 {
-    // What the page shows stays until the next navigation.
     ResetOdrTripState();
+    ClearPage();
+}
+
+void ODR_Trip_InfoLogic::OnConnected() { ClearPage(); }
+
+void ODR_Trip_InfoLogic::OnResetForNewRun() { ClearPage(); }
+
+void ODR_Trip_InfoLogic::ClearPage()
+{
+    // No trip of an earlier ECU stays on the page: the list, the number
+    // field and the count label are empty until the next read.
+    shownTripNumber_ = 0;
+    state_.rows.clear();
+    state_.editText = "0";
+    ++state_.editWrites;
+    state_.countText.clear();
+    Changed();
 }
 
 void ODR_Trip_InfoLogic::RelabelTripPage()

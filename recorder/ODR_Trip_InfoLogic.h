@@ -76,8 +76,11 @@ public:
 
     // WM_LANG_ODRTRIP: the button captions.
     void OnLanguageChanged() override;
-    // The trips belonged to the ECU of the closed link.
+    // The trips belonged to the ECU of the closed link; a new link and a
+    // definition reload start from an empty page as well.
     void OnDisconnected() override;
+    void OnConnected() override;
+    void OnResetForNewRun() override;
 
     void ShowOldestTrip();
     void ShowPreviousTrip();
@@ -102,6 +105,7 @@ private:
         ODR_Trip_InfoLogic& logic_;
     };
 
+    void ClearPage();
     // Link up and trips held; otherwise its box and false.
     bool Guard();
     // Shows `slot` as trip `number` when the slot is one of the trips held;

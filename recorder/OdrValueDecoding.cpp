@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "LanguageTable.h"
+#include "OdrDefinitions.h"
 #include "Prompter.h"
 
 namespace {
@@ -156,17 +157,71 @@ std::string DecodeJ1939TimeDate(const std::vector<uint8_t>& fieldBytes)
     return Format(IsValid(local) ? local : t);
 }
 
+DecodedValue DecodeOdrInfoFieldQuiet(const std::vector<uint8_t>& record, const _tagODRDIDdesc_Sub_& sub)
+{
+    return DecodeOdrValueQuiet(OdrValueVariant::Information, OdrFieldBytes(record, sub.ByteIndex, sub.BitLenth),
+                               sub.DataType, sub.BitLenth, sub.StartBit, sub.Conversion, sub.Offset, sub.DecimalValid);
+}
+
+DecodedValue DecodeOdrTripFieldQuiet(const std::vector<uint8_t>& record, const _tagODRTRIPINFODIDdesc_Sub_& sub,
+                                     size_t number)
+{
+    const std::vector<uint8_t> bytes = OdrFieldBytes(record, sub.ByteIndex, sub.BitLenth);
+    if (number == kOdrTimeDateField)
+        return DecodedValue{DecodeJ1939TimeDate(bytes), 0};
+    return DecodeOdrValueQuiet(OdrValueVariant::Trip, bytes, sub.DataType, sub.BitLenth, sub.StartBit, sub.Conversion,
+                               sub.Offset, sub.DecimalValid);
+}
+
+namespace {
+
+std::string Shown(const DecodedValue& r)
+{
+    if (r.box != 0)
+        tarvel::ShowMessage(LanguageText(r.box), LanguageText(kCodecBoxCaptionRow), tarvel::MsgIcon::None);
+    return r.text;
+}
+
+} // namespace
+
 std::string DecodeOdrInfoField(const std::vector<uint8_t>& record, const _tagODRDIDdesc_Sub_& sub)
 {
-    return DecodeOdrValue(OdrValueVariant::Information, OdrFieldBytes(record, sub.ByteIndex, sub.BitLenth),
-                          sub.DataType, sub.BitLenth, sub.StartBit, sub.Conversion, sub.Offset, sub.DecimalValid);
+    return Shown(DecodeOdrInfoFieldQuiet(record, sub));
 }
 
 std::string DecodeOdrTripField(const std::vector<uint8_t>& record, const _tagODRTRIPINFODIDdesc_Sub_& sub,
                                size_t number)
 {
-    const std::vector<uint8_t> bytes = OdrFieldBytes(record, sub.ByteIndex, sub.BitLenth);
-    if (number == 7) return DecodeJ1939TimeDate(bytes);
-    return DecodeOdrValue(OdrValueVariant::Trip, bytes, sub.DataType, sub.BitLenth, sub.StartBit, sub.Conversion,
-                          sub.Offset, sub.DecimalValid);
+    return Shown(DecodeOdrTripFieldQuiet(record, sub, number));
+}
+
+int OdrTripLayoutOf(const std::vector<uint8_t>& reply)
+{
+    int version = reply.empty() || reply[0] == 0 ? 1 : reply[0];
+    if (version == 2 && reply.size() != 56 && reply.size() != 59)
+        version = 1;
+    return version;
+}
+
+OdrTrip DecodeOdrTrip(const std::vector<uint8_t>& reply, bool& unknownType)
+{
+    OdrTripLayoutVersion = OdrTripLayoutOf(reply);
+    LoadOdrTripParameterConfig();
+    const std::vector<uint8_t> source = reply.size() >= kOdrTripMinLength ? reply : std::vector<uint8_t>(100, 0);
+    OdrTrip trip;
+    if (OdrTripDidTable.empty())
+        return trip;
+    const auto& subs = OdrTripDidTable[0].SubFields;
+    for (size_t j = 0; j < subs.size(); ++j) {
+        const auto& sub = subs[j];
+        OdrTripRow.No = std::to_string(j + 1);
+        OdrTripRow.ParameterName = sub.SubDataName;
+        const DecodedValue decoded = DecodeOdrTripFieldQuiet(source, sub, j);
+        unknownType = unknownType || decoded.box != 0;
+        OdrTripRow.Value = decoded.text;
+        OdrTripRow.Unit = sub.Unit;
+        OdrTripRow.Description = sub.Description;
+        trip.push_back(OdrTripRow);
+    }
+    return trip;
 }

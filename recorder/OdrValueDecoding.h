@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "RecorderGlobals.h"
 #include "ValueCodec.h"
 
 enum class OdrValueVariant {
@@ -50,7 +51,29 @@ std::string DecodeJ1939TimeDate(const std::vector<uint8_t>& fieldBytes);
 // The value of sub-field `number` (counted from 0) of a record, decoded with
 // its definition the way the read sequence does: every information sub-field
 // with the information variant; in a trip record the eighth (number 7) as the
-// J1939 time/date, the others with the trip variant. Boxes as DecodeOdrValue.
+// J1939 time/date, the others with the trip variant. The Quiet forms show
+// nothing and return the box row with the text; the others show box 77 for an
+// unknown type, as DecodeOdrValue.
+constexpr size_t kOdrTimeDateField = 7;
+DecodedValue DecodeOdrInfoFieldQuiet(const std::vector<uint8_t>& record, const _tagODRDIDdesc_Sub_& sub);
+DecodedValue DecodeOdrTripFieldQuiet(const std::vector<uint8_t>& record, const _tagODRTRIPINFODIDdesc_Sub_& sub,
+                                     size_t number);
 std::string DecodeOdrInfoField(const std::vector<uint8_t>& record, const _tagODRDIDdesc_Sub_& sub);
 std::string DecodeOdrTripField(const std::vector<uint8_t>& record, const _tagODRTRIPINFODIDdesc_Sub_& sub,
                                size_t number);
+
+// The trip layout version of a trip reply (its data bytes): byte 0, where 0
+// or no byte reads as 1, and a version 2 that is not 56 or 59 bytes long as 1.
+int OdrTripLayoutOf(const std::vector<uint8_t>& reply);
+// Records shorter than this decode every sub-field from zero bytes.
+constexpr size_t kOdrTripMinLength = 52;
+
+// One trip reply as the read sequence decodes it: OdrTripLayoutVersion is set
+// from the reply, the definitions of that version are loaded
+// (LoadOdrTripParameterConfig, which may show box 460) and every sub-field of
+// the first definition becomes a row ("No" = its 1-based position, name,
+// value, unit, description); a reply shorter than kOdrTripMinLength decodes as
+// zero bytes. No definition gives a trip without rows. `unknownType` is set
+// when a sub-field has a DataType that cannot be decoded (its value empty); no
+// box is shown for it here.
+OdrTrip DecodeOdrTrip(const std::vector<uint8_t>& reply, bool& unknownType);

@@ -42,12 +42,9 @@ std::string OdrInfoValue437;
 std::string OdrVinText;
 tarvel::MessageTarget* OdrTripDialogWnd = nullptr;
 
-void ResetOdrInfoGlobals()
+void ForgetOdrInfoValues()
 {
     OdrNewestTripText.clear();
-    OdrInfoRow = _tagODRFilldesc_{};
-    OdrTripRow = _tagODRTripInfoFilldesc_{};
-    OdrTripRows.clear();
     for (std::string* text : {&OdrInfoValue434, &OdrInfoValue433, &OdrInfoValue433Adjusted, &OdrInfoValue431,
                               &OdrInfoValue432, &OdrInfoTimeText, &OdrDid0044Text, &OdrInfoValue435,
                               &OdrInfoValue439, &OdrInfoValue440, &OdrInfoValue442, &OdrInfoValue443,
@@ -55,6 +52,14 @@ void ResetOdrInfoGlobals()
         text->clear();
     OdrInfoMinutes = 0;
     OdrVinText.clear();
+}
+
+void ResetOdrInfoGlobals()
+{
+    ForgetOdrInfoValues();
+    OdrInfoRow = _tagODRFilldesc_{};
+    OdrTripRow = _tagODRTripInfoFilldesc_{};
+    OdrTripRows.clear();
     OdrTripDialogWnd = nullptr;
 }
 

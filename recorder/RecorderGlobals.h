@@ -96,6 +96,10 @@ class MessageTarget;
 extern tarvel::MessageTarget* OdrTripDialogWnd;
 // The page's captured values back to empty.
 void ResetOdrInfoGlobals();
+// What the information read and the export learnt of one ECU (captured
+// values, the newest slot's text, the VIN) back to empty; the trip browser's
+// window stays.
+void ForgetOdrInfoValues();
 // --- end of the recorder information page ---
 
 // Every global of this folder back to its value at program start.

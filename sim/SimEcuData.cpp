@@ -3,7 +3,6 @@
 #include "SimBootLoader.h"
 #include "SimEcu.h"
 #include "SimEcuProfile.h"
-#include "SimEcuRecorderData.h"
 
 #include <algorithm>
 
@@ -64,17 +63,14 @@ void InstallTrailerEbs(SimEcu& ecu)
 
     // Stored data: the end-of-line marker (0 not passed, 1 passed).
     ecu.RegisterDid(0x0094, {0x00}, true, true);
-    // Version strings, parameter blocks, live data, roll-stability sensor and
-    // connectors of the standard profile.
+    // Version strings, parameter blocks, live data, roll-stability sensor,
+    // connectors and operating data recorder of the standard profile.
     InstallProfile(ecu, EcuProfile::Standard);
 
     // Fault memory: one current fault, two stored ones (one whose first byte is 0).
     ecu.AddDtc(0x5A0113, 0x09);
     ecu.AddDtc(0xC11087, 0x08);
     ecu.AddDtc(0x004811, 0x08);
-
-    // The operating data recorder.
-    InstallOdrRecorder(ecu);
 
     // Programming routines of the boot loader.
     InstallBootLoader(ecu);

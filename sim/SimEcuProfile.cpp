@@ -2,6 +2,7 @@
 
 #include "SimEcu.h"
 #include "SimEcuData.h"
+#include "SimEcuRecorderData.h"
 
 #include <memory>
 #include <optional>
@@ -361,6 +362,8 @@ void InstallProfile(SimEcu& ecu, EcuProfile profile)
     InstallLiveData(ecu);
     InstallRollSensor(ecu, RollSensorSetup{});
     InstallConnectors(ecu);
+    // The recorder of this trailer (its own trips).
+    InstallOdrRecorder(ecu, profile);
 }
 
 } // namespace ecudata

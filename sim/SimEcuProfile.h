@@ -1,17 +1,20 @@
 // The diagnostic contents of the fictional trailer ECU that the definition files
 // in data/ describe: identification strings, the parameter blocks 00A0 and
 // 00A1 with their write checks, live data, the roll-stability sensor, the
-// connector assignment and the version DIDs.
+// connector assignment, the version DIDs and the operating data recorder.
 //
 // Two profiles:
 // - Standard: 4S2M, software V2.7.1, calibration version "05", lifting-axle
 //   version 2. Its versions have rows in the Mapping.xml files, so the program
-//   picks the mapped definition files.
+//   picks the mapped definition files. Its recorder holds a full, wrapped
+//   trip ring (1624 trips recorded, 600 held).
 // - Alternate: 4S3M, software V2.5.0, calibration version "03", lifting-axle
 //   version 1. No mapping row names them, so the program falls back to the
 //   default definition files (and to the fallback parameter fault-code file).
+//   Its recorder holds 148 trips of the older trip layout.
 //
-// Every value is written here as the bytes the ECU sends, by hand.
+// Every value is written here as the bytes the ECU sends, by hand; the
+// recorder's trips are made by the rule in SimEcuRecorderData.cpp.
 #pragma once
 
 #include <cstdint>

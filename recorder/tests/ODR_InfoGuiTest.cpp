@@ -1,7 +1,11 @@
 // The recorder page in the running program: connect to the built-in
 // simulated ECU, open the page from the navigation tree, press Read
-// Information and read the list, the gauge and the buttons back.
+// Information and read the list (its "No." cells from the screen too), the
+// gauge and the buttons back; export; then disconnect and connect to the
+// simulated ECU's second identity, where nothing of the first is shown and
+// Export is refused.
 #include "CODR_Info.h"
+#include "CODR_Trip_Info.h"
 
 #include "RecorderGlobals.h"
 
@@ -20,6 +24,12 @@
 #include "TarvelApp.h"
 #include "TarvelView.h"
 
+#include "SimEcu.h"
+#include "SimEcuProfile.h"
+#include "SimEcuRecorderData.h"
+
+#include "GuiDriver.h"
+#include "ListCellPixels.h"
 #include "ProgramUnderTest.h"
 
 #include <gtest/gtest.h>
@@ -105,11 +115,16 @@ public:
         if (seen.empty() || seen.back() != text)
             seen.push_back(text);
         values.push_back(page_->ProgressBar()->GetValue());
+        // The bar shows what the label says.
+        const int range = page_->ProgressBar()->GetRange();
+        const std::string shown = std::to_string(page_->ProgressBar()->GetValue() * 100 / range) + "%";
+        agree = agree && (text == shown || !page_->ProgressBar()->IsShown());
         readDisabled = readDisabled || !page_->ReadButton()->IsEnabled();
     }
     std::vector<std::string> seen;
     std::vector<int> values;
     bool readDisabled = false;
+    bool agree = true;
 
 private:
     CODR_Info* page_;
@@ -118,11 +133,30 @@ private:
 
 std::string Cell(wxListCtrl* list, long row, int column) { return list->GetItemText(row, column).utf8_string(); }
 
+std::string Fixed(long long value, int decimals)
+{
+    long long scale = 1;
+    for (int i = 0; i < decimals; ++i)
+        scale *= 10;
+    std::string text = std::to_string(value / scale);
+    if (decimals > 0) {
+        const std::string fraction = std::to_string(value % scale);
+        text += "." + std::string(static_cast<size_t>(decimals) - fraction.size(), '0') + fraction;
+    }
+    return text;
+}
+
 TEST(OdrInfoGui, ConnectOpenTheRecorderAndReadEverything)
 {
     tarvel_test::ProgramUnderTest program;
     ASSERT_TRUE(program.Start("test_recorder_gui")) << "the program did not start";
     PumpUntil([] { return false; }, 5);
+    // A shorter log by the simulated recorder's own rule (the full ring takes
+    // the running program's bus most of a minute).
+    sim::SimEcu* ecu = sim::BuiltInEcu();
+    ASSERT_NE(ecu, nullptr);
+    const sim::ecudata::OdrLog log = sim::ecudata::MakeOdrLog(40, 30, 7);
+    sim::ecudata::InstallOdrRecorder(*ecu, log);
     CTarvelApp* app = program.app;
     const RibbonControls& rc = app->MainFrame()->Ribbon();
     Choose(rc.adapter, 0);
@@ -144,38 +178,48 @@ TEST(OdrInfoGui, ConnectOpenTheRecorderAndReadEverything)
     EXPECT_EQ(page->OdrInfoList()->GetColumnCount(), 5);
 
     std::vector<std::string> seen;
-    std::vector<int> values;
     bool readDisabled = false;
+    bool agree = false;
     {
         GaugeWatch watch(page);
         wxCommandEvent click(wxEVT_BUTTON, CODR_Info::kReadButtonId);
         click.SetEventObject(page->ReadButton());
         page->ReadButton()->GetEventHandler()->ProcessEvent(click);
         seen = watch.seen;
-        values = watch.values;
         readDisabled = watch.readDisabled;
+        agree = watch.agree;
     }
     wxListCtrl* list = page->OdrInfoList();
     for (const auto& box : program.prompter->Boxes())
         ADD_FAILURE() << "box [" << box.caption << "] " << box.text;
     EXPECT_EQ(OdrInfoDidTable.size(), 1u);
-    ASSERT_GE(list->GetItemCount(), 3);
-    EXPECT_EQ(Cell(list, 0, 0), "1");
+    ASSERT_EQ(list->GetItemCount(), 14);
     EXPECT_EQ(Cell(list, 0, 1), "Operating Time (min)");
-    EXPECT_EQ(Cell(list, 0, 2), "42");
-    EXPECT_EQ(Cell(list, 2, 2), "123456.7");
+    EXPECT_EQ(Cell(list, 0, 2), std::to_string(log.informationFacts.operatingMin % 60));
+    EXPECT_EQ(Cell(list, 2, 2), Fixed(log.informationFacts.mileage, 1));
     EXPECT_EQ(Cell(list, 2, 3), "km");
-    EXPECT_EQ(OdrTrips.size(), 3u);
+    EXPECT_EQ(OdrTrips.size(), 40u);
     EXPECT_TRUE(readDisabled);
     ASSERT_FALSE(seen.empty());
     EXPECT_EQ(seen.back(), "100%");
-    EXPECT_NE(std::find(seen.begin(), seen.end(), "33%"), seen.end());
-    EXPECT_EQ(page->ProgressBar()->GetRange(), 3);
-    EXPECT_EQ(page->ProgressBar()->GetValue(), 3);
+    EXPECT_NE(std::find(seen.begin(), seen.end(), "50%"), seen.end());
+    EXPECT_TRUE(agree) << "the bar and the label showed different progress";
+    EXPECT_EQ(page->ProgressBar()->GetRange(), 40);
+    EXPECT_EQ(page->ProgressBar()->GetValue(), 40);
     EXPECT_TRUE(page->ProgressBar()->IsShown());
     EXPECT_EQ(page->PercentLabel()->GetLabel().utf8_string(), "100%");
     EXPECT_TRUE(page->ExportButton()->IsEnabled());
     EXPECT_TRUE(page->ReadButton()->IsEnabled());
+
+    // The "No." cells hold the numbers and show them on a light background.
+    for (long row = 0; row < list->GetItemCount(); ++row)
+        EXPECT_EQ(Cell(list, row, 0), std::to_string(row + 1));
+    for (long row : {0L, 1L}) {
+        const recorder_gui::CellPixels cell = recorder_gui::ReadCell(list, row, 0);
+        EXPECT_TRUE(recorder_gui::ShowsTextOnALightBackground(cell))
+            << "row " << row << ": " << cell.black << " of " << cell.total << " pixels black, " << cell.background
+            << " of the background colour";
+    }
 
     // Export: the chooser answers a path in the program's folder; the file
     // holds one trip item per simulated trip.
@@ -186,7 +230,6 @@ TEST(OdrInfoGui, ConnectOpenTheRecorderAndReadEverything)
     wxCommandEvent exportClick(wxEVT_BUTTON, CODR_Info::kExportButtonId);
     exportClick.SetEventObject(page->ExportButton());
     page->ExportButton()->GetEventHandler()->ProcessEvent(exportClick);
-    tarvel::SetFileChooser(nullptr);
     ASSERT_EQ(program.prompter->Boxes().size(), 1u);
     EXPECT_EQ(program.prompter->Boxes()[0].text, LanguageText(179));
     std::ifstream in(file, std::ios::binary);
@@ -194,8 +237,30 @@ TEST(OdrInfoGui, ConnectOpenTheRecorderAndReadEverything)
     size_t items = 0;
     for (size_t at = bytes.find("<start>"); at != std::string::npos; at = bytes.find("<start>", at + 1))
         ++items;
-    EXPECT_EQ(items, 3u);
+    EXPECT_EQ(items, 40u);
     EXPECT_NE(bytes.find("<CntOverload>123</CntOverload>"), std::string::npos);
+
+    // Another ECU: disconnect, the simulated ECU takes its second identity
+    // (as TARVEL_SIM_PROFILE=alternate starts it), connect, open the page.
+    ASSERT_TRUE(guidriver::Disconnect(app));
+    sim::ecudata::InstallProfile(*ecu, sim::ecudata::EcuProfile::Alternate);
+    ASSERT_TRUE(guidriver::Connect(app));
+    ASSERT_TRUE(guidriver::Open(app, tarvel::TabOdrInfo));
+    PumpUntil([] { return false; }, 5);
+    EXPECT_EQ(list->GetItemCount(), 0) << "a row of the first ECU is shown";
+    EXPECT_FALSE(page->ProgressBar()->IsShown() && page->ProgressBar()->GetValue() != 0);
+    EXPECT_EQ(page->PercentLabel()->GetLabel().utf8_string(), "0%");
+    auto* trips = dynamic_cast<CODR_Trip_Info*>(app->View()->Page(tarvel::TabOdrTrip));
+    ASSERT_NE(trips, nullptr);
+    EXPECT_EQ(trips->TripList()->GetItemCount(), 0) << "a trip of the first ECU is shown";
+    EXPECT_EQ(trips->CountLabel()->GetLabel().utf8_string(), "/148");
+    program.prompter->Clear();
+    const size_t dialogs = chooser.Requests().size();
+    page->ExportButton()->GetEventHandler()->ProcessEvent(exportClick);
+    EXPECT_EQ(chooser.Requests().size(), dialogs) << "no file dialog before a read";
+    ASSERT_EQ(program.prompter->Boxes().size(), 1u);
+    EXPECT_EQ(program.prompter->Boxes()[0].text, LanguageText(402));
+    tarvel::SetFileChooser(nullptr);
     program.Stop();
 }
 

@@ -1,5 +1,6 @@
 // The recorder page's logic against the simulated ECU on the page bench.
 #include "ODR_InfoLogic.h"
+#include "ODR_Trip_InfoLogic.h"
 
 #include "OdrDefinitions.h"
 #include "RecorderGlobals.h"
@@ -9,7 +10,13 @@
 #include "ShellGlobals.h"
 #include "WindowRegistry.h"
 
+#include "PageLogicSet.h"
+#include "PageHostTable.h"
+#include "LanguageTable.h"
+#include "ProgramPaths.h"
+
 #include "SimEcu.h"
+#include "SimEcuProfile.h"
 #include "SimEcuRecorderData.h"
 
 #include "Matchers.h"
@@ -18,11 +25,19 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -65,6 +80,26 @@ std::vector<uint8_t> TripOfSlot(size_t slot)
     record[1] = static_cast<uint8_t>(slot >> 8);
     record[2] = static_cast<uint8_t>(slot);
     return record;
+}
+
+// A short log made by the simulated recorder's own rule.
+void InstallLog(sim::SimEcu& ecu, uint32_t trips)
+{
+    ecudata::InstallOdrRecorder(ecu, ecudata::MakeOdrLog(trips, 2, 5));
+}
+
+// A whole number with `decimals` decimals: 12345 and 1 give "1234.5".
+std::string Fixed(long long value, int decimals)
+{
+    long long scale = 1;
+    for (int i = 0; i < decimals; ++i)
+        scale *= 10;
+    std::string text = std::to_string(value / scale);
+    if (decimals > 0) {
+        const std::string fraction = std::to_string(value % scale);
+        text += "." + std::string(static_cast<size_t>(decimals) - fraction.size(), '0') + fraction;
+    }
+    return text;
 }
 
 // Runs `hook` at every pumped wait (UDS waits and the pause between trips).
@@ -123,63 +158,88 @@ protected:
     ODR_InfoLogic logic{bench.Context()};
 };
 
-TEST_F(OdrInfoTest, ReadsInformationAndThreeTripsThenOnlyTheInformation)
+TEST_F(OdrInfoTest, ReadsInformationAndEveryTripThenOnlyTheInformation)
 {
+    const ecudata::OdrLog& log = ecudata::OdrLogOf(ecudata::EcuProfile::Standard);
+    const ecudata::OdrInformationFacts& info = log.informationFacts;
     logic.ReadOdrInformation();
-    EXPECT_THAT(Sent(), ElementsAre("22 00 42", "22 00 44", "22 00 43", "22 00 4A", "22 00 48", "10 03", "27 01",
-                                    "27 02 key", "31 01 C0 0A 00 00 00", "22 00 47", "22 00 47", "22 00 47"));
+    std::vector<std::string> expected{"22 00 42", "22 00 44",  "22 00 43",
+                                      "22 00 4A", "22 00 48",  "10 03",
+                                      "27 01",    "27 02 key", "31 01 C0 0A 00 00 00"};
+    expected.insert(expected.end(), 600, "22 00 47");
+    EXPECT_EQ(Sent(), expected);
     EXPECT_THAT(bench.prompter.Boxes(), IsEmpty());
 
     const ODR_InfoState& s = logic.State();
     ASSERT_EQ(s.rows.size(), OdrInfoDidTable.at(0).SubFields.size());
     EXPECT_EQ(s.rows[0].No, "1");
     EXPECT_EQ(s.rows[0].ParameterName, "Operating Time (min)");
-    EXPECT_EQ(s.rows[1].Value, "3163");
-    EXPECT_EQ(s.rows[2].Value, "123456.7");
+    EXPECT_EQ(s.rows[1].Value, std::to_string(info.operatingMin / 60));
+    EXPECT_EQ(s.rows[2].Value, Fixed(info.mileage, 1));
     EXPECT_EQ(s.rows[2].Unit, "km");
     EXPECT_EQ(s.rows[2].Description, "Total since the ECU was built");
 
-    // Mileage less 1000 tenths; operating time 3163 h 42 min less 60 min.
-    EXPECT_EQ(OdrInfoValue433, "123456.7");
-    EXPECT_EQ(OdrInfoValue433Adjusted, "123356.7");
+    // Mileage less 1000 tenths; operating time less 60 min.
+    EXPECT_EQ(OdrInfoValue433, Fixed(info.mileage, 1));
+    EXPECT_EQ(OdrInfoValue433Adjusted, Fixed(info.mileage - 1000, 1));
     EXPECT_EQ(OdrDid0044Text, "60");
-    EXPECT_EQ(OdrInfoMinutes, 3162 * 60 + 42);
-    EXPECT_EQ(OdrInfoTimeText, "3162:42");
-    EXPECT_EQ(OdrInfoValue434, "100000");
-    EXPECT_EQ(OdrInfoValue437, "1234.56");
-    EXPECT_EQ(OdrInfoValue442, "1234");
-    EXPECT_EQ(OdrInfoValue435, "300");
-    EXPECT_EQ(OdrInfoValue439, "7");
-    EXPECT_EQ(OdrInfoValue440, "3");
-    EXPECT_EQ(OdrInfoValue443, "45");
-    EXPECT_EQ(OdrInfoValue444, "95");
+    EXPECT_EQ(OdrInfoMinutes, static_cast<int32_t>(info.operatingMin - 60));
+    char hours[32];
+    std::snprintf(hours, sizeof hours, "%u:%02u", (info.operatingMin - 60) / 60, (info.operatingMin - 60) % 60);
+    EXPECT_EQ(OdrInfoTimeText, hours);
+    EXPECT_EQ(OdrInfoValue434, "1624");
+    EXPECT_EQ(OdrInfoValue437, Fixed(info.demandSum, 2));
+    EXPECT_EQ(OdrInfoValue442, std::to_string(info.abs));
+    EXPECT_EQ(OdrInfoValue435, std::to_string(info.loadSum));
+    EXPECT_EQ(OdrInfoValue439, std::to_string(info.serviceBrakes));
+    EXPECT_EQ(OdrInfoValue440, std::to_string(info.stopLights));
+    EXPECT_EQ(OdrInfoValue443, std::to_string(info.rss1));
+    EXPECT_EQ(OdrInfoValue444, std::to_string(info.rss2));
 
-    EXPECT_EQ(OdrTripCount, 3);
-    EXPECT_EQ(OdrNewestTrip, 2);
-    EXPECT_EQ(OdrOldestTrip, 0);
-    EXPECT_EQ(OdrNewestTripText, "2");
-    EXPECT_EQ(OdrReadIndex, 3);
-    EXPECT_EQ(OdrReadPosition, 2);
+    // A full ring: 1624 trips recorded, the newest in slot 423, the oldest
+    // in the slot after it.
+    EXPECT_EQ(OdrTripCount, 600);
+    EXPECT_EQ(OdrNewestTrip, 423);
+    EXPECT_EQ(OdrOldestTrip, 424);
+    EXPECT_EQ(OdrNewestTripText, "423");
+    EXPECT_EQ(OdrReadIndex, 600);
+    EXPECT_EQ(OdrReadPosition, 423);
     EXPECT_TRUE(ODR_InfoLogic::TripsHeld());
-    ASSERT_EQ(OdrTrips.size(), 3u);
-    EXPECT_EQ(TripValue(0, 1), "1"); // trip number of slot 0
-    EXPECT_EQ(OdrTrips[2].at(7).Value, "0"); // slot 2 has no time stamp
+    ASSERT_EQ(OdrTrips.size(), 600u);
+    size_t timed = 0;
+    for (size_t slot = 0; slot < 600; ++slot) {
+        const ecudata::OdrTripFacts& facts = log.facts[slot];
+        ASSERT_EQ(TripValue(slot, 1), std::to_string(facts.number)) << slot;
+        // The start time: the J1939 time and date where the trip has one.
+        std::string start = "0";
+        if (facts.timeSource != 0) {
+            char text[64];
+            std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", facts.startYear, facts.startMonth,
+                          facts.startDay, facts.startHour, facts.startMinute, facts.startSecond);
+            start = text;
+            ++timed;
+        }
+        EXPECT_EQ(TripValue(slot, 7), start) << slot;
+    }
+    EXPECT_GT(timed, 500u);
+    EXPECT_EQ(TripValue(423, 1), "1624");
     EXPECT_TRUE(s.exportEnabled);
     EXPECT_FALSE(s.reading);
     EXPECT_TRUE(s.progressShown);
-    EXPECT_EQ(s.progressMax, 3);
-    EXPECT_EQ(s.progressPos, 3);
+    EXPECT_EQ(s.progressMax, 600);
+    EXPECT_EQ(s.progressPos, 600);
     EXPECT_EQ(s.percentText, "100%");
     EXPECT_EQ(s.percentColour, 0x803400u);
 
     bench.ClearRequests();
     logic.ReadOdrInformation();
     EXPECT_THAT(Sent(), ElementsAre("22 00 42", "22 00 44", "22 00 43"));
-    EXPECT_EQ(OdrTrips.size(), 3u);
+    EXPECT_EQ(OdrTrips.size(), 600u);
 }
 
 TEST_F(OdrInfoTest, PercentAfterEachTrip)
 {
+    InstallLog(*bench.ecu, 3);
     std::vector<std::string> seen;
     HookPump pump([&] {
         if (seen.empty() || seen.back() != logic.State().percentText)
@@ -262,6 +322,7 @@ TEST_F(OdrInfoTest, RefusedUnlockShowsItsBoxAndTheRefusedStartForgetsTheRing)
 
 TEST_F(OdrInfoTest, ASecondPressDuringAReadIsIgnoredAndAPageSwitchEndsIt)
 {
+    InstallLog(*bench.ecu, 3);
     bool pressed = false;
     HookPump pump([&] {
         if (OdrTrips.size() == 1 && !pressed) {
@@ -385,8 +446,12 @@ TEST_F(OdrRetryTest, InformationFailingInARestartStopsWithoutSkipping)
 
 TEST_F(OdrInfoTest, TripLengthsAndLayoutVersions)
 {
-    const std::vector<uint8_t> v1 = ecudata::OdrTripRecords()[0];
-    const std::vector<uint8_t> v2 = ecudata::OdrTripRecords()[1];
+    const auto& records = ecudata::OdrTripRecords();
+    const auto ofLength = [&](size_t length) {
+        return *std::find_if(records.begin(), records.end(), [&](const auto& r) { return r.size() == length; });
+    };
+    const std::vector<uint8_t> v1 = ofLength(52);
+    const std::vector<uint8_t> v2 = ofLength(56);
     ASSERT_EQ(v1.size(), 52u);
     ASSERT_EQ(v2.size(), 56u);
     auto sized = [](std::vector<uint8_t> r, size_t n) {
@@ -467,7 +532,7 @@ TEST_F(OdrInfoTest, NoInformationDefinitionsGiveAnEmptyListButTrips)
     OdrInfoDidTable.clear();
     logic.ReadOdrInformation();
     EXPECT_TRUE(logic.State().rows.empty());
-    EXPECT_EQ(OdrTrips.size(), 3u);
+    EXPECT_EQ(OdrTrips.size(), 600u);
 }
 
 TEST_F(OdrInfoTest, SixHundredTripsInSlotOrderAndDisconnectEndsARead)
@@ -500,6 +565,148 @@ TEST_F(OdrInfoTest, SixHundredTripsInSlotOrderAndDisconnectEndsARead)
     EXPECT_EQ(logic.State().percentText, "100%");
     EXPECT_TRUE(ODR_InfoLogic::TripsHeld());
     EXPECT_THAT(bench.prompter.Boxes(), IsEmpty());
+}
+
+// The pages of the shell's own page set, as the connection and the page
+// reset reach them.
+struct ShellRecorderPages {
+    explicit ShellRecorderPages(tarvel_test::PageBench& bench)
+        : info(dynamic_cast<ODR_InfoLogic*>(bench.pages.Logic(tarvel::TabOdrInfo))),
+          trips(dynamic_cast<ODR_Trip_InfoLogic*>(bench.pages.Logic(tarvel::TabOdrTrip)))
+    {
+    }
+    ODR_InfoLogic* info;
+    ODR_Trip_InfoLogic* trips;
+};
+
+// Reads everything, then either disconnects and connects to the simulated
+// ECU's second identity or reloads the definitions as New and Open do.
+void AfterAReadTheNextEcuOrDefinitionsStartEmpty(bool reconnect)
+{
+    {
+        tarvel_test::PageBench bench;
+        ShellRecorderPages pages(bench);
+        ASSERT_NE(pages.info, nullptr);
+        ASSERT_NE(pages.trips, nullptr);
+        tarvel::ResetPagesForNewRun(bench.pages);
+        ASSERT_TRUE(bench.Connect());
+        pages.info->OnActivate(WM_ACTIVATE_ODRINFO);
+        pages.info->ReadOdrInformation();
+        ASSERT_TRUE(ODR_InfoLogic::TripsHeld());
+        bench.files.QueueAnswer(std::nullopt);
+        pages.info->ExportOdrData(); // reads the VIN, then cancelled
+        ASSERT_FALSE(OdrVinText.empty());
+        pages.trips->ShowLatestTrip();
+        const std::vector<_tagODRFilldesc_> firstRows = pages.info->State().rows;
+        ASSERT_FALSE(firstRows.empty());
+        ASSERT_FALSE(pages.trips->State().rows.empty());
+        ASSERT_EQ(pages.trips->State().countText, "/600");
+
+        if (reconnect) {
+            bench.Disconnect();
+            ecudata::InstallProfile(*bench.ecu, ecudata::EcuProfile::Alternate);
+            ASSERT_TRUE(bench.Connect());
+        } else {
+            tarvel::ResetPagesForNewRun(bench.pages);
+        }
+
+        // Nothing of the first read is shown or kept.
+        const ODR_InfoState& info = pages.info->State();
+        EXPECT_THAT(info.rows, IsEmpty());
+        EXPECT_FALSE(info.progressShown);
+        EXPECT_EQ(info.progressPos, 0);
+        EXPECT_EQ(info.percentText, "0%");
+        EXPECT_THAT(pages.trips->State().rows, IsEmpty());
+        EXPECT_EQ(pages.trips->State().editText, "0");
+        EXPECT_EQ(pages.trips->State().countText, "");
+        EXPECT_EQ(pages.trips->ShownTripNumber(), 0);
+        EXPECT_TRUE(OdrTrips.empty());
+        EXPECT_EQ(OdrInfoValue433, "");
+        EXPECT_EQ(OdrVinText, "");
+        EXPECT_FALSE(ODR_InfoLogic::TripsHeld());
+
+        // Export is refused before a read: no request, no file dialog.
+        bench.ClearRequests();
+        bench.prompter.Clear();
+        const size_t dialogs = bench.files.Requests().size();
+        pages.info->ExportOdrData();
+        EXPECT_THAT(bench.Requests(), IsEmpty());
+        EXPECT_EQ(bench.files.Requests().size(), dialogs);
+        EXPECT_THAT(bench.prompter.Boxes(), ElementsAre(BoxIs(LanguageText(402), LanguageText(76))));
+
+        // The next read shows the ECU now connected.
+        pages.info->OnActivate(WM_ACTIVATE_ODRINFO);
+        EXPECT_THAT(pages.info->State().rows, IsEmpty()) << "selecting the page reads no rows";
+        pages.info->ReadOdrInformation();
+        const ecudata::OdrLog& log =
+            ecudata::OdrLogOf(reconnect ? ecudata::EcuProfile::Alternate : ecudata::EcuProfile::Standard);
+        ASSERT_EQ(info.rows.size(), firstRows.size());
+        EXPECT_EQ(info.rows[2].Value, Fixed(log.informationFacts.mileage, 1));
+        EXPECT_EQ(info.rows[3].Value, std::to_string(log.informationFacts.trips));
+        EXPECT_EQ(pages.trips->State().countText, "/" + std::to_string(log.count));
+        EXPECT_EQ(OdrTrips.size(), log.count);
+        EXPECT_EQ(info.rows[2].Value == firstRows[2].Value, !reconnect);
+    }
+}
+
+TEST(OdrInfoLink, AfterDisconnectAndConnectToAnotherEcuThePagesAreEmptyAndExportRefused)
+{
+    AfterAReadTheNextEcuOrDefinitionsStartEmpty(true);
+}
+
+TEST(OdrInfoLink, AfterADefinitionReloadThePagesAreEmptyAndExportRefused)
+{
+    AfterAReadTheNextEcuOrDefinitionsStartEmpty(false);
+}
+
+// The box for a sub-field whose DataType cannot be decoded: once per read for
+// the information record and once for the trips, each on its own.
+TEST(OdrInfoTypeBox, OncePerReadForTheInformationAndOnceForTheTrips)
+{
+    tarvel_test::PageBench bench;
+    ASSERT_TRUE(bench.Connect());
+    InstallLog(*bench.ecu, 40); // trips of both layouts
+    ODR_InfoLogic logic(bench.Context());
+    const fs::path folder = fs::temp_directory_path() / ("odr_type_box_" + std::to_string(::getpid()));
+    struct Case {
+        bool badInfo, badTrip;
+        size_t boxes;
+    };
+    for (const Case c : {Case{true, false, 1}, Case{false, true, 1}, Case{true, true, 2}}) {
+        SCOPED_TRACE(std::string(c.badInfo ? "information" : "") + (c.badTrip ? " trips" : ""));
+        // A copy of the recorder definitions with one sub-field of the kinds
+        // named given a type that cannot be decoded.
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        fs::copy(fs::path(tarvel_test::DataFolder()) / "VADE_ODR_ParameterConfig", folder / "VADE_ODR_ParameterConfig");
+        const auto spoil = [&](const std::string& name, const std::string& anchor) {
+            const fs::path file = folder / "VADE_ODR_ParameterConfig" / name;
+            std::ifstream in(file);
+            std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            const size_t at = text.find("DataType=\"Unsigned\"", text.find(anchor));
+            ASSERT_NE(at, std::string::npos);
+            text.replace(at, 19, "DataType=\"Signed\"  ");
+            std::ofstream(file, std::ios::trunc) << text;
+        };
+        if (c.badInfo)
+            spoil("VADE_ODR_ParameterConfig_en.xml", "ByteIndex=\"34\"");
+        if (c.badTrip)
+            for (const char* layout : {"1", "2"})
+                spoil(std::string("VADE_ODR_Trip_Info_ParameterConfig_") + layout + "_en.xml", "ByteIndex=\"47\"");
+        tarvel::ScopedProgramFolder useCopy(folder.string());
+        logic.OnResetForNewRun();
+        for (int read = 0; read < 2; ++read) {
+            // Each read of everything shows it once for each kind.
+            bench.prompter.Clear();
+            ResetOdrTripState();
+            logic.ReadOdrInformation();
+            ASSERT_EQ(OdrTrips.size(), 40u);
+            EXPECT_EQ(bench.prompter.Boxes().size(), c.boxes) << "read " << read;
+            for (const auto& box : bench.prompter.Boxes())
+                EXPECT_EQ(box.text, LanguageText(77));
+        }
+    }
+    fs::remove_all(folder);
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include "SimEcuRecorderData.h"
 
 #include "GuiDriver.h"
+#include "ListCellPixels.h"
 #include "ProgramUnderTest.h"
 
 #include <gtest/gtest.h>
@@ -124,6 +125,12 @@ TEST(OdrTripGui, StepThroughFiftySevenTrips)
     EXPECT_EQ(edit->GetValue().utf8_string(), "12");
     EXPECT_EQ(page->CountLabel()->GetLabel().utf8_string(), "/57");
     EXPECT_EQ(OdrShownTrip, 11);
+    // The "No." cells hold the numbers and show them on a light background.
+    for (long row = 0; row < list->GetItemCount(); ++row)
+        EXPECT_EQ(Cell(list, row, 0), std::to_string(row + 1));
+    const recorder_gui::CellPixels cell = recorder_gui::ReadCell(list, 0, 0);
+    EXPECT_TRUE(recorder_gui::ShowsTextOnALightBackground(cell))
+        << cell.black << " of " << cell.total << " pixels black, " << cell.background << " of the background colour";
 
     // Enter and Escape in the field stop at the page: they never reach the
     // main window (where they could close or act on something), there is no

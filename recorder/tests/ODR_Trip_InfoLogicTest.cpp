@@ -338,11 +338,11 @@ TEST_F(OdrTripTest, CountLabelAfterEveryTripCountRead)
     EXPECT_THAT(logic.State().rows, IsEmpty()) << "the count alone shows no trip";
 
     // The recorder page's count read tells the browser (the simulated ECU
-    // holds three trips).
+    // holds a full ring of 600 trips).
     ASSERT_TRUE(bench.Connect());
     ODR_InfoLogic recorder(bench.Context());
     ASSERT_TRUE(recorder.ReadOdrTripCount());
-    EXPECT_EQ(logic.State().countText, "/3");
+    EXPECT_EQ(logic.State().countText, "/600");
 }
 
 TEST_F(OdrTripTest, RegistrationLastsAsLongAsThePage)
