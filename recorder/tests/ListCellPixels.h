@@ -8,6 +8,9 @@
 #include <wx/dcscreen.h>
 #include <wx/image.h>
 #include <wx/listctrl.h>
+#include <wx/time.h>
+#include <wx/toplevel.h>
+#include <wx/utils.h>
 
 #include <map>
 
@@ -20,15 +23,11 @@ struct CellPixels {
     bool read = false;
 };
 
-// The pixels of cell (row, column), a margin of 3 pixels left out at its edges
-// (grid lines).
-inline CellPixels ReadCell(wxListCtrl* list, long row, int column)
+// The pixels of cell (row, column) as the display shows them now, a margin
+// of 3 pixels left out at its edges (grid lines).
+inline CellPixels ReadCellOnce(wxListCtrl* list, long row, int column)
 {
     CellPixels out;
-    list->Refresh();
-    list->Update();
-    for (int i = 0; i < 20; ++i)
-        wxTheApp->Yield(true);
     wxRect cell;
     if (!list->GetSubItemRect(row, column, cell))
         return out;
@@ -56,6 +55,30 @@ inline CellPixels ReadCell(wxListCtrl* list, long row, int column)
     for (const auto& c : colours)
         out.background = std::max(out.background, c.second);
     out.read = out.total > 0;
+    return out;
+}
+
+// The pixels of cell (row, column) once the list has painted itself. Other
+// test programs share the display, so the window is raised and the cell read
+// again (for up to 5 s) while it shows one plain colour: another window may
+// still lie over it, or it may not be painted yet. A cell that shows anything
+// but one colour is taken as it is.
+inline CellPixels ReadCell(wxListCtrl* list, long row, int column)
+{
+    CellPixels out;
+    const wxLongLong until = wxGetLocalTimeMillis() + 5000;
+    do {
+        if (wxWindow* top = wxGetTopLevelParent(list))
+            top->Raise();
+        list->Refresh();
+        list->Update();
+        for (int i = 0; i < 20; ++i)
+            wxTheApp->Yield(true);
+        out = ReadCellOnce(list, row, column);
+        if (!out.read || out.background < out.total)
+            return out;
+        wxMilliSleep(50);
+    } while (wxGetLocalTimeMillis() < until);
     return out;
 }
 
