@@ -395,6 +395,18 @@ protected:
         return std::string(text) + "\n" + Path() + "\n" + tarvel_test::FaultError(fault).message();
     }
 
+    // Ends the monitor and any recording before the file system it writes
+    // to goes away (also when an assertion ends the test early).
+    struct EndsRecording {
+        ABSMonitorLogic& logic;
+        ~EndsRecording()
+        {
+            logic.Stop();
+            std::lock_guard<std::mutex> lock(MonitorCsvLock());
+            MonitorCsvFile.reset();
+        }
+    };
+
     const std::string kOlder = "an older recording\n";
     const std::string kMark = "\xEF\xBB\xBF";
     const std::string kHeader = "bar-Demand Pressure,\n";
@@ -420,6 +432,7 @@ TEST_F(MonitorRecordingOnAFailingDisk, TheOlderFileSurvivesAFailureBeforeAnyLine
         SCOPED_TRACE(tarvel_test::FaultName(c.fault));
         tarvel_test::FailingFileSystem fs(c.fault, c.room);
         tarvel::ScopedFileSystem use(fs);
+        EndsRecording ends{*logic};
         bench.prompter.Clear();
         StartRecording();
         if (c.fault == FileFault::FailingClose) {
@@ -437,7 +450,6 @@ TEST_F(MonitorRecordingOnAFailingDisk, TheOlderFileSurvivesAFailureBeforeAnyLine
         EXPECT_EQ(MonitorCsvFile, nullptr);
         EXPECT_EQ(tarvel_test::ReadFileBytes(Path()), kOlder);
         EXPECT_EQ(tarvel_test::FolderEntries(folder), std::vector<std::string>{"rec.csv"});
-        logic->Stop();
     }
 }
 
@@ -447,6 +459,7 @@ TEST_F(MonitorRecordingOnAFailingDisk, AFullDiskStopsTheRecordingWithItsBoxAndKe
     // Room for the mark, the header, one value line and half of the next.
     tarvel_test::FailingFileSystem fs(FileFault::NoRoom, kMark.size() + kHeader.size() + kLine.size() + 3);
     tarvel::ScopedFileSystem use(fs);
+    EndsRecording ends{*logic};
     StartRecording();
     EXPECT_EQ(logic->State().recordText, "Stop Recording");
     ASSERT_TRUE(RunUntil([&] { return MonitorRecordState == 1; }));
