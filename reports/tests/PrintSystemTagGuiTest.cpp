@@ -209,12 +209,17 @@ private:
     static constexpr int kAccept = -3; // GTK_RESPONSE_ACCEPT
     static constexpr int kCancel = -6; // GTK_RESPONSE_CANCEL
 
-    // A modal dialog is about to be shown: act once it is up.
+    // A modal dialog is about to be shown: act once it is up, and again
+    // while it stays (a dialog still busy with its folder may not take the
+    // first press).
     int Enter(wxDialog* dialog) override
     {
-        if (auto* files = dynamic_cast<wxFileDialog*>(dialog)) {
+        // (The hook may be told twice about the same dialog.)
+        auto* files = dynamic_cast<wxFileDialog*>(dialog);
+        if (files && files != dialog_) {
             dialog_ = files;
-            timer_.Start(20);
+            ++shown_;
+            timer_.Start(100);
         }
         return wxID_NONE;
     }
@@ -227,11 +232,8 @@ private:
     }
     void Look()
     {
-        if (!dialog_ || !dialog_->IsShown())
-            return;
-        timer_.Stop();
-        ++shown_;
-        act_(*this, dialog_->GetHandle());
+        if (dialog_ && dialog_->IsShown())
+            act_(*this, dialog_->GetHandle());
     }
 
     Act act_;
