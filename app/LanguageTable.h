@@ -62,6 +62,10 @@ std::string LanguageText(int row);
 void SetRefreshLanguageHandler(std::function<void()> handler);
 void RefreshLanguage();
 
+// Rows of the question a save asks before it replaces a file (FileSave.h).
+constexpr int kRowReplaceFileCaption = 175;
+constexpr int kRowReplaceFileQuestion = 178;
+
 // Texts of the file warnings (they do not follow the language).
 extern const char* const kLanguageConfigFileName;        // "LanguageConfig.xml"
 extern const char* const kLanguageConfigNotFoundText;    // "LanguageConfig.xml File Not Found！"

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "FileSave.h"
 #include "LanguageTable.h"
 #include "Log.h"
 #include "Prompter.h"
@@ -34,6 +35,7 @@ const char* const kLastConfigNotFoundText = "Can't find LastConfig.xml file";
 const char* const kLastStringNotFoundText = "Can't find LastStringConfig.xml file";
 const char* const kLastStringUseDefaultsText = "Can't find LastStringConfig.xml file! Use defaults.";
 const char* const kAllSettingsInvalidText = "All files are invalid and cannot be created.";
+const char* const kSettingsNotSavedText = "The settings file was not saved:";
 
 namespace {
 
@@ -80,19 +82,16 @@ bool ReadFileBytes(const std::string& path, std::string& bytes)
 // Writes through a temporary file and replaces the target in one step.
 bool WriteFileBytes(const std::string& path, const std::string& bytes)
 {
-    const std::string tmp = path + ".tmp";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            std::remove(tmp.c_str());
-            return false;
-        }
-    }
-    return tarvel::ReplaceFileWith(tmp, path);
+    return static_cast<bool>(tarvel::SaveFileReplacing(path, bytes));
+}
+
+// A settings file that could not be written: the user is told which and why;
+// the older file is still there.
+void NotSaved(const std::string& path, const tarvel::SaveResult& result)
+{
+    tarvel::TraceLog("Could not write " + path + ": " + result.Reason());
+    tarvel::GetPrompter().Show(tarvel::NotSavedText(kSettingsNotSavedText, path, result), kSettingsWarningCaption,
+                               tarvel::MsgIcon::Exclamation, tarvel::MsgButtons::Ok);
 }
 
 bool CopyFileOver(const std::string& from, const std::string& to)
@@ -224,8 +223,8 @@ bool SaveLastConfig(const ComboSelections& rows)
     for (int i = 0; i < kLastConfigRecordCount; ++i) {
         records[static_cast<size_t>(i)]->SetAttribute("nIndex", values[i]);
     }
-    if (!SaveXmlFileReplacing(doc, path)) {
-        tarvel::TraceLog("Could not write " + path);
+    if (const tarvel::SaveResult saved = SaveXmlFileReplacing(doc, path); !saved) {
+        NotSaved(path, saved);
         return false;
     }
     // Keep the records in step with the file.
@@ -274,8 +273,8 @@ bool SaveLastStringConfig()
     for (int i = 0; i < kLastStringRecordCount; ++i) {
         records[static_cast<size_t>(i)]->SetAttribute("nIndex", FolderAt(i)->c_str());
     }
-    if (!SaveXmlFileReplacing(doc, path)) {
-        tarvel::TraceLog("Could not write " + path);
+    if (const tarvel::SaveResult saved = SaveXmlFileReplacing(doc, path); !saved) {
+        NotSaved(path, saved);
         return false;
     }
     return true;

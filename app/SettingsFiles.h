@@ -50,6 +50,8 @@ extern const char* const kLastConfigNotFoundText;      // "Can't find LastConfig
 extern const char* const kLastStringNotFoundText;      // "Can't find LastStringConfig.xml file"
 extern const char* const kLastStringUseDefaultsText;   // "Can't find LastStringConfig.xml file! Use defaults."
 extern const char* const kAllSettingsInvalidText;      // "All files are invalid and cannot be created."
+// Followed by the file and the system's reason, one to a line.
+extern const char* const kSettingsNotSavedText;        // "The settings file was not saved:"
 
 // The selected rows of the ribbon's adapter, baud-rate and language combos,
 // which SaveLastConfig stores in records 0 to 2.
@@ -71,6 +73,8 @@ bool LoadLastConfig();
 // Writes the combo rows and the three globals into the first six records.
 // Other attributes, further records and comments stay as they are; missing
 // records are appended, and a missing or unreadable file is created anew.
+// The file is replaced only by a complete new one; a failure leaves it as it
+// was and shows kSettingsNotSavedText with the file and the reason.
 bool SaveLastConfig();
 bool SaveLastConfig(const ComboSelections& rows);
 
@@ -80,6 +84,7 @@ bool SaveLastConfig(const ComboSelections& rows);
 bool LoadLastStringConfig();
 // Writes the five folders into the first five records (appending missing
 // ones). A missing or unreadable file gives its warning; nothing is written.
+// A failed write leaves the file as it was and says so, as SaveLastConfig.
 bool SaveLastStringConfig();
 
 // The built-in LastStringConfig.xml: 413 bytes, CR LF line ends, no BOM.

@@ -3,12 +3,12 @@
 #include "TarvelView.h"
 
 #include "FileChooser.h"
+#include "FileSave.h"
+#include "LanguageTable.h"
 #include "Log.h"
 #include "Prompter.h"
 
 #include <wx/filehistory.h>
-
-#include <fstream>
 
 wxIMPLEMENT_DYNAMIC_CLASS(CTarvelDoc, wxDocument);
 
@@ -57,14 +57,15 @@ void CTarvelDocManager::OnOpen(wxCommandEvent& event)
 
 bool CTarvelDocManager::SaveTo(const std::string& path)
 {
-    // The document stores nothing, so its file is empty; but it is written.
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        tarvel::TraceLog("Could not write " + path + "\n");
-        tarvel::ShowMessage("Failed to save document: " + path, "Save As", tarvel::MsgIcon::Exclamation);
+    // The document stores nothing, so its file is empty; but it is written,
+    // the one way every file is saved.
+    const tarvel::SaveResult saved = tarvel::SaveFileReplacing(path, std::string());
+    if (!saved) {
+        tarvel::TraceLog("Could not write " + path + ": " + saved.Reason() + "\n");
+        tarvel::ShowMessage(tarvel::NotSavedText("Failed to save document:", path, saved), "Save As",
+                            tarvel::MsgIcon::Exclamation);
         return false;
     }
-    out.close();
     if (wxDocument* doc = GetCurrentDocument()) {
         doc->SetFilename(wxString::FromUTF8(path), true);
         doc->SetDocumentSaved(true);
@@ -90,7 +91,9 @@ void CTarvelDocManager::OnSaveAs(wxCommandEvent&)
     request.save = true;
     request.title = "Save As";
     request.filter = kAllFiles;
-    const std::optional<std::string> path = tarvel::GetFileChooser().Choose(request);
-    if (path && !path->empty())
+    const std::optional<std::string> path =
+        tarvel::ChooseSaveFile(tarvel::GetFileChooser(), tarvel::GetPrompter(), request,
+                               {LanguageText(kRowReplaceFileQuestion), LanguageText(kRowReplaceFileCaption)});
+    if (path)
         SaveTo(*path);
 }

@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <vector>
 
-#include "ProgramPaths.h"
 #include "TextCodec.h"
 
 namespace {
@@ -26,6 +28,22 @@ std::vector<std::string> SplitPath(const char* path)
     }
     if (!piece.empty()) pieces.push_back(piece);
     return pieces;
+}
+
+// Zeros after a text given to the parser: more than the longest character
+// (four bytes) it may step over.
+constexpr size_t kParsePadding = 8;
+
+bool ReadFileBytes(const std::string& path, std::string& bytes)
+{
+    if (path.empty()) return false;
+    std::error_code ec;
+    const std::filesystem::path file = std::filesystem::u8path(path);
+    if (std::filesystem::is_directory(file, ec)) return false;
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
 }
 
 } // namespace
@@ -91,20 +109,58 @@ std::string ReadTextAttribute(const TiXmlElement* element, const char* name)
     return v ? tarvel::SanitizeUtf8(v) : std::string();
 }
 
-bool LoadXmlFile(TiXmlDocument& doc, const std::string& path)
+bool EndsInsideUtf8Character(const std::string& bytes)
 {
-    doc.Clear();
-    return doc.LoadFile(path.c_str());
+    const size_t n = bytes.size();
+    for (size_t i = n > 3 ? n - 3 : 0; i < n; ++i) {
+        const unsigned char c = static_cast<unsigned char>(bytes[i]);
+        const size_t length = c >= 0xF0 && c <= 0xF7 ? 4 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xC0 && c <= 0xDF ? 2 : 1;
+        if (i + length > n) return true;
+    }
+    return false;
 }
 
-bool SaveXmlFileReplacing(const TiXmlDocument& doc, const std::string& path)
+bool ParseXmlBytes(TiXmlDocument& doc, std::string bytes, const std::string& name)
 {
-    const std::string tmp = path + ".tmp";
-    if (!doc.SaveFile(tmp.c_str())) {
-        std::remove(tmp.c_str());
+    doc.Clear();
+    doc.SetValue(name);
+    // A text cut off inside a character would make the parser step over its
+    // end (it skips a character's bytes without looking at them).
+    if (EndsInsideUtf8Character(bytes)) return false;
+    // Line ends as TinyXML's own loader reads them: CR LF and a lone CR give LF.
+    std::string text;
+    text.reserve(bytes.size() + kParsePadding);
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\r') {
+            text.push_back('\n');
+            if (i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+        } else {
+            text.push_back(bytes[i]);
+        }
+    }
+    // Zeros after the text: whatever the parser skips, it stops inside the buffer.
+    text.append(kParsePadding, '\0');
+    doc.Parse(text.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
+    return !doc.Error();
+}
+
+bool LoadXmlFile(TiXmlDocument& doc, const std::string& path)
+{
+    std::string bytes;
+    if (!ReadFileBytes(path, bytes)) {
+        doc.Clear();
         return false;
     }
-    return tarvel::ReplaceFileWith(tmp, path);
+    return ParseXmlBytes(doc, std::move(bytes), path);
+}
+
+tarvel::SaveResult SaveXmlFileReplacing(const TiXmlDocument& doc, const std::string& path)
+{
+    // TinyXML's printed layout (that of TiXmlDocument::SaveFile for element
+    // and attribute files): four blanks a level, LF line ends.
+    TiXmlPrinter printer;
+    doc.Accept(&printer);
+    return tarvel::SaveFileReplacing(path, std::string_view(printer.CStr(), printer.Size()));
 }
 
 std::wstring Utf8ToCString(const std::string& utf8) { return tarvel::Utf8ToWide(utf8); }

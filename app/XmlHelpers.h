@@ -8,6 +8,8 @@
 
 #include <tinyxml.h>
 
+#include "FileSave.h"
+
 // Splits `path` at '/' (empty pieces are dropped) and walks it from the
 // document's root element. The first piece stands for the root and its name
 // is not compared; each further piece goes to the first child element of that
@@ -29,12 +31,18 @@ int ReadIntAttribute(const TiXmlElement* element, const char* name, int missing 
 std::string ReadTextAttribute(const TiXmlElement* element, const char* name);
 
 // Loads an XML file with TinyXML's encoding detection; false when it is
-// missing or not well-formed.
+// missing, not well-formed, or cut off inside a UTF-8 character. The parser
+// reads from a copy of the file with zeros after its text, so it never reads
+// past the file's bytes.
 bool LoadXmlFile(TiXmlDocument& doc, const std::string& path);
-// Saves through a temporary file beside the target, then replaces the target,
-// so an interrupted save or a reader running at the same time never sees a
-// half-written file.
-bool SaveXmlFileReplacing(const TiXmlDocument& doc, const std::string& path);
+// The same for bytes already read (`name` only names the document).
+bool ParseXmlBytes(TiXmlDocument& doc, std::string bytes, const std::string& name = std::string());
+// True when the last bytes of `bytes` begin a UTF-8 character that the end
+// cuts off.
+bool EndsInsideUtf8Character(const std::string& bytes);
+// Saves in TinyXML's layout through SaveFileReplacing (FileSave.h): a failure
+// leaves the older file as it was and says why.
+tarvel::SaveResult SaveXmlFileReplacing(const TiXmlDocument& doc, const std::string& path);
 
 // UTF-8 -> wide text. Malformed sequences become U+FFFD; empty gives empty.
 std::wstring Utf8ToCString(const std::string& utf8);

@@ -17,7 +17,9 @@ struct FileRequest {
     std::string folder;         // initial folder, may be empty
     std::string fileName;       // proposed file name, may be empty
     std::string filter;         // wx-style wildcard, e.g. "Text files (*.ini)|*.ini"
-    std::string defaultExtension; // added to a saved name given without one, e.g. "TSO"
+    // Saves: the extension ChooseSaveFile (FileSave.h) gives a name typed
+    // without it, e.g. "TSO". The dialog itself adds nothing and asks nothing.
+    std::string defaultExtension;
 };
 
 class FileChooser {

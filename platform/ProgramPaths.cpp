@@ -114,19 +114,4 @@ std::string ProgramDataPath(const std::string& relative)
     return folder + rel;
 }
 
-bool ReplaceFileWith(const std::string& from, const std::string& to)
-{
-#ifdef _WIN32
-    const std::wstring wf = Utf8ToWide(from);
-    const std::wstring wt = Utf8ToWide(to);
-    if (MoveFileExW(wf.c_str(), wt.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
-    DeleteFileW(wf.c_str());
-    return false;
-#else
-    if (std::rename(from.c_str(), to.c_str()) == 0) return true;
-    std::remove(from.c_str());
-    return false;
-#endif
-}
-
 } // namespace tarvel

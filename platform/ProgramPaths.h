@@ -39,9 +39,4 @@ std::string ToForwardSlashes(std::string path);
 // An absolute name is returned as it is (with '/' separators).
 std::string ProgramDataPath(const std::string& relative);
 
-// Moves `from` over `to`, replacing it in one step where the platform allows,
-// so a reader never sees a half-written file. False on failure (`from` is
-// then removed).
-bool ReplaceFileWith(const std::string& from, const std::string& to);
-
 } // namespace tarvel

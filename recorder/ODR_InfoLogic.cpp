@@ -489,37 +489,6 @@ std::string ExistingFolder(const std::string& folder)
                                                                                                  : std::string();
 }
 
-// Writes beside the target and renames it over the target once the bytes
-// are on disk; a failure leaves the old file and no temporary.
-bool WriteExportFile(const std::string& path, const std::string& bytes)
-{
-    const std::filesystem::path target = std::filesystem::u8path(path);
-    std::filesystem::path temporary = target;
-    temporary += ".part";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return false;
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        const bool written = static_cast<bool>(out);
-        out.close();
-        if (!written || out.fail()) {
-            std::error_code ec;
-            std::filesystem::remove(temporary, ec);
-            return false;
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(temporary, target, ec);
-    if (ec) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 void ODR_InfoLogic::Box(int row, const char* fallback, int captionRow, const char* captionFallback,
@@ -547,14 +516,16 @@ void ODR_InfoLogic::ExportOdrData()
     request.fileName = document.fileName;
     request.filter = "文件 (*.TSO;)|*.TSO";
     request.defaultExtension = "TSO";
-    const std::optional<std::string> path = Context().files.Choose(request);
-    if (!path || path->empty()) {
-        Box(kRowExportNotSaved, "No file was written", kRowErrorCaption, "Error", tarvel::MsgIcon::Exclamation);
+    // A cancelled dialog writes nothing and says nothing.
+    const std::optional<std::string> path = tarvel::ChooseSaveFile(Context().files, Context().prompter, request,
+                                                                   tarvel::ReplaceFileQuestion(Context().texts));
+    if (!path)
         return;
-    }
     ODRInfoFilePath = ExportFolderOf(*path);
-    if (!WriteExportFile(*path, document.xml)) {
-        Box(kRowExportNotSaved, "No file was written", kRowErrorCaption, "Error", tarvel::MsgIcon::None);
+    const tarvel::SaveResult saved = tarvel::SaveFileReplacing(*path, document.xml);
+    if (!saved) {
+        Context().prompter.Show(tarvel::NotSavedText(Text(kRowExportNotSaved, "No file was written"), *path, saved),
+                                Text(kRowErrorCaption, "Error"), tarvel::MsgIcon::None, tarvel::MsgButtons::Ok);
         return;
     }
     Box(kRowExportSaved, "The file was saved", kRowTipsCaption, "Tips", tarvel::MsgIcon::None);

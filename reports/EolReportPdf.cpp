@@ -551,16 +551,6 @@ bool IsFolder(const std::string& path)
     return std::filesystem::is_directory(std::filesystem::u8path(path), ec);
 }
 
-bool EndsWithPdf(const std::string& path)
-{
-    if (path.size() < 4)
-        return false;
-    std::string tail = path.substr(path.size() - 4);
-    for (char& c : tail)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return tail == ".pdf";
-}
-
 } // namespace
 
 EolReportPdfWriter::EolReportPdfWriter(const tarvel::PageContext& context, EolReportInputSource& source)
@@ -594,27 +584,25 @@ int EolReportPdfWriter::operator()(int brandMode)
     request.folder = IsFolder(EOLReportsFilePath) ? EOLReportsFilePath : HomeFolder();
     request.fileName = EolReportFileName(inputs.vin, dateText, fileTimeText);
     request.filter = "文件 (*.pdf;)|*.pdf";
-    const std::optional<std::string> chosen = context_.files.Choose(request);
-    const auto notSaved = [this] {
-        context_.prompter.Show(context_.texts.Text(kNotSavedTextRow), context_.texts.Text(kErrorCaptionRow),
-                               tarvel::MsgIcon::Exclamation, tarvel::MsgButtons::Ok);
-    };
-    if (!chosen || chosen->empty()) {
-        notSaved();
+    request.defaultExtension = "pdf";
+    // A cancelled dialog writes nothing and says nothing.
+    const std::optional<std::string> chosen = tarvel::ChooseSaveFile(
+        context_.files, context_.prompter, request, tarvel::ReplaceFileQuestion(context_.texts));
+    if (!chosen)
         return 0;
-    }
 
-    std::string path = *chosen;
-    if (!EndsWithPdf(path))
-        path += ".pdf";
+    const std::string& path = *chosen;
     LastReportPath = path;
     const size_t slash = path.find_last_of("/\\");
     EOLReportsFilePath = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 
-    if (canvas->SaveToFile(path))
+    const tarvel::SaveResult saved = canvas->SaveToFile(path);
+    if (saved)
         context_.prompter.Show(context_.texts.Text(kSavedTextRow), context_.texts.Text(kTipsCaptionRow),
                                tarvel::MsgIcon::None, tarvel::MsgButtons::Ok);
     else
-        notSaved();
+        context_.prompter.Show(tarvel::NotSavedText(context_.texts.Text(kNotSavedTextRow), path, saved),
+                               context_.texts.Text(kErrorCaptionRow), tarvel::MsgIcon::Exclamation,
+                               tarvel::MsgButtons::Ok);
     return 1;
 }

@@ -111,8 +111,11 @@ public:
     EolReportPdfWriter(const tarvel::PageContext& context, EolReportInputSource& source);
 
     // Brand mode 1 or 2 draws "ReportImage/logo.jpg", any other the built-in
-    // logo. Returns 1 when a save was attempted (written or not), 0 when the
-    // document could not be made or the operator cancelled.
+    // logo. The save dialog adds ".pdf" to a name typed without it and asks
+    // before an existing file is replaced; a failed save leaves an older
+    // file as it was and its box names the file and the reason. Returns 1
+    // when a save was attempted (written or not), 0 when the document could
+    // not be made or the operator cancelled (no box then).
     int operator()(int brandMode);
 
     // The plate page drawn first when the inputs ask for it; none by default.

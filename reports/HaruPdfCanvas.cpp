@@ -270,15 +270,38 @@ void HaruPdfCanvas::Stroke()
     if (impl_->page) HPDF_Page_Stroke(impl_->page);
 }
 
-bool HaruPdfCanvas::SaveToFile(const std::string& path)
-{
-    if (!impl_->doc) return false;
-    // Saved through the library's memory stream and written here, so a UTF-8
-    // file name works on every platform.
-    if (HPDF_SaveToStream(impl_->doc) != HPDF_OK) {
-        TraceLog("report: the document could not be written (libharu error " + Hex(impl_->lastError) + ")");
-        return false;
+namespace {
+
+// libharu's own error numbers, as the reason a document could not be saved.
+class HaruErrorCategory : public std::error_category {
+public:
+    const char* name() const noexcept override { return "libharu"; }
+    std::string message(int code) const override
+    {
+        return "the PDF document could not be built (libharu error " + Hex(static_cast<unsigned long>(code)) + ")";
     }
+};
+
+const std::error_category& HaruErrors()
+{
+    static const HaruErrorCategory category;
+    return category;
+}
+
+} // namespace
+
+tarvel::SaveResult HaruPdfCanvas::SaveToFile(const std::string& path)
+{
+    const auto refused = [this] {
+        TraceLog("report: the document could not be written (libharu error " + Hex(impl_->lastError) + ")");
+        return tarvel::SaveResult(std::error_code(static_cast<int>(impl_->lastError ? impl_->lastError : 1),
+                                                  HaruErrors()));
+    };
+    if (!impl_->doc) return refused();
+    // Saved through the library's memory stream and written here, so a UTF-8
+    // file name works on every platform and the older file is only replaced
+    // by a complete one.
+    if (HPDF_SaveToStream(impl_->doc) != HPDF_OK) return refused();
     const HPDF_UINT32 size = HPDF_GetStreamSize(impl_->doc);
     std::vector<unsigned char> bytes(size);
     HPDF_ResetStream(impl_->doc);
@@ -289,19 +312,8 @@ bool HaruPdfCanvas::SaveToFile(const std::string& path)
         if (chunk == 0) break;
         done += chunk;
     }
-    if (done != size || size == 0) return false;
-    const auto target = std::filesystem::u8path(path);
-    {
-        std::ofstream out(target, std::ios::binary | std::ios::trunc);
-        if (out && out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(size)) &&
-            out.flush()) {
-            return true;
-        }
-    }
-    std::error_code ec;
-    std::filesystem::remove(target, ec);
-    TraceLog("report: could not write " + path);
-    return false;
+    if (done != size || size == 0) return refused();
+    return tarvel::SaveFileReplacing(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), size));
 }
 
 } // namespace tarvel::report

@@ -40,7 +40,7 @@ public:
     void MoveTo(float x, float y) override;
     void LineTo(float x, float y) override;
     void Stroke() override;
-    bool SaveToFile(const std::string& path) override;
+    tarvel::SaveResult SaveToFile(const std::string& path) override;
 
     // The last error code libharu reported (0 when none), for diagnostics.
     unsigned long LastError() const;

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <string>
 
+#include "FileSave.h"
 #include "ReportFonts.h"
 
 namespace tarvel::report {
@@ -69,8 +70,9 @@ public:
     virtual void LineTo(float x, float y) = 0;
     virtual void Stroke() = 0;
 
-    // Writes the document to `path` (UTF-8). False when nothing was written.
-    virtual bool SaveToFile(const std::string& path) = 0;
+    // Writes the document to `path` (UTF-8) through SaveFileReplacing: a
+    // failure leaves an older file as it was and says why.
+    virtual tarvel::SaveResult SaveToFile(const std::string& path) = 0;
 };
 
 // Layout helpers for the writers, which measure from the top of the page:

@@ -21,16 +21,6 @@ const char* const kSystemTagPdfFilter = "\xE6\x96\x87\xE4\xBB\xB6 (*.pdf;)|*.pdf
 
 namespace {
 
-bool EndsWithPdf(const std::string& path)
-{
-    if (path.size() < 4)
-        return false;
-    std::string tail = path.substr(path.size() - 4);
-    std::transform(tail.begin(), tail.end(), tail.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return tail == ".pdf";
-}
-
 std::string HomeFolder()
 {
     for (const char* name : {"HOME", "USERPROFILE"})
@@ -78,27 +68,25 @@ int SystemTagPdfWriter(int brandIndex, const tarvel::PageContext& context, PdfCa
     request.folder = SystemTagStartFolder();
     request.fileName = SystemTagDefaultFileName(localTime);
     request.filter = kSystemTagPdfFilter;
-    const std::optional<std::string> chosen = context.files.Choose(request);
-    if (!chosen || chosen->empty()) {
-        context.prompter.Show(texts.Text(kSystemTagNotSavedRow, "The file was not saved"),
-                              texts.Text(kSystemTagErrorCaptionRow, "Error"), tarvel::MsgIcon::Exclamation,
-                              tarvel::MsgButtons::Ok);
+    request.defaultExtension = "pdf";
+    // A cancelled dialog writes nothing and says nothing.
+    const std::optional<std::string> chosen =
+        tarvel::ChooseSaveFile(context.files, context.prompter, request, tarvel::ReplaceFileQuestion(texts));
+    if (!chosen)
         return 0;
-    }
-    std::string path = *chosen;
-    if (!EndsWithPdf(path))
-        path += ".pdf";
+    const std::string& path = *chosen;
     SystemTagPdfPath = path;
     PrintSystemFilePath = FolderOfPath(path);
-    if (canvas.SaveToFile(path)) {
+    const tarvel::SaveResult saved = canvas.SaveToFile(path);
+    if (saved) {
         context.prompter.Show(texts.Text(kSystemTagSavedRow, "File saved successfully"),
                               texts.Text(kSystemTagTipsCaptionRow, "Tips"), tarvel::MsgIcon::Exclamation,
                               tarvel::MsgButtons::Ok);
     } else {
-        TraceLog("system tag: could not write " + path);
-        context.prompter.Show(texts.Text(kSystemTagNotSavedRow, "The file was not saved"),
-                              texts.Text(kSystemTagErrorCaptionRow, "Error"), tarvel::MsgIcon::Exclamation,
-                              tarvel::MsgButtons::Ok);
+        TraceLog("system tag: could not write " + path + ": " + saved.Reason());
+        context.prompter.Show(
+            tarvel::NotSavedText(texts.Text(kSystemTagNotSavedRow, "The file was not saved"), path, saved),
+            texts.Text(kSystemTagErrorCaptionRow, "Error"), tarvel::MsgIcon::Exclamation, tarvel::MsgButtons::Ok);
     }
     return 1;
 }

@@ -32,9 +32,11 @@ std::string SystemTagStartFolder();
 // Draws the plate with the brand `brandIndex` on `canvas`, asks for the file
 // (default name from `localTime`), saves and tells the outcome. Returns 1
 // after a save was attempted, 0 when the canvas holds no document (report row
-// 0 box) or the user cancelled (box 180/76). A chosen path gets ".pdf" when it
-// lacks it; it is kept in SystemTagPdfPath and its folder in
-// PrintSystemFilePath.
+// 0 box) or the user cancelled (no box). A chosen path gets ".pdf" when it
+// lacks it before anyone is asked about replacing a file; it is kept in
+// SystemTagPdfPath and its folder in PrintSystemFilePath. A failed save
+// leaves an older file as it was; its box (180/76) names the file and the
+// reason.
 int SystemTagPdfWriter(int brandIndex, const tarvel::PageContext& context, PdfCanvas& canvas,
                        const tarvel::LocalDateTime& localTime);
 

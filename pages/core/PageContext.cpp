@@ -46,6 +46,12 @@ public:
 
 } // namespace
 
+ReplaceQuestion ReplaceFileQuestion(const TextTable& texts)
+{
+    return {texts.Text(kRowReplaceFileQuestion, "A file of this name already exists. Do you want to replace it?"),
+            texts.Text(kRowReplaceFileCaption, "Confirm Save")};
+}
+
 struct GlobalPageServices::Forwarders {
     InstalledClock clock;
     InstalledPrompter prompter;

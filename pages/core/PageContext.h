@@ -7,6 +7,7 @@
 
 #include "Clock.h"
 #include "FileChooser.h"
+#include "FileSave.h"
 #include "Prompter.h"
 #include "Timer.h"
 #include "UiDispatcher.h"
@@ -26,6 +27,9 @@ public:
     // 4 Portuguese (anything else reads English).
     virtual int Language() const = 0;
 };
+
+// The question a save asks before it replaces a file, in the current language.
+ReplaceQuestion ReplaceFileQuestion(const TextTable& texts);
 
 struct PageContext {
     Clock& clock;

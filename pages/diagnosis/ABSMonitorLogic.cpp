@@ -1,6 +1,8 @@
 #include "ABSMonitorLogic.h"
 
 #include "DiagnosisGlobals.h"
+#include "FileSave.h"
+#include "LocalTime.h"
 #include "MonitorFormat.h"
 #include "PageHostTable.h"
 #include "ShellGlobals.h"
@@ -25,11 +27,22 @@ constexpr int kRowNotConnected = 75;
 constexpr int kRowFailureCaption = 76;
 constexpr int kRowBadType = 77;
 constexpr int kRowReadFailed = 82;
+constexpr int kRowNothingTicked = 173;
+constexpr int kRowRecordingStopped = 174;
 constexpr int kRowCannotOpenCsv = 176;
 constexpr int kRowEnterPeriod = 177;
 constexpr int kRowDefinitionsMissing = 453;
 
 constexpr const char* kCsvFilter = "文本文件(*.csv)|*.csv";
+constexpr const char* kCsvExtension = "csv";
+
+// The name the recording dialog proposes: "Monitor-2024-05-03 14-05-09.csv".
+std::string RecordingFileName()
+{
+    const tarvel::LocalDateTime now = tarvel::LocalNow();
+    return "Monitor-" + tarvel::FormatLocalTime(now, "%Y-%m-%d") + " " + tarvel::FormatLocalTime(now, "%H-%M-%S") +
+           ".csv";
+}
 
 // The logic whose stop the shell's monitor stop runs.
 ABSMonitorLogic* installedStop = nullptr;
@@ -59,7 +72,7 @@ ABSMonitorLogic::~ABSMonitorLogic()
     stop_.Raise();
     JoinWorker();
     timer_.reset();
-    CloseRecording();
+    CloseRecording(false);
 }
 
 std::string ABSMonitorLogic::Text(int row, const char* fallback) const
@@ -280,6 +293,11 @@ void ABSMonitorLogic::OnCycle(uint64_t generation, monitor::CycleResult result)
         ++state_.listVersion;
     state_.rows = std::move(result.rows);
     MonitorRows = state_.rows;
+    if (result.recordingFailed) {
+        // The file is full or gone: the recording ends with what it holds.
+        CloseRecording();
+        RefreshTexts();
+    }
     Changed();
     if (result.rebuild && result.unknownType)
         Context().prompter.Show(Text(kRowBadType, "Unsupported data type in the definition file"),
@@ -307,21 +325,34 @@ void ABSMonitorLogic::OnRecording()
         Changed();
         return;
     }
+    // Nothing ticked gives nothing to record: no dialog, no file.
+    if (std::find(state_.checked.begin(), state_.checked.end(), true) == state_.checked.end()) {
+        Context().prompter.Show(Text(kRowNothingTicked, "No data item is ticked: there is nothing to record"),
+                                Text(kRowTips, "Tips"), tarvel::MsgIcon::Exclamation, tarvel::MsgButtons::Ok);
+        return;
+    }
     tarvel::FileRequest request;
     request.save = true;
-    request.fileName = "*.csv";
+    request.fileName = RecordingFileName();
     request.filter = kCsvFilter;
-    const std::optional<std::string> path = Context().files.Choose(request);
+    request.defaultExtension = kCsvExtension;
+    const std::optional<std::string> path =
+        tarvel::ChooseSaveFile(Context().files, Context().prompter, request, tarvel::ReplaceFileQuestion(Context().texts));
     if (path) {
-        std::FILE* file = std::fopen(path->c_str(), "wb");
-        if (!file) {
-            Context().prompter.Show(Text(kRowCannotOpenCsv, "Cannot open the recording file"),
-                                    Text(kRowFailureCaption, "Error"), tarvel::MsgIcon::Exclamation,
-                                    tarvel::MsgButtons::Ok);
+        // Recorded under a temporary name beside the chosen file, which is
+        // replaced when the recording ends.
+        auto file = std::make_unique<tarvel::ReplacingFile>(*path);
+        tarvel::SaveResult opened = file->Open();
+        if (opened)
+            opened = file->AppendRecord(std::string(monitor::kCsvByteOrderMark, 3));
+        if (!opened) {
+            file->Abandon();
+            Context().prompter.Show(
+                tarvel::NotSavedText(Text(kRowCannotOpenCsv, "Cannot open the recording file"), *path, opened),
+                Text(kRowFailureCaption, "Error"), tarvel::MsgIcon::Exclamation, tarvel::MsgButtons::Ok);
         } else {
-            std::fwrite(monitor::kCsvByteOrderMark, 1, 3, file);
             std::lock_guard<std::mutex> lock(MonitorCsvLock());
-            MonitorCsvFile = file;
+            MonitorCsvFile = std::move(file);
             MonitorCsvHeaderPending = 1;
             MonitorRecordState = 2;
         }
@@ -330,18 +361,31 @@ void ABSMonitorLogic::OnRecording()
     Changed();
 }
 
-void ABSMonitorLogic::CloseRecording()
+void ABSMonitorLogic::CloseRecording(bool tell)
 {
-    std::FILE* file = nullptr;
+    std::unique_ptr<tarvel::ReplacingFile> file;
     {
         // Taken under the worker's lock: no write runs while it is closed.
         std::lock_guard<std::mutex> lock(MonitorCsvLock());
-        file = MonitorCsvFile;
-        MonitorCsvFile = nullptr;
+        file = std::move(MonitorCsvFile);
     }
-    if (file)
-        std::fclose(file);
     MonitorRecordState = 1;
+    if (!file)
+        return;
+    // The file holds whole lines only; it replaces the chosen file when it
+    // holds more than its byte-order mark.
+    const tarvel::SaveResult written = file->Failure();
+    tarvel::SaveResult kept;
+    if (file->Size() > 3)
+        kept = file->Commit();
+    else
+        file->Abandon();
+    const tarvel::SaveResult& failure = !written ? written : kept;
+    if (tell && !failure)
+        Context().prompter.Show(
+            tarvel::NotSavedText(Text(kRowRecordingStopped, "Recording stopped: the file could not be written"),
+                                 file->Target(), failure),
+            Text(kRowFailureCaption, "Error"), tarvel::MsgIcon::Exclamation, tarvel::MsgButtons::Ok);
 }
 
 void ABSMonitorLogic::OnDisconnected()

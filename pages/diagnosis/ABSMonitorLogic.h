@@ -58,7 +58,9 @@ private:
     void OnCycle(uint64_t generation, monitor::CycleResult result);
     void OnWorkerEnded(uint64_t generation, monitor::WorkerEnd end);
     void PublishChecked();
-    void CloseRecording();
+    // Ends the recording: the chosen file gets the whole lines written (an
+    // older file stays when there are none). `tell`: a failure shows its box.
+    void CloseRecording(bool tell = true);
     void RefreshTexts();
     std::string Text(int row, const char* fallback) const;
     // Runs `work` on the UI thread unless the logic is gone by then.

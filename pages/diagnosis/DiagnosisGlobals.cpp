@@ -198,7 +198,7 @@ std::atomic<int32_t> MonitorPeriodMs{1000};
 std::atomic<int32_t> MonitorRebuildPending{1};
 std::atomic<int32_t> MonitorFailCount{0};
 int32_t MonitorRecordState = 1;
-std::FILE* MonitorCsvFile = nullptr;
+std::unique_ptr<tarvel::ReplacingFile> MonitorCsvFile;
 std::mutex& MonitorCsvLock()
 {
     static std::mutex lock;
@@ -216,9 +216,7 @@ void ResetMonitorGlobals()
     MonitorRebuildPending = 1;
     MonitorFailCount = 0;
     MonitorRecordState = 1;
-    if (MonitorCsvFile)
-        std::fclose(MonitorCsvFile);
-    MonitorCsvFile = nullptr;
+    MonitorCsvFile.reset(); // an unfinished recording leaves nothing behind
     MonitorCsvHeaderPending = -1;
 }
 // ---- end of the live-data monitor page ----

@@ -3,11 +3,13 @@
 #pragma once
 
 #include "DidDefinitions.h"
+#include "FileSave.h"
 
 #include <array>
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -173,10 +175,11 @@ extern std::atomic<int32_t> MonitorRebuildPending;
 extern std::atomic<int32_t> MonitorFailCount;
 // 1 not recording, 2 recording (UI thread).
 extern int32_t MonitorRecordState;
-// The CSV recording, null when none is open. Only touched under
-// MonitorCsvLock(): the worker writes under it, the page hands the file over
-// and takes it back under it, so a close never runs under a write.
-extern std::FILE* MonitorCsvFile;
+// The CSV recording, null when none is open: written under a temporary name
+// and put in place of the chosen file when the recording ends. Only touched
+// under MonitorCsvLock(): the worker writes under it, the page hands the file
+// over and takes it back under it, so a close never runs under a write.
+extern std::unique_ptr<tarvel::ReplacingFile> MonitorCsvFile;
 std::mutex& MonitorCsvLock();
 // -1 at load; 1 once a file was opened (or the checked DIDs changed while
 // recording): the next cycle writes the header line; 0 after it.

@@ -256,6 +256,19 @@ bool ReadSub(const TiXmlElement* e, _tagConnDIDdesc_Sub_& s, const DidReadRules&
     return r.ok();
 }
 
+// The largest record the transport carries (an ISO-TP message holds at most
+// 4095 bytes). A sub-field that reaches past it, or starts before the record,
+// is an error of the file: no read or write could ever reach it, and nothing
+// may be sized by it.
+constexpr long long kLargestRecord = 4095;
+
+template <class Sub>
+bool InsideLargestRecord(const Sub& s)
+{
+    const long long bytes = s.BitLenth >= 8 ? s.BitLenth / 8 : 1;
+    return s.ByteIndex >= 0 && static_cast<long long>(s.ByteIndex) + bytes <= kLargestRecord;
+}
+
 template <class Did>
 DidNodeResult ReadOne(const TiXmlNode* node, std::vector<Did>& table, const DidReadRules& rules = DidReadRules{})
 {
@@ -277,7 +290,7 @@ DidNodeResult ReadOne(const TiXmlNode* node, std::vector<Did>& table, const DidR
     for (const TiXmlNode* child = element->FirstChild(); child; child = child->NextSibling()) {
         const TiXmlElement* sub = child->ToElement();
         typename Did::SubField field;
-        if (!sub || !ReadSub(sub, field, rules)) {
+        if (!sub || !ReadSub(sub, field, rules) || !InsideLargestRecord(field)) {
             ShowDefinitionBox(kDefinitionBadSubFieldRow);
             return DidNodeResult::Dropped;
         }

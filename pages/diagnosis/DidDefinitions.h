@@ -148,7 +148,8 @@ constexpr size_t kDefinitionNameLimit = 255;
 enum class DidNodeResult {
     NoNode,     // a null node: nothing happened
     NotElement, // a comment or text among the DIDs: box 79/76, skipped
-    Dropped,    // a non-element child, a missing attribute or a bad number: box 80/76, not appended
+    Dropped,    // a non-element child, a missing attribute, a bad number or a sub-field outside the
+                // largest record the transport carries (4095 bytes): box 80/76, not appended
     Appended,   // the record was appended to the table
 };
 

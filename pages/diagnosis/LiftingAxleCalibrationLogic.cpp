@@ -374,21 +374,21 @@ void LiftingAxleCalibrationLogic::ExportLiftingAxleValues()
     request.save = true;
     request.fileName = "test.ini";
     request.filter = "文件 (*.ini)|*.ini";
-    const std::optional<std::string> path = Context().files.Choose(request);
+    request.defaultExtension = "ini";
+    const std::optional<std::string> path = tarvel::ChooseSaveFile(Context().files, Context().prompter, request,
+                                                                   tarvel::ReplaceFileQuestion(Context().texts));
     if (!path)
         return;
 
-    std::ofstream out(*path, std::ios::out | std::ios::trunc);
-    if (!out) {
-        ShowBox(kRowNoFileWritten, kRowErrorCaption);
-        return;
-    }
+    std::string text;
     const size_t count = HasDefinition() ? LiftingAxleDidTable.front().SubFields.size() : 0;
     for (size_t i = 0; i < count && i < LiftingAxleGrid.size(); ++i)
-        out << LiftingAxleGrid[i].Value << '\n';
-    out.close();
-    if (!out) {
-        ShowBox(kRowNoFileWritten, kRowErrorCaption);
+        text += LiftingAxleGrid[i].Value + "\n";
+    const tarvel::SaveResult saved = tarvel::SaveFileReplacing(*path, text);
+    if (!saved) {
+        Context().prompter.Show(tarvel::NotSavedText(Context().texts.Text(kRowNoFileWritten), *path, saved),
+                                Context().texts.Text(kRowErrorCaption), tarvel::MsgIcon::None,
+                                tarvel::MsgButtons::Ok);
         return;
     }
     ShowBox(kRowFileSaved, kRowTipsCaption);

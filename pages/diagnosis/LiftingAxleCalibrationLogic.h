@@ -56,7 +56,8 @@ public:
     void WriteLiftingAxleParameters();
     // Placeholder rows, then the derivation (every flag cleared).
     void ResetLiftingAxleValues();
-    // Writes one line per Value cell to a file the user chooses; a cancelled
+    // Writes one line per Value cell to a file the user chooses (".ini" added
+    // to a name typed without it), through SaveFileReplacing; a cancelled
     // dialog writes nothing.
     void ExportLiftingAxleValues();
 

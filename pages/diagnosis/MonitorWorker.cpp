@@ -145,32 +145,38 @@ bool MonitorWorker::Cycle(WorkerEnd& end)
     }
     const bool checkedSetChanged = numbers != lastDids_;
     lastDids_ = std::move(numbers);
-    WriteCsv(result.rows, checkedSetChanged);
+    result.recordingFailed = !WriteCsv(result.rows, checkedSetChanged);
     if (hooks_.cycleDone)
         hooks_.cycleDone(std::move(result));
     return true;
 }
 
-void MonitorWorker::WriteCsv(const std::vector<_tagFillMonitordesc_>& rows, bool checkedSetChanged)
+bool MonitorWorker::WriteCsv(const std::vector<_tagFillMonitordesc_>& rows, bool checkedSetChanged)
 {
     std::lock_guard<std::mutex> lock(MonitorCsvLock());
     if (!MonitorCsvFile) {
         csvHeaderWritten_ = false;
-        return;
+        return true;
     }
+    // A recording that failed waits for the page to end it.
+    if (!MonitorCsvFile->Failure())
+        return true;
+    // Nothing ticked: no line at all (an empty line is no record).
+    if (rows.empty())
+        return true;
     // Another set of DIDs gives other columns: they get their own header.
     if (csvHeaderWritten_ && checkedSetChanged)
         MonitorCsvHeaderPending = 1;
-    std::string line;
-    if (MonitorCsvHeaderPending.load() == 1) {
-        line = CsvHeaderLine(rows);
+    const bool header = MonitorCsvHeaderPending.load() == 1;
+    const std::string line = header ? CsvHeaderLine(rows) : CsvValueLine(rows);
+    // Each line is written whole or not at all.
+    if (!MonitorCsvFile->AppendRecord(line))
+        return false;
+    if (header) {
         MonitorCsvHeaderPending = 0;
         csvHeaderWritten_ = true;
-    } else {
-        line = CsvValueLine(rows);
     }
-    std::fwrite(line.data(), 1, line.size(), MonitorCsvFile);
-    std::fflush(MonitorCsvFile);
+    return true;
 }
 
 } // namespace monitor

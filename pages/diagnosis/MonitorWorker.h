@@ -39,6 +39,7 @@ struct CycleResult {
     uint64_t cycle = 0;       // counted from 1
     bool rebuild = false;     // the list is rebuilt from these rows
     bool unknownType = false; // a sub-field of a type the monitor cannot show
+    bool recordingFailed = false; // this cycle's line could not be written: the recording must end
     std::vector<_tagFillMonitordesc_> rows;
 };
 
@@ -76,7 +77,9 @@ private:
     // the ECU did not answer or the worker was stopped meanwhile.
     bool ReadDid(uint16_t did, std::vector<uint8_t>& record, size_t& size);
     bool KeepRunning(WorkerEnd& end) const;
-    void WriteCsv(const std::vector<_tagFillMonitordesc_>& rows, bool checkedSetChanged);
+    // False when the line could not be written (the recording keeps its
+    // whole lines and takes no more).
+    bool WriteCsv(const std::vector<_tagFillMonitordesc_>& rows, bool checkedSetChanged);
 
     Hooks hooks_;
     StopSignal& stop_;

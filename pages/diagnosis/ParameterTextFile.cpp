@@ -3,6 +3,7 @@
 #include "DiagnosisGlobals.h"
 #include "EquipmentFlags.h"
 #include "FileChooser.h"
+#include "FileSave.h"
 #include "LanguageTable.h"
 #include "Prompter.h"
 #include "SettingsFiles.h"
@@ -27,6 +28,7 @@ constexpr int kRowNoFileWritten = 221;
 constexpr int kRowFileLoaded = 222;
 
 const char* const kSaveFileName = "test.ini";
+const char* const kSaveExtension = "ini";
 const char* const kSaveFilter = "文件 (*.ini;)|*.ini";
 const char* const kLoadFileName = "*.ini";
 const char* const kLoadFilter = "ini Files(*.ini)|*.ini|All Files (*.*)|*.*";
@@ -34,6 +36,12 @@ const char* const kLoadFilter = "ini Files(*.ini)|*.ini|All Files (*.*)|*.*";
 void Box(int textRow, int captionRow)
 {
     GetPrompter().Show(LanguageText(textRow), LanguageText(captionRow), MsgIcon::None, MsgButtons::Ok);
+}
+
+void NotSavedBox(const std::string& path, const SaveResult& result)
+{
+    GetPrompter().Show(NotSavedText(LanguageText(kRowNoFileWritten), path, result), LanguageText(kRowErrorCaption),
+                       MsgIcon::None, MsgButtons::Ok);
 }
 
 void AppendLine(std::string& out, const std::string& value)
@@ -71,15 +79,6 @@ std::optional<std::string> ReadWholeFile(const std::string& path)
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) return std::nullopt;
     return text;
-}
-
-bool WriteWholeFile(const std::string& path, const std::string& text)
-{
-    std::ofstream out(FsPath(path), std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    return !out.fail();
 }
 
 } // namespace
@@ -153,18 +152,21 @@ bool SaveParameterFile(const ParameterFileGrids& grids)
     request.folder = CalibParamFilePath;
     request.fileName = kSaveFileName;
     request.filter = kSaveFilter;
-    std::optional<std::string> path = GetFileChooser().Choose(request);
-    if (!path || path->empty()) {
-        Box(kRowNoFileWritten, kRowErrorCaption);
+    request.defaultExtension = kSaveExtension;
+    // A cancelled dialog writes nothing and says nothing.
+    const std::optional<std::string> path =
+        ChooseSaveFile(GetFileChooser(), GetPrompter(), request,
+                       {LanguageText(kRowReplaceFileQuestion), LanguageText(kRowReplaceFileCaption)});
+    if (!path)
         return false;
-    }
     CalibParamFilePath = ParameterFileFolder(*path);
 
     const std::string text = FormatParameterFile(grids.basicValues, grids.basicNames.size(),
                                                  LiftingAxleCalibrationEnabled == 1, grids.liftingAxleValues,
                                                  grids.liftingAxleCount);
-    if (!WriteWholeFile(*path, text)) {
-        Box(kRowNoFileWritten, kRowErrorCaption);
+    const SaveResult saved = SaveFileReplacing(*path, text);
+    if (!saved) {
+        NotSavedBox(*path, saved);
         return false;
     }
     Box(kRowFileSaved, kRowTipsCaption);

@@ -70,10 +70,13 @@ struct ParameterFileGrids {
     std::vector<std::string> liftingAxleValues;
 };
 
-// "Save to File": asks for a file (start folder CalibParamFilePath), keeps
-// its folder in CalibParamFilePath and writes the grids, with the lifting-axle
-// block when LiftingAxleCalibrationEnabled is 1. Boxes: 179/74 when saved,
-// 221/76 when cancelled or the file cannot be written. True when saved.
+// "Save to File": asks for a file (start folder CalibParamFilePath, ".ini"
+// added to a name typed without it, a question before an existing file is
+// replaced), keeps its folder in CalibParamFilePath and writes the grids, with
+// the lifting-axle block when LiftingAxleCalibrationEnabled is 1, through
+// SaveFileReplacing. Boxes: 179/74 when saved; 221/76 with the file and the
+// system's reason when it cannot be written (an older file stays as it was);
+// none when the dialog is cancelled. True when saved.
 bool SaveParameterFile(const ParameterFileGrids& grids);
 
 // "Load from File": asks for a file, keeps its folder in CalibParamFilePath,

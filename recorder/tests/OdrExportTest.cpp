@@ -10,6 +10,7 @@
 
 #include "SimEcu.h"
 
+#include "FailingFileSystem.h"
 #include "Matchers.h"
 #include "PageBench.h"
 
@@ -303,36 +304,50 @@ TEST_F(OdrExportCommand, WithoutAFinishedReadNothingIsAskedOrShown)
 TEST_F(OdrExportCommand, CancelAndUnwritableFolderSaveNothing)
 {
     ODRInfoFilePath = folder.string() + "/";
-    logic.ExportOdrData(); // no answer queued: cancelled
-    ASSERT_EQ(bench.prompter.Boxes().size(), 1u);
-    EXPECT_EQ(bench.prompter.Boxes()[0].text, bench.Context().texts.Text(180));
-    EXPECT_EQ(bench.prompter.Boxes()[0].icon, tarvel::MsgIcon::Exclamation);
+    logic.ExportOdrData(); // no answer queued: cancelled, and nothing is said
+    EXPECT_THAT(bench.prompter.Boxes(), IsEmpty());
     EXPECT_EQ(ODRInfoFilePath, folder.string() + "/") << "kept";
     EXPECT_TRUE(fs::is_empty(folder));
 
     // A folder that cannot be written (here: a file stands where the folder
-    // should be): the folder is still kept, no icon, nothing left behind.
+    // should be): the folder is still kept, no icon, nothing left behind,
+    // and the box says which file and why.
     const fs::path blocked = folder / "blocked";
     std::ofstream(blocked) << "x";
     bench.prompter.Clear();
     bench.files.QueueAnswer((blocked / "export.TSO").string());
     logic.ExportOdrData();
     ASSERT_EQ(bench.prompter.Boxes().size(), 1u);
-    EXPECT_EQ(bench.prompter.Boxes()[0].text, bench.Context().texts.Text(180));
+    EXPECT_EQ(bench.prompter.Boxes()[0].text, bench.Context().texts.Text(180) + "\n" +
+                                                  (blocked / "export.TSO").string() + "\n" +
+                                                  std::make_error_code(std::errc::not_a_directory).message());
     EXPECT_EQ(bench.prompter.Boxes()[0].icon, tarvel::MsgIcon::None);
     EXPECT_EQ(ODRInfoFilePath, blocked.string() + "/");
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+}
 
-    // An existing file is kept when the new one cannot be written over it.
-    const fs::path existing = folder / "existing.TSO";
-    std::ofstream(existing) << "old";
-    fs::create_directories(folder / "existing.TSO.part"); // the temporary cannot be made
-    bench.prompter.Clear();
-    bench.files.QueueAnswer(existing.string());
-    logic.ExportOdrData();
-    ASSERT_EQ(bench.prompter.Boxes().size(), 1u);
-    EXPECT_EQ(bench.prompter.Boxes()[0].text, bench.Context().texts.Text(180));
-    EXPECT_EQ(ReadFile(existing), "old");
+TEST_F(OdrExportCommand, OnAFailingDiskTheOlderExportSurvivesAndTheBoxSaysWhy)
+{
+    using tarvel_test::FileFault;
+    const std::string existing = (folder / "a.TSO").string();
+    const std::string older = "<older export/>\n";
+    for (const FileFault fault : {FileFault::NoRoom, FileFault::NoPermission, FileFault::FailingClose}) {
+        SCOPED_TRACE(tarvel_test::FaultName(fault));
+        tarvel_test::WriteFileBytes(existing, older);
+        tarvel_test::FailingFileSystem failing(fault, 100);
+        tarvel::ScopedFileSystem use(failing);
+        bench.prompter.Clear();
+        bench.files.QueueAnswer((folder / "a").string()); // typed without ".TSO"
+        bench.prompter.QueueAnswer(tarvel::MsgAnswer::Yes);
+        logic.ExportOdrData();
+        const auto boxes = bench.prompter.Boxes();
+        ASSERT_EQ(boxes.size(), 2u);
+        EXPECT_EQ(boxes[0].text, existing + "\n\n" + bench.Context().texts.Text(178));
+        EXPECT_EQ(boxes[1].text, bench.Context().texts.Text(180) + "\n" + existing + "\n" +
+                                     tarvel_test::FaultError(fault).message());
+        EXPECT_EQ(tarvel_test::ReadFileBytes(existing), older);
+        EXPECT_EQ(tarvel_test::FolderEntries(folder.string()), std::vector<std::string>{"a.TSO"});
+    }
 }
 
 TEST_F(OdrExportCommand, FailedCounterReadsGiveZeroAndTheFileIsWritten)

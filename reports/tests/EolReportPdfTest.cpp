@@ -3,6 +3,7 @@
 // the save dialog and the logo.
 #include "EolReportPdf.h"
 
+#include "FailingFileSystem.h"
 #include "LanguageTable.h"
 #include "Matchers.h"
 #include "LocalTime.h"
@@ -507,15 +508,14 @@ TEST_F(EolReportWriter, TheDefaultNameMakesTheVinSafeForAFileName)
     EXPECT_EQ(bench_.files.Requests().at(0).fileName, "WX_1_-2024-05-03 14-05-09.pdf");
 }
 
-TEST_F(EolReportWriter, ACancelledDialogWritesNothingAndKeepsTheFolder)
+TEST_F(EolReportWriter, ACancelledDialogWritesNothingSaysNothingAndKeepsTheFolder)
 {
     EXPECT_EQ(Write(), 0);
     EXPECT_EQ(EOLReportsFilePath, folder_ + "/");
     EXPECT_TRUE(LastReportPath.empty());
-    ASSERT_EQ(bench_.prompter.Count(), 1u);
-    EXPECT_THAT(bench_.prompter.Boxes()[0], BoxIs(LanguageText(180), LanguageText(76)));
-    EXPECT_EQ(bench_.prompter.Boxes()[0].icon, tarvel::MsgIcon::Exclamation);
+    EXPECT_EQ(bench_.prompter.Count(), 0u);
     EXPECT_TRUE(std::filesystem::is_empty(folder_));
+    EXPECT_EQ(bench_.files.Requests().at(0).defaultExtension, "pdf");
 }
 
 TEST_F(EolReportWriter, AMissingFolderOpensTheHomeFolderAndAMissingExtensionIsAdded)
@@ -542,7 +542,35 @@ TEST_F(EolReportWriter, AFailedSaveStillStoresTheFolderAndCountsAsAttempted)
     EXPECT_EQ(Write(), 1);
     EXPECT_EQ(EOLReportsFilePath, folder_ + "/missing/sub/");
     ASSERT_EQ(bench_.prompter.Count(), 1u);
-    EXPECT_THAT(bench_.prompter.Boxes()[0], BoxIs(LanguageText(180), LanguageText(76)));
+    EXPECT_THAT(bench_.prompter.Boxes()[0],
+                BoxIs(LanguageText(180) + "\n" + folder_ + "/missing/sub/x.pdf\n" +
+                          std::make_error_code(std::errc::no_such_file_or_directory).message(),
+                      LanguageText(76)));
+}
+
+TEST_F(EolReportWriter, OnAFailingDiskTheOlderReportSurvivesAndTheBoxSaysWhy)
+{
+    using tarvel_test::FileFault;
+    // An older report of the name the operator types (without ".pdf").
+    const std::string older(4809, '%');
+    for (const FileFault fault : {FileFault::NoRoom, FileFault::NoPermission, FileFault::FailingClose}) {
+        SCOPED_TRACE(tarvel_test::FaultName(fault));
+        tarvel_test::WriteFileBytes(folder_ + "/a.pdf", older);
+        tarvel_test::FailingFileSystem fs(fault, 1000);
+        tarvel::ScopedFileSystem use(fs);
+        bench_.prompter.Clear();
+        bench_.files.QueueAnswer(folder_ + "/a");
+        bench_.prompter.QueueAnswer(tarvel::MsgAnswer::Yes); // replace it
+        EXPECT_EQ(Write(), 1);
+        const auto boxes = bench_.prompter.Boxes();
+        ASSERT_EQ(boxes.size(), 2u);
+        EXPECT_THAT(boxes[0], BoxIs(folder_ + "/a.pdf\n\n" + LanguageText(178), LanguageText(175)));
+        EXPECT_THAT(boxes[1], BoxIs(LanguageText(180) + "\n" + folder_ + "/a.pdf\n" +
+                                        tarvel_test::FaultError(fault).message(),
+                                    LanguageText(76)));
+        EXPECT_EQ(tarvel_test::ReadFileBytes(folder_ + "/a.pdf"), older);
+        EXPECT_EQ(tarvel_test::FolderEntries(folder_), std::vector<std::string>{"a.pdf"});
+    }
 }
 
 TEST_F(EolReportWriter, NoDocumentMeansNoDialog)

@@ -16,6 +16,7 @@
 #include "WindowRegistry.h"
 
 #include "FileChooser.h"
+#include "SettingsFiles.h"
 #include "SimEcuData.h"
 
 #include "PdfKit.h"
@@ -26,12 +27,19 @@
 #include <gtest/gtest.h>
 
 #include <wx/button.h>
+#include <wx/filedlg.h>
 #include <wx/listctrl.h>
+#include <wx/modalhook.h>
 #include <wx/textctrl.h>
+#include <wx/timer.h>
 
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -153,6 +161,142 @@ TEST(PrintSystemTagGui, PrintTheTypedManufacturerAndTheReadVin)
     const std::string text = pdfkit::Text(pdf);
     EXPECT_NE(text.find("Kestrel Trailers"), std::string::npos) << text;
     EXPECT_NE(text.find(sim::ecudata::kVin), std::string::npos) << text;
+    program.Stop();
+}
+
+// The platform's own save dialog, driven as a user types into it: GTK's
+// calls are looked up in the running program (the test builds without GTK's
+// headers). Each time a save dialog is shown, `act` runs on it.
+class SaveDialogDriver : public wxModalDialogHook {
+public:
+    using Act = std::function<void(SaveDialogDriver&, void* dialog)>;
+
+    explicit SaveDialogDriver(Act act) : act_(std::move(act))
+    {
+        setName_ = reinterpret_cast<SetName>(dlsym(RTLD_DEFAULT, "gtk_file_chooser_set_current_name"));
+        getName_ = reinterpret_cast<GetName>(dlsym(RTLD_DEFAULT, "gtk_file_chooser_get_current_name"));
+        respond_ = reinterpret_cast<Respond>(dlsym(RTLD_DEFAULT, "gtk_dialog_response"));
+        free_ = reinterpret_cast<Free>(dlsym(RTLD_DEFAULT, "g_free"));
+        timer_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { Look(); });
+        Register();
+    }
+    ~SaveDialogDriver() override { Unregister(); }
+
+    bool Available() const { return setName_ && getName_ && respond_ && free_; }
+
+    // Types `name` into the name field and presses Save, or presses Cancel.
+    void TypeAndSave(void* dialog, const char* name)
+    {
+        setName_(dialog, name);
+        respond_(dialog, kAccept);
+    }
+    void Cancel(void* dialog) { respond_(dialog, kCancel); }
+    // The name the dialog shows.
+    std::string Name(void* dialog)
+    {
+        char* name = getName_(dialog);
+        const std::string text = name ? name : "";
+        free_(name);
+        return text;
+    }
+    int Shown() const { return shown_; }
+
+private:
+    using SetName = void (*)(void*, const char*);
+    using GetName = char* (*)(void*);
+    using Respond = void (*)(void*, int);
+    using Free = void (*)(void*);
+    static constexpr int kAccept = -3; // GTK_RESPONSE_ACCEPT
+    static constexpr int kCancel = -6; // GTK_RESPONSE_CANCEL
+
+    // A modal dialog is about to be shown: act once it is up, and again
+    // while it stays (a dialog still busy with its folder may not take the
+    // first press).
+    int Enter(wxDialog* dialog) override
+    {
+        // (The hook may be told twice about the same dialog.)
+        auto* files = dynamic_cast<wxFileDialog*>(dialog);
+        if (files && files != dialog_) {
+            dialog_ = files;
+            ++shown_;
+            timer_.Start(100);
+        }
+        return wxID_NONE;
+    }
+    void Exit(wxDialog* dialog) override
+    {
+        if (dialog == dialog_) {
+            dialog_ = nullptr;
+            timer_.Stop();
+        }
+    }
+    void Look()
+    {
+        if (dialog_ && dialog_->IsShown())
+            act_(*this, dialog_->GetHandle());
+    }
+
+    Act act_;
+    wxTimer timer_;
+    wxFileDialog* dialog_ = nullptr;
+    int shown_ = 0;
+    SetName setName_ = nullptr;
+    GetName getName_ = nullptr;
+    Respond respond_ = nullptr;
+    Free free_ = nullptr;
+};
+
+TEST(PrintSystemTagGui, ANameTypedWithoutItsExtensionIsAskedAboutBeforeAnythingIsWritten)
+{
+    tarvel_test::ProgramUnderTest program;
+    ASSERT_TRUE(program.Start("test_report_gui_dialog")) << "the program did not start";
+    PumpUntil([] { return false; }, 5);
+    CTarvelApp* app = program.app;
+    ASSERT_TRUE(guidriver::Connect(app));
+    ASSERT_TRUE(guidriver::Open(app, tarvel::TabSystemTag));
+    auto* page = dynamic_cast<CPrintSystemTag*>(app->View()->Page(tarvel::TabSystemTag));
+    ASSERT_NE(page, nullptr);
+    guidriver::Click(page->ReadButton());
+
+    // An older tag "a.pdf" in the folder the dialog opens in.
+    const std::filesystem::path older = program.folder / "a.pdf";
+    const std::string olderBytes = "%PDF-1.3 an older tag\n";
+    std::ofstream(older, std::ios::binary) << olderBytes;
+    PrintSystemFilePath = program.folder.string();
+
+    // First dialog: the user types "a" and presses Save. Our question comes;
+    // the answer is No. Second dialog: it shows the name asked about; the
+    // user cancels.
+    std::string secondName;
+    size_t boxesWhenSecondShown = 0;
+    SaveDialogDriver driver([&](SaveDialogDriver& d, void* dialog) {
+        if (d.Shown() == 1) {
+            d.TypeAndSave(dialog, "a");
+        } else {
+            secondName = d.Name(dialog);
+            boxesWhenSecondShown = program.prompter->Count();
+            d.Cancel(dialog);
+        }
+    });
+    if (!driver.Available())
+        GTEST_SKIP() << "the save dialog is not GTK's";
+    program.prompter->QueueAnswer(tarvel::MsgAnswer::No);
+    guidriver::Click(page->PrintButton());
+
+    EXPECT_EQ(driver.Shown(), 2);
+    ASSERT_EQ(boxesWhenSecondShown, 1u);
+    ASSERT_EQ(program.prompter->Count(), 1u) << BoxList(*program.prompter); // cancel shows nothing
+    const auto question = program.prompter->Boxes()[0];
+    EXPECT_EQ(question.text, older.string() + "\n\n" + LanguageText(178));
+    EXPECT_EQ(question.caption, LanguageText(175));
+    EXPECT_EQ(question.buttons, tarvel::MsgButtons::YesNo);
+    EXPECT_EQ(secondName, "a.pdf");
+    std::ifstream in(older, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    EXPECT_EQ(bytes.str(), olderBytes);
+    EXPECT_FALSE(std::filesystem::exists(program.folder / "a"));
+    EXPECT_TRUE(SystemTagPdfPath.empty());
     program.Stop();
 }
 

@@ -19,6 +19,7 @@
 #include "ProgramPaths.h"
 #include "SettingsFiles.h"
 
+#include "FailingFileSystem.h"
 #include "Matchers.h"
 #include "PageBench.h"
 #include "PdfKit.h"
@@ -101,14 +102,14 @@ TEST_F(SystemTagSave, TheChooserOffersTheDatedNameInTheLastFolder)
     EXPECT_EQ(requests[1].folder, temp.Path());
 }
 
-TEST_F(SystemTagSave, CancelSavesNothing)
+TEST_F(SystemTagSave, CancelSavesNothingAndSaysNothing)
 {
     SystemTagPdfPath = "earlier.pdf";
     PrintSystemFilePath = "C:\\";
     pdfkit::RecordingPdfCanvas canvas;
     EXPECT_EQ(report::SystemTagPdfWriter(0, bench.Context(), canvas, when), 0);
-    EXPECT_THAT(bench.prompter.Boxes(), ElementsAre(BoxIs("The file was not saved", "Error")));
-    EXPECT_EQ(bench.prompter.Boxes()[0].icon, tarvel::MsgIcon::Exclamation);
+    EXPECT_THAT(bench.prompter.Boxes(), IsEmpty());
+    EXPECT_EQ(bench.files.Requests().at(0).defaultExtension, "pdf");
     EXPECT_EQ(SystemTagPdfPath, "earlier.pdf");
     EXPECT_EQ(PrintSystemFilePath, "C:\\");
     for (const auto& call : canvas.Calls())
@@ -144,9 +145,39 @@ TEST_F(SystemTagSave, AConfirmedPathIsKeptWithItsFolder)
         if (c.saves) {
             EXPECT_THAT(bench.prompter.Boxes(), ElementsAre(BoxIs("File saved successfully", "Tips"))) << c.chosen;
         } else {
-            EXPECT_THAT(bench.prompter.Boxes(), ElementsAre(BoxIs("The file was not saved", "Error"))) << c.chosen;
+            EXPECT_THAT(bench.prompter.Boxes(),
+                        ElementsAre(BoxIs("The file was not saved\n" + c.path + "\nInput/output error", "Error")))
+                << c.chosen;
         }
         EXPECT_EQ(bench.prompter.Boxes()[0].icon, tarvel::MsgIcon::Exclamation);
+    }
+}
+
+TEST_F(SystemTagSave, OnAFailingDiskTheOlderTagSurvivesAndTheBoxSaysWhy)
+{
+    using tarvel_test::FileFault;
+    PrintSystemFilePath = temp.Path();
+    const std::string older(4809, '%');
+    for (const FileFault fault : {FileFault::NoRoom, FileFault::NoPermission, FileFault::FailingClose}) {
+        SCOPED_TRACE(tarvel_test::FaultName(fault));
+        tarvel_test::WriteFileBytes(temp / "plate.pdf", older);
+        tarvel_test::FailingFileSystem failing(fault, 1000);
+        tarvel::ScopedFileSystem use(failing);
+        bench.prompter.Clear();
+        report::HaruPdfCanvas canvas;
+        bench.files.QueueAnswer(temp / "plate"); // typed without ".pdf"
+        bench.prompter.QueueAnswer(tarvel::MsgAnswer::Yes);
+        EXPECT_EQ(report::SystemTagPdfWriter(0, bench.Context(), canvas, when), 1);
+        EXPECT_THAT(bench.prompter.Boxes(),
+                    ElementsAre(BoxIs(temp / "plate.pdf" + "\n\nA file of this name already exists. Do you want to "
+                                                           "replace it?",
+                                      "Confirm Save"),
+                                BoxIs("The file was not saved\n" + temp / "plate.pdf" + "\n" +
+                                          tarvel_test::FaultError(fault).message(),
+                                      "Error")));
+        // The older file is neither deleted nor cut.
+        EXPECT_EQ(tarvel_test::ReadFileBytes(temp / "plate.pdf"), older);
+        EXPECT_EQ(tarvel_test::FolderEntries(temp.Path()), std::vector<std::string>{"plate.pdf"});
     }
 }
 

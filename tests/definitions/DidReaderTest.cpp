@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "DefinitionsTestSupport.h"
 #include "DidDefinitions.h"
@@ -309,5 +310,111 @@ TEST_F(StoredParameterTest, ShippedFilesLoadInEveryLanguage)
         EXPECT_FALSE(StoredDidTable.empty());
         EXPECT_EQ(StoredDidList.size(), StoredDidTable.size());
     }
+    EXPECT_TRUE(BoxRows().empty());
+}
+
+// ---- Damaged files ----
+
+namespace {
+
+class DamagedDefinitionTest : public BoxTest {
+protected:
+    DamagedDefinitionTest()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "tarvel-damaged-XXXXXX").string();
+        if (!mkdtemp(&pattern[0])) throw std::runtime_error("mkdtemp failed");
+        folder_ = pattern;
+    }
+    ~DamagedDefinitionTest() override
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(folder_, ec);
+    }
+    std::string Write(const std::string& name, const std::string& bytes)
+    {
+        const std::string path = folder_ + "/" + name;
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+    std::string folder_;
+};
+
+std::string OneFieldDid(const std::string& number, const std::string& byteIndex, const std::string& bitLength)
+{
+    return "<DID DidNumber=\"" + number + "\" name=\"n\" RWType=\"R\"><SUB SubDataName=\"s\" ByteIndex=\"" + byteIndex +
+           "\" StartBit=\"0\" BitLenth=\"" + bitLength +
+           "\" Conversion=\"1\" Offset=\"0\" DataType=\"Unsigned\" SecurityLeve=\"0\" Unit=\"\" DecimalValid=\"0\" "
+           "Description=\"\"/></DID>";
+}
+
+} // namespace
+
+TEST_F(DamagedDefinitionTest, AFieldOutsideTheLargestRecordIsRefusedWhenTheFileLoads)
+{
+    struct {
+        const char* byteIndex;
+        const char* bitLength;
+        bool loads;
+    } cases[] = {
+        {"2147483648", "8", false}, // 2^31: not even an int
+        {"2147483647", "8", false}, // would size a block of 2 GiB
+        {"4095", "8", false},       // one byte past the largest record
+        {"4087", "72", false},
+        {"0", "2147483647", false},
+        {"-1", "8", false},
+        {"4094", "8", true}, // the last byte of the largest record
+        {"4087", "64", true},
+        {"4094", "3", true},
+    };
+    std::string dids;
+    std::vector<std::string> expected;
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const std::string number = "00" + std::to_string(10 + i);
+        dids += OneFieldDid(number, cases[i].byteIndex, cases[i].bitLength);
+        if (cases[i].loads)
+            expected.push_back(number);
+    }
+    const std::string path = Write("fields.xml", "<PARAMETER-CONFIGURATION><DID-DEF>" + dids +
+                                                     "</DID-DEF></PARAMETER-CONFIGURATION>");
+    const auto numbers = [](const auto& table) {
+        Strings n;
+        for (const auto& did : table) n.push_back(did.DidNumber);
+        return n;
+    };
+    // Every family, the recorder's lenient number reading included.
+    std::vector<_tagABSDIDdesc_> basic;
+    ASSERT_TRUE(LoadDidDefinitionFile(path, 453, basic));
+    EXPECT_EQ(numbers(basic), expected);
+    std::vector<_tagMonitorDIDdesc_> monitor;
+    ASSERT_TRUE(LoadDidDefinitionFile(path, 453, monitor));
+    EXPECT_EQ(numbers(monitor), expected);
+    std::vector<_tagODRDIDdesc_> recorder;
+    ASSERT_TRUE(LoadDidDefinitionFile(path, 453, recorder, RecorderDidReadRules()));
+    EXPECT_EQ(numbers(recorder), expected);
+    const size_t refused = std::size(cases) - expected.size();
+    EXPECT_EQ(BoxRows(), std::vector<int>(3 * refused, 80));
+}
+
+TEST_F(DamagedDefinitionTest, AFileCutInsideACharacterGivesTheDefinitionFileBox)
+{
+    const std::string good = "<PARAMETER-CONFIGURATION><DID-DEF>" + OneFieldDid("0001", "0", "8") +
+                             "</DID-DEF></PARAMETER-CONFIGURATION>\n";
+    const std::string files[] = {
+        std::string("<?xml><F>\xED", 10), // ten bytes that made the parser read past the file
+        good + "\xE5\x90",                 // the last character cut off after its root element
+        good + "\xF0",
+    };
+    for (const std::string& bytes : files) {
+        prompter_.Clear();
+        std::vector<_tagMonitorDIDdesc_> table;
+        EXPECT_FALSE(LoadDidDefinitionFile(Write("cut.xml", bytes), 453, table));
+        EXPECT_TRUE(table.empty());
+        EXPECT_EQ(BoxRows(), std::vector<int>{453});
+    }
+    // The same file whole loads.
+    prompter_.Clear();
+    std::vector<_tagMonitorDIDdesc_> table;
+    EXPECT_TRUE(LoadDidDefinitionFile(Write("whole.xml", good + "<!--\xE5\x90\x8D-->"), 453, table));
+    EXPECT_EQ(table.size(), 1u);
     EXPECT_TRUE(BoxRows().empty());
 }

@@ -1,6 +1,8 @@
 #include "EquipmentTestSupport.h"
 
+#include "FailingFileSystem.h"
 #include "FileChooser.h"
+#include "FileSystem.h"
 #include "ParameterTextFile.h"
 #include "Prompter.h"
 
@@ -260,7 +262,7 @@ TEST_F(ParameterFile, CancelledDialogsChangeNothing)
     BrakeLampTestEnabled = 1;
     chooser_.QueueAnswer(std::nullopt);
     EXPECT_FALSE(SaveParameterFile(Grids({"1", "2", "3"}, {"4", "5"})));
-    ExpectOneBox(221, 76);
+    EXPECT_EQ(prompter_.Count(), 0u); // a cancelled save says nothing
     EXPECT_EQ(CalibParamFilePath, "C:\\kept");
     EXPECT_TRUE(std::filesystem::is_empty(folder_));
 
@@ -290,12 +292,67 @@ TEST_F(ParameterFile, FilesThatCannotBeOpened)
     ExpectOneBox(221, 76);
 
     // Saving into a folder that does not exist: the folder is remembered as
-    // chosen, nothing is written.
+    // chosen, nothing is written, the box says which file and why.
     chooser_.QueueAnswer(Path("no-such-folder/x.ini"));
     EXPECT_FALSE(SaveParameterFile(grids));
-    ExpectOneBox(221, 76);
+    ASSERT_EQ(prompter_.Count(), 1u);
+    EXPECT_EQ(prompter_.Boxes()[0].text, T(221) + "\n" + Path("no-such-folder/x.ini") + "\n" +
+                                             std::make_error_code(std::errc::no_such_file_or_directory).message());
+    EXPECT_EQ(prompter_.Boxes()[0].caption, T(76));
     EXPECT_EQ(CalibParamFilePath, Path("no-such-folder"));
     EXPECT_FALSE(std::filesystem::exists(Path("no-such-folder")));
+}
+
+TEST_F(ParameterFile, ANameTypedWithoutItsExtensionIsAskedAboutBeforeItReplacesAFile)
+{
+    LiftingAxleCalibrationEnabled = 0;
+    WriteBytes(Path("trailer.ini"), "Basic_Parameters\r\nold\r\n");
+    chooser_.QueueAnswer(Path("trailer"));
+    prompter_.QueueAnswer(MsgAnswer::No); // not that one
+    chooser_.QueueAnswer(std::nullopt);   // and the dialog shown again is cancelled
+    EXPECT_FALSE(SaveParameterFile(Grids({"1", "2", "3"}, {})));
+    ASSERT_EQ(prompter_.Count(), 1u);
+    EXPECT_EQ(prompter_.Boxes()[0].text, Path("trailer.ini") + "\n\n" + T(178));
+    EXPECT_EQ(prompter_.Boxes()[0].caption, T(175));
+    EXPECT_EQ(prompter_.Boxes()[0].buttons, MsgButtons::YesNo);
+    EXPECT_EQ(ReadBytes(Path("trailer.ini")), "Basic_Parameters\r\nold\r\n");
+    EXPECT_EQ(chooser_.Requests().at(0).defaultExtension, "ini");
+    prompter_.Clear();
+
+    // Yes: the file is replaced, and the Load dialog's *.ini filter shows it.
+    chooser_.QueueAnswer(Path("trailer"));
+    prompter_.QueueAnswer(MsgAnswer::Yes);
+    EXPECT_TRUE(SaveParameterFile(Grids({"1", "2", "3"}, {})));
+    EXPECT_EQ(ReadBytes(Path("trailer.ini")), "Basic_Parameters\r\n1\r\n2\r\n3\r\n");
+    EXPECT_EQ(tarvel_test::FolderEntries(folder_), Lines{"trailer.ini"});
+}
+
+TEST_F(ParameterFile, OnAFailingDiskTheOlderFileSurvivesAndTheBoxSaysWhy)
+{
+    using tarvel_test::FileFault;
+    LiftingAxleCalibrationEnabled = 0;
+    // An older set of 1000 values; the new one is as long, so a full disk
+    // cuts it part-way (after 4,096 bytes).
+    std::vector<std::string> older(1000, "12345"), newer(1000, "67890");
+    ParameterFileGrids grids = Grids(newer, {});
+    grids.basicNames.assign(1000, "p");
+    const std::string olderText = FormatParameterFile(older, 1000, false, {}, 0);
+    for (const FileFault fault : {FileFault::NoRoom, FileFault::NoPermission, FileFault::FailingClose}) {
+        SCOPED_TRACE(tarvel_test::FaultName(fault));
+        WriteBytes(Path("set.ini"), olderText);
+        tarvel_test::FailingFileSystem fs(fault, 4096);
+        ScopedFileSystem use(fs);
+        chooser_.QueueAnswer(Path("set.ini"));
+        prompter_.QueueAnswer(MsgAnswer::Yes); // replace it
+        EXPECT_FALSE(SaveParameterFile(grids));
+        auto boxes = prompter_.Boxes();
+        ASSERT_EQ(boxes.size(), 2u);
+        EXPECT_EQ(boxes[1].text, T(221) + "\n" + Path("set.ini") + "\n" + tarvel_test::FaultError(fault).message());
+        EXPECT_EQ(boxes[1].caption, T(76));
+        prompter_.Clear();
+        EXPECT_EQ(ReadBytes(Path("set.ini")), olderText);
+        EXPECT_EQ(tarvel_test::FolderEntries(folder_), Lines{"set.ini"});
+    }
 }
 
 } // namespace

@@ -2,8 +2,12 @@
 ROWS = {
 170: ("Brake Chamber Type", "制动气室类型", "Тип тормозной камеры", "Tipo de cámara de freno", "Tipo de câmara de freio"),
 172: ("Brake Lamp Output", "制动灯输出", "Выход стоп-сигнала", "Salida de luz de freno", "Saída da luz de freio"),
+173: ("No data item is ticked: there is nothing to record", "未勾选任何数据项，没有可记录的内容", "Не отмечен ни один параметр: записывать нечего", "No hay ningún dato marcado: no hay nada que grabar", "Nenhum item de dados está marcado: não há nada para gravar"),
+174: ("Recording stopped: the file could not be written", "记录已停止：无法写入文件", "Запись остановлена: не удаётся записать файл", "Grabación detenida: no se puede escribir el archivo", "Gravação interrompida: não é possível gravar o arquivo"),
+175: ("Confirm Save", "确认保存", "Подтверждение сохранения", "Confirmar guardado", "Confirmar gravação"),
 176: ("Cannot open the recording file", "无法打开记录文件", "Не удаётся открыть файл записи", "No se puede abrir el archivo de grabación", "Não é possível abrir o arquivo de gravação"),
 177: ("Please enter the period", "请输入周期", "Введите период", "Introduzca el periodo", "Informe o período"),
+178: ("A file of this name already exists. Do you want to replace it?", "同名文件已存在。是否替换？", "Файл с таким именем уже существует. Заменить его?", "Ya existe un archivo con este nombre. ¿Desea reemplazarlo?", "Já existe um arquivo com este nome. Deseja substituí-lo?"),
 179: ("File saved successfully", "文件保存成功", "Файл успешно сохранён", "Archivo guardado correctamente", "Arquivo salvo com sucesso"),
 180: ("The file was not saved", "文件未保存", "Файл не сохранён", "El archivo no se ha guardado", "O arquivo não foi salvo"),
 181: ("Failed to read the supply voltage", "读取电源电压失败", "Не удалось считать напряжение питания", "No se pudo leer la tensión de alimentación", "Falha ao ler a tensão de alimentação"),

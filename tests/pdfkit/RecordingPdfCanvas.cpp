@@ -179,13 +179,14 @@ void RecordingPdfCanvas::Stroke()
     calls_.push_back(Make(CallKind::Stroke));
 }
 
-bool RecordingPdfCanvas::SaveToFile(const std::string& path)
+tarvel::SaveResult RecordingPdfCanvas::SaveToFile(const std::string& path)
 {
-    if (!valid_) return false;
+    const tarvel::SaveResult failed(std::make_error_code(std::errc::io_error));
+    if (!valid_) return failed;
     auto call = Make(CallKind::Save);
     call.text = path;
     calls_.push_back(call);
-    return saveResult_;
+    return saveResult_ ? tarvel::SaveResult() : failed;
 }
 
 std::vector<PlacedText> RecordingPdfCanvas::Texts() const

@@ -71,7 +71,8 @@ public:
     // Picture files whose load fails although they exist (a file that does not
     // exist or is empty always fails).
     void FailPicture(const std::string& path) { failing_.insert(path); }
-    // Result of SaveToFile (true by default); nothing is ever written.
+    // Result of SaveToFile (saved by default; false: an input/output
+    // error); nothing is ever written.
     void SetSaveResult(bool ok) { saveResult_ = ok; }
 
     const std::vector<RecordedCall>& Calls() const { return calls_; }
@@ -107,7 +108,7 @@ public:
     void MoveTo(float x, float y) override;
     void LineTo(float x, float y) override;
     void Stroke() override;
-    bool SaveToFile(const std::string& path) override;
+    tarvel::SaveResult SaveToFile(const std::string& path) override;
 
 private:
     RecordedCall Make(CallKind kind) const;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "FailingFileSystem.h"
+#include "FileSystem.h"
 #include "SettingsTestSupport.h"
 #include "XmlHelpers.h"
 
@@ -319,4 +321,36 @@ TEST_F(LastConfigTest, MalformedFileIsTreatedAsMissing)
     EXPECT_EQ(prompter_.Boxes()[0].text, "Can't find LastConfig.xml file");
     EXPECT_TRUE(LastConfigItems.empty());
     EXPECT_EQ(LanguageTable.size(), 1u);
+}
+
+// ---- Saving on a failing disk ----------------------------------------------
+
+TEST_F(LastConfigTest, OnAFailingDiskBothSettingsFilesSurviveAndTheBoxSaysWhy)
+{
+    using tarvel_test::FileFault;
+    const std::string lastConfig = ReadFile(std::string(TARVEL_DATA_DIR) + "/LastConfig.xml");
+    const std::string lastString = DefaultLastStringConfigText();
+    WriteFile(Path("LastConfig.xml"), lastConfig);
+    WriteFile(Path("LastStringConfig.xml"), lastString);
+    ASSERT_TRUE(LoadLastConfig());
+    ASSERT_TRUE(LoadLastStringConfig());
+    const std::vector<std::string> files = tarvel_test::FolderEntries(folder_);
+    ODRInfoFilePath = "/odr";
+    for (const FileFault fault : {FileFault::NoRoom, FileFault::NoPermission, FileFault::FailingClose}) {
+        SCOPED_TRACE(tarvel_test::FaultName(fault));
+        tarvel_test::FailingFileSystem fs(fault, 100);
+        tarvel::ScopedFileSystem use(fs);
+        prompter_.Clear();
+        EXPECT_FALSE(SaveLastConfig(ComboSelections{3, 1, 4}));
+        EXPECT_FALSE(SaveLastStringConfig());
+        const std::string reason = tarvel_test::FaultError(fault).message();
+        const auto boxes = prompter_.Boxes();
+        ASSERT_EQ(boxes.size(), 2u);
+        EXPECT_EQ(boxes[0].text, "The settings file was not saved:\n" + Path("LastConfig.xml") + "\n" + reason);
+        EXPECT_EQ(boxes[1].text, "The settings file was not saved:\n" + Path("LastStringConfig.xml") + "\n" + reason);
+        EXPECT_EQ(boxes[1].caption, "Warning");
+        EXPECT_EQ(ReadFile(Path("LastConfig.xml")), lastConfig);
+        EXPECT_EQ(ReadFile(Path("LastStringConfig.xml")), lastString);
+        EXPECT_EQ(tarvel_test::FolderEntries(folder_), files);
+    }
 }

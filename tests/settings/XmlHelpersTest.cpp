@@ -3,6 +3,8 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 
 #include "XmlHelpers.h"
 
@@ -146,4 +148,71 @@ TEST(TextConverters, Utf8ToAnsiInPlaceNeverGrowsTheText)
             EXPECT_EQ(buffer[i], '\0') << c.name << " byte " << i;
         }
     }
+}
+
+// ---- Loading files ----
+
+namespace {
+
+std::string Printed(const TiXmlDocument& doc)
+{
+    TiXmlPrinter printer;
+    doc.Accept(&printer);
+    return printer.CStr();
+}
+
+} // namespace
+
+TEST(LoadXmlFile, ReadsEveryShippedFileAsTinyXmlsOwnLoaderDoes)
+{
+    size_t files = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(TARVEL_DATA_DIR)) {
+        if (entry.path().extension() != ".xml") continue;
+        const std::string path = entry.path().string();
+        TiXmlDocument ours, theirs;
+        ASSERT_TRUE(LoadXmlFile(ours, path)) << path;
+        ASSERT_TRUE(theirs.LoadFile(path.c_str())) << path;
+        EXPECT_EQ(Printed(ours), Printed(theirs)) << path;
+        ++files;
+    }
+    EXPECT_GT(files, 50u);
+
+    // Line ends too: a file written with CR LF reads as TinyXML reads it.
+    const std::string bytes = "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\r\n<R a=\"x\r\ny\rz\">\r\n"
+                              "    <T>one\r\ntwo\rthree</T>\r\n</R>";
+    TiXmlDocument ours, theirs;
+    ASSERT_TRUE(ParseXmlBytes(ours, bytes));
+    const std::string probe = (std::filesystem::temp_directory_path() / "tarvel-crlf-probe.xml").string();
+    std::ofstream(probe, std::ios::binary) << bytes;
+    ASSERT_TRUE(theirs.LoadFile(probe.c_str()));
+    std::filesystem::remove(probe);
+    EXPECT_EQ(Printed(ours), Printed(theirs));
+}
+
+TEST(LoadXmlFile, AFileCutInsideACharacterIsRefusedBeforeTheParserSeesIt)
+{
+    struct {
+        std::string bytes;
+        bool cut;
+    } cases[] = {
+        {std::string("<?xml><F>\xED", 10), true},
+        {"<R a=\"1\"/>\n\xED", true},
+        {"<R a=\"1\"/>\xF0\x9F\x98", true},
+        {"<R a=\"1\"/>\xC3", true},
+        {"<R a=\"\xC3\xA9\"/>", false},
+        {"<R a=\"1\"/><!--\xF0\x9F\x98\x80-->", false},
+        {"", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(EndsInsideUtf8Character(c.bytes), c.cut) << c.bytes;
+        TiXmlDocument doc;
+        if (c.cut) {
+            EXPECT_FALSE(ParseXmlBytes(doc, c.bytes)) << c.bytes;
+        }
+    }
+    TiXmlDocument doc;
+    EXPECT_TRUE(ParseXmlBytes(doc, "<R a=\"\xC3\xA9\"/>"));
+    EXPECT_STREQ(doc.RootElement()->Attribute("a"), "\xC3\xA9");
+    EXPECT_FALSE(LoadXmlFile(doc, "/no/such/file.xml"));
+    EXPECT_FALSE(LoadXmlFile(doc, std::string(TARVEL_DATA_DIR)));
 }

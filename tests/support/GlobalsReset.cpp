@@ -19,6 +19,7 @@
 
 #include "Clock.h"
 #include "FileChooser.h"
+#include "FileSystem.h"
 #include "Prompter.h"
 
 namespace tarvel_test {
@@ -41,6 +42,7 @@ void ResetAllGlobals()
     tarvel::SetClock(nullptr);
     tarvel::SetPrompter(nullptr);
     tarvel::SetFileChooser(nullptr);
+    tarvel::SetFileSystem(nullptr);
     tarvel::ResetShellGlobals();
     ResetDiagnosisGlobals();
     ResetStoredParameterGlobals();

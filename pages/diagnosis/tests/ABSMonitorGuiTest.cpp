@@ -16,6 +16,7 @@
 #include "TarvelApp.h"
 #include "TarvelView.h"
 
+#include "FileChooser.h"
 #include "GuiDriver.h"
 #include "ProgramUnderTest.h"
 
@@ -30,7 +31,10 @@
 #include <wx/utils.h>
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <sstream>
 #include <vector>
 
 namespace {
@@ -104,6 +108,55 @@ TEST(MonitorGui, CheckTwoDidsDisplayAndWatchTheValuesMoveUntilDisconnect)
     EXPECT_FALSE(logic->WorkerAlive());
     EXPECT_EQ(page->DisplayButton()->GetLabel(), "Display");
     EXPECT_EQ(program.prompter->Count(), 0u);
+    program.Stop();
+}
+
+TEST(MonitorGui, RecordingAsksForTicksThenRecordsWholeLinesIntoTheNameTyped)
+{
+    tarvel_test::ProgramUnderTest program;
+    ASSERT_TRUE(program.Start("test_monitor_gui_recording")) << "the program did not start";
+    PumpUntil([] { return false; }, 0);
+    CTarvelApp* app = program.app;
+    ASSERT_TRUE(guidriver::Connect(app));
+    ASSERT_TRUE(guidriver::Open(app, tarvel::TabMonitor));
+    auto* page = dynamic_cast<CABSMonitor*>(app->View()->Page(tarvel::TabMonitor));
+    ASSERT_NE(page, nullptr);
+    tarvel::RecordingFileChooser chooser;
+    tarvel::SetFileChooser(&chooser);
+
+    // Nothing ticked: the box says so, no dialog, no file.
+    Click(page->RecordingButton());
+    ASSERT_EQ(program.prompter->Count(), 1u);
+    EXPECT_EQ(program.prompter->Boxes()[0].text, "No data item is ticked: there is nothing to record");
+    EXPECT_TRUE(chooser.Requests().empty());
+    EXPECT_EQ(page->RecordingButton()->GetLabel(), "Recording");
+
+    // Ticked: "rec" typed beside an older rec.csv is asked about, then recorded.
+    const std::filesystem::path older = program.folder / "rec.csv";
+    std::ofstream(older) << "older\n";
+    Tick(page->DidList(), 1); // demand pressure
+    chooser.QueueAnswer((program.folder / "rec").string());
+    program.prompter->QueueAnswer(tarvel::MsgAnswer::Yes);
+    Click(page->RecordingButton());
+    ASSERT_EQ(chooser.Requests().size(), 1u);
+    EXPECT_EQ(chooser.Requests()[0].fileName.rfind("Monitor-", 0), 0u);
+    ASSERT_EQ(program.prompter->Count(), 2u);
+    EXPECT_EQ(program.prompter->Boxes()[1].caption, "Confirm Save");
+    EXPECT_EQ(page->RecordingButton()->GetLabel(), "Stop Recording");
+    Click(page->DisplayButton());
+    // The first cycle writes the header line.
+    ASSERT_TRUE(PumpUntil([page] { return page->ValueList()->GetItemCount() == 1; }));
+    Click(page->RecordingButton());
+    EXPECT_EQ(page->RecordingButton()->GetLabel(), "Recording");
+    Click(page->DisplayButton());
+    tarvel::SetFileChooser(nullptr);
+    std::ifstream in(older, std::ios::binary);
+    std::stringstream csv;
+    csv << in.rdbuf();
+    EXPECT_EQ(csv.str().substr(0, 3), "\xEF\xBB\xBF");
+    EXPECT_EQ(csv.str().substr(3, 21), "bar-Demand Pressure,\n");
+    EXPECT_EQ(csv.str().back(), '\n');
+    EXPECT_EQ(program.prompter->Count(), 2u);
     program.Stop();
 }
 

@@ -15,6 +15,8 @@
 #include "ProgramPaths.h"
 #include "UdsEngine.h"
 
+#include "FailingFileSystem.h"
+#include "LocalTime.h"
 #include "Matchers.h"
 #include "PageBench.h"
 
@@ -101,6 +103,7 @@ protected:
     }
 
     tarvel_test::PageBench bench;
+    tarvel::ScopedLocalTime time{{2024, 5, 3, 14, 5, 9}};
     ABSMonitorLogic* logic = nullptr;
 };
 
@@ -377,14 +380,153 @@ TEST_F(MonitorLogicTest, RecordingWhileDisplayingWritesAHeaderThenValuesAndStopC
 
 TEST_F(MonitorLogicTest, ACancelledOrFailedRecordingReturnsTheButtonToIdle)
 {
-    logic->OnRecording(); // cancelled
+    Check(kDid0051);
+    logic->OnRecording(); // cancelled: no box
     EXPECT_EQ(logic->State().recordText, "Recording");
     EXPECT_EQ(MonitorRecordState, 1);
-    bench.files.QueueAnswer(std::string("/nonexistent-folder/x/rec.csv"));
+    EXPECT_EQ(bench.prompter.Count(), 0u);
+    // The dialog proposes a real name with its extension.
+    ASSERT_EQ(bench.files.Requests().size(), 1u);
+    EXPECT_EQ(bench.files.Requests()[0].fileName, "Monitor-2024-05-03 14-05-09.csv");
+    EXPECT_EQ(bench.files.Requests()[0].defaultExtension, "csv");
+    EXPECT_EQ(bench.files.Requests()[0].filter, "文本文件(*.csv)|*.csv");
+    bench.files.QueueAnswer(std::string("/nonexistent-folder/x/rec"));
     logic->OnRecording();
-    EXPECT_THAT(bench.prompter.Boxes(), ElementsAre(BoxIs("Cannot open the recording file", "Error")));
+    EXPECT_THAT(bench.prompter.Boxes(),
+                ElementsAre(BoxIs("Cannot open the recording file\n/nonexistent-folder/x/rec.csv\n" +
+                                      std::make_error_code(std::errc::no_such_file_or_directory).message(),
+                                  "Error")));
     EXPECT_EQ(logic->State().recordText, "Recording");
     EXPECT_EQ(MonitorRecordState, 1);
+}
+
+TEST_F(MonitorLogicTest, RecordingWithNothingTickedSaysSoAndOpensNoFile)
+{
+    OpenLink();
+    for (const bool displaying : {false, true}) {
+        SCOPED_TRACE(displaying ? "displaying" : "stopped");
+        if (displaying)
+            logic->OnDisplay();
+        bench.prompter.Clear();
+        logic->OnRecording();
+        EXPECT_THAT(bench.prompter.Boxes(),
+                    ElementsAre(BoxIs("No data item is ticked: there is nothing to record", "Tips")));
+        EXPECT_TRUE(bench.files.Requests().empty());
+        EXPECT_EQ(MonitorCsvFile, nullptr);
+        EXPECT_EQ(MonitorRecordState, 1);
+        EXPECT_EQ(logic->State().recordText, "Recording");
+    }
+}
+
+// A recording on a failing file system: an older file of the chosen name
+// survives unless whole lines were recorded, no temporary file is left, and
+// the box names the file and the reason.
+class MonitorRecordingOnAFailingDisk : public MonitorLogicTest {
+protected:
+    MonitorRecordingOnAFailingDisk() : folder(tarvel_test::MakeTempFolder("tarvel-monitor")) {}
+    ~MonitorRecordingOnAFailingDisk() override
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(folder, ec);
+    }
+
+    // Starts displaying and recording 0x0051 into rec.csv beside an older one.
+    void StartRecording()
+    {
+        tarvel_test::WriteFileBytes(Path(), kOlder);
+        OpenLink();
+        Check(kDid0051);
+        logic->OnDisplay();
+        bench.files.QueueAnswer(folder + "/rec");
+        logic->OnRecording();
+    }
+    std::string Path() const { return folder + "/rec.csv"; }
+    // Asked first: "rec" was typed beside the older rec.csv.
+    std::string Question() const
+    {
+        return Path() + "\n\nA file of this name already exists. Do you want to replace it?";
+    }
+    std::string Box(const char* text, tarvel_test::FileFault fault) const
+    {
+        return std::string(text) + "\n" + Path() + "\n" + tarvel_test::FaultError(fault).message();
+    }
+
+    // Ends the monitor and any recording before the file system it writes
+    // to goes away (also when an assertion ends the test early).
+    struct EndsRecording {
+        ABSMonitorLogic& logic;
+        ~EndsRecording()
+        {
+            logic.Stop();
+            std::lock_guard<std::mutex> lock(MonitorCsvLock());
+            MonitorCsvFile.reset();
+        }
+    };
+
+    const std::string kOlder = "an older recording\n";
+    const std::string kMark = "\xEF\xBB\xBF";
+    const std::string kHeader = "bar-Demand Pressure,\n";
+    const std::string kLine = "2.00,\n";
+    std::string folder;
+};
+
+TEST_F(MonitorRecordingOnAFailingDisk, TheOlderFileSurvivesAFailureBeforeAnyLine)
+{
+    using tarvel_test::FileFault;
+    const char* const cannotOpen = "Cannot open the recording file";
+    const char* const stopped = "Recording stopped: the file could not be written";
+    struct {
+        FileFault fault;
+        uint64_t room;      // with no room: the byte-order mark fits, the header does not
+        const char* box;
+    } cases[] = {
+        {FileFault::NoPermission, 0, cannotOpen},
+        {FileFault::NoRoom, 3, stopped},
+        {FileFault::FailingClose, 0, stopped},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(tarvel_test::FaultName(c.fault));
+        tarvel_test::FailingFileSystem fs(c.fault, c.room);
+        tarvel::ScopedFileSystem use(fs);
+        EndsRecording ends{*logic};
+        bench.prompter.Clear();
+        StartRecording();
+        if (c.fault == FileFault::FailingClose) {
+            // Lines are written; the close at Stop Recording fails.
+            EXPECT_EQ(logic->State().recordText, "Stop Recording");
+            ASSERT_TRUE(RunUntil([&] { return fs.Written() > 3 + kHeader.size(); }));
+            logic->OnRecording();
+        } else if (c.fault == FileFault::NoRoom) {
+            // The first line does not fit: the recording stops by itself.
+            ASSERT_TRUE(RunUntil([&] { return MonitorRecordState == 1; }));
+        }
+        EXPECT_THAT(bench.prompter.Boxes(),
+                    ElementsAre(BoxIs(Question(), "Confirm Save"), BoxIs(Box(c.box, c.fault), "Error")));
+        EXPECT_EQ(logic->State().recordText, "Recording");
+        EXPECT_EQ(MonitorCsvFile, nullptr);
+        EXPECT_EQ(tarvel_test::ReadFileBytes(Path()), kOlder);
+        EXPECT_EQ(tarvel_test::FolderEntries(folder), std::vector<std::string>{"rec.csv"});
+    }
+}
+
+TEST_F(MonitorRecordingOnAFailingDisk, AFullDiskStopsTheRecordingWithItsBoxAndKeepsWholeLines)
+{
+    using tarvel_test::FileFault;
+    // Room for the mark, the header, one value line and half of the next.
+    tarvel_test::FailingFileSystem fs(FileFault::NoRoom, kMark.size() + kHeader.size() + kLine.size() + 3);
+    tarvel::ScopedFileSystem use(fs);
+    EndsRecording ends{*logic};
+    StartRecording();
+    EXPECT_EQ(logic->State().recordText, "Stop Recording");
+    ASSERT_TRUE(RunUntil([&] { return MonitorRecordState == 1; }));
+    EXPECT_EQ(logic->State().recordText, "Recording");
+    EXPECT_THAT(bench.prompter.Boxes(),
+                ElementsAre(BoxIs(Question(), "Confirm Save"),
+                            BoxIs(Box("Recording stopped: the file could not be written", FileFault::NoRoom), "Error")));
+    // The monitor itself goes on showing values.
+    EXPECT_EQ(MonitorDisplayState, 2);
+    EXPECT_EQ(tarvel_test::ReadFileBytes(Path()), kMark + kHeader + kLine);
+    EXPECT_EQ(tarvel_test::FolderEntries(folder), std::vector<std::string>{"rec.csv"});
 }
 
 TEST_F(MonitorLogicTest, AStoppedMonitorEndsItsRecording)

@@ -628,9 +628,13 @@ TEST_F(LiftingAxleCalibrationLogicTest, ExportWritesTheValuesOrNothingWhenCancel
     fs::remove(file);
 
     bench.prompter.Clear();
-    bench.files.QueueAnswer((fs::temp_directory_path() / "no-such-folder-lift" / "x.ini").string());
+    const std::string missing = (fs::temp_directory_path() / "no-such-folder-lift" / "x.ini").string();
+    bench.files.QueueAnswer(missing);
     logic.ExportLiftingAxleValues();
-    EXPECT_THAT(bench.prompter.Boxes(), ElementsAre(BoxIs("No file was written", "Error")));
+    EXPECT_THAT(bench.prompter.Boxes(),
+                ElementsAre(BoxIs("No file was written\n" + missing + "\n" +
+                                      std::make_error_code(std::errc::no_such_file_or_directory).message(),
+                                  "Error")));
 }
 
 } // namespace

@@ -222,12 +222,12 @@ TEST_F(MonitorWorkerTest, CsvRecordingHeaderInTheNextCycleValuesAfterANewHeaderF
     ASSERT_TRUE(worker.Cycle(end)); // displaying, not yet recording
 
     // Recording starts: the page opens the file and hands it over.
-    std::FILE* file = std::fopen(path.string().c_str(), "wb");
-    ASSERT_NE(file, nullptr);
-    std::fwrite(monitor::kCsvByteOrderMark, 1, 3, file);
+    auto file = std::make_unique<tarvel::ReplacingFile>(path.string());
+    ASSERT_TRUE(file->Open());
+    ASSERT_TRUE(file->AppendRecord(std::string(monitor::kCsvByteOrderMark, 3)));
     {
         std::lock_guard<std::mutex> lock(MonitorCsvLock());
-        MonitorCsvFile = file;
+        MonitorCsvFile = std::move(file);
         MonitorCsvHeaderPending = 1;
     }
     ASSERT_TRUE(worker.Cycle(end)); // header
@@ -242,8 +242,8 @@ TEST_F(MonitorWorkerTest, CsvRecordingHeaderInTheNextCycleValuesAfterANewHeaderF
     ASSERT_TRUE(worker.Cycle(end)); // values
     {
         std::lock_guard<std::mutex> lock(MonitorCsvLock());
-        std::fclose(MonitorCsvFile);
-        MonitorCsvFile = nullptr;
+        ASSERT_TRUE(MonitorCsvFile->Commit());
+        MonitorCsvFile.reset();
     }
     ASSERT_TRUE(worker.Cycle(end)); // nothing more written
 

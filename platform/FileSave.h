@@ -1,0 +1,126 @@
+// The one way the program saves a file a user asked for (parameter text
+// files, monitor recordings, reports, the system tag, recorder exports,
+// settings):
+//
+//   1. ChooseSaveFile asks for the name. The extension is settled first, so
+//      the question about replacing a file is asked about the name that will
+//      really be written; a cancelled dialog ends the save without a word.
+//   2. ReplacingFile writes under a temporary name in the target's folder,
+//      checks every write, flushes and closes the file and only then renames
+//      it over the target. On any failure the older file stays as it was and
+//      no temporary or half-written file is left.
+//   3. A failure carries the system's error, which the caller's box shows.
+//
+// Every file operation goes through the FileSystem seam (FileSystem.h).
+#pragma once
+
+#include "FileChooser.h"
+#include "FileSystem.h"
+#include "Prompter.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+namespace tarvel {
+
+// The outcome of a file operation: true when it worked, otherwise the
+// system's error.
+class SaveResult {
+public:
+    SaveResult() = default;
+    explicit SaveResult(std::error_code error) : error_(error) {}
+    explicit operator bool() const { return !error_; }
+    const std::error_code& Error() const { return error_; }
+    // The system's text for the error ("No space left on device"); empty
+    // when there was none.
+    std::string Reason() const;
+
+private:
+    std::error_code error_;
+};
+
+// A file that replaces `target` once it is complete. Open creates a new file
+// under a temporary name beside the target; Commit flushes, closes and
+// renames it over the target. Destroying the object before Commit, or any
+// failure of Commit, removes the temporary file.
+class ReplacingFile {
+public:
+    explicit ReplacingFile(std::string target, FileSystem& fileSystem = GetFileSystem());
+    ~ReplacingFile();
+    ReplacingFile(const ReplacingFile&) = delete;
+    ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+    // Refuses a target that is a folder or a file the program may not
+    // change, then creates the temporary file.
+    SaveResult Open();
+    // Writes all of `bytes`. A failed write spoils the file: Commit then
+    // refuses it.
+    SaveResult Write(std::string_view bytes);
+    // Writes one record (a line of a recording) whole or not at all: after a
+    // failed write the file is cut back to where the record began, so it
+    // still holds whole records and can be committed. The first failure
+    // ends the writing; later records are refused with it.
+    SaveResult AppendRecord(std::string_view bytes);
+    // Flushes, closes and renames over the target; removes the temporary
+    // file when any of it fails.
+    SaveResult Commit();
+    // Closes and removes the temporary file; the target is not touched.
+    void Abandon();
+
+    bool IsOpen() const { return file_ != nullptr; }
+    bool Committed() const { return committed_; }
+    // The first failure of Open, Write or AppendRecord (true when none).
+    SaveResult Failure() const { return failure_; }
+    // Bytes that stand in the file (whole records after a failed append).
+    uint64_t Size() const { return size_; }
+    const std::string& Target() const { return target_; }
+    const std::string& TemporaryPath() const { return temporary_; }
+
+private:
+    FileSystem& fs_;
+    std::string target_;
+    std::string temporary_;
+    std::unique_ptr<WritableFile> file_;
+    SaveResult failure_;
+    bool spoiled_ = false;
+    bool committed_ = false;
+    uint64_t size_ = 0;
+};
+
+// Writes `bytes` as the new content of `target` through a ReplacingFile.
+SaveResult SaveFileReplacing(const std::string& target, std::string_view bytes,
+                             FileSystem& fileSystem = GetFileSystem());
+
+// `path` with ".extension" added unless it already ends with it (letter case
+// aside): WithExtension("a", "TSO") -> "a.TSO", WithExtension("b.tso", "TSO")
+// -> "b.tso", WithExtension("v1.2", "ini") -> "v1.2.ini". An empty extension
+// leaves the path as it is.
+std::string WithExtension(const std::string& path, const std::string& extension);
+
+// The folder part of a path (before its last '/' or '\'), and the name after it.
+std::string PathFolder(const std::string& path);
+std::string PathName(const std::string& path);
+
+// The question asked when the chosen file exists (texts of the caller's
+// language).
+struct ReplaceQuestion {
+    std::string text;
+    std::string caption;
+};
+
+// Shows the save dialog of `request` and returns the path to write, its
+// extension settled (request.defaultExtension). When a file of that name
+// exists, asks `question` (Yes/No) first; No shows the dialog again with the
+// settled name. Nothing when the user cancelled (no box is shown).
+std::optional<std::string> ChooseSaveFile(FileChooser& chooser, Prompter& prompter, FileRequest request,
+                                          const ReplaceQuestion& question, FileSystem& fileSystem = GetFileSystem());
+
+// The text of a "not saved" box: the caller's text, the file and the reason,
+// one to a line.
+std::string NotSavedText(const std::string& text, const std::string& path, const SaveResult& result);
+
+} // namespace tarvel

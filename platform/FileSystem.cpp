@@ -1,0 +1,212 @@
+#include "FileSystem.h"
+
+#include <atomic>
+#include <cerrno>
+
+#ifdef _WIN32
+#include <windows.h>
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace tarvel {
+namespace {
+
+std::error_code Errno(int value) { return std::error_code(value, std::generic_category()); }
+
+#ifdef _WIN32
+
+std::wstring Wide(const std::string& utf8)
+{
+    if (utf8.empty()) return std::wstring();
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], n);
+    return wide;
+}
+
+std::error_code LastWindowsError() { return std::error_code(static_cast<int>(GetLastError()), std::system_category()); }
+
+class DescriptorFile : public WritableFile {
+public:
+    explicit DescriptorFile(int fd) : fd_(fd) {}
+    ~DescriptorFile() override { Close(); }
+
+    std::error_code Write(const void* data, size_t size) override
+    {
+        const char* p = static_cast<const char*>(data);
+        while (size > 0) {
+            const unsigned chunk = size > 0x40000000u ? 0x40000000u : static_cast<unsigned>(size);
+            const int n = _write(fd_, p, chunk);
+            if (n < 0) return Errno(errno);
+            if (n == 0) return Errno(ENOSPC);
+            p += n;
+            size -= static_cast<size_t>(n);
+        }
+        return {};
+    }
+    std::error_code Truncate(uint64_t size) override
+    {
+        const errno_t e = _chsize_s(fd_, static_cast<__int64>(size));
+        return e == 0 ? std::error_code() : Errno(e);
+    }
+    std::error_code Flush() override { return _commit(fd_) == 0 ? std::error_code() : Errno(errno); }
+    std::error_code Close() override
+    {
+        if (fd_ < 0) return {};
+        const int fd = fd_;
+        fd_ = -1;
+        return _close(fd) == 0 ? std::error_code() : Errno(errno);
+    }
+
+private:
+    int fd_;
+};
+
+class SystemFileSystem : public FileSystem {
+public:
+    std::unique_ptr<WritableFile> CreateNew(const std::string& path, std::error_code& error) override
+    {
+        const int fd = _wopen(Wide(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                              _S_IREAD | _S_IWRITE);
+        if (fd < 0) {
+            error = Errno(errno);
+            return nullptr;
+        }
+        error.clear();
+        return std::make_unique<DescriptorFile>(fd);
+    }
+    std::error_code Rename(const std::string& from, const std::string& to) override
+    {
+        if (MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return {};
+        return LastWindowsError();
+    }
+    std::error_code Remove(const std::string& path) override
+    {
+        return DeleteFileW(Wide(path).c_str()) ? std::error_code() : LastWindowsError();
+    }
+    PathStatus Status(const std::string& path) override
+    {
+        PathStatus status;
+        const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES) return status;
+        status.exists = true;
+        status.folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        status.writable = (attributes & FILE_ATTRIBUTE_READONLY) == 0;
+        return status;
+    }
+};
+
+#else
+
+class DescriptorFile : public WritableFile {
+public:
+    explicit DescriptorFile(int fd) : fd_(fd) {}
+    ~DescriptorFile() override { Close(); }
+
+    std::error_code Write(const void* data, size_t size) override
+    {
+        const char* p = static_cast<const char*>(data);
+        while (size > 0) {
+            const ssize_t n = ::write(fd_, p, size);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                return Errno(errno);
+            }
+            if (n == 0) return Errno(ENOSPC);
+            p += n;
+            size -= static_cast<size_t>(n);
+        }
+        return {};
+    }
+    std::error_code Truncate(uint64_t size) override
+    {
+        while (::ftruncate(fd_, static_cast<off_t>(size)) != 0) {
+            if (errno != EINTR) return Errno(errno);
+        }
+        // Later writes go on at the new end.
+        if (::lseek(fd_, static_cast<off_t>(size), SEEK_SET) < 0) return Errno(errno);
+        return {};
+    }
+    std::error_code Flush() override
+    {
+        while (::fsync(fd_) != 0) {
+            if (errno != EINTR) return Errno(errno);
+        }
+        return {};
+    }
+    std::error_code Close() override
+    {
+        if (fd_ < 0) return {};
+        const int fd = fd_;
+        fd_ = -1;
+        // The descriptor is gone after close whatever it returns; EINTR does
+        // not mean the data was lost.
+        if (::close(fd) != 0 && errno != EINTR) return Errno(errno);
+        return {};
+    }
+
+private:
+    int fd_;
+};
+
+class SystemFileSystem : public FileSystem {
+public:
+    std::unique_ptr<WritableFile> CreateNew(const std::string& path, std::error_code& error) override
+    {
+        int fd;
+        do {
+            fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        } while (fd < 0 && errno == EINTR);
+        if (fd < 0) {
+            error = Errno(errno);
+            return nullptr;
+        }
+        error.clear();
+        return std::make_unique<DescriptorFile>(fd);
+    }
+    std::error_code Rename(const std::string& from, const std::string& to) override
+    {
+        return ::rename(from.c_str(), to.c_str()) == 0 ? std::error_code() : Errno(errno);
+    }
+    std::error_code Remove(const std::string& path) override
+    {
+        return ::unlink(path.c_str()) == 0 ? std::error_code() : Errno(errno);
+    }
+    PathStatus Status(const std::string& path) override
+    {
+        PathStatus status;
+        struct stat info;
+        if (path.empty() || ::stat(path.c_str(), &info) != 0) return status;
+        status.exists = true;
+        status.folder = S_ISDIR(info.st_mode);
+        status.writable = ::access(path.c_str(), W_OK) == 0;
+        return status;
+    }
+};
+
+#endif
+
+SystemFileSystem systemFileSystem;
+std::atomic<FileSystem*> installed{nullptr};
+
+} // namespace
+
+FileSystem& RealFileSystem() { return systemFileSystem; }
+FileSystem& GetFileSystem()
+{
+    FileSystem* fs = installed.load();
+    return fs ? *fs : systemFileSystem;
+}
+void SetFileSystem(FileSystem* fileSystem) { installed = fileSystem; }
+
+ScopedFileSystem::ScopedFileSystem(FileSystem& fileSystem) : previous_(installed.exchange(&fileSystem)) {}
+ScopedFileSystem::~ScopedFileSystem() { installed = previous_; }
+
+} // namespace tarvel
