@@ -37,11 +37,25 @@ public:
 
     // Where an accepted click hands its page (the view's page switch).
     void SetPageSelector(std::function<void(int page)> selector) { selector_ = std::move(selector); }
+    // Which page is in front (NoPage for none): after every click the
+    // highlight goes to its item, so a refused switch leaves it on the page
+    // that stays.
+    void SetShownPageSource(std::function<int()> source) { shownPage_ = std::move(source); }
+    // Told the width the pane needs to show every caption whole, whenever the
+    // captions change.
+    void SetWidthWanted(std::function<void(int width)> wanted) { widthWanted_ = std::move(wanted); }
+    // The width this panel needs so that no caption is cut (valid once the
+    // tree has laid its items out).
+    int NeededWidth() const;
+    // Highlights the item of the page in front, or nothing.
+    void HighlightShownPage();
 
     // Re-reads the captions and equipment flags and refills the tree.
     void RebuildNavTree();
     // A click at a point in the tree's client coordinates.
     tarvel::NavClickOutcome ClickAt(const wxPoint& point);
+    // A click on `item` (null: on empty tree area).
+    tarvel::NavClickOutcome ClickOn(const tarvel::NavItem* item);
 
     CNavTree* Tree() const { return tree_; }
     // The item (root or page) under a point; null on empty area.
@@ -53,7 +67,11 @@ private:
     void OnLeftDown(wxMouseEvent& event);
     void OnCharHook(wxKeyEvent& event);
     void OnRefreshTexts(AppMessageEvent& event);
+    void OnTreeIdle(wxIdleEvent& event);
 
     CNavTree* tree_ = nullptr;
     std::function<void(int)> selector_;
+    std::function<int()> shownPage_;
+    std::function<void(int)> widthWanted_;
+    bool widthReportPending_ = false;
 };
