@@ -79,7 +79,8 @@ CNavTree::CNavTree(wxWindow* parent, wxWindowID id)
 #ifdef __WXMSW__
     // A cut caption must not pop up in a tip over the item below it, where
     // the tip would take that item's click.
-    ::SetWindowLong(GetHWND(), GWL_STYLE, ::GetWindowLong(GetHWND(), GWL_STYLE) | TVS_NOTOOLTIPS);
+    const HWND tree = static_cast<HWND>(GetHWND());
+    ::SetWindowLong(tree, GWL_STYLE, ::GetWindowLong(tree, GWL_STYLE) | TVS_NOTOOLTIPS);
 #endif
     // Nor any tip of ours.
     Bind(wxEVT_TREE_ITEM_GETTOOLTIP, [](wxTreeEvent& event) { event.Veto(); });
@@ -113,6 +114,7 @@ CNavigation::CNavigation(wxWindow* parent) : wxPanel(parent, IDD_NAVIGATION)
     FillFixedEnglishTree();
 
     tree_->Bind(wxEVT_LEFT_DOWN, &CNavigation::OnLeftDown, this);
+    tree_->Bind(wxEVT_LEFT_DCLICK, &CNavigation::OnLeftDown, this);
     tree_->Bind(wxEVT_IDLE, &CNavigation::OnTreeIdle, this);
     Bind(wxEVT_CHAR_HOOK, &CNavigation::OnCharHook, this);
     Bind(EVT_APP_MESSAGE, &CNavigation::OnRefreshTexts, this, WM_NAV_REFRESH_TEXTS);
@@ -149,6 +151,8 @@ void CNavigation::RebuildNavTree()
 void CNavigation::OnTreeIdle(wxIdleEvent& event)
 {
     event.Skip();
+    if (shownPages_ && shownPages_() != highlightedFor_)
+        HighlightShownPage();
     if (!widthReportPending_)
         return;
     widthReportPending_ = false;
@@ -188,20 +192,22 @@ int CNavigation::NeededWidth() const
 
 void CNavigation::HighlightShownPage()
 {
-    const int page = shownPage_ ? shownPage_() : tarvel::NoPage;
-    std::vector<wxTreeItemId> pending{tree_->GetRootItem()};
-    while (!pending.empty()) {
-        const wxTreeItemId parent = pending.back();
-        pending.pop_back();
-        wxTreeItemIdValue cookie;
-        for (wxTreeItemId id = tree_->GetFirstChild(parent, cookie); id.IsOk();
-             id = tree_->GetNextChild(parent, cookie)) {
-            pending.push_back(id);
-            const auto* data = static_cast<NavItemData*>(tree_->GetItemData(id));
-            if (page != tarvel::NoPage && data && data->Item().page == page) {
-                if (tree_->GetSelection() != id)
-                    tree_->SelectItem(id);
-                return;
+    highlightedFor_ = shownPages_ ? shownPages_() : std::vector<int>();
+    for (int page : highlightedFor_) {
+        std::vector<wxTreeItemId> pending{tree_->GetRootItem()};
+        while (!pending.empty()) {
+            const wxTreeItemId parent = pending.back();
+            pending.pop_back();
+            wxTreeItemIdValue cookie;
+            for (wxTreeItemId id = tree_->GetFirstChild(parent, cookie); id.IsOk();
+                 id = tree_->GetNextChild(parent, cookie)) {
+                pending.push_back(id);
+                const auto* data = static_cast<NavItemData*>(tree_->GetItemData(id));
+                if (data && data->Item().page == page) {
+                    if (tree_->GetSelection() != id)
+                        tree_->SelectItem(id);
+                    return;
+                }
             }
         }
     }
@@ -251,6 +257,16 @@ void CNavigation::OnLeftDown(wxMouseEvent& event)
     if (hit)
         item = *hit;
     event.Skip(); // let the tree select and expand as usual
+    // The second press of a double click on the item the first press was
+    // handled for only keeps the highlight where the page in front has it.
+    const bool again = event.GetEventType() == wxEVT_LEFT_DCLICK && onItem == lastPressOnItem_ &&
+                       (!onItem || (item.page == lastPress_.page && item.textRow == lastPress_.textRow));
+    lastPressOnItem_ = onItem;
+    lastPress_ = item;
+    if (again) {
+        CallAfter([this] { HighlightShownPage(); });
+        return;
+    }
     // Run the click after the tree has finished with the mouse: its guards
     // may show a modal box.
     CallAfter([this, onItem, item] { ClickOn(onItem ? &item : nullptr); });

@@ -11,6 +11,7 @@
 #include <wx/treectrl.h>
 
 #include <functional>
+#include <vector>
 
 constexpr int IDC_NAV_TREE = 1352;
 constexpr int IDD_NAVIGATION = 369;
@@ -37,10 +38,12 @@ public:
 
     // Where an accepted click hands its page (the view's page switch).
     void SetPageSelector(std::function<void(int page)> selector) { selector_ = std::move(selector); }
-    // Which page is in front (NoPage for none): after every click the
-    // highlight goes to its item, so a refused switch leaves it on the page
-    // that stays.
-    void SetShownPageSource(std::function<int()> source) { shownPage_ = std::move(source); }
+    // The pages shown, the one in front first: the highlight is on the item
+    // of the first of them that has one (none when none has), after every
+    // click, so a refused switch leaves it on the page that stays, and
+    // whenever the shown pages change otherwise (the ribbon's page commands,
+    // a disconnect).
+    void SetShownPagesSource(std::function<std::vector<int>()> source) { shownPages_ = std::move(source); }
     // Told the width the pane needs to show every caption whole, whenever the
     // captions change.
     void SetWidthWanted(std::function<void(int width)> wanted) { widthWanted_ = std::move(wanted); }
@@ -71,7 +74,11 @@ private:
 
     CNavTree* tree_ = nullptr;
     std::function<void(int)> selector_;
-    std::function<int()> shownPage_;
+    std::function<std::vector<int>()> shownPages_;
+    std::vector<int> highlightedFor_;
     std::function<void(int)> widthWanted_;
     bool widthReportPending_ = false;
+    // What the last press of the mouse was on.
+    bool lastPressOnItem_ = false;
+    tarvel::NavItem lastPress_;
 };

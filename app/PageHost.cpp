@@ -35,6 +35,18 @@ int CMyTabCtrl::FrontFixedIndex() const
     return -1;
 }
 
+std::vector<int> CMyTabCtrl::ShownFixedIndexes() const
+{
+    std::vector<int> shown;
+    const int front = FrontFixedIndex();
+    if (front >= 0)
+        shown.push_back(front);
+    for (int i = 0; i < visibility_.PageCount(); ++i)
+        if (i != front && visibility_.IsShown(i))
+            shown.push_back(i);
+    return shown;
+}
+
 void CMyTabCtrl::SetFixedCaption(int index, const wxString& caption)
 {
     if (!Valid(index))

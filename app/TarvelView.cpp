@@ -123,7 +123,7 @@ CTarvelView::~CTarvelView()
     // The navigation outlives the view by a moment; it must not reach back.
     if (frame_ && frame_->Navigation()) {
         frame_->Navigation()->SetPageSelector(nullptr);
-        frame_->Navigation()->SetShownPageSource(nullptr);
+        frame_->Navigation()->SetShownPagesSource(nullptr);
     }
     // The adapter, once the keep-alive and the monitor's worker have ended.
     connection_.reset();
@@ -197,7 +197,7 @@ bool CTarvelView::OnCreate(wxDocument* doc, long flags)
     }
     if (CNavigation* nav = frame_->Navigation()) {
         nav->SetPageSelector([this](int page) { OnSelectPage(page); });
-        nav->SetShownPageSource([this] { return tabs_ ? tabs_->FrontFixedIndex() : tarvel::NoPage; });
+        nav->SetShownPagesSource([this] { return tabs_ ? tabs_->ShownFixedIndexes() : std::vector<int>(); });
     }
     Activate(true);
     return true;

@@ -182,6 +182,9 @@ wxSize CNILikeStatic::DoGetBestSize() const
 {
     // The text in the label's own font with a margin of 2 pixels, never
     // less than the size the label was made with, nor wider than it may be.
+    // An empty label keeps the size it was made with.
+    if (text_.empty() && nominal_.x > 0 && nominal_.y > 0)
+        return nominal_;
     wxSize text = MeasureLines(this, lines_, false);
     if (text_.empty())
         text.x = MeasureLines(this, {wxString("M")}, false).x;
