@@ -182,7 +182,7 @@ int CNavigation::NeededWidth() const
     }
     // A little air after the text, the tree's border, and room for its
     // vertical scroll bar whether it shows now or not.
-    constexpr int kAir = 8;
+    constexpr int kAir = 16;
     const int border = tree_->GetSize().x - tree_->GetClientSize().x;
     const int bar = tree_->HasScrollbar(wxVERTICAL) && border >= wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, tree_)
                         ? 0

@@ -167,9 +167,12 @@ void CTarvelPage::FillWithList(wxWindow* list)
 
 void CTarvelPage::DoSetVirtualSize(int, int y)
 {
-    // A whole number of scroll steps, so the last one reaches the bottom.
-    const int steps = (y + kScrollStep - 1) / kScrollStep;
-    wxScrolledWindow::DoSetVirtualSize(GetClientSize().x, steps * kScrollStep);
+    // What does not fit scrolls by whole steps, so the last one reaches the
+    // bottom; what fits does not scroll.
+    const wxSize client = GetClientSize();
+    if (y > client.y)
+        y = client.y + (y - client.y + kScrollStep - 1) / kScrollStep * kScrollStep;
+    wxScrolledWindow::DoSetVirtualSize(client.x, y);
 }
 
 bool CTarvelPage::ShouldScrollToChildOnFocus(wxWindow* child)

@@ -177,7 +177,10 @@ public:
         // Its text measured in its own font.
         const bool mnemonics = !dynamic_cast<CNILikeStatic*>(control);
         const std::vector<wxString> lines = ShownLines(control);
-        wxSize text = MeasureLines(control, lines, mnemonics);
+        bool empty = true;
+        for (const wxString& line : lines)
+            empty = empty && line.empty();
+        wxSize text = empty ? wxSize() : MeasureLines(control, lines, mnemonics);
         if (dynamic_cast<wxStaticBox*>(control))
             text.y = 0; // the caption stands in the frame's border
         if (dynamic_cast<wxChoice*>(control) || dynamic_cast<wxComboBox*>(control)) {
