@@ -129,7 +129,8 @@ public:
     {
         int x = 0;
         int y = 0;
-        page_->GetViewStart(&x, &y);
+        if (wxScrollHelper* scroll = dynamic_cast<wxScrollHelper*>(page_))
+            scroll->GetViewStart(&x, &y);
         if (x != 0 || y != 0)
             Fail("opened scrolled to " + std::to_string(x) + "," + std::to_string(y));
         const wxRect page = page_->GetScreenRect();
@@ -153,12 +154,14 @@ public:
         if (!VisibleArea().Contains(InPage(control))) {
             // Scrolled so that it starts at the top of the page, or as far
             // as the page scrolls.
-            int unitX = 0;
-            int unitY = 0;
-            page_->GetScrollPixelsPerUnit(&unitX, &unitY);
-            const int top = page_->CalcUnscrolledPosition(InPage(control).GetPosition()).y;
-            if (unitY > 0)
-                page_->Scroll(0, top / unitY);
+            if (wxScrollHelper* scroll = dynamic_cast<wxScrollHelper*>(page_)) {
+                int unitX = 0;
+                int unitY = 0;
+                scroll->GetScrollPixelsPerUnit(&unitX, &unitY);
+                const int top = scroll->CalcUnscrolledPosition(InPage(control).GetPosition()).y;
+                if (unitY > 0)
+                    scroll->Scroll(0, top / unitY);
+            }
         }
         const wxRect rect = InPage(control);
         const wxRect area = VisibleArea();
