@@ -9,6 +9,10 @@
 // and the navigation tree shows every caption whole.
 #include "PageTour.h"
 
+#include "ABSConnectors.h"
+#include "CABSRWDID.h"
+#include "CDeviceInfo.h"
+#include "CLiftingAxleCalibration.h"
 #include "NILike.h"
 #include "TextFit.h"
 
@@ -18,11 +22,15 @@
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/combobox.h>
+#include <wx/grid.h>
+#include <wx/settings.h>
 #include <wx/radiobut.h>
 #include <wx/scrolbar.h>
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -299,6 +307,88 @@ TEST_P(PageLayout, TheNavigationShowsEveryCaptionWhole)
         list->InvalidateBestSize();
         EXPECT_LE(list->GetBestSize().x, list->GetSize().x);
     }
+}
+
+// The contrast of two colours as the web's accessibility rules measure it
+// (1 to 21; 4.5 is the least for ordinary text).
+double Contrast(const wxColour& a, const wxColour& b)
+{
+    auto luminance = [](const wxColour& c) {
+        auto channel = [](unsigned char v) {
+            const double x = v / 255.0;
+            return x <= 0.03928 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.Red()) + 0.7152 * channel(c.Green()) + 0.0722 * channel(c.Blue());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+class PageLooks : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        startFolder_ = std::filesystem::current_path();
+        ASSERT_TRUE(pagetour::StartIn(program_, "page_looks", 1));
+        app_ = program_.app;
+        ASSERT_TRUE(pagetour::SizeWindow(app_->MainFrame(), wxSize(1280, 800)));
+        ASSERT_TRUE(guidriver::Connect(app_));
+    }
+    void TearDown() override
+    {
+        program_.Stop();
+        std::filesystem::current_path(startFolder_);
+    }
+
+    tarvel_test::ProgramUnderTest program_;
+    CTarvelApp* app_ = nullptr;
+    std::filesystem::path startFolder_;
+};
+
+// A selected row reads as well with the focus in the grid as without it
+// (the grid then draws the selection in the platform's button shadow).
+TEST_F(PageLooks, ASelectedGridRowIsReadable)
+{
+    CTarvelView* view = app_->View();
+    ASSERT_TRUE(pagetour::OpenPage(app_, tarvel::TabParameters));
+    std::vector<wxGrid*> grids{dynamic_cast<CABSRWDID*>(view->Page(tarvel::TabParameters))->Grid(),
+                               dynamic_cast<CLiftingAxleCalibration*>(view->Page(tarvel::TabLiftingAxleCalibration))->Grid(),
+                               dynamic_cast<ABSConnectors*>(view->Page(tarvel::TabConnectors))->GioList(),
+                               dynamic_cast<ABSConnectors*>(view->Page(tarvel::TabConnectors))->ConnectorList()};
+    const wxColour unfocused = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNSHADOW);
+    for (wxGrid* grid : grids) {
+        ASSERT_NE(grid, nullptr);
+        EXPECT_GE(Contrast(grid->GetSelectionForeground(), grid->GetSelectionBackground()), 4.5) << grid->GetId();
+        EXPECT_GE(Contrast(grid->GetSelectionForeground(), unfocused), 4.5) << grid->GetId();
+    }
+    // The parameters grid shows a selected row after a read.
+    wxGrid* parameters = grids[0];
+    ASSERT_GT(parameters->GetNumberRows(), 0);
+    parameters->SelectRow(0);
+    EXPECT_TRUE(parameters->IsInSelection(0, 1));
+}
+
+// The ECU's identification is written in the page's text size: as tall as
+// the buttons' captions.
+TEST_F(PageLooks, EcuInformationValuesAreInThePagesTextSize)
+{
+    ASSERT_TRUE(pagetour::OpenPage(app_, tarvel::TabDeviceInfo));
+    CTarvelPage* page = app_->View()->Page(tarvel::TabDeviceInfo);
+    const int text = page->FindWindow(CDeviceInfo::kReadButtonId)->GetFont().GetPixelSize().y;
+    ASSERT_GT(text, 0);
+    int shown = 0;
+    for (int i = 0; i < CDeviceInfo::kPairCount; ++i) {
+        for (int id : {CDeviceInfo::kFirstNameLabelId + i, CDeviceInfo::kFirstValueLabelId + i}) {
+            wxWindow* label = page->FindWindow(id);
+            ASSERT_NE(label, nullptr);
+            if (!label->IsShown())
+                continue;
+            ++shown;
+            EXPECT_GE(label->GetFont().GetPixelSize().y, text) << label->GetLabel();
+        }
+    }
+    EXPECT_GT(shown, 0);
 }
 
 std::vector<LayoutCase> Cases()
