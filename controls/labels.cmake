@@ -1,5 +1,5 @@
-# The coloured label, the bitmap lamp, the plain edit control and the
-# connectors list, over wxWidgets.
+# The coloured label, the bitmap lamp, the texts that wrap to their page's
+# width, the plain edit control and the connectors list, over wxWidgets.
 if(NOT TARVEL_BUILD_GUI)
   return()
 endif()
