@@ -77,6 +77,7 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
                                     .BestSize(wxSize(static_cast<int>(navWidth), FromDIP(600)))
                                     .MinSize(FromDIP(wxSize(kNavigationPaneMinWidth, 200))));
 
+    navigation_->SetWidthWanted([this](int width) { WidenNavigation(width); });
     CreateOutputPane();
     ApplyLook(AppLook);
     panes_.Update();
@@ -301,6 +302,21 @@ wxAuiDockInfo* CMainFrame::NavigationDock()
             return &dock;
     }
     return nullptr;
+}
+
+void CMainFrame::WidenNavigation(int width)
+{
+    wxAuiDockInfo* dock = NavigationDock();
+    if (!dock || !navigation_)
+        return;
+    // The dock is wider than the panel by its gripper and borders.
+    const int wanted = width + std::max(0, dock->size - navigation_->GetSize().x);
+    const int most = static_cast<int>(GetClientSize().x * kNavigationMostShare);
+    const int size = std::min(wanted, most);
+    if (dock->size >= size)
+        return;
+    dock->size = size;
+    panes_.Update();
 }
 
 int CMainFrame::NavigationWidth()

@@ -23,6 +23,9 @@ constexpr int ID_STATUSBAR_PANE1 = 121;
 constexpr const char* kNavigationWidthKey = "NavigationPaneWidth";
 constexpr int kNavigationPaneWidth = 300;
 constexpr int kNavigationPaneMinWidth = 120;
+// The navigation pane widens to show its captions whole, but takes at most
+// this part of the frame's width.
+constexpr double kNavigationMostShare = 0.45;
 
 // The frame's pane manager, with a way to its docks (a dock's size is the
 // width the user drags its sash to).
@@ -66,6 +69,9 @@ private:
     void OnPaneClosed(class wxAuiManagerEvent& event);
     void SyncViewButtons();
     void SaveNavigationWidth();
+    // Widens the navigation pane to `width` (its panel's width) where it is
+    // narrower, up to a part of the frame's width.
+    void WidenNavigation(int width);
     class wxAuiDockInfo* NavigationDock();
     void OnHelpButton(class wxRibbonBarEvent& event);
     void OnClose(wxCloseEvent& event);

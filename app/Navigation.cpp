@@ -3,10 +3,13 @@
 #include "AppMessages.h"
 #include "ShellGlobals.h"
 
+#include <wx/settings.h>
 #include <wx/sizer.h>
 #ifdef __WXMSW__
 #include <commctrl.h>
 #endif
+
+#include <algorithm>
 
 namespace {
 
@@ -73,6 +76,14 @@ CNavTree::CNavTree(wxWindow* parent, wxWindowID id)
     : wxTreeCtrl(parent, id, wxDefaultPosition, wxDefaultSize,
                  wxTR_HAS_BUTTONS | wxTR_LINES_AT_ROOT | wxTR_HIDE_ROOT | wxBORDER_SUNKEN | wxHSCROLL | wxVSCROLL)
 {
+#ifdef __WXMSW__
+    // A cut caption must not pop up in a tip over the item below it, where
+    // the tip would take that item's click.
+    const HWND tree = static_cast<HWND>(GetHWND());
+    ::SetWindowLong(tree, GWL_STYLE, ::GetWindowLong(tree, GWL_STYLE) | TVS_NOTOOLTIPS);
+#endif
+    // Nor any tip of ours.
+    Bind(wxEVT_TREE_ITEM_GETTOOLTIP, [](wxTreeEvent& event) { event.Veto(); });
 }
 
 void CNavTree::SetItemHeight(int pixels)
@@ -103,6 +114,8 @@ CNavigation::CNavigation(wxWindow* parent) : wxPanel(parent, IDD_NAVIGATION)
     FillFixedEnglishTree();
 
     tree_->Bind(wxEVT_LEFT_DOWN, &CNavigation::OnLeftDown, this);
+    tree_->Bind(wxEVT_LEFT_DCLICK, &CNavigation::OnLeftDown, this);
+    tree_->Bind(wxEVT_IDLE, &CNavigation::OnTreeIdle, this);
     Bind(wxEVT_CHAR_HOOK, &CNavigation::OnCharHook, this);
     Bind(EVT_APP_MESSAGE, &CNavigation::OnRefreshTexts, this, WM_NAV_REFRESH_TEXTS);
     tarvel::RegisterWindow(tarvel::WindowSlot::Navigation, this);
@@ -129,6 +142,76 @@ void CNavigation::RebuildNavTree()
     }
     tree_->SetItemHeight(kNavItemHeight);
     tree_->Thaw();
+    HighlightShownPage();
+    // The items get their places when the tree next idles; the width they
+    // need is told then.
+    widthReportPending_ = true;
+}
+
+void CNavigation::OnTreeIdle(wxIdleEvent& event)
+{
+    event.Skip();
+    if (shownPages_ && shownPages_() != highlightedFor_)
+        HighlightShownPage();
+    if (!widthReportPending_)
+        return;
+    widthReportPending_ = false;
+    if (widthWanted_)
+        widthWanted_(NeededWidth());
+}
+
+int CNavigation::NeededWidth() const
+{
+    // The right end of the widest caption, wherever the tree is scrolled.
+    int right = 0;
+    int unit = 0;
+    tree_->GetScrollPixelsPerUnit(&unit, nullptr);
+    const int scrolled = tree_->GetViewStart().x * unit;
+    std::vector<wxTreeItemId> pending{tree_->GetRootItem()};
+    while (!pending.empty()) {
+        const wxTreeItemId parent = pending.back();
+        pending.pop_back();
+        wxTreeItemIdValue cookie;
+        for (wxTreeItemId id = tree_->GetFirstChild(parent, cookie); id.IsOk();
+             id = tree_->GetNextChild(parent, cookie)) {
+            pending.push_back(id);
+            wxRect rect;
+            if (tree_->GetBoundingRect(id, rect, true))
+                right = std::max(right, rect.GetRight() + 1 + scrolled);
+        }
+    }
+    // A little air after the text, the tree's border, and room for its
+    // vertical scroll bar whether it shows now or not.
+    constexpr int kAir = 16;
+    const int border = tree_->GetSize().x - tree_->GetClientSize().x;
+    const int bar = tree_->HasScrollbar(wxVERTICAL) && border >= wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, tree_)
+                        ? 0
+                        : wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, tree_);
+    return right + kAir + border + bar + (GetSize().x - tree_->GetSize().x);
+}
+
+void CNavigation::HighlightShownPage()
+{
+    highlightedFor_ = shownPages_ ? shownPages_() : std::vector<int>();
+    for (int page : highlightedFor_) {
+        std::vector<wxTreeItemId> pending{tree_->GetRootItem()};
+        while (!pending.empty()) {
+            const wxTreeItemId parent = pending.back();
+            pending.pop_back();
+            wxTreeItemIdValue cookie;
+            for (wxTreeItemId id = tree_->GetFirstChild(parent, cookie); id.IsOk();
+                 id = tree_->GetNextChild(parent, cookie)) {
+                pending.push_back(id);
+                const auto* data = static_cast<NavItemData*>(tree_->GetItemData(id));
+                if (data && data->Item().page == page) {
+                    if (tree_->GetSelection() != id)
+                        tree_->SelectItem(id);
+                    return;
+                }
+            }
+        }
+    }
+    tree_->UnselectAll();
 }
 
 const tarvel::NavItem* CNavigation::ItemAt(const wxPoint& point) const
@@ -145,23 +228,48 @@ const tarvel::NavItem* CNavigation::ItemAt(const wxPoint& point) const
 
 tarvel::NavClickOutcome CNavigation::ClickAt(const wxPoint& point)
 {
+    return ClickOn(ItemAt(point));
+}
+
+tarvel::NavClickOutcome CNavigation::ClickOn(const tarvel::NavItem* hit)
+{
     // Copy the item: the click may rebuild the tree (a page sending
     // WM_NAV_REFRESH_TEXTS) while it runs.
-    const tarvel::NavItem* hit = ItemAt(point);
     tarvel::NavItem item;
     if (hit)
         item = *hit;
     Environment env(*this);
-    return tarvel::OnNavTreeClick(env, hit ? &item : nullptr);
+    const tarvel::NavClickOutcome outcome = tarvel::OnNavTreeClick(env, hit ? &item : nullptr);
+    // The highlight shows the page in front: the clicked one, or, when the
+    // switch was refused, the one that stays.
+    HighlightShownPage();
+    return outcome;
 }
 
 void CNavigation::OnLeftDown(wxMouseEvent& event)
 {
+    // The item is the one under the mouse now: the tree may scroll a half
+    // shown item into view as it selects it, and what lies under the same
+    // point afterwards is another item.
+    const tarvel::NavItem* hit = ItemAt(event.GetPosition());
+    const bool onItem = hit != nullptr;
+    tarvel::NavItem item;
+    if (hit)
+        item = *hit;
     event.Skip(); // let the tree select and expand as usual
-    const wxPoint point = event.GetPosition();
+    // The second press of a double click on the item the first press was
+    // handled for only keeps the highlight where the page in front has it.
+    const bool again = event.GetEventType() == wxEVT_LEFT_DCLICK && onItem == lastPressOnItem_ &&
+                       (!onItem || (item.page == lastPress_.page && item.textRow == lastPress_.textRow));
+    lastPressOnItem_ = onItem;
+    lastPress_ = item;
+    if (again) {
+        CallAfter([this] { HighlightShownPage(); });
+        return;
+    }
     // Run the click after the tree has finished with the mouse: its guards
     // may show a modal box.
-    CallAfter([this, point] { ClickAt(point); });
+    CallAfter([this, onItem, item] { ClickOn(onItem ? &item : nullptr); });
 }
 
 void CNavigation::OnCharHook(wxKeyEvent& event)

@@ -11,6 +11,7 @@
 #include <wx/treectrl.h>
 
 #include <functional>
+#include <vector>
 
 constexpr int IDC_NAV_TREE = 1352;
 constexpr int IDD_NAVIGATION = 369;
@@ -37,11 +38,27 @@ public:
 
     // Where an accepted click hands its page (the view's page switch).
     void SetPageSelector(std::function<void(int page)> selector) { selector_ = std::move(selector); }
+    // The pages shown, the one in front first: the highlight is on the item
+    // of the first of them that has one (none when none has), after every
+    // click, so a refused switch leaves it on the page that stays, and
+    // whenever the shown pages change otherwise (the ribbon's page commands,
+    // a disconnect).
+    void SetShownPagesSource(std::function<std::vector<int>()> source) { shownPages_ = std::move(source); }
+    // Told the width the pane needs to show every caption whole, whenever the
+    // captions change.
+    void SetWidthWanted(std::function<void(int width)> wanted) { widthWanted_ = std::move(wanted); }
+    // The width this panel needs so that no caption is cut (valid once the
+    // tree has laid its items out).
+    int NeededWidth() const;
+    // Highlights the item of the page in front, or nothing.
+    void HighlightShownPage();
 
     // Re-reads the captions and equipment flags and refills the tree.
     void RebuildNavTree();
     // A click at a point in the tree's client coordinates.
     tarvel::NavClickOutcome ClickAt(const wxPoint& point);
+    // A click on `item` (null: on empty tree area).
+    tarvel::NavClickOutcome ClickOn(const tarvel::NavItem* item);
 
     CNavTree* Tree() const { return tree_; }
     // The item (root or page) under a point; null on empty area.
@@ -53,7 +70,15 @@ private:
     void OnLeftDown(wxMouseEvent& event);
     void OnCharHook(wxKeyEvent& event);
     void OnRefreshTexts(AppMessageEvent& event);
+    void OnTreeIdle(wxIdleEvent& event);
 
     CNavTree* tree_ = nullptr;
     std::function<void(int)> selector_;
+    std::function<std::vector<int>()> shownPages_;
+    std::vector<int> highlightedFor_;
+    std::function<void(int)> widthWanted_;
+    bool widthReportPending_ = false;
+    // What the last press of the mouse was on.
+    bool lastPressOnItem_ = false;
+    tarvel::NavItem lastPress_;
 };

@@ -23,6 +23,30 @@ wxWindow* CMyTabCtrl::FixedPage(int index) const
     return Valid(index) ? pages_[static_cast<size_t>(index)] : nullptr;
 }
 
+int CMyTabCtrl::FrontFixedIndex() const
+{
+    const int selected = GetSelection();
+    if (selected == wxNOT_FOUND)
+        return -1;
+    const wxWindow* front = GetPage(static_cast<size_t>(selected));
+    for (int i = 0; i < visibility_.PageCount(); ++i)
+        if (pages_[static_cast<size_t>(i)] == front)
+            return i;
+    return -1;
+}
+
+std::vector<int> CMyTabCtrl::ShownFixedIndexes() const
+{
+    std::vector<int> shown;
+    const int front = FrontFixedIndex();
+    if (front >= 0)
+        shown.push_back(front);
+    for (int i = 0; i < visibility_.PageCount(); ++i)
+        if (i != front && visibility_.IsShown(i))
+            shown.push_back(i);
+    return shown;
+}
+
 void CMyTabCtrl::SetFixedCaption(int index, const wxString& caption)
 {
     if (!Valid(index))

@@ -29,6 +29,10 @@ public:
     // The page at a fixed index, or null.
     wxWindow* FixedPage(int index) const;
     int FixedPageCount() const { return visibility_.PageCount(); }
+    // The fixed index of the page in front, or -1 when no tab is shown.
+    int FrontFixedIndex() const;
+    // The fixed indexes of the shown pages, the one in front first.
+    std::vector<int> ShownFixedIndexes() const;
     void SetFixedCaption(int index, const wxString& caption);
     wxString FixedCaption(int index) const;
 

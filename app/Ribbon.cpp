@@ -1,5 +1,7 @@
 #include "Ribbon.h"
 
+#include <algorithm>
+
 #include "AppMessages.h"
 #include "ShellGlobals.h"
 
@@ -26,6 +28,8 @@ wxBitmap Art(const wxArtID& id, int size)
 wxChoice* AddChoice(wxWindow* parent, wxSizer* sizer, int id, int width, const wxArrayString& items)
 {
     auto* choice = new wxChoice(parent, id, wxDefaultPosition, wxSize(width, -1), items);
+    // At least the given width, and as wide as its longest row needs.
+    choice->SetMinSize(wxSize(std::max(width, choice->GetBestSize().x), -1));
     sizer->Add(choice, 0, wxALL | wxEXPAND, 2);
     return choice;
 }

@@ -42,6 +42,7 @@
 #include "CPrintSystemTag.h"
 
 #include "Log.h"
+#include "TextFit.h"
 
 #include <wx/aboutdlg.h>
 #include <wx/app.h>
@@ -49,6 +50,7 @@
 #include <wx/filefn.h>
 #include <wx/menu.h>
 #include <wx/scrolwin.h>
+#include <wx/sizer.h>
 
 wxIMPLEMENT_DYNAMIC_CLASS(CTarvelView, wxView);
 
@@ -57,6 +59,9 @@ namespace {
 constexpr unsigned kRequestCanId = tarvel::kUdsRequestCanId;
 // How long start-up waits for the splash to reach the screen at most.
 constexpr int kSplashPaintWaitMs = 300;
+// The least size of the page host, in pixels.
+constexpr int kLeastPageHostWidth = 200;
+constexpr int kLeastPageHostHeight = 150;
 
 template <class Page>
 CTarvelPage* Make()
@@ -117,8 +122,10 @@ CTarvelView::~CTarvelView()
     if (tarvel::Services().setRefreshLanguageHandler)
         tarvel::Services().setRefreshLanguageHandler(nullptr);
     // The navigation outlives the view by a moment; it must not reach back.
-    if (frame_ && frame_->Navigation())
+    if (frame_ && frame_->Navigation()) {
         frame_->Navigation()->SetPageSelector(nullptr);
+        frame_->Navigation()->SetShownPagesSource(nullptr);
+    }
     // The adapter, once the keep-alive and the monitor's worker have ended.
     connection_.reset();
     tarvel::StopMonitorWorker();
@@ -189,8 +196,10 @@ bool CTarvelView::OnCreate(wxDocument* doc, long flags)
             return std::array<int, 3>{SelectionOf(rc.adapter), SelectionOf(rc.baudRate), SelectionOf(rc.language)};
         });
     }
-    if (CNavigation* nav = frame_->Navigation())
+    if (CNavigation* nav = frame_->Navigation()) {
         nav->SetPageSelector([this](int page) { OnSelectPage(page); });
+        nav->SetShownPagesSource([this] { return tabs_ ? tabs_->ShownFixedIndexes() : std::vector<int>(); });
+    }
     Activate(true);
     return true;
 }
@@ -207,9 +216,11 @@ int CTarvelView::CreateWindows(CMainFrame* frame)
     if (splash_)
         splashPainted_ = splash_->PaintNow(kSplashPaintWaitMs);
 
-    window_ = new wxScrolledWindow(frame, wxID_ANY, wxDefaultPosition, wxDefaultSize,
-                                   wxHSCROLL | wxVSCROLL | wxFULL_REPAINT_ON_RESIZE);
-    window_->SetScrollRate(10, 10);
+    // The page host fills the view: each page scrolls by itself, up and
+    // down, so the view never scrolls (a shared scroll position would open
+    // one page where the last was left).
+    window_ = new wxScrolledWindow(frame, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxFULL_REPAINT_ON_RESIZE);
+    window_->ShowScrollbars(wxSHOW_SB_NEVER, wxSHOW_SB_NEVER);
     frame->SetViewWindow(window_);
     window_->Bind(wxEVT_RIGHT_UP, [this](wxMouseEvent& event) { ShowContextMenu(event.GetPosition()); });
 
@@ -224,8 +235,16 @@ int CTarvelView::CreateWindows(CMainFrame* frame)
     logics_ = std::make_unique<tarvel::PageLogicSet>(pageServices_->Context());
 
     tabs_ = new CMyTabCtrl(window_, 1, tarvel::PageCount);
-    tabs_->SetSize(pageSize_);
+    // However large a page would like to be, the tab control takes the
+    // view's size; the pages fit themselves into it.
+    tabs_->SetMinSize(wxSize(kLeastPageHostWidth, kLeastPageHostHeight));
+    auto* hostSizer = new wxBoxSizer(wxVERTICAL);
+    hostSizer->Add(tabs_, 1, wxEXPAND);
+    window_->SetSizer(hostSizer);
 
+    // Long texts of a page break into lines rather than run past its edge.
+    CTarvelPage::SetTextFitter(
+        [](wxWindow* page, int width) { FitTextsToWidth(page, width, CTarvelPage::kMargin); });
     for (int tab = 0; tab < tarvel::PageCount; ++tab) {
         const tarvel::PageSpec& spec = *tarvel::FindPageSpec(tab);
         CTarvelPage* page = kPageFactories[static_cast<size_t>(tab)]();
@@ -271,12 +290,12 @@ bool CTarvelView::PagesMayClose() const
 void CTarvelView::OnInitialUpdate()
 {
     ++initialUpdates_;
+    // The size the page templates were drawn for; the tab control fills the
+    // view whatever its size, and each page lays itself out in it.
     if (CTarvelPage* info = Page(tarvel::TabDeviceInfo))
         pageSize_ = info->ConvertDialogToPixels(wxSize(630, 315));
     if (window_)
-        window_->SetVirtualSize(pageSize_);
-    if (tabs_)
-        tabs_->SetSize(pageSize_);
+        window_->Layout();
     RestoreLists();
     ResetViewPages();
 }

@@ -53,7 +53,11 @@ bool CNILikeStatic::Create(wxWindow* parent, wxWindowID id, const wxString& labe
     text_ = label;
     wxControl::SetLabel(label);
     Bind(wxEVT_PAINT, &CNILikeStatic::OnPaint, this);
-    SetInitialSize(size);
+    // The given size is where the label starts; its best size never falls
+    // below it (DoGetBestSize), and it grows with its text.
+    nominal_ = size;
+    Rewrap();
+    SetInitialSize(wxDefaultSize);
     return true;
 }
 
@@ -79,7 +83,9 @@ void CNILikeStatic::SetTextColour(ColorRef colour)
 
 void CNILikeStatic::SetTextFont()
 {
-    const int h = GetClientSize().GetHeight();
+    // The height the label was made for: a label grown to more lines must
+    // not take a larger font for it.
+    const int h = nominal_.GetHeight() > 0 ? nominal_.GetHeight() : GetClientSize().GetHeight();
     const int height = static_cast<int>(h * 0.8); // truncated toward zero
     if (height <= 0) return; // no size yet: keep the current font
     wxFontInfo info(wxSize(0, height));
@@ -114,7 +120,38 @@ void CNILikeStatic::SetLabel(const wxString& label)
     // Kept apart from the control label: '&' is text here, not a mnemonic.
     text_ = label;
     wxControl::SetLabel(label);
+    Rewrap();
     Redraw();
+}
+
+bool CNILikeStatic::SetFont(const wxFont& font)
+{
+    const bool changed = wxControl::SetFont(font);
+    Rewrap();
+    return changed;
+}
+
+void CNILikeStatic::WrapTo(int width)
+{
+    if (width == wrapWidth_)
+        return;
+    wrapWidth_ = width;
+    Rewrap();
+    if (GetHandle())
+        Refresh();
+}
+
+void CNILikeStatic::Rewrap()
+{
+    // The text keeps a margin of 2 pixels on each side.
+    const int textWidth = wrapWidth_ > 0 ? std::max(1, wrapWidth_ - 4) : 0;
+    lines_ = WrapLines(text_, textWidth, [this](const wxString& line) {
+        const wxFont font = GetFont();
+        int w = 0;
+        GetTextExtent(line, &w, nullptr, nullptr, nullptr, &font);
+        return w;
+    });
+    InvalidateBestSize();
 }
 
 void CNILikeStatic::Render(wxDC& dc) const
@@ -128,7 +165,7 @@ void CNILikeStatic::Render(wxDC& dc) const
     dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
     dc.SetTextForeground(ColourFromColorRef(textColour_));
     // Every line centred; the block of lines centred vertically.
-    wxArrayString lines = wxStringTokenize(text_, "\n", wxTOKEN_RET_EMPTY_ALL);
+    const std::vector<wxString>& lines = lines_;
     if (lines.empty()) return;
     int lineHeight = 0;
     dc.GetTextExtent("Hg", nullptr, &lineHeight);
@@ -143,12 +180,19 @@ void CNILikeStatic::Render(wxDC& dc) const
 
 wxSize CNILikeStatic::DoGetBestSize() const
 {
-    wxClientDC dc(const_cast<CNILikeStatic*>(this));
-    dc.SetFont(GetFont());
-    wxCoord w = 0;
-    wxCoord h = 0;
-    dc.GetMultiLineTextExtent(text_.empty() ? wxString("M") : text_, &w, &h);
-    return wxSize(w + 4, h + 4);
+    // The text in the label's own font with a margin of 2 pixels, never
+    // less than the size the label was made with, nor wider than it may be.
+    // An empty label keeps the size it was made with.
+    if (text_.empty() && nominal_.x > 0 && nominal_.y > 0)
+        return nominal_;
+    wxSize text = MeasureLines(this, lines_, false);
+    if (text_.empty())
+        text.x = MeasureLines(this, {wxString("M")}, false).x;
+    wxSize best(text.x + 4, text.y + 4);
+    int width = std::max(best.x, nominal_.x);
+    if (wrapWidth_ > 0)
+        width = std::max(best.x, std::min(width, wrapWidth_));
+    return wxSize(width, std::max(best.y, nominal_.y));
 }
 
 void CNILikeStatic::OnPaint(wxPaintEvent&)

@@ -4,6 +4,9 @@
 // solid background, a pass in green and a failure in red. Colours are given
 // the Windows way, as 0x00BBGGRR values (0x0000FF is red, 0x00FF00 green).
 // The label paints itself, so the colours look the same on every platform.
+// The size it is created with is the least it takes: it grows to show its
+// text in its font, and breaks the text into lines where its page is too
+// narrow for it.
 //
 // CNILikeLight draws a lamp picture (142 x 142 pixels) scaled to its size.
 #pragma once
@@ -16,6 +19,9 @@
 #include <wx/control.h>
 #include <wx/font.h>
 
+#include "TextFit.h"
+#include <vector>
+
 using ColorRef = uint32_t; // 0x00BBGGRR
 
 constexpr ColorRef kColorRefRed = 0x0000FF;
@@ -24,7 +30,7 @@ constexpr ColorRef kColorRefGreen = 0x00FF00;
 wxColour ColourFromColorRef(ColorRef colour);
 ColorRef ColorRefFromColour(const wxColour& colour);
 
-class CNILikeStatic : public wxControl {
+class CNILikeStatic : public wxControl, public CWrapsText {
 public:
     CNILikeStatic();
     CNILikeStatic(wxWindow* parent, wxWindowID id, const wxString& label = wxString(),
@@ -51,6 +57,12 @@ public:
     int TextFontHeight() const { return fontHeight_; }
 
     void SetLabel(const wxString& label) override;
+    bool SetFont(const wxFont& font) override;
+
+    void WrapTo(int width) override;
+    int WrapWidth() const override { return wrapWidth_; }
+    // The lines the label shows.
+    const std::vector<wxString>& Lines() const { return lines_; }
 
     // Paints the label onto `dc` (the paint handler, and tests that render
     // it into a bitmap).
@@ -62,6 +74,7 @@ protected:
 private:
     void Init();
     void Redraw();
+    void Rewrap();
     void OnPaint(wxPaintEvent& event);
 
     wxBrush bkBrush_;
@@ -70,6 +83,11 @@ private:
     wxFont labelFont_;
     int fontHeight_ = 0;
     wxString text_;
+    // The size the label was created with (its least size), and the lines
+    // its text is shown in.
+    wxSize nominal_;
+    int wrapWidth_ = 0;
+    std::vector<wxString> lines_;
 };
 
 class CNILikeLight : public wxControl {

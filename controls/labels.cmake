@@ -1,10 +1,11 @@
-# The coloured label, the bitmap lamp, the plain edit control and the
-# connectors list, over wxWidgets.
+# The coloured label, the bitmap lamp, the texts that wrap to their page's
+# width, the plain edit control and the connectors list, over wxWidgets.
 if(NOT TARVEL_BUILD_GUI)
   return()
 endif()
 add_library(tarvel_labels STATIC
   ${CMAKE_CURRENT_LIST_DIR}/NILike.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TextFit.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ConnectorsListCtrl.cpp
 )
 target_include_directories(tarvel_labels PUBLIC ${CMAKE_CURRENT_LIST_DIR})

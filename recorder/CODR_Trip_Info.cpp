@@ -60,15 +60,19 @@ bool CODR_Trip_Info::Create(wxWindow* parent)
         b->Bind(wxEVT_BUTTON, &CODR_Trip_Info::OnButton, this);
     Bind(wxEVT_CHAR_HOOK, &CODR_Trip_Info::OnCharHook, this);
 
-    auto* top = new wxBoxSizer(wxHORIZONTAL);
+    // The trip number and its button run on to a second line where the page
+    // is too narrow for the whole row.
+    auto* top = new CWrapRow;
     for (wxButton* b : {oldest_, previous_, next_, latest_})
-        top->Add(b, 0, wxRIGHT | wxALIGN_CENTER_VERTICAL, 4);
-    top->AddSpacer(8);
-    top->Add(edit_, 0, wxALIGN_CENTER_VERTICAL);
-    top->Add(count_, 0, wxLEFT | wxRIGHT | wxALIGN_CENTER_VERTICAL, 2);
-    top->Add(go_, 0, wxALIGN_CENTER_VERTICAL);
+        top->Add(b, 0, wxRIGHT | wxTOP | wxBOTTOM | wxALIGN_CENTER_VERTICAL, 2);
+    auto* jump = new wxBoxSizer(wxHORIZONTAL);
+    jump->Add(edit_, 0, wxALIGN_CENTER_VERTICAL);
+    jump->Add(count_, 0, wxLEFT | wxRIGHT | wxALIGN_CENTER_VERTICAL, 2);
+    jump->Add(go_, 0, wxALIGN_CENTER_VERTICAL);
+    top->Add(jump, 0, wxLEFT | wxTOP | wxBOTTOM | wxALIGN_CENTER_VERTICAL, 2);
     wxSizer* sizer = GetSizer();
-    sizer->Add(top, 0, wxLEFT | wxRIGHT | wxBOTTOM, 12);
+    sizer->Add(top, 0, wxLEFT | wxRIGHT | wxBOTTOM | wxEXPAND, 12);
+    FillWithList(list_);
     sizer->Add(list_, 1, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 12);
     RenderState();
     return true;

@@ -2,6 +2,7 @@
 
 #include "EolReportsLogic.h"
 #include "LanguageTable.h"
+#include "TextFit.h"
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
@@ -29,14 +30,16 @@ bool CABSEOLReports::Create(wxWindow* parent)
         return false;
 
     auto* frame = new wxStaticBoxSizer(wxHORIZONTAL, this);
-    systemTag_ = new wxCheckBox(frame->GetStaticBox(), kSystemTagBoxId, "Print System Tag as well");
+    systemTag_ = new CWrapCheckBox(frame->GetStaticBox(), kSystemTagBoxId, "Print System Tag as well");
     save_ = new wxButton(frame->GetStaticBox(), kSaveId, "Save");
     frame->Add(systemTag_, 1, wxALIGN_CENTER_VERTICAL | wxALL, 6);
     frame->Add(save_, 0, wxALL, 6);
 
     resultsLabel_ = new wxStaticText(this, kResultsLabelId, wxString::FromUTF8("Test Results："));
-    list_ = new wxListBox(this, kResultListId, wxDefaultPosition, wxSize(420, 300), 0, nullptr,
+    list_ = new wxListBox(this, kResultListId, wxDefaultPosition, wxDefaultSize, 0, nullptr,
                           wxLB_SINGLE | wxLB_NEEDED_SB);
+    // The results take the room the rest leaves, beside the names.
+    FillWithList(list_);
     list_->SetBackgroundColour(wxColour(240, 240, 240));
 
     testerLabel_ = new wxStaticText(this, kTesterLabelId, wxString::FromUTF8("Tester Name："));

@@ -48,8 +48,9 @@ bool CPrintSystemTag::Create(wxWindow* parent)
     read_->Bind(wxEVT_BUTTON, &CPrintSystemTag::OnReadButton, this);
     print_->Bind(wxEVT_BUTTON, &CPrintSystemTag::OnPrintButton, this);
 
-    list_ = new wxListCtrl(this, kListId, wxDefaultPosition, wxSize(840, 480),
+    list_ = new wxListCtrl(this, kListId, wxDefaultPosition, wxDefaultSize,
                            wxLC_REPORT | wxLC_HRULES | wxLC_VRULES | wxBORDER_SUNKEN);
+    FillWithList(list_);
     for (size_t c = 0; c < PrintSystemTagState::kColumnWidths.size(); ++c)
         list_->InsertColumn(static_cast<long>(c), wxString(), wxLIST_FORMAT_CENTRE,
                             PrintSystemTagState::kColumnWidths[c]);

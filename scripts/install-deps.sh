@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth fonts-wqy-microhei libxml2-utils
   libpng-dev libjpeg-dev fonts-dejavu-core fonts-urw-base35 poppler-utils poppler-data qpdf
-  binutils srecord libusb-1.0-0-dev
+  binutils srecord libusb-1.0-0-dev libx11-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,5 +1,7 @@
 #include "ABSConnectors.h"
 
+#include "ParameterGrid.h"
+
 #include "ABSConnectorsLogic.h"
 
 #include "AppMessages.h"
@@ -20,7 +22,9 @@ namespace {
 // selected, rows 40 pixels high, column 0 present but 0 wide.
 wxGrid* MakeList(wxWindow* parent, int id, const std::vector<std::pair<const char*, int>>& columns)
 {
-    auto* grid = new wxGrid(parent, id, wxDefaultPosition, wxSize(900, 260));
+    auto* grid = new wxGrid(parent, id);
+    CTarvelPage::FillWithList(grid);
+    MakeSelectedRowsReadable(grid);
     grid->CreateGrid(0, static_cast<int>(columns.size()), wxGrid::wxGridSelectRows);
     grid->SetRowLabelSize(0);
     grid->EnableGridLines(true);
@@ -100,7 +104,7 @@ bool ABSConnectors::Create(wxWindow* parent)
     list_->Bind(wxEVT_GRID_CELL_LEFT_CLICK, &ABSConnectors::OnConnectorClick, this);
     list_->Bind(wxEVT_GRID_CELL_CHANGED, &ABSConnectors::OnAssignmentChanged, this);
 
-    auto* versions = new wxBoxSizer(wxHORIZONTAL);
+    auto* versions = new CWrapRow;
     versions->Add(update_, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 24);
     versions->Add(currentLabel_, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 8);
     versions->Add(currentValue_, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 24);
@@ -108,7 +112,7 @@ bool ABSConnectors::Create(wxWindow* parent)
     versions->Add(requiredValue_, 0, wxALIGN_CENTER_VERTICAL);
 
     wxSizer* sizer = GetSizer();
-    sizer->Add(versions, 0, wxLEFT | wxRIGHT | wxBOTTOM, 12);
+    sizer->Add(versions, 0, wxLEFT | wxRIGHT | wxBOTTOM | wxEXPAND, 12);
     sizer->Add(gio_, 1, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 12);
     sizer->Add(list_, 1, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 12);
 

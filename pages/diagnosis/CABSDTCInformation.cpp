@@ -1,5 +1,6 @@
 #include "CABSDTCInformation.h"
 
+#include "TextFit.h"
 #include "ABSDTCInformationLogic.h"
 
 #include <wx/button.h>
@@ -12,8 +13,10 @@ bool CABSDTCInformation::Create(wxWindow* parent)
 {
     if (!CTarvelPage::Create(parent))
         return false;
-    list_ = new wxListBox(this, kFaultListId, wxDefaultPosition, wxSize(-1, 320), 0, nullptr,
+    list_ = new wxListBox(this, kFaultListId, wxDefaultPosition, wxDefaultSize, 0, nullptr,
                           wxLB_SINGLE | wxLB_HSCROLL);
+    // The list takes what the buttons leave and scrolls its lines itself.
+    FillWithList(list_);
     read_ = new wxButton(this, kReadDtcId, wxString());
     clear_ = new wxButton(this, kClearDtcId, wxString());
     clearContents_ = new wxButton(this, kClearContentsId, wxString());
@@ -36,12 +39,12 @@ bool CABSDTCInformation::Create(wxWindow* parent)
         if (key != WXK_RETURN && key != WXK_NUMPAD_ENTER && key != WXK_ESCAPE)
             event.Skip();
     });
-    auto* buttons = new wxBoxSizer(wxHORIZONTAL);
-    buttons->Add(read_, 0, wxRIGHT, 8);
-    buttons->Add(clear_, 0, wxRIGHT, 8);
-    buttons->Add(clearContents_, 0);
+    auto* buttons = new CWrapRow;
+    buttons->Add(read_, 0, wxRIGHT | wxTOP, 8);
+    buttons->Add(clear_, 0, wxRIGHT | wxTOP, 8);
+    buttons->Add(clearContents_, 0, wxTOP, 8);
     GetSizer()->Add(list_, 1, wxEXPAND | wxLEFT | wxRIGHT, 12);
-    GetSizer()->Add(buttons, 0, wxALL, 12);
+    GetSizer()->Add(buttons, 0, wxLEFT | wxRIGHT | wxBOTTOM | wxEXPAND, 12);
     RenderState();
     return true;
 }

@@ -38,7 +38,7 @@ bool CABSMonitor::Create(wxWindow* parent)
 {
     if (!CTarvelPage::Create(parent))
         return false;
-    dids_ = new wxCheckListBox(this, kDidListId, wxDefaultPosition, wxSize(260, -1));
+    dids_ = new wxCheckListBox(this, kDidListId);
     values_ = new wxListCtrl(this, kValueListId, wxDefaultPosition, wxDefaultSize,
                              wxLC_REPORT | wxLC_HRULES | wxLC_VRULES | wxLC_SINGLE_SEL);
     const int widths[4] = {60, 330, 120, 80};
@@ -92,15 +92,34 @@ bool CABSMonitor::Create(wxWindow* parent)
     controls->Add(periodSizer, 0, wxEXPAND | wxBOTTOM, 8);
     controls->Add(selectAll_, 0, wxBOTTOM, 8);
     controls->Add(recording_, 0, wxEXPAND);
-    auto* row = new wxBoxSizer(wxHORIZONTAL);
-    // The buttons stand beside the identifiers, so they stay in view when the
-    // window is narrower than the value list's columns.
-    row->Add(dids_, 0, wxEXPAND | wxALL, 6);
-    row->Add(controls, 0, wxALL, 6);
-    row->Add(values_, 1, wxEXPAND | wxALL, 6);
-    GetSizer()->Add(row, 1, wxEXPAND);
+    // The buttons stand beside the identifiers, so they stay in view; the
+    // values stand beside both where the page is wide enough for the value
+    // list's columns, else below them.
+    auto* choose = new wxBoxSizer(wxHORIZONTAL);
+    choose->Add(dids_, 1, wxEXPAND | wxALL, 6);
+    choose->Add(controls, 0, wxALL, 6);
+    body_ = new wxBoxSizer(wxHORIZONTAL);
+    body_->Add(choose, 0, wxEXPAND);
+    body_->Add(values_, 1, wxEXPAND | wxALL, 6);
+    dids_->SetMinSize(wxSize(kDidListWidth, kListLeastHeight));
+    FillWithList(values_);
+    GetSizer()->Add(body_, 1, wxEXPAND);
+    Bind(wxEVT_SIZE, &CABSMonitor::OnSizeMonitor, this);
     RenderState();
     return true;
+}
+
+void CABSMonitor::OnSizeMonitor(wxSizeEvent& event)
+{
+    event.Skip();
+    const int orientation = GetClientSize().x >= kSideBySideWidth ? wxHORIZONTAL : wxVERTICAL;
+    if (body_ && body_->GetOrientation() != orientation) {
+        body_->SetOrientation(orientation);
+        // Beside each other the lists share the height; one above the other
+        // they share it half and half.
+        body_->GetItem(static_cast<size_t>(0))->SetProportion(orientation == wxVERTICAL ? 1 : 0);
+        RelayoutNow();
+    }
 }
 
 void CABSMonitor::OnReload(AppMessageEvent&)

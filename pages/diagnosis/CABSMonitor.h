@@ -13,6 +13,8 @@ class wxButton;
 class wxCheckBox;
 class wxCheckListBox;
 class wxImageList;
+class wxBoxSizer;
+class wxSizeEvent;
 class wxListCtrl;
 class wxStaticBox;
 class wxTextCtrl;
@@ -44,6 +46,8 @@ protected:
 private:
     ABSMonitorLogic* Monitor() const;
     void OnReload(AppMessageEvent& event);
+    // The value list beside the identifiers or below them, by the width.
+    void OnSizeMonitor(wxSizeEvent& event);
 
     wxCheckListBox* dids_ = nullptr;
     wxListCtrl* values_ = nullptr;
@@ -53,5 +57,10 @@ private:
     wxCheckBox* selectAll_ = nullptr;
     wxButton* recording_ = nullptr;
     wxImageList* rowHeight_ = nullptr;
+    wxBoxSizer* body_ = nullptr;
+    // The page width from which the values stand beside the identifiers,
+    // and the identifier list's least width (pixels).
+    static constexpr int kSideBySideWidth = 760;
+    static constexpr int kDidListWidth = 240;
     uint64_t shownListVersion_ = UINT64_MAX;
 };

@@ -70,7 +70,7 @@ bool CABSRSSCalibration::Create(wxWindow* parent)
     angleSizer->Add(angle_, 1, wxALL | wxEXPAND, 8);
     angleSizer->Add(picture_, 0, wxALL | wxALIGN_CENTER_VERTICAL, 8);
 
-    instruction_ = new wxStaticText(this, kInstructionId, wxString());
+    instruction_ = new CWrapText(this, kInstructionId, wxString());
 
     auto* buttonSizer = new wxStaticBoxSizer(new wxStaticBox(this, kButtonFrameId, wxString()), wxHORIZONTAL);
     buttonFrame_ = buttonSizer->GetStaticBox();

@@ -1,5 +1,6 @@
 #include "CABSRWDID.h"
 
+#include "TextFit.h"
 #include "ParameterGrid.h"
 
 #include "ABSRWDIDLogic.h"
@@ -29,7 +30,7 @@ bool CABSRWDID::Create(wxWindow* parent)
 {
     if (!CTarvelPage::Create(parent))
         return false;
-    auto* bar = new wxBoxSizer(wxHORIZONTAL);
+    auto* bar = new CWrapRow;
     label_ = new wxStaticText(this, kLabelId, "Select Item:");
     combo_ = new wxComboBox(this, kComboId, wxString(), wxDefaultPosition, wxSize(320, -1), 0, nullptr,
                             wxCB_READONLY);
@@ -37,11 +38,16 @@ bool CABSRWDID::Create(wxWindow* parent)
     write_ = new wxButton(this, kWriteId, "Write Parameter");
     load_ = new wxButton(this, kLoadId, "Load from File");
     save_ = new wxButton(this, kSaveId, "Save to File");
-    bar->Add(label_, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
-    bar->Add(combo_, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 12);
+    // The list and the buttons run on to a second line where the page is
+    // too narrow for them.
+    auto* select = new wxBoxSizer(wxHORIZONTAL);
+    select->Add(label_, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
+    select->Add(combo_, 0, wxALIGN_CENTER_VERTICAL);
+    bar->Add(select, 0, wxALIGN_CENTER_VERTICAL | wxTOP | wxBOTTOM | wxRIGHT, 3);
+    bar->AddSpacer(6);
     for (wxButton* b : {read_, write_, load_, save_})
-        bar->Add(b, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
-    GetSizer()->Add(bar, 0, wxALL, 12);
+        bar->Add(b, 0, wxALIGN_CENTER_VERTICAL | wxALL, 3);
+    GetSizer()->Add(bar, 0, wxLEFT | wxRIGHT | wxBOTTOM | wxEXPAND, 12);
 
     const ParameterGridControls table = CreateParameterGrid(this, kGridId, kEditorId, kColumnWidths, kRowHeight);
     grid_ = table.grid;

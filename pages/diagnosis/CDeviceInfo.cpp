@@ -24,6 +24,9 @@ wxFont PageFont(int pixels)
     return wxFont(info);
 }
 
+// The part of the page's width a name may take before it breaks into lines.
+constexpr double kNameShare = 0.45;
+
 } // namespace
 
 CDeviceInfo::CDeviceInfo() : CTarvelPage(tarvel::TabDeviceInfo, tarvel::WindowSlot::DeviceInfoPage) {}
@@ -33,7 +36,11 @@ bool CDeviceInfo::Create(wxWindow* parent)
     if (!CTarvelPage::Create(parent))
         return false;
     largeFont_ = PageFont(55);
-    labelFont_ = PageFont(12);
+    // Names and values in the page's text size, in the page's face where the
+    // system has it.
+    labelFont_ = GetFont();
+    if (wxFontEnumerator::IsValidFacename(kFontFace))
+        labelFont_.SetFaceName(kFontFace);
 
     read_ = new wxButton(this, kReadButtonId, wxString());
     read_->Bind(wxEVT_BUTTON, &CDeviceInfo::OnReadButton, this);
@@ -42,8 +49,10 @@ bool CDeviceInfo::Create(wxWindow* parent)
     grid->AddGrowableCol(1);
     for (int i = 0; i < kPairCount; ++i) {
         const size_t k = static_cast<size_t>(i);
-        names_[k] = new wxStaticText(this, kFirstNameLabelId + i, wxString());
-        values_[k] = new wxStaticText(this, kFirstValueLabelId + i, wxString());
+        auto* name = new CWrapText(this, kFirstNameLabelId + i, wxString());
+        name->SetWidthShare(kNameShare);
+        names_[k] = name;
+        values_[k] = new CWrapText(this, kFirstValueLabelId + i, wxString());
         names_[k]->SetFont(labelFont_);
         values_[k]->SetFont(labelFont_);
         names_[k]->Hide();
@@ -60,13 +69,13 @@ bool CDeviceInfo::Create(wxWindow* parent)
     faultMemory_ = new wxButton(this, kFaultMemoryButtonId, wxString());
     version_ = new wxButton(this, kVersionButtonId, wxString());
 
-    auto* buttons = new wxBoxSizer(wxHORIZONTAL);
-    buttons->Add(read_, 0, wxRIGHT, 12);
-    buttons->Add(faultMemory_, 0, wxRIGHT, 12);
-    buttons->Add(version_, 0);
+    auto* buttons = new CWrapRow;
+    buttons->Add(read_, 0, wxRIGHT | wxBOTTOM, 12);
+    buttons->Add(faultMemory_, 0, wxRIGHT | wxBOTTOM, 12);
+    buttons->Add(version_, 0, wxBOTTOM, 12);
 
     wxSizer* sizer = GetSizer();
-    sizer->Add(buttons, 0, wxLEFT | wxRIGHT | wxBOTTOM, 12);
+    sizer->Add(buttons, 0, wxLEFT | wxRIGHT | wxEXPAND, 12);
     sizer->Add(grid, 0, wxEXPAND | wxLEFT | wxRIGHT, 12);
     sizer->Add(status_, 0, wxALL, 12);
 

@@ -10,6 +10,11 @@
 #include <wx/sizer.h>
 #include <wx/textctrl.h>
 
+namespace {
+// The file name box is never narrower than this, in pixels.
+constexpr int kFileEditLeastWidth = 200;
+} // namespace
+
 CEPBDownLoad::CEPBDownLoad() : CTarvelPage(DownloadPageLogic::kTab, tarvel::WindowSlot::DownloadPage) {}
 
 bool CEPBDownLoad::Create(wxWindow* parent)
@@ -17,8 +22,9 @@ bool CEPBDownLoad::Create(wxWindow* parent)
     if (!CTarvelPage::Create(parent))
         return false;
 
-    messages_ = new wxListBox(this, ID_MESSAGE_LIST, wxDefaultPosition, wxSize(-1, 240), 0, nullptr,
+    messages_ = new wxListBox(this, ID_MESSAGE_LIST, wxDefaultPosition, wxDefaultSize, 0, nullptr,
                               wxLB_SINGLE | wxLB_HSCROLL);
+    FillWithList(messages_);
     progress_ = new wxGauge(this, ID_PROGRESS, 100, wxDefaultPosition, wxSize(-1, 22));
     percent_ = new CNILikeStatic(this, ID_PERCENT, wxString(), wxDefaultPosition, wxSize(60, 22));
     fileEdit_ = new wxTextCtrl(this, ID_FILE_EDIT, wxString(), wxDefaultPosition, wxDefaultSize, wxTE_READONLY);
@@ -26,20 +32,21 @@ bool CEPBDownLoad::Create(wxWindow* parent)
     auto* start = new wxButton(this, ID_START_DOWNLOAD, "Start Download");
     cancel_ = new wxButton(this, ID_CANCEL_DOWNLOAD, "Cancel");
 
-    // Everything sits at the left, so it stays in view when the tab area is
-    // narrower than the page.
+    // The rows take the page's width: the progress bar and the file name
+    // grow with it.
     auto* progressRow = new wxBoxSizer(wxHORIZONTAL);
     progressRow->Add(percent_, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 8);
     progressRow->Add(progress_, 1, wxALIGN_CENTER_VERTICAL);
     auto* fileRow = new wxBoxSizer(wxHORIZONTAL);
-    fileEdit_->SetMinSize(wxSize(480, -1));
-    fileRow->Add(fileEdit_, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 8);
+    fileEdit_->SetMinSize(wxSize(kFileEditLeastWidth, -1));
+    fileRow->Add(fileEdit_, 1, wxALIGN_CENTER_VERTICAL | wxRIGHT, 8);
     fileRow->Add(open, 0, wxALIGN_CENTER_VERTICAL);
-    auto* buttonRow = new wxBoxSizer(wxHORIZONTAL);
+    auto* buttonRow = new CWrapRow;
     buttonRow->Add(start, 0, wxRIGHT, 8);
     buttonRow->Add(cancel_, 0);
     wxSizer* sizer = GetSizer();
-    sizer->Add(messages_, 0, wxEXPAND | wxLEFT | wxRIGHT, 12);
+    // The messages take what the rest leaves and scroll by themselves.
+    sizer->Add(messages_, 1, wxEXPAND | wxLEFT | wxRIGHT, 12);
     sizer->Add(progressRow, 0, wxEXPAND | wxALL, 12);
     sizer->Add(fileRow, 0, wxEXPAND | wxLEFT | wxRIGHT, 12);
     sizer->Add(buttonRow, 0, wxEXPAND | wxALL, 12);

@@ -1,8 +1,21 @@
 #include "ParameterGrid.h"
 
+#include "PageHostPage.h"
+
 #include <wx/grid.h>
 #include <wx/sizer.h>
 #include <wx/textctrl.h>
+
+namespace {
+// The background of a selected row while the grid has the focus.
+const wxColour kSelectedRowColour(0xCC, 0xE4, 0xF8);
+} // namespace
+
+void MakeSelectedRowsReadable(wxGrid* grid)
+{
+    grid->SetSelectionBackground(kSelectedRowColour);
+    grid->SetSelectionForeground(*wxBLACK);
+}
 
 ParameterGridControls CreateParameterGrid(wxWindow* parent, int gridId, int editorId,
                                           const std::array<int, 5>& columnWidths, int rowHeight)
@@ -19,7 +32,9 @@ ParameterGridControls CreateParameterGrid(wxWindow* parent, int gridId, int edit
     auto* left = new wxGridCellAttr;
     left->SetAlignment(wxALIGN_LEFT, wxALIGN_CENTRE);
     grid->SetColAttr(4, left);
-    parent->GetSizer()->Add(grid, 1, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 12);
+    MakeSelectedRowsReadable(grid);
+    CTarvelPage::FillWithList(grid);
+    parent->GetSizer()->Add(grid, 1, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, CTarvelPage::kMargin);
 
     auto* editor = new wxTextCtrl(grid->GetGridWindow(), editorId, wxString(), wxDefaultPosition, wxDefaultSize,
                                   wxTE_PROCESS_ENTER);

@@ -13,6 +13,10 @@ struct ParameterGridControls {
     wxTextCtrl* editor; // hidden until a Value cell is edited
 };
 
+// Selected rows stay readable when the grid does not have the focus (the
+// platform then draws them light grey): dark text on a light highlight.
+void MakeSelectedRowsReadable(wxGrid* grid);
+
 // Read-only rows of `rowHeight` pixels, centred cells with a left-aligned
 // description column, and no row labels. The grid is added to the parent's
 // sizer, filling what is left of it.

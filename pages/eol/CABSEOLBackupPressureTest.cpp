@@ -23,14 +23,14 @@ bool CABSEOLBackupPressureTest::Create(wxWindow* parent)
     SetPageFont(BackupPressureFont);
     wxSizer* page = GetSizer();
 
-    auto* buttons = new wxBoxSizer(wxHORIZONTAL);
+    auto* buttons = new CWrapRow;
     AddStartButton(this, buttons, kStartId);
     AddExitButton(this, buttons, kExitId);
-    page->Add(buttons, 0, wxLEFT | wxRIGHT, 6);
+    page->Add(buttons, 0, wxLEFT | wxRIGHT | wxEXPAND, 6);
 
     // The desired, left and right pressures, then the EBS-D pair.
-    auto* main = new wxBoxSizer(wxHORIZONTAL);
-    auto* ebsd = new wxBoxSizer(wxHORIZONTAL);
+    auto* main = new CWrapRow;
+    auto* ebsd = new CWrapRow;
     for (size_t channel = 0; channel < labels_.size(); ++channel) {
         auto* frame = new wxStaticBoxSizer(wxVERTICAL, this, kFrameCaptions[channel]);
         frames_[channel] = frame->GetStaticBox();
@@ -38,8 +38,8 @@ bool CABSEOLBackupPressureTest::Create(wxWindow* parent)
         labels_[channel] = AddValueLabel(frames_[channel], frame, kLabelIds[channel], wxSize(170, 50));
         (channel < 3 ? main : ebsd)->Add(frame, 0, wxALL, 4);
     }
-    page->Add(main, 0, wxLEFT | wxRIGHT, 2);
-    page->Add(ebsd, 0, wxLEFT | wxRIGHT, 2);
+    page->Add(main, 0, wxLEFT | wxRIGHT | wxEXPAND, 2);
+    page->Add(ebsd, 0, wxLEFT | wxRIGHT | wxEXPAND, 2);
 
     wxStaticBoxSizer* result = AddResultFrame(page);
     AddResultPicture(result->GetStaticBox(), result, kPictureId);

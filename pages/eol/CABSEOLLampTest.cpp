@@ -1,5 +1,6 @@
 #include "CABSEOLLampTest.h"
 
+#include "TextFit.h"
 #include "EolGlobals.h"
 #include "EolLampPageParts.h"
 #include "EolWarningLampLogic.h"
@@ -28,11 +29,11 @@ bool CABSEOLLampTest::Create(wxWindow* parent)
     SetPageFont(PageFont(kEolLampFont));
     wxSizer* page = GetSizer();
 
-    auto* row = new wxBoxSizer(wxHORIZONTAL);
+    auto* row = new CWrapRow;
     start_ = eolpage::AddButton(this, row, kStartId, "Start", [this] { if (Lamp()) Lamp()->StartClicked(); });
     exit_ = eolpage::AddButton(this, row, kExitId, "Exit Test", [this] { if (Lamp()) Lamp()->ExitClicked(); });
     exit_->Disable();
-    page->Add(row, 0, wxLEFT | wxRIGHT, 6);
+    page->Add(row, 0, wxLEFT | wxRIGHT | wxEXPAND, 6);
 
     AddLampQuestionAndResult(page, {kQuestionId, wxSize(444, 64), kLampOnYesId, kLampOnNoId, kLampOffYesId, kLampOffNoId,
                                     kLampOnCaptionId, kLampOnPictureId, kLampOffCaptionId, kLampOffPictureId});

@@ -24,15 +24,15 @@ bool CABSEOLPressureTest::Create(wxWindow* parent)
     SetPageFont(PressureValueFont);
     wxSizer* page = GetSizer();
 
-    auto* buttons = new wxBoxSizer(wxHORIZONTAL);
+    auto* buttons = new CWrapRow;
     AddStartButton(this, buttons, kStartId);
     AddExitButton(this, buttons, kExitId);
-    page->Add(buttons, 0, wxLEFT | wxRIGHT, 6);
+    page->Add(buttons, 0, wxLEFT | wxRIGHT | wxEXPAND, 6);
 
     // Two rows: the main values, then the EBS-D values; left applied, left
     // released, right applied, right released in each.
     for (int row = 0; row < 2; ++row) {
-        auto* line = new wxBoxSizer(wxHORIZONTAL);
+        auto* line = new CWrapRow;
         for (int k = 0; k < 4; ++k) {
             const size_t slot = static_cast<size_t>(row * 4 + k);
             auto* frame = new wxStaticBoxSizer(wxVERTICAL, this, kFrameCaptions[slot]);
@@ -41,7 +41,7 @@ bool CABSEOLPressureTest::Create(wxWindow* parent)
             labels_[slot] = AddValueLabel(frames_[slot], frame, kLabelIds[slot], wxSize(170, 50));
             line->Add(frame, 0, wxALL, 4);
         }
-        page->Add(line, 0, wxLEFT | wxRIGHT, 2);
+        page->Add(line, 0, wxLEFT | wxRIGHT | wxEXPAND, 2);
     }
 
     wxStaticBoxSizer* result = AddResultFrame(page);

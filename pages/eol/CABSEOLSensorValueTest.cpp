@@ -63,7 +63,7 @@ bool CABSEOLSensorValueTest::Create(wxWindow* parent)
     SetPageFont(PageFont(kEolLampFont));
     wxSizer* page = GetSizer();
 
-    auto* modes = new wxBoxSizer(wxHORIZONTAL);
+    auto* modes = new CWrapRow;
     automatic_ = Button(this, modes, kAutomaticId, "Automatic Test", [this] { if (Sensor()) Sensor()->AutomaticTest(); });
     manual_ = Button(this, modes, kManualId, "Manual Test", [this] { if (Sensor()) Sensor()->ManualTest(); });
     exitTest_ = Button(this, modes, kExitId, "Exit Test", [this] { if (Sensor()) Sensor()->ExitTest(); });
@@ -71,16 +71,16 @@ bool CABSEOLSensorValueTest::Create(wxWindow* parent)
                         [this] { if (Sensor()) Sensor()->RunSensorChain(true); });
     anticlockwise_ = Button(this, modes, kAnticlockwiseId, "Test in Anti-Clockwise order",
                             [this] { if (Sensor()) Sensor()->RunSensorChain(false); });
-    page->Add(modes, 0, wxLEFT | wxRIGHT, 6);
+    page->Add(modes, 0, wxLEFT | wxRIGHT | wxEXPAND, 6);
 
-    auto* stepRow = new wxBoxSizer(wxHORIZONTAL);
+    auto* stepRow = new CWrapRow;
     for (int k = 0; k < 4; ++k)
         steps_[static_cast<size_t>(k)] =
             Button(this, stepRow, kFirstStepId + k, "Start", [this, k] { if (Sensor()) Sensor()->RunManualSensorStep(k); });
-    page->Add(stepRow, 0, wxLEFT | wxRIGHT, 6);
+    page->Add(stepRow, 0, wxLEFT | wxRIGHT | wxEXPAND, 6);
 
-    auto* choice = new wxBoxSizer(wxHORIZONTAL);
-    formHeading_ = new wxStaticText(this, kFormHeadingId, wxString::FromUTF8("Select System Type："));
+    auto* choice = new CWrapRow;
+    formHeading_ = new CWrapText(this, kFormHeadingId, wxString::FromUTF8("Select System Type："));
     choice->Add(formHeading_, 0, wxALL | wxALIGN_CENTER_VERTICAL, 4);
     formButtons_[0] = Button(this, choice, k4S2MId, "4S2M（4 Sensor 2 Modulator valves）",
                              [this] { if (Sensor()) Sensor()->ChooseForm("4S2M"); });
@@ -88,22 +88,24 @@ bool CABSEOLSensorValueTest::Create(wxWindow* parent)
                              [this] { if (Sensor()) Sensor()->ChooseForm("2S2M"); });
     formButtons_[2] = Button(this, choice, k4S3MId, "4S3M（4 Sensor 3 Modulator valves）",
                              [this] { if (Sensor()) Sensor()->ChooseForm("4S3M"); });
-    page->Add(choice, 0, wxLEFT | wxRIGHT, 6);
+    page->Add(choice, 0, wxLEFT | wxRIGHT | wxEXPAND, 6);
 
     instruction_ = AddValueLabel(this, page, kInstructionId, wxSize(700, 34));
     prompt_ = AddValueLabel(this, page, kPromptId, wxSize(700, 34));
-    auto* answers = new wxBoxSizer(wxHORIZONTAL);
+    auto* answers = new CWrapRow;
     canTurn_ = Button(this, answers, kCanTurnId, "Can Turn", [this] { if (Sensor()) Sensor()->AnswerTurn(true); });
     cannotTurn_ = Button(this, answers, kCannotTurnId, "Can not Turn", [this] { if (Sensor()) Sensor()->AnswerTurn(false); });
-    page->Add(answers, 0, wxLEFT | wxRIGHT, 6);
-    remark_ = new wxStaticText(this, kRemarkId, wxString(), wxDefaultPosition, wxSize(700, -1));
+    page->Add(answers, 0, wxLEFT | wxRIGHT | wxEXPAND, 6);
+    remark_ = new CWrapText(this, kRemarkId, wxString());
     page->Add(remark_, 0, wxALL, 6);
 
-    auto* lower = new wxBoxSizer(wxHORIZONTAL);
+    auto* lower = new CWrapRow;
     auto* results = new wxStaticBoxSizer(wxVERTICAL, this, wxString());
     resultLabel_ = new wxStaticText(results->GetStaticBox(), kResultLabelId, wxString::FromUTF8("Test Result："));
     results->Add(resultLabel_, 0, wxALL, 4);
-    auto* grid = new wxFlexGridSizer(2, 4, 8);
+    // Two results side by side, so the frame stays low enough to be seen
+    // whole.
+    auto* grid = new wxFlexGridSizer(4, 4, 8);
     for (size_t i = 0; i < 7; ++i) {
         labels_[i] = new wxStaticText(results->GetStaticBox(), kLabelIds[i], wxString::FromUTF8(kLabelTexts[i]),
                                       wxDefaultPosition, wxDefaultSize, wxALIGN_RIGHT);
@@ -116,7 +118,7 @@ bool CABSEOLSensorValueTest::Create(wxWindow* parent)
     // Upper wheel cells, then lower ones.
     AddPreviewFrame(lower, kPreviewId, {{5, 0}, [](size_t i) { return kPreviewIds[i]; }, wxSize(28, 22)},
                     previewCells_);
-    page->Add(lower, 0);
+    page->Add(lower, 0, wxEXPAND);
 
     // Everything hidden until the page is prepared; Exit Test disabled.
     for (wxWindow* window : std::initializer_list<wxWindow*>{automatic_, manual_, exitTest_, clockwise_, anticlockwise_,

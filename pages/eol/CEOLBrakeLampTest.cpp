@@ -5,6 +5,7 @@
 #include "EolBrakeLampLogic.h"
 #include "EolGlobals.h"
 #include "EolLampPageParts.h"
+#include "TextFit.h"
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
@@ -32,18 +33,18 @@ bool CEOLBrakeLampTest::Create(wxWindow* parent)
     Bind(EVT_APP_MESSAGE, &CEOLBrakeLampTest::OnReset, this, WM_RESET_EOLBRAKELAMP);
     wxSizer* page = GetSizer();
 
-    auto* row = new wxBoxSizer(wxHORIZONTAL);
+    auto* row = new CWrapRow;
     start_ = eolpage::AddButton(this, row, kStartId, "Start", [this] { if (Lamp()) Lamp()->StartClicked(); });
     exit_ = eolpage::AddButton(this, row, kExitId, "Exit Test", [this] { if (Lamp()) Lamp()->ExitClicked(); });
     exit_->Disable();
     skip_ = eolpage::AddButton(this, row, kSkipId, "Skip Test", [this] { if (Lamp()) Lamp()->SkipClicked(); });
-    neverTest_ = new wxCheckBox(this, kNeverTestId, "Never Test");
+    neverTest_ = new CWrapCheckBox(this, kNeverTestId, "Never Test");
     neverTest_->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent& event) {
         if (Lamp())
             Lamp()->NeverTestClicked(event.IsChecked());
     });
     row->Add(neverTest_, 0, wxALL | wxALIGN_CENTER_VERTICAL, 6);
-    page->Add(row, 0, wxLEFT | wxRIGHT, 6);
+    page->Add(row, 0, wxLEFT | wxRIGHT | wxEXPAND, 6);
 
     AddLampQuestionAndResult(page, {kPromptId, wxSize(442, 64), kLampOnYesId, kLampOnNoId, kLampOffYesId, kLampOffNoId,
                                     kLampOnCaptionId, kLampOnPictureId, kLampOffCaptionId, kLampOffPictureId});

@@ -35,17 +35,17 @@ bool CEOLHeightSensorCalibration::Create(wxWindow* parent)
     SetPageFont(valueFont_);
     wxSizer* page = GetSizer();
 
-    auto* row = new wxBoxSizer(wxHORIZONTAL);
+    auto* row = new CWrapRow;
     start_ = AddStartButton(this, row, kStartId);
     exit_ = eolpage::AddButton(this, row, kExitId, "Exit Test", [this] { if (Height()) Height()->ExitHeightCalibration(); });
     exit_->Disable();
     skip_ = eolpage::AddButton(this, row, kSkipId, "Skip Test",
                                [this] { if (Height()) Height()->AcceptCurrentHeightCalibration(); });
-    page->Add(row, 0, wxLEFT | wxRIGHT, 6);
+    page->Add(row, 0, wxLEFT | wxRIGHT | wxEXPAND, 6);
 
     message_ = AddValueLabel(this, page, kMessageId, wxSize(680, 90));
 
-    auto* axles = new wxBoxSizer(wxHORIZONTAL);
+    auto* axles = new CWrapRow;
     auto axleColumn = [&](int currentLabel, int current, int calibrationLabel, int calibration, int button,
                           const char* caption, std::function<void()> onClick, CNILikeStatic*& currentLabelOut,
                           CNILikeStatic*& currentOut, CNILikeStatic*& calibrationLabelOut,
@@ -68,7 +68,7 @@ bool CEOLHeightSensorCalibration::Create(wxWindow* parent)
     axleColumn(kEfCurrentLabelId, kEfCurrentId, kEfCalibrationLabelId, kEfCalibrationId, kEfButtonId,
                "Start ef Axle", [this] { if (Height()) Height()->CalibrateEfAxleHeight(); }, efCurrentLabel_,
                efCurrent_, efCalibrationLabel_, efCalibration_, ef_, efSet_);
-    page->Add(axles, 0, wxLEFT | wxRIGHT, 6);
+    page->Add(axles, 0, wxLEFT | wxRIGHT | wxEXPAND, 6);
 
     wxStaticBoxSizer* result = AddResultFrame(page);
     wxWindow* frame = result->GetStaticBox();

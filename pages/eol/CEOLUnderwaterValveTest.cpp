@@ -1,5 +1,6 @@
 #include "CEOLUnderwaterValveTest.h"
 
+#include "TextFit.h"
 #include "EolGlobals.h"
 #include "EolLampPageParts.h"
 
@@ -36,11 +37,11 @@ bool CEOLUnderwaterValveTest::Create(wxWindow* parent)
     SetPageFont(PageFont(kEolLampFont)); // UnderwaterValveFont: "Times New Roman", 22
     wxSizer* page = GetSizer();
 
-    auto* row = new wxBoxSizer(wxHORIZONTAL);
+    auto* row = new CWrapRow;
     start_ = eolpage::AddButton(this, row, kStartId, "Start", [this] { if (Valve()) Valve()->StartClicked(); });
     exit_ = eolpage::AddButton(this, row, kExitId, "Exit Test", [this] { if (Valve()) Valve()->ExitClicked(); });
     exit_->Disable();
-    page->Add(row, 0, wxLEFT | wxRIGHT, 6);
+    page->Add(row, 0, wxLEFT | wxRIGHT | wxEXPAND, 6);
 
     auto* question = new wxStaticBoxSizer(wxVERTICAL, this, wxString());
     wxWindow* box = question->GetStaticBox();
@@ -48,7 +49,7 @@ bool CEOLUnderwaterValveTest::Create(wxWindow* parent)
     valve_ = new wxStaticBitmap(box, kValvePictureId, wxBitmap(), wxDefaultPosition,
                                 wxSize(EolUnderwaterValveLogic::kPictureWidth, EolUnderwaterValveLogic::kPictureHeight));
     question->Add(valve_, 0, wxALL | wxALIGN_CENTER_HORIZONTAL, 4);
-    auto* answers = new wxBoxSizer(wxHORIZONTAL);
+    auto* answers = new CWrapRow;
     auto answer = [this](ValveQuestion q, bool yes) {
         return [this, q, yes] { if (Valve()) Valve()->Answer(q, yes); };
     };

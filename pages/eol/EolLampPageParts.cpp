@@ -5,6 +5,8 @@
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 
+#include "TextFit.h"
+
 namespace eolpage {
 
 wxButton* AddButton(wxWindow* parent, wxSizer* sizer, int id, const char* label, std::function<void()> onClick)
@@ -17,8 +19,9 @@ wxButton* AddButton(wxWindow* parent, wxSizer* sizer, int id, const char* label,
 
 wxStaticText* AddCaption(wxWindow* parent, wxSizer* sizer, int id, const char* label)
 {
-    auto* caption = new wxStaticText(parent, id, wxString::FromUTF8(label), wxDefaultPosition, wxSize(90, -1),
-                                     wxALIGN_RIGHT | wxST_NO_AUTORESIZE);
+    // As wide as its text, which differs by language.
+    auto* caption = new CWrapText(parent, id, wxString::FromUTF8(label), wxDefaultPosition, wxDefaultSize,
+                                  wxALIGN_RIGHT);
     sizer->Add(caption, 0, wxALL | wxALIGN_CENTER_VERTICAL, 6);
     return caption;
 }
@@ -66,7 +69,7 @@ void CEolLampTestPage::AddLampQuestionAndResult(wxSizer* page, const LampIds& id
     auto* question = new wxStaticBoxSizer(wxVERTICAL, this, wxString());
     wxWindow* box = question->GetStaticBox();
     AddQuestionLabel(box, question, ids.question, ids.questionSize);
-    auto* answers = new wxBoxSizer(wxHORIZONTAL);
+    auto* answers = new CWrapRow;
     auto answer = [this](LampQuestion q, bool yes) {
         return [this, q, yes] { if (LampLogic()) LampLogic()->Answer(q, yes); };
     };

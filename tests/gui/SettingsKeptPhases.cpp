@@ -57,7 +57,7 @@ TEST(SettingsKeptPhase, Run)
         EXPECT_EQ(rc.baudRate->GetSelection(), 1);
         EXPECT_EQ(rc.language->GetSelection(), 2);
         EXPECT_EQ(LanguageIndex, 2);
-        EXPECT_EQ(program.app->MainFrame()->NavigationWidth(), 377);
+        EXPECT_EQ(program.app->MainFrame()->NavigationWidth(), 457);
     }
     program.Stop();
 }

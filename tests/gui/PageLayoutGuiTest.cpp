@@ -1,0 +1,409 @@
+// Every page fits its tab and its texts, in every language and at the window
+// sizes of the stations (1024 x 768 and 1280 x 800, output pane shown): each
+// page is opened as the user opens it and then
+//   - it opens at its top and never scrolls sideways;
+//   - its buttons lie inside the visible page without scrolling;
+//   - every control lies inside the visible page once scrolled to;
+//   - no text control is smaller than its text: not smaller than the size it
+//     asks for, nor than its text measured in its own font;
+// and the navigation tree shows every caption whole.
+#include "PageTour.h"
+
+#include "ABSConnectors.h"
+#include "CABSRWDID.h"
+#include "CDeviceInfo.h"
+#include "CLiftingAxleCalibration.h"
+#include "NILike.h"
+#include "TextFit.h"
+
+#include <gtest/gtest.h>
+
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/combobox.h>
+#include <wx/grid.h>
+#include <wx/settings.h>
+#include <wx/radiobut.h>
+#include <wx/scrolbar.h>
+#include <wx/statbox.h>
+#include <wx/stattext.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct LayoutCase {
+    pagetour::Language language;
+    wxSize size;
+};
+
+std::string Describe(const wxWindow* window)
+{
+    std::ostringstream text;
+    text << wxString(window->GetClassInfo()->GetClassName()).utf8_string() << " id " << window->GetId() << " '"
+         << window->GetLabel().utf8_string() << "'";
+    return text.str();
+}
+
+std::string Describe(const wxRect& rect)
+{
+    std::ostringstream text;
+    text << "(" << rect.x << "," << rect.y << " " << rect.width << "x" << rect.height << ")";
+    return text.str();
+}
+
+// The controls of a page: every window in it, looking inside frames and
+// plain panels but not inside other controls.
+void CollectControls(wxWindow* window, std::vector<wxWindow*>& found)
+{
+    for (wxWindow* child : window->GetChildren()) {
+        if (dynamic_cast<wxScrollBar*>(child) || !child->IsShown())
+            continue;
+        found.push_back(child);
+        if (dynamic_cast<wxStaticBox*>(child) || child->GetClassInfo() == wxCLASSINFO(wxPanel))
+            CollectControls(child, found);
+    }
+}
+
+bool IsTextControl(const wxWindow* window)
+{
+    return dynamic_cast<const wxStaticText*>(window) || dynamic_cast<const wxButton*>(window) ||
+           dynamic_cast<const wxCheckBox*>(window) || dynamic_cast<const wxRadioButton*>(window) ||
+           dynamic_cast<const wxChoice*>(window) || dynamic_cast<const wxComboBox*>(window) ||
+           dynamic_cast<const CNILikeStatic*>(window) || dynamic_cast<const wxStaticBox*>(window);
+}
+
+// The lines a text control shows.
+std::vector<wxString> ShownLines(const wxWindow* window)
+{
+    if (const auto* wrap = dynamic_cast<const CWrapText*>(window))
+        return wrap->Lines();
+    if (const auto* label = dynamic_cast<const CNILikeStatic*>(window))
+        return label->Lines();
+    std::vector<wxString> lines;
+    wxString text = window->GetLabel();
+    if (const auto* control = dynamic_cast<const wxControl*>(window);
+        control && !dynamic_cast<const CNILikeStatic*>(window))
+        text = wxControl::RemoveMnemonics(text);
+    wxString rest = text;
+    while (true) {
+        const int at = rest.Find('\n');
+        if (at == wxNOT_FOUND) {
+            lines.push_back(rest);
+            break;
+        }
+        lines.push_back(rest.Left(static_cast<size_t>(at)));
+        rest = rest.Mid(static_cast<size_t>(at) + 1);
+    }
+    return lines;
+}
+
+class PageChecker {
+public:
+    PageChecker(CTarvelPage* page, wxWindow* view, std::string where) : page_(page), view_(view), where_(std::move(where)) {}
+
+    // Where a control of the page stands in the page's client area (its
+    // scrolled place), from the positions the window system was told.
+    wxRect InPage(const wxWindow* control) const
+    {
+        wxPoint at = control->GetPosition();
+        for (const wxWindow* parent = control->GetParent(); parent && parent != page_; parent = parent->GetParent())
+            at += parent->GetPosition() + parent->GetClientAreaOrigin();
+        return wxRect(at, control->GetSize());
+    }
+
+    // The part of the page's client area that can be seen.
+    wxRect VisibleArea() const
+    {
+        const wxRect client(wxPoint(0, 0), page_->GetClientSize());
+        wxRect view = view_->GetScreenRect();
+        view.SetPosition(page_->ScreenToClient(view.GetPosition()));
+        return client.Intersect(view);
+    }
+
+    void Fail(const std::string& what)
+    {
+        if (++failures_ <= 12)
+            ADD_FAILURE() << where_ << ": " << what;
+    }
+
+    void CheckOpenedAtTop()
+    {
+        int x = 0;
+        int y = 0;
+        if (wxScrollHelper* scroll = dynamic_cast<wxScrollHelper*>(page_))
+            scroll->GetViewStart(&x, &y);
+        if (x != 0 || y != 0)
+            Fail("opened scrolled to " + std::to_string(x) + "," + std::to_string(y));
+        const wxRect page = page_->GetScreenRect();
+        if (!view_->GetScreenRect().Contains(page))
+            Fail("page " + Describe(page) + " outside the view " + Describe(view_->GetScreenRect()));
+        if (page_->GetVirtualSize().x > page_->GetClientSize().x)
+            Fail("scrolls sideways: virtual width " + std::to_string(page_->GetVirtualSize().x));
+    }
+
+    void CheckButtonsWithoutScrolling(const std::vector<wxWindow*>& controls)
+    {
+        const wxRect area = VisibleArea();
+        for (wxWindow* control : controls)
+            if (dynamic_cast<wxButton*>(control) && !area.Contains(InPage(control)))
+                Fail("button " + Describe(control) + " at " + Describe(InPage(control)) +
+                     " not in view without scrolling " + Describe(area));
+    }
+
+    void CheckInsideWhenScrolledTo(wxWindow* control)
+    {
+        if (!VisibleArea().Contains(InPage(control))) {
+            // Scrolled so that it starts at the top of the page, or as far
+            // as the page scrolls.
+            if (wxScrollHelper* scroll = dynamic_cast<wxScrollHelper*>(page_)) {
+                int unitX = 0;
+                int unitY = 0;
+                scroll->GetScrollPixelsPerUnit(&unitX, &unitY);
+                const int top = scroll->CalcUnscrolledPosition(InPage(control).GetPosition()).y;
+                if (unitY > 0)
+                    scroll->Scroll(0, top / unitY);
+            }
+        }
+        const wxRect rect = InPage(control);
+        const wxRect area = VisibleArea();
+        if (!area.Contains(rect))
+            Fail(Describe(control) + " at " + Describe(rect) + " outside the visible page " + Describe(area));
+    }
+
+    void CheckText(wxWindow* control)
+    {
+        control->InvalidateBestSize();
+        const wxSize best = control->GetBestSize();
+        const wxSize size = control->GetSize();
+        if (best.x > size.x || best.y > size.y)
+            Fail(Describe(control) + " is " + std::to_string(size.x) + "x" + std::to_string(size.y) + " but asks " +
+                 std::to_string(best.x) + "x" + std::to_string(best.y));
+        // Its text measured in its own font.
+        const bool mnemonics = !dynamic_cast<CNILikeStatic*>(control);
+        const std::vector<wxString> lines = ShownLines(control);
+        bool empty = true;
+        for (const wxString& line : lines)
+            empty = empty && line.empty();
+        wxSize text = empty ? wxSize() : MeasureLines(control, lines, mnemonics);
+        if (dynamic_cast<wxStaticBox*>(control))
+            text.y = 0; // the caption stands in the frame's border
+        if (dynamic_cast<wxChoice*>(control) || dynamic_cast<wxComboBox*>(control)) {
+            const wxArrayString items = dynamic_cast<wxChoice*>(control)
+                                            ? dynamic_cast<wxChoice*>(control)->GetStrings()
+                                            : dynamic_cast<wxComboBox*>(control)->GetStrings();
+            text = MeasureLines(control, std::vector<wxString>(items.begin(), items.end()), false);
+            text.y = 0;
+        }
+        if (text.x > size.x || text.y > size.y)
+            Fail(Describe(control) + " is " + std::to_string(size.x) + "x" + std::to_string(size.y) +
+                 " but its text takes " + std::to_string(text.x) + "x" + std::to_string(text.y));
+    }
+
+    int Failures() const { return failures_; }
+
+private:
+    CTarvelPage* page_;
+    wxWindow* view_;
+    std::string where_;
+    int failures_ = 0;
+};
+
+class PageLayout : public ::testing::TestWithParam<LayoutCase> {
+protected:
+    void SetUp() override
+    {
+        // The program makes its own folder the working folder; the next
+        // case starts from the build's again.
+        startFolder_ = std::filesystem::current_path();
+        const LayoutCase& c = GetParam();
+        ASSERT_TRUE(pagetour::StartIn(program_, std::string("page_layout_") + c.language.tag + "_" +
+                                                    std::to_string(c.size.x),
+                                      c.language.index));
+        app_ = program_.app;
+        ASSERT_TRUE(pagetour::SizeWindow(app_->MainFrame(), c.size));
+        ASSERT_TRUE(guidriver::Connect(app_));
+    }
+    void TearDown() override
+    {
+        program_.Stop();
+        std::filesystem::current_path(startFolder_);
+    }
+
+    std::string Where(int tab) const
+    {
+        const LayoutCase& c = GetParam();
+        return std::string(c.language.tag) + " " + std::to_string(c.size.x) + "x" + std::to_string(c.size.y) +
+               " tab " + std::to_string(tab);
+    }
+
+    tarvel_test::ProgramUnderTest program_;
+    CTarvelApp* app_ = nullptr;
+    std::filesystem::path startFolder_;
+};
+
+TEST_P(PageLayout, EveryPageFitsItsTabAndItsTexts)
+{
+    CTarvelView* view = app_->View();
+    std::vector<int> scrolling;
+    for (int tab = 0; tab < tarvel::PageCount; ++tab) {
+        ASSERT_TRUE(pagetour::OpenPage(app_, tab)) << Where(tab);
+        CTarvelPage* page = view->Page(tab);
+        PageChecker check(page, view->ViewWindow(), Where(tab));
+        check.CheckOpenedAtTop();
+        std::vector<wxWindow*> controls;
+        CollectControls(page, controls);
+        check.CheckButtonsWithoutScrolling(controls);
+        for (wxWindow* control : controls) {
+            check.CheckInsideWhenScrolledTo(control);
+            if (IsTextControl(control))
+                check.CheckText(control);
+        }
+        if (page->GetVirtualSize().y > page->GetClientSize().y)
+            scrolling.push_back(tab);
+    }
+    // A page left scrolled opens at its top again.
+    for (int tab : scrolling) {
+        ASSERT_TRUE(pagetour::OpenPage(app_, tab)) << Where(tab);
+        PageChecker(view->Page(tab), view->ViewWindow(), Where(tab) + " opened again").CheckOpenedAtTop();
+    }
+}
+
+TEST_P(PageLayout, TheNavigationShowsEveryCaptionWhole)
+{
+    pagetour::EnableEveryItem(app_->MainFrame());
+    pagetour::Settle();
+    CNavTree* tree = app_->MainFrame()->Navigation()->Tree();
+    tree->Scroll(0, 0);
+    std::vector<wxTreeItemId> pending{tree->GetRootItem()};
+    int items = 0;
+    while (!pending.empty()) {
+        const wxTreeItemId parent = pending.back();
+        pending.pop_back();
+        wxTreeItemIdValue cookie;
+        for (wxTreeItemId id = tree->GetFirstChild(parent, cookie); id.IsOk(); id = tree->GetNextChild(parent, cookie)) {
+            pending.push_back(id);
+            wxRect rect;
+            ASSERT_TRUE(tree->GetBoundingRect(id, rect, true));
+            const int text = tree->GetTextExtent(tree->GetItemText(id)).x;
+            EXPECT_GE(rect.width, text) << tree->GetItemText(id);
+            EXPECT_LE(rect.GetRight(), tree->GetClientSize().x)
+                << Where(-1) << " '" << tree->GetItemText(id) << "' ends past the pane";
+            ++items;
+        }
+    }
+    EXPECT_EQ(items, 20);
+    // The ribbon's lists show their rows whole.
+    const RibbonControls& rc = app_->MainFrame()->Ribbon();
+    for (wxChoice* list : {rc.adapter, rc.baudRate, rc.language}) {
+        for (const wxString& row : list->GetStrings())
+            EXPECT_LE(list->GetTextExtent(row).x, list->GetSize().x) << row;
+        list->InvalidateBestSize();
+        EXPECT_LE(list->GetBestSize().x, list->GetSize().x);
+    }
+}
+
+// The contrast of two colours as the web's accessibility rules measure it
+// (1 to 21; 4.5 is the least for ordinary text).
+double Contrast(const wxColour& a, const wxColour& b)
+{
+    auto luminance = [](const wxColour& c) {
+        auto channel = [](unsigned char v) {
+            const double x = v / 255.0;
+            return x <= 0.03928 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.Red()) + 0.7152 * channel(c.Green()) + 0.0722 * channel(c.Blue());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+class PageLooks : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        startFolder_ = std::filesystem::current_path();
+        ASSERT_TRUE(pagetour::StartIn(program_, "page_looks", 1));
+        app_ = program_.app;
+        ASSERT_TRUE(pagetour::SizeWindow(app_->MainFrame(), wxSize(1280, 800)));
+        ASSERT_TRUE(guidriver::Connect(app_));
+    }
+    void TearDown() override
+    {
+        program_.Stop();
+        std::filesystem::current_path(startFolder_);
+    }
+
+    tarvel_test::ProgramUnderTest program_;
+    CTarvelApp* app_ = nullptr;
+    std::filesystem::path startFolder_;
+};
+
+// A selected row reads as well with the focus in the grid as without it
+// (the grid then draws the selection in the platform's button shadow).
+TEST_F(PageLooks, ASelectedGridRowIsReadable)
+{
+    CTarvelView* view = app_->View();
+    ASSERT_TRUE(pagetour::OpenPage(app_, tarvel::TabParameters));
+    std::vector<wxGrid*> grids{dynamic_cast<CABSRWDID*>(view->Page(tarvel::TabParameters))->Grid(),
+                               dynamic_cast<CLiftingAxleCalibration*>(view->Page(tarvel::TabLiftingAxleCalibration))->Grid(),
+                               dynamic_cast<ABSConnectors*>(view->Page(tarvel::TabConnectors))->GioList(),
+                               dynamic_cast<ABSConnectors*>(view->Page(tarvel::TabConnectors))->ConnectorList()};
+    const wxColour unfocused = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNSHADOW);
+    for (wxGrid* grid : grids) {
+        ASSERT_NE(grid, nullptr);
+        EXPECT_GE(Contrast(grid->GetSelectionForeground(), grid->GetSelectionBackground()), 4.5) << grid->GetId();
+        EXPECT_GE(Contrast(grid->GetSelectionForeground(), unfocused), 4.5) << grid->GetId();
+    }
+    // The parameters grid shows a selected row after a read.
+    wxGrid* parameters = grids[0];
+    ASSERT_GT(parameters->GetNumberRows(), 0);
+    parameters->SelectRow(0);
+    EXPECT_TRUE(parameters->IsInSelection(0, 1));
+}
+
+// The ECU's identification is written in the page's text size: as tall as
+// the buttons' captions.
+TEST_F(PageLooks, EcuInformationValuesAreInThePagesTextSize)
+{
+    ASSERT_TRUE(pagetour::OpenPage(app_, tarvel::TabDeviceInfo));
+    CTarvelPage* page = app_->View()->Page(tarvel::TabDeviceInfo);
+    const int text = page->FindWindow(CDeviceInfo::kReadButtonId)->GetFont().GetPixelSize().y;
+    ASSERT_GT(text, 0);
+    int shown = 0;
+    for (int i = 0; i < CDeviceInfo::kPairCount; ++i) {
+        for (int id : {CDeviceInfo::kFirstNameLabelId + i, CDeviceInfo::kFirstValueLabelId + i}) {
+            wxWindow* label = page->FindWindow(id);
+            ASSERT_NE(label, nullptr);
+            if (!label->IsShown())
+                continue;
+            ++shown;
+            EXPECT_GE(label->GetFont().GetPixelSize().y, text) << label->GetLabel();
+        }
+    }
+    EXPECT_GT(shown, 0);
+}
+
+std::vector<LayoutCase> Cases()
+{
+    std::vector<LayoutCase> cases;
+    for (const pagetour::Language& language : pagetour::kLanguages)
+        for (const wxSize& size : {wxSize(1024, 768), wxSize(1280, 800)})
+            cases.push_back({language, size});
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Stations, PageLayout, ::testing::ValuesIn(Cases()),
+                         [](const ::testing::TestParamInfo<LayoutCase>& info) {
+                             return std::string(info.param.language.tag) + "_" + std::to_string(info.param.size.x) +
+                                    "x" + std::to_string(info.param.size.y);
+                         });
+
+} // namespace

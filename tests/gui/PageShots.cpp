@@ -1,0 +1,65 @@
+// Writes a picture of every page in every language, for a person to look at
+// (nothing compares them):
+//   page_shots <output folder> [width height]
+// One file per language and page, <language>-<tab>.png, taken as the user
+// sees the page: opened from the tree (or the ribbon, or beside its page),
+// with the output pane shown. Run it under an X server (scripts/page-shots.sh
+// starts one).
+#include "PageTour.h"
+#include "ScreenPicture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+std::filesystem::path g_folder;
+wxSize g_size(1280, 800);
+
+class PageShots : public ::testing::TestWithParam<pagetour::Language> {};
+
+TEST_P(PageShots, EveryPage)
+{
+    // The program makes its own folder the working folder; the next
+    // language starts from this one again.
+    const std::filesystem::path start = std::filesystem::current_path();
+    const pagetour::Language language = GetParam();
+    tarvel_test::ProgramUnderTest program;
+    ASSERT_TRUE(pagetour::StartIn(program, std::string("page_shots_") + language.tag, language.index));
+    CTarvelApp* app = program.app;
+    EXPECT_TRUE(pagetour::SizeWindow(app->MainFrame(), g_size));
+    EXPECT_TRUE(guidriver::Connect(app));
+    for (int tab = 0; tab < tarvel::PageCount; ++tab) {
+        EXPECT_TRUE(pagetour::OpenPage(app, tab)) << "tab " << tab;
+        char name[64];
+        std::snprintf(name, sizeof name, "%s-%02d.png", language.tag, tab);
+        EXPECT_TRUE(pagetour::SaveScreenshot(app->MainFrame(), g_folder / name)) << name;
+    }
+    program.Stop();
+    std::filesystem::current_path(start);
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, PageShots, ::testing::ValuesIn(pagetour::kLanguages),
+                         [](const ::testing::TestParamInfo<pagetour::Language>& info) {
+                             return std::string(info.param.tag);
+                         });
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    if (argc != 2 && argc != 4) {
+        std::fprintf(stderr, "usage: %s <output folder> [width height]\n", argv[0]);
+        return 100;
+    }
+    g_folder = std::filesystem::absolute(argv[1]);
+    std::filesystem::create_directories(g_folder);
+    if (argc == 4)
+        g_size = wxSize(std::atoi(argv[2]), std::atoi(argv[3]));
+    return RUN_ALL_TESTS();
+}

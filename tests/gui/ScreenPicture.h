@@ -1,0 +1,14 @@
+// A picture of a window as it stands on the screen, read back from the X
+// server (the platform's screen device context keeps giving the first picture
+// it took).
+#pragma once
+
+#include <wx/window.h>
+
+#include <filesystem>
+
+namespace pagetour {
+
+bool SaveScreenshot(wxWindow* window, const std::filesystem::path& file);
+
+} // namespace pagetour
