@@ -42,7 +42,7 @@
 #include "CPrintSystemTag.h"
 
 #include "Log.h"
-#include "TextFit.h"
+#include "TextWrap.h"
 
 #include <wx/aboutdlg.h>
 #include <wx/app.h>

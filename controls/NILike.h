@@ -19,7 +19,7 @@
 #include <wx/control.h>
 #include <wx/font.h>
 
-#include "TextFit.h"
+#include "TextWrap.h"
 #include <vector>
 
 using ColorRef = uint32_t; // 0x00BBGGRR

@@ -5,7 +5,7 @@ if(NOT TARVEL_BUILD_GUI)
 endif()
 add_library(tarvel_labels STATIC
   ${CMAKE_CURRENT_LIST_DIR}/NILike.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/TextFit.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TextWrap.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ConnectorsListCtrl.cpp
 )
 target_include_directories(tarvel_labels PUBLIC ${CMAKE_CURRENT_LIST_DIR})

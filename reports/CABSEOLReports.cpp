@@ -2,7 +2,7 @@
 
 #include "EolReportsLogic.h"
 #include "LanguageTable.h"
-#include "TextFit.h"
+#include "TextWrap.h"
 
 #include <wx/button.h>
 #include <wx/checkbox.h>

@@ -1,6 +1,6 @@
 #include "CABSDTCInformation.h"
 
-#include "TextFit.h"
+#include "TextWrap.h"
 #include "ABSDTCInformationLogic.h"
 
 #include <wx/button.h>

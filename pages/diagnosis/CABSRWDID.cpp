@@ -1,6 +1,6 @@
 #include "CABSRWDID.h"
 
-#include "TextFit.h"
+#include "TextWrap.h"
 #include "ParameterGrid.h"
 
 #include "ABSRWDIDLogic.h"

@@ -1,6 +1,6 @@
 #include "CABSEOLLampTest.h"
 
-#include "TextFit.h"
+#include "TextWrap.h"
 #include "EolGlobals.h"
 #include "EolLampPageParts.h"
 #include "EolWarningLampLogic.h"

@@ -5,7 +5,7 @@
 #include "EolBrakeLampLogic.h"
 #include "EolGlobals.h"
 #include "EolLampPageParts.h"
-#include "TextFit.h"
+#include "TextWrap.h"
 
 #include <wx/button.h>
 #include <wx/checkbox.h>

@@ -5,7 +5,7 @@
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 
-#include "TextFit.h"
+#include "TextWrap.h"
 
 namespace eolpage {
 

@@ -14,7 +14,7 @@
 #include "CDeviceInfo.h"
 #include "CLiftingAxleCalibration.h"
 #include "NILike.h"
-#include "TextFit.h"
+#include "TextWrap.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // How a long text is broken into lines to fit a width, measured here as ten
 // pixels a character so the lines can be read off.
-#include "TextFit.h"
+#include "TextWrap.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "TextFit.h"
+#include "TextWrap.h"
 
 #include <wx/control.h>
 #include <wx/statbox.h>
