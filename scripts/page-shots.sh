@@ -11,8 +11,6 @@ folder=$(realpath -m "${1:-page-shots}")
 width=${2:-1280}
 height=${3:-800}
 build=${TARVEL_BUILD_DIR:-build}
-export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
-export CMAKE_C_COMPILER_LAUNCHER=${CMAKE_C_COMPILER_LAUNCHER:-ccache}
 [ -f "$build/CMakeCache.txt" ] || cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j3 --target page_shots
 mkdir -p "$folder"
