@@ -58,6 +58,8 @@ void CanBus::SetTimingModel(bool on, tarvel::Scheduler* deliverer)
     std::lock_guard<std::mutex> lock(mutex_);
     timing_ = on;
     deliverer_ = on ? deliverer : nullptr;
+    // Their tasks belong to the scheduler used so far, which may be gone.
+    onTheirWay_.clear();
 }
 
 uint64_t CanBus::BusTimeUs() const
@@ -76,6 +78,7 @@ bool CanBus::Carry(const CanNode* sender, const CanFrame& sent)
 {
     CanFrame frame = sent;
     tarvel::Scheduler* deliverer = nullptr;
+    uint64_t number = 0;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         ++carried_;
@@ -86,24 +89,57 @@ bool CanBus::Carry(const CanNode* sender, const CanFrame& sent)
             busTimeUs_ += duration;
             frame.timeUs = busyUntilUs_;
             deliverer = deliverer_;
+            if (deliverer) {
+                number = ++lastNumber_;
+                onTheirWay_.push_back({number, sender, frame});
+            }
         }
         if (recording_)
             recorded_.push_back(frame);
     }
     if (deliverer) {
-        // The receivers see the frame once its last bit has passed. The
-        // sender is only compared, never used: it may be gone by then.
+        // The receivers see the frame once its last bit has passed. The task
+        // may run late, and later than the task of a frame behind it (the
+        // sending thread can be held up between the clock read here and the
+        // scheduler's own): it hands over whatever came before it first.
         const uint64_t now = tarvel::GetClock().NowUs();
         const uint64_t delay = frame.timeUs > now ? frame.timeUs - now : 0;
         std::weak_ptr<CanBus> weak = weak_from_this();
-        deliverer->ScheduleIn(delay, [weak, sender, frame] {
+        deliverer->ScheduleIn(delay, [weak, number] {
             if (auto bus = weak.lock())
-                bus->DeliverToOthers(sender, frame);
+                bus->DeliverOnTheirWay(number);
         });
         return true;
     }
     DeliverToOthers(sender, frame);
     return true;
+}
+
+void CanBus::DeliverOnTheirWay(uint64_t upTo)
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        deliverUpTo_ = std::max(deliverUpTo_, upTo);
+        // Somebody is handing frames over already (another thread running a
+        // task, or a receive handler of this one that let time pass): it
+        // takes these too, in their turn.
+        if (delivering_)
+            return;
+        delivering_ = true;
+    }
+    for (;;) {
+        OnItsWay next;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (onTheirWay_.empty() || onTheirWay_.front().number > deliverUpTo_) {
+                delivering_ = false;
+                return;
+            }
+            next = std::move(onTheirWay_.front());
+            onTheirWay_.pop_front();
+        }
+        DeliverToOthers(next.sender, next.frame);
+    }
 }
 
 void CanBus::DeliverToOthers(const CanNode* sender, const CanFrame& frame)

@@ -99,6 +99,12 @@ public:
     // bus takes to carry the request and the answer; without one delivery
     // stays synchronous and only the stamps and the bus time follow the
     // model. Off by default.
+    //
+    // Frames reach the receivers in the order they were on the bus, as on a
+    // real bus, however late or out of turn the scheduler runs their tasks (a
+    // real-time scheduler on a loaded machine does both): a frame's task
+    // first hands over every frame that was on the bus before it. Frames
+    // still on their way when the model is changed are lost.
     void SetTimingModel(bool on, tarvel::Scheduler* deliverer = nullptr);
     // Time all frames carried with the model on occupied the bus.
     uint64_t BusTimeUs() const;
@@ -109,6 +115,9 @@ private:
     friend class CanNode;
     explicit CanBus(uint32_t bitrate) : bitrate_(bitrate) {}
     bool Carry(const CanNode* sender, const CanFrame& frame);
+    // Hands the frames on their way to the receivers, oldest first, up to and
+    // including the frame numbered `upTo`.
+    void DeliverOnTheirWay(uint64_t upTo);
     void DeliverToOthers(const CanNode* sender, const CanFrame& frame);
     void Forget(const CanNode* node);
 
@@ -122,6 +131,18 @@ private:
     tarvel::Scheduler* deliverer_ = nullptr;
     uint64_t busTimeUs_ = 0;
     uint64_t busyUntilUs_ = 0;
+    // Frames that passed the bus under the model, not yet handed to the
+    // receivers, in bus order. The sender is only compared, never used: it
+    // may be gone by the time the frame arrives.
+    struct OnItsWay {
+        uint64_t number = 0;
+        const CanNode* sender = nullptr;
+        CanFrame frame;
+    };
+    std::deque<OnItsWay> onTheirWay_;
+    uint64_t lastNumber_ = 0;     // of the frame put on the bus last
+    uint64_t deliverUpTo_ = 0;    // what the tasks that ran so far asked to be handed over
+    bool delivering_ = false;     // one thread hands frames over at a time
 };
 
 } // namespace sim

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 sim::CanFrame Frame(uint32_t id, bool extended, uint8_t dlc, uint8_t fill)
@@ -128,6 +130,81 @@ TEST(CanBitTiming, WithASchedulerFramesArriveOnlyOnceTheyLeftTheBus)
     bus.reset();
     clock.Advance(10 * t1);
     EXPECT_EQ(b->Pending(), 0u);
+}
+
+// Runs each task later than asked by its own amount, in the order the tasks
+// were scheduled: what a real-time scheduler does on a loaded machine, where
+// the sending thread can also be held up between the bus reading the clock
+// and the scheduler reading its own.
+class HeldUpScheduler : public tarvel::Scheduler {
+public:
+    HeldUpScheduler(tarvel::VirtualClock& clock, std::vector<uint64_t> holdsUs)
+        : clock_(clock), holdsUs_(std::move(holdsUs))
+    {
+    }
+    TaskId ScheduleIn(uint64_t delayUs, std::function<void()> task) override
+    {
+        const uint64_t hold = next_ < holdsUs_.size() ? holdsUs_[next_] : 0;
+        ++next_;
+        return clock_.ScheduleIn(delayUs + hold, std::move(task));
+    }
+    void Cancel(TaskId id) override { clock_.Cancel(id); }
+
+private:
+    tarvel::VirtualClock& clock_;
+    std::vector<uint64_t> holdsUs_;
+    size_t next_ = 0;
+};
+
+TEST(CanBitTiming, FramesArriveInBusOrderHoweverLateTheirTasksRun)
+{
+    const uint64_t t = sim::CanFrameTimeUs(Frame(0x18DA0BF9, true, 8, 0), 500000);
+    struct Case {
+        const char* what;
+        std::vector<uint64_t> holdsUs; // per frame, in the order they were sent
+    };
+    const Case cases[] = {
+        {"the first frame's task held up past the next two", {3 * t, 0, 0, 0, 0}},
+        {"a frame in the middle held up", {0, 0, 2 * t + 1, 0, 0}},
+        {"every task held up, the early ones most", {9 * t, 7 * t, 5 * t, 3 * t, t}},
+        {"nothing held up", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        tarvel::VirtualClock clock(1000000);
+        tarvel::ScopedClock useClock(clock);
+        HeldUpScheduler scheduler(clock, c.holdsUs);
+        auto bus = sim::CanBus::Create(500000);
+        auto tester = bus->Attach(500000);
+        auto ecu = bus->Attach(500000);
+        auto listener = bus->Attach(500000);
+        bus->SetTimingModel(true, &scheduler);
+        struct Arrival {
+            uint8_t sequence;
+            uint64_t atUs;
+            uint64_t passedUs;
+        };
+        std::vector<Arrival> arrivals;
+        listener->SetReceiveHandler(
+            [&](const sim::CanFrame& f) { arrivals.push_back({f.data[0], clock.NowUs(), f.timeUs}); });
+
+        // Both directions, handed over at once: they leave the bus one after
+        // the other, in the order they were put on it.
+        for (uint8_t k = 1; k <= 5; ++k)
+            ASSERT_TRUE((k % 2 ? tester : ecu)->Send(Frame(k % 2 ? 0x18DA0BF9 : 0x18DAF90B, true, 8, k)));
+        clock.Advance(20 * t);
+
+        ASSERT_EQ(arrivals.size(), 5u);
+        for (uint8_t k = 1; k <= 5; ++k) {
+            EXPECT_EQ(arrivals[k - 1].sequence, k) << "arrival " << int(k);
+            EXPECT_GE(arrivals[k - 1].atUs, arrivals[k - 1].passedUs) << "never before its last bit passed";
+        }
+        // Nothing held up: each frame as its last bit passes.
+        if (c.holdsUs.empty()) {
+            for (const Arrival& a : arrivals)
+                EXPECT_EQ(a.atUs, a.passedUs);
+        }
+    }
 }
 
 } // namespace
