@@ -1,71 +1,22 @@
 #include "EolLampQuestionLogic.h"
 
-#include "UdsEngine.h"
 #include "UdsServices.h"
 
 using tarvel::MsgIcon;
 
-EolLampQuestionLogic::Step::Step(EolLampQuestionLogic& logic) : logic_(logic)
-{
-    ++logic_.depth_;
-}
-
-EolLampQuestionLogic::Step::~Step()
-{
-    if (--logic_.depth_ == 0)
-        logic_.RunWaiting();
-}
-
 EolLampQuestionLogic::EolLampQuestionLogic(int tab, const EolLampPageSpec& spec, const tarvel::PageContext& context)
     : EolPageLogic(tab, EolPageTraits{spec.page, 2, /*startClearsStop*/ true, /*exitSetsStop*/ false, /*hasExit*/ true},
                    context),
-      spec_(spec)
+      spec_(spec),
+      onTimer_(Context().timers.Create([this] { ResendTick(LampQuestion::LampOn); })),
+      offTimer_(Context().timers.Create([this] { ResendTick(LampQuestion::LampOff); })),
+      order_(Context().timers)
 {
-    onTimer_ = Context().timers.Create([this] { ResendTick(LampQuestion::LampOn); });
-    offTimer_ = Context().timers.Create([this] { ResendTick(LampQuestion::LampOff); });
-    retry_ = Context().timers.Create([this] { RunWaiting(); });
 }
 
 EolLampQuestionLogic::~EolLampQuestionLogic() = default;
 
 // ---- Events in order ----
-
-bool EolLampQuestionLogic::Busy() const
-{
-    return depth_ > 0 || tarvel::UdsRequestInFlight();
-}
-
-void EolLampQuestionLogic::RunInOrder(std::function<void()> action)
-{
-    if (waiting_.empty() && !Busy()) {
-        Step step(*this);
-        action();
-        return;
-    }
-    waiting_.push_back(std::move(action));
-    if (!Busy())
-        RunWaiting();
-    else if (!retry_->IsRunning())
-        retry_->Start(kRetryMs);
-}
-
-void EolLampQuestionLogic::RunWaiting()
-{
-    if (draining_)
-        return;
-    draining_ = true;
-    while (!waiting_.empty() && !Busy()) {
-        std::function<void()> action = std::move(waiting_.front());
-        waiting_.pop_front();
-        Step step(*this);
-        action();
-    }
-    draining_ = false;
-    if (waiting_.empty())
-        retry_->Stop();
-    else if (!retry_->IsRunning())
-        retry_->Start(kRetryMs);
-}
 
 void EolLampQuestionLogic::StartClicked()
 {
@@ -88,7 +39,7 @@ void EolLampQuestionLogic::OnDisconnected()
 {
     EolStopRequested = 1;
     if (Running()) {
-        Step step(*this);
+        EolEventOrder::Step step(order_);
         DoExit();
     }
     CloseQuestions();
@@ -190,7 +141,7 @@ void EolLampQuestionLogic::ResendTick(LampQuestion question)
     // The previous tick, an answer or another request still holds the link.
     if (Busy())
         return;
-    Step step(*this);
+    EolEventOrder::Step step(order_);
     const bool accepted = SendLamp(question == LampQuestion::LampOn);
     if (!StillRunning())
         return;

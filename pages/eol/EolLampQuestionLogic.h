@@ -15,13 +15,14 @@
 // tick that falls due while the page is busy is skipped.
 #pragma once
 
+#include "EolEventOrder.h"
 #include "EolPageLogic.h"
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 // Which question is open (its YES/NO pair is shown).
 enum class LampQuestion { None, LampOn, LampOff };
@@ -65,7 +66,7 @@ public:
     static constexpr uint16_t kMarkerDid = 0x0094;
     static constexpr uint32_t kResendMs = 2000;
     // How often an event that waits for the page or the link looks again.
-    static constexpr uint32_t kRetryMs = 20;
+    static constexpr uint32_t kRetryMs = EolEventOrder::kRetryMs;
     static constexpr int kYesTextRow = 237;
     static constexpr int kNoTextRow = 238;
     static constexpr int kLampOnTextRow = 47;
@@ -89,7 +90,7 @@ public:
     // The re-send timer of `question` runs.
     bool ResendTimerRunning(LampQuestion question) const;
     // Events waiting for the page or the link.
-    size_t WaitingEvents() const { return waiting_.size(); }
+    size_t WaitingEvents() const { return order_.Waiting(); }
 
     // A lost link ends a running test as Exit does (flags back to -1, timers
     // stopped, navigation free); the remarks stay.
@@ -113,8 +114,8 @@ protected:
 
     // Runs `action` now when neither a step of this page nor a request is in
     // progress, else queues it behind what waits already.
-    void RunInOrder(std::function<void()> action);
-    bool Busy() const;
+    void RunInOrder(std::function<void()> action) { order_.Run(std::move(action)); }
+    bool Busy() const { return order_.Busy(); }
 
     void BeginLampOnPhase();
     void BeginLampOffPhase();
@@ -127,20 +128,6 @@ protected:
     EolLampQuestionState& MutableLamp() { return lamp_; }
 
 private:
-    // Counts a step of this page in progress; the outermost end runs what
-    // waits.
-    class Step {
-    public:
-        explicit Step(EolLampQuestionLogic& logic);
-        ~Step();
-        Step(const Step&) = delete;
-        Step& operator=(const Step&) = delete;
-
-    private:
-        EolLampQuestionLogic& logic_;
-    };
-
-    void RunWaiting();
     void ResendTick(LampQuestion question);
     void AnswerNow(LampQuestion question, bool yes);
     void WriteLampOnMarker();
@@ -151,8 +138,5 @@ private:
     EolLampQuestionState lamp_;
     std::unique_ptr<tarvel::Timer> onTimer_;
     std::unique_ptr<tarvel::Timer> offTimer_;
-    std::unique_ptr<tarvel::Timer> retry_;
-    std::deque<std::function<void()>> waiting_;
-    int depth_ = 0;
-    bool draining_ = false;
+    EolEventOrder order_;
 };
