@@ -111,9 +111,9 @@ void EolLampQuestionLogic::BeginLampOnPhase()
     if (!StillRunning())
         return;
     if (accepted)
-        OpenQuestion(LampQuestion::LampOn, spec_.onPromptRow, *onTimer_);
+        OpenQuestion(LampQuestion::LampOn, spec_.on.promptRow, *onTimer_);
     else
-        Box(spec_.onRefusedRow, kErrorCaptionRow, MsgIcon::None); // the page waits for Exit
+        Box(spec_.on.refusedRow, kErrorCaptionRow, MsgIcon::None); // the page waits for Exit
 }
 
 void EolLampQuestionLogic::BeginLampOffPhase()
@@ -126,9 +126,9 @@ void EolLampQuestionLogic::BeginLampOffPhase()
     if (!StillRunning())
         return;
     if (accepted)
-        OpenQuestion(LampQuestion::LampOff, spec_.offPromptRow, *offTimer_);
+        OpenQuestion(LampQuestion::LampOff, spec_.off.promptRow, *offTimer_);
     else
-        Box(spec_.offRefusedRow, kErrorCaptionRow, MsgIcon::None); // the page waits for Exit
+        Box(spec_.off.refusedRow, kErrorCaptionRow, MsgIcon::None); // the page waits for Exit
 }
 
 void EolLampQuestionLogic::ResendTick(LampQuestion question)
@@ -170,14 +170,15 @@ void EolLampQuestionLogic::AnswerNow(LampQuestion question, bool yes)
     if (!Running() || lamp_.open != question)
         return; // the question was closed while the answer waited
     const bool lampOn = question == LampQuestion::LampOn;
-    int32_t& flag = lampOn ? *spec_.onResult : *spec_.offResult;
+    const EolLampPhaseSpec& phase = lampOn ? spec_.on : spec_.off;
+    int32_t& flag = *phase.result;
     const int picture = lampOn ? kOnPicture : kOffPicture;
     CloseQuestions();
     if (yes) {
         RecordPass(picture, flag);
     } else {
         flag = EolFailed;
-        (lampOn ? *spec_.onRemark : *spec_.offRemark) = ReportText(lampOn ? kOnRemarkRow : kOffRemarkRow);
+        *phase.remark = ReportText(lampOn ? kOnRemarkRow : kOffRemarkRow);
         Changed();
         if (lampOn)
             WriteLampOnMarker();
@@ -195,7 +196,7 @@ void EolLampQuestionLogic::AnswerNow(LampQuestion question, bool yes)
 
 void EolLampQuestionLogic::FinishLampTest()
 {
-    const bool failed = *spec_.onResult == EolFailed || *spec_.offResult == EolFailed;
+    const bool failed = *spec_.on.result == EolFailed || *spec_.off.result == EolFailed;
     CloseQuestions();
     // The page is idle before the verdict shows: nothing that happens while
     // the box is open can take the results back.

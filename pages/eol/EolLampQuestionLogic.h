@@ -27,18 +27,20 @@
 // Which question is open (its YES/NO pair is shown).
 enum class LampQuestion { None, LampOn, LampOff };
 
+// What a lamp page gives for one of the two questions (lamp on, lamp off).
+struct EolLampPhaseSpec {
+    int32_t* result;
+    std::string* remark;
+    int promptRow; // UI text of the question
+    int refusedRow; // UI text of a refused lamp command at the phase's start
+};
+
 // What a lamp page gives the shared question.
 struct EolLampPageSpec {
     EolPage page;
-    uint8_t output;          // first state byte of 2F 00 04 03: 01 warning lamp, 08 brake lamp
-    int32_t* onResult;
-    int32_t* offResult;
-    std::string* onRemark;
-    std::string* offRemark;
-    int onPromptRow;         // UI texts of the two questions
-    int offPromptRow;
-    int onRefusedRow;        // UI texts of a refused lamp command at a phase's start
-    int offRefusedRow;
+    uint8_t output; // first state byte of 2F 00 04 03: 01 warning lamp, 08 brake lamp
+    EolLampPhaseSpec on;
+    EolLampPhaseSpec off;
     // After the lamp-on NO the marker is written only when SecurityAccess
     // succeeded (10 03 and SecurityAccess sent one by one); otherwise the
     // whole marker sequence runs whatever each step answers.
