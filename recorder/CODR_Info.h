@@ -4,22 +4,15 @@
 // trip browser's tab as the logic decides.
 #pragma once
 
+#include "OdrListView.h"
 #include "PageHostPage.h"
-
-#include <string>
-#include <vector>
 
 class CNILikeStatic;
 class wxButton;
 class wxCommandEvent;
 class wxGauge;
-class wxImageList;
 class wxKeyEvent;
 class wxListCtrl;
-
-// The image list of the recorder lists: one transparent picture, one pixel
-// wide and `height` high, which makes every row that high. The caller owns it.
-wxImageList* MakeRowHeightImages(int height);
 
 class CODR_Info : public CTarvelPage {
 public:
@@ -28,13 +21,12 @@ public:
     static constexpr int kExportButtonId = 1589;
     static constexpr int kProgressId = 1594;
     static constexpr int kPercentLabelId = 1595;
-    static constexpr int kRowHeight = 40;
+    static constexpr int kRowHeight = OdrListView::kRowHeight;
 
     CODR_Info();
-    ~CODR_Info() override;
     bool Create(wxWindow* parent) override;
 
-    wxListCtrl* OdrInfoList() const { return list_; }
+    wxListCtrl* OdrInfoList() const { return list_.Control(); }
     wxButton* ReadButton() const { return read_; }
     wxButton* ExportButton() const { return export_; }
     wxGauge* ProgressBar() const { return progress_; }
@@ -47,14 +39,10 @@ private:
     void OnReadButton(wxCommandEvent& event);
     void OnCharHook(wxKeyEvent& event);
 
-    wxListCtrl* list_ = nullptr;
-    wxImageList* rowHeight_ = nullptr;
+    OdrListView list_;
     wxButton* read_ = nullptr;
     wxButton* export_ = nullptr;
     wxGauge* progress_ = nullptr;
     CNILikeStatic* percent_ = nullptr;
-    // What the list shows now, flattened, so it is refilled only on change.
-    std::vector<std::string> shownCells_;
-    std::vector<std::string> shownHeaders_;
     int tabRequestsApplied_ = 0;
 };

@@ -5,15 +5,14 @@
 // hides its tab.
 #pragma once
 
+#include "OdrListView.h"
 #include "PageHostPage.h"
 
 #include <string>
-#include <vector>
 
 class CNILikeStatic;
 class wxButton;
 class wxCommandEvent;
-class wxImageList;
 class wxKeyEvent;
 class wxListCtrl;
 class wxTextCtrl;
@@ -28,14 +27,13 @@ public:
     static constexpr int kNumberEditId = 1598;
     static constexpr int kCountLabelId = 1599;
     static constexpr int kGoId = 1600;
-    static constexpr int kRowHeight = 40;
+    static constexpr int kRowHeight = OdrListView::kRowHeight;
     static constexpr int kLabelFontHeight = 25;
 
     CODR_Trip_Info();
-    ~CODR_Trip_Info() override;
     bool Create(wxWindow* parent) override;
 
-    wxListCtrl* TripList() const { return list_; }
+    wxListCtrl* TripList() const { return list_.Control(); }
     wxTextCtrl* NumberEdit() const { return edit_; }
     CNILikeStatic* CountLabel() const { return count_; }
 
@@ -46,8 +44,7 @@ private:
     void OnButton(wxCommandEvent& event);
     void OnCharHook(wxKeyEvent& event);
 
-    wxListCtrl* list_ = nullptr;
-    wxImageList* rowHeight_ = nullptr;
+    OdrListView list_;
     wxButton* oldest_ = nullptr;
     wxButton* previous_ = nullptr;
     wxButton* next_ = nullptr;
@@ -55,9 +52,7 @@ private:
     wxButton* go_ = nullptr;
     wxTextCtrl* edit_ = nullptr;
     CNILikeStatic* count_ = nullptr;
-    // What the controls show now, so each is written only on change.
-    std::vector<std::string> shownCells_;
-    std::vector<std::string> shownHeaders_;
+    // What the count label shows now, so it is written only on change.
     std::string shownCount_;
     int editWritesApplied_ = -1;
 };
