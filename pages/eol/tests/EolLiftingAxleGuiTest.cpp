@@ -86,9 +86,9 @@ TEST(EolLiftingAxleGui, StartAndAnswerYesPassesAndThePreviewShowsTheAxles)
     const wxLongLong until = wxGetLocalTimeMillis() + 60000;
     while (EolLiftingAxleResult == EolNotTested && wxGetLocalTimeMillis() < until) {
         for (int row = 1; row <= 5; ++row) {
-            if (page->YesOfRow(row)->IsShown()) {
+            if (page->YesOfPair(row)->IsShown()) {
                 answered.push_back(row);
-                Click(page->YesOfRow(row));
+                Click(page->YesOfPair(row));
                 break;
             }
         }

@@ -124,7 +124,7 @@ protected:
                       const std::function<void()>& each = {})
     {
         for (uint64_t t = 0; t < ms && Page().Running(); t += 100) {
-            if (const int row = Page().State().rowShown)
+            if (const int row = Page().State().pairShown)
                 Page().Answer(row, answer(row));
             if (each)
                 each();
@@ -233,7 +233,7 @@ TEST_F(LiftingAxlePageTest, ATimeOutFailsItsRowAndNoPairReopens)
     EXPECT_EQ(EolLiftingAxleRemark, PdfText(76) + "\n");
     EXPECT_EQ(LiftingAxleRowAnswers, (std::array<int32_t, 5>{1, 0, -1, -1, -1}));
     EXPECT_EQ(Commands().size(), 2u);
-    EXPECT_EQ(Page().State().rowShown, 0);
+    EXPECT_EQ(Page().State().pairShown, 0);
     EXPECT_EQ(Page().Common().pictures[0], EolPicture::Failed);
     // No more polling after the verdict.
     const size_t before = bench.Requests().size();
@@ -287,7 +287,7 @@ TEST_F(LiftingAxlePageTest, EveryStepTimesOutEvenWhenTheAxleArrivesInThatTick)
         uint8_t statusAtVerdict = 0;
         bool stepSeen = false;
         for (int t = 0; t < 2000 && Page().Running(); ++t) {
-            if (const int row = Page().State().rowShown) {
+            if (const int row = Page().State().pairShown) {
                 asked.push_back(row);
                 if (row == c.slowAfterRow)
                     trailer.SetLiftingAxleTravelMs(kArrivesLateMs);
@@ -309,14 +309,14 @@ TEST_F(LiftingAxlePageTest, EveryStepTimesOutEvenWhenTheAxleArrivesInThatTick)
             remark += PdfText(row) + "\n";
         EXPECT_EQ(EolLiftingAxleRemark, remark);
         EXPECT_THAT(bench.prompter.Boxes(), ElementsAre(BoxIs(remark, UiText(76))));
-        EXPECT_EQ(Page().State().rowShown, 0);
+        EXPECT_EQ(Page().State().pairShown, 0);
         EXPECT_EQ(Page().State().step, 0);
         EXPECT_EQ(Page().Common().pictures[0], EolPicture::Failed);
         EXPECT_EQ(Page().Common().question, remark);
         // The verdict stands: no pair, no more polling.
         const size_t before = bench.Requests().size();
         bench.Advance(5000);
-        EXPECT_EQ(Page().State().rowShown, 0);
+        EXPECT_EQ(Page().State().pairShown, 0);
         EXPECT_THAT(PageRequestsSince(before), IsEmpty());
         bench.Disconnect();
         bench.Advance(30000); // the axles come to rest
@@ -421,7 +421,7 @@ TEST_F(LiftingAxlePageTest, FailuresEndInIdleWithRowsCleared)
         EXPECT_EQ(LiftingAxleRowAnswers, (std::array<int32_t, 5>{-1, -1, -1, -1, -1}));
         EXPECT_EQ(EolTestIdle.load(), 1);
         EXPECT_EQ(tarvel::TestRunning.load(), 0u);
-        EXPECT_EQ(Page().State().rowShown, 0);
+        EXPECT_EQ(Page().State().pairShown, 0);
         EXPECT_EQ(Page().State().step, 0);
         EXPECT_EQ(Page().Common().pictures[0], EolPicture::Idle);
         EXPECT_EQ(Page().Common().question, "");
@@ -477,11 +477,11 @@ TEST_F(LiftingAxlePageTest, DisconnectDuringAnAnswerRunsExit)
 {
     ConnectWith(1, 0);
     Page().Start();
-    for (int i = 0; i < 100 && Page().State().rowShown == 0; ++i)
+    for (int i = 0; i < 100 && Page().State().pairShown == 0; ++i)
         bench.Advance(100);
-    ASSERT_EQ(Page().State().rowShown, 1);
+    ASSERT_EQ(Page().State().pairShown, 1);
     bench.Disconnect();
-    EXPECT_EQ(Page().State().rowShown, 0);
+    EXPECT_EQ(Page().State().pairShown, 0);
     EXPECT_EQ(EolTestIdle.load(), 1);
     EXPECT_FALSE(Page().Running());
     EXPECT_EQ(LiftingAxleRowAnswers, (std::array<int32_t, 5>{-1, -1, -1, -1, -1}));
