@@ -1,7 +1,7 @@
 // The lifting-axle test: its rules as tables, and the page against the
 // simulated trailer on the virtual clock (commands in order, polling, the
 // answers, time-outs, failures and the verdict).
-#include "EolBench.h"
+#include "LiftingBench.h"
 
 #include "AxlePreview.h"
 #include "DiagnosisGlobals.h"
@@ -101,12 +101,8 @@ TEST(LiftingAxleRules, PreviewWithLabelCells)
     EXPECT_EQ(labels(LiftingAxlePreviewCells(5, 0, none, both)), ".[LA2]...");
 }
 
-class LiftingAxlePageTest : public eoltest::EolBenchTest {
+class LiftingAxlePageTest : public eoltest::LiftingBenchTest<EolLiftingAxleTestLogic, tarvel::TabEolLiftingAxle> {
 protected:
-    EolLiftingAxleTestLogic& Page()
-    {
-        return *dynamic_cast<EolLiftingAxleTestLogic*>(bench.pages.Logic(tarvel::TabEolLiftingAxle));
-    }
     void ConnectWith(int32_t type, int32_t variant)
     {
         sim::TrailerEquipment equipment;
@@ -136,17 +132,6 @@ protected:
     uint8_t StatusNow() const
     {
         return static_cast<uint8_t>(trailer.LiftingAxleState(1) | (trailer.LiftingAxleState(2) << 2));
-    }
-    // The requests since the first `from` of Requests() other than the
-    // keep-alive.
-    std::vector<std::vector<uint8_t>> PageRequestsSince(size_t from) const
-    {
-        std::vector<std::vector<uint8_t>> out;
-        const auto all = bench.Requests();
-        for (size_t i = from; i < all.size(); ++i)
-            if (all[i].empty() || all[i][0] != 0x3E)
-                out.push_back(all[i]);
-        return out;
     }
     std::vector<std::vector<uint8_t>> Commands() const
     {
@@ -440,33 +425,9 @@ TEST_F(LiftingAxlePageTest, EndedDuringTheStartWaitSendsNothingMore)
     for (const bool disconnect : {true, false}) {
         SCOPED_TRACE(disconnect ? "disconnect" : "exit");
         ConnectWith(2, 0);
-        const uint64_t start = bench.clock.NowUs();
         size_t before = 0;
-        bool fired = false;
-        pump.Once([&] { return bench.clock.NowUs() >= start + 1000 * 1000; },
-                  [&] {
-                      fired = true;
-                      before = bench.Requests().size();
-                      if (disconnect)
-                          bench.Disconnect();
-                      else
-                          Page().ExitTest();
-                  });
-        Page().Start();
-        ASSERT_TRUE(fired);
-        EXPECT_GE(bench.clock.NowUs(), start + EolLiftingAxleTestLogic::kReadWaitMs * 1000)
-            << "the wait itself runs to its end";
-        EXPECT_FALSE(Page().Running());
-        EXPECT_EQ(EolTestIdle.load(), 1);
-        EXPECT_EQ(tarvel::TestRunning.load(), 0u);
-        EXPECT_EQ(Page().State().step, 0);
-        EXPECT_EQ(Page().Common().question, "");
-        bench.Advance(20000);
-        EXPECT_THAT(PageRequestsSince(before), IsEmpty());
-        if (disconnect) {
-            EXPECT_EQ(bench.Requests().size(), before);
-        }
-        EXPECT_THAT(bench.prompter.Boxes(), IsEmpty());
+        ASSERT_NO_FATAL_FAILURE(EndDuringTheStartWait(disconnect, 1000, before));
+        ExpectNothingMoreSent(before, disconnect);
         EXPECT_EQ(EolLiftingAxleResult, -1);
         if (!disconnect)
             bench.Disconnect();
