@@ -12,11 +12,11 @@
 #include <wx/listctrl.h>
 #include <wx/sizer.h>
 
-CODR_Info::CODR_Info() : CTarvelPage(tarvel::TabOdrInfo) {}
+CODR_Info::CODR_Info() : COdrListPage(tarvel::TabOdrInfo) {}
 
 bool CODR_Info::Create(wxWindow* parent)
 {
-    if (!CTarvelPage::Create(parent))
+    if (!COdrListPage::Create(parent))
         return false;
     read_ = new wxButton(this, kReadButtonId, wxString());
     export_ = new wxButton(this, kExportButtonId, wxString());
@@ -24,14 +24,13 @@ bool CODR_Info::Create(wxWindow* parent)
     progress_ = new wxGauge(this, kProgressId, 1, wxDefaultPosition, wxSize(160, 16));
     percent_ = new CNILikeStatic(this, kPercentLabelId, "0%", wxDefaultPosition, wxSize(50, 18));
     percent_->SetBkColour(ColorRefFromColour(GetBackgroundColour()));
-    wxListCtrl* list = list_.Create(this, kListId);
+    wxListCtrl* list = CreateList(kListId);
 
     read_->Bind(wxEVT_BUTTON, &CODR_Info::OnReadButton, this);
     export_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
         if (auto* logic = LogicAs<ODR_InfoLogic>())
             logic->ExportOdrData();
     });
-    Bind(wxEVT_CHAR_HOOK, &CODR_Info::OnCharHook, this);
 
     auto* buttons = new wxBoxSizer(wxVERTICAL);
     buttons->Add(read_, 0, wxEXPAND | wxBOTTOM, 4);
@@ -53,18 +52,10 @@ void CODR_Info::OnReadButton(wxCommandEvent&)
         logic->ReadOdrInformation();
 }
 
-void CODR_Info::OnCharHook(wxKeyEvent& event)
-{
-    const int key = event.GetKeyCode();
-    if (key == WXK_RETURN || key == WXK_NUMPAD_ENTER || key == WXK_ESCAPE)
-        return; // swallowed
-    event.Skip();
-}
-
 void CODR_Info::RenderState()
 {
     const ODR_InfoLogic* logic = LogicAs<ODR_InfoLogic>();
-    if (!list_.Control() || !logic)
+    if (!List() || !logic)
         return;
     const ODR_InfoState& state = logic->State();
     read_->SetLabel(wxString::FromUTF8(state.readCaption));
@@ -72,7 +63,7 @@ void CODR_Info::RenderState()
     read_->Enable(!state.reading);
     export_->Enable(state.exportEnabled && !state.reading);
 
-    list_.Show(state.headers, state.rows);
+    ShowList(state.headers, state.rows);
 
     const int range = state.progressMax > 0 ? state.progressMax : 1;
     const int pos = std::min(state.progressPos, range);

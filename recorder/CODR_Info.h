@@ -4,29 +4,26 @@
 // trip browser's tab as the logic decides.
 #pragma once
 
-#include "OdrListView.h"
-#include "PageHostPage.h"
+#include "OdrListPage.h"
 
 class CNILikeStatic;
 class wxButton;
 class wxCommandEvent;
 class wxGauge;
-class wxKeyEvent;
 class wxListCtrl;
 
-class CODR_Info : public CTarvelPage {
+class CODR_Info : public COdrListPage {
 public:
     static constexpr int kListId = 1587;
     static constexpr int kReadButtonId = 1588;
     static constexpr int kExportButtonId = 1589;
     static constexpr int kProgressId = 1594;
     static constexpr int kPercentLabelId = 1595;
-    static constexpr int kRowHeight = OdrListView::kRowHeight;
 
     CODR_Info();
     bool Create(wxWindow* parent) override;
 
-    wxListCtrl* OdrInfoList() const { return list_.Control(); }
+    wxListCtrl* OdrInfoList() const { return List(); }
     wxButton* ReadButton() const { return read_; }
     wxButton* ExportButton() const { return export_; }
     wxGauge* ProgressBar() const { return progress_; }
@@ -37,9 +34,7 @@ protected:
 
 private:
     void OnReadButton(wxCommandEvent& event);
-    void OnCharHook(wxKeyEvent& event);
 
-    OdrListView list_;
     wxButton* read_ = nullptr;
     wxButton* export_ = nullptr;
     wxGauge* progress_ = nullptr;

@@ -27,11 +27,11 @@ wxFont LabelFont()
 
 } // namespace
 
-CODR_Trip_Info::CODR_Trip_Info() : CTarvelPage(tarvel::TabOdrTrip) {}
+CODR_Trip_Info::CODR_Trip_Info() : COdrListPage(tarvel::TabOdrTrip) {}
 
 bool CODR_Trip_Info::Create(wxWindow* parent)
 {
-    if (!CTarvelPage::Create(parent))
+    if (!COdrListPage::Create(parent))
         return false;
     oldest_ = new wxButton(this, kOldestId, "Oldest");
     previous_ = new wxButton(this, kPreviousId, "Previous");
@@ -41,11 +41,10 @@ bool CODR_Trip_Info::Create(wxWindow* parent)
     count_ = new CNILikeStatic(this, kCountLabelId, wxString(), wxDefaultPosition, wxSize(70, 30));
     count_->SetBkColour(ColorRefFromColour(GetBackgroundColour()));
     go_ = new wxButton(this, kGoId, "Next");
-    wxListCtrl* list = list_.Create(this, kListId);
+    wxListCtrl* list = CreateList(kListId);
 
     for (wxButton* b : {oldest_, previous_, next_, latest_, go_})
         b->Bind(wxEVT_BUTTON, &CODR_Trip_Info::OnButton, this);
-    Bind(wxEVT_CHAR_HOOK, &CODR_Trip_Info::OnCharHook, this);
 
     // The trip number and its button run on to a second line where the page
     // is too narrow for the whole row.
@@ -80,18 +79,10 @@ void CODR_Trip_Info::OnButton(wxCommandEvent& event)
     }
 }
 
-void CODR_Trip_Info::OnCharHook(wxKeyEvent& event)
-{
-    const int key = event.GetKeyCode();
-    if (key == WXK_RETURN || key == WXK_NUMPAD_ENTER || key == WXK_ESCAPE)
-        return; // swallowed: neither closes the page nor presses a button
-    event.Skip();
-}
-
 void CODR_Trip_Info::RenderState()
 {
     const ODR_Trip_InfoLogic* logic = LogicAs<ODR_Trip_InfoLogic>();
-    if (!list_.Control() || !logic)
+    if (!List() || !logic)
         return;
     const ODR_Trip_InfoState& state = logic->State();
     oldest_->SetLabel(wxString::FromUTF8(state.oldestCaption));
@@ -100,7 +91,7 @@ void CODR_Trip_Info::RenderState()
     latest_->SetLabel(wxString::FromUTF8(state.latestCaption));
     go_->SetLabel(wxString::FromUTF8(state.goCaption));
 
-    list_.Show(state.headers, state.rows);
+    ShowList(state.headers, state.rows);
 
     // The field is written after each navigation only; what the user typed
     // stays until then.

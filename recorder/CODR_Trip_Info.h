@@ -5,19 +5,17 @@
 // hides its tab.
 #pragma once
 
-#include "OdrListView.h"
-#include "PageHostPage.h"
+#include "OdrListPage.h"
 
 #include <string>
 
 class CNILikeStatic;
 class wxButton;
 class wxCommandEvent;
-class wxKeyEvent;
 class wxListCtrl;
 class wxTextCtrl;
 
-class CODR_Trip_Info : public CTarvelPage {
+class CODR_Trip_Info : public COdrListPage {
 public:
     static constexpr int kListId = 1593;
     static constexpr int kOldestId = 1594;
@@ -27,13 +25,12 @@ public:
     static constexpr int kNumberEditId = 1598;
     static constexpr int kCountLabelId = 1599;
     static constexpr int kGoId = 1600;
-    static constexpr int kRowHeight = OdrListView::kRowHeight;
     static constexpr int kLabelFontHeight = 25;
 
     CODR_Trip_Info();
     bool Create(wxWindow* parent) override;
 
-    wxListCtrl* TripList() const { return list_.Control(); }
+    wxListCtrl* TripList() const { return List(); }
     wxTextCtrl* NumberEdit() const { return edit_; }
     CNILikeStatic* CountLabel() const { return count_; }
 
@@ -42,9 +39,7 @@ protected:
 
 private:
     void OnButton(wxCommandEvent& event);
-    void OnCharHook(wxKeyEvent& event);
 
-    OdrListView list_;
     wxButton* oldest_ = nullptr;
     wxButton* previous_ = nullptr;
     wxButton* next_ = nullptr;

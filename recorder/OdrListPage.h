@@ -1,34 +1,39 @@
-// The five-column list both recorder pages show: No., parameter name, value,
-// unit and description, every row 40 pixels high. It is refilled only when
-// what it shows changes, so a render with nothing new leaves the list (and
-// where the user scrolled it) alone.
+// The window half both recorder pages share: the five-column list (No.,
+// parameter name, value, unit, description), every row 40 pixels high and
+// refilled only when what it shows changes, so a render with nothing new
+// leaves the list (and where the user scrolled it) alone; and Enter and
+// Escape swallowed, so they neither close the page nor press a button.
 #pragma once
+
+#include "PageHostPage.h"
 
 #include <string>
 #include <vector>
 
 class wxImageList;
+class wxKeyEvent;
 class wxListCtrl;
-class wxWindow;
 
-class OdrListView {
+class COdrListPage : public CTarvelPage {
 public:
     static constexpr int kColumns = 5;
     static constexpr int kRowHeight = 40;
 
-    OdrListView() = default;
-    ~OdrListView();
-    OdrListView(const OdrListView&) = delete;
-    OdrListView& operator=(const OdrListView&) = delete;
+    ~COdrListPage() override;
+    // Creates the page; a page builds its controls after this.
+    bool Create(wxWindow* parent) override;
 
-    // Creates the list control on `parent` (the page owns it as its child).
-    wxListCtrl* Create(wxWindow* parent, int id);
-    wxListCtrl* Control() const { return list_; }
+protected:
+    explicit COdrListPage(int tab);
+
+    // Creates the list as the page's child.
+    wxListCtrl* CreateList(int id);
+    wxListCtrl* List() const { return list_; }
 
     // Shows `headers` and one line a row; a row has No, ParameterName, Value,
     // Unit and Description.
     template <class Row>
-    void Show(const std::vector<std::string>& headers, const std::vector<Row>& rows)
+    void ShowList(const std::vector<std::string>& headers, const std::vector<Row>& rows)
     {
         std::vector<std::string> cells;
         cells.reserve(rows.size() * kColumns);
@@ -40,6 +45,7 @@ public:
 private:
     // `cells` holds kColumns cells a row, row after row.
     void ShowCells(const std::vector<std::string>& headers, const std::vector<std::string>& cells);
+    void OnCharHook(wxKeyEvent& event);
 
     wxListCtrl* list_ = nullptr;
     wxImageList* rowHeight_ = nullptr;

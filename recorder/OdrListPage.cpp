@@ -1,4 +1,4 @@
-#include "OdrListView.h"
+#include "OdrListPage.h"
 
 #include <algorithm>
 
@@ -25,25 +25,43 @@ wxImageList* MakeRowHeightImages(int height)
 
 } // namespace
 
-OdrListView::~OdrListView()
+COdrListPage::COdrListPage(int tab) : CTarvelPage(tab) {}
+
+COdrListPage::~COdrListPage()
 {
-    // The list may outlive this view by a moment; it must not keep the
-    // image list deleted here.
+    // The list, a child window, outlives this part of the page by a moment;
+    // it must not keep the image list deleted here.
     if (list_)
         list_->SetImageList(nullptr, wxIMAGE_LIST_SMALL);
     delete rowHeight_;
 }
 
-wxListCtrl* OdrListView::Create(wxWindow* parent, int id)
+bool COdrListPage::Create(wxWindow* parent)
 {
-    list_ = new wxListCtrl(parent, id, wxDefaultPosition, wxDefaultSize, wxLC_REPORT | wxLC_HRULES | wxLC_VRULES);
+    if (!CTarvelPage::Create(parent))
+        return false;
+    Bind(wxEVT_CHAR_HOOK, &COdrListPage::OnCharHook, this);
+    return true;
+}
+
+void COdrListPage::OnCharHook(wxKeyEvent& event)
+{
+    const int key = event.GetKeyCode();
+    if (key == WXK_RETURN || key == WXK_NUMPAD_ENTER || key == WXK_ESCAPE)
+        return; // swallowed
+    event.Skip();
+}
+
+wxListCtrl* COdrListPage::CreateList(int id)
+{
+    list_ = new wxListCtrl(this, id, wxDefaultPosition, wxDefaultSize, wxLC_REPORT | wxLC_HRULES | wxLC_VRULES);
     // A 1 x 40 image list makes every row 40 pixels high.
     rowHeight_ = MakeRowHeightImages(kRowHeight);
     list_->SetImageList(rowHeight_, wxIMAGE_LIST_SMALL);
     return list_;
 }
 
-void OdrListView::ShowCells(const std::vector<std::string>& headers, const std::vector<std::string>& cells)
+void COdrListPage::ShowCells(const std::vector<std::string>& headers, const std::vector<std::string>& cells)
 {
     if (!list_)
         return;
