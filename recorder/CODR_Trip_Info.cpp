@@ -2,14 +2,11 @@
 
 #include "ODR_Trip_InfoLogic.h"
 
-#include "CODR_Info.h"
 #include "NILike.h"
 
-#include <wx/bitmap.h>
 #include <wx/button.h>
 #include <wx/font.h>
 #include <wx/fontenum.h>
-#include <wx/imaglist.h>
 #include <wx/listctrl.h>
 #include <wx/sizer.h>
 #include <wx/textctrl.h>
@@ -30,18 +27,11 @@ wxFont LabelFont()
 
 } // namespace
 
-CODR_Trip_Info::CODR_Trip_Info() : CTarvelPage(tarvel::TabOdrTrip) {}
-
-CODR_Trip_Info::~CODR_Trip_Info()
-{
-    if (list_)
-        list_->SetImageList(nullptr, wxIMAGE_LIST_SMALL);
-    delete rowHeight_;
-}
+CODR_Trip_Info::CODR_Trip_Info() : COdrListPage(tarvel::TabOdrTrip) {}
 
 bool CODR_Trip_Info::Create(wxWindow* parent)
 {
-    if (!CTarvelPage::Create(parent))
+    if (!COdrListPage::Create(parent))
         return false;
     oldest_ = new wxButton(this, kOldestId, "Oldest");
     previous_ = new wxButton(this, kPreviousId, "Previous");
@@ -51,14 +41,10 @@ bool CODR_Trip_Info::Create(wxWindow* parent)
     count_ = new CNILikeStatic(this, kCountLabelId, wxString(), wxDefaultPosition, wxSize(70, 30));
     count_->SetBkColour(ColorRefFromColour(GetBackgroundColour()));
     go_ = new wxButton(this, kGoId, "Next");
-    list_ = new wxListCtrl(this, kListId, wxDefaultPosition, wxDefaultSize, wxLC_REPORT | wxLC_HRULES | wxLC_VRULES);
-    // A 1 x 40 image list makes every row 40 pixels high.
-    rowHeight_ = MakeRowHeightImages(kRowHeight);
-    list_->SetImageList(rowHeight_, wxIMAGE_LIST_SMALL);
+    wxListCtrl* list = CreateList(kListId);
 
     for (wxButton* b : {oldest_, previous_, next_, latest_, go_})
         b->Bind(wxEVT_BUTTON, &CODR_Trip_Info::OnButton, this);
-    Bind(wxEVT_CHAR_HOOK, &CODR_Trip_Info::OnCharHook, this);
 
     // The trip number and its button run on to a second line where the page
     // is too narrow for the whole row.
@@ -72,8 +58,8 @@ bool CODR_Trip_Info::Create(wxWindow* parent)
     top->Add(jump, 0, wxLEFT | wxTOP | wxBOTTOM | wxALIGN_CENTER_VERTICAL, 2);
     wxSizer* sizer = GetSizer();
     sizer->Add(top, 0, wxLEFT | wxRIGHT | wxBOTTOM | wxEXPAND, 12);
-    FillWithList(list_);
-    sizer->Add(list_, 1, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 12);
+    FillWithList(list);
+    sizer->Add(list, 1, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 12);
     RenderState();
     return true;
 }
@@ -93,18 +79,10 @@ void CODR_Trip_Info::OnButton(wxCommandEvent& event)
     }
 }
 
-void CODR_Trip_Info::OnCharHook(wxKeyEvent& event)
-{
-    const int key = event.GetKeyCode();
-    if (key == WXK_RETURN || key == WXK_NUMPAD_ENTER || key == WXK_ESCAPE)
-        return; // swallowed: neither closes the page nor presses a button
-    event.Skip();
-}
-
 void CODR_Trip_Info::RenderState()
 {
     const ODR_Trip_InfoLogic* logic = LogicAs<ODR_Trip_InfoLogic>();
-    if (!list_ || !logic)
+    if (!List() || !logic)
         return;
     const ODR_Trip_InfoState& state = logic->State();
     oldest_->SetLabel(wxString::FromUTF8(state.oldestCaption));
@@ -113,30 +91,7 @@ void CODR_Trip_Info::RenderState()
     latest_->SetLabel(wxString::FromUTF8(state.latestCaption));
     go_->SetLabel(wxString::FromUTF8(state.goCaption));
 
-    if (shownHeaders_ != state.headers) {
-        shownHeaders_ = state.headers;
-        list_->DeleteAllColumns();
-        static const int widths[] = {60, 320, 160, 100, 1000};
-        for (size_t c = 0; c < state.headers.size() && c < 5; ++c)
-            list_->InsertColumn(static_cast<long>(c), wxString::FromUTF8(state.headers[c]),
-                                c < 4 ? wxLIST_FORMAT_CENTRE : wxLIST_FORMAT_LEFT, widths[c]);
-        shownCells_.clear();
-    }
-    std::vector<std::string> cells;
-    for (const auto& row : state.rows)
-        cells.insert(cells.end(), {row.No, row.ParameterName, row.Value, row.Unit, row.Description});
-    if (cells != shownCells_ || static_cast<size_t>(list_->GetItemCount()) != state.rows.size()) {
-        shownCells_ = cells;
-        list_->DeleteAllItems();
-        for (size_t i = 0; i < state.rows.size(); ++i) {
-            const auto& row = state.rows[i];
-            const long item = list_->InsertItem(static_cast<long>(i), wxString::FromUTF8(row.No), 0);
-            list_->SetItem(item, 1, wxString::FromUTF8(row.ParameterName));
-            list_->SetItem(item, 2, wxString::FromUTF8(row.Value));
-            list_->SetItem(item, 3, wxString::FromUTF8(row.Unit));
-            list_->SetItem(item, 4, wxString::FromUTF8(row.Description));
-        }
-    }
+    ShowList(state.headers, state.rows);
 
     // The field is written after each navigation only; what the user typed
     // stays until then.

@@ -5,20 +5,17 @@
 // hides its tab.
 #pragma once
 
-#include "PageHostPage.h"
+#include "OdrListPage.h"
 
 #include <string>
-#include <vector>
 
 class CNILikeStatic;
 class wxButton;
 class wxCommandEvent;
-class wxImageList;
-class wxKeyEvent;
 class wxListCtrl;
 class wxTextCtrl;
 
-class CODR_Trip_Info : public CTarvelPage {
+class CODR_Trip_Info : public COdrListPage {
 public:
     static constexpr int kListId = 1593;
     static constexpr int kOldestId = 1594;
@@ -28,14 +25,12 @@ public:
     static constexpr int kNumberEditId = 1598;
     static constexpr int kCountLabelId = 1599;
     static constexpr int kGoId = 1600;
-    static constexpr int kRowHeight = 40;
     static constexpr int kLabelFontHeight = 25;
 
     CODR_Trip_Info();
-    ~CODR_Trip_Info() override;
     bool Create(wxWindow* parent) override;
 
-    wxListCtrl* TripList() const { return list_; }
+    wxListCtrl* TripList() const { return List(); }
     wxTextCtrl* NumberEdit() const { return edit_; }
     CNILikeStatic* CountLabel() const { return count_; }
 
@@ -44,10 +39,7 @@ protected:
 
 private:
     void OnButton(wxCommandEvent& event);
-    void OnCharHook(wxKeyEvent& event);
 
-    wxListCtrl* list_ = nullptr;
-    wxImageList* rowHeight_ = nullptr;
     wxButton* oldest_ = nullptr;
     wxButton* previous_ = nullptr;
     wxButton* next_ = nullptr;
@@ -55,9 +47,7 @@ private:
     wxButton* go_ = nullptr;
     wxTextCtrl* edit_ = nullptr;
     CNILikeStatic* count_ = nullptr;
-    // What the controls show now, so each is written only on change.
-    std::vector<std::string> shownCells_;
-    std::vector<std::string> shownHeaders_;
+    // What the count label shows now, so it is written only on change.
     std::string shownCount_;
     int editWritesApplied_ = -1;
 };

@@ -4,11 +4,9 @@
 // EolLiftingSensorTestLogic.
 #pragma once
 
-#include "EolTestPage.h"
+#include "EolLiftingTestPage.h"
 
-#include <vector>
-
-class CEOLLiftingSensorTest : public CEolTestPage {
+class CEOLLiftingSensorTest : public CEolLiftingTestPage {
 public:
     static constexpr int kStartId = 1621;
     static constexpr int kExitId = 1622;
@@ -19,20 +17,8 @@ public:
     static constexpr int kFirstCellId = 1633; // 1633..1647
     static constexpr int kArrowId = 1648;
     // YES and NO of pairs A..E.
-    static constexpr int kYesIds[5] = {1671, 1624, 1623, 1626, 1625};
-    static constexpr int kNoIds[5] = {1207, 1628, 1627, 1630, 1629};
+    static constexpr int kYesIds[kPairCount] = {1671, 1624, 1623, 1626, 1625};
+    static constexpr int kNoIds[kPairCount] = {1207, 1628, 1627, 1630, 1629};
 
     CEOLLiftingSensorTest();
-    bool Create(wxWindow* parent) override;
-
-    wxButton* YesOfPair(int pair) const { return pairs_[static_cast<size_t>(pair - 1)].yes; }
-    wxButton* NoOfPair(int pair) const { return pairs_[static_cast<size_t>(pair - 1)].no; }
-    wxStaticText* PreviewCell(int index) const { return cells_[static_cast<size_t>(index)]; }
-
-protected:
-    void RenderPage() override;
-
-private:
-    std::vector<EolAnswerPair> pairs_;
-    std::vector<wxStaticText*> cells_;
 };

@@ -6,29 +6,15 @@
 
 using tarvel::MsgIcon;
 
-namespace {
-
-EolLampPageSpec BrakeLampSpec()
-{
-    EolLampPageSpec spec{};
-    spec.page = EolPage::BrakeLamp;
-    spec.output = EolBrakeLampLogic::kBrakeLampOutput;
-    spec.onResult = &EolBrakeLampOnResult;
-    spec.offResult = &EolBrakeLampOffResult;
-    spec.onRemark = &EolBrakeLampOnRemark;
-    spec.offRemark = &EolBrakeLampOffRemark;
-    spec.onPromptRow = EolBrakeLampLogic::kLampOnPromptRow;
-    spec.offPromptRow = EolBrakeLampLogic::kLampOffPromptRow;
-    spec.onRefusedRow = EolBrakeLampLogic::kLampOnRefusedRow;
-    spec.offRefusedRow = EolBrakeLampLogic::kLampOffRefusedRow;
-    spec.onMarkerNeedsUnlock = false;
-    return spec;
-}
-
-} // namespace
-
 EolBrakeLampLogic::EolBrakeLampLogic(const tarvel::PageContext& context)
-    : EolLampQuestionLogic(tarvel::TabEolBrakeLamp, BrakeLampSpec(), context)
+    : EolLampQuestionLogic(
+          tarvel::TabEolBrakeLamp,
+          EolLampPageSpec{EolPage::BrakeLamp,
+                          kBrakeLampOutput,
+                          {&EolBrakeLampOnResult, &EolBrakeLampOnRemark, kLampOnPromptRow, kLampOnRefusedRow},
+                          {&EolBrakeLampOffResult, &EolBrakeLampOffRemark, kLampOffPromptRow, kLampOffRefusedRow},
+                          /*onMarkerNeedsUnlock*/ false},
+          context)
 {
 }
 

@@ -1,71 +1,22 @@
 #include "EolLampQuestionLogic.h"
 
-#include "UdsEngine.h"
 #include "UdsServices.h"
 
 using tarvel::MsgIcon;
 
-EolLampQuestionLogic::Step::Step(EolLampQuestionLogic& logic) : logic_(logic)
-{
-    ++logic_.depth_;
-}
-
-EolLampQuestionLogic::Step::~Step()
-{
-    if (--logic_.depth_ == 0)
-        logic_.RunWaiting();
-}
-
 EolLampQuestionLogic::EolLampQuestionLogic(int tab, const EolLampPageSpec& spec, const tarvel::PageContext& context)
     : EolPageLogic(tab, EolPageTraits{spec.page, 2, /*startClearsStop*/ true, /*exitSetsStop*/ false, /*hasExit*/ true},
                    context),
-      spec_(spec)
+      spec_(spec),
+      onTimer_(Context().timers.Create([this] { ResendTick(LampQuestion::LampOn); })),
+      offTimer_(Context().timers.Create([this] { ResendTick(LampQuestion::LampOff); })),
+      order_(Context().timers)
 {
-    onTimer_ = Context().timers.Create([this] { ResendTick(LampQuestion::LampOn); });
-    offTimer_ = Context().timers.Create([this] { ResendTick(LampQuestion::LampOff); });
-    retry_ = Context().timers.Create([this] { RunWaiting(); });
 }
 
 EolLampQuestionLogic::~EolLampQuestionLogic() = default;
 
 // ---- Events in order ----
-
-bool EolLampQuestionLogic::Busy() const
-{
-    return depth_ > 0 || tarvel::UdsRequestInFlight();
-}
-
-void EolLampQuestionLogic::RunInOrder(std::function<void()> action)
-{
-    if (waiting_.empty() && !Busy()) {
-        Step step(*this);
-        action();
-        return;
-    }
-    waiting_.push_back(std::move(action));
-    if (!Busy())
-        RunWaiting();
-    else if (!retry_->IsRunning())
-        retry_->Start(kRetryMs);
-}
-
-void EolLampQuestionLogic::RunWaiting()
-{
-    if (draining_)
-        return;
-    draining_ = true;
-    while (!waiting_.empty() && !Busy()) {
-        std::function<void()> action = std::move(waiting_.front());
-        waiting_.pop_front();
-        Step step(*this);
-        action();
-    }
-    draining_ = false;
-    if (waiting_.empty())
-        retry_->Stop();
-    else if (!retry_->IsRunning())
-        retry_->Start(kRetryMs);
-}
 
 void EolLampQuestionLogic::StartClicked()
 {
@@ -88,7 +39,7 @@ void EolLampQuestionLogic::OnDisconnected()
 {
     EolStopRequested = 1;
     if (Running()) {
-        Step step(*this);
+        EolEventOrder::Step step(order_);
         DoExit();
     }
     CloseQuestions();
@@ -160,9 +111,9 @@ void EolLampQuestionLogic::BeginLampOnPhase()
     if (!StillRunning())
         return;
     if (accepted)
-        OpenQuestion(LampQuestion::LampOn, spec_.onPromptRow, *onTimer_);
+        OpenQuestion(LampQuestion::LampOn, spec_.on.promptRow, *onTimer_);
     else
-        Box(spec_.onRefusedRow, kErrorCaptionRow, MsgIcon::None); // the page waits for Exit
+        Box(spec_.on.refusedRow, kErrorCaptionRow, MsgIcon::None); // the page waits for Exit
 }
 
 void EolLampQuestionLogic::BeginLampOffPhase()
@@ -175,9 +126,9 @@ void EolLampQuestionLogic::BeginLampOffPhase()
     if (!StillRunning())
         return;
     if (accepted)
-        OpenQuestion(LampQuestion::LampOff, spec_.offPromptRow, *offTimer_);
+        OpenQuestion(LampQuestion::LampOff, spec_.off.promptRow, *offTimer_);
     else
-        Box(spec_.offRefusedRow, kErrorCaptionRow, MsgIcon::None); // the page waits for Exit
+        Box(spec_.off.refusedRow, kErrorCaptionRow, MsgIcon::None); // the page waits for Exit
 }
 
 void EolLampQuestionLogic::ResendTick(LampQuestion question)
@@ -190,7 +141,7 @@ void EolLampQuestionLogic::ResendTick(LampQuestion question)
     // The previous tick, an answer or another request still holds the link.
     if (Busy())
         return;
-    Step step(*this);
+    EolEventOrder::Step step(order_);
     const bool accepted = SendLamp(question == LampQuestion::LampOn);
     if (!StillRunning())
         return;
@@ -219,14 +170,15 @@ void EolLampQuestionLogic::AnswerNow(LampQuestion question, bool yes)
     if (!Running() || lamp_.open != question)
         return; // the question was closed while the answer waited
     const bool lampOn = question == LampQuestion::LampOn;
-    int32_t& flag = lampOn ? *spec_.onResult : *spec_.offResult;
+    const EolLampPhaseSpec& phase = lampOn ? spec_.on : spec_.off;
+    int32_t& flag = *phase.result;
     const int picture = lampOn ? kOnPicture : kOffPicture;
     CloseQuestions();
     if (yes) {
         RecordPass(picture, flag);
     } else {
         flag = EolFailed;
-        (lampOn ? *spec_.onRemark : *spec_.offRemark) = ReportText(lampOn ? kOnRemarkRow : kOffRemarkRow);
+        *phase.remark = ReportText(lampOn ? kOnRemarkRow : kOffRemarkRow);
         Changed();
         if (lampOn)
             WriteLampOnMarker();
@@ -244,7 +196,7 @@ void EolLampQuestionLogic::AnswerNow(LampQuestion question, bool yes)
 
 void EolLampQuestionLogic::FinishLampTest()
 {
-    const bool failed = *spec_.onResult == EolFailed || *spec_.offResult == EolFailed;
+    const bool failed = *spec_.on.result == EolFailed || *spec_.off.result == EolFailed;
     CloseQuestions();
     // The page is idle before the verdict shows: nothing that happens while
     // the box is open can take the results back.

@@ -15,29 +15,32 @@
 // tick that falls due while the page is busy is skipped.
 #pragma once
 
+#include "EolEventOrder.h"
 #include "EolPageLogic.h"
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 // Which question is open (its YES/NO pair is shown).
 enum class LampQuestion { None, LampOn, LampOff };
 
+// What a lamp page gives for one of the two questions (lamp on, lamp off).
+struct EolLampPhaseSpec {
+    int32_t* result;
+    std::string* remark;
+    int promptRow; // UI text of the question
+    int refusedRow; // UI text of a refused lamp command at the phase's start
+};
+
 // What a lamp page gives the shared question.
 struct EolLampPageSpec {
     EolPage page;
-    uint8_t output;          // first state byte of 2F 00 04 03: 01 warning lamp, 08 brake lamp
-    int32_t* onResult;
-    int32_t* offResult;
-    std::string* onRemark;
-    std::string* offRemark;
-    int onPromptRow;         // UI texts of the two questions
-    int offPromptRow;
-    int onRefusedRow;        // UI texts of a refused lamp command at a phase's start
-    int offRefusedRow;
+    uint8_t output; // first state byte of 2F 00 04 03: 01 warning lamp, 08 brake lamp
+    EolLampPhaseSpec on;
+    EolLampPhaseSpec off;
     // After the lamp-on NO the marker is written only when SecurityAccess
     // succeeded (10 03 and SecurityAccess sent one by one); otherwise the
     // whole marker sequence runs whatever each step answers.
@@ -65,7 +68,7 @@ public:
     static constexpr uint16_t kMarkerDid = 0x0094;
     static constexpr uint32_t kResendMs = 2000;
     // How often an event that waits for the page or the link looks again.
-    static constexpr uint32_t kRetryMs = 20;
+    static constexpr uint32_t kRetryMs = EolEventOrder::kRetryMs;
     static constexpr int kYesTextRow = 237;
     static constexpr int kNoTextRow = 238;
     static constexpr int kLampOnTextRow = 47;
@@ -89,7 +92,7 @@ public:
     // The re-send timer of `question` runs.
     bool ResendTimerRunning(LampQuestion question) const;
     // Events waiting for the page or the link.
-    size_t WaitingEvents() const { return waiting_.size(); }
+    size_t WaitingEvents() const { return order_.Waiting(); }
 
     // A lost link ends a running test as Exit does (flags back to -1, timers
     // stopped, navigation free); the remarks stay.
@@ -113,8 +116,8 @@ protected:
 
     // Runs `action` now when neither a step of this page nor a request is in
     // progress, else queues it behind what waits already.
-    void RunInOrder(std::function<void()> action);
-    bool Busy() const;
+    void RunInOrder(std::function<void()> action) { order_.Run(std::move(action)); }
+    bool Busy() const { return order_.Busy(); }
 
     void BeginLampOnPhase();
     void BeginLampOffPhase();
@@ -127,20 +130,6 @@ protected:
     EolLampQuestionState& MutableLamp() { return lamp_; }
 
 private:
-    // Counts a step of this page in progress; the outermost end runs what
-    // waits.
-    class Step {
-    public:
-        explicit Step(EolLampQuestionLogic& logic);
-        ~Step();
-        Step(const Step&) = delete;
-        Step& operator=(const Step&) = delete;
-
-    private:
-        EolLampQuestionLogic& logic_;
-    };
-
-    void RunWaiting();
     void ResendTick(LampQuestion question);
     void AnswerNow(LampQuestion question, bool yes);
     void WriteLampOnMarker();
@@ -151,8 +140,5 @@ private:
     EolLampQuestionState lamp_;
     std::unique_ptr<tarvel::Timer> onTimer_;
     std::unique_ptr<tarvel::Timer> offTimer_;
-    std::unique_ptr<tarvel::Timer> retry_;
-    std::deque<std::function<void()>> waiting_;
-    int depth_ = 0;
-    bool draining_ = false;
+    EolEventOrder order_;
 };

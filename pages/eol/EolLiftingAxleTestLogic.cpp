@@ -1,23 +1,16 @@
 #include "EolLiftingAxleTestLogic.h"
 
-#include "AppMessages.h"
 #include "DiagnosisGlobals.h"
 #include "PageHostTable.h"
 #include "ShellGlobals.h"
-#include "WindowRegistry.h"
 
 #include "UdsEngine.h"
 #include "UdsServices.h"
 
-#include <algorithm>
-
 using tarvel::MsgIcon;
 
 EolLiftingAxleTestLogic::EolLiftingAxleTestLogic(const tarvel::PageContext& context)
-    : EolPageLogic(tarvel::TabEolLiftingAxle,
-                   EolPageTraits{EolPage::LiftingAxle, 1, /*startClearsStop*/ true, /*exitSetsStop*/ false,
-                                 /*hasExit*/ true},
-                   context)
+    : EolLiftingPageLogic(tarvel::TabEolLiftingAxle, EolPage::LiftingAxle, EolLiftingAxleResult, context)
 {
 }
 
@@ -30,28 +23,8 @@ void EolLiftingAxleTestLogic::ShowPrompt(int row)
 
 void EolLiftingAxleTestLogic::ShowRow(int row)
 {
-    state_.rowShown = row;
+    Lifting().pairShown = row;
     Changed();
-}
-
-void EolLiftingAxleTestLogic::ShowPreview()
-{
-    state_.preview = LiftingAxlePreviewCells(AxleCount, ParameterChoice, AxleFeatureFlags, LiftingAxleFlags);
-    Changed();
-}
-
-void EolLiftingAxleTestLogic::OnActivate(int)
-{
-    if (EolLiftingAxleResult == EolNotTested)
-        SetPicture(0, EolPicture::Idle);
-    ShowPreview();
-}
-
-void EolLiftingAxleTestLogic::OnPageLanguageChanged()
-{
-    state_.previewCaption = Text(51);
-    state_.yesCaption = Text(237);
-    state_.noCaption = Text(238);
 }
 
 void EolLiftingAxleTestLogic::OnClearDisplay()
@@ -64,12 +37,7 @@ void EolLiftingAxleTestLogic::RunTest()
     EolLiftingAxleRemark.clear();
     // Answers of an earlier run must not reach this run's verdict or remark.
     LiftingAxleRowAnswers.fill(-1);
-    state_.rowShown = 0;
-    state_.step = 0;
-    Changed();
-    // The calibration page reads the lifting-axle parameters from the ECU.
-    tarvel::SendToRegisteredWindow(tarvel::WindowSlot::LiftingAxlePage, WM_LIFTAXLE_READ);
-    if (!PumpedWait(kReadWaitMs))
+    if (!ReadLiftingAxleParameters(kReadWaitMs))
         return;
     const int32_t type = LiftingAxleType;
     if (LiftingSensorVariant == 0) {
@@ -96,7 +64,7 @@ void EolLiftingAxleTestLogic::StartStep(int step, int promptRow, uint8_t output,
 {
     ShowPrompt(promptRow);
     LiftingAxleStepTicks = 0;
-    state_.step = step;
+    Lifting().step = step;
     StartTicks(kTickMs);
     LiftingAxleCommand(output, state);
 }
@@ -125,7 +93,7 @@ bool EolLiftingAxleTestLogic::LiftingAxleCommand(uint8_t output, uint8_t state)
 
 void EolLiftingAxleTestLogic::OnTick()
 {
-    const int step = state_.step;
+    const int step = State().step;
     const int32_t type = LiftingAxleType;
     const LiftingAxleStep rules = LiftingAxleStepRules(step, type);
     if (++LiftingAxleStepTicks > kTimeOutTicks) {
@@ -137,21 +105,12 @@ void EolLiftingAxleTestLogic::OnTick()
         Evaluate();
         return;
     }
-    std::vector<uint8_t> data;
-    const int ok = tarvel::UdsReadById(kStatusDid, data);
-    if (!StillRunning() || state_.step != step)
+    const StatusRead read = ReadStatus(step, LiftingAxleStatusBytes);
+    if (read == StatusRead::Failed && rules.readFailedRow != 0)
+        Box(rules.readFailedRow, kErrorCaptionRow, MsgIcon::Exclamation);
+    if (read != StatusRead::Read)
         return;
-    // Only what the ECU sent counts: a positive answer without data fails.
-    const uint32_t length = tarvel::UdsResponseLength();
-    const size_t size = std::min<size_t>(data.size(), length >= 3 ? length - 3 : 0);
-    if (ok != 1 || size < 1) {
-        ExitTest();
-        if (rules.readFailedRow != 0)
-            Box(rules.readFailedRow, kErrorCaptionRow, MsgIcon::Exclamation);
-        return;
-    }
-    LiftingAxleStatusBytes.assign(data.begin(), data.begin() + static_cast<long>(size));
-    if (LiftingAxleStepReached(step, type, data[0])) {
+    if (LiftingAxleStepReached(step, type, LiftingAxleStatusBytes[0])) {
         StopTicks();
         ShowPrompt(rules.promptRow);
         ShowRow(rules.answerRow);
@@ -160,7 +119,7 @@ void EolLiftingAxleTestLogic::OnTick()
 
 void EolLiftingAxleTestLogic::Answer(int row, bool yes)
 {
-    if (row < 1 || row > 5 || state_.rowShown != row || !Running())
+    if (row < 1 || row > 5 || State().pairShown != row || !Running())
         return;
     LiftingAxleRowAnswers[static_cast<size_t>(row - 1)] = yes ? 1 : 0;
     ShowRow(0);
@@ -185,8 +144,8 @@ void EolLiftingAxleTestLogic::Evaluate()
 {
     // Every verdict ends the run: no row stays open, no step timer runs.
     StopTicks();
-    state_.rowShown = 0;
-    state_.step = 0;
+    Lifting().pairShown = 0;
+    Lifting().step = 0;
     LiftingAxleStepTicks = 0;
     EndRun();
     const LiftingAxleVerdict verdict =
@@ -211,17 +170,12 @@ void EolLiftingAxleTestLogic::Evaluate()
     tarvel::ShowMessage(remark, Text(kErrorCaptionRow), MsgIcon::Exclamation);
 }
 
-void EolLiftingAxleTestLogic::ExitTest()
-{
-    Exit();
-}
-
 void EolLiftingAxleTestLogic::OnExitTest()
 {
     LiftingAxleStepTicks = 0;
     LiftingAxleRowAnswers.fill(-1);
-    state_.rowShown = 0;
-    state_.step = 0;
+    Lifting().pairShown = 0;
+    Lifting().step = 0;
     EolLiftingAxleRemark.clear();
     ShowPrompt(0);
 }

@@ -5,32 +5,15 @@
 // rules are in LiftingAxleTestRules.h.
 #pragma once
 
-#include "AxlePreview.h"
-#include "EolPageLogic.h"
+#include "EolLiftingPageLogic.h"
 #include "LiftingAxleTestRules.h"
 
-#include <array>
 #include <cstdint>
-#include <string>
-#include <vector>
 
-struct LiftingAxleTestState {
-    // The YES/NO row shown (1..5), 0 none.
-    int rowShown = 0;
-    // The running step (1..5), 0 none.
-    int step = 0;
-    AxlePreviewCells preview{};
-    std::string previewCaption;
-    std::string yesCaption = "YES";
-    std::string noCaption = "NO";
-};
-
-class EolLiftingAxleTestLogic : public EolPageLogic {
+class EolLiftingAxleTestLogic : public EolLiftingPageLogic {
 public:
     static constexpr uint16_t kControlDid = 0x0007;
-    static constexpr uint16_t kStatusDid = 0x0070;
     static constexpr uint32_t kReadWaitMs = 2000;
-    static constexpr uint32_t kTickMs = 1000;
     static constexpr int32_t kTimeOutTicks = 15;
     static constexpr int kUnknownTypeRow = 555;
     static constexpr int kSessionFailedRow = 560;
@@ -38,16 +21,12 @@ public:
 
     explicit EolLiftingAxleTestLogic(const tarvel::PageContext& context);
 
-    const LiftingAxleTestState& State() const { return state_; }
     // The YES (true) / NO button of answer row 1..5.
-    void Answer(int row, bool yes);
-    // The page's Exit Test, also the reset of every failure path.
-    void ExitTest();
+    void Answer(int row, bool yes) override;
     // 10 03, SecurityAccess, 2F 00 07 03 output state; a failure runs Exit
     // Test and shows its box. False then.
     bool LiftingAxleCommand(uint8_t output, uint8_t state);
 
-    void OnActivate(int message) override;
     void OnDisconnected() override;
 
 protected:
@@ -55,14 +34,10 @@ protected:
     void OnTick() override;
     void OnExitTest() override;
     void OnClearDisplay() override;
-    void OnPageLanguageChanged() override;
 
 private:
     void ShowPrompt(int row);
     void ShowRow(int row);
     void StartStep(int step, int promptRow, uint8_t output, uint8_t state);
     void Evaluate();
-    void ShowPreview();
-
-    LiftingAxleTestState state_;
 };

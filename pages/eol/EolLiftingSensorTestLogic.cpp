@@ -1,23 +1,15 @@
 #include "EolLiftingSensorTestLogic.h"
 
-#include "AppMessages.h"
 #include "DiagnosisGlobals.h"
 #include "PageHostTable.h"
 #include "ShellGlobals.h"
-#include "WindowRegistry.h"
 
 #include "UdsEngine.h"
-#include "UdsServices.h"
-
-#include <algorithm>
 
 using tarvel::MsgIcon;
 
 EolLiftingSensorTestLogic::EolLiftingSensorTestLogic(const tarvel::PageContext& context)
-    : EolPageLogic(tarvel::TabEolLiftingSensor,
-                   EolPageTraits{EolPage::LiftingSensor, 1, /*startClearsStop*/ true, /*exitSetsStop*/ false,
-                                 /*hasExit*/ true},
-                   context)
+    : EolLiftingPageLogic(tarvel::TabEolLiftingSensor, EolPage::LiftingSensor, EolLiftingSensorResult, context)
 {
 }
 
@@ -30,23 +22,8 @@ void EolLiftingSensorTestLogic::ShowText(const std::string& text)
 void EolLiftingSensorTestLogic::ShowPair(int promptRow, int pair)
 {
     ShowText(Text(promptRow));
-    state_.pairShown = pair;
+    Lifting().pairShown = pair;
     Changed();
-}
-
-void EolLiftingSensorTestLogic::OnActivate(int)
-{
-    if (EolLiftingSensorResult == EolNotTested)
-        SetPicture(0, EolPicture::Idle);
-    state_.preview = LiftingAxlePreviewCells(AxleCount, ParameterChoice, AxleFeatureFlags, LiftingAxleFlags);
-    Changed();
-}
-
-void EolLiftingSensorTestLogic::OnPageLanguageChanged()
-{
-    state_.previewCaption = Text(51);
-    state_.yesCaption = Text(237);
-    state_.noCaption = Text(238);
 }
 
 void EolLiftingSensorTestLogic::OnClearDisplay()
@@ -56,11 +33,7 @@ void EolLiftingSensorTestLogic::OnClearDisplay()
 
 void EolLiftingSensorTestLogic::RunTest()
 {
-    state_.pairShown = 0;
-    state_.step = 0;
-    Changed();
-    tarvel::SendToRegisteredWindow(tarvel::WindowSlot::LiftingAxlePage, WM_LIFTAXLE_READ);
-    if (!PumpedWait(kReadWaitMs))
+    if (!ReadLiftingAxleParameters(kReadWaitMs))
         return;
     // From this run's flags, not a run before.
     SecondLiftingAxleFitted = 0;
@@ -80,9 +53,9 @@ void EolLiftingSensorTestLogic::RunTest()
 
 void EolLiftingSensorTestLogic::Answer(int pair, bool yes)
 {
-    if (pair < 1 || pair > 5 || state_.pairShown != pair || !Running())
+    if (pair < 1 || pair > 5 || State().pairShown != pair || !Running())
         return;
-    state_.pairShown = 0;
+    Lifting().pairShown = 0;
     Changed();
     const LiftingSensorPair rules = LiftingSensorPairRules(pair, LiftingAxleType);
     if (!yes) {
@@ -103,31 +76,23 @@ void EolLiftingSensorTestLogic::StartStep(int step)
     // A mismatch seen in an earlier step or run does not judge this one.
     LiftingSensorFailText = 0;
     ticks_ = 0;
-    state_.step = step;
+    Lifting().step = step;
     StartTicks(kTickMs);
 }
 
 void EolLiftingSensorTestLogic::OnTick()
 {
-    const int step = state_.step;
+    const int step = State().step;
     const LiftingSensorStep rules = LiftingSensorStepRules(step, LiftingAxleType);
     ++ticks_;
     ShowText(std::to_string(kTimeOutTicks - ticks_));
-    std::vector<uint8_t> data;
-    const int ok = tarvel::UdsReadById(kStatusDid, data);
-    if (!StillRunning() || state_.step != step)
-        return;
-    // A positive answer without data is a failed read as well.
-    const uint32_t length = tarvel::UdsResponseLength();
-    const size_t size = std::min<size_t>(data.size(), length >= 3 ? length - 3 : 0);
-    if (ok != 1 || size < 1) {
-        ExitTest();
+    const StatusRead read = ReadStatus(step, LiftingSensorStatusBytes);
+    if (read == StatusRead::Failed)
         tarvel::ShowMessage(rules.readFailedText, "Warning", MsgIcon::Exclamation);
+    if (read != StatusRead::Read)
         return;
-    }
-    LiftingSensorStatusBytes.assign(data.begin(), data.begin() + static_cast<long>(size));
     const LiftingSensorCheck check =
-        LiftingSensorStatusCheck(LiftingAxleType, SecondLiftingAxleFitted, rules.phase, data[0]);
+        LiftingSensorStatusCheck(LiftingAxleType, SecondLiftingAxleFitted, rules.phase, LiftingSensorStatusBytes[0]);
     if (check.failText != 0)
         LiftingSensorFailText = check.failText;
     const bool timedOut = ticks_ > kTimeOutTicks;
@@ -139,7 +104,7 @@ void EolLiftingSensorTestLogic::OnTick()
     }
     if (check.result == 1) {
         StopTicks();
-        state_.step = 0;
+        Lifting().step = 0;
         if (rules.pair == 0)
             Conclude(true, 0);
         else
@@ -150,8 +115,8 @@ void EolLiftingSensorTestLogic::OnTick()
 void EolLiftingSensorTestLogic::Conclude(bool passed, int failRow)
 {
     StopTicks();
-    state_.pairShown = 0;
-    state_.step = 0;
+    Lifting().pairShown = 0;
+    Lifting().step = 0;
     ticks_ = 0;
     EndRun();
     if (passed) {
@@ -172,8 +137,8 @@ void EolLiftingSensorTestLogic::Conclude(bool passed, int failRow)
 void EolLiftingSensorTestLogic::OnExitTest()
 {
     ticks_ = 0;
-    state_.pairShown = 0;
-    state_.step = 0;
+    Lifting().pairShown = 0;
+    Lifting().step = 0;
     SecondLiftingAxleFitted = 0;
     EolLiftingSensorRemark = EolNoRemark;
     ShowText(std::string());

@@ -4,62 +4,32 @@
 // test passes. The preview shows the axles.
 #include "CEOLLiftingAxleTest.h"
 
-#include "DiagnosisGlobals.h"
 #include "EolGlobals.h"
-#include "MainFrame.h"
 #include "PageHostTable.h"
-#include "ShellGlobals.h"
-#include "TarvelApp.h"
-#include "TarvelView.h"
 
-#include "GuiDriver.h"
-#include "ProgramUnderTest.h"
+#include "LiftingGuiBench.h"
 
-#include "SimEcu.h"
-#include "SimEcuProfile.h"
-#include "SimTrailer.h"
+#include "SimTrailerData.h"
 
 #include <gtest/gtest.h>
 
-#include <wx/button.h>
 #include <wx/stattext.h>
-#include <wx/time.h>
-#include <wx/utils.h>
 
 #include <vector>
 
 namespace {
 
 using guidriver::Click;
-using guidriver::PumpUntil;
+using EolLiftingAxleGui = eoltest::LiftingGuiTest;
 
-TEST(EolLiftingAxleGui, StartAndAnswerYesPassesAndThePreviewShowsTheAxles)
+TEST_F(EolLiftingAxleGui, StartAndAnswerYesPassesAndThePreviewShowsTheAxles)
 {
-    tarvel_test::ProgramUnderTest program;
-    ASSERT_TRUE(program.Start("test_eol_gui")) << "the program did not start";
-    PumpUntil([] { return false; }, 5);
-    CTarvelApp* app = program.app;
-    sim::SimEcu* ecu = sim::BuiltInEcu();
-    sim::SimTrailer* trailer = sim::BuiltInTrailer();
-    ASSERT_NE(ecu, nullptr);
-    ASSERT_NE(trailer, nullptr);
+    eoltest::LiftingGuiSetup setup;
     // Both lifting axles driven by the ECU.
-    sim::ecudata::LiftingAxleFitting fitting;
-    fitting.driven1 = fitting.driven2 = true;
-    sim::ecudata::SetLiftingAxleFitting(*ecu, fitting);
-    sim::TrailerEquipment equipment = trailer->Equipment();
-    equipment.liftingAxles = 2;
-    equipment.liftingSensorVariant = false;
-    trailer->SetEquipment(equipment);
-    ASSERT_TRUE(guidriver::Connect(app));
-    AxleCount = 3;
-    ParameterChoice = 1;
-    AxleFeatureFlags = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0};
-    LiftingAxleFlags = {1, 0, 0, 1, 0, 0, 0, 0, 0, 0};
-
-    ASSERT_TRUE(guidriver::Open(app, tarvel::TabEolLiftingAxle));
-    auto* page = dynamic_cast<CEOLLiftingAxleTest*>(app->View()->Page(tarvel::TabEolLiftingAxle));
-    ASSERT_NE(page, nullptr);
+    setup.fitting.driven1 = setup.fitting.driven2 = true;
+    setup.vehicle = {3, 1, {1, 0, 0, 0, 0, 1, 0, 0, 0, 0}, {1, 0, 0, 1, 0, 0, 0, 0, 0, 0}};
+    CEOLLiftingAxleTest* page = nullptr;
+    ASSERT_NO_FATAL_FAILURE(OpenPage(tarvel::TabEolLiftingAxle, setup, page));
     // Axles at positions 2, 3 and 4: c/d, blank, e/f; lifting labels LA1, LA2.
     EXPECT_EQ(page->PreviewCell(1)->GetLabel(), "c");
     EXPECT_EQ(page->PreviewCell(6)->GetLabel(), "d");
@@ -82,19 +52,7 @@ TEST(EolLiftingAxleGui, StartAndAnswerYesPassesAndThePreviewShowsTheAxles)
     EXPECT_FALSE(page->StartButton()->IsEnabled());
     EXPECT_EQ(LiftingAxleType, 2) << "the calibration page read the ECU's lifting-axle record";
     EXPECT_EQ(LiftingSensorVariant, 0);
-    std::vector<int> answered;
-    const wxLongLong until = wxGetLocalTimeMillis() + 60000;
-    while (EolLiftingAxleResult == EolNotTested && wxGetLocalTimeMillis() < until) {
-        for (int row = 1; row <= 5; ++row) {
-            if (page->YesOfRow(row)->IsShown()) {
-                answered.push_back(row);
-                Click(page->YesOfRow(row));
-                break;
-            }
-        }
-        wxTheApp->Yield(true);
-        wxMilliSleep(20);
-    }
+    const std::vector<int> answered = AnswerYes(*page, [] { return EolLiftingAxleResult != EolNotTested; });
     EXPECT_EQ(answered, (std::vector<int>{1, 2, 3, 5, 4}));
     EXPECT_EQ(trailer->LiftingAxleState(1), sim::trailerdata::kLiftStateDown);
     EXPECT_EQ(trailer->LiftingAxleState(2), sim::trailerdata::kLiftStateDown);

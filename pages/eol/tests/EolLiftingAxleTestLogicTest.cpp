@@ -1,7 +1,7 @@
 // The lifting-axle test: its rules as tables, and the page against the
 // simulated trailer on the virtual clock (commands in order, polling, the
 // answers, time-outs, failures and the verdict).
-#include "EolBench.h"
+#include "LiftingBench.h"
 
 #include "AxlePreview.h"
 #include "DiagnosisGlobals.h"
@@ -101,12 +101,8 @@ TEST(LiftingAxleRules, PreviewWithLabelCells)
     EXPECT_EQ(labels(LiftingAxlePreviewCells(5, 0, none, both)), ".[LA2]...");
 }
 
-class LiftingAxlePageTest : public eoltest::EolBenchTest {
+class LiftingAxlePageTest : public eoltest::LiftingBenchTest<EolLiftingAxleTestLogic, tarvel::TabEolLiftingAxle> {
 protected:
-    EolLiftingAxleTestLogic& Page()
-    {
-        return *dynamic_cast<EolLiftingAxleTestLogic*>(bench.pages.Logic(tarvel::TabEolLiftingAxle));
-    }
     void ConnectWith(int32_t type, int32_t variant)
     {
         sim::TrailerEquipment equipment;
@@ -124,7 +120,7 @@ protected:
                       const std::function<void()>& each = {})
     {
         for (uint64_t t = 0; t < ms && Page().Running(); t += 100) {
-            if (const int row = Page().State().rowShown)
+            if (const int row = Page().State().pairShown)
                 Page().Answer(row, answer(row));
             if (each)
                 each();
@@ -136,17 +132,6 @@ protected:
     uint8_t StatusNow() const
     {
         return static_cast<uint8_t>(trailer.LiftingAxleState(1) | (trailer.LiftingAxleState(2) << 2));
-    }
-    // The requests since the first `from` of Requests() other than the
-    // keep-alive.
-    std::vector<std::vector<uint8_t>> PageRequestsSince(size_t from) const
-    {
-        std::vector<std::vector<uint8_t>> out;
-        const auto all = bench.Requests();
-        for (size_t i = from; i < all.size(); ++i)
-            if (all[i].empty() || all[i][0] != 0x3E)
-                out.push_back(all[i]);
-        return out;
     }
     std::vector<std::vector<uint8_t>> Commands() const
     {
@@ -233,7 +218,7 @@ TEST_F(LiftingAxlePageTest, ATimeOutFailsItsRowAndNoPairReopens)
     EXPECT_EQ(EolLiftingAxleRemark, PdfText(76) + "\n");
     EXPECT_EQ(LiftingAxleRowAnswers, (std::array<int32_t, 5>{1, 0, -1, -1, -1}));
     EXPECT_EQ(Commands().size(), 2u);
-    EXPECT_EQ(Page().State().rowShown, 0);
+    EXPECT_EQ(Page().State().pairShown, 0);
     EXPECT_EQ(Page().Common().pictures[0], EolPicture::Failed);
     // No more polling after the verdict.
     const size_t before = bench.Requests().size();
@@ -287,7 +272,7 @@ TEST_F(LiftingAxlePageTest, EveryStepTimesOutEvenWhenTheAxleArrivesInThatTick)
         uint8_t statusAtVerdict = 0;
         bool stepSeen = false;
         for (int t = 0; t < 2000 && Page().Running(); ++t) {
-            if (const int row = Page().State().rowShown) {
+            if (const int row = Page().State().pairShown) {
                 asked.push_back(row);
                 if (row == c.slowAfterRow)
                     trailer.SetLiftingAxleTravelMs(kArrivesLateMs);
@@ -309,14 +294,14 @@ TEST_F(LiftingAxlePageTest, EveryStepTimesOutEvenWhenTheAxleArrivesInThatTick)
             remark += PdfText(row) + "\n";
         EXPECT_EQ(EolLiftingAxleRemark, remark);
         EXPECT_THAT(bench.prompter.Boxes(), ElementsAre(BoxIs(remark, UiText(76))));
-        EXPECT_EQ(Page().State().rowShown, 0);
+        EXPECT_EQ(Page().State().pairShown, 0);
         EXPECT_EQ(Page().State().step, 0);
         EXPECT_EQ(Page().Common().pictures[0], EolPicture::Failed);
         EXPECT_EQ(Page().Common().question, remark);
         // The verdict stands: no pair, no more polling.
         const size_t before = bench.Requests().size();
         bench.Advance(5000);
-        EXPECT_EQ(Page().State().rowShown, 0);
+        EXPECT_EQ(Page().State().pairShown, 0);
         EXPECT_THAT(PageRequestsSince(before), IsEmpty());
         bench.Disconnect();
         bench.Advance(30000); // the axles come to rest
@@ -421,7 +406,7 @@ TEST_F(LiftingAxlePageTest, FailuresEndInIdleWithRowsCleared)
         EXPECT_EQ(LiftingAxleRowAnswers, (std::array<int32_t, 5>{-1, -1, -1, -1, -1}));
         EXPECT_EQ(EolTestIdle.load(), 1);
         EXPECT_EQ(tarvel::TestRunning.load(), 0u);
-        EXPECT_EQ(Page().State().rowShown, 0);
+        EXPECT_EQ(Page().State().pairShown, 0);
         EXPECT_EQ(Page().State().step, 0);
         EXPECT_EQ(Page().Common().pictures[0], EolPicture::Idle);
         EXPECT_EQ(Page().Common().question, "");
@@ -440,33 +425,9 @@ TEST_F(LiftingAxlePageTest, EndedDuringTheStartWaitSendsNothingMore)
     for (const bool disconnect : {true, false}) {
         SCOPED_TRACE(disconnect ? "disconnect" : "exit");
         ConnectWith(2, 0);
-        const uint64_t start = bench.clock.NowUs();
         size_t before = 0;
-        bool fired = false;
-        pump.Once([&] { return bench.clock.NowUs() >= start + 1000 * 1000; },
-                  [&] {
-                      fired = true;
-                      before = bench.Requests().size();
-                      if (disconnect)
-                          bench.Disconnect();
-                      else
-                          Page().ExitTest();
-                  });
-        Page().Start();
-        ASSERT_TRUE(fired);
-        EXPECT_GE(bench.clock.NowUs(), start + EolLiftingAxleTestLogic::kReadWaitMs * 1000)
-            << "the wait itself runs to its end";
-        EXPECT_FALSE(Page().Running());
-        EXPECT_EQ(EolTestIdle.load(), 1);
-        EXPECT_EQ(tarvel::TestRunning.load(), 0u);
-        EXPECT_EQ(Page().State().step, 0);
-        EXPECT_EQ(Page().Common().question, "");
-        bench.Advance(20000);
-        EXPECT_THAT(PageRequestsSince(before), IsEmpty());
-        if (disconnect) {
-            EXPECT_EQ(bench.Requests().size(), before);
-        }
-        EXPECT_THAT(bench.prompter.Boxes(), IsEmpty());
+        ASSERT_NO_FATAL_FAILURE(EndDuringTheStartWait(disconnect, 1000, before));
+        ExpectNothingMoreSent(before, disconnect);
         EXPECT_EQ(EolLiftingAxleResult, -1);
         if (!disconnect)
             bench.Disconnect();
@@ -477,11 +438,11 @@ TEST_F(LiftingAxlePageTest, DisconnectDuringAnAnswerRunsExit)
 {
     ConnectWith(1, 0);
     Page().Start();
-    for (int i = 0; i < 100 && Page().State().rowShown == 0; ++i)
+    for (int i = 0; i < 100 && Page().State().pairShown == 0; ++i)
         bench.Advance(100);
-    ASSERT_EQ(Page().State().rowShown, 1);
+    ASSERT_EQ(Page().State().pairShown, 1);
     bench.Disconnect();
-    EXPECT_EQ(Page().State().rowShown, 0);
+    EXPECT_EQ(Page().State().pairShown, 0);
     EXPECT_EQ(EolTestIdle.load(), 1);
     EXPECT_FALSE(Page().Running());
     EXPECT_EQ(LiftingAxleRowAnswers, (std::array<int32_t, 5>{-1, -1, -1, -1, -1}));

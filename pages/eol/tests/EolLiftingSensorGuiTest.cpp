@@ -4,28 +4,16 @@
 // hand as asked and answer YES. The test passes; the preview shows the axles.
 #include "CEOLLiftingSensorTest.h"
 
-#include "DiagnosisGlobals.h"
 #include "EolGlobals.h"
-#include "MainFrame.h"
 #include "PageHostTable.h"
-#include "ShellGlobals.h"
-#include "TarvelApp.h"
-#include "TarvelView.h"
 
-#include "GuiDriver.h"
-#include "ProgramUnderTest.h"
+#include "LiftingGuiBench.h"
 
-#include "SimEcu.h"
-#include "SimEcuProfile.h"
 #include "SimOperator.h"
-#include "SimTrailer.h"
 
 #include <gtest/gtest.h>
 
-#include <wx/button.h>
 #include <wx/stattext.h>
-#include <wx/time.h>
-#include <wx/utils.h>
 
 #include <vector>
 
@@ -33,35 +21,18 @@ namespace {
 
 using guidriver::Click;
 using guidriver::PumpUntil;
+using EolLiftingSensorGui = eoltest::LiftingGuiTest;
 
-TEST(EolLiftingSensorGui, StartMoveTheAxlesAnswerYesAndPass)
+TEST_F(EolLiftingSensorGui, StartMoveTheAxlesAnswerYesAndPass)
 {
-    tarvel_test::ProgramUnderTest program;
-    ASSERT_TRUE(program.Start("test_eol_gui")) << "the program did not start";
-    PumpUntil([] { return false; }, 5);
-    CTarvelApp* app = program.app;
-    sim::SimEcu* ecu = sim::BuiltInEcu();
-    sim::SimTrailer* trailer = sim::BuiltInTrailer();
-    ASSERT_NE(ecu, nullptr);
-    ASSERT_NE(trailer, nullptr);
+    eoltest::LiftingGuiSetup setup;
     // The lifting-axle record: no driven lifting axle, sensors on both.
-    sim::ecudata::LiftingAxleFitting fitting;
-    fitting.driven1 = false;
-    fitting.sensor1 = fitting.sensor2 = true;
-    sim::ecudata::SetLiftingAxleFitting(*ecu, fitting);
-    sim::TrailerEquipment equipment = trailer->Equipment();
-    equipment.liftingAxles = 2;
-    equipment.liftingSensorVariant = true;
-    trailer->SetEquipment(equipment);
-    ASSERT_TRUE(guidriver::Connect(app));
-    AxleCount = 2;
-    ParameterChoice = 2;
-    AxleFeatureFlags = {1, 0, 0, 1, 0, 0, 0, 0, 0, 0};
-    LiftingAxleFlags = {1, 0, 0, 1, 0, 0, 0, 0, 0, 0};
-
-    ASSERT_TRUE(guidriver::Open(app, tarvel::TabEolLiftingSensor));
-    auto* page = dynamic_cast<CEOLLiftingSensorTest*>(app->View()->Page(tarvel::TabEolLiftingSensor));
-    ASSERT_NE(page, nullptr);
+    setup.fitting.driven1 = false;
+    setup.fitting.sensor1 = setup.fitting.sensor2 = true;
+    setup.liftingSensorVariant = true;
+    setup.vehicle = {2, 2, {1, 0, 0, 1, 0, 0, 0, 0, 0, 0}, {1, 0, 0, 1, 0, 0, 0, 0, 0, 0}};
+    CEOLLiftingSensorTest* page = nullptr;
+    ASSERT_NO_FATAL_FAILURE(OpenPage(tarvel::TabEolLiftingSensor, setup, page));
     EXPECT_EQ(page->PreviewCell(1)->GetLabel(), "d");
     EXPECT_EQ(page->PreviewCell(6)->GetLabel(), "c");
     EXPECT_EQ(page->PreviewCell(3)->GetLabel(), "f");
@@ -80,22 +51,13 @@ TEST(EolLiftingSensorGui, StartMoveTheAxlesAnswerYesAndPass)
     // Pair A: both axles where they are (state 1); B: axle 1 to 2; C: axle 1
     // back to 1; D: axle 2 to 2; E: axle 2 back to 1.
     const Move moves[6] = {{0, 0}, {0, 0}, {1, 2}, {1, 1}, {2, 2}, {2, 1}};
-    std::vector<int> answered;
-    const wxLongLong until = wxGetLocalTimeMillis() + 60000;
-    while (EolLiftingSensorResult == EolNotTested && wxGetLocalTimeMillis() < until && page->ExitButton()->IsEnabled()) {
-        for (int pair = 1; pair <= 5; ++pair) {
-            if (page->YesOfPair(pair)->IsShown()) {
-                answered.push_back(pair);
-                const Move m = moves[pair];
-                if (m.axle != 0)
-                    op.MoveLiftingAxle(m.axle, m.state);
-                Click(page->YesOfPair(pair));
-                break;
-            }
-        }
-        wxTheApp->Yield(true);
-        wxMilliSleep(20);
-    }
+    const std::vector<int> answered = AnswerYes(
+        *page, [&] { return EolLiftingSensorResult != EolNotTested || !page->ExitButton()->IsEnabled(); },
+        [&](int pair) {
+            const Move m = moves[pair];
+            if (m.axle != 0)
+                op.MoveLiftingAxle(m.axle, m.state);
+        });
     EXPECT_EQ(answered, (std::vector<int>{1, 2, 4, 5, 3}));
     EXPECT_EQ(EolLiftingSensorResult, EolPassed);
     EXPECT_EQ(page->ShownPicture(0), EolPicture::Passed);

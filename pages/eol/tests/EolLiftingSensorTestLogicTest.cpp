@@ -1,7 +1,7 @@
 // The lifting-sensor test: the status check as a table, and the page on the
 // virtual clock with a scripted status byte (prompts, pairs in order, the
 // verdicts, the 60-tick time-out, read failures and a disconnect).
-#include "EolBench.h"
+#include "LiftingBench.h"
 
 #include "DiagnosisGlobals.h"
 #include "EolLiftingSensorTestLogic.h"
@@ -55,7 +55,7 @@ TEST(LiftingSensorRules, StatusCheckTable)
     EXPECT_EQ(LiftingSensorRemarkRow(498), 0);
 }
 
-class LiftingSensorPageTest : public eoltest::EolBenchTest {
+class LiftingSensorPageTest : public eoltest::LiftingBenchTest<EolLiftingSensorTestLogic, tarvel::TabEolLiftingSensor> {
 protected:
     void SetUp() override
     {
@@ -63,10 +63,6 @@ protected:
         bench.ecu->RegisterDynamicDid(0x0070, [this](const sim::SimEcuContext&) {
             return status ? std::vector<uint8_t>{*status} : std::vector<uint8_t>{};
         });
-    }
-    EolLiftingSensorTestLogic& Page()
-    {
-        return *dynamic_cast<EolLiftingSensorTestLogic*>(bench.pages.Logic(tarvel::TabEolLiftingSensor));
     }
     void ConnectWith(int32_t type, bool secondAxle)
     {
@@ -154,37 +150,11 @@ TEST_F(LiftingSensorPageTest, EndedDuringTheStartWaitGoesNoFurther)
     for (const bool disconnect : {true, false}) {
         SCOPED_TRACE(disconnect ? "disconnect" : "exit");
         ConnectWith(2, true);
-        const uint64_t start = bench.clock.NowUs();
         size_t before = 0;
-        bool fired = false;
-        pump.Once([&] { return bench.clock.NowUs() >= start + 250 * 1000; },
-                  [&] {
-                      fired = true;
-                      before = bench.Requests().size();
-                      if (disconnect)
-                          bench.Disconnect();
-                      else
-                          Page().ExitTest();
-                  });
-        Page().Start();
-        ASSERT_TRUE(fired);
-        EXPECT_GE(bench.clock.NowUs(), start + EolLiftingSensorTestLogic::kReadWaitMs * 1000)
-            << "the wait itself runs to its end";
-        EXPECT_FALSE(Page().Running());
-        EXPECT_EQ(EolTestIdle.load(), 1);
-        EXPECT_EQ(tarvel::TestRunning.load(), 0u);
-        EXPECT_EQ(Page().State().pairShown, 0);
-        EXPECT_EQ(Page().Common().question, "");
+        ASSERT_NO_FATAL_FAILURE(EndDuringTheStartWait(disconnect, 250, before));
         EXPECT_EQ(SecondLiftingAxleFitted, 0);
         EXPECT_EQ(EolLiftingSensorResult, -1);
-        bench.Advance(20000);
-        const auto all = bench.Requests();
-        for (size_t i = before; i < all.size(); ++i)
-            EXPECT_EQ(all[i].at(0), 0x3E) << "only the keep-alive after the run ended";
-        if (disconnect) {
-            EXPECT_EQ(all.size(), before);
-        }
-        EXPECT_THAT(bench.prompter.Boxes(), ::testing::IsEmpty());
+        ExpectNothingMoreSent(before, disconnect);
         if (!disconnect)
             bench.Disconnect();
     }
