@@ -6,6 +6,7 @@ endif()
 add_library(tarvel_labels STATIC
   ${CMAKE_CURRENT_LIST_DIR}/NILike.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextWrap.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ListRowHeight.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ConnectorsListCtrl.cpp
 )
 target_include_directories(tarvel_labels PUBLIC ${CMAKE_CURRENT_LIST_DIR})

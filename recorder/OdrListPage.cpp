@@ -1,29 +1,13 @@
 #include "OdrListPage.h"
 
+#include "ListRowHeight.h"
+
 #include <algorithm>
 
 #include <wx/bitmap.h>
 #include <wx/image.h>
 #include <wx/imaglist.h>
 #include <wx/listctrl.h>
-
-namespace {
-
-// The image list that sets the row height: one picture, one pixel wide and
-// `height` high. It is wholly transparent, so the first column shows its
-// text on the list's own background (a bitmap left uninitialised paints the
-// cell black). The caller owns it.
-wxImageList* MakeRowHeightImages(int height)
-{
-    wxImage picture(1, height);
-    picture.SetAlpha();
-    std::fill(picture.GetAlpha(), picture.GetAlpha() + height, 0);
-    auto* images = new wxImageList(1, height, true, 1);
-    images->Add(wxBitmap(picture));
-    return images;
-}
-
-} // namespace
 
 COdrListPage::COdrListPage(int tab) : CTarvelPage(tab) {}
 

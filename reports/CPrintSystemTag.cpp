@@ -1,5 +1,7 @@
 #include "CPrintSystemTag.h"
 
+#include "ListRowHeight.h"
+
 #include "PrintSystemTagLogic.h"
 
 #include "AppMessages.h"
@@ -55,9 +57,7 @@ bool CPrintSystemTag::Create(wxWindow* parent)
         list_->InsertColumn(static_cast<long>(c), wxString(), wxLIST_FORMAT_CENTRE,
                             PrintSystemTagState::kColumnWidths[c]);
     // A one-pixel-wide picture 40 pixels high makes every row 40 pixels high.
-    auto* images = new wxImageList(1, kRowHeight, true, 1);
-    images->Add(wxBitmap(1, kRowHeight));
-    list_->AssignImageList(images, wxIMAGE_LIST_SMALL);
+    list_->AssignImageList(MakeRowHeightImages(kRowHeight), wxIMAGE_LIST_SMALL);
 
     itemArea_ = RowWindowOf(list_);
     editor_ = new wxTextCtrl(itemArea_, kEditorId, wxString(), wxDefaultPosition, wxDefaultSize,

@@ -1,5 +1,7 @@
 #include "CABSMonitor.h"
 
+#include "ListRowHeight.h"
+
 #include "ABSMonitorLogic.h"
 #include "AppMessages.h"
 #include "AppMessagesEvent.h"
@@ -45,8 +47,7 @@ bool CABSMonitor::Create(wxWindow* parent)
     for (int c = 0; c < 4; ++c)
         values_->InsertColumn(c, wxString(), wxLIST_FORMAT_CENTRE, widths[c]);
     // Rows 30 pixels high, through an image list of that height.
-    rowHeight_ = new wxImageList(1, 30);
-    rowHeight_->Add(wxBitmap(1, 30));
+    rowHeight_ = MakeRowHeightImages(30);
     values_->SetImageList(rowHeight_, wxIMAGE_LIST_SMALL);
 
     display_ = new wxButton(this, kDisplayId, wxString());

@@ -215,8 +215,8 @@ TEST(OdrInfoGui, ConnectOpenTheRecorderAndReadEverything)
     for (long row = 0; row < list->GetItemCount(); ++row)
         EXPECT_EQ(Cell(list, row, 0), std::to_string(row + 1));
     for (long row : {0L, 1L}) {
-        const recorder_gui::CellPixels cell = recorder_gui::ReadCell(list, row, 0);
-        EXPECT_TRUE(recorder_gui::ShowsTextOnALightBackground(cell))
+        const list_pixels::CellPixels cell = list_pixels::ReadCell(list, row, 0);
+        EXPECT_TRUE(list_pixels::ShowsTextOnALightBackground(cell))
             << "row " << row << ": " << cell.black << " of " << cell.total << " pixels black, " << cell.background
             << " of the background colour";
     }

@@ -128,8 +128,8 @@ TEST(OdrTripGui, StepThroughFiftySevenTrips)
     // The "No." cells hold the numbers and show them on a light background.
     for (long row = 0; row < list->GetItemCount(); ++row)
         EXPECT_EQ(Cell(list, row, 0), std::to_string(row + 1));
-    const recorder_gui::CellPixels cell = recorder_gui::ReadCell(list, 0, 0);
-    EXPECT_TRUE(recorder_gui::ShowsTextOnALightBackground(cell))
+    const list_pixels::CellPixels cell = list_pixels::ReadCell(list, 0, 0);
+    EXPECT_TRUE(list_pixels::ShowsTextOnALightBackground(cell))
         << cell.black << " of " << cell.total << " pixels black, " << cell.background << " of the background colour";
 
     // Enter and Escape in the field stop at the page: they never reach the

@@ -22,6 +22,7 @@
 #include "PdfKit.h"
 
 #include "GuiDriver.h"
+#include "ListCellPixels.h"
 #include "ProgramUnderTest.h"
 
 #include <gtest/gtest.h>
@@ -88,6 +89,13 @@ TEST(PrintSystemTagGui, ReadTheParametersAndTypeTheTrailerType)
     wxRect row;
     ASSERT_TRUE(list->GetItemRect(0, row));
     EXPECT_GE(row.height, CPrintSystemTag::kRowHeight);
+    // The "No." cells show their numbers on the list's own background.
+    for (long r : {0L, 1L}) {
+        const list_pixels::CellPixels pixels = list_pixels::ReadCell(list, r, 0);
+        EXPECT_TRUE(list_pixels::ShowsTextOnALightBackground(pixels))
+            << "row " << r << ": " << pixels.black << " of " << pixels.total << " pixels black, "
+            << pixels.background << " of the background colour";
+    }
 
     // Double-click the TYPE value, type, click elsewhere.
     wxRect cell = page->CellRect(1, 2);

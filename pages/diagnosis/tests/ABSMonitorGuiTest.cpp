@@ -18,6 +18,7 @@
 
 #include "FileChooser.h"
 #include "GuiDriver.h"
+#include "ListCellPixels.h"
 #include "ProgramUnderTest.h"
 
 #include <gtest/gtest.h>
@@ -97,6 +98,14 @@ TEST(MonitorGui, CheckTwoDidsDisplayAndWatchTheValuesMoveUntilDisconnect)
     EXPECT_EQ(values->GetItemText(4, 3), "bar");
     const wxString first = values->GetItemText(0, 2);
     EXPECT_FALSE(first.empty());
+    // The "No." cells show their numbers on the list's own background.
+    for (long row : {0L, 1L}) {
+        EXPECT_EQ(values->GetItemText(row, 0), std::to_string(row + 1));
+        const list_pixels::CellPixels cell = list_pixels::ReadCell(values, row, 0);
+        EXPECT_TRUE(list_pixels::ShowsTextOnALightBackground(cell))
+            << "row " << row << ": " << cell.black << " of " << cell.total << " pixels black, " << cell.background
+            << " of the background colour";
+    }
     // The next cycle comes after the 3 s pause and the 1 s period.
     EXPECT_TRUE(PumpUntil([values, first] { return values->GetItemText(0, 2) != first; }, 10));
 

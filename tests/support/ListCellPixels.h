@@ -14,7 +14,7 @@
 
 #include <map>
 
-namespace recorder_gui {
+namespace list_pixels {
 
 struct CellPixels {
     int total = 0;
@@ -89,4 +89,4 @@ inline bool ShowsTextOnALightBackground(const CellPixels& p)
     return p.read && p.black * 4 < p.total && p.background * 10 >= p.total * 6 && p.background < p.total;
 }
 
-} // namespace recorder_gui
+} // namespace list_pixels
