@@ -3,7 +3,8 @@
 #   - the whole suite under AddressSanitizer + UndefinedBehaviorSanitizer
 #     (build-asan/), and
 #   - the threaded suites (Dravix, UDS, simulated ECU, adapter switch,
-#     connection, virtual bus) under ThreadSanitizer (build-tsan/).
+#     connection, virtual bus, the timed simulated world) under ThreadSanitizer
+#     (build-tsan/).
 # Any report with a frame of ours is a fault; the suppression files beside
 # this script only name reports that lie wholly inside system libraries.
 # Too slow for CI on two cores: run it by hand before ending work that
@@ -30,7 +31,8 @@ launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 
 # The executables whose code runs on more than one thread.
-threaded=(test_dravix test_uds test_simecu test_simecu_e2e test_adapter test_connection test_sim_bus test_diagnosis_logic)
+threaded=(test_dravix test_uds test_simecu test_simecu_e2e test_adapter test_connection test_sim_bus test_diagnosis_logic
+  test_bus_time test_sim_station test_simtrailer)
 
 configure_and_build() { # <dir> <flags>
   local dir=$1 flags=$2
