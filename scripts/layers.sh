@@ -9,10 +9,10 @@
 #   2 shell/       the services every page stands on: links no composition,
 #                  nothing of sim/ and no stand-in;
 #   3 controls/
-#   4 pages/, reports/, recorder/  the function pages (they may link each
-#                  other's state and logic, never another folder's windows);
-#   5 app/         the program that puts everything together;
-#   6 tests/, bench/ (every test program counts as tests/).
+#   4 pages/       pages/core and the function pages;
+#   5 reports/, recorder/  the report and recorder pages (on the pages' state);
+#   6 app/         the program that puts everything together;
+#   7 tests/, bench/ (every test program counts as tests/).
 # Only app/ and the tests link a folder's page windows (tarvel_*_pages), and
 # nothing from shell/ up links sim/ or standins/ but app/ and the tests.
 # comm/ sources name no simulation or stand-in and read no shell global by
@@ -37,9 +37,10 @@ rank() {
     comm|adapterlib|standins|sim|utilities) echo 1 ;;
     shell) echo 2 ;;
     controls) echo 3 ;;
-    pages|reports|recorder) echo 4 ;;
-    app) echo 5 ;;
-    tests|bench) echo 6 ;;
+    pages) echo 4 ;;
+    reports|recorder) echo 5 ;;
+    app) echo 6 ;;
+    tests|bench) echo 7 ;;
     .) echo -1 ;;  # the project's wrappers of outside libraries (wx, data copy)
     *) echo 99 ;;  # a folder the rules do not know yet
   esac
@@ -83,9 +84,10 @@ while read -r from _ to; do
       [ "$tfolder" = platform ] || violation "$from -> $to" ;;
     app|tests|bench) ;;
     *)
-      # shell/, controls/ and the page folders: only downward, never into
+      # shell/, controls/ and the page folders: only downward (reports/ and
+      # recorder/ stand beside each other and link neither), never into
       # the simulation or the stand-ins, never a concrete page's windows.
-      if [ "$tr" -gt "$fr" ]; then
+      if [ "$tr" -ge "$fr" ]; then
         violation "$from -> $to"
       elif [ "$tfolder" = sim ] || [ "$tfolder" = standins ]; then
         violation "$from -> $to (the simulation or a stand-in below the program)"
