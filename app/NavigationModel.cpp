@@ -56,19 +56,6 @@ bool NavigationEnvironment::Connected() const { return EcuConnected.load() == 1;
 bool NavigationEnvironment::TestIdle() const { return EolTestIdle.load() != 0; }
 bool NavigationEnvironment::DownloadIdleNow() const { return DownloadIdle != 0; }
 
-namespace {
-std::function<void()>& PageWorkStopHandler()
-{
-    static std::function<void()> handler;
-    return handler;
-}
-} // namespace
-
-void SetPageWorkStopHandler(std::function<void()> handler)
-{
-    PageWorkStopHandler() = std::move(handler);
-}
-
 void StopRunningPageWork()
 {
     EolStopRequested = 1;
@@ -78,8 +65,7 @@ void StopRunningPageWork()
     if (Services().setTestRunning)
         Services().setTestRunning(0);
     EolDtcReadPending = 0;
-    if (PageWorkStopHandler())
-        PageWorkStopHandler()();
+    RunPageWorkStopHandler();
 }
 
 void NavigationEnvironment::StopPageWork()

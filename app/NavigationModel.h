@@ -4,8 +4,9 @@
 // text still open their own pages.
 #pragma once
 
-#include <functional>
+#include "ShellGlobals.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,9 +42,9 @@ std::vector<NavRoot> BuildNavTree(const NavEquipment& equipment);
 // Stops whatever page work runs before another page is shown: the end-of-line
 // step, the monitor worker (joined), the timed reads and a running test. The
 // navigation click and the ribbon's page commands both do it. Then every
-// page's logic is told to stop its work, through the handler the view installs.
+// page's logic is told to stop its work, through the handler the view installs
+// (SetPageWorkStopHandler).
 void StopRunningPageWork();
-void SetPageWorkStopHandler(std::function<void()> handler);
 
 // What a click reads and what it asks of others. The default implementation
 // works on the program-wide flags; the view supplies the page switch.

@@ -1,11 +1,15 @@
 #include "PageHost.h"
 
+#include "AppMessagesEvent.h"
+
 CMyTabCtrl::CMyTabCtrl(wxWindow* parent, wxWindowID id, int pageCount)
     : wxAuiNotebook(parent, id, wxDefaultPosition, wxDefaultSize, wxAUI_NB_TOP | wxAUI_NB_SCROLL_BUTTONS),
       visibility_(pageCount),
       pages_(static_cast<size_t>(visibility_.PageCount()), nullptr),
       captions_(static_cast<size_t>(visibility_.PageCount()))
 {
+    // A page asks for a tab (shown without being selected).
+    Bind(EVT_SHOW_PAGE_TAB, [this](ShowPageTabEvent& event) { ShowTab(event.Tab(), event.ShowIt(), true, false); });
 }
 
 bool CMyTabCtrl::AddFixedPage(int index, wxWindow* page, const wxString& caption)

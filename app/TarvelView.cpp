@@ -4,6 +4,7 @@
 #include "AppMessages.h"
 #include "AppMessagesEvent.h"
 #include "ConnectionLifeWx.h"
+#include "DiagnosisGlobals.h"
 #include "LanguageTable.h"
 #include "MainFrame.h"
 #include "Navigation.h"

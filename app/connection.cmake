@@ -7,7 +7,7 @@ add_library(tarvel_connection STATIC
   PageLogicSet.cpp
 )
 target_include_directories(tarvel_connection PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(tarvel_connection PUBLIC tarvel_shell_core tarvel_canadapter tarvel_uds tarvel_can_composition
+target_link_libraries(tarvel_connection PUBLIC tarvel_frame_logic tarvel_shell_core tarvel_canadapter tarvel_uds tarvel_can_composition
   tarvel_eol_state tarvel_diagnosis_state tarvel_recorder_state
   tarvel_page_core tarvel_diagnosis_logic tarvel_eol_logic tarvel_report_logic tarvel_recorder_logic)
 tarvel_warnings(tarvel_connection)

@@ -1,7 +1,8 @@
 # Writes the project's link graph, one line per link between two of our
 # targets: "<folder>/<target> -> <folder>/<target>", into
 # ${CMAKE_BINARY_DIR}/layers.txt. scripts/layers.sh reads it, prints the
-# folder-level graph and fails when a folder reaches upward.
+# folder-level graph and fails when a folder reaches upward. Test programs
+# count as tests/ wherever their sources sit: they stand on everything.
 function(_tarvel_collect_targets dir out)
   get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
   get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
@@ -13,6 +14,11 @@ function(_tarvel_collect_targets dir out)
 endfunction()
 
 function(_tarvel_folder_of target out)
+  get_target_property(is_test ${target} TARVEL_TEST)
+  if(is_test)
+    set(${out} tests PARENT_SCOPE)
+    return()
+  endif()
   get_target_property(dir ${target} SOURCE_DIR)
   file(RELATIVE_PATH rel ${PROJECT_SOURCE_DIR} ${dir})
   if(rel STREQUAL "")

@@ -42,6 +42,9 @@ endfunction()
 function(tarvel_test name)
   cmake_parse_arguments(T "GUI;SUPPORT" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
+  # Tests stand above every layer, wherever their folder is (the link graph
+  # files them under tests/).
+  set_property(TARGET ${name} PROPERTY TARVEL_TEST ON)
   if(T_SUPPORT)
     target_link_libraries(${name} PRIVATE ${T_LIBS} tarvel_test_main tarvel_test_support GTest::gmock GTest::gtest
       Threads::Threads)
@@ -88,7 +91,7 @@ function(tarvel_page_folder name)
   if(TARVEL_BUILD_GUI)
     add_library(tarvel_${name}_pages STATIC ${P_PAGES})
     target_include_directories(tarvel_${name}_pages PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-    target_link_libraries(tarvel_${name}_pages PUBLIC tarvel_${name}_logic tarvel_shell_ui)
+    target_link_libraries(tarvel_${name}_pages PUBLIC tarvel_${name}_logic tarvel_page_ui)
     tarvel_warnings(tarvel_${name}_pages)
   endif()
 

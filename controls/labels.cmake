@@ -10,7 +10,6 @@ add_library(tarvel_labels STATIC
   ${CMAKE_CURRENT_LIST_DIR}/ConnectorsListCtrl.cpp
 )
 target_include_directories(tarvel_labels PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-# tarvel_settings brings the program-folder lookup for the lamp pictures; it
-# is defined later (app/), which target_link_libraries allows.
-target_link_libraries(tarvel_labels PUBLIC tarvel_wx tarvel_settings)
+# The platform brings the program-folder lookup for the lamp pictures.
+target_link_libraries(tarvel_labels PUBLIC tarvel_wx tarvel_platform)
 tarvel_warnings(tarvel_labels)

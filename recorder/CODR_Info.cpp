@@ -2,8 +2,8 @@
 
 #include "ODR_InfoLogic.h"
 
+#include "AppMessagesEvent.h"
 #include "NILike.h"
-#include "PageHost.h"
 
 #include <algorithm>
 
@@ -90,7 +90,6 @@ void CODR_Info::RenderState()
         tabRequestsApplied_ = state.tripTabRequests;
         // The trip browser's tab, through the page host this page lives in;
         // shown without being selected.
-        if (auto* tabs = dynamic_cast<CMyTabCtrl*>(GetParent()))
-            tabs->ShowTab(tarvel::TabOdrTrip, state.tripTabShown, true, false);
+        AskHostToShowTab(this, tarvel::TabOdrTrip, state.tripTabShown);
     }
 }

@@ -1,7 +1,5 @@
 #include "ReportGlobals.h"
 
-std::vector<_tagSAVELANGUAGEdesc_> PdfTextTable;
-
 // EOL results page and EOL report
 std::string ReportVin;
 int EolVerdict = -1;

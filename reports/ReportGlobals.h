@@ -4,11 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "LanguageTable.h"
-
-// Texts of LanguagePDFConfig.xml in the current language, read by position
-// (row N is the N-th record, whatever its Item says). Empty at start.
-extern std::vector<_tagSAVELANGUAGEdesc_> PdfTextTable;
+#include "ReportTextTable.h"
 
 // ---- EOL results page and EOL report ----
 // The vehicle identification last read from the ECU for the report; empty

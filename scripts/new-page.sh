@@ -23,8 +23,8 @@ case $view in
     C[A-Z]*) name=${view#C} ;;
     *) name=$view ;;
 esac
-if ! grep -q "\b$tab\b" "$root/app/PageHostTable.h"; then
-    echo "unknown tab $tab (see app/PageHostTable.h)" >&2
+if ! grep -q "\b$tab\b" "$root/shell/PageHostTable.h"; then
+    echo "unknown tab $tab (see shell/PageHostTable.h)" >&2
     exit 1
 fi
 mkdir -p "$folder/tests"

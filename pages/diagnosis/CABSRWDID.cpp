@@ -5,8 +5,8 @@
 
 #include "ABSRWDIDLogic.h"
 #include "AppMessages.h"
+#include "AppMessagesEvent.h"
 #include "DiagnosisGlobals.h"
-#include "PageHost.h"
 
 #include <wx/button.h>
 #include <wx/combobox.h>
@@ -124,8 +124,7 @@ void CABSRWDID::RenderState()
     if (tabsInstalledFor_ != logic) {
         tabsInstalledFor_ = logic;
         logic->SetTabShower([this](int tab, bool show) {
-            if (auto* tabs = dynamic_cast<CMyTabCtrl*>(GetParent()))
-                tabs->ShowTab(tab, show, true, false);
+            AskHostToShowTab(this, tab, show);
         });
     }
     const ABSRWDIDState& state = logic->State();

@@ -101,6 +101,7 @@ void ResetDiagnosisGlobals()
 {
     EcuIdentified = -1;
     MonitorRunning = 0;
+    tarvel::SetMonitorStopHandler(nullptr);
     DtcReadPending = 0;
     DeviceInfoAutoRead = 0;
     DownloadIdle = 1;
@@ -205,6 +206,26 @@ std::mutex& MonitorCsvLock()
     return lock;
 }
 std::atomic<int32_t> MonitorCsvHeaderPending{-1};
+
+namespace {
+std::function<void()>& MonitorStopHandler()
+{
+    static std::function<void()> handler;
+    return handler;
+}
+} // namespace
+
+void tarvel::StopMonitorWorker()
+{
+    MonitorRunning = 0;
+    if (MonitorStopHandler())
+        MonitorStopHandler()();
+}
+
+void tarvel::SetMonitorStopHandler(std::function<void()> handler)
+{
+    MonitorStopHandler() = std::move(handler);
+}
 
 void ResetMonitorGlobals()
 {

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -186,6 +187,16 @@ std::mutex& MonitorCsvLock();
 extern std::atomic<int32_t> MonitorCsvHeaderPending;
 // Restores the monitor's globals (closing a recording left open).
 void ResetMonitorGlobals();
+
+namespace tarvel {
+// Ends the live-data monitor's worker and waits until it has finished, so
+// nothing else is sent and the adapter is not closed under its request. The
+// page switch, Disconnect and shutdown call it. It clears MonitorRunning,
+// then runs the handler the monitor page installed (which joins its worker);
+// without a handler clearing the flag is all there is to do.
+void StopMonitorWorker();
+void SetMonitorStopHandler(std::function<void()> handler);
+} // namespace tarvel
 // ---- end of the live-data monitor page ----
 
 // ---- Connectors page ----

@@ -1,7 +1,5 @@
 #include "ShellGlobals.h"
 
-#include "DiagnosisGlobals.h"
-#include "NavigationModel.h"
 #include "WindowRegistry.h"
 #include "Log.h"
 #include "Prompter.h"
@@ -116,7 +114,7 @@ void SetShellTimerFactory(TimerFactory* factory)
 }
 
 namespace {
-std::function<void()>& MonitorStopHandler()
+std::function<void()>& PageWorkStopHandler()
 {
     static std::function<void()> handler;
     return handler;
@@ -128,16 +126,15 @@ std::function<void()>& ParameterListClearHandler()
 }
 } // namespace
 
-void StopMonitorWorker()
+void SetPageWorkStopHandler(std::function<void()> handler)
 {
-    MonitorRunning = 0;
-    if (MonitorStopHandler())
-        MonitorStopHandler()();
+    PageWorkStopHandler() = std::move(handler);
 }
 
-void SetMonitorStopHandler(std::function<void()> handler)
+void RunPageWorkStopHandler()
 {
-    MonitorStopHandler() = std::move(handler);
+    if (PageWorkStopHandler())
+        PageWorkStopHandler()();
 }
 
 void ClearParameterList()
@@ -182,7 +179,6 @@ void ResetShellGlobals()
     AppLook = 215;
     ResetShellServices();
     SetShellTimerFactory(nullptr);
-    SetMonitorStopHandler(nullptr);
     SetParameterListClearHandler(nullptr);
     SetPageWorkStopHandler(nullptr);
     for (int slot = 0; slot < static_cast<int>(WindowSlot::Count); ++slot)

@@ -4,7 +4,14 @@
 // beside the program, which has the layout of LanguageConfig.xml.
 #pragma once
 
+#include "LanguageTable.h"
+
 #include <string>
+#include <vector>
+
+// Texts of LanguagePDFConfig.xml in the current language, read by position
+// (row N is the N-th record, whatever its Item says). Empty at start.
+extern std::vector<_tagSAVELANGUAGEdesc_> PdfTextTable;
 
 extern const char* const kPdfLanguageConfigFileName; // "VADE_PDFUsedStringConfig/LanguagePDFConfig.xml"
 

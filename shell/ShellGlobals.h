@@ -69,13 +69,11 @@ class TimerFactory;
 TimerFactory* ShellTimerFactory();
 void SetShellTimerFactory(TimerFactory* factory); // not owned
 
-// Ends the live-data monitor's worker and waits until it has finished, so
-// nothing else is sent and the adapter is not closed under its request. The
-// page switch and Disconnect call it. It clears MonitorRunning, then runs
-// the handler the monitor page installed (which joins its worker); without
-// a handler clearing the flag is all there is to do.
-void StopMonitorWorker();
-void SetMonitorStopHandler(std::function<void()> handler);
+// Whatever must stop before another page is shown, beyond the program-wide
+// flags: the view installs a handler that tells every page's logic to stop
+// its work; running it without a handler does nothing.
+void SetPageWorkStopHandler(std::function<void()> handler);
+void RunPageWorkStopHandler();
 
 // Empties the parameters page's list (the page switch does it the first time
 // the page opens after a disconnect). The parameters page installs it.

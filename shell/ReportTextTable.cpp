@@ -1,9 +1,9 @@
 #include "ReportTextTable.h"
 
-#include "LanguageTable.h"
 #include "ProgramPaths.h"
 #include "Prompter.h"
-#include "ReportGlobals.h"
+
+std::vector<_tagSAVELANGUAGEdesc_> PdfTextTable;
 
 const char* const kPdfLanguageConfigFileName = "VADE_PDFUsedStringConfig/LanguagePDFConfig.xml";
 
