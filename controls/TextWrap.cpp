@@ -11,6 +11,18 @@ namespace {
 // The narrowest a wrapping control is ever made.
 constexpr int kLeastWrapWidth = 40;
 
+// Sets the width a control wraps to (0 or less: it does not wrap; otherwise
+// never narrower than kLeastWrapWidth); true when that width changed.
+bool TakeWrapWidth(int& wrapWidth, int width)
+{
+    if (width > 0)
+        width = std::max(width, kLeastWrapWidth);
+    if (width == wrapWidth)
+        return false;
+    wrapWidth = width;
+    return true;
+}
+
 bool IsBlank(wxUniChar c)
 {
     return c == ' ' || c == '\t';
@@ -196,12 +208,8 @@ bool CWrapText::SetFont(const wxFont& font)
 
 void CWrapText::WrapTo(int width)
 {
-    if (width > 0)
-        width = std::max(width, kLeastWrapWidth);
-    if (width == wrapWidth_)
-        return;
-    wrapWidth_ = width;
-    Rewrap();
+    if (TakeWrapWidth(wrapWidth_, width))
+        Rewrap();
 }
 
 void CWrapText::Rewrap()
@@ -242,12 +250,8 @@ void CWrapCheckBox::SetLabel(const wxString& label)
 
 void CWrapCheckBox::WrapTo(int width)
 {
-    if (width > 0)
-        width = std::max(width, kLeastWrapWidth);
-    if (width == wrapWidth_)
-        return;
-    wrapWidth_ = width;
-    Rewrap();
+    if (TakeWrapWidth(wrapWidth_, width))
+        Rewrap();
 }
 
 void CWrapCheckBox::Rewrap()

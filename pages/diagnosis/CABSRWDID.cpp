@@ -75,45 +75,12 @@ bool CABSRWDID::Create(wxWindow* parent)
             logic->BeginParameterEdit(e.GetRow(), e.GetCol());
     });
     grid_->Bind(wxEVT_GRID_CELL_LEFT_CLICK, [](wxGridEvent& e) { e.Skip(); });
-    editor_->Bind(wxEVT_KILL_FOCUS, [this](wxFocusEvent& e) {
-        CommitEditor();
-        e.Skip();
+    WireParameterEditor(this, table, [this](const std::string& text) {
+        if (ABSRWDIDLogic* logic = PageLogicOf())
+            logic->CommitParameterEdit(text);
     });
-    editor_->Bind(wxEVT_SET_FOCUS, [this](wxFocusEvent& e) {
-        editor_->SelectAll();
-        e.Skip();
-    });
-    editor_->Bind(wxEVT_TEXT_ENTER, [this](wxCommandEvent&) { CommitEditor(); });
-    Bind(wxEVT_CHAR_HOOK, &CABSRWDID::OnCharHook, this);
     RenderState();
     return true;
-}
-
-void CABSRWDID::OnCharHook(wxKeyEvent& event)
-{
-    const int key = event.GetKeyCode();
-    if (key == WXK_RETURN || key == WXK_NUMPAD_ENTER || key == WXK_ESCAPE) {
-        CommitEditor(); // Escape keeps the typed text as well
-        return;         // swallowed: the page never closes on them
-    }
-    event.Skip();
-}
-
-void CABSRWDID::CommitEditor()
-{
-    if (!editor_ || !editor_->IsShown())
-        return;
-    if (ABSRWDIDLogic* logic = PageLogicOf())
-        logic->CommitParameterEdit(editor_->GetValue().utf8_string());
-}
-
-void CABSRWDID::PlaceEditor(int row, int column)
-{
-    const wxRect rect = grid_->CellToRect(row, column);
-    int x = 0;
-    int y = 0;
-    grid_->CalcScrolledPosition(rect.x, rect.y, &x, &y);
-    editor_->SetSize(x, y, rect.width, rect.height);
 }
 
 void CABSRWDID::RenderState()
@@ -158,29 +125,10 @@ void CABSRWDID::RenderState()
     grid_->SetColSize(ABSRWDIDLogic::kValueColumn, state.valueColumnWidth);
 
     const int want = static_cast<int>(state.rows.size());
-    grid_->BeginBatch();
-    if (grid_->GetNumberRows() > want)
-        grid_->DeleteRows(want, grid_->GetNumberRows() - want);
-    else if (grid_->GetNumberRows() < want)
-        grid_->AppendRows(want - grid_->GetNumberRows());
-    for (int r = 0; r < want; ++r) {
+    FillParameterGrid(grid_, want, kRowHeight, [&state](int r) {
         const _tagFilldesc_& row = state.rows[static_cast<size_t>(r)];
-        const std::string* cells[5] = {&row.Number, &row.Name, &row.Value, &row.Unit, &row.Description};
-        for (int c = 0; c < 5; ++c)
-            grid_->SetCellValue(r, c, wxString::FromUTF8(*cells[c]));
-        grid_->SetRowSize(r, kRowHeight);
-    }
-    grid_->EndBatch();
-
-    if (state.editorShown && ParameterEditRow >= 0 && ParameterEditRow < want) {
-        if (!editor_->IsShown()) {
-            editor_->ChangeValue(wxString::FromUTF8(state.editorText));
-            PlaceEditor(ParameterEditRow, ParameterEditColumn);
-            editor_->Show();
-            editor_->SetFocus();
-            editor_->SelectAll();
-        }
-    } else if (editor_->IsShown()) {
-        editor_->Hide();
-    }
+        return std::array<const std::string*, 5>{&row.Number, &row.Name, &row.Value, &row.Unit, &row.Description};
+    });
+    ShowParameterEditor({grid_, editor_}, state.editorShown && ParameterEditRow >= 0 && ParameterEditRow < want,
+                        ParameterEditRow, ParameterEditColumn, state.editorText);
 }

@@ -45,9 +45,6 @@ protected:
 
 private:
     ABSRWDIDLogic* PageLogicOf() const;
-    void OnCharHook(wxKeyEvent& event);
-    void CommitEditor();
-    void PlaceEditor(int row, int column);
 
     wxStaticText* label_ = nullptr;
     wxComboBox* combo_ = nullptr;

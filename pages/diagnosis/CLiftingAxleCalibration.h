@@ -9,8 +9,6 @@ class LiftingAxleCalibrationLogic;
 class wxGrid;
 class wxGridEvent;
 class wxTextCtrl;
-class wxFocusEvent;
-class wxKeyEvent;
 
 class CLiftingAxleCalibration : public CTarvelPage {
 public:
@@ -31,11 +29,6 @@ protected:
 private:
     void OnPageMessage(AppMessageEvent& event);
     void OnCellDoubleClick(wxGridEvent& event);
-    void OnEditorKillFocus(wxFocusEvent& event);
-    void OnEditorSetFocus(wxFocusEvent& event);
-    void OnCharHook(wxKeyEvent& event);
-    void CommitEditor();
-    void PlaceEditor(int row, int column);
 
     wxGrid* grid_ = nullptr;
     wxTextCtrl* editor_ = nullptr;

@@ -41,3 +41,69 @@ ParameterGridControls CreateParameterGrid(wxWindow* parent, int gridId, int edit
     editor->Hide();
     return {grid, editor};
 }
+
+void WireParameterEditor(wxWindow* page, const ParameterGridControls& controls,
+                         std::function<void(const std::string& text)> commit)
+{
+    wxTextCtrl* editor = controls.editor;
+    auto commitShown = [editor, commit = std::move(commit)] {
+        if (editor->IsShown())
+            commit(editor->GetValue().utf8_string());
+    };
+    editor->Bind(wxEVT_KILL_FOCUS, [commitShown](wxFocusEvent& event) {
+        commitShown();
+        event.Skip();
+    });
+    editor->Bind(wxEVT_SET_FOCUS, [editor](wxFocusEvent& event) {
+        editor->SelectAll();
+        event.Skip();
+    });
+    editor->Bind(wxEVT_TEXT_ENTER, [commitShown](wxCommandEvent&) { commitShown(); });
+    page->Bind(wxEVT_CHAR_HOOK, [commitShown](wxKeyEvent& event) {
+        const int key = event.GetKeyCode();
+        if (key == WXK_RETURN || key == WXK_NUMPAD_ENTER || key == WXK_ESCAPE) {
+            commitShown(); // Escape keeps the typed text as well
+            return;        // swallowed: the page never closes on them
+        }
+        event.Skip();
+    });
+}
+
+void FillParameterGrid(wxGrid* grid, int rowCount, int rowHeight,
+                       const std::function<std::array<const std::string*, 5>(int row)>& cellsOf)
+{
+    grid->BeginBatch();
+    if (grid->GetNumberRows() > rowCount)
+        grid->DeleteRows(rowCount, grid->GetNumberRows() - rowCount);
+    else if (grid->GetNumberRows() < rowCount)
+        grid->AppendRows(rowCount - grid->GetNumberRows());
+    for (int r = 0; r < rowCount; ++r) {
+        const std::array<const std::string*, 5> cells = cellsOf(r);
+        for (int c = 0; c < 5; ++c)
+            grid->SetCellValue(r, c, wxString::FromUTF8(*cells[static_cast<size_t>(c)]));
+        grid->SetRowSize(r, rowHeight);
+    }
+    grid->EndBatch();
+}
+
+void ShowParameterEditor(const ParameterGridControls& controls, bool shown, int row, int column,
+                         const std::string& text)
+{
+    wxTextCtrl* editor = controls.editor;
+    if (!shown) {
+        if (editor->IsShown())
+            editor->Hide();
+        return;
+    }
+    if (editor->IsShown())
+        return;
+    editor->ChangeValue(wxString::FromUTF8(text));
+    const wxRect rect = controls.grid->CellToRect(row, column);
+    int x = 0;
+    int y = 0;
+    controls.grid->CalcScrolledPosition(rect.x, rect.y, &x, &y);
+    editor->SetSize(x, y, rect.width, rect.height);
+    editor->Show();
+    editor->SetFocus();
+    editor->SelectAll();
+}

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <array>
+#include <functional>
+#include <string>
 
 class wxGrid;
 class wxTextCtrl;
@@ -22,3 +24,22 @@ void MakeSelectedRowsReadable(wxGrid* grid);
 // sizer, filling what is left of it.
 ParameterGridControls CreateParameterGrid(wxWindow* parent, int gridId, int editorId,
                                           const std::array<int, 5>& columnWidths, int rowHeight);
+
+// Wires the editor to the page: Enter (also the keypad's) and Escape anywhere
+// on the page, the editor's own Enter and the editor losing the focus hand
+// the typed text to `commit` while the editor is shown (Escape keeps the
+// typed text as well). Enter and Escape are swallowed, so the page never
+// closes on them; getting the focus selects the editor's text.
+void WireParameterEditor(wxWindow* page, const ParameterGridControls& controls,
+                         std::function<void(const std::string& text)> commit);
+
+// Makes the grid hold exactly `rowCount` rows of `rowHeight` pixels, in one
+// batch; cellsOf(r) gives the five texts of row r (UTF-8).
+void FillParameterGrid(wxGrid* grid, int rowCount, int rowHeight,
+                       const std::function<std::array<const std::string*, 5>(int row)>& cellsOf);
+
+// With `shown`, opens the editor over the cell (row, column) holding `text`,
+// focused with the text selected, unless it is open already; otherwise
+// closes it.
+void ShowParameterEditor(const ParameterGridControls& controls, bool shown, int row, int column,
+                         const std::string& text);
