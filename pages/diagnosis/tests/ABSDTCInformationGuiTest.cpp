@@ -174,15 +174,8 @@ TEST_P(FaultMemoryLanguageGui, StatusWordsOfCurrentAndStoredFaultsAreWordsOfTheL
     }));
     ASSERT_EQ(LanguageIndex, language);
     CTarvelApp* app = program.app;
-    const RibbonControls& rc = app->MainFrame()->Ribbon();
-    Choose(rc.adapter, 0);
-    Choose(rc.baudRate, 0);
-    Press(rc.commButtons, ID_CAN_CONNECT);
-    ASSERT_TRUE(PumpUntil([] { return EcuConnected.load() == 1; }));
-    CNavigation* nav = app->MainFrame()->Navigation();
-    wxPoint point;
-    ASSERT_TRUE(PointOfPage(nav, tarvel::TabTroubleCodes, point));
-    EXPECT_EQ(nav->ClickAt(point), tarvel::NavClickOutcome::Selected);
+    ASSERT_TRUE(guidriver::Connect(app));
+    ASSERT_TRUE(guidriver::Open(app, tarvel::TabTroubleCodes));
     auto* page = dynamic_cast<CABSDTCInformation*>(app->View()->Page(tarvel::TabTroubleCodes));
     ASSERT_NE(page, nullptr);
 
@@ -215,8 +208,7 @@ TEST_P(FaultMemoryLanguageGui, StatusWordsOfCurrentAndStoredFaultsAreWordsOfTheL
     EXPECT_EQ(*reachedFrame, (std::vector<int>{int('A')}));
     EXPECT_EQ(program.prompter->Count(), 0u);
 
-    Press(rc.commButtons, ID_DISCONNECTCAN);
-    ASSERT_TRUE(PumpUntil([] { return EcuConnected.load() == 0; }));
+    ASSERT_TRUE(guidriver::Disconnect(app));
     program.Stop();
 }
 
