@@ -167,18 +167,10 @@ int CNavigation::NeededWidth() const
     int unit = 0;
     tree_->GetScrollPixelsPerUnit(&unit, nullptr);
     const int scrolled = tree_->GetViewStart().x * unit;
-    std::vector<wxTreeItemId> pending{tree_->GetRootItem()};
-    while (!pending.empty()) {
-        const wxTreeItemId parent = pending.back();
-        pending.pop_back();
-        wxTreeItemIdValue cookie;
-        for (wxTreeItemId id = tree_->GetFirstChild(parent, cookie); id.IsOk();
-             id = tree_->GetNextChild(parent, cookie)) {
-            pending.push_back(id);
-            wxRect rect;
-            if (tree_->GetBoundingRect(id, rect, true))
-                right = std::max(right, rect.GetRight() + 1 + scrolled);
-        }
+    for (const wxTreeItemId& id : TreeItems()) {
+        wxRect rect;
+        if (tree_->GetBoundingRect(id, rect, true))
+            right = std::max(right, rect.GetRight() + 1 + scrolled);
     }
     // A little air after the text, the tree's border, and room for its
     // vertical scroll bar whether it shows now or not.
@@ -193,25 +185,35 @@ int CNavigation::NeededWidth() const
 void CNavigation::HighlightShownPage()
 {
     highlightedFor_ = shownPages_ ? shownPages_() : std::vector<int>();
+    const std::vector<wxTreeItemId> items = TreeItems();
     for (int page : highlightedFor_) {
-        std::vector<wxTreeItemId> pending{tree_->GetRootItem()};
-        while (!pending.empty()) {
-            const wxTreeItemId parent = pending.back();
-            pending.pop_back();
-            wxTreeItemIdValue cookie;
-            for (wxTreeItemId id = tree_->GetFirstChild(parent, cookie); id.IsOk();
-                 id = tree_->GetNextChild(parent, cookie)) {
-                pending.push_back(id);
-                const auto* data = static_cast<NavItemData*>(tree_->GetItemData(id));
-                if (data && data->Item().page == page) {
-                    if (tree_->GetSelection() != id)
-                        tree_->SelectItem(id);
-                    return;
-                }
+        for (const wxTreeItemId& id : items) {
+            const auto* data = static_cast<NavItemData*>(tree_->GetItemData(id));
+            if (data && data->Item().page == page) {
+                if (tree_->GetSelection() != id)
+                    tree_->SelectItem(id);
+                return;
             }
         }
     }
     tree_->UnselectAll();
+}
+
+std::vector<wxTreeItemId> CNavigation::TreeItems() const
+{
+    std::vector<wxTreeItemId> items;
+    std::vector<wxTreeItemId> pending{tree_->GetRootItem()};
+    while (!pending.empty()) {
+        const wxTreeItemId parent = pending.back();
+        pending.pop_back();
+        wxTreeItemIdValue cookie;
+        for (wxTreeItemId id = tree_->GetFirstChild(parent, cookie); id.IsOk();
+             id = tree_->GetNextChild(parent, cookie)) {
+            pending.push_back(id);
+            items.push_back(id);
+        }
+    }
+    return items;
 }
 
 const tarvel::NavItem* CNavigation::ItemAt(const wxPoint& point) const

@@ -66,6 +66,8 @@ public:
 
 private:
     class Environment;
+    // Every item below the hidden root, each root before its pages.
+    std::vector<wxTreeItemId> TreeItems() const;
     void FillFixedEnglishTree();
     void OnLeftDown(wxMouseEvent& event);
     void OnCharHook(wxKeyEvent& event);
