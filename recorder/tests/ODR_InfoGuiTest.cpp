@@ -42,6 +42,7 @@
 #include <wx/treectrl.h>
 
 #include "FileChooser.h"
+#include "DecimalText.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -133,18 +134,7 @@ private:
 
 std::string Cell(wxListCtrl* list, long row, int column) { return list->GetItemText(row, column).utf8_string(); }
 
-std::string Fixed(long long value, int decimals)
-{
-    long long scale = 1;
-    for (int i = 0; i < decimals; ++i)
-        scale *= 10;
-    std::string text = std::to_string(value / scale);
-    if (decimals > 0) {
-        const std::string fraction = std::to_string(value % scale);
-        text += "." + std::string(static_cast<size_t>(decimals) - fraction.size(), '0') + fraction;
-    }
-    return text;
-}
+using tarvel_test::Fixed;
 
 TEST(OdrInfoGui, ConnectOpenTheRecorderAndReadEverything)
 {

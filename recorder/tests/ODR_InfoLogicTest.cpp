@@ -21,6 +21,7 @@
 
 #include "Matchers.h"
 #include "PageBench.h"
+#include "DecimalText.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -88,19 +89,7 @@ void InstallLog(sim::SimEcu& ecu, uint32_t trips)
     ecudata::InstallOdrRecorder(ecu, ecudata::MakeOdrLog(trips, 2, 5));
 }
 
-// A whole number with `decimals` decimals: 12345 and 1 give "1234.5".
-std::string Fixed(long long value, int decimals)
-{
-    long long scale = 1;
-    for (int i = 0; i < decimals; ++i)
-        scale *= 10;
-    std::string text = std::to_string(value / scale);
-    if (decimals > 0) {
-        const std::string fraction = std::to_string(value % scale);
-        text += "." + std::string(static_cast<size_t>(decimals) - fraction.size(), '0') + fraction;
-    }
-    return text;
-}
+using tarvel_test::Fixed;
 
 // Runs `hook` at every pumped wait (UDS waits and the pause between trips).
 class HookPump : public tarvel::MessagePump {

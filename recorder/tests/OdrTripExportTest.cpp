@@ -17,6 +17,7 @@
 
 #include "Matchers.h"
 #include "PageBench.h"
+#include "DecimalText.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -161,19 +162,7 @@ std::string Clock(long long hours, long long minutes)
     return text;
 }
 
-// A whole number with `decimals` decimals: 12345 and 1 give "1234.5".
-std::string Fixed(long long value, int decimals)
-{
-    long long scale = 1;
-    for (int i = 0; i < decimals; ++i)
-        scale *= 10;
-    std::string text = std::to_string(value / scale);
-    if (decimals > 0) {
-        std::string fraction = std::to_string(value % scale);
-        text += "." + std::string(static_cast<size_t>(decimals) - fraction.size(), '0') + fraction;
-    }
-    return text;
-}
+using tarvel_test::Fixed;
 
 // The leaves of one trip item that carry a value, by name (WB is a
 // placeholder in every trip).

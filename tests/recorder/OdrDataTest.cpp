@@ -10,6 +10,7 @@
 #include "RecorderTestSupport.h"
 #include "SimEcuFixture.h"
 #include "SimEcuRecorderData.h"
+#include "DecimalText.h"
 
 namespace {
 
@@ -76,19 +77,7 @@ TEST_F(OdrShippedDataTest, EveryLanguageLoadsTheSameLayoutsWithoutABox)
     EXPECT_TRUE(BoxRows().empty());
 }
 
-// A whole number with `decimals` decimals: 12345 and 1 give "1234.5".
-std::string Fixed(long long value, int decimals)
-{
-    long long scale = 1;
-    for (int i = 0; i < decimals; ++i)
-        scale *= 10;
-    std::string text = std::to_string(value / scale);
-    if (decimals > 0) {
-        const std::string fraction = std::to_string(value % scale);
-        text += "." + std::string(static_cast<size_t>(decimals) - fraction.size(), '0') + fraction;
-    }
-    return text;
-}
+using tarvel_test::Fixed;
 
 std::string Format(const char* format, double value)
 {
