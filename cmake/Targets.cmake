@@ -103,3 +103,23 @@ function(tarvel_page_folder name)
     add_dependencies(test_${name}_gui tarvel_data)
   endif()
 endfunction()
+
+# Tests of this folder that read pixels off the screen run alone: the GUI
+# tests of a run share one display, and another test's window could lie over
+# the spot they read. The names are those the GoogleTest discovery gives
+# (Suite.Name); call this after the folder's tests are declared, so the
+# properties are set once the tests exist.
+#   tarvel_tests_run_alone(Suite.Name ...)
+function(tarvel_tests_run_alone)
+  if(NOT TARVEL_BUILD_TESTS OR NOT TARVEL_BUILD_GUI)
+    return()
+  endif()
+  string(MD5 key "${CMAKE_CURRENT_SOURCE_DIR}")
+  set(file ${CMAKE_CURRENT_BINARY_DIR}/run_alone_${key}.cmake)
+  set(content "")
+  foreach(name ${ARGN})
+    string(APPEND content "set_tests_properties(\"${name}\" PROPERTIES RUN_SERIAL TRUE)\n")
+  endforeach()
+  file(WRITE ${file} "${content}")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${file})
+endfunction()
