@@ -379,14 +379,8 @@ void ShowFittedLines(PdfCanvas& canvas, const std::vector<FittedLine>& lines)
 void DrawTextInRoom(PdfCanvas& canvas, float x, float depth, const std::string& text, const TextRoom& room,
                     float floor)
 {
-    TextFit fit;
-    fit.text = text;
-    fit.x = x;
-    fit.depth = depth;
-    fit.room = room;
-    fit.size = canvas.FontSize();
-    fit.floor = floor;
-    DrawFittedLines(canvas, FitText(canvas.Font(), fit));
+    // No preset lines: the text is fitted as it stands.
+    DrawPresetInRoom(canvas, {}, x, depth, text, room, floor);
 }
 
 void DrawPresetInRoom(PdfCanvas& canvas, const std::vector<FittedLine>& preset, float x, float depth,
