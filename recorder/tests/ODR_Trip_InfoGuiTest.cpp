@@ -135,21 +135,11 @@ TEST(OdrTripGui, StepThroughFiftySevenTrips)
     // Enter and Escape in the field stop at the page: they never reach the
     // main window (where they could close or act on something), there is no
     // jump and the field keeps its text. Any other key goes on up.
-    auto reachedFrame = std::make_shared<std::vector<int>>();
     wxWindow* top = wxGetTopLevelParent(edit);
     ASSERT_NE(top, nullptr);
-    top->Bind(wxEVT_CHAR_HOOK, [reachedFrame](wxKeyEvent& event) {
-        reachedFrame->push_back(event.GetKeyCode());
-        event.Skip();
-    });
     edit->SetValue("3");
     edit->SetFocus();
-    for (int key : {int(WXK_RETURN), int(WXK_NUMPAD_ENTER), int(WXK_ESCAPE), int('A')}) {
-        wxKeyEvent hook(wxEVT_CHAR_HOOK);
-        hook.m_keyCode = key;
-        hook.SetEventObject(edit);
-        edit->GetEventHandler()->ProcessEvent(hook);
-    }
+    const auto reachedFrame = guidriver::KeysReachingTheWindow(top, edit);
     PumpUntil([] { return false; }, 3);
     EXPECT_EQ(*reachedFrame, (std::vector<int>{int('A')}));
     EXPECT_EQ(shownSlot(), "11");

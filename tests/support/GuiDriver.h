@@ -19,6 +19,7 @@
 #include <wx/treectrl.h>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace guidriver {
@@ -118,6 +119,32 @@ inline bool Open(CTarvelApp* app, int page)
     CNavigation* nav = app->MainFrame()->Navigation();
     wxPoint point;
     return PointOfPage(nav, page, point) && nav->ClickAt(point) == tarvel::NavClickOutcome::Selected;
+}
+
+// A key pressed on `window`, as the toolkit first offers it (a char hook
+// event, before any control sees it).
+inline void PressKey(wxWindow* window, int key)
+{
+    wxKeyEvent event(wxEVT_CHAR_HOOK);
+    event.m_keyCode = key;
+    event.SetEventObject(window);
+    window->GetEventHandler()->ProcessEvent(event);
+}
+
+// Presses Enter, keypad Enter, Escape and 'A' on `control` and answers which
+// of them reached the main window `top` (the list the caller compares with;
+// a page stops Enter and Escape, other keys go on up). Keys that reach `top`
+// later are added to the list too.
+inline std::shared_ptr<std::vector<int>> KeysReachingTheWindow(wxWindow* top, wxWindow* control)
+{
+    auto reached = std::make_shared<std::vector<int>>();
+    top->Bind(wxEVT_CHAR_HOOK, [reached](wxKeyEvent& event) {
+        reached->push_back(event.GetKeyCode());
+        event.Skip();
+    });
+    for (int key : {int(WXK_RETURN), int(WXK_NUMPAD_ENTER), int(WXK_ESCAPE), int('A')})
+        PressKey(control, key);
+    return reached;
 }
 
 } // namespace guidriver

@@ -194,17 +194,7 @@ TEST_P(FaultMemoryLanguageGui, StatusWordsOfCurrentAndStoredFaultsAreWordsOfTheL
     EXPECT_NE(current, stored);
 
     // Enter and Escape never leave the page; other keys go on up.
-    auto reachedFrame = std::make_shared<std::vector<int>>();
-    app->MainFrame()->Bind(wxEVT_CHAR_HOOK, [reachedFrame](wxKeyEvent& event) {
-        reachedFrame->push_back(event.GetKeyCode());
-        event.Skip();
-    });
-    for (int key : {int(WXK_RETURN), int(WXK_NUMPAD_ENTER), int(WXK_ESCAPE), int('A')}) {
-        wxKeyEvent hook(wxEVT_CHAR_HOOK);
-        hook.m_keyCode = key;
-        hook.SetEventObject(page->FaultList());
-        page->FaultList()->GetEventHandler()->ProcessEvent(hook);
-    }
+    const auto reachedFrame = guidriver::KeysReachingTheWindow(app->MainFrame(), page->FaultList());
     EXPECT_EQ(*reachedFrame, (std::vector<int>{int('A')}));
     EXPECT_EQ(program.prompter->Count(), 0u);
 

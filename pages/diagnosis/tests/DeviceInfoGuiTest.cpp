@@ -112,17 +112,7 @@ TEST(DeviceInfoGui, ConnectOpenTheInformationPageAndReadTheIdentity)
     EXPECT_EQ(program.prompter->Count(), 0u) << BoxList(*program.prompter);
 
     // Enter and Escape stop at the page; other keys go on up.
-    auto reachedFrame = std::make_shared<std::vector<int>>();
-    app->MainFrame()->Bind(wxEVT_CHAR_HOOK, [reachedFrame](wxKeyEvent& event) {
-        reachedFrame->push_back(event.GetKeyCode());
-        event.Skip();
-    });
-    for (int key : {int(WXK_RETURN), int(WXK_NUMPAD_ENTER), int(WXK_ESCAPE), int('A')}) {
-        wxKeyEvent hook(wxEVT_CHAR_HOOK);
-        hook.m_keyCode = key;
-        hook.SetEventObject(page->ReadButton());
-        page->ReadButton()->GetEventHandler()->ProcessEvent(hook);
-    }
+    const auto reachedFrame = guidriver::KeysReachingTheWindow(app->MainFrame(), page->ReadButton());
     EXPECT_EQ(*reachedFrame, (std::vector<int>{int('A')}));
     EXPECT_EQ(program.prompter->Count(), 0u) << BoxList(*program.prompter);
 

@@ -44,13 +44,7 @@ void DoubleClickCell(wxGrid* grid, int row, int column)
     grid->GetEventHandler()->ProcessEvent(event);
 }
 
-void PressKey(wxWindow* window, int key)
-{
-    wxKeyEvent event(wxEVT_CHAR_HOOK);
-    event.m_keyCode = key;
-    event.SetEventObject(window);
-    window->GetEventHandler()->ProcessEvent(event);
-}
+using guidriver::PressKey;
 
 TEST(LiftingAxleCalibrationGui, TheTabShowsTheRowsReadFromTheEcuAndEditsThemInPlace)
 {
