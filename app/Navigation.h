@@ -61,13 +61,13 @@ public:
     tarvel::NavClickOutcome ClickOn(const tarvel::NavItem* item);
 
     CNavTree* Tree() const { return tree_; }
+    // Every item below the hidden root, each root before its pages.
+    std::vector<wxTreeItemId> TreeItems() const;
     // The item (root or page) under a point; null on empty area.
     const tarvel::NavItem* ItemAt(const wxPoint& point) const;
 
 private:
     class Environment;
-    // Every item below the hidden root, each root before its pages.
-    std::vector<wxTreeItemId> TreeItems() const;
     void FillFixedEnglishTree();
     void OnLeftDown(wxMouseEvent& event);
     void OnCharHook(wxKeyEvent& event);

@@ -44,20 +44,12 @@ protected:
     // The item that opens `page`.
     wxTreeItemId ItemOf(int page) const
     {
-        std::vector<wxTreeItemId> pending{Tree()->GetRootItem()};
-        while (!pending.empty()) {
-            const wxTreeItemId parent = pending.back();
-            pending.pop_back();
-            wxTreeItemIdValue cookie;
-            for (wxTreeItemId id = Tree()->GetFirstChild(parent, cookie); id.IsOk();
-                 id = Tree()->GetNextChild(parent, cookie)) {
-                pending.push_back(id);
-                wxRect rect;
-                if (Tree()->GetBoundingRect(id, rect, true)) {
-                    const tarvel::NavItem* item = Nav()->ItemAt(wxPoint(rect.x + 2, rect.y + rect.height / 2));
-                    if (item && item->page == page)
-                        return id;
-                }
+        for (const wxTreeItemId& id : Nav()->TreeItems()) {
+            wxRect rect;
+            if (Tree()->GetBoundingRect(id, rect, true)) {
+                const tarvel::NavItem* item = Nav()->ItemAt(wxPoint(rect.x + 2, rect.y + rect.height / 2));
+                if (item && item->page == page)
+                    return id;
             }
         }
         return wxTreeItemId();
@@ -195,23 +187,15 @@ TEST_F(NavigationClicks, AClickOpensTheItemUnderTheMouse)
         pagetour::Settle(2);
         wxTreeItemId half;
         int page = tarvel::NoPage;
-        std::vector<wxTreeItemId> pending{Tree()->GetRootItem()};
-        while (!pending.empty() && !half.IsOk()) {
-            const wxTreeItemId parent = pending.back();
-            pending.pop_back();
-            wxTreeItemIdValue cookie;
-            for (wxTreeItemId id = Tree()->GetFirstChild(parent, cookie); id.IsOk();
-                 id = Tree()->GetNextChild(parent, cookie)) {
-                pending.push_back(id);
-                wxRect r;
-                if (Tree()->GetBoundingRect(id, r, true) && r.y < height - 8 && r.GetBottom() > height + 8) {
-                    const tarvel::NavItem* item = Nav()->ItemAt(wxPoint(r.x + 8, (r.y + height) / 2));
-                    if (item && item->page != tarvel::NoPage) {
-                        half = id;
-                        page = item->page;
-                        rect = r;
-                        break;
-                    }
+        for (const wxTreeItemId& id : Nav()->TreeItems()) {
+            wxRect r;
+            if (Tree()->GetBoundingRect(id, r, true) && r.y < height - 8 && r.GetBottom() > height + 8) {
+                const tarvel::NavItem* item = Nav()->ItemAt(wxPoint(r.x + 8, (r.y + height) / 2));
+                if (item && item->page != tarvel::NoPage) {
+                    half = id;
+                    page = item->page;
+                    rect = r;
+                    break;
                 }
             }
         }
