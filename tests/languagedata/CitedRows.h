@@ -8,7 +8,7 @@ struct CitedRow {
     const char* english;
 };
 
-inline constexpr int kHighestCitedRow = 675;
+inline constexpr int kHighestCitedRow = 676;
 
 inline constexpr CitedRow kCitedRows[] = {
     {0, u8"Home"},
@@ -484,4 +484,5 @@ inline constexpr CitedRow kCitedRows[] = {
     {673, nullptr},
     {674, nullptr},
     {675, nullptr},
+    {676, nullptr},
 };
