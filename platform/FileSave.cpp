@@ -11,6 +11,8 @@ namespace tarvel {
 namespace {
 
 constexpr int kTemporaryNameTries = 16;
+// Links followed before a target counts as a loop (as the systems do).
+constexpr int kMostLinksFollowed = 40;
 
 std::error_code Errno(int value) { return std::error_code(value, std::generic_category()); }
 
@@ -44,6 +46,36 @@ bool EndsWithNoCase(const std::string& text, const std::string& tail)
     return true;
 }
 
+bool IsAbsolutePath(const std::string& path)
+{
+    if (!path.empty() && (path[0] == '/' || path[0] == '\\')) return true;
+#ifdef _WIN32
+    return path.size() >= 2 && path[1] == ':'; // a drive letter
+#else
+    return false;
+#endif
+}
+
+// The file a save to `path` replaces: `path` itself, or the file the chain
+// of symbolic links starting there leads to (which need not exist yet).
+std::string FileBehindLinks(FileSystem& fs, const std::string& path, std::error_code& error)
+{
+    std::string current = path;
+    for (int hop = 0; hop < kMostLinksFollowed; ++hop) {
+        const std::optional<std::string> stored = fs.ReadLink(current);
+        if (!stored) return current;
+        if (IsAbsolutePath(*stored)) {
+            current = *stored;
+            continue;
+        }
+        std::string folder = PathFolder(current);
+        if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') folder.push_back('/');
+        current = folder + *stored;
+    }
+    error = Errno(ELOOP);
+    return path;
+}
+
 } // namespace
 
 std::string SaveResult::Reason() const { return error_ ? error_.message() : std::string(); }
@@ -65,16 +97,25 @@ SaveResult ReplacingFile::Open()
     if (status.exists && status.folder) return failure_ = SaveResult(Errno(EISDIR));
     // Renaming would replace a read-only file on some systems; the user
     // protected it, so it is not replaced.
-    if (status.exists && !status.writable) return failure_ = SaveResult(Errno(EACCES));
+    if (status.exists && !status.writable)
+        return failure_ = SaveResult(status.refusal ? status.refusal : Errno(EACCES));
     std::error_code error;
+    replaced_ = FileBehindLinks(fs_, target_, error);
+    if (error) return failure_ = SaveResult(error);
     for (int attempt = 0; attempt < kTemporaryNameTries; ++attempt) {
-        temporary_ = target_ + "." + RandomTag() + ".tmp";
+        temporary_ = replaced_ + "." + RandomTag() + ".tmp";
         file_ = fs_.CreateNew(temporary_, error);
         if (file_ || error != std::errc::file_exists) break;
     }
     if (!file_) {
         temporary_.clear();
         return failure_ = SaveResult(error ? error : Errno(EEXIST));
+    }
+    // Before any byte is written: a private file's new content is never
+    // readable by more people than the old one was.
+    if (status.exists) {
+        if (const std::error_code refused = file_->CopyAccessFrom(replaced_))
+            TraceLog("could not give " + temporary_ + " the access rights of " + replaced_ + ": " + refused.message());
     }
     size_ = 0;
     return SaveResult();
@@ -106,21 +147,25 @@ SaveResult ReplacingFile::AppendRecord(std::string_view bytes)
     return SaveResult();
 }
 
-SaveResult ReplacingFile::Commit()
+SaveResult ReplacingFile::Commit(IfCommitFails ifFails)
 {
     if (committed_) return SaveResult();
     if (!file_) return !failure_ ? failure_ : SaveResult(Errno(EBADF));
-    if (spoiled_) {
-        Abandon();
-        return failure_;
-    }
-    std::error_code error = file_->Flush();
+    // What is written goes to the disk before the name changes: a crash
+    // never leaves the target name on a file whose bytes are still missing.
+    std::error_code error = spoiled_ ? failure_.Error() : file_->Flush();
     const std::error_code closed = file_->Close();
     if (!error) error = closed;
     file_.reset();
-    if (!error) error = fs_.Rename(temporary_, target_);
+    if (!error) error = fs_.Rename(temporary_, replaced_);
     if (error) {
-        Abandon();
+        if (ifFails == IfCommitFails::KeepTemporary && !temporary_.empty()) {
+            kept_ = temporary_;
+            temporary_.clear();
+            TraceLog("could not save " + target_ + " (" + error.message() + "); the bytes stay in " + kept_);
+        } else {
+            Abandon();
+        }
         return SaveResult(error);
     }
     committed_ = true;

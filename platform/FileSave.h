@@ -8,7 +8,10 @@
 //   2. ReplacingFile writes under a temporary name in the target's folder,
 //      checks every write, flushes and closes the file and only then renames
 //      it over the target. On any failure the older file stays as it was and
-//      no temporary or half-written file is left.
+//      no temporary or half-written file is left (a recording, whose lines are
+//      already on disk, may ask to keep it instead). The new file has the
+//      older one's access rights; a target that is a symbolic link keeps the
+//      link, and the file it leads to is the one replaced.
 //   3. A failure carries the system's error, which the caller's box shows.
 //
 // Every file operation goes through the FileSystem seam (FileSystem.h).
@@ -43,10 +46,17 @@ private:
     std::error_code error_;
 };
 
+// What Commit does with the temporary file when it cannot become the target.
+enum class IfCommitFails {
+    RemoveTemporary, // the save leaves nothing behind
+    KeepTemporary,   // the written bytes stay on disk under the temporary name
+};
+
 // A file that replaces `target` once it is complete. Open creates a new file
-// under a temporary name beside the target; Commit flushes, closes and
-// renames it over the target. Destroying the object before Commit, or any
-// failure of Commit, removes the temporary file.
+// under a temporary name beside the target (beside the file it leads to, when
+// the target is a symbolic link); Commit flushes, closes and renames it over
+// that file. Destroying the object before Commit, or a failure of Commit,
+// removes the temporary file unless the Commit was asked to keep it.
 class ReplacingFile {
 public:
     explicit ReplacingFile(std::string target, FileSystem& fileSystem = GetFileSystem());
@@ -55,7 +65,9 @@ public:
     ReplacingFile& operator=(const ReplacingFile&) = delete;
 
     // Refuses a target that is a folder or a file the program may not
-    // change, then creates the temporary file.
+    // change (with the system's reason), then creates the temporary file with
+    // the access rights of the file it will replace (a new file gets the
+    // usual ones).
     SaveResult Open();
     // Writes all of `bytes`. A failed write spoils the file: Commit then
     // refuses it.
@@ -65,9 +77,10 @@ public:
     // still holds whole records and can be committed. The first failure
     // ends the writing; later records are refused with it.
     SaveResult AppendRecord(std::string_view bytes);
-    // Flushes, closes and renames over the target; removes the temporary
-    // file when any of it fails.
-    SaveResult Commit();
+    // Flushes, closes and renames over the target. When any of it fails, or
+    // a write spoiled the file, the temporary file is removed, or kept under
+    // its name (KeptPath) with IfCommitFails::KeepTemporary.
+    SaveResult Commit(IfCommitFails ifFails = IfCommitFails::RemoveTemporary);
     // Closes and removes the temporary file; the target is not touched.
     void Abandon();
 
@@ -78,12 +91,19 @@ public:
     // Bytes that stand in the file (whole records after a failed append).
     uint64_t Size() const { return size_; }
     const std::string& Target() const { return target_; }
+    // The file the save replaces: the target, or the file a symbolic link at
+    // the target leads to (known once Open has run).
+    const std::string& ReplacedPath() const { return replaced_; }
     const std::string& TemporaryPath() const { return temporary_; }
+    // The temporary file a failed Commit left on disk; empty when none was.
+    const std::string& KeptPath() const { return kept_; }
 
 private:
     FileSystem& fs_;
     std::string target_;
+    std::string replaced_;
     std::string temporary_;
+    std::string kept_;
     std::unique_ptr<WritableFile> file_;
     SaveResult failure_;
     bool spoiled_ = false;

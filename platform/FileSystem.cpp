@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <filesystem>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -18,6 +19,17 @@ namespace tarvel {
 namespace {
 
 std::error_code Errno(int value) { return std::error_code(value, std::generic_category()); }
+
+std::optional<std::string> ReadLinkOf(const std::string& path)
+{
+    if (path.empty()) return std::nullopt;
+    std::error_code error;
+    const std::filesystem::path where = std::filesystem::u8path(path);
+    if (!std::filesystem::is_symlink(std::filesystem::symlink_status(where, error))) return std::nullopt;
+    const std::filesystem::path stored = std::filesystem::read_symlink(where, error);
+    if (error || stored.empty()) return std::nullopt;
+    return stored.u8string();
+}
 
 #ifdef _WIN32
 
@@ -56,6 +68,8 @@ public:
         return e == 0 ? std::error_code() : Errno(e);
     }
     std::error_code Flush() override { return _commit(fd_) == 0 ? std::error_code() : Errno(errno); }
+    // ReplaceFileW in Rename keeps the replaced file's attributes and security.
+    std::error_code CopyAccessFrom(const std::string&) override { return {}; }
     std::error_code Close() override
     {
         if (fd_ < 0) return {};
@@ -83,7 +97,17 @@ public:
     }
     std::error_code Rename(const std::string& from, const std::string& to) override
     {
-        if (MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        const std::wstring source = Wide(from), target = Wide(to);
+        // An existing file is replaced so that it keeps its attributes and
+        // its security (who may read it); a failed replace leaves it as it was.
+        if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            if (ReplaceFileW(target.c_str(), source.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                             nullptr))
+                return {};
+            const DWORD error = GetLastError();
+            if (error != ERROR_FILE_NOT_FOUND) return std::error_code(static_cast<int>(error), std::system_category());
+        }
+        if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return {};
         return LastWindowsError();
     }
@@ -99,8 +123,10 @@ public:
         status.exists = true;
         status.folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         status.writable = (attributes & FILE_ATTRIBUTE_READONLY) == 0;
+        if (!status.writable) status.refusal = std::error_code(static_cast<int>(ERROR_ACCESS_DENIED), std::system_category());
         return status;
     }
+    std::optional<std::string> ReadLink(const std::string& path) override { return ReadLinkOf(path); }
 };
 
 #else
@@ -140,6 +166,16 @@ public:
             if (errno != EINTR) return Errno(errno);
         }
         return {};
+    }
+    std::error_code CopyAccessFrom(const std::string& path) override
+    {
+        struct stat info;
+        if (::stat(path.c_str(), &info) != 0) return Errno(errno);
+        // Owner and group first (changing them may clear permission bits).
+        // Only the superuser may give the file away, and only to a group the
+        // user belongs to otherwise: what is refused stays the user's.
+        if (::fchown(fd_, info.st_uid, info.st_gid) != 0) (void)::fchown(fd_, static_cast<uid_t>(-1), info.st_gid);
+        return ::fchmod(fd_, info.st_mode & 07777) == 0 ? std::error_code() : Errno(errno);
     }
     std::error_code Close() override
     {
@@ -187,8 +223,10 @@ public:
         status.exists = true;
         status.folder = S_ISDIR(info.st_mode);
         status.writable = ::access(path.c_str(), W_OK) == 0;
+        if (!status.writable) status.refusal = Errno(errno);
         return status;
     }
+    std::optional<std::string> ReadLink(const std::string& path) override { return ReadLinkOf(path); }
 };
 
 #endif

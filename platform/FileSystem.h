@@ -1,5 +1,5 @@
 // The few file-system calls a save makes (create, write, cut back, flush,
-// close, rename, remove, look at a path), behind one interface. The program
+// close, rename, remove, look at a path, follow a link), behind one interface. The program
 // uses the real file system; tests install one that runs out of room, is
 // refused permission or fails to close, to show what a save does then.
 //
@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -27,12 +28,21 @@ public:
     virtual std::error_code Flush() = 0;
     // Closes the file; a second call does nothing.
     virtual std::error_code Close() = 0;
+    // Gives the file the access rights of the existing file at `path`, so
+    // that a file written in its place is no more readable than it was: its
+    // permission bits, and its owner and group as far as the system lets the
+    // program change them. On Windows there is nothing to do here: Rename
+    // carries the replaced file's attributes and security over.
+    virtual std::error_code CopyAccessFrom(const std::string& path) = 0;
 };
 
 struct PathStatus {
     bool exists = false;
     bool folder = false;
     bool writable = false; // an existing entry the program may change
+    // Why an existing entry may not be changed, in the system's words
+    // ("Read-only file system", "Permission denied"); clear when writable.
+    std::error_code refusal;
 };
 
 class FileSystem {
@@ -43,7 +53,11 @@ public:
     // Moves `from` to `to`, replacing a file at `to` in one step.
     virtual std::error_code Rename(const std::string& from, const std::string& to) = 0;
     virtual std::error_code Remove(const std::string& path) = 0;
+    // What is at `path`, following symbolic links.
     virtual PathStatus Status(const std::string& path) = 0;
+    // When `path` itself is a symbolic link, the path stored in it (relative
+    // to the link's folder unless absolute); otherwise nothing.
+    virtual std::optional<std::string> ReadLink(const std::string& path) = 0;
 };
 
 // The file system in use: the real one unless a test installed another.

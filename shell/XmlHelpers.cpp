@@ -124,9 +124,6 @@ bool ParseXmlBytes(TiXmlDocument& doc, std::string bytes, const std::string& nam
 {
     doc.Clear();
     doc.SetValue(name);
-    // A text cut off inside a character would make the parser step over its
-    // end (it skips a character's bytes without looking at them).
-    if (EndsInsideUtf8Character(bytes)) return false;
     // Line ends as TinyXML's own loader reads them: CR LF and a lone CR give LF.
     std::string text;
     text.reserve(bytes.size() + kParsePadding);
@@ -138,6 +135,10 @@ bool ParseXmlBytes(TiXmlDocument& doc, std::string bytes, const std::string& nam
             text.push_back(bytes[i]);
         }
     }
+    // A text cut off inside a character would make the parser step over its
+    // end (it skips a character's bytes without looking at them). Checked on
+    // the text the parser gets: a cut character before a CR LF still ends it.
+    if (EndsInsideUtf8Character(text)) return false;
     // Zeros after the text: whatever the parser skips, it stops inside the buffer.
     text.append(kParsePadding, '\0');
     doc.Parse(text.c_str(), nullptr, TIXML_DEFAULT_ENCODING);

@@ -32,6 +32,7 @@ constexpr int kRowRecordingStopped = 174;
 constexpr int kRowCannotOpenCsv = 176;
 constexpr int kRowEnterPeriod = 177;
 constexpr int kRowDefinitionsMissing = 453;
+constexpr int kRowRecordingKeptIn = 676;
 
 constexpr const char* kCsvFilter = "文本文件(*.csv)|*.csv";
 constexpr const char* kCsvExtension = "csv";
@@ -373,19 +374,24 @@ void ABSMonitorLogic::CloseRecording(bool tell)
     if (!file)
         return;
     // The file holds whole lines only; it replaces the chosen file when it
-    // holds more than its byte-order mark.
+    // holds more than its byte-order mark. Its lines are on disk already: when
+    // it cannot take the chosen name, it stays under its temporary one.
     const tarvel::SaveResult written = file->Failure();
-    tarvel::SaveResult kept;
+    tarvel::SaveResult committed;
     if (file->Size() > 3)
-        kept = file->Commit();
+        committed = file->Commit(tarvel::IfCommitFails::KeepTemporary);
     else
         file->Abandon();
-    const tarvel::SaveResult& failure = !written ? written : kept;
-    if (tell && !failure)
-        Context().prompter.Show(
-            tarvel::NotSavedText(Text(kRowRecordingStopped, "Recording stopped: the file could not be written"),
-                                 file->Target(), failure),
-            Text(kRowFailureCaption, "Error"), tarvel::MsgIcon::Exclamation, tarvel::MsgButtons::Ok);
+    const tarvel::SaveResult& failure = !committed ? committed : written;
+    if (!tell || failure)
+        return;
+    std::string text = tarvel::NotSavedText(
+        Text(kRowRecordingStopped, "Recording stopped: the file could not be written"), file->Target(), failure);
+    if (!file->KeptPath().empty())
+        text += "\n\n" + Text(kRowRecordingKeptIn, "The recorded lines are kept in this file:") + "\n" +
+                file->KeptPath();
+    Context().prompter.Show(text, Text(kRowFailureCaption, "Error"), tarvel::MsgIcon::Exclamation,
+                            tarvel::MsgButtons::Ok);
 }
 
 void ABSMonitorLogic::OnDisconnected()

@@ -26,6 +26,8 @@ constexpr int kRowErrorCaption = 76;
 constexpr int kRowFileSaved = 179;
 constexpr int kRowNoFileWritten = 221;
 constexpr int kRowFileLoaded = 222;
+constexpr int kRowValuesInFile = 674;
+constexpr int kRowOtherRowsKept = 675;
 
 const char* const kSaveFileName = "test.ini";
 const char* const kSaveExtension = "ini";
@@ -119,6 +121,7 @@ ParameterFileReadResult ReadParameterFileText(const std::string& text, size_t ba
                                               std::vector<std::string>& liftingAxleValues)
 {
     ParameterFileReadResult result;
+    result.rows = std::min(basicCount, basicValues.size());
     const std::vector<std::string> lines = SplitParameterFileLines(text);
     if (lines.empty()) return result;
 
@@ -134,7 +137,16 @@ ParameterFileReadResult ReadParameterFileText(const std::string& text, size_t ba
         result.basicFilled += Put(basicValues, basicCount, i - 1, lines[i]);
     for (size_t i = basicCount + 2; i < lines.size() && i < basicCount + 2 + liftingAxleCount; ++i)
         result.liftingAxleFilled += Put(liftingAxleValues, liftingAxleCount, i - basicCount - 2, lines[i]);
+    // A file saved without the lifting-axle block ends after the basic
+    // values; one that has the block's header is meant to fill it.
+    if (lines.size() > basicCount + 1) result.rows += std::min(liftingAxleCount, liftingAxleValues.size());
     return result;
+}
+
+std::string ShortParameterFileText(const ParameterFileReadResult& read)
+{
+    return LanguageText(kRowFileLoaded) + "\n" + LanguageText(kRowValuesInFile) + " " +
+           std::to_string(read.Filled()) + " / " + std::to_string(read.rows) + "\n" + LanguageText(kRowOtherRowsKept);
 }
 
 std::string ParameterFileFolder(const std::string& path)
@@ -190,7 +202,8 @@ bool LoadParameterFile(ParameterFileGrids& grids, const std::function<void(const
     CalibParamFilePath = ParameterFileFolder(path);
 
     const size_t basicCount = grids.basicNames.size();
-    ReadParameterFileText(*text, basicCount, grids.basicValues, grids.liftingAxleCount, grids.liftingAxleValues);
+    const ParameterFileReadResult read = ReadParameterFileText(*text, basicCount, grids.basicValues,
+                                                               grids.liftingAxleCount, grids.liftingAxleValues);
 
     std::vector<ParameterRow> rows;
     const size_t shown = std::min(basicCount, grids.basicValues.size());
@@ -200,7 +213,11 @@ bool LoadParameterFile(ParameterFileGrids& grids, const std::function<void(const
     if (showLoaded)
         showLoaded(grids);
 
-    Box(kRowFileLoaded, kRowTipsCaption);
+    if (read.Short())
+        GetPrompter().Show(ShortParameterFileText(read), LanguageText(kRowTipsCaption), MsgIcon::None,
+                           MsgButtons::Ok);
+    else
+        Box(kRowFileLoaded, kRowTipsCaption);
     return true;
 }
 

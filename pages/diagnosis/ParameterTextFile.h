@@ -40,6 +40,14 @@ struct ParameterFileReadResult {
     bool header = false;          // the first line contained "Basic_Parameters"
     size_t basicFilled = 0;       // parameter-grid cells replaced
     size_t liftingAxleFilled = 0; // lifting-axle-grid cells replaced
+    // The cells the file is meant to fill: every parameter row the grid has,
+    // and its lifting-axle rows when the file reaches the lifting-axle block.
+    size_t rows = 0;
+
+    size_t Filled() const { return basicFilled + liftingAxleFilled; }
+    // The file ended before it had a value for every row: the rows without
+    // a line keep the values they had.
+    bool Short() const { return Filled() < rows; }
 };
 
 // Puts the file's lines into the grids' value lists. With the header, lines
@@ -82,10 +90,17 @@ bool SaveParameterFile(const ParameterFileGrids& grids);
 // "Load from File": asks for a file, keeps its folder in CalibParamFilePath,
 // fills the grids' value lists from it and re-derives the equipment flags
 // from the parameter rows (an edit-or-load flag pass). Boxes: 222/74 when
-// loaded, 221/76 when cancelled or the file cannot be read (grids and flags
-// unchanged). `showLoaded`, when given, runs between the flag pass and box 222:
+// loaded (from a short file, with how many values it held and that the
+// other rows keep their values: ShortParameterFileText), 221/76 when
+// cancelled or the file cannot be read (grids and flags unchanged). `showLoaded`, when given, runs between the flag pass and box 222:
 // the caller puts the loaded values into its grids and updates its tabs
 // there, so that the box comes once they show. True when loaded.
+// The loaded box of a short file, in the current language:
+//   Parameters loaded from the file
+//   Values in the file / rows in the list: 39 / 112
+//   The other rows keep their values: check them before writing to the ECU.
+std::string ShortParameterFileText(const ParameterFileReadResult& read);
+
 bool LoadParameterFile(ParameterFileGrids& grids,
                        const std::function<void(const ParameterFileGrids&)>& showLoaded = nullptr);
 

@@ -403,6 +403,9 @@ TEST_F(DamagedDefinitionTest, AFileCutInsideACharacterGivesTheDefinitionFileBox)
         std::string("<?xml><F>\xED", 10), // ten bytes that made the parser read past the file
         good + "\xE5\x90",                 // the last character cut off after its root element
         good + "\xF0",
+        // Cut off before a Windows line end, which the parser gets as a lone LF.
+        good + "\xE4\r\n",
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<PARAMETER-CONFIGURATION><DID-DEF><DID DidNumber=\"\xE4\r\n",
     };
     for (const std::string& bytes : files) {
         prompter_.Clear();

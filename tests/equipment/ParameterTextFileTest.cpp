@@ -135,22 +135,29 @@ TEST_F(ParameterFile, ReadingTheThreeForms)
         Lines basic;
         Lines liftingAxle;
         bool header;
+        size_t filled; // values taken from the file
+        size_t rows;   // of the rows it is meant to fill
     } cases[] = {
-        {"header-less list", "5\r\n6\r\n7\r\n8\r\n", {"5", "6", "7"}, {"p", "q"}, false},
+        {"header-less list", "5\r\n6\r\n7\r\n8\r\n", {"5", "6", "7"}, {"p", "q"}, false, 3, 3},
         {"written on Linux", "Basic_Parameters\n5\n6\n7\nLiftingAxle_Parameters\n9\n10\n", {"5", "6", "7"},
-         {"9", "10"}, true},
+         {"9", "10"}, true, 5, 5},
         {"written on Windows", "Basic_Parameters\r\n5\r\n6\r\n7\r\nLiftingAxle_Parameters\r\n9\r\n10\r\n",
-         {"5", "6", "7"}, {"9", "10"}, true},
+         {"5", "6", "7"}, {"9", "10"}, true, 5, 5},
         {"no line end at the end", "Basic_Parameters\r\n5\r\n6\r\n7\r\nX\r\n9\r\n10", {"5", "6", "7"}, {"9", "10"},
-         true},
+         true, 5, 5},
         {"header inside the first line", "\xEF\xBB\xBF[Basic_Parameters] v2\r\n5\r\n\r\n7\r\n", {"5", "", "7"},
-         {"p", "q"}, true},
-        {"byte-order mark before a bare list", "\xEF\xBB\xBF" "5\r\n6\r\n7\r\n", {"5", "6", "7"}, {"p", "q"}, false},
-        {"short file", "Basic_Parameters\r\n5\r\n", {"5", "b", "c"}, {"p", "q"}, true},
-        {"short bare list", "5\r\n6\r\n", {"5", "6", "c"}, {"p", "q"}, false},
+         {"p", "q"}, true, 3, 3},
+        {"byte-order mark before a bare list", "\xEF\xBB\xBF" "5\r\n6\r\n7\r\n", {"5", "6", "7"}, {"p", "q"}, false,
+         3, 3},
+        {"short file", "Basic_Parameters\r\n5\r\n", {"5", "b", "c"}, {"p", "q"}, true, 1, 3},
+        {"short bare list", "5\r\n6\r\n", {"5", "6", "c"}, {"p", "q"}, false, 2, 3},
+        {"lifting-axle block cut short", "Basic_Parameters\r\n5\r\n6\r\n7\r\nLiftingAxle_Parameters\r\n9\r\n",
+         {"5", "6", "7"}, {"9", "q"}, true, 4, 5},
+        {"lifting-axle header without values", "Basic_Parameters\r\n5\r\n6\r\n7\r\nLiftingAxle_Parameters\r\n",
+         {"5", "6", "7"}, {"p", "q"}, true, 3, 5},
         {"long file", "Basic_Parameters\r\n5\r\n6\r\n7\r\nLiftingAxle_Parameters\r\n9\r\n10\r\n11\r\n12\r\n",
-         {"5", "6", "7"}, {"9", "10"}, true},
-        {"empty file", "", {"a", "b", "c"}, {"p", "q"}, false},
+         {"5", "6", "7"}, {"9", "10"}, true, 5, 5},
+        {"empty file", "", {"a", "b", "c"}, {"p", "q"}, false, 0, 3},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -160,6 +167,9 @@ TEST_F(ParameterFile, ReadingTheThreeForms)
         EXPECT_EQ(basic, c.basic);
         EXPECT_EQ(liftingAxle, c.liftingAxle);
         EXPECT_EQ(result.header, c.header);
+        EXPECT_EQ(result.Filled(), c.filled);
+        EXPECT_EQ(result.rows, c.rows);
+        EXPECT_EQ(result.Short(), c.filled < c.rows);
     }
 }
 
@@ -200,6 +210,11 @@ TEST_F(ParameterFile, ShortAndLongFilesThroughTheDialog)
     ASSERT_TRUE(LoadParameterFile(grids));
     EXPECT_EQ(grids.basicValues, (Lines{"9", "2", "3"}));
     EXPECT_EQ(grids.liftingAxleValues, (Lines{"40", "41"}));
+    // The loaded box says how many values the file held.
+    ASSERT_EQ(prompter_.Boxes().size(), 1u);
+    EXPECT_EQ(prompter_.Boxes()[0].text, T(222) + "\n" + T(674) + " 1 / 3\n" + T(675));
+    EXPECT_EQ(prompter_.Boxes()[0].caption, T(74));
+    prompter_.Clear();
 
     WriteBytes(Path("long.ini"), "Basic_Parameters\r\n7\r\n8\r\n9\r\nL\r\n50\r\n51\r\n52\r\n53\r\n");
     chooser_.QueueAnswer(Path("long.ini"));
@@ -207,6 +222,7 @@ TEST_F(ParameterFile, ShortAndLongFilesThroughTheDialog)
     ASSERT_TRUE(LoadParameterFile(grids));
     EXPECT_EQ(grids.basicValues, (Lines{"7"}));
     EXPECT_EQ(grids.liftingAxleValues, (Lines{"50", "51"}));
+    ExpectOneBox(222, 74);
 }
 
 TEST_F(ParameterFile, LoadingRederivesTheEquipmentFlags)

@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 using tarvel_test::FaultError;
@@ -54,7 +57,8 @@ TEST_F(FileSaveTest, ANewFileReplacesTheOlderOneAndNothingElseIsLeft)
 TEST_F(FileSaveTest, OnAFailingFileSystemTheOlderFileStaysAndNoTemporaryIsLeft)
 {
     // "No room" leaves room for part of the new file, as a nearly full disk does.
-    for (const FileFault fault : {FileFault::NoRoom, FileFault::NoPermission, FileFault::FailingClose}) {
+    for (const FileFault fault : {FileFault::NoRoom, FileFault::NoPermission, FileFault::FailingClose,
+                                  FileFault::FailingFlush, FileFault::FailingRename}) {
         SCOPED_TRACE(FaultName(fault));
         WriteFileBytes(Path("report.pdf"), kOlder);
         tarvel_test::FailingFileSystem fs(fault, 4096);
@@ -76,6 +80,149 @@ TEST_F(FileSaveTest, OnAFailingFileSystemTheOlderFileStaysAndNoTemporaryIsLeft)
             EXPECT_EQ(tarvel::PathFolder(again.Created()[0]), folder_);
             EXPECT_NE(again.Created()[0], Path("report.pdf"));
         }
+    }
+}
+
+TEST_F(FileSaveTest, WhatIsWrittenReachesTheDiskBeforeTheNameChanges)
+{
+    WriteFileBytes(Path("report.pdf"), kOlder);
+    tarvel_test::FailingFileSystem fs;
+    ASSERT_TRUE(tarvel::SaveFileReplacing(Path("report.pdf"), kNewer, fs));
+    ASSERT_EQ(fs.Created().size(), 1u);
+    const std::string temporary = fs.Created()[0];
+    EXPECT_EQ(fs.Calls(), (Names{"flush " + temporary, "close " + temporary,
+                                 "rename " + temporary + " " + Path("report.pdf")}));
+}
+
+// A read-only file is not replaced, although the folder would let a new file
+// be renamed over it; the box gives the system's reason ("Read-only file
+// system" there, not a "Permission denied" of our own).
+TEST_F(FileSaveTest, AReadOnlyTargetStaysAsItWasAndTheReasonIsTheSystems)
+{
+    struct {
+        FileFault fault;
+        const char* name;
+    } cases[] = {
+        {FileFault::ReadOnlyFile, "report.pdf"},
+        {FileFault::ReadOnly, "report.pdf"},
+        {FileFault::ReadOnly, "new.pdf"},
+    };
+    WriteFileBytes(Path("report.pdf"), kOlder);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(FaultName(c.fault)) + ", " + c.name);
+        tarvel_test::FailingFileSystem fs(c.fault);
+        const tarvel::SaveResult saved = tarvel::SaveFileReplacing(Path(c.name), kNewer, fs);
+        EXPECT_EQ(saved.Error(), FaultError(c.fault));
+        EXPECT_EQ(tarvel::NotSavedText("Not saved", Path(c.name), saved),
+                  "Not saved\n" + Path(c.name) + "\n" + FaultError(c.fault).message());
+        // Refused before anything was created or renamed.
+        EXPECT_EQ(fs.Created(), Names{});
+        EXPECT_EQ(fs.Calls(), Names{});
+        EXPECT_EQ(ReadFileBytes(Path("report.pdf")), kOlder);
+        EXPECT_EQ(FolderEntries(folder_), Names{"report.pdf"});
+    }
+}
+
+TEST_F(FileSaveTest, AReplacedFileKeepsItsPermissionsAndANewOneGetsTheUsualOnes)
+{
+    const mode_t umaskBefore = ::umask(022);
+    struct {
+        const char* name;
+        mode_t older; // 0: no older file
+        mode_t saved;
+    } cases[] = {
+        {"private.ini", 0600, 0600},
+        {"group.ini", 0640, 0640},
+        {"odd.ini", 0604, 0604},
+        {"new.ini", 0, 0644},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.older) {
+            WriteFileBytes(Path(c.name), kOlder);
+            ASSERT_EQ(::chmod(Path(c.name).c_str(), c.older), 0);
+        }
+        ASSERT_TRUE(tarvel::SaveFileReplacing(Path(c.name), kNewer));
+        struct stat info {};
+        ASSERT_EQ(::stat(Path(c.name).c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, c.saved) << std::oct << (info.st_mode & 07777);
+        EXPECT_EQ(ReadFileBytes(Path(c.name)), kNewer);
+    }
+    ::umask(umaskBefore);
+
+    // Another user's file stays theirs (only the superuser may give a file away).
+    if (::geteuid() == 0) {
+        WriteFileBytes(Path("theirs.ini"), kOlder);
+        ASSERT_EQ(::chown(Path("theirs.ini").c_str(), 4321, 8765), 0);
+        ASSERT_TRUE(tarvel::SaveFileReplacing(Path("theirs.ini"), kNewer));
+        struct stat info {};
+        ASSERT_EQ(::stat(Path("theirs.ini").c_str(), &info), 0);
+        EXPECT_EQ(info.st_uid, 4321u);
+        EXPECT_EQ(info.st_gid, 8765u);
+    }
+}
+
+// Saving to a symbolic link replaces the file it leads to; the link stays.
+TEST_F(FileSaveTest, ASaveThroughALinkReplacesTheFileItLeadsToAndKeepsTheLink)
+{
+    namespace fs = std::filesystem;
+    fs::create_directory(Path("real"));
+    struct {
+        const char* link;
+        std::string leadsTo; // as stored in the link
+        const char* file;    // the file the save must replace
+        bool older;          // the file exists before the save
+    } cases[] = {
+        {"relative.ini", "real/a.ini", "real/a.ini", true},
+        {"absolute.ini", Path("real/b.ini"), "real/b.ini", true},
+        {"chain.ini", "relative.ini", "real/a.ini", true},
+        {"dangling.ini", "real/c.ini", "real/c.ini", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.link);
+        if (c.older) WriteFileBytes(Path(c.file), kOlder);
+        fs::create_symlink(c.leadsTo, Path(c.link));
+        const std::string content = std::string("saved through ") + c.link;
+        ASSERT_TRUE(tarvel::SaveFileReplacing(Path(c.link), content));
+        EXPECT_TRUE(fs::is_symlink(fs::symlink_status(Path(c.link))));
+        EXPECT_EQ(fs::read_symlink(Path(c.link)).string(), c.leadsTo);
+        EXPECT_EQ(ReadFileBytes(Path(c.file)), content);
+    }
+    // No temporary file is left beside the links or the files.
+    EXPECT_EQ(FolderEntries(folder_), (Names{"absolute.ini", "chain.ini", "dangling.ini", "real", "relative.ini"}));
+    EXPECT_EQ(FolderEntries(Path("real")), (Names{"a.ini", "b.ini", "c.ini"}));
+
+    // A link that leads to itself is refused as the system refuses it.
+    fs::create_symlink("loop.ini", Path("loop.ini"));
+    EXPECT_EQ(tarvel::SaveFileReplacing(Path("loop.ini"), kNewer).Error(), std::errc::too_many_symbolic_link_levels);
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(Path("loop.ini"))));
+}
+
+// A recording's lines are on disk before the end: when the file cannot take
+// the chosen name, they stay under the temporary name.
+TEST_F(FileSaveTest, ACommitAskedToKeepTheBytesLeavesThemUnderTheTemporaryName)
+{
+    for (const FileFault fault : {FileFault::FailingFlush, FileFault::FailingClose, FileFault::FailingRename}) {
+        SCOPED_TRACE(FaultName(fault));
+        WriteFileBytes(Path("rec.csv"), kOlder);
+        tarvel_test::FailingFileSystem fs(fault);
+        std::string kept;
+        {
+            tarvel::ReplacingFile file(Path("rec.csv"), fs);
+            ASSERT_TRUE(file.Open());
+            ASSERT_TRUE(file.AppendRecord("a,\n"));
+            ASSERT_TRUE(file.AppendRecord("b,\n"));
+            const tarvel::SaveResult committed = file.Commit(tarvel::IfCommitFails::KeepTemporary);
+            EXPECT_EQ(committed.Error(), FaultError(fault));
+            EXPECT_FALSE(file.Committed());
+            kept = file.KeptPath();
+            ASSERT_EQ(fs.Created(), Names{kept});
+        } // destroyed: the kept file stays
+        EXPECT_EQ(tarvel::PathFolder(kept), folder_);
+        EXPECT_EQ(ReadFileBytes(kept), "a,\nb,\n");
+        EXPECT_EQ(ReadFileBytes(Path("rec.csv")), kOlder);
+        EXPECT_EQ(FolderEntries(folder_), (Names{"rec.csv", tarvel::PathName(kept)}));
+        std::filesystem::remove(kept);
     }
 }
 

@@ -8,7 +8,7 @@ struct CitedRow {
     const char* english;
 };
 
-inline constexpr int kHighestCitedRow = 673;
+inline constexpr int kHighestCitedRow = 676;
 
 inline constexpr CitedRow kCitedRows[] = {
     {0, u8"Home"},
@@ -482,4 +482,7 @@ inline constexpr CitedRow kCitedRows[] = {
     {671, nullptr},
     {672, nullptr},
     {673, nullptr},
+    {674, nullptr},
+    {675, nullptr},
+    {676, nullptr},
 };

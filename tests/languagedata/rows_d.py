@@ -1,6 +1,7 @@
 # Rows 448..635: brake lamp, definition files, download, lifting tests, RSS, height sensor,
-# underwater valve, connectors, system-tag parameters, device information; rows 660..673:
-# parameter values that cannot be written, software-file versions, closing during a download.
+# underwater valve, connectors, system-tag parameters, device information; rows 660..676:
+# parameter values that cannot be written, software-file versions, closing during a download,
+# short parameter files, recordings kept under their temporary name.
 ROWS = {
 448: ("Brake Lamp Test", "制动灯测试", "Проверка стоп-сигнала", "Prueba de la luz de freno", "Teste da luz de freio"),
 449: ("Is the brake lamp on?", "制动灯是否点亮？", "Стоп-сигнал горит?", "¿Está encendida la luz de freno?", "A luz de freio está acesa?"),
@@ -193,4 +194,7 @@ ROWS = {
 671: ("none", "无", "нет", "ninguna", "nenhuma"),
 672: ("The ECU checks these versions before it is programmed: a file without a boot loader or hardware version will be refused.", "ECU在编程前检查这些版本：不含引导程序版本或硬件版本的文件将被拒绝。", "Перед программированием ЭБУ проверяет эти версии: файл без версии загрузчика или аппаратуры будет отклонён.", "La ECU comprueba estas versiones antes de programarse: un archivo sin versión del cargador de arranque o de hardware será rechazado.", "A ECU verifica estas versões antes de ser programada: um arquivo sem versão do carregador de inicialização ou de hardware será recusado."),
 673: ("A program download is running. If the program is closed now, the download stops and the ECU is left without valid software: it will not work until a download has been completed. Close the program anyway?", "正在下载程序。如果现在关闭程序，下载将中止，ECU将没有有效的软件：在完成下载之前它将无法工作。仍要关闭程序吗？", "Идёт загрузка программы. Если сейчас закрыть программу, загрузка прервётся и в ЭБУ не останется действующей программы: он не будет работать, пока загрузка не будет выполнена. Всё равно закрыть программу?", "Hay una descarga de programa en curso. Si se cierra el programa ahora, la descarga se detiene y la ECU queda sin software válido: no funcionará hasta que se complete una descarga. ¿Cerrar el programa de todos modos?", "Há um download de programa em andamento. Se o programa for fechado agora, o download é interrompido e a ECU fica sem software válido: ela não funcionará até que um download seja concluído. Fechar o programa mesmo assim?"),
+674: ("Values in the file / rows in the list:", "文件中的数值 / 列表中的行数：", "Значений в файле / строк в списке:", "Valores en el archivo / filas de la lista:", "Valores no arquivo / linhas da lista:"),
+675: ("The other rows keep their values: check them before writing to the ECU.", "其余行保持原值：写入ECU前请检查。", "Остальные строки сохраняют прежние значения: проверьте их перед записью в ЭБУ.", "Las demás filas conservan sus valores: revíselas antes de escribir en la ECU.", "As demais linhas mantêm seus valores: verifique-as antes de gravar na ECU."),
+676: ("The recorded lines are kept in this file:", "已记录的数据保存在此文件中：", "Записанные строки сохранены в этом файле:", "Las líneas grabadas se conservan en este archivo:", "As linhas gravadas estão guardadas neste arquivo:"),
 }

@@ -17,6 +17,10 @@ const char* FaultName(FileFault fault)
     case FileFault::NoRoom: return "no room";
     case FileFault::NoPermission: return "no permission";
     case FileFault::FailingClose: return "failing close";
+    case FileFault::FailingFlush: return "failing flush";
+    case FileFault::FailingRename: return "failing rename";
+    case FileFault::ReadOnlyFile: return "read-only file";
+    case FileFault::ReadOnly: return "read-only file system";
     }
     return "?";
 }
@@ -28,14 +32,19 @@ std::error_code FaultError(FileFault fault)
     case FileFault::NoRoom: return std::error_code(ENOSPC, std::generic_category());
     case FileFault::NoPermission: return std::error_code(EACCES, std::generic_category());
     case FileFault::FailingClose: return std::error_code(EIO, std::generic_category());
+    case FileFault::FailingFlush: return std::error_code(EIO, std::generic_category());
+    case FileFault::FailingRename: return std::error_code(EBUSY, std::generic_category());
+    case FileFault::ReadOnlyFile: return std::error_code(EACCES, std::generic_category());
+    case FileFault::ReadOnly: return std::error_code(EROFS, std::generic_category());
     }
     return {};
 }
 
 class FailingFile : public tarvel::WritableFile {
 public:
-    FailingFile(FailingFileSystem& owner, std::unique_ptr<tarvel::WritableFile> real, FileFault fault)
-        : owner_(owner), real_(std::move(real)), fault_(fault)
+    FailingFile(FailingFileSystem& owner, std::unique_ptr<tarvel::WritableFile> real, FileFault fault,
+                std::string path)
+        : owner_(owner), real_(std::move(real)), fault_(fault), path_(std::move(path))
     {
     }
 
@@ -48,22 +57,29 @@ public:
         return fits < size ? FaultError(FileFault::NoRoom) : std::error_code();
     }
     std::error_code Truncate(uint64_t size) override { return real_->Truncate(size); }
-    std::error_code Flush() override { return real_->Flush(); }
+    std::error_code Flush() override
+    {
+        owner_.Note("flush " + path_);
+        if (fault_ == FileFault::FailingFlush) return FaultError(fault_);
+        return real_->Flush();
+    }
     std::error_code Close() override
     {
+        if (!closed_) owner_.Note("close " + path_);
         const std::error_code error = real_->Close();
         if (error) return error;
-        if (fault_ == FileFault::FailingClose && !closed_) {
-            closed_ = true;
-            return FaultError(fault_);
-        }
+        const bool first = !closed_;
+        closed_ = true;
+        if (fault_ == FileFault::FailingClose && first) return FaultError(fault_);
         return {};
     }
+    std::error_code CopyAccessFrom(const std::string& path) override { return real_->CopyAccessFrom(path); }
 
 private:
     FailingFileSystem& owner_;
     std::unique_ptr<tarvel::WritableFile> real_;
     FileFault fault_;
+    std::string path_;
     bool closed_ = false;
 };
 
@@ -71,7 +87,7 @@ FailingFileSystem::FailingFileSystem(FileFault fault, uint64_t room) : fault_(fa
 
 std::unique_ptr<tarvel::WritableFile> FailingFileSystem::CreateNew(const std::string& path, std::error_code& error)
 {
-    if (fault_ == FileFault::NoPermission) {
+    if (fault_ == FileFault::NoPermission || fault_ == FileFault::ReadOnly) {
         error = FaultError(fault_);
         return nullptr;
     }
@@ -81,17 +97,36 @@ std::unique_ptr<tarvel::WritableFile> FailingFileSystem::CreateNew(const std::st
         std::lock_guard<std::mutex> lock(mutex_);
         created_.push_back(path);
     }
-    return std::make_unique<FailingFile>(*this, std::move(real), fault_);
+    return std::make_unique<FailingFile>(*this, std::move(real), fault_, path);
 }
 
 std::error_code FailingFileSystem::Rename(const std::string& from, const std::string& to)
 {
+    Note("rename " + from + " " + to);
+    if (fault_ == FileFault::FailingRename || fault_ == FileFault::ReadOnly) return FaultError(fault_);
     return tarvel::RealFileSystem().Rename(from, to);
 }
 
-std::error_code FailingFileSystem::Remove(const std::string& path) { return tarvel::RealFileSystem().Remove(path); }
+std::error_code FailingFileSystem::Remove(const std::string& path)
+{
+    if (fault_ == FileFault::ReadOnly) return FaultError(fault_);
+    return tarvel::RealFileSystem().Remove(path);
+}
 
-tarvel::PathStatus FailingFileSystem::Status(const std::string& path) { return tarvel::RealFileSystem().Status(path); }
+tarvel::PathStatus FailingFileSystem::Status(const std::string& path)
+{
+    tarvel::PathStatus status = tarvel::RealFileSystem().Status(path);
+    if ((fault_ == FileFault::ReadOnly || (fault_ == FileFault::ReadOnlyFile && !status.folder)) && status.exists) {
+        status.writable = false;
+        status.refusal = FaultError(fault_);
+    }
+    return status;
+}
+
+std::optional<std::string> FailingFileSystem::ReadLink(const std::string& path)
+{
+    return tarvel::RealFileSystem().ReadLink(path);
+}
 
 std::vector<std::string> FailingFileSystem::Created() const
 {
@@ -103,6 +138,18 @@ uint64_t FailingFileSystem::Written() const
 {
     std::lock_guard<std::mutex> lock(mutex_);
     return written_;
+}
+
+std::vector<std::string> FailingFileSystem::Calls() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return calls_;
+}
+
+void FailingFileSystem::Note(const std::string& call)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    calls_.push_back(call);
 }
 
 size_t FailingFileSystem::Reserve(size_t size)

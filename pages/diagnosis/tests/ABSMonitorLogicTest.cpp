@@ -419,8 +419,10 @@ TEST_F(MonitorLogicTest, RecordingWithNothingTickedSaysSoAndOpensNoFile)
 }
 
 // A recording on a failing file system: an older file of the chosen name
-// survives unless whole lines were recorded, no temporary file is left, and
-// the box names the file and the reason.
+// survives unless whole lines were recorded, the box names the file and the
+// reason, and lines that were written are never thrown away: when the file
+// cannot take the chosen name at the end, it stays under its temporary name
+// and the box names that file too.
 class MonitorRecordingOnAFailingDisk : public MonitorLogicTest {
 protected:
     MonitorRecordingOnAFailingDisk() : folder(tarvel_test::MakeTempFolder("tarvel-monitor")) {}
@@ -482,7 +484,6 @@ TEST_F(MonitorRecordingOnAFailingDisk, TheOlderFileSurvivesAFailureBeforeAnyLine
     } cases[] = {
         {FileFault::NoPermission, 0, cannotOpen},
         {FileFault::NoRoom, 3, stopped},
-        {FileFault::FailingClose, 0, stopped},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(tarvel_test::FaultName(c.fault));
@@ -491,12 +492,7 @@ TEST_F(MonitorRecordingOnAFailingDisk, TheOlderFileSurvivesAFailureBeforeAnyLine
         EndsRecording ends{*logic};
         bench.prompter.Clear();
         StartRecording();
-        if (c.fault == FileFault::FailingClose) {
-            // Lines are written; the close at Stop Recording fails.
-            EXPECT_EQ(logic->State().recordText, "Stop Recording");
-            ASSERT_TRUE(RunUntil([&] { return fs.Written() > 3 + kHeader.size(); }));
-            logic->OnRecording();
-        } else if (c.fault == FileFault::NoRoom) {
+        if (c.fault == FileFault::NoRoom) {
             // The first line does not fit: the recording stops by itself.
             ASSERT_TRUE(RunUntil([&] { return MonitorRecordState == 1; }));
         }
@@ -506,6 +502,42 @@ TEST_F(MonitorRecordingOnAFailingDisk, TheOlderFileSurvivesAFailureBeforeAnyLine
         EXPECT_EQ(MonitorCsvFile, nullptr);
         EXPECT_EQ(tarvel_test::ReadFileBytes(Path()), kOlder);
         EXPECT_EQ(tarvel_test::FolderEntries(folder), std::vector<std::string>{"rec.csv"});
+    }
+}
+
+TEST_F(MonitorRecordingOnAFailingDisk, LinesWhoseFileCannotTakeItsNameAtStopStayUnderTheTemporaryName)
+{
+    using tarvel_test::FileFault;
+    for (const FileFault fault : {FileFault::FailingFlush, FileFault::FailingClose, FileFault::FailingRename}) {
+        SCOPED_TRACE(tarvel_test::FaultName(fault));
+        tarvel_test::FailingFileSystem fs(fault);
+        tarvel::ScopedFileSystem use(fs);
+        EndsRecording ends{*logic};
+        bench.prompter.Clear();
+        StartRecording();
+        EXPECT_EQ(logic->State().recordText, "Stop Recording");
+        // The header and two value lines are written; ending the recording fails.
+        ASSERT_TRUE(RunUntil([&] { return fs.Written() >= kMark.size() + kHeader.size() + 2 * kLine.size(); }));
+        logic->OnRecording();
+        EXPECT_EQ(logic->State().recordText, "Recording");
+        EXPECT_EQ(MonitorCsvFile, nullptr);
+
+        ASSERT_EQ(fs.Created().size(), 1u);
+        const std::string kept = fs.Created()[0];
+        EXPECT_THAT(bench.prompter.Boxes(),
+                    ElementsAre(BoxIs(Question(), "Confirm Save"),
+                                BoxIs(Box("Recording stopped: the file could not be written", fault) +
+                                          "\n\nThe recorded lines are kept in this file:\n" + kept,
+                                      "Error")));
+        // Every line written is there; the older file is untouched.
+        const std::string lines = tarvel_test::ReadFileBytes(kept);
+        ASSERT_GE(lines.size(), kMark.size() + kHeader.size() + 2 * kLine.size());
+        EXPECT_EQ(lines.substr(0, kMark.size() + kHeader.size()), kMark + kHeader);
+        for (size_t at = kMark.size() + kHeader.size(); at < lines.size(); at += kLine.size())
+            EXPECT_EQ(lines.substr(at, kLine.size()), kLine);
+        EXPECT_EQ(tarvel_test::ReadFileBytes(Path()), kOlder);
+        EXPECT_EQ(tarvel_test::FolderEntries(folder), (std::vector<std::string>{"rec.csv", tarvel::PathName(kept)}));
+        std::filesystem::remove(kept);
     }
 }
 

@@ -25,6 +25,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <functional>
 #include <utility>
 
@@ -525,6 +527,65 @@ TEST_F(ABSRWDIDLogicTest, TheLoadedBoxComesOnceTheGridAndTheTabsShowTheFile)
     EXPECT_THAT(seen, ElementsAre("Parameters loaded from the file | axles 3, lift 1, tabs 1, rendered 1"));
     EXPECT_THAT(tabs, ElementsAre(std::make_pair(int(tarvel::TabLiftingAxleCalibration), true)));
     logic.SetChangedObserver(nullptr);
+    std::remove(path.c_str());
+}
+
+// A file cut after its first 39 values fills those rows; the others keep
+// what the grid showed, and the box says so, in every language.
+TEST_F(ABSRWDIDLogicTest, AShortFileFillsTheRowsItHoldsAndItsBoxSaysHowManyValuesItHeld)
+{
+    ConnectAndLoad();
+    Choose(kCalibration);
+    const size_t rows = logic.State().rows.size();
+    ASSERT_GT(rows, 40u);
+    const std::string path = ::testing::TempDir() + "parameters-page-short-test.ini";
+    bench.files.QueueAnswer(path);
+    logic.SaveParameterFile();
+    std::string cut;
+    {
+        std::ifstream in(path, std::ios::binary);
+        std::string line;
+        for (int n = 0; n < 1 + 39 && std::getline(in, line); ++n)
+            cut += line + "\n";
+    }
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << cut;
+
+    const char* const english[] = {"Parameters loaded from the file",
+                                   "Values in the file / rows in the list: 39 / ",
+                                   "The other rows keep their values: check them before writing to the ECU."};
+    for (int language = 0; language < kLanguageCount; ++language) {
+        SCOPED_TRACE(language);
+        LanguageIndex = language;
+        ASSERT_TRUE(LoadLanguageConfig());
+        Edit("Number of Axles", "5");           // row 1: in the file
+        Edit("Tyre Circumference (mm)", "3300"); // past the file's end
+        Forget();
+        bench.files.QueueAnswer(path);
+        logic.LoadParameterFile();
+        EXPECT_EQ(Value("Number of Axles"), "3");
+        EXPECT_EQ(Value("Tyre Circumference (mm)"), "3300");
+
+        const auto boxes = PageBoxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        std::vector<std::string> lines;
+        std::istringstream text(boxes[0].text);
+        for (std::string line; std::getline(text, line);)
+            lines.push_back(line);
+        ASSERT_EQ(lines.size(), 3u) << boxes[0].text;
+        // The usual text first, then the count in figures and what it means.
+        EXPECT_EQ(lines[0], LanguageText(222));
+        const std::string count = " 39 / " + std::to_string(rows);
+        ASSERT_GT(lines[1].size(), count.size());
+        EXPECT_EQ(lines[1].substr(lines[1].size() - count.size()), count);
+        EXPECT_EQ(boxes[0].caption, LanguageText(74));
+        for (size_t k = 0; k < 3; ++k) {
+            if (language == 1)
+                EXPECT_EQ(lines[k], english[k] + (k == 1 ? std::to_string(rows) : std::string()));
+            else
+                EXPECT_EQ(lines[k].find(english[k]), std::string::npos) << lines[k];
+        }
+    }
+    LanguageIndex = 1;
     std::remove(path.c_str());
 }
 
