@@ -46,7 +46,13 @@ std::vector<int> FitColumns(int room, const std::vector<FittedColumn>& columns)
         }
         taken += widths[i];
     }
-    if (!filled && !widths.empty() && taken < room)
-        widths.back() += room - taken;
+    // Without one, the first giving column (else the last) takes it.
+    if (!filled && !widths.empty() && taken < room) {
+        size_t rest = widths.size() - 1;
+        for (size_t i = columns.size(); i-- > 0;)
+            if (columns[i].role == ColumnRole::GivesWay)
+                rest = i;
+        widths[rest] += room - taken;
+    }
     return widths;
 }

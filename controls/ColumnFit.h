@@ -26,7 +26,8 @@ struct FittedColumn {
 
 // The widths of `columns` in a list `room` pixels wide. A GivesWay column
 // takes the room the Whole and Follows columns leave, up to its content; a
-// Fills column takes the rest (without one, the last column does). Where even
-// the least widths do not fit, the widths run past `room` (the list then
-// scrolls sideways) with the Whole columns still whole.
+// Fills column takes the rest (without one, the GivesWay column does, else
+// the last column). Where even the least widths do not fit, the widths run
+// past `room` (the list then scrolls sideways) with the Whole columns still
+// whole.
 std::vector<int> FitColumns(int room, const std::vector<FittedColumn>& columns);

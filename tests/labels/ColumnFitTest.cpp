@@ -20,7 +20,7 @@ std::vector<FittedColumn> ParameterColumns(int name, int value)
             {ColumnRole::Fills, 300, 90}};
 }
 
-// No., name, value, unit: the last column takes what is left.
+// No., name, value, unit: the name takes what is left.
 std::vector<FittedColumn> FourColumns(int name)
 {
     return {{ColumnRole::Whole, 40, 0},
@@ -45,7 +45,9 @@ TEST(ColumnFit, TheValueStaysWholeAndTheNameGivesWay)
         {"a name narrower than its least keeps its width", 400, ParameterColumns(80, 100), {40, 80, 100, 50, 130}},
         {"a long value (a VIN) takes its width from the name", 400, ParameterColumns(300, 180),
          {40, 130, 180, 50, 90}},
-        {"without a description the last column fills", 500, FourColumns(200), {40, 200, 100, 160}},
+        {"without a description the name fills", 500, FourColumns(200), {40, 310, 100, 50}},
+        {"without a name either the last column fills", 300,
+         {{ColumnRole::Whole, 40, 0}, {ColumnRole::Whole, 100, 0}}, {40, 260}},
         {"without a description, tight", 300, FourColumns(200), {40, 120, 100, 50}},
         {"nothing to fit", 300, {}, {}},
     };
