@@ -66,10 +66,18 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
         SetStatusText(kStatusText, 0);
 
     navigation_ = new CNavigation(this);
-    // The pane keeps the width the user gave it last time.
+    // The pane keeps the width the user gave it last time; a width the
+    // program fitted it to is fitted anew.
     long navWidth = FromDIP(kNavigationPaneWidth);
-    if (wxConfigBase* config = wxConfigBase::Get())
-        config->Read(kNavigationWidthKey, &navWidth, navWidth);
+    if (wxConfigBase* config = wxConfigBase::Get()) {
+        long saved = 0;
+        long fitted = 0;
+        if (config->Read(kNavigationWidthKey, &saved) &&
+            !(config->Read(kNavigationFittedWidthKey, &fitted) && fitted == saved)) {
+            navWidth = saved;
+            navigationWidthChosen_ = true;
+        }
+    }
     navWidth = std::max<long>(navWidth, FromDIP(kNavigationPaneMinWidth));
     panes_.AddPane(navigation_, wxAuiPaneInfo().Name("navigation").Caption(wxString()).Left().Gripper(true)
                                     .Floatable(true).CloseButton(false).Dockable(true).LeftDockable(true)
@@ -99,6 +107,10 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
     Bind(wxEVT_CLOSE_WINDOW, &CMainFrame::OnClose, this);
     Bind(wxEVT_IDLE, &CMainFrame::OnIdle, this);
     Bind(wxEVT_DROP_FILES, &CMainFrame::OnDropFiles, this);
+    // The pane manager handles the drag of a sash: bound to it, these see
+    // the press before it and the release before it applies the width.
+    panes_.Bind(wxEVT_LEFT_DOWN, &CMainFrame::OnSashPressed, this);
+    panes_.Bind(wxEVT_LEFT_UP, &CMainFrame::OnSashReleased, this);
 }
 
 CMainFrame::~CMainFrame()
@@ -307,16 +319,33 @@ wxAuiDockInfo* CMainFrame::NavigationDock()
 void CMainFrame::WidenNavigation(int width)
 {
     wxAuiDockInfo* dock = NavigationDock();
-    if (!dock || !navigation_)
+    if (!dock || !navigation_ || navigationWidthChosen_)
         return;
     // The dock is wider than the panel by its gripper and borders.
     const int wanted = width + std::max(0, dock->size - navigation_->GetSize().x);
     const int most = static_cast<int>(GetClientSize().x * kNavigationMostShare);
-    const int size = std::min(wanted, most);
-    if (dock->size >= size)
+    const int size = std::max(FromDIP(kNavigationPaneWidth), std::min(wanted, most));
+    if (dock->size == size)
         return;
     dock->size = size;
     panes_.Update();
+}
+
+void CMainFrame::OnSashPressed(wxMouseEvent& event)
+{
+    navigationWidthPressed_ = NavigationWidth();
+    event.Skip();
+}
+
+void CMainFrame::OnSashReleased(wxMouseEvent& event)
+{
+    event.Skip();
+    // The manager applies the dragged width when it handles the release.
+    CallAfter([this] {
+        const int width = NavigationWidth();
+        if (width > 0 && navigationWidthPressed_ > 0 && width != navigationWidthPressed_)
+            navigationWidthChosen_ = true;
+    });
 }
 
 int CMainFrame::NavigationWidth()
@@ -332,6 +361,10 @@ void CMainFrame::SaveNavigationWidth()
         return;
     if (wxConfigBase* config = wxConfigBase::Get()) {
         config->Write(kNavigationWidthKey, static_cast<long>(width));
+        if (navigationWidthChosen_)
+            config->DeleteEntry(kNavigationFittedWidthKey);
+        else
+            config->Write(kNavigationFittedWidthKey, static_cast<long>(width));
         config->Flush();
     }
 }

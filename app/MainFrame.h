@@ -20,11 +20,15 @@ constexpr int ID_STATUSBAR_PANE1 = 121;
 
 // The navigation pane's width: the profile value that keeps it between runs,
 // the width of a first run and the least width (device-independent pixels).
+// Until the user drags its sash, the pane takes the program's width: the
+// first run's, widened to show its captions whole (at most a part of the
+// frame's width); the profile then also keeps that fitted width, so a width
+// the program chose is fitted anew at the next start (another language may
+// need less), and only a width the user chose is kept as it is.
 constexpr const char* kNavigationWidthKey = "NavigationPaneWidth";
+constexpr const char* kNavigationFittedWidthKey = "NavigationPaneFittedWidth";
 constexpr int kNavigationPaneWidth = 300;
 constexpr int kNavigationPaneMinWidth = 120;
-// The navigation pane widens to show its captions whole, but takes at most
-// this part of the frame's width.
 constexpr double kNavigationMostShare = 0.45;
 
 // The frame's pane manager, with a way to its docks (a dock's size is the
@@ -47,6 +51,8 @@ public:
     // The width of the navigation pane's dock, as the profile keeps it; 0
     // while the pane floats.
     int NavigationWidth();
+    // True once the user has chosen the pane's width (this run or before).
+    bool NavigationWidthChosen() const { return navigationWidthChosen_; }
     // The View commands: show or hide the output pane and the status bar.
     void ShowOutputPane(bool show);
     void ShowStatusBar(bool show);
@@ -69,9 +75,12 @@ private:
     void OnPaneClosed(class wxAuiManagerEvent& event);
     void SyncViewButtons();
     void SaveNavigationWidth();
-    // Widens the navigation pane to `width` (its panel's width) where it is
-    // narrower, up to a part of the frame's width.
+    // Fits the navigation pane to `width` (its panel's width), not narrower
+    // than the first run's width and up to a part of the frame's width,
+    // unless the user chose its width.
     void WidenNavigation(int width);
+    void OnSashPressed(class wxMouseEvent& event);
+    void OnSashReleased(class wxMouseEvent& event);
     class wxAuiDockInfo* NavigationDock();
     void OnHelpButton(class wxRibbonBarEvent& event);
     void OnClose(wxCloseEvent& event);
@@ -84,4 +93,6 @@ private:
     wxListBox* outputList_ = nullptr;
     wxWindow* viewWindow_ = nullptr;
     bool closeDeferred_ = false;
+    bool navigationWidthChosen_ = false;
+    int navigationWidthPressed_ = 0; // at the last left button press
 };

@@ -15,7 +15,26 @@
 #include <wx/stattext.h>
 #include <wx/utils.h>
 
+#if defined(__WXGTK__)
+#include <dlfcn.h>
+#endif
+
 namespace {
+
+// A list opens below itself with all its rows. GTK opens it over the list,
+// the chosen row over the list's face, so a lower row opens scrolled (rows
+// above cut off, an empty one below); laid out as a one-column grid it opens
+// below. The toolkit is already loaded, so the call is looked up in it.
+void OpenBelow(wxChoice* choice)
+{
+#if defined(__WXGTK__)
+    using SetWrapWidth = void (*)(void* comboBox, int width);
+    if (auto set = reinterpret_cast<SetWrapWidth>(dlsym(RTLD_DEFAULT, "gtk_combo_box_set_wrap_width")))
+        set(choice->GetHandle(), 1);
+#else
+    (void)choice;
+#endif
+}
 
 wxBitmap Art(const wxArtID& id, int size)
 {
@@ -30,6 +49,7 @@ wxChoice* AddChoice(wxWindow* parent, wxSizer* sizer, int id, int width, const w
     auto* choice = new wxChoice(parent, id, wxDefaultPosition, wxSize(width, -1), items);
     // At least the given width, and as wide as its longest row needs.
     choice->SetMinSize(wxSize(std::max(width, choice->GetBestSize().x), -1));
+    OpenBelow(choice);
     sizer->Add(choice, 0, wxALL | wxEXPAND, 2);
     return choice;
 }

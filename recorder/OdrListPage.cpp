@@ -1,5 +1,6 @@
 #include "OdrListPage.h"
 
+#include "FittedColumns.h"
 #include "ListRowHeight.h"
 
 #include <algorithm>
@@ -42,6 +43,13 @@ wxListCtrl* COdrListPage::CreateList(int id)
     // A 1 x 40 image list makes every row 40 pixels high.
     rowHeight_ = MakeRowHeightImages(kRowHeight);
     list_->SetImageList(rowHeight_, wxIMAGE_LIST_SMALL);
+    // The value stays in view: the name gives way to it, the unit follows it
+    // and the description takes what is left.
+    KeepColumnsFitted(list_, {{ColumnRole::Whole},
+                              {ColumnRole::GivesWay, kLeastNameWidth},
+                              {ColumnRole::Whole},
+                              {ColumnRole::Follows},
+                              {ColumnRole::Fills}});
     return list_;
 }
 
@@ -69,4 +77,5 @@ void COdrListPage::ShowCells(const std::vector<std::string>& headers, const std:
         for (int c = 1; c < kColumns; ++c)
             list_->SetItem(item, c, wxString::FromUTF8(row[c]));
     }
+    RefitColumns(list_);
 }

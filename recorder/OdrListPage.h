@@ -18,6 +18,8 @@ class COdrListPage : public CTarvelPage {
 public:
     static constexpr int kColumns = 5;
     static constexpr int kRowHeight = 40;
+    // The narrowest the name column is made to leave the value in view.
+    static constexpr int kLeastNameWidth = 120;
 
     ~COdrListPage() override;
     // Creates the page; a page builds its controls after this.

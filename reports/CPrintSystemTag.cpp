@@ -1,5 +1,6 @@
 #include "CPrintSystemTag.h"
 
+#include "FittedColumns.h"
 #include "ListRowHeight.h"
 
 #include "PrintSystemTagLogic.h"
@@ -12,30 +13,6 @@
 #include <wx/listctrl.h>
 #include <wx/sizer.h>
 #include <wx/textctrl.h>
-
-namespace {
-
-// Where a list control draws its rows: the control itself where it is the
-// platform's own; the generic control draws them in a child below its header.
-wxWindow* RowWindowOf(wxListCtrl* list)
-{
-#if defined(__WXMSW__)
-    return list;
-#else
-    wxWindow* area = list;
-    int tallest = -1;
-    for (wxWindow* child : list->GetChildren()) {
-        const int height = child->GetSize().GetHeight();
-        if (height > tallest) {
-            tallest = height;
-            area = child;
-        }
-    }
-    return area;
-#endif
-}
-
-} // namespace
 
 CPrintSystemTag::CPrintSystemTag() : CTarvelPage(tarvel::TabSystemTag, tarvel::WindowSlot::SystemTagDialog) {}
 
@@ -58,6 +35,11 @@ bool CPrintSystemTag::Create(wxWindow* parent)
                             PrintSystemTagState::kColumnWidths[c]);
     // A one-pixel-wide picture 40 pixels high makes every row 40 pixels high.
     list_->AssignImageList(MakeRowHeightImages(kRowHeight), wxIMAGE_LIST_SMALL);
+    // The value (the VIN whole) stays in view: the name gives way to it.
+    KeepColumnsFitted(list_, {{ColumnRole::Whole},
+                              {ColumnRole::GivesWay, kLeastNameWidth},
+                              {ColumnRole::Whole},
+                              {ColumnRole::Follows}});
 
     itemArea_ = RowWindowOf(list_);
     editor_ = new wxTextCtrl(itemArea_, kEditorId, wxString(), wxDefaultPosition, wxDefaultSize,
@@ -114,12 +96,21 @@ void CPrintSystemTag::DoubleClickAt(const wxPoint& point)
     long row = list_->HitTest(point, flags);
     if (!(flags & wxLIST_HITTEST_ONITEM))
         row = -1;
-    // The x from the left edge of the first column, wherever the list is scrolled.
+    // The column under the x from the left edge of the first column,
+    // wherever the list is scrolled.
     int x = point.x;
     wxRect rowRect;
     if (row >= 0 && list_->GetItemRect(row, rowRect))
         x -= rowRect.x;
-    logic->StartCellEdit(static_cast<int>(row), x);
+    int column = -1;
+    for (int c = 0, right = 0; x >= 0 && c < list_->GetColumnCount(); ++c) {
+        right += list_->GetColumnWidth(c);
+        if (x < right) {
+            column = c;
+            break;
+        }
+    }
+    logic->StartCellEditInColumn(static_cast<int>(row), column);
 }
 
 wxRect CPrintSystemTag::CellRect(long row, int column) const
@@ -196,6 +187,7 @@ void CPrintSystemTag::RenderState()
         }
         shownRows_ = state.rows;
     }
+    RefitColumns(list_);
 
     if (state.editorShown) {
         if (!editor_->IsShown()) {

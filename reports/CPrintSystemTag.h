@@ -25,6 +25,8 @@ public:
     static constexpr int kPrintButtonId = 1536;
     static constexpr int kListId = 1537;
     static constexpr int kRowHeight = 40;
+    // The narrowest the name column is made to leave the value in view.
+    static constexpr int kLeastNameWidth = 120;
 
     CPrintSystemTag();
     bool Create(wxWindow* parent) override;

@@ -62,9 +62,14 @@ int PrintSystemTagLogic::ColumnAtX(int x)
 
 bool PrintSystemTagLogic::StartCellEdit(int row, int x)
 {
+    return StartCellEditInColumn(row, ColumnAtX(x));
+}
+
+bool PrintSystemTagLogic::StartCellEditInColumn(int row, int column)
+{
     if (row < 0 || row >= kEditableRows || row >= static_cast<int>(state_.rows.size()))
         return false;
-    if (ColumnAtX(x) != kValueColumn)
+    if (column != kValueColumn)
         return false;
     SystemTagEditRow = row;
     SystemTagEditColumn = kValueColumn;

@@ -42,11 +42,15 @@ public:
     // first column, on row `row` (-1 outside every row). Opens the edit box
     // over the value cell of rows 0..2; returns whether it did.
     bool StartCellEdit(int row, int x);
+    // The same for a double click in `column` (the list knows its columns
+    // where their widths fit the page).
+    bool StartCellEditInColumn(int row, int column);
     // The edit box lost the focus, or Return or Escape was pressed in it: the
     // text goes into the cell and the plate field of the row; the box closes.
     void CommitCellEdit(const std::string& text);
 
-    // The column under `x` by the column widths; -1 right of the last.
+    // The column under `x` by the starting column widths; -1 right of the
+    // last.
     static int ColumnAtX(int x);
     // The brand the print uses for a report logo setting: 1 and 2 as they
     // are, anything else 0.

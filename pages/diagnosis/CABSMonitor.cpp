@@ -1,5 +1,6 @@
 #include "CABSMonitor.h"
 
+#include "FittedColumns.h"
 #include "ListRowHeight.h"
 
 #include "ABSMonitorLogic.h"
@@ -49,6 +50,11 @@ bool CABSMonitor::Create(wxWindow* parent)
     // Rows 30 pixels high, through an image list of that height.
     rowHeight_ = MakeRowHeightImages(30);
     values_->SetImageList(rowHeight_, wxIMAGE_LIST_SMALL);
+    // The value stays in view: the name gives way to it.
+    KeepColumnsFitted(values_, {{ColumnRole::Whole},
+                                {ColumnRole::GivesWay, kLeastNameWidth},
+                                {ColumnRole::Whole},
+                                {ColumnRole::Follows}});
 
     display_ = new wxButton(this, kDisplayId, wxString());
     periodFrame_ = new wxStaticBox(this, kPeriodFrameId, wxString());
@@ -168,6 +174,8 @@ void CABSMonitor::RenderState()
         for (size_t i = 0; i < s.rows.size(); ++i)
             values_->SetItem(static_cast<long>(i), 2, U(s.rows[i].Value));
     }
+
+    RefitColumns(values_);
 
     if (period_->GetValue() != U(s.periodText))
         period_->ChangeValue(U(s.periodText));

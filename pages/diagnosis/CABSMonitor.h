@@ -62,5 +62,8 @@ private:
     // and the identifier list's least width (pixels).
     static constexpr int kSideBySideWidth = 760;
     static constexpr int kDidListWidth = 240;
+    // The narrowest the value list's name column is made to leave the value
+    // in view.
+    static constexpr int kLeastNameWidth = 120;
     uint64_t shownListVersion_ = UINT64_MAX;
 };

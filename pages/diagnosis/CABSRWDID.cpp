@@ -122,7 +122,6 @@ void CABSRWDID::RenderState()
 
     for (int c = 0; c < 5; ++c)
         grid_->SetColLabelValue(c, wxString::FromUTF8(state.headers[static_cast<size_t>(c)]));
-    grid_->SetColSize(ABSRWDIDLogic::kValueColumn, state.valueColumnWidth);
 
     const int want = static_cast<int>(state.rows.size());
     FillParameterGrid(grid_, want, kRowHeight, [&state](int r) {

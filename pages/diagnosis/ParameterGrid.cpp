@@ -1,5 +1,6 @@
 #include "ParameterGrid.h"
 
+#include "FittedColumns.h"
 #include "PageHostPage.h"
 
 #include <wx/grid.h>
@@ -9,6 +10,8 @@
 namespace {
 // The background of a selected row while the grid has the focus.
 const wxColour kSelectedRowColour(0xCC, 0xE4, 0xF8);
+// The narrowest the name column is made to leave the value in view.
+constexpr int kLeastNameWidth = 120;
 } // namespace
 
 void MakeSelectedRowsReadable(wxGrid* grid)
@@ -34,6 +37,13 @@ ParameterGridControls CreateParameterGrid(wxWindow* parent, int gridId, int edit
     grid->SetColAttr(4, left);
     MakeSelectedRowsReadable(grid);
     CTarvelPage::FillWithList(grid);
+    // The value stays in view: the name gives way to it, the unit follows it
+    // and the description takes what is left.
+    KeepColumnsFitted(grid, {{ColumnRole::Whole},
+                             {ColumnRole::GivesWay, kLeastNameWidth},
+                             {ColumnRole::Whole},
+                             {ColumnRole::Follows},
+                             {ColumnRole::Fills}});
     parent->GetSizer()->Add(grid, 1, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, CTarvelPage::kMargin);
 
     auto* editor = new wxTextCtrl(grid->GetGridWindow(), editorId, wxString(), wxDefaultPosition, wxDefaultSize,
@@ -84,6 +94,7 @@ void FillParameterGrid(wxGrid* grid, int rowCount, int rowHeight,
         grid->SetRowSize(r, rowHeight);
     }
     grid->EndBatch();
+    RefitColumns(grid);
 }
 
 void ShowParameterEditor(const ParameterGridControls& controls, bool shown, int row, int column,

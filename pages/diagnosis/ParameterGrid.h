@@ -21,7 +21,8 @@ void MakeSelectedRowsReadable(wxGrid* grid);
 
 // Read-only rows of `rowHeight` pixels, centred cells with a left-aligned
 // description column, and no row labels. The grid is added to the parent's
-// sizer, filling what is left of it.
+// sizer, filling what is left of it. `columnWidths` are the widths it starts
+// with; its columns then fit its width, the value column always whole.
 ParameterGridControls CreateParameterGrid(wxWindow* parent, int gridId, int editorId,
                                           const std::array<int, 5>& columnWidths, int rowHeight);
 
@@ -34,7 +35,8 @@ void WireParameterEditor(wxWindow* page, const ParameterGridControls& controls,
                          std::function<void(const std::string& text)> commit);
 
 // Makes the grid hold exactly `rowCount` rows of `rowHeight` pixels, in one
-// batch; cellsOf(r) gives the five texts of row r (UTF-8).
+// batch, and fits its columns to them; cellsOf(r) gives the five texts of
+// row r (UTF-8).
 void FillParameterGrid(wxGrid* grid, int rowCount, int rowHeight,
                        const std::function<std::array<const std::string*, 5>(int row)>& cellsOf);
 

@@ -34,9 +34,11 @@ bool CABSEOLDtcTest::Create(wxWindow* parent)
 
     // The lines are kept in sorted order by the logic, as a sorted list box
     // keeps them.
+    // It reaches the page's right edge, however wide the page is.
     list_ = new wxListBox(this, kListId, wxDefaultPosition, wxSize(700, 200), 0, nullptr,
                           wxLB_SINGLE | wxLB_NEEDED_SB | wxBORDER_SUNKEN);
-    page->Add(list_, 0, wxALL, 6);
+    list_->SetMinSize(wxSize(kListLeastWidth, 200));
+    page->Add(list_, 0, wxEXPAND | wxALL, 6);
 
     wxStaticBoxSizer* result = AddResultFrame(page);
     result->GetStaticBox()->SetId(1247);

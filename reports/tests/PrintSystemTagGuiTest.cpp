@@ -75,7 +75,8 @@ TEST(PrintSystemTagGui, ReadTheParametersAndTypeTheTrailerType)
     wxListCtrl* list = page->List();
     EXPECT_EQ(list->GetId(), 1537);
     EXPECT_EQ(list->GetColumnCount(), 4);
-    EXPECT_EQ(list->GetColumnWidth(1), 420);
+    // The columns fit the list: up to the value, all in view.
+    EXPECT_LE(list->GetColumnWidth(0) + list->GetColumnWidth(1) + list->GetColumnWidth(2), list->GetClientSize().x);
     EXPECT_FALSE(page->LoadButton()->IsShown());
     EXPECT_EQ(page->ReadButton()->GetLabel().utf8_string(), LanguageText(40));
     EXPECT_EQ(page->PrintButton()->GetLabel().utf8_string(), LanguageText(42));
@@ -85,6 +86,8 @@ TEST(PrintSystemTagGui, ReadTheParametersAndTypeTheTrailerType)
     EXPECT_EQ(Cell(list, 0, 1), "MANUFACTURER");
     EXPECT_EQ(Cell(list, 2, 1), "VIN");
     EXPECT_EQ(Cell(list, 2, 2), sim::ecudata::kVin);
+    // The VIN shows whole.
+    EXPECT_GT(list->GetColumnWidth(2), list->GetTextExtent(wxString(sim::ecudata::kVin)).x);
     EXPECT_EQ(Cell(list, 3, 0), "4");
     wxRect row;
     ASSERT_TRUE(list->GetItemRect(0, row));

@@ -6,14 +6,24 @@
 //   - every control lies inside the visible page once scrolled to;
 //   - no text control is smaller than its text: not smaller than the size it
 //     asks for, nor than its text measured in its own font;
-// and the navigation tree shows every caption whole.
+// and the navigation tree shows every caption whole. Every grid and report
+// list, filled as after a read, shows its value column whole and in view
+// without scrolling sideways, each value (and the heading) fitting it.
 #include "PageTour.h"
 
 #include "ABSConnectors.h"
+#include "CABSEOLDtcTest.h"
+#include "CABSMonitor.h"
 #include "CABSRWDID.h"
 #include "CDeviceInfo.h"
 #include "CLiftingAxleCalibration.h"
+#include "CODR_Info.h"
+#include "CODR_Trip_Info.h"
+#include "CPrintSystemTag.h"
+#include "FittedColumns.h"
 #include "NILike.h"
+#include "SimEcu.h"
+#include "SimEcuRecorderData.h"
 #include "TextWrap.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +33,8 @@
 #include <wx/choice.h>
 #include <wx/combobox.h>
 #include <wx/grid.h>
+#include <wx/listbox.h>
+#include <wx/listctrl.h>
 #include <wx/settings.h>
 #include <wx/radiobut.h>
 #include <wx/scrolbar.h>
@@ -307,6 +319,227 @@ TEST_P(PageLayout, TheNavigationShowsEveryCaptionWhole)
         list->InvalidateBestSize();
         EXPECT_LE(list->GetBestSize().x, list->GetSize().x);
     }
+}
+
+// The space a cell's text needs at least beside it to be read whole.
+constexpr int kCellAir = 6;
+
+// Where a grid or list shows its value column, and whether it is whole: the
+// column ends inside the visible part of the control without scrolling
+// sideways, and its heading and every value fit it in the fonts they are
+// drawn in.
+class ValueColumnChecker {
+public:
+    explicit ValueColumnChecker(std::string where) : where_(std::move(where)) {}
+
+    void Check(wxGrid* grid, int column, const char* what)
+    {
+        const std::string at = where_ + " " + what;
+        ASSERT_NE(grid, nullptr) << at;
+        ASSERT_LT(column, grid->GetNumberCols()) << at;
+        EXPECT_EQ(grid->GetViewStart().x, 0) << at << ": scrolled sideways";
+        int right = 0;
+        for (int c = 0; c <= column; ++c)
+            right += grid->GetColSize(c);
+        const int visible = grid->GetGridWindow()->GetClientSize().x;
+        EXPECT_LE(right, visible) << at << ": the value column ends at " << right << ", past the visible " << visible;
+        const int width = grid->GetColSize(column);
+        FitsColumn(grid->GetColLabelValue(column), grid->GetLabelFont(), grid, width, at + " heading");
+        for (int r = 0; r < grid->GetNumberRows(); ++r)
+            FitsColumn(grid->GetCellValue(r, column), grid->GetCellFont(r, column), grid, width,
+                       at + " row " + std::to_string(r));
+    }
+
+    void Check(wxListCtrl* list, int column, const char* what)
+    {
+        const std::string at = where_ + " " + what;
+        ASSERT_NE(list, nullptr) << at;
+        ASSERT_LT(column, list->GetColumnCount()) << at;
+        EXPECT_EQ(list->GetScrollPos(wxHORIZONTAL), 0) << at << ": scrolled sideways";
+        int right = 0;
+        for (int c = 0; c <= column; ++c)
+            right += list->GetColumnWidth(c);
+        const int visible = RowWindowOf(list)->GetClientSize().x;
+        EXPECT_LE(right, visible) << at << ": the value column ends at " << right << ", past the visible " << visible;
+        const int width = list->GetColumnWidth(column);
+        wxListItem heading;
+        heading.SetMask(wxLIST_MASK_TEXT);
+        list->GetColumn(column, heading);
+        FitsColumn(heading.GetText(), list->GetFont(), list, width, at + " heading");
+        for (long r = 0; r < list->GetItemCount(); ++r)
+            FitsColumn(list->GetItemText(r, column), list->GetFont(), list, width, at + " row " + std::to_string(r));
+    }
+
+    // A text cut short in its cell shows whole as the tool tip where the
+    // mouse rests on it. Returns whether the grid had such a cell.
+    bool CheckCutTextsShowOnHover(wxGrid* grid, const char* what)
+    {
+        wxWindow* cells = grid->GetGridWindow();
+        for (int r = 0; r < grid->GetNumberRows(); ++r) {
+            for (int c = 0; c < grid->GetNumberCols(); ++c) {
+                const wxString text = grid->GetCellValue(r, c);
+                int width = 0;
+                const wxFont font = grid->GetCellFont(r, c);
+                grid->GetTextExtent(text, &width, nullptr, nullptr, nullptr, &font);
+                if (width + kCellAir <= grid->GetColSize(c))
+                    continue;
+                const wxRect cell = grid->CellToRect(r, c);
+                wxMouseEvent motion(wxEVT_MOTION);
+                motion.SetPosition(grid->CalcScrolledPosition(cell.GetTopLeft() + wxPoint(4, cell.height / 2)));
+                motion.SetEventObject(cells);
+                cells->GetEventHandler()->ProcessEvent(motion);
+                EXPECT_EQ(cells->GetToolTipText(), text) << where_ << " " << what << " row " << r << " column " << c;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    bool CheckCutTextsShowOnHover(wxListCtrl* list, const char* what)
+    {
+        wxWindow* rows = RowWindowOf(list);
+        for (long r = 0; r < list->GetItemCount(); ++r) {
+            for (int c = 0; c < list->GetColumnCount(); ++c) {
+                const wxString text = list->GetItemText(r, c);
+                if (list->GetTextExtent(text).x + kCellAir <= list->GetColumnWidth(c))
+                    continue;
+                wxRect cell;
+                if (!list->GetSubItemRect(r, c, cell))
+                    continue;
+                if (rows != list)
+                    cell.Offset(-rows->GetPosition());
+                wxMouseEvent motion(wxEVT_MOTION);
+                motion.SetPosition(cell.GetTopLeft() + wxPoint(4, cell.height / 2));
+                motion.SetEventObject(rows);
+                rows->GetEventHandler()->ProcessEvent(motion);
+                EXPECT_EQ(rows->GetToolTipText(), text) << where_ << " " << what << " row " << r << " column " << c;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // A list that shows no row has no reason to scroll sideways.
+    void CheckNoSidewaysScrolling(wxListCtrl* list, const char* what)
+    {
+        int right = 0;
+        for (int c = 0; c < list->GetColumnCount(); ++c)
+            right += list->GetColumnWidth(c);
+        EXPECT_LE(right, RowWindowOf(list)->GetClientSize().x) << where_ << " " << what << ": its columns scroll sideways";
+    }
+
+private:
+    void FitsColumn(const wxString& text, const wxFont& font, wxWindow* window, int width, const std::string& at)
+    {
+        if (text.empty())
+            return;
+        int textWidth = 0;
+        window->GetTextExtent(text, &textWidth, nullptr, nullptr, nullptr, &font);
+        const int needs = textWidth + kCellAir;
+        if (needs > width && ++failures_ <= 6)
+            ADD_FAILURE() << at << ": '" << text.utf8_string() << "' needs " << needs << " of the column's " << width;
+    }
+
+    std::string where_;
+    int failures_ = 0;
+};
+
+TEST_P(PageLayout, EveryListShowsItsValuesWholeAndInView)
+{
+    CTarvelView* view = app_->View();
+    ValueColumnChecker check(Where(-1));
+    // The parameters page reads when it opens; the lifting-axle calibration
+    // stands beside it.
+    ASSERT_TRUE(pagetour::OpenPage(app_, tarvel::TabParameters));
+    auto* parameters = dynamic_cast<CABSRWDID*>(view->Page(tarvel::TabParameters));
+    ASSERT_NE(parameters, nullptr);
+    ASSERT_GT(parameters->Grid()->GetNumberRows(), 0);
+    check.Check(parameters->Grid(), 2, "parameters");
+    ASSERT_TRUE(pagetour::OpenPage(app_, tarvel::TabLiftingAxleCalibration));
+    auto* lifting = dynamic_cast<CLiftingAxleCalibration*>(view->Page(tarvel::TabLiftingAxleCalibration));
+    ASSERT_NE(lifting, nullptr);
+    ASSERT_GT(lifting->Grid()->GetNumberRows(), 0);
+    check.Check(lifting->Grid(), 2, "lifting-axle calibration");
+    // Its descriptions (Chinese ones excepted) do not fit beside the values
+    // at 1024 pixels.
+    if (GetParam().size.x == 1024 && GetParam().language.index != 0) {
+        EXPECT_TRUE(check.CheckCutTextsShowOnHover(lifting->Grid(), "lifting-axle calibration"));
+    }
+
+    // The columns follow when the navigation pane takes more of the window.
+    {
+        auto total = [](wxGrid* grid) {
+            int sum = 0;
+            for (int c = 0; c < grid->GetNumberCols(); ++c)
+                sum += grid->GetColSize(c);
+            return sum;
+        };
+        const int before = total(lifting->Grid());
+        auto& panes = static_cast<CPaneManager&>(app_->MainFrame()->PaneManager());
+        const wxAuiPaneInfo& pane = panes.GetPane("navigation");
+        for (size_t i = 0; i < panes.Docks().GetCount(); ++i)
+            if (panes.Docks().Item(i).dock_direction == pane.dock_direction)
+                panes.Docks().Item(i).size += 80;
+        panes.Update();
+        pagetour::Settle();
+        check.Check(lifting->Grid(), 2, "lifting-axle calibration, the pane widened");
+        EXPECT_LT(total(lifting->Grid()), before) << Where(-1) << ": the columns kept their widths";
+    }
+
+    // Live data: empty, then every identifier chosen.
+    ASSERT_TRUE(pagetour::OpenPage(app_, tarvel::TabMonitor));
+    auto* monitor = dynamic_cast<CABSMonitor*>(view->Page(tarvel::TabMonitor));
+    ASSERT_NE(monitor, nullptr);
+    check.CheckNoSidewaysScrolling(monitor->ValueList(), "empty live data");
+    check.Check(monitor->ValueList(), 2, "empty live data");
+    guidriver::Toggle(monitor->SelectAllBox(), true);
+    guidriver::Click(monitor->DisplayButton());
+    EXPECT_TRUE(guidriver::PumpUntil([monitor] { return monitor->ValueList()->GetItemCount() > 0; }));
+    pagetour::Settle();
+    check.Check(monitor->ValueList(), 2, "live data");
+    guidriver::Click(monitor->DisplayButton()); // stops
+
+    // The system tag after Read.
+    ASSERT_TRUE(pagetour::OpenPage(app_, tarvel::TabSystemTag));
+    auto* tag = dynamic_cast<CPrintSystemTag*>(view->Page(tarvel::TabSystemTag));
+    ASSERT_NE(tag, nullptr);
+    guidriver::Click(tag->ReadButton());
+    pagetour::Settle();
+    ASSERT_GT(tag->List()->GetItemCount(), 0);
+    check.Check(tag->List(), 2, "system tag");
+
+    // Both recorder pages after a read (of a short log: the full ring takes
+    // the bus most of a minute).
+    sim::SimEcu* ecu = sim::BuiltInEcu();
+    ASSERT_NE(ecu, nullptr);
+    sim::ecudata::InstallOdrRecorder(*ecu, sim::ecudata::MakeOdrLog(3, 2, 7));
+    ASSERT_TRUE(pagetour::OpenPage(app_, tarvel::TabOdrInfo));
+    auto* odr = dynamic_cast<CODR_Info*>(view->Page(tarvel::TabOdrInfo));
+    ASSERT_NE(odr, nullptr);
+    guidriver::Click(odr->ReadButton());
+    ASSERT_TRUE(guidriver::PumpUntil([odr] { return odr->ExportButton()->IsEnabled(); }));
+    pagetour::Settle();
+    ASSERT_GT(odr->OdrInfoList()->GetItemCount(), 0);
+    check.Check(odr->OdrInfoList(), 2, "recorder information");
+    // Its descriptions are cut in the longer languages at 1024 pixels.
+    if (GetParam().size.x == 1024 && GetParam().language.index >= 2) {
+        EXPECT_TRUE(check.CheckCutTextsShowOnHover(odr->OdrInfoList(), "recorder information"));
+    }
+    ASSERT_TRUE(pagetour::OpenPage(app_, tarvel::TabOdrTrip));
+    auto* trips = dynamic_cast<CODR_Trip_Info*>(view->Page(tarvel::TabOdrTrip));
+    ASSERT_NE(trips, nullptr);
+    guidriver::Click(dynamic_cast<wxButton*>(trips->FindWindow(CODR_Trip_Info::kLatestId)));
+    pagetour::Settle();
+    ASSERT_GT(trips->TripList()->GetItemCount(), 0);
+    check.Check(trips->TripList(), 2, "recorder trip");
+
+    // The fault check's list reaches the page's right edge.
+    ASSERT_TRUE(pagetour::OpenPage(app_, tarvel::TabEolDtc));
+    CTarvelPage* dtcPage = view->Page(tarvel::TabEolDtc);
+    wxListBox* faults = dynamic_cast<CABSEOLDtcTest*>(dtcPage)->FaultList();
+    const int gap = dtcPage->GetClientSize().x - (faults->GetPosition().x + faults->GetSize().x);
+    EXPECT_LE(gap, CTarvelPage::kMargin) << Where(tarvel::TabEolDtc) << ": the fault list stops " << gap
+                                         << " pixels short of the page's right edge";
 }
 
 // The contrast of two colours as the web's accessibility rules measure it

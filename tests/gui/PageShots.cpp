@@ -5,6 +5,7 @@
 // sees the page: opened from the tree (or the ribbon, or beside its page),
 // with the output pane shown. Run it under an X server (scripts/page-shots.sh
 // starts one).
+#include "CPrintSystemTag.h"
 #include "PageTour.h"
 #include "ScreenPicture.h"
 
@@ -35,6 +36,11 @@ TEST_P(PageShots, EveryPage)
     EXPECT_TRUE(guidriver::Connect(app));
     for (int tab = 0; tab < tarvel::PageCount; ++tab) {
         EXPECT_TRUE(pagetour::OpenPage(app, tab)) << "tab " << tab;
+        // The system tag as it is printed: after its Read.
+        if (auto* tag = dynamic_cast<CPrintSystemTag*>(app->View()->Page(tab))) {
+            guidriver::Click(tag->ReadButton());
+            pagetour::Settle();
+        }
         char name[64];
         std::snprintf(name, sizeof name, "%s-%02d.png", language.tag, tab);
         EXPECT_TRUE(pagetour::SaveScreenshot(app->MainFrame(), g_folder / name)) << name;

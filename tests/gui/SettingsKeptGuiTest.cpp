@@ -63,6 +63,65 @@ TEST(SettingsKept, ChoicesSurviveARebuild)
     fs::remove_all(folder);
 }
 
+int ReadWidth(const fs::path& folder)
+{
+    int width = 0;
+    std::ifstream(folder / "pane-width") >> width;
+    return width;
+}
+
+// The language the program starts in next.
+void ChooseLanguage(const fs::path& folder, int language)
+{
+    const fs::path file = folder / "LastConfig.xml";
+    const std::string changed = std::regex_replace(ReadFile(file), std::regex("(ItemName=\"Language\" nIndex=)\"-?[0-9]+\""),
+                                                   "$1\"" + std::to_string(language) + "\"");
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << changed;
+}
+
+fs::path NewProgramFolder(const char* name)
+{
+    const fs::path folder = fs::temp_directory_path() / (name + std::string("-") + std::to_string(::getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    EXPECT_EQ(CopyData(folder), 0);
+    return folder;
+}
+
+// The user narrows the navigation pane to give the page room; connecting and
+// reading rebuild the tree, and the next start comes back, and neither widens
+// the pane again.
+TEST(SettingsKept, TheNavigationPaneKeepsTheUsersWidth)
+{
+    const fs::path folder = NewProgramFolder("pane-narrowed");
+    ChooseLanguage(folder, 2); // Russian: its captions widen the pane
+    ASSERT_EQ(RunCommand(std::string(TARVEL_PHASES) + " narrow " + folder.string()), 0);
+    EXPECT_GT(ReadWidth(folder), 0);
+    EXPECT_EQ(RunCommand(std::string(TARVEL_PHASES) + " narrowed " + folder.string()), 0);
+    fs::remove_all(folder);
+}
+
+// A width the program fitted to Portuguese captions is not kept for an
+// English start: the pane is as wide as on a first English start.
+TEST(SettingsKept, AFittedPaneWidthIsFittedAnewInAnotherLanguage)
+{
+    const fs::path fresh = NewProgramFolder("pane-english");
+    ChooseLanguage(fresh, 1);
+    ASSERT_EQ(RunCommand(std::string(TARVEL_PHASES) + " fit " + fresh.string()), 0);
+    const int english = ReadWidth(fresh);
+    fs::remove_all(fresh);
+
+    const fs::path folder = NewProgramFolder("pane-portuguese");
+    ChooseLanguage(folder, 4);
+    ASSERT_EQ(RunCommand(std::string(TARVEL_PHASES) + " fit " + folder.string()), 0);
+    const int portuguese = ReadWidth(folder);
+    ChooseLanguage(folder, 1);
+    ASSERT_EQ(RunCommand(std::string(TARVEL_PHASES) + " fit " + folder.string()), 0);
+    EXPECT_LT(english, portuguese);
+    EXPECT_EQ(ReadWidth(folder), english);
+    fs::remove_all(folder);
+}
+
 TEST(SettingsKept, DataCopyRestoresWhatIsMissingAndRenewsTheRest)
 {
     const fs::path folder = fs::temp_directory_path() / ("data-copy-" + std::to_string(::getpid()));

@@ -39,6 +39,8 @@ TEST(TextWrap, BreaksLongTextsWhereTheyFit)
         {"to Calibrovka", 60, {"to", "Calibr", "ovka"}},
         // Chinese has no blanks: between any two characters.
         {"请将车辆停放在水平地面", 40, {"请将车辆", "停放在水", "平地面"}},
+        // ... also where a blank stands among them.
+        {"请将 车辆停放在水平地面", 40, {"请将 车", "辆停放在", "水平地面"}},
         // The text's own line breaks stay.
         {"one two\nthree", 50, {"one", "two", "three"}},
         {"first\n\nthird", 0, {"first", "", "third"}},

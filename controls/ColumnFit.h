@@ -1,0 +1,33 @@
+// How the columns of a grid or report list share the width they have. A list
+// of the program shows what the user came for in one column (the value); the
+// columns before it must leave it in view, a long name column gives way to
+// it, and the columns after it follow where there is room.
+//
+// Plain arithmetic on pixel widths: the caller measures the texts.
+#pragma once
+
+#include <vector>
+
+enum class ColumnRole {
+    Whole,    // always as wide as its widest text (a number, a value)
+    GivesWay, // as wide as its widest text where there is room, but narrowed
+              // (not below its least width) so that the Whole and Follows
+              // columns stay in view
+    Follows,  // as wide as its widest text (a unit beside its value)
+    Fills,    // what the others leave, at least its least width; nothing
+              // gives way to it
+};
+
+struct FittedColumn {
+    ColumnRole role = ColumnRole::Whole;
+    int content = 0; // the width its header and widest cell need
+    int least = 0;   // the narrowest a GivesWay or Fills column is made
+};
+
+// The widths of `columns` in a list `room` pixels wide. A GivesWay column
+// takes the room the Whole and Follows columns leave, up to its content; a
+// Fills column takes the rest (without one, the GivesWay column does, else
+// the last column). Where even the least widths do not fit, the widths run
+// past `room` (the list then scrolls sideways) with the Whole columns still
+// whole.
+std::vector<int> FitColumns(int room, const std::vector<FittedColumn>& columns);
