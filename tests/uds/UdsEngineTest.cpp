@@ -343,6 +343,7 @@ struct HeldCase {
     uint64_t holdMs;          // how long the handler holds the thread
     int result;               // what the wait returns once the handler is done
     size_t keepAlives;        // TesterPresent frames while it was held
+    uint8_t ecuStmin = 0;     // the pause the ECU's flow control asks for
 };
 
 void PrintTo(const HeldCase& c, std::ostream* os) { *os << c.name; }
@@ -358,8 +359,13 @@ TEST_P(UdsHeldWait, TheRequestIsServedToItsAnswerAndTheSessionKept)
     const HeldCase& c = GetParam();
     HandlerPump pump;
     ScopedPump scoped(pump);
+    uint64_t requestAtMs = 0;
+    ecu.flowControl = {{0, {0x30, 0x00, c.ecuStmin}}};
     ecu.onRequest = [&](const Bytes& request) {
-        if (request == c.request && !c.answer.empty())
+        if (request != c.request)
+            return;
+        requestAtMs = NowMs();
+        if (!c.answer.empty())
             ecu.SendMessageIn(c.answerMs, c.answer);
     };
     bool heldOnce = false;
@@ -388,6 +394,7 @@ TEST_P(UdsHeldWait, TheRequestIsServedToItsAnswerAndTheSessionKept)
     EXPECT_EQ(result, c.result);
     ASSERT_GE(ecu.requests.size(), 1u);
     EXPECT_EQ(ecu.requests[0], c.request) << "the request reached the ECU whole while the handler held the wait";
+    EXPECT_LT(requestAtMs, heldUntil) << "the whole request was out before the handler let go";
     EXPECT_EQ(ecu.unpermittedFrames, 0);
     if (c.result == 1) {
         ASSERT_GE(UdsResponse.size(), c.answer.size());
@@ -418,6 +425,16 @@ INSTANTIATE_TEST_SUITE_P(
                      return b;
                  }(),
                  {0x76, 0x01}, 20, 6000, 1, 2},
+        // The same block paced by the ECU (20 ms between frames): the pause
+        // before the first consecutive frame holds nothing up either.
+        HeldCase{"PacedSegmentedRequestHeldSixSeconds",
+                 [] {
+                     Bytes b{0x36, 0x02};
+                     for (int i = 0; i < 1024; ++i)
+                         b.push_back(static_cast<uint8_t>(i * 5));
+                     return b;
+                 }(),
+                 {0x76, 0x02}, 20, 6000, 1, 1, 20},
         // An answer of 20 bytes that comes in frame by frame: the tester's
         // flow control goes out while the handler holds the wait.
         HeldCase{"SegmentedAnswerHeldThirtySeconds",
