@@ -2,7 +2,6 @@
 
 #include "CanPort.h"
 #include "Clock.h"
-#include "DelayPumping.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -133,8 +132,8 @@ bool IsoTpLink::Poll()
         rxQueue_.clear();
         received = true;
     }
-    // One frame at a time off the backlog: the flow-control pause pumps
-    // events, and nothing a handler does may disturb the frames being walked.
+    // One frame at a time off the backlog, in order; a complete message
+    // stops the walk.
     while (!rxBacklog_.empty() && rxState_ != RxComplete) {
         UdsFrameBuffer f = std::move(rxBacklog_.front());
         rxBacklog_.pop_front();
@@ -425,10 +424,14 @@ void IsoTpLink::HandleFlowControl()
         ecuBlockSize_ = frame_[1];
         ecuStmin_ = frame_[2];
         const uint64_t stminUs = IsoTpStminToUs(ecuStmin_);
-        DelayPumpingMessagesFixed(static_cast<uint32_t>(stminUs / 1000));
         if (txState_ == TxAwaitingFlowControl) {
+            // The first consecutive frame leaves two STmin after the flow
+            // control. The pause is the timer's, not a pumped wait inside
+            // this step: a handler run from here (a box left open) would
+            // hold the link half-way through a frame walk, where nothing can
+            // serve it.
             timerArmed_ = true;
-            timerStartUs_ = NowUs();
+            timerStartUs_ = NowUs() + stminUs;
             timerIntervalUs_ = stminUs;
             blockSent_ = 0;
             flowControlWaits_ = 0;

@@ -40,6 +40,9 @@ std::atomic<uint32_t> g_announcedPendingMs{0};
 thread_local bool t_lastRefused = false;
 thread_local uint32_t t_lastAnnounced = 0;
 
+// How long the pump's held work may poll in one turn.
+constexpr uint64_t kServeTurnUs = 2000;
+
 bool OwnedHere() { return g_txOwner.load(std::memory_order_acquire) == std::this_thread::get_id(); }
 
 bool TakeMutex()
@@ -132,6 +135,113 @@ void ReportTimeout(const std::string& caption, bool quiet)
     }
 }
 
+// The wait of the transaction's owner: what one round needs to judge it, so
+// that the rounds go on while a handler holds the thread (ServeHeldWait).
+struct WaitRun {
+    uint8_t sid = 0;
+    bool sent = false;        // the request's last frame is out
+    uint64_t responseUs = 0;  // P2
+    uint64_t capUs = 0;       // the longest wait for one request
+    uint64_t deadline = 0;
+    uint64_t limit = 0;
+    int result = -1;          // -1 waiting, 1 the answer is in UdsResponse, 0 ended without one
+    bool timedOut = false;    // ended by a time-out (the box rules apply)
+    uint64_t lastTrafficUs = 0; // last request or answer on the link, for the keep-alive
+};
+WaitRun g_run;          // owner thread only
+bool g_roundRunning = false; // a round or the keep-alive is under way
+
+// One polling round of the wait: the link's transmit and receive steps, the
+// answer taken when it is complete, the time limits. True when a frame went
+// or came.
+bool WaitRound(WaitRun& run)
+{
+    IsoTpLink& link = TheIsoTpLink();
+    const bool progress = link.Poll();
+    const uint64_t now = GetClock().NowUs();
+    const IsoTpLink::RequestOutcome outcome = link.Outcome();
+    if (!run.sent && outcome == IsoTpLink::RequestOutcome::Sent) {
+        run.sent = true;
+        run.deadline = link.SentAtUs() + run.responseUs;
+        run.limit = link.SentAtUs() + run.capUs;
+    }
+    if (link.RxCompleteFlag()) {
+        std::vector<uint8_t> response = link.CopyRxBuffer();
+        const uint32_t announced = link.AnnouncedLength();
+        link.TakeResponse();
+        // Anything else is a late answer to an earlier request or not meant
+        // for us: the wait goes on for the right one.
+        if (run.sent && AnswersRequest(response, announced, run.sid)) {
+            UdsResponse = std::move(response);
+            g_responseAnnounced = announced;
+            t_lastAnnounced = announced;
+            UdsTimeoutCount.store(0);
+            run.lastTrafficUs = now;
+            if (!IsUdsResponsePending(UdsResponse, run.sid)) {
+                NoteAnnouncedTiming(UdsResponse, UdsResponseLength());
+                run.result = 1;
+                return progress;
+            }
+            run.deadline = now + static_cast<uint64_t>(UdsPendingTimeoutMs()) * 1000; // the ECU asked for more time
+        }
+        // No shortcut back to polling: a stream of foreign answers must not
+        // hold the wait past its limits.
+    }
+    bool over = false;
+    if (outcome == IsoTpLink::RequestOutcome::Failed)
+        over = true; // the request never reached the ECU whole
+    else if (link.Receiving())
+        over = false; // an answer is coming in, paced by its own frame limit
+    else if (!run.sent)
+        over = link.TxState() == IsoTpLink::TxIdle && now > run.deadline; // once the first frame is out, the link's limits hold
+    else
+        over = now > run.deadline || now > run.limit;
+    if (over) {
+        run.result = 0;
+        run.timedOut = true;
+    }
+    return progress;
+}
+
+// While the answer is in and a handler still holds the wait, the ECU hears a
+// TesterPresent that asks for no answer every kUdsHeldKeepAliveMs, so that a
+// session other than the default one is not ended by the ECU's S3 timer.
+void KeepSessionWhileHeld(WaitRun& run)
+{
+    IsoTpLink& link = TheIsoTpLink();
+    link.Poll();
+    if (link.RxCompleteFlag())
+        link.TakeResponse(); // an ECU that answers all the same
+    const uint64_t now = GetClock().NowUs();
+    if (now - run.lastTrafficUs < static_cast<uint64_t>(kUdsHeldKeepAliveMs) * 1000)
+        return;
+    run.lastTrafficUs = now;
+    // The wait's answer is in UdsResponse already: the link is free.
+    link.ResetReceiver();
+    link.ResetSender();
+    if (link.QueueRequest({0x3E, 0x80}) && link.MarkQueued())
+        link.Poll();
+}
+
+// Serves the owner's wait while a handler that its pump dispatched holds the
+// thread: the request goes out whole, its answer is taken, the time limits
+// hold; once the answer is in, the session is kept.
+void ServeHeldWait()
+{
+    if (!OwnedHere() || g_waitDepth == 0 || g_roundRunning)
+        return;
+    g_roundRunning = true;
+    if (g_run.result < 0) {
+        Clock& clock = GetClock();
+        const uint64_t until = clock.NowUs() + kServeTurnUs;
+        while (g_run.result < 0 && WaitRound(g_run) && clock.NowUs() < until) {
+        }
+    } else if (g_run.result == 1) {
+        KeepSessionWhileHeld(g_run);
+    }
+    g_roundRunning = false;
+}
+
 int WaitCore(uint8_t sid, const std::string& caption, bool quiet)
 {
     bool rawWait = false;
@@ -150,63 +260,34 @@ int WaitCore(uint8_t sid, const std::string& caption, bool quiet)
     IsoTpLink& link = TheIsoTpLink();
     Clock& clock = GetClock();
     const uint64_t start = clock.NowUs();
-    const uint64_t responseUs = static_cast<uint64_t>(UdsResponseTimeoutMs.load()) * 1000;
-    const uint64_t capUs = static_cast<uint64_t>(kUdsMaxRequestWaitMs) * 1000;
+    WaitRun& run = g_run;
+    run = WaitRun{};
+    run.sid = sid;
+    run.responseUs = static_cast<uint64_t>(UdsResponseTimeoutMs.load()) * 1000;
+    run.capUs = static_cast<uint64_t>(kUdsMaxRequestWaitMs) * 1000;
     // Until the request is out, the response time also bounds a first frame
     // the adapter keeps refusing. Once it is out, the response time runs
     // from its last frame; "pending" answers restart it with P2*, up to the
     // cap.
-    bool sent = link.Outcome() == IsoTpLink::RequestOutcome::None; // a wait with nothing sent
-    uint64_t deadline = start + responseUs;
-    uint64_t limit = start + capUs;
-    int result = -1;
-    while (result < 0) {
-        const bool progress = link.Poll();
-        const uint64_t now = clock.NowUs();
-        const IsoTpLink::RequestOutcome outcome = link.Outcome();
-        if (!sent && outcome == IsoTpLink::RequestOutcome::Sent) {
-            sent = true;
-            deadline = link.SentAtUs() + responseUs;
-            limit = link.SentAtUs() + capUs;
-        }
-        if (link.RxCompleteFlag()) {
-            std::vector<uint8_t> response = link.CopyRxBuffer();
-            const uint32_t announced = link.AnnouncedLength();
-            link.TakeResponse();
-            // Anything else is a late answer to an earlier request or not
-            // meant for us: the wait goes on for the right one.
-            if (sent && AnswersRequest(response, announced, sid)) {
-                UdsResponse = std::move(response);
-                g_responseAnnounced = announced;
-                t_lastAnnounced = announced;
-                UdsTimeoutCount.store(0);
-                if (!IsUdsResponsePending(UdsResponse, sid)) {
-                    NoteAnnouncedTiming(UdsResponse, UdsResponseLength());
-                    result = 1;
-                    break;
-                }
-                deadline = now + static_cast<uint64_t>(UdsPendingTimeoutMs()) * 1000; // the ECU asked for more time
-            }
-            // No shortcut back to polling: a stream of foreign answers must
-            // not hold the wait past its limits.
-        }
-        bool over = false;
-        if (outcome == IsoTpLink::RequestOutcome::Failed)
-            over = true; // the request never reached the ECU whole
-        else if (link.Receiving())
-            over = false; // an answer is coming in, paced by its own frame limit
-        else if (!sent)
-            over = link.TxState() == IsoTpLink::TxIdle && now > deadline; // once the first frame is out, the link's limits hold
-        else
-            over = now > deadline || now > limit;
-        if (over) {
-            ReportTimeout(caption, quiet);
-            result = 0;
+    run.sent = link.Outcome() == IsoTpLink::RequestOutcome::None; // a wait with nothing sent
+    run.deadline = start + run.responseUs;
+    run.limit = start + run.capUs;
+    run.lastTrafficUs = start;
+    // A box, a file dialog or a menu opened by a handler below would stop
+    // this loop for as long as it stays open: the pump goes on serving the
+    // link meanwhile.
+    GetPump().SetHeldWork(ServeHeldWait);
+    while (run.result < 0) {
+        g_roundRunning = true;
+        const bool progress = WaitRound(run);
+        g_roundRunning = false;
+        if (run.result >= 0)
             break;
-        }
         GetPump().PumpPending();
+        if (run.result >= 0)
+            break; // served to its end while a handler held the thread
         if (GetPump().QuitRequested()) {
-            result = 0;
+            run.result = 0;
             break;
         }
         if (!progress) {
@@ -215,6 +296,10 @@ int WaitCore(uint8_t sid, const std::string& caption, bool quiet)
                 clock.SleepUs(sleepUs);
         }
     }
+    GetPump().SetHeldWork({});
+    const int result = run.result;
+    if (result == 0 && run.timedOut)
+        ReportTimeout(caption, quiet);
 
     --g_waitDepth;
     if (rawWait || (g_rawActive && !g_serviceActive))

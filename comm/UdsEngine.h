@@ -28,6 +28,9 @@ constexpr uint32_t kUdsPendingTimeoutMs = 5000;
 // from the last frame of the request (an answer already coming in frame by
 // frame is still received to its end).
 constexpr uint32_t kUdsMaxRequestWaitMs = 30000;
+// While a handler holds a wait whose answer is in (a box left open), the
+// ECU hears a TesterPresent this often, well within its S3 time of 5 s.
+constexpr uint32_t kUdsHeldKeepAliveMs = 2000;
 // Every third consecutive time-out of a running test shows the box.
 constexpr uint32_t kUdsTimeoutsPerBox = 3;
 
@@ -90,7 +93,11 @@ int PrepareUdsRequest(const std::vector<uint8_t>& request, uint32_t length);
 
 // Polls until the answer is complete (1, the answer in UdsResponse) or the
 // wait ends (0): time-out, the request could not be sent whole, or the user
-// asked to quit. The answer is a negative one naming `sid` or a positive one
+// asked to quit. A handler that the wait's pump runs may hold the thread (a
+// box left open): the pump then serves the link in the wait's place (see
+// MessagePump::SetHeldWork), so the request goes out whole and its answer is
+// taken; once it is in, TesterPresent (3E 80) keeps the ECU's session until
+// the handler returns. The answer is a negative one naming `sid` or a positive one
 // echoing the request; anything else (a late answer to an earlier request,
 // another service's answer) is passed over. A failure shows the "Service
 // timeout" box with `caption` by the rules above. Never resends.

@@ -4,6 +4,8 @@
 // any other thread it does nothing and the caller only sleeps.
 #pragma once
 
+#include <functional>
+
 namespace tarvel {
 
 class MessagePump {
@@ -14,6 +16,15 @@ public:
     // True once the user asked the program to quit while a wait was pumping.
     // Waits end early on it; the quit itself is left for the main loop.
     virtual bool QuitRequested() const { return false; }
+    // A handler that PumpPending runs may hold the thread in a loop of its
+    // own for as long as the user takes: a message box, a file dialog, a
+    // menu. The wait below it is stopped all that time. Work that must go on
+    // meanwhile (the link to the ECU) is handed here by that wait; the GUI
+    // pump runs it about every millisecond from whatever loop runs on its
+    // thread while a pumped wait is on the stack, until an empty function
+    // withdraws it. Other pumps, and the GUI pump on any other thread,
+    // ignore it.
+    virtual void SetHeldWork(std::function<void()> work) { (void)work; }
 };
 
 // Does nothing: the pump of threads and of tests without a GUI.

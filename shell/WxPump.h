@@ -4,15 +4,23 @@
 #include "Pump.h"
 
 #include <atomic>
+#include <functional>
+#include <memory>
 
 namespace tarvel {
 
 class WxPump : public MessagePump {
 public:
+    WxPump();
+    ~WxPump() override;
+
     // On the main thread dispatches what is pending; on any other thread does
     // nothing (the waiting thread only sleeps).
     void PumpPending() override;
     bool QuitRequested() const override { return closing_.load(); }
+    // Main thread only: a timer runs `work` every millisecond while a pumped
+    // wait is on the stack, in whatever loop a handler holds the thread.
+    void SetHeldWork(std::function<void()> work) override;
     // Set once the main window starts closing, so pumped waits end early.
     void SetMainWindowClosing(bool closing) { closing_ = closing; }
     // How many waits of the main thread are dispatching events right now. A
@@ -21,8 +29,13 @@ public:
     int Depth() const { return depth_; }
 
 private:
+    class HeldTimer;
+    void RunHeldWork();
+
     std::atomic<bool> closing_{false};
     int depth_ = 0; // main thread only
+    std::function<void()> heldWork_;
+    std::unique_ptr<HeldTimer> heldTimer_;
 };
 
 } // namespace tarvel

@@ -172,8 +172,9 @@ void DownloadPageLogic::OnOpenFile()
     DownLoadFilePath = tarvel::SoftwareFileFolder(path);
     state_.fileName = path;
     state_.messages.push_back(kFileLoadedText);
-    // The versions the ECU will check before it is programmed; a file that
-    // lacks one is refused then, which the user learns here already.
+    // The versions the ECU is asked to check before it is programmed; an ECU
+    // that checks them may refuse a file that lacks one, which the user
+    // learns here already.
     const auto& texts = Context().texts;
     const std::string bootLoader = SoftwareVersionText(FlashBootLoaderVersion);
     const std::string hardware = SoftwareVersionText(FlashHardwareVersion);

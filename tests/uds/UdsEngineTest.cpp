@@ -25,8 +25,10 @@ public:
             handler();
     }
     bool QuitRequested() const override { return quit; }
+    void SetHeldWork(std::function<void()> work) override { held = std::move(work); }
 
     std::function<void()> handler;
+    std::function<void()> held; // what the wait hands over while a handler holds it
     int calls = 0;
     bool quit = false;
 };
@@ -330,5 +332,118 @@ TEST_F(UdsFixture, InitUdsLinkPausesThenSetsTheResponseTime)
     EXPECT_EQ(UdsResponseTimeoutMs.load(), 3500u);
     EXPECT_EQ(DownloadMaxBlockLength.load(), 0u);
 }
+
+// ---- A handler that holds the wait (a box left open) ----------------------
+
+struct HeldCase {
+    const char* name;
+    Bytes request;            // sent with its service call below
+    Bytes answer;             // the ECU's answer, `answerMs` after the request
+    uint64_t answerMs;
+    uint64_t holdMs;          // how long the handler holds the thread
+    int result;               // what the wait returns once the handler is done
+    size_t keepAlives;        // TesterPresent frames while it was held
+    uint8_t ecuStmin = 0;     // the pause the ECU's flow control asks for
+};
+
+void PrintTo(const HeldCase& c, std::ostream* os) { *os << c.name; }
+
+class UdsHeldWait : public UdsFixture, public ::testing::WithParamInterface<HeldCase> {};
+
+// The handler runs on the wait's first pump, right after the first frame of
+// the request went out, and holds the thread for `holdMs` in a loop of its
+// own, which runs what the wait handed to the pump every millisecond, as the
+// program's pump does while a box is open.
+TEST_P(UdsHeldWait, TheRequestIsServedToItsAnswerAndTheSessionKept)
+{
+    const HeldCase& c = GetParam();
+    HandlerPump pump;
+    ScopedPump scoped(pump);
+    uint64_t requestAtMs = 0;
+    ecu.flowControl = {{0, {0x30, 0x00, c.ecuStmin}}};
+    ecu.onRequest = [&](const Bytes& request) {
+        if (request != c.request)
+            return;
+        requestAtMs = NowMs();
+        if (!c.answer.empty())
+            ecu.SendMessageIn(c.answerMs, c.answer);
+    };
+    bool heldOnce = false;
+    uint64_t heldFrom = 0;
+    uint64_t heldUntil = 0;
+    pump.handler = [&] {
+        if (heldOnce)
+            return;
+        heldOnce = true;
+        heldFrom = NowMs();
+        for (uint64_t ms = 0; ms < c.holdMs; ++ms) {
+            clock.Advance(1000);
+            if (pump.held)
+                pump.held();
+        }
+        heldUntil = NowMs();
+    };
+    int result = -1;
+    std::vector<uint8_t> out;
+    if (c.request[0] == 0x36)
+        result = UdsTransferData(static_cast<int>(c.request.size() - 2), c.request[1],
+                                 Bytes(c.request.begin() + 2, c.request.end()));
+    else
+        result = UdsReadById(static_cast<uint16_t>(c.request[1] << 8 | c.request[2]), out);
+    ASSERT_TRUE(heldOnce) << "the handler ran";
+    EXPECT_EQ(result, c.result);
+    ASSERT_GE(ecu.requests.size(), 1u);
+    EXPECT_EQ(ecu.requests[0], c.request) << "the request reached the ECU whole while the handler held the wait";
+    EXPECT_LT(requestAtMs, heldUntil) << "the whole request was out before the handler let go";
+    EXPECT_EQ(ecu.unpermittedFrames, 0);
+    if (c.result == 1) {
+        ASSERT_GE(UdsResponse.size(), c.answer.size());
+        EXPECT_TRUE(std::equal(c.answer.begin(), c.answer.end(), UdsResponse.begin()));
+        EXPECT_EQ(prompter.Count(), 0u);
+    } else {
+        ASSERT_EQ(prompter.Count(), 1u) << "the time-out is told once the handler is done";
+        EXPECT_EQ(prompter.Boxes()[0].text, "Service timeout");
+    }
+    // After the answer: a TesterPresent that asks for no answer, every two
+    // seconds, and nothing else.
+    const std::vector<Bytes> keepAlives(ecu.requests.begin() + 1, ecu.requests.end());
+    EXPECT_EQ(keepAlives, std::vector<Bytes>(c.keepAlives, Bytes{0x3E, 0x80}));
+    EXPECT_EQ(heldUntil - heldFrom, c.holdMs);
+    EXPECT_FALSE(UdsRequestInFlight());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Waits, UdsHeldWait,
+    ::testing::Values(
+        // A block of 1024 data bytes: first frame, then 146 consecutive frames
+        // that only the pump's held work sends.
+        HeldCase{"SegmentedRequestHeldSixSeconds",
+                 [] {
+                     Bytes b{0x36, 0x01};
+                     for (int i = 0; i < 1024; ++i)
+                         b.push_back(static_cast<uint8_t>(i * 7));
+                     return b;
+                 }(),
+                 {0x76, 0x01}, 20, 6000, 1, 2},
+        // The same block paced by the ECU (20 ms between frames): the pause
+        // before the first consecutive frame holds nothing up either.
+        HeldCase{"PacedSegmentedRequestHeldSixSeconds",
+                 [] {
+                     Bytes b{0x36, 0x02};
+                     for (int i = 0; i < 1024; ++i)
+                         b.push_back(static_cast<uint8_t>(i * 5));
+                     return b;
+                 }(),
+                 {0x76, 0x02}, 20, 6000, 1, 1, 20},
+        // An answer of 20 bytes that comes in frame by frame: the tester's
+        // flow control goes out while the handler holds the wait.
+        HeldCase{"SegmentedAnswerHeldThirtySeconds",
+                 {0x22, 0xF1, 0x90},
+                 {0x62, 0xF1, 0x90, 'W', 'D', 'B', '9', '6', '3', '4', '0', '3', '1', 'L', '1', '2', '3', '4', '5', '6'},
+                 100, 30000, 1, 14},
+        // The ECU says nothing: the wait ends as a time-out, without keeping
+        // a session that nobody answers.
+        HeldCase{"SilentEcuHeldSixSeconds", {0x22, 0xF1, 0x8A}, {}, 0, 6000, 0, 0}),
+    [](const ::testing::TestParamInfo<HeldCase>& info) { return std::string(info.param.name); });
 
 } // namespace

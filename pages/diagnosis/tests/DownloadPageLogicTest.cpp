@@ -113,9 +113,10 @@ TEST_F(DownloadPageLogicTest, OpenFileLoadsTheImageAndRemembersTheFolder)
     EXPECT_EQ(FlashHardwareVersion, Bytes("00 00 00 00"));
 }
 
-// The versions the ECU checks before it is programmed are told at once, and
-// a file that lacks one is said to be refused then, in the page's language.
-TEST_F(DownloadPageLogicTest, LoadingTellsTheVersionsAndThatAFileWithoutThemWillBeRefused)
+// The versions the ECU is asked to check before it is programmed are told at
+// once, and a file that lacks one is said to be open to refusal, in the page's
+// language.
+TEST_F(DownloadPageLogicTest, LoadingTellsTheVersionsAndThatAFileWithoutThemMayBeRefused)
 {
     struct Case {
         std::string file;
@@ -145,8 +146,9 @@ TEST_F(DownloadPageLogicTest, LoadingTellsTheVersionsAndThatAFileWithoutThemWill
         EXPECT_EQ(added, expected);
     }
     std::remove(onlyBootLoader.c_str());
-    EXPECT_EQ(refused, "The ECU checks these versions before it is programmed: a file without a boot loader or "
-                       "hardware version will be refused.");
+    // Such a file is taken when the ECU refuses the compatibility routines.
+    EXPECT_EQ(refused, "Before it is programmed, the ECU is asked to check these versions: a file without a boot "
+                       "loader or hardware version may be refused by an ECU that checks the versions.");
     EXPECT_EQ(bench.prompter.Count(), 0u);
 
     // Bytes that are no characters show as hexadecimal.
