@@ -526,9 +526,13 @@ void DrawEolResultsPage(PdfCanvas& canvas, const EolReportInputs& in, int langua
 
     // Footer row.
     page.Text(60, footerTextDepth, PdfText(104), box(kTableLeft, footerTop, 170, footerBottom));
-    page.Text(200, footerTextDepth, in.testerName, box(170, footerTop, 350, footerBottom));
+    // The operator's texts may step down to the least size: at the length
+    // their edits take they print whole, whatever their characters.
+    page.Text(200, footerTextDepth, in.testerName, box(170, footerTop, 350, footerBottom),
+              tarvel::report::kLeastTextSize);
     page.Text(360, footerTextDepth, PdfText(103), box(350, footerTop, 450, footerBottom));
-    page.Text(465, footerTextDepth, in.jobNumber, box(450, footerTop, right, footerBottom));
+    page.Text(465, footerTextDepth, in.jobNumber, box(450, footerTop, right, footerBottom),
+              tarvel::report::kLeastTextSize);
     canvas.EndText();
 
     // Logo: a missing picture is left out, the report is still written.

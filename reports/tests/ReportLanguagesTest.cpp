@@ -14,6 +14,7 @@
 #include "ReportTextTable.h"
 #include "SystemTagPdfWriter.h"
 #include "SystemTagPlate.h"
+#include "TextFit.h"
 #include "TextMeasure.h"
 
 #include "DiagnosisGlobals.h"
@@ -637,6 +638,51 @@ TEST_P(ReportsInEveryLanguage, TheTesterAndTheJobAtTheirLongestPrintWholeInTheir
         const std::vector<pdfkit::PdfWord> inside = WordsInside(words, 1, cell.left, top, cell.right, bottom);
         // Every character, in order, nothing cut off, nothing added.
         EXPECT_EQ(Joined(inside), cell.text);
+    }
+}
+
+TEST_P(ReportsInEveryLanguage, TheWidestCharactersAtTheEditsLengthStillPrintWhole)
+{
+    // Of the characters an operator may type, the widest the language's font
+    // holds.
+    const report::ReportFont font = report::ReportFontForLanguage(Language());
+    std::string widest;
+    float width = 0;
+    for (const char* c : {"W", "M", "@", "Æ", "Œ", "—", "Ж", "Щ", "Ш", "Ю", "Ы", "国", "鑫"}) {
+        if (report::EncodeForFont(c, font).find('?') != std::string::npos)
+            continue;
+        const float w = report::MeasureText(font, 9, c).width;
+        if (w > width) {
+            width = w;
+            widest = c;
+        }
+    }
+    ASSERT_FALSE(widest.empty());
+    FullRun(Language());
+    EolLiftingAxleRemark = LiftingAxleRemark({1, 0, 0, 0, 0});
+    std::string tester, job;
+    for (int i = 0; i < ABSEOLReportsLogic::kTesterNameMaxLength; ++i)
+        tester += widest;
+    for (int i = 0; i < ABSEOLReportsLogic::kJobNumberMaxLength; ++i)
+        job += widest;
+    reports.SetReportWriter([](int) { return 0; }); // no file: the recording canvas tells
+    reports.Save(tester, job);
+    const RecordingPdfCanvas canvas = Record();
+    const auto [top, bottom] = FooterBox(canvas, 2, 841.89f);
+    ASSERT_GT(bottom, top);
+    const struct {
+        const std::string& text;
+        float left, right;
+    } cells[] = {{tester, 170, 350}, {job, 450, 595.276f - 50}};
+    for (const auto& cell : cells) {
+        std::string joined;
+        for (const PlacedText& t : PageTexts(canvas, 2))
+            if (t.box.left >= cell.left && t.box.right <= cell.right && t.box.top <= 841.89f - top &&
+                t.box.bottom >= 841.89f - bottom) {
+                joined += t.text;
+                EXPECT_GE(t.size, report::kLeastTextSize);
+            }
+        EXPECT_EQ(joined, cell.text) << widest;
     }
 }
 
