@@ -1,9 +1,11 @@
 // The EOL report and the braking-system plate in each of the five languages,
 // with the texts that ship: every text stays inside its room (crosses no
-// rule, overlaps no other text, stays on the page), the lifting-axle remark
-// keeps one row per line, a one-word remark stays on its row, and the saved
-// files give back every item name, result word and the VIN (in plain ASCII
-// for Chinese too). Each page is also kept as a picture for a person to look
+// rule, overlaps no other text, stays on the page) in readable type, the
+// lifting-axle remark keeps one row per line (four rows too, its row taller),
+// a one-word remark stays on its row, a tester's name and a job number typed
+// without a blank at the longest the edits take print whole in their cells,
+// and the saved files give back every item name, result word and the VIN (in
+// plain ASCII for Chinese too). Each page is also kept as a picture for a person to look
 // at, in the build tree's artefacts/reports folder.
 #include "EolReportPdf.h"
 #include "EolReportsLogic.h"
@@ -423,9 +425,11 @@ TEST_P(ReportsInEveryLanguage, EveryTextStaysInItsRoom)
         SCOPED_TRACE(SystemForm);
         ExpectTextsInTheirRooms(canvas, 1, plateFrame);
         ExpectTextsInTheirRooms(canvas, 2, resultsFrame);
-        // Nothing had to be cut short.
-        for (const PlacedText& t : canvas.Texts())
+        // Nothing had to be cut short, nothing is smaller than readable type.
+        for (const PlacedText& t : canvas.Texts()) {
             EXPECT_EQ(t.text.find("\xE2\x80\xA6"), std::string::npos) << Describe(t);
+            EXPECT_GE(t.size, report::kLeastTextSize) << Describe(t);
+        }
     }
     // The plate alone, as the system tag prints it.
     RecordingPdfCanvas plate;
