@@ -186,7 +186,7 @@ std::vector<std::string> RemarkRows(const std::string& remark)
     return rows;
 }
 
-constexpr float kRowAbove = 12; // a row's rules: 12 above its baseline and 8 below
+constexpr float kRowAbove = 12; // a 20-point row's rules: 12 above its baseline and 8 below
 // The deepest the table may end on the page: the footer box below it then
 // ends 2 points above the page's lower edge, the date line moves up.
 constexpr float kLowestTableBottom = 815;
@@ -234,7 +234,8 @@ std::vector<PlacedRow> PlaceRows(const EolReportInputs& in, int language)
     float offset = 0;
     for (const RowSpec& row : RowTable()) {
         if (Printed(row, in)) {
-            const float height = kRowPitch + (row.item == EolReportItem::LiftingAxle ? LiftingRowExtra(in, language) : 0);
+            const float extra = row.item == EolReportItem::LiftingAxle ? LiftingRowExtra(in, language) : 0;
+            const float height = kRowPitch + extra;
             const float top = row.depth - kRowAbove + offset;
             // The baseline where a 20-point row has it, moved to the middle of a taller one.
             placed.push_back({&row, top + kRowAbove + (height - kRowPitch) / 2, top, top + height});

@@ -459,7 +459,8 @@ TEST_F(EolReportLayout, ALiftingRemarkOfSeveralRowsMakesItsRowTallerAndMovesWhat
         EXPECT_TRUE(Has(segs, Seg{350, footerTop, 350, footerTop + 25}));
         EXPECT_LE(footerTop + 25, kH);
         for (const auto& [x1, d1, x2, d2] : segs)
-            if (!(d1 == d2 && (d1 == footerTop || d1 == footerTop + 25)) && !(d1 == footerTop && d2 == footerTop + 25)) {
+            if (!(d1 == d2 && (d1 == footerTop || d1 == footerTop + 25)) &&
+                !(d1 == footerTop && d2 == footerTop + 25)) {
                 EXPECT_LE(std::max(d1, d2), bottom);
             }
         for (const auto& t : texts) EXPECT_GT(t.y, 0) << t.text;

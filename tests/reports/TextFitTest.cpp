@@ -198,7 +198,8 @@ bool WholeCharacters(const std::string& text)
 // Closing punctuation a line must not begin with.
 bool BeginsWithClosingPunctuation(const std::string& line)
 {
-    for (const char* mark : {"\xEF\xBC\x8C", "\xE3\x80\x82", "\xEF\xBC\x9A", "\xEF\xBC\x89", "\xE3\x80\x81", // ，。：）、
+    // ，。：）、 » and the Latin closing marks
+    for (const char* mark : {"\xEF\xBC\x8C", "\xE3\x80\x82", "\xEF\xBC\x9A", "\xEF\xBC\x89", "\xE3\x80\x81",
                              "\xC2\xBB", ")", ".", ",", ":", ";"})
         if (line.rfind(mark, 0) == 0)
             return true;
