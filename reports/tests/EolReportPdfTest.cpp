@@ -426,10 +426,11 @@ TEST_F(EolReportLayout, ALiftingRemarkOfSeveralRowsMakesItsRowTallerAndMovesWhat
 
         // The rows above keep their places, the rows below move down by the
         // row's extra height.
-        const auto* liftingBefore = Find(before.Texts(), "WD19");
+        const auto textsBefore = before.Texts();
+        const auto* liftingBefore = Find(textsBefore, "WD19");
         const auto* lifting = Find(texts, "WD19");
         ASSERT_NE(lifting, nullptr);
-        for (const auto& t : before.Texts()) {
+        for (const auto& t : textsBefore) {
             if (!Near(t.x, 480) || t.text.rfind("WD", 0) != 0 || t.text == "WD19") continue;
             const auto* now = Find(texts, t.text);
             ASSERT_NE(now, nullptr) << t.text;

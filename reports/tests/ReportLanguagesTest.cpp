@@ -707,8 +707,9 @@ TEST_P(ReportsInEveryLanguage, AFourRowLiftingRemarkPrintsInReadableType)
 
     // The lifting-axle row between its rules, as drawn.
     const RecordingPdfCanvas recorded = Record();
+    const std::vector<PlacedText> texts = PageTexts(recorded, 2);
     const PlacedText* label = nullptr;
-    for (const PlacedText& t : PageTexts(recorded, 2))
+    for (const PlacedText& t : texts)
         if (t.text == PdfText(75))
             label = &t;
     ASSERT_NE(label, nullptr);
