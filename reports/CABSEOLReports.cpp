@@ -46,6 +46,8 @@ bool CABSEOLReports::Create(wxWindow* parent)
     tester_ = new wxTextCtrl(this, kTesterEditId, wxString(), wxDefaultPosition, wxSize(140, -1));
     jobLabel_ = new wxStaticText(this, kJobLabelId, wxString::FromUTF8("Job Number："));
     job_ = new wxTextCtrl(this, kJobEditId, wxString(), wxDefaultPosition, wxSize(140, -1));
+    tester_->SetMaxLength(ABSEOLReportsLogic::kTesterNameMaxLength);
+    job_->SetMaxLength(ABSEOLReportsLogic::kJobNumberMaxLength);
 
     auto* side = new wxBoxSizer(wxVERTICAL);
     side->Add(testerLabel_, 0, wxBOTTOM, 4);

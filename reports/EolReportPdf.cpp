@@ -9,9 +9,11 @@
 #include "ReportTextAids.h"
 #include "ReportTextTable.h"
 #include "TextFit.h"
+#include "TextMeasure.h"
 #include "SettingsFiles.h"
 
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -35,7 +37,6 @@ constexpr int kChinese = 0;
 constexpr int kPortuguese = 4;
 
 constexpr float kTextSize = 9;
-constexpr float kSmallTextSize = 7;
 constexpr float kRowPitch = 20;
 constexpr float kRemarkX = 260;
 constexpr float kWordX = 480;
@@ -45,6 +46,8 @@ constexpr float kFooterBoxHeight = 25;
 constexpr float kFooterTextBelowTop = 17;
 constexpr float kDateDepth = 822;
 constexpr float kDateBelowMovedBox = 12;
+constexpr float kLowestDateDepth = 837; // the date line's lowest place below the footer box
+constexpr float kHeadingDepth = 90;     // the heading row, between the rules at 70 and 105
 
 // An x position by language: Chinese, Portuguese, every other language.
 struct LangX {
@@ -69,7 +72,7 @@ enum class RemarkStyle {
     Plain,
     PtSplit250,      // Portuguese: two lines at 250 and 240
     PtSplit260,      // Portuguese: two lines at 260
-    PtSplitSmall230, // Portuguese: two lines at 230 in size 7
+    PtAt230,         // Portuguese: at 230
     PtAt228,         // Portuguese: one line at 228
 };
 
@@ -112,7 +115,7 @@ const std::vector<RowSpec>& RowTable()
          RemarkStyle::PtSplit260},
         {672, RowShow::Always, RowGroup::None, {72, {70, 60, 57}, true, 60, 60}, true, I::Voltage, RemarkStyle::Plain},
         {692, RowShow::LiftingAxle, RowGroup::None, {75, {70, 57, 57}}, true, I::LiftingAxle,
-         RemarkStyle::PtSplitSmall230},
+         RemarkStyle::PtAt230},
         {692, RowShow::LiftingSensor, RowGroup::None, {81, {70, 60, 57}, true, 60, 60}, true, I::LiftingSensor,
          RemarkStyle::PtAt228},
         {712, RowShow::Height, RowGroup::None, {96, {70, 57, 57}}, true, I::HeightSensor, RemarkStyle::Plain},
@@ -162,37 +165,10 @@ bool FreesItsPlace(const RowSpec& row, const EolReportInputs& in)
 
 struct PlacedRow {
     const RowSpec* spec;
-    float depth;
+    float depth;  // the baseline of its label, item name and word
+    float top;    // its rules, above and below
+    float bottom;
 };
-
-std::vector<PlacedRow> PlaceRows(const EolReportInputs& in)
-{
-    std::vector<PlacedRow> placed;
-    float shift = 0;
-    for (const RowSpec& row : RowTable()) {
-        if (Printed(row, in))
-            placed.push_back({&row, row.depth - shift});
-        else if (FreesItsPlace(row, in))
-            shift += kRowPitch;
-    }
-    return placed;
-}
-
-// ---- Drawing helpers, measured from the top of the page ----
-
-using tarvel::report::TextRoom;
-
-// The table's columns: group labels and row labels, item names, remarks,
-// result words (their right edge is the page's right rule).
-constexpr float kTableLeft = 50;
-constexpr float kItemLeft = 140;
-constexpr float kRemarkLeft = 225;
-constexpr float kWordLeft = 470;
-constexpr float kRowAbove = 12; // a row's rules: 12 above its baseline and 8 below
-constexpr float kRowBelow = 8;
-// The lifting-axle remark keeps one row of the remark per line; three or
-// four lines need smaller type than any other text.
-constexpr float kRemarkLinesFloor = 3.5f;
 
 // The rows of a remark ("\n" ends each).
 std::vector<std::string> RemarkRows(const std::string& remark)
@@ -210,6 +186,77 @@ std::vector<std::string> RemarkRows(const std::string& remark)
     return rows;
 }
 
+constexpr float kRowAbove = 12; // a 20-point row's rules: 12 above its baseline and 8 below
+// The deepest the table may end on the page: the footer box below it then
+// ends 2 points above the page's lower edge, the date line moves up.
+constexpr float kLowestTableBottom = 815;
+
+// The depth of the table's end when every row is 20 high.
+int RowTableBottom(const EolReportInputs& in)
+{
+    const bool height = in.heightSensorCalibrationEnabled == 1;
+    int bottom = Is4S3M(in) ? (height ? 800 : 780) : (height ? 740 : 720);
+    if (in.underwaterValveTestEnabled != 1)
+        bottom -= 40;
+    if (!LiftingRowPrinted(in))
+        bottom -= 20;
+    if (!BrakeLampRowsPrinted(in))
+        bottom -= 40;
+    return bottom;
+}
+
+// What the lifting-axle row adds to its 20 points: its remark keeps one row
+// per line, in the table's size where the page has room, else in the largest
+// size the page leaves room for.
+float LiftingRowExtra(const EolReportInputs& in, int language)
+{
+    if (in.liftingAxleTestEnabled != 1)
+        return 0;
+    const std::vector<std::string> rows = RemarkRows(in.Remark(EolReportItem::LiftingAxle));
+    if (rows.size() < 2)
+        return 0;
+    const tarvel::report::ReportFont font = tarvel::report::ReportFontForLanguage(language);
+    const float room = kLowestTableBottom - static_cast<float>(RowTableBottom(in));
+    float extra = 0;
+    for (float size = kTextSize; size >= tarvel::report::kLeastTextSize; size -= 0.5f) {
+        extra = std::max(0.f, std::ceil(tarvel::report::RoomHeightForLines(font, size, rows)) - kRowPitch);
+        if (extra <= room)
+            break;
+    }
+    return extra;
+}
+
+// The printed rows, each below the one before: a row not printed gives up
+// its 20 points, a taller row moves the rows after it down.
+std::vector<PlacedRow> PlaceRows(const EolReportInputs& in, int language)
+{
+    std::vector<PlacedRow> placed;
+    float offset = 0;
+    for (const RowSpec& row : RowTable()) {
+        if (Printed(row, in)) {
+            const float extra = row.item == EolReportItem::LiftingAxle ? LiftingRowExtra(in, language) : 0;
+            const float height = kRowPitch + extra;
+            const float top = row.depth - kRowAbove + offset;
+            // The baseline where a 20-point row has it, moved to the middle of a taller one.
+            placed.push_back({&row, top + kRowAbove + (height - kRowPitch) / 2, top, top + height});
+            offset += height - kRowPitch;
+        } else if (FreesItsPlace(row, in)) {
+            offset -= kRowPitch;
+        }
+    }
+    return placed;
+}
+
+// ---- Drawing helpers, measured from the top of the page ----
+
+using tarvel::report::TextRoom;
+
+// The table's columns: group labels and row labels, item names, remarks,
+// result words (their right edge is the page's right rule).
+constexpr float kTableLeft = 50;
+constexpr float kItemLeft = 140;
+constexpr float kRemarkLeft = 225;
+constexpr float kWordLeft = 470;
 class Page {
 public:
     Page(PdfCanvas& canvas, int language) : canvas_(canvas), language_(language) {}
@@ -235,36 +282,33 @@ private:
     int language_;
 };
 
-TextRoom RowRoom(float left, float right, float depth) { return {left, depth - kRowAbove, right, depth + kRowBelow}; }
-
 void DrawRow(Page& page, const PlacedRow& placed, const EolReportInputs& in, float right)
 {
     const RowSpec& row = *placed.spec;
     const float d = placed.depth;
+    const auto cell = [&placed](float left, float cellRight) {
+        return TextRoom{left, placed.top, cellRight, placed.bottom};
+    };
     const LabelCell& label = row.label;
     const std::string labelText = PdfText(label.text);
     // An item name stands in the item column, a row's own label left of it.
-    const TextRoom labelRoom = row.dash ? RowRoom(kTableLeft, kItemLeft, d) : RowRoom(kItemLeft, kRemarkLeft, d);
+    const TextRoom labelRoom = row.dash ? cell(kTableLeft, kItemLeft) : cell(kItemLeft, kRemarkLeft);
     if (page.Portuguese() && label.ptSplit)
         page.Split(label.ptX1, label.ptX2, d, labelText, labelRoom);
     else
         page.Text(label.x.For(page.Language()), d, labelText, labelRoom);
     if (row.dash)
-        page.Text(kDashX, d, "-", RowRoom(kItemLeft, kRemarkLeft, d));
+        page.Text(kDashX, d, "-", cell(kItemLeft, kRemarkLeft));
 
-    const TextRoom remarkRoom = RowRoom(kRemarkLeft, kWordLeft, d);
+    const TextRoom remarkRoom = cell(kRemarkLeft, kWordLeft);
+    const float remarkX = page.Portuguese() && row.remark == RemarkStyle::PtAt230 ? 230.f : kRemarkX;
     const std::vector<std::string> rows = RemarkRows(in.Remark(row.item));
     if (rows.size() > 1) {
-        // One row of the remark per line.
+        // One row of the remark per line; the row is tall enough for them.
         std::string lines;
         for (const std::string& r : rows)
             lines += r + "\n";
-        const bool small = page.Portuguese() && row.remark == RemarkStyle::PtSplitSmall230;
-        if (small)
-            page.Canvas().SetFontSize(kSmallTextSize);
-        page.Text(small ? 230.f : kRemarkX, d, lines, remarkRoom, kRemarkLinesFloor);
-        if (small)
-            page.Canvas().SetFontSize(kTextSize);
+        page.Text(remarkX, d, lines, remarkRoom, tarvel::report::kLeastTextSize);
     } else {
         const std::string remark = rows.empty() ? std::string() : rows.front();
         if (!page.Portuguese()) {
@@ -274,16 +318,13 @@ void DrawRow(Page& page, const PlacedRow& placed, const EolReportInputs& in, flo
             case RemarkStyle::Plain: page.Text(kRemarkX, d, remark, remarkRoom); break;
             case RemarkStyle::PtSplit250: page.Split(250, 240, d, remark, remarkRoom); break;
             case RemarkStyle::PtSplit260: page.Split(260, 260, d, remark, remarkRoom); break;
-            case RemarkStyle::PtSplitSmall230:
-                page.Canvas().SetFontSize(kSmallTextSize);
-                page.Split(230, 230, d, remark, remarkRoom);
-                page.Canvas().SetFontSize(kTextSize);
-                break;
+            // In the table's size, like every other remark: split only where it does not fit.
+            case RemarkStyle::PtAt230: page.Text(230, d, remark, remarkRoom); break;
             case RemarkStyle::PtAt228: page.Text(228, d, remark, remarkRoom); break;
             }
         }
     }
-    page.Text(kWordX, d, in.Word(row.item), RowRoom(kWordLeft, right, d));
+    page.Text(kWordX, d, in.Word(row.item), cell(kWordLeft, right));
 }
 
 struct Rule {
@@ -304,8 +345,8 @@ std::vector<Rule> HeaderRules()
 enum class RuleShow { Always, Form4S3M, Lifting, Height, BrakeLamp, Valve };
 
 // The table's rules for forms other than "4S3M": a rule not drawn moves the
-// later ones up by 20.
-std::vector<Rule> OtherFormTableRules(const EolReportInputs& in)
+// later ones up by 20; those below a taller row move down with the rows.
+std::vector<Rule> OtherFormTableRules(const EolReportInputs& in, const std::vector<PlacedRow>& rows)
 {
     struct Spec {
         float depth;
@@ -340,6 +381,13 @@ std::vector<Rule> OtherFormTableRules(const EolReportInputs& in)
         else
             shift += kRowPitch;
     }
+    for (const PlacedRow& row : rows) {
+        const float extra = row.bottom - row.top - kRowPitch;
+        if (extra > 0)
+            for (Rule& rule : rules)
+                if (rule.depth >= row.top + kRowPitch - 0.01f)
+                    rule.depth += extra;
+    }
     return rules;
 }
 
@@ -351,24 +399,16 @@ std::vector<Rule> RowTableRules(const std::vector<PlacedRow>& rows)
     for (size_t i = 0; i < rows.size(); ++i) {
         const RowGroup group = rows[i].spec->group;
         const bool sameGroupNext = i + 1 < rows.size() && group != RowGroup::None && rows[i + 1].spec->group == group;
-        rules.push_back({rows[i].depth + 8, sameGroupNext ? 140.f : 50.f, 0});
+        rules.push_back({rows[i].bottom, sameGroupNext ? 140.f : 50.f, 0});
     }
     return rules;
 }
 
 } // namespace
 
-int EolReportTableBottom(const EolReportInputs& in)
+int EolReportTableBottom(const EolReportInputs& in, int language)
 {
-    const bool height = in.heightSensorCalibrationEnabled == 1;
-    int bottom = Is4S3M(in) ? (height ? 800 : 780) : (height ? 740 : 720);
-    if (in.underwaterValveTestEnabled != 1)
-        bottom -= 40;
-    if (!LiftingRowPrinted(in))
-        bottom -= 20;
-    if (!BrakeLampRowsPrinted(in))
-        bottom -= 40;
-    return bottom;
+    return RowTableBottom(in) + static_cast<int>(LiftingRowExtra(in, language));
 }
 
 void DrawEolResultsPage(PdfCanvas& canvas, const EolReportInputs& in, int language, int brandMode,
@@ -381,14 +421,17 @@ void DrawEolResultsPage(PdfCanvas& canvas, const EolReportInputs& in, int langua
     const bool portuguese = page.Portuguese();
     const auto x = [language](LangX lx) { return lx.For(language); };
 
-    const float tableBottom = static_cast<float>(EolReportTableBottom(in));
+    const float tableBottom = static_cast<float>(EolReportTableBottom(in, language));
     // The footer box stays at its place unless the table reaches into it;
-    // then it starts where the table ends, and the date line follows it.
+    // then it starts where the table ends, and the date line follows it. On
+    // a page with no room left below the box, the date line stands at the
+    // right end of the heading row instead.
     const bool footerMoved = tableBottom > kFooterBoxTop;
     const float footerTop = footerMoved ? tableBottom : kFooterBoxTop;
     const float footerBottom = footerTop + kFooterBoxHeight;
     const float footerTextDepth = footerTop + kFooterTextBelowTop;
     const float dateDepth = footerMoved ? footerBottom + kDateBelowMovedBox : kDateDepth;
+    const bool dateInHeading = dateDepth > kLowestDateDepth;
 
     const float right = W - 50; // the page's right rule
     const auto box = [](float left, float top, float boxRight, float bottom) {
@@ -409,13 +452,19 @@ void DrawEolResultsPage(PdfCanvas& canvas, const EolReportInputs& in, int langua
         tarvel::report::ShowFittedLines(canvas, tarvel::report::FitText(canvas.Font(), title));
     }
     canvas.SetFontSize(11);
-    page.Text(250, dateDepth, dateText + " " + clockText, box(kTableLeft, footerBottom, right, H));
+    const std::string dateLine = dateText + " " + clockText;
+    // Where the date line stands in the heading row: at its right end.
+    const float dateX = right - 3 - tarvel::report::MeasureText(canvas.Font(), 11, dateLine).width;
+    if (dateInHeading)
+        page.Text(dateX, kHeadingDepth, dateLine, box(dateX - 2, 70, right, 105));
+    else
+        page.Text(250, dateDepth, dateLine, box(kTableLeft, footerBottom, right, H));
     canvas.EndText();
 
     // Everything else in size 9.
     canvas.SetFontSize(kTextSize);
     canvas.BeginText();
-    page.Text(252, 90, PdfText(26), box(kTableLeft, 70, right, 105));
+    page.Text(252, kHeadingDepth, PdfText(26), box(kTableLeft, 70, dateInHeading ? dateX - 2 : right, 105));
     page.Text(x({80, 60, 100}), 120, PdfText(5), box(kTableLeft, 105, 170, 130));
     page.Text(230, 120, in.vin, box(170, 105, 450, 130));
     page.Text(460, 120, PdfText(30), box(450, 105, right, 130));
@@ -443,7 +492,7 @@ void DrawEolResultsPage(PdfCanvas& canvas, const EolReportInputs& in, int langua
     page.Text(300, 312, PdfText(36), box(kRemarkLeft, 300, kWordLeft, 320));
     page.Text(490, 312, PdfText(37), box(kWordLeft, 300, right, 320));
 
-    const std::vector<PlacedRow> rows = PlaceRows(in);
+    const std::vector<PlacedRow> rows = PlaceRows(in, language);
     // A group label stands in the label column beside all rows of its group.
     const auto groupRoom = [&rows](RowGroup group) {
         float top = 0, bottom = 0;
@@ -451,8 +500,8 @@ void DrawEolResultsPage(PdfCanvas& canvas, const EolReportInputs& in, int langua
             if (row.spec->group != group)
                 continue;
             if (bottom == 0)
-                top = row.depth - kRowAbove;
-            bottom = row.depth + kRowBelow;
+                top = row.top;
+            bottom = row.bottom;
         }
         return TextRoom{kTableLeft, top, kItemLeft, bottom};
     };
@@ -478,9 +527,13 @@ void DrawEolResultsPage(PdfCanvas& canvas, const EolReportInputs& in, int langua
 
     // Footer row.
     page.Text(60, footerTextDepth, PdfText(104), box(kTableLeft, footerTop, 170, footerBottom));
-    page.Text(200, footerTextDepth, in.testerName, box(170, footerTop, 350, footerBottom));
+    // The operator's texts may step down to the least size: at the length
+    // their edits take they print whole, whatever their characters.
+    page.Text(200, footerTextDepth, in.testerName, box(170, footerTop, 350, footerBottom),
+              tarvel::report::kLeastTextSize);
     page.Text(360, footerTextDepth, PdfText(103), box(350, footerTop, 450, footerBottom));
-    page.Text(465, footerTextDepth, in.jobNumber, box(450, footerTop, right, footerBottom));
+    page.Text(465, footerTextDepth, in.jobNumber, box(450, footerTop, right, footerBottom),
+              tarvel::report::kLeastTextSize);
     canvas.EndText();
 
     // Logo: a missing picture is left out, the report is still written.
@@ -494,7 +547,7 @@ void DrawEolResultsPage(PdfCanvas& canvas, const EolReportInputs& in, int langua
 
     // Rules, all in one path.
     std::vector<Rule> rules = HeaderRules();
-    const std::vector<Rule> table = Is4S3M(in) ? RowTableRules(rows) : OtherFormTableRules(in);
+    const std::vector<Rule> table = Is4S3M(in) ? RowTableRules(rows) : OtherFormTableRules(in, rows);
     rules.insert(rules.end(), table.begin(), table.end());
     if (!footerMoved) // else the table's last rule is the box's top
         rules.push_back({footerTop, 50, 0});

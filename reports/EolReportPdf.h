@@ -93,8 +93,10 @@ public:
 using EolPlatePage = std::function<void(tarvel::report::PdfCanvas& canvas, int brandMode)>;
 using PdfCanvasFactory = std::function<std::unique_ptr<tarvel::report::PdfCanvas>()>;
 
-// Depth below the page top of the results table's last rule, for the inputs.
-int EolReportTableBottom(const EolReportInputs& inputs);
+// Depth below the page top of the results table's last rule, for the inputs
+// in the texts' language `language` (a lifting-axle remark of several rows
+// makes its row taller, as its lines need in that language's font).
+int EolReportTableBottom(const EolReportInputs& inputs, int language);
 
 // Draws the results page (adds an A4 portrait page) with the date and time
 // `now` ("%Y-%m-%d %H:%M:%S" printed) in the texts' language `language`.

@@ -31,6 +31,11 @@ public:
     static constexpr int kSystemTagTextRow = 463;
     static constexpr int kNotConnectedTextRow = 75;
     static constexpr int kTipsCaptionRow = 74;
+    // The most characters the tester-name and job-number edits take: at
+    // that length, with no blank, either prints whole in its footer cell of
+    // the report in every language.
+    static constexpr int kTesterNameMaxLength = 40;
+    static constexpr int kJobNumberMaxLength = 32;
 
     explicit ABSEOLReportsLogic(const tarvel::PageContext& context);
 

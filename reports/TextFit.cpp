@@ -17,7 +17,7 @@ constexpr float kEdgeInset = 1.0f; // from a rule above or below
 constexpr float kStep = 0.5f;
 constexpr float kSplitAbove = 4.0f; // the layout's two-line form: 4 above the baseline, 5 below
 constexpr float kSplitBelow = 5.0f;
-constexpr size_t kMostBreaks = 48;  // longer texts are not balanced, they are cut
+constexpr size_t kMostPieces = 400; // longer texts are not balanced, they are cut
 const char* const kEllipsis = "\xE2\x80\xA6";
 
 // Sizes from `size` down to `floor` in half points (just `size` when it is
@@ -62,15 +62,56 @@ uint32_t DecodeAt(const std::string& s, size_t i, size_t& next)
     return cp;
 }
 
-// Chinese punctuation that never starts a line.
+// Punctuation that never starts a line: closing marks of every script the
+// reports print (Latin, Cyrillic, Chinese full-width and ideographic).
 bool ClosesALine(uint32_t cp)
 {
+    switch (cp) {
+    case '!': case ')': case ',': case '.': case ':': case ';': case '?': case ']': case '}': case '%':
+    case 0x00BB: // »
+    case 0x2019: // ’
+    case 0x201D: // ”
+    case 0x2026: // …
+        return true;
+    default: break;
+    }
     return (cp >= 0x3000 && cp <= 0x303F && cp != 0x3008 && cp != 0x300A && cp != 0x300C && cp != 0x300E &&
             cp != 0x3010) ||
-           (cp >= 0xFF01 && cp <= 0xFF0F && cp != 0xFF08) || (cp >= 0xFF1A && cp <= 0xFF1F) || cp == 0xFF09;
+           (cp >= 0xFF01 && cp <= 0xFF0F && cp != 0xFF08) || (cp >= 0xFF1A && cp <= 0xFF1F) || cp == 0xFF09 ||
+           cp == 0xFF3D || cp == 0xFF5D;
 }
 
-Pieces BreakPieces(const std::string& text, bool chinese)
+// Punctuation that never ends a line: opening marks.
+bool OpensALine(uint32_t cp)
+{
+    switch (cp) {
+    case '(': case '[': case '{':
+    case 0x00AB: // «
+    case 0x2018: // ‘
+    case 0x201C: // “
+    case 0x3008: case 0x300A: case 0x300C: case 0x300E: case 0x3010: // 〈 《 「 『 【
+    case 0xFF08: case 0xFF3B: case 0xFF5B:                           // （ ［ ｛
+        return true;
+    default: return false;
+    }
+}
+
+// A mark that belongs to the character before it.
+bool Combines(uint32_t cp) { return (cp >= 0x0300 && cp <= 0x036F) || cp == 0x200D || (cp >= 0xFE00 && cp <= 0xFE0F); }
+
+// Where a text may break besides its blanks.
+enum class BreakAt {
+    Blanks,     // only at blanks
+    Ideographs, // also beside a Chinese character (or any non-ASCII one)
+    Characters, // also between any two characters: a text with no blank
+};
+
+bool MayBreakBetween(uint32_t previous, uint32_t cp)
+{
+    return !ClosesALine(cp) && !OpensALine(previous) && !Combines(cp);
+}
+
+Pieces BreakPieces(const std::string& text, BreakAt at)
 {
     Pieces pieces;
     std::string current;
@@ -88,7 +129,8 @@ Pieces BreakPieces(const std::string& text, bool chinese)
             i = next;
             continue;
         }
-        if (chinese && !current.empty() && (cp >= 0x80 || previous >= 0x80) && !ClosesALine(cp)) {
+        const bool here = at == BreakAt::Characters || (at == BreakAt::Ideographs && (cp >= 0x80 || previous >= 0x80));
+        if (here && !current.empty() && MayBreakBetween(previous, cp)) {
             pieces.text.push_back(current);
             pieces.joiner.push_back(std::string());
             current.clear();
@@ -106,15 +148,19 @@ Pieces BreakPieces(const std::string& text, bool chinese)
     return pieces;
 }
 
-// The pieces in `lines` lines, each line as narrow as the widest must be
-// (widths measured once at size 1; the canvas neither kerns nor spaces).
+// The pieces in `lines` lines, each line as narrow as the widest must be.
+// The canvas neither kerns nor spaces, so a line is as wide as its pieces
+// and joiners together: each is measured once, at size 1.
 std::vector<std::string> Balanced(const ReportFont& font, const Pieces& pieces, size_t lines)
 {
     const size_t m = pieces.text.size();
-    std::vector<std::vector<float>> width(m + 1, std::vector<float>(m + 1, 0));
-    for (size_t from = 0; from < m; ++from)
-        for (size_t to = from + 1; to <= m; ++to)
-            width[from][to] = MeasureText(font, 1, pieces.Line(from, to)).width;
+    // start[i]: the width of pieces 0..i-1 with the joiners after each.
+    std::vector<float> start(m + 1, 0), joiner(m, 0);
+    for (size_t i = 0; i < m; ++i) {
+        joiner[i] = pieces.joiner[i].empty() ? 0.f : MeasureText(font, 1, pieces.joiner[i]).width;
+        start[i + 1] = start[i] + MeasureText(font, 1, pieces.text[i]).width + joiner[i];
+    }
+    const auto width = [&](size_t from, size_t to) { return start[to] - start[from] - joiner[to - 1]; };
     const float inf = std::numeric_limits<float>::infinity();
     // best[k][j]: the widest line when the first j pieces make k lines.
     std::vector<std::vector<float>> best(lines + 1, std::vector<float>(m + 1, inf));
@@ -123,7 +169,7 @@ std::vector<std::string> Balanced(const ReportFont& font, const Pieces& pieces, 
     for (size_t k = 1; k <= lines; ++k)
         for (size_t j = k; j <= m; ++j)
             for (size_t i = k - 1; i < j; ++i) {
-                const float widest = std::max(best[k - 1][i], width[i][j]);
+                const float widest = std::max(best[k - 1][i], width(i, j));
                 if (widest < best[k][j]) {
                     best[k][j] = widest;
                     cut[k][j] = i;
@@ -295,11 +341,13 @@ std::vector<std::string> HardLines(const std::string& text)
 
 } // namespace
 
-float DefaultFloor(float size) { return std::floor(size * 0.78f / kStep) * kStep; }
+float DefaultFloor(float size) { return std::max(kLeastTextSize, std::floor(size * 0.78f / kStep) * kStep); }
 
 std::vector<FittedLine> FitText(const ReportFont& font, const TextFit& fit)
 {
-    const float floor = fit.floor > 0 ? fit.floor : DefaultFloor(fit.size);
+    // No text steps below the least size (one given smaller keeps its size).
+    const float floor =
+        std::max(fit.floor > 0 ? fit.floor : DefaultFloor(fit.size), std::min(fit.size, kLeastTextSize));
     Fitter fitter(font, fit);
 
     if (!fit.preset.empty()) {
@@ -327,8 +375,14 @@ std::vector<FittedLine> FitText(const ReportFont& font, const TextFit& fit)
         if (!lines.empty())
             return lines;
     }
-    const Pieces pieces = BreakPieces(text, font.source == FontSource::Cns);
-    if (pieces.text.size() > 1 && pieces.text.size() <= kMostBreaks) {
+    // Split at its blanks (and beside Chinese characters); a text that still
+    // does not fit, or has no blank, splits between any two characters.
+    size_t tried = 1;
+    for (BreakAt at : {font.source == FontSource::Cns ? BreakAt::Ideographs : BreakAt::Blanks, BreakAt::Characters}) {
+        const Pieces pieces = BreakPieces(text, at);
+        if (pieces.text.size() <= tried || pieces.text.size() > kMostPieces)
+            continue;
+        tried = pieces.text.size();
         for (float size : Sizes(fit.size, floor)) {
             const size_t most = std::min(fitter.MostLines(size), pieces.text.size());
             for (size_t n = 2; n <= most; ++n) {
@@ -339,6 +393,18 @@ std::vector<FittedLine> FitText(const ReportFont& font, const TextFit& fit)
         }
     }
     return fitter.Cut({text}, floor);
+}
+
+float RoomHeightForLines(const ReportFont& font, float size, const std::vector<std::string>& lines)
+{
+    float ascent = 0, descent = 0;
+    for (const std::string& line : lines) {
+        const TextExtent e = MeasureText(font, size, line);
+        ascent = std::max(ascent, e.ascent);
+        descent = std::max(descent, e.descent);
+    }
+    const float pitch = std::max(size, ascent + descent);
+    return pitch * static_cast<float>(lines.empty() ? 0 : lines.size() - 1) + ascent + descent + 2 * kEdgeInset;
 }
 
 void DrawFittedLines(PdfCanvas& canvas, const std::vector<FittedLine>& lines)

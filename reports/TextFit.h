@@ -10,9 +10,15 @@
 //      where the room is tall enough) around its baseline, the lines as
 //      even as the blanks allow, in the largest size down to the floor that
 //      holds them. Chinese text may also break between its characters.
-//   4. A text that brings its own lines ('\n') keeps them, one per line,
+//   4. Still too wide (or no blank to split at: a job number, a name typed
+//      without one): the same, splitting between any two characters, never
+//      inside a character's UTF-8 bytes, never before closing punctuation
+//      ("，", "。", ")", "»") nor after opening punctuation.
+//   5. A text that brings its own lines ('\n') keeps them, one per line,
 //      stepping down to its floor.
-//   5. Nothing fits even then: the text is cut with "…" at the floor.
+//   6. Nothing fits even then: the text is cut with "…" at the floor.
+//
+// No floor is below kLeastTextSize: smaller type is not readable on paper.
 //
 // Two lines stand 4 points above and 5 below the baseline at size 9 (more
 // lines keep that centre, one line pitch apart).
@@ -60,12 +66,19 @@ struct TextFit {
 // one empty line where the layout puts it).
 std::vector<FittedLine> FitText(const ReportFont& font, const TextFit& fit);
 
+// The least size any report text steps down to.
+constexpr float kLeastTextSize = 6;
+
 // Titles may step further down before they would have to split.
 constexpr float kTitleFloor = 14;
 
 // The floor of a size when none is given: about four fifths, down to half
-// points (7 for the tables' 9).
+// points (7 for the tables' 9), never below kLeastTextSize.
 float DefaultFloor(float size);
+
+// The height a room needs to hold `lines`, one per line, in `font` and
+// `size` (with the inset kept from the rules above and below).
+float RoomHeightForLines(const ReportFont& font, float size, const std::vector<std::string>& lines);
 
 // Draws the lines with TextOut in the canvas's font, setting each line's
 // size and restoring the size in force before.

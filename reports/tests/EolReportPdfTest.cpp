@@ -244,7 +244,7 @@ TEST_F(EolReportLayout, RowsFollowTheFormAndTheEquipmentAndStayOnThePage)
         for (const auto& t : texts)
             if (Near(t.x, 480) && t.text.rfind("WD", 0) == 0) wordRows.push_back(t.y);
         for (size_t i = 1; i < wordRows.size(); ++i) EXPECT_NEAR(wordRows[i - 1] - wordRows[i], 20, 0.01);
-        const int bottom = EolReportTableBottom(in);
+        const int bottom = EolReportTableBottom(in, 1);
         EXPECT_NEAR(wordRows.back(), kH - (bottom - 8), 0.01);
         for (const auto& t : texts) {
             EXPECT_GE(t.x, 0);
@@ -294,7 +294,7 @@ TEST_F(EolReportLayout, HeaderAndFooterStandWhereTheyBelong)
 TEST_F(EolReportLayout, OnAFull4S3MTheFooterBoxStartsWhereTheTableEnds)
 {
     const EolReportInputs in = InputsFor({"4S3M", 1, 0, 1, Brake::Printed, 1});
-    ASSERT_EQ(EolReportTableBottom(in), 800);
+    ASSERT_EQ(EolReportTableBottom(in, 1), 800);
     const RecordingPdfCanvas canvas = Draw(in);
     const auto texts = canvas.Texts();
     EXPECT_NEAR(Find(texts, "WD24")->y, kH - 792, 0.01); // valve close, the last row
@@ -377,7 +377,7 @@ TEST_F(EolReportLayout, RulesFollowThePrintedRowsForEveryCombination)
         SCOPED_TRACE(Name(c));
         const EolReportInputs in = InputsFor(c);
         const RecordingPdfCanvas canvas = Draw(in);
-        const long bottom = EolReportTableBottom(in);
+        const long bottom = EolReportTableBottom(in, 1);
         const long footerTop = bottom > 775 ? bottom : 775;
         const auto segs = Segments(canvas);
         // The listed rules of the other forms and the row rules of "4S3M"
@@ -408,7 +408,67 @@ TEST_F(EolReportLayout, AFull4S3MClosesItsGroupsWhereTheRowsEnd)
     EXPECT_EQ(rules.rbegin()->first, 800);
 }
 
-TEST_F(EolReportLayout, PortugueseUsesItsTitleSplitsAndSmallLiftingRemark)
+TEST_F(EolReportLayout, ALiftingRemarkOfSeveralRowsMakesItsRowTallerAndMovesWhatFollows)
+{
+    for (const Combo& c : AllCombos()) {
+        if (c.liftingAxle != 1) continue;
+        SCOPED_TRACE(Name(c));
+        EolReportInputs in = InputsFor(c);
+        const int shortBottom = EolReportTableBottom(in, 1);
+        const RecordingPdfCanvas before = Draw(in);
+        in.Remark(EolReportItem::LiftingAxle) = "RMa\nRMb\nRMc\nRMd\n";
+        const int bottom = EolReportTableBottom(in, 1);
+        const int extra = bottom - shortBottom;
+        EXPECT_GT(extra, 0);
+        const RecordingPdfCanvas canvas = Draw(in);
+        const auto texts = canvas.Texts();
+        const auto segs = Segments(canvas);
+
+        // The rows above keep their places, the rows below move down by the
+        // row's extra height.
+        const auto textsBefore = before.Texts();
+        const auto* liftingBefore = Find(textsBefore, "WD19");
+        const auto* lifting = Find(texts, "WD19");
+        ASSERT_NE(lifting, nullptr);
+        for (const auto& t : textsBefore) {
+            if (!Near(t.x, 480) || t.text.rfind("WD", 0) != 0 || t.text == "WD19") continue;
+            const auto* now = Find(texts, t.text);
+            ASSERT_NE(now, nullptr) << t.text;
+            EXPECT_NEAR(now->y, t.y - (t.y < liftingBefore->y ? extra : 0), 0.01) << t.text;
+        }
+        // The row's rules: 20 + extra apart, its word in their middle, its
+        // four lines between them, none smaller than readable.
+        const long top = std::lround(kH - liftingBefore->y) - 12;
+        EXPECT_TRUE(Has(segs, Seg{50, top, kRight, top}));
+        EXPECT_TRUE(Has(segs, Seg{50, top + 20 + extra, kRight, top + 20 + extra}));
+        for (long d = top + 1; d < top + 20 + extra; ++d)
+            for (const auto& [x1, d1, x2, d2] : segs) EXPECT_FALSE(d1 == d2 && d1 == d && x1 < 300 && x2 > 300) << d;
+        EXPECT_NEAR(lifting->y, kH - (top + (20 + extra) / 2.0f + 2), 0.01);
+        for (const char* line : {"RMa", "RMb", "RMc", "RMd"}) {
+            const auto* t = Find(texts, line);
+            ASSERT_NE(t, nullptr) << line;
+            EXPECT_GE(t->size, 6) << line;
+            EXPECT_LE(t->box.top, kH - top);
+            EXPECT_GE(t->box.bottom, kH - (top + 20 + extra));
+        }
+        // The frame closes where the table ends, with the footer box below
+        // it on the page, and the table's rules end there too.
+        for (long x : {50L, kRight}) EXPECT_TRUE(Has(segs, Seg{x, 20, x, bottom})) << x;
+        for (long x : {225, 470}) EXPECT_TRUE(Has(segs, Seg{x, 300, x, bottom})) << x;
+        EXPECT_TRUE(Has(segs, Seg{140, 320, 140, bottom}));
+        const long footerTop = bottom > 775 ? bottom : 775;
+        EXPECT_TRUE(Has(segs, Seg{350, footerTop, 350, footerTop + 25}));
+        EXPECT_LE(footerTop + 25, kH);
+        for (const auto& [x1, d1, x2, d2] : segs)
+            if (!(d1 == d2 && (d1 == footerTop || d1 == footerTop + 25)) &&
+                !(d1 == footerTop && d2 == footerTop + 25)) {
+                EXPECT_LE(std::max(d1, d2), bottom);
+            }
+        for (const auto& t : texts) EXPECT_GT(t.y, 0) << t.text;
+    }
+}
+
+TEST_F(EolReportLayout, PortugueseUsesItsTitleAndSplits)
 {
     EolReportInputs in = InputsFor({"4S3M", 1, 0, 0, Brake::Printed, 0});
     PdfTextTable[48].text = "Sensor da roda c";
@@ -435,9 +495,10 @@ TEST_F(EolReportLayout, PortugueseUsesItsTitleSplitsAndSmallLiftingRemark)
     expectAt("de reserva", 60, 652 + 5, 9);
     expectAt("Desvio", 250, 472 - 4, 9);
     expectAt("de pressao", 240, 472 + 5, 9);
-    expectAt("O eixo", 230, 692 - 4, 7);
-    expectAt("nao desceu", 230, 692 + 5, 7);
-    expectAt("WD19", 480, 692, 9); // back to size 9 after the small remark
+    // The lifting-axle remark in the table's size, like every other one: on
+    // one line where it fits.
+    expectAt("O eixo nao desceu", 230, 692, 9);
+    expectAt("WD19", 480, 692, 9);
     expectAt("RT5", 60, 120, 9);
     expectAt("RT56", 65, 580, 9);
 }

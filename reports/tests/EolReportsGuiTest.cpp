@@ -3,6 +3,8 @@
 // job, Save, and find the report under the VIN.
 #include "CABSEOLReports.h"
 
+#include "EolReportsLogic.h"
+
 #include "EolGlobals.h"
 #include "LanguageTable.h"
 #include "ReportGlobals.h"
@@ -104,6 +106,17 @@ TEST(EolReportsGui, APassedRunIsListedAndSavedUnderTheVin)
     EXPECT_THAT(text, testing::HasSubstr("Tess Ter"));
     EXPECT_THAT(text, testing::HasSubstr("JOB-77"));
     EXPECT_EQ(LastReportPath, pdf);
+
+    // The edits take a name and a job number up to the length that prints
+    // whole, and no character more.
+    const std::string longestName(ABSEOLReportsLogic::kTesterNameMaxLength, 'W');
+    const std::string longestJob(ABSEOLReportsLogic::kJobNumberMaxLength, '7');
+    page->TesterEdit()->SetValue(wxString::FromUTF8(longestName));
+    page->JobEdit()->SetValue(wxString::FromUTF8(longestJob));
+    page->TesterEdit()->AppendText("X");
+    page->JobEdit()->AppendText("X");
+    EXPECT_EQ(page->TesterEdit()->GetValue().utf8_string(), longestName);
+    EXPECT_EQ(page->JobEdit()->GetValue().utf8_string(), longestJob);
 
     tarvel::SetFileChooser(nullptr);
     program.Stop();

@@ -1,9 +1,11 @@
 // The EOL report and the braking-system plate in each of the five languages,
 // with the texts that ship: every text stays inside its room (crosses no
-// rule, overlaps no other text, stays on the page), the lifting-axle remark
-// keeps one row per line, a one-word remark stays on its row, and the saved
-// files give back every item name, result word and the VIN (in plain ASCII
-// for Chinese too). Each page is also kept as a picture for a person to look
+// rule, overlaps no other text, stays on the page) in readable type, the
+// lifting-axle remark keeps one row per line (four rows too, its row taller),
+// a one-word remark stays on its row, a tester's name and a job number typed
+// without a blank at the longest the edits take print whole in their cells,
+// and the saved files give back every item name, result word and the VIN (in
+// plain ASCII for Chinese too). Each page is also kept as a picture for a person to look
 // at, in the build tree's artefacts/reports folder.
 #include "EolReportPdf.h"
 #include "EolReportsLogic.h"
@@ -14,6 +16,7 @@
 #include "ReportTextTable.h"
 #include "SystemTagPdfWriter.h"
 #include "SystemTagPlate.h"
+#include "TextFit.h"
 #include "TextMeasure.h"
 
 #include "DiagnosisGlobals.h"
@@ -248,6 +251,24 @@ void ExpectTextsInTheirRooms(const RecordingPdfCanvas& canvas, int page, const F
         }
 }
 
+// The rules above and below the table row whose baseline is `baseline` on
+// `page`: the nearest horizontal rules across the remark column (page
+// coordinates, the one above first).
+std::pair<float, float> RowRules(const RecordingPdfCanvas& canvas, int page, float baseline)
+{
+    float above = 1e9f, below = -1e9f;
+    for (const auto& s : canvas.StrokedSegments()) {
+        if (s.page != page || std::fabs(s.y1 - s.y2) > 0.01f || std::min(s.x1, s.x2) > 300 ||
+            std::max(s.x1, s.x2) < 300)
+            continue;
+        if (s.y1 > baseline && s.y1 < above)
+            above = s.y1;
+        if (s.y1 < baseline && s.y1 > below)
+            below = s.y1;
+    }
+    return {above, below};
+}
+
 // The texts of one page, in drawing order.
 std::vector<PlacedText> PageTexts(const RecordingPdfCanvas& canvas, int page)
 {
@@ -316,6 +337,51 @@ std::string ArtefactFolder()
     return folder.string();
 }
 
+// ---- The operator's texts ----
+
+size_t CodePoints(const std::string& utf8)
+{
+    size_t n = 0;
+    for (char c : utf8)
+        n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return n;
+}
+
+// `base` repeated and ended after `count` characters.
+std::string Characters(const std::string& base, size_t count)
+{
+    std::string out;
+    for (size_t i = 0, n = 0;; i = (i + 1) % base.size()) {
+        const bool starts = (static_cast<unsigned char>(base[i]) & 0xC0) != 0x80;
+        if (starts && n++ == count)
+            return out;
+        out += base[i];
+    }
+}
+
+// A tester's name and a job number as an operator types them, with no
+// blank, at the longest the page's edits take.
+std::pair<std::string, std::string> LongestOperatorTexts(int language)
+{
+    const char* names[] = {"欧阳明轩司马慧敏诸葛志远上官婉儿", "Jean-BaptisteMaximilianWolfgang-Schwarzenegger-",
+                           "Константин-Александрович-Воскресенский-", "María-JoséPeñíscola-Fernández-Iñárritu-",
+                           "JoãoSebastião-Conceição-Magalhães-Gonçalves-"};
+    const char* jobs[] = {"工单-2026/12-000123456789-第三线-", "JOB-2026-12-11-000123456789-SR3X-",
+                          "ЗАКАЗ-2026/12-000123456789-ЩЖШЮЯ-", "PEDIDO-2026/12-000123456789-AÑO-",
+                          "ORDEM-2026/12-000123456789-SÃO-"};
+    return {Characters(names[language], ABSEOLReportsLogic::kTesterNameMaxLength),
+            Characters(jobs[language], ABSEOLReportsLogic::kJobNumberMaxLength)};
+}
+
+// The footer box of a recorded results page: its top and bottom depth.
+std::pair<float, float> FooterBox(const RecordingPdfCanvas& canvas, int page, float pageHeight)
+{
+    for (const auto& s : canvas.StrokedSegments())
+        if (s.page == page && std::fabs(s.x1 - 350) < 0.01f && std::fabs(s.x2 - 350) < 0.01f)
+            return {pageHeight - std::max(s.y1, s.y2), pageHeight - std::min(s.y1, s.y2)};
+    return {0, 0};
+}
+
 // ---- The tests ----
 
 class ReportsInEveryLanguage : public ::testing::TestWithParam<int> {
@@ -359,9 +425,11 @@ TEST_P(ReportsInEveryLanguage, EveryTextStaysInItsRoom)
         SCOPED_TRACE(SystemForm);
         ExpectTextsInTheirRooms(canvas, 1, plateFrame);
         ExpectTextsInTheirRooms(canvas, 2, resultsFrame);
-        // Nothing had to be cut short.
-        for (const PlacedText& t : canvas.Texts())
+        // Nothing had to be cut short, nothing is smaller than readable type.
+        for (const PlacedText& t : canvas.Texts()) {
             EXPECT_EQ(t.text.find("\xE2\x80\xA6"), std::string::npos) << Describe(t);
+            EXPECT_GE(t.size, report::kLeastTextSize) << Describe(t);
+        }
     }
     // The plate alone, as the system tag prints it.
     RecordingPdfCanvas plate;
@@ -390,17 +458,19 @@ TEST_P(ReportsInEveryLanguage, TheLiftingAxleRemarkKeepsOneRowPerLineAndAOneWord
     ASSERT_NE(word, nullptr);
     // Each of the three rows on a line of its own, in order, between the
     // row's rules, in the remark column.
+    const auto [above, below] = RowRules(canvas, 2, word->y);
     std::vector<const PlacedText*> lines;
     for (int row : {77, 78, 79})
         for (const PlacedText& t : texts)
-            if (t.text == PdfText(row) && t.x >= 225 && t.box.right <= 470 && t.box.top <= word->y + 12 &&
-                t.box.bottom >= word->y - 8)
+            if (t.text == PdfText(row) && t.x >= 225 && t.box.right <= 470 && t.box.top <= above &&
+                t.box.bottom >= below)
                 lines.push_back(&t);
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_GT(lines[0]->y, lines[1]->y);
     EXPECT_GT(lines[1]->y, lines[2]->y);
-    EXPECT_GE(lines[0]->box.bottom, lines[1]->box.top);
-    EXPECT_GE(lines[1]->box.bottom, lines[2]->box.top);
+    // Lines may touch (a line pitch of the font's height), never overlap.
+    EXPECT_GE(lines[0]->box.bottom + 0.01f, lines[1]->box.top);
+    EXPECT_GE(lines[1]->box.bottom + 0.01f, lines[2]->box.top);
 
     // "-" remarks (the fault memory's) stand on their row's baseline.
     int dashes = 0;
@@ -424,7 +494,10 @@ TEST_P(ReportsInEveryLanguage, AllFourLiftingRowsStillFitTheirRow)
     for (int row : {76, 77, 78, 79}) {
         int found = 0;
         for (const PlacedText& t : PageTexts(canvas, 2))
-            found += t.text == PdfText(row) && t.x >= 225 && t.x < 470;
+            if (t.text == PdfText(row) && t.x >= 225 && t.x < 470) {
+                ++found;
+                EXPECT_GE(t.size, 6) << row;
+            }
         EXPECT_EQ(found, 1) << row;
     }
 }
@@ -498,6 +571,160 @@ TEST_P(ReportsInEveryLanguage, TheSavedFilesGiveBackTheirTextsAndArePictured)
         for (std::string word; name >> word;)
             EXPECT_TRUE(pageWords.count(word)) << "report row " << row << ": " << word;
     }
+}
+
+// The words pdftotext found wholly inside a box of `page` (depths from the
+// page top), line by line from the top, and in a line from the left.
+std::vector<pdfkit::PdfWord> WordsInside(const std::vector<pdfkit::PdfWord>& words, int page, double left,
+                                         double top, double right, double bottom)
+{
+    const double slack = 0.5;
+    std::vector<pdfkit::PdfWord> inside;
+    for (const pdfkit::PdfWord& w : words)
+        if (w.page == page && w.xMin >= left - slack && w.xMax <= right + slack && w.yMin >= top - slack &&
+            w.yMax <= bottom + slack)
+            inside.push_back(w);
+    std::sort(inside.begin(), inside.end(), [](const pdfkit::PdfWord& a, const pdfkit::PdfWord& b) {
+        if (std::fabs(a.yMax - b.yMax) > 2)
+            return a.yMax < b.yMax;
+        return a.xMin < b.xMin;
+    });
+    return inside;
+}
+
+std::string Joined(const std::vector<pdfkit::PdfWord>& words)
+{
+    std::string text;
+    for (const pdfkit::PdfWord& w : words)
+        text += w.text;
+    return text;
+}
+
+TEST_P(ReportsInEveryLanguage, TheTesterAndTheJobAtTheirLongestPrintWholeInTheirCells)
+{
+    ASSERT_TRUE(pdfkit::ToolsAvailable());
+    FullRun(Language());
+    EolLiftingAxleRemark = LiftingAxleRemark({1, 0, 0, 0, 0}); // four rows: the fullest page there is
+    const auto [tester, job] = LongestOperatorTexts(Language());
+    ASSERT_EQ(CodePoints(tester), static_cast<size_t>(ABSEOLReportsLogic::kTesterNameMaxLength));
+    ASSERT_EQ(CodePoints(job), static_cast<size_t>(ABSEOLReportsLogic::kJobNumberMaxLength));
+    ASSERT_EQ(tester.find(' '), std::string::npos);
+    ASSERT_EQ(job.find(' '), std::string::npos);
+
+    const std::string pdf = ArtefactFolder() + "/eol-report-longest-" + Name() + ".pdf";
+    std::error_code ec;
+    fs::remove(pdf, ec);
+    reports.SystemTagChoice(false);
+    bench.files.QueueAnswer(pdf);
+    reports.Save(tester, job);
+    ASSERT_TRUE(fs::exists(pdf));
+    const pdfkit::PdfCheck check = pdfkit::Check(pdf);
+    EXPECT_TRUE(check.clean) << check.output;
+    // Still one page.
+    const pdfkit::PdfInfo info = pdfkit::Info(pdf);
+    ASSERT_EQ(info.pages, 1);
+    pdfkit::RenderPages(pdf, pdf.substr(0, pdf.size() - 4), 90);
+
+    // The cells: the footer box as drawn, between its rules at 170 and 350
+    // (the tester) and at 450 and the right rule (the job).
+    RecordingPdfCanvas recorded;
+    DrawEolResultsPage(recorded, reports.RefreshEolReportInputs(), Language(), 0, kDate, kClock);
+    const auto [top, bottom] = FooterBox(recorded, 1, 841.89f);
+    ASSERT_GT(bottom, top);
+    EXPECT_LE(bottom, 841.89f);
+    const std::vector<pdfkit::PdfWord> words = pdfkit::Words(pdf);
+    const struct {
+        const std::string& text;
+        double left, right;
+    } cells[] = {{tester, 170, 350}, {job, 450, 595.276 - 50}};
+    for (const auto& cell : cells) {
+        SCOPED_TRACE(cell.text);
+        const std::vector<pdfkit::PdfWord> inside = WordsInside(words, 1, cell.left, top, cell.right, bottom);
+        // Every character, in order, nothing cut off, nothing added.
+        EXPECT_EQ(Joined(inside), cell.text);
+    }
+}
+
+TEST_P(ReportsInEveryLanguage, TheWidestCharactersAtTheEditsLengthStillPrintWhole)
+{
+    // Of the characters an operator may type, the widest the language's font
+    // holds.
+    const report::ReportFont font = report::ReportFontForLanguage(Language());
+    std::string widest;
+    float width = 0;
+    for (const char* c : {"W", "M", "@", "Æ", "Œ", "—", "Ж", "Щ", "Ш", "Ю", "Ы", "国", "鑫"}) {
+        if (report::EncodeForFont(c, font).find('?') != std::string::npos)
+            continue;
+        const float w = report::MeasureText(font, 9, c).width;
+        if (w > width) {
+            width = w;
+            widest = c;
+        }
+    }
+    ASSERT_FALSE(widest.empty());
+    FullRun(Language());
+    EolLiftingAxleRemark = LiftingAxleRemark({1, 0, 0, 0, 0});
+    std::string tester, job;
+    for (int i = 0; i < ABSEOLReportsLogic::kTesterNameMaxLength; ++i)
+        tester += widest;
+    for (int i = 0; i < ABSEOLReportsLogic::kJobNumberMaxLength; ++i)
+        job += widest;
+    reports.SetReportWriter([](int) { return 0; }); // no file: the recording canvas tells
+    reports.Save(tester, job);
+    const RecordingPdfCanvas canvas = Record();
+    const auto [top, bottom] = FooterBox(canvas, 2, 841.89f);
+    ASSERT_GT(bottom, top);
+    const struct {
+        const std::string& text;
+        float left, right;
+    } cells[] = {{tester, 170, 350}, {job, 450, 595.276f - 50}};
+    for (const auto& cell : cells) {
+        std::string joined;
+        for (const PlacedText& t : PageTexts(canvas, 2))
+            if (t.box.left >= cell.left && t.box.right <= cell.right && t.box.top <= 841.89f - top &&
+                t.box.bottom >= 841.89f - bottom) {
+                joined += t.text;
+                EXPECT_GE(t.size, report::kLeastTextSize);
+            }
+        EXPECT_EQ(joined, cell.text) << widest;
+    }
+}
+
+TEST_P(ReportsInEveryLanguage, AFourRowLiftingRemarkPrintsInReadableType)
+{
+    ASSERT_TRUE(pdfkit::ToolsAvailable());
+    FullRun(Language());
+    EolLiftingAxleRemark = LiftingAxleRemark({1, 0, 0, 0, 0});
+    const std::string pdf = ArtefactFolder() + "/eol-report-lifting-" + Name() + ".pdf";
+    std::error_code ec;
+    fs::remove(pdf, ec);
+    reports.SystemTagChoice(true);
+    bench.files.QueueAnswer(pdf);
+    reports.Save("Li", "J1");
+    ASSERT_TRUE(fs::exists(pdf));
+    // The plate and the results, as with a shorter remark.
+    ASSERT_EQ(pdfkit::Info(pdf).pages, 2);
+
+    // The lifting-axle row between its rules, as drawn.
+    const RecordingPdfCanvas recorded = Record();
+    const std::vector<PlacedText> texts = PageTexts(recorded, 2);
+    const PlacedText* label = nullptr;
+    for (const PlacedText& t : texts)
+        if (t.text == PdfText(75))
+            label = &t;
+    ASSERT_NE(label, nullptr);
+    const auto [above, below] = RowRules(recorded, 2, label->y);
+    const double top = 841.89 - above;
+    const double bottom = 841.89 - below;
+    ASSERT_LT(top, bottom);
+
+    const std::vector<pdfkit::PdfWord> inRow = WordsInside(pdfkit::Words(pdf), 2, 225, top, 470, bottom);
+    std::string remark;
+    for (int row : {76, 77, 78, 79})
+        remark += NoBlanks(PdfText(row));
+    EXPECT_EQ(Joined(inRow), remark);
+    for (const pdfkit::PdfWord& w : inRow)
+        EXPECT_GE(w.yMax - w.yMin, 6.0) << w.text << " is " << (w.yMax - w.yMin) << " high";
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryLanguage, ReportsInEveryLanguage, ::testing::Values(0, 1, 2, 3, 4),

@@ -179,6 +179,93 @@ TEST(TextFit, ChineseBreaksBetweenItsCharactersButNotBeforeItsPunctuation)
     ExpectInside(lines, fit, kChinese);
 }
 
+// Code points of a UTF-8 text; false when a byte sequence is cut or malformed.
+bool WholeCharacters(const std::string& text)
+{
+    for (size_t i = 0; i < text.size();) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        const size_t len = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
+        if (len == 0 || i + len > text.size())
+            return false;
+        for (size_t k = 1; k < len; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+                return false;
+        i += len;
+    }
+    return true;
+}
+
+// Closing punctuation a line must not begin with.
+bool BeginsWithClosingPunctuation(const std::string& line)
+{
+    // ，。：）、 » and the Latin closing marks
+    for (const char* mark : {"\xEF\xBC\x8C", "\xE3\x80\x82", "\xEF\xBC\x9A", "\xEF\xBC\x89", "\xE3\x80\x81",
+                             "\xC2\xBB", ")", ".", ",", ":", ";"})
+        if (line.rfind(mark, 0) == 0)
+            return true;
+    return false;
+}
+
+TEST(TextFit, ATextWithoutABlankSplitsBetweenItsCharactersBeforeAnythingIsCut)
+{
+    struct Case {
+        const char* what;
+        ReportFont font;
+        std::string text;
+        float x, left, right; // the footer row's job-number cell, or the tester's
+    };
+    const Case cases[] = {
+        {"job number", kLatin, "JOB-2026-12-11-000123456789-SR3", 465, 450, 545},
+        {"Russian job number", ReportFontForLanguage(2),
+         "\xD0\x97\xD0\x90\xD0\x9A\xD0\x90\xD0\x97-2026/12-000123456789", 465, 450, 545}, // ЗАКАЗ-...
+        {"Chinese job number", kChinese,
+         "\xE5\xB7\xA5\xE5\x8D\x95\xEF\xBC\x9A" "2026\xE5\xB9\xB4\xE7\xAC\xAC" "000123456789\xE5\x8F\xB7\xEF\xBC\x8C"
+         "\xE4\xB8\x89\xE7\xBA\xBF\xE3\x80\x82",
+         465, 450, 545}, // 工单：2026年第000123456789号，三线。
+        {"punctuated", kLatin, "ORDER(2026).SERIAL:000123456789,LINE;3", 465, 450, 545},
+        {"name", kLatin, "Jean-BaptisteMaximilianWolfgangSchwarzen", 200, 170, 350},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TextFit fit;
+        fit.text = c.text;
+        fit.x = c.x;
+        fit.depth = 792;
+        fit.room = {c.left, 775, c.right, 800};
+        fit.size = 9;
+        const auto lines = FitText(c.font, fit);
+        std::string joined;
+        for (const FittedLine& line : lines) {
+            EXPECT_TRUE(WholeCharacters(line.text)) << line.text;
+            EXPECT_FALSE(BeginsWithClosingPunctuation(line.text)) << line.text;
+            EXPECT_GE(line.size, kLeastTextSize);
+            joined += line.text;
+        }
+        EXPECT_EQ(joined, c.text);
+        ExpectInside(lines, fit, c.font);
+    }
+}
+
+TEST(TextFit, NoLineBeginsWithChinesePunctuation)
+{
+    // Five characters, the third a closing mark: two lines of three and two
+    // characters are as even either way, and the mark stays with the
+    // character before it.
+    const char* marks[] = {"\xEF\xBC\x8C", "\xE3\x80\x82", "\xEF\xBC\x9A", "\xEF\xBC\x89", "\xE3\x80\x81"};
+    const std::string left = "\xE5\xB7\xA6\xE8\xBD\xAE";  // 左轮
+    const std::string right = "\xE5\x8F\xB3\xE8\xBD\xAE"; // 右轮
+    for (const char* mark : marks) {
+        const std::string text = left + mark + right;
+        SCOPED_TRACE(text);
+        TextFit fit = InRow(text, 52, 50, 85); // room for three characters in 9, not five in 7
+        const auto lines = FitText(kChinese, fit);
+        ASSERT_EQ(lines.size(), 2u);
+        EXPECT_EQ(lines[0].text, left + mark);
+        EXPECT_EQ(lines[1].text, right);
+        ExpectInside(lines, fit, kChinese);
+    }
+}
+
 TEST(TextFit, TheLayoutsOwnLinesStayWhileTheyFit)
 {
     TextFit fit = InRow("Sensor da roda c", 150, 140, 225);
@@ -200,7 +287,7 @@ TEST(TextFit, TheLayoutsOwnLinesStayWhileTheyFit)
 
 TEST(TextFit, WhatFitsNowhereIsCutWithAnEllipsisInsideItsRoom)
 {
-    const TextFit fit = InRow("Umgebungsdruckabweichungsgrenzwertueberschreitung", 60, 50, 140);
+    const TextFit fit = InRow("Umgebungsdruckabweichungsgrenzwertueberschreitungsanzeigenachrichten", 60, 50, 140);
     const auto lines = FitText(kLatin, fit);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].size, 7);
