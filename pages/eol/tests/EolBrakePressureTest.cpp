@@ -289,7 +289,10 @@ TEST_F(BrakePressureTest, EveryReadingAppearsOnItsLabel)
 
 // The ECU or the adapter falls silent in phase 3: the run ends with the
 // not-read box at the first request left unanswered, well within the time the
-// keep-alive would take to notice, with no verdict and no failure marker.
+// keep-alive would take to notice, with no verdict and no failure marker. The
+// run starts once the keep-alive has run, as a test at the station does: a
+// time-out then shows its box unless the call is quiet, and the channel
+// handed back after the not-read box adds none.
 TEST_F(BrakePressureTest, ALinkThatFallsSilentInPhaseThreeEndsTheRunNotRead)
 {
     struct Case {
@@ -316,6 +319,8 @@ TEST_F(BrakePressureTest, ALinkThatFallsSilentInPhaseThreeEndsTheRunNotRead)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ASSERT_TRUE(bench.Connect());
+        Pump(tarvel::kKeepAlivePeriodMs + 500);
+        ASSERT_EQ(tarvel::UdsQuiet.load(), 0u) << "the keep-alive has run";
         bench.ClearRequests();
         bench.prompter.Clear();
         const auto now = [&] { return bench.clock.NowUs() / 1000; };
@@ -352,6 +357,7 @@ TEST_F(BrakePressureTest, ALinkThatFallsSilentInPhaseThreeEndsTheRunNotRead)
         const auto sent = Sent();
         EXPECT_EQ(Count(sent, kMarker), 0u);
         EXPECT_EQ(Count(sent, Command(0x01, false)), 0u) << "phase 4 never began";
+        EXPECT_EQ(sent.back(), kReturnControl) << "the channel held is handed back";
         EXPECT_EQ(page.Common().pictures, std::vector<EolPicture>{EolPicture::Idle});
         EXPECT_EQ(EolTestIdle.load(), 1);
         EXPECT_EQ(tarvel::TestRunning.load(), 0u);
