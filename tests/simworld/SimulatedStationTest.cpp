@@ -105,6 +105,22 @@ TEST_F(SimulatedStation, TheBackupPressureIsBuiltWhenTheBoxAsksAndLetGoAfter)
     EXPECT_EQ(boxes.Count(), 10u) << "the boxes still reach the installed prompter";
 }
 
+// The page goes on with an instruction in its own window rather than a box:
+// the person lets go of the pressure too.
+TEST_F(SimulatedStation, AnInstructionShownAfterTheBoxLetsThePressureGo)
+{
+    UseLanguage(1);
+    tarvel::GetPrompter().Show(LanguageText(EolBackupPressureLogic::kBuildPressureTextRow), "",
+                               tarvel::MsgIcon::Exclamation, tarvel::MsgButtons::Ok);
+    ASSERT_TRUE(sim::BuiltInOperator()->HoldingPressure());
+    clock.Advance(1500 * 1000);
+    ASSERT_GT(sim::BuiltInTrailer()->DemandPressure(), 1.0);
+    tarvel::GetPrompter().Instruct(LanguageText(EolSensorTestLogic::kOperatorQuestionRow));
+    EXPECT_FALSE(sim::BuiltInOperator()->HoldingPressure());
+    clock.Advance(1500 * 1000);
+    EXPECT_LT(sim::BuiltInTrailer()->DemandPressure(), 0.05);
+}
+
 // Without a simulated world (a real ECU) nobody is at the trailer.
 TEST_F(SimulatedStation, NobodyWithoutTheSimulatedWorld)
 {
