@@ -112,11 +112,14 @@ bool CTarvelApp::OnInit()
 
     frame_ = new CMainFrame(docManager_, kMainWindowTitle);
     SetTopWindow(frame_);
-    // Which driver each adapter opens with is said in the output pane too.
-    tarvel::SetCanDriverNoticeSink([this](const std::string& line) {
+    // Which driver each adapter opens with, and what the simulated world has
+    // to say, appear in the output pane too.
+    const auto toOutputPane = [this](const std::string& line) {
         if (frame_ && frame_->OutputList())
             frame_->OutputList()->Append(wxString::FromUTF8(line));
-    });
+    };
+    tarvel::SetCanDriverNoticeSink(toOutputPane);
+    tarvel::SetSimulatedWorldNoticeSink(toOutputPane);
     // A simulated trailer with faults says so before anything else.
     if (frame_->OutputList())
         for (const std::string& line : tarvel::SimulatedWorldNotices())
@@ -127,6 +130,7 @@ bool CTarvelApp::OnInit()
     if (!view_) {
         tarvel::TraceLog("The view could not be created\n");
         tarvel::SetCanDriverNoticeSink({});
+        tarvel::SetSimulatedWorldNoticeSink({});
         frame_->Destroy();
         frame_ = nullptr;
         tarvel::StopCanSurroundings(); // OnExit does not run after a failed start
@@ -151,6 +155,7 @@ int CTarvelApp::OnExit()
         docManager_ = nullptr;
     }
     tarvel::SetCanDriverNoticeSink({});
+    tarvel::SetSimulatedWorldNoticeSink({});
     view_ = nullptr;
     frame_ = nullptr;
     tarvel::StopCanSurroundings();
