@@ -90,16 +90,17 @@ bool CTarvelApp::OnInit()
     fileChooser_ = std::make_unique<tarvel::WxFileChooser>();
     tarvel::SetFileChooser(fileChooser_.get());
     tarvel::SetShellTimerFactory(TimerFactoryForTests() ? TimerFactoryForTests() : timers_.get());
-    // A language change starts the program anew, then closes this one in order.
-    restarter_ = std::make_shared<tarvel::WxRestarter>();
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i)
+        args.push_back(argv[i].utf8_string());
+    // A language change starts the program anew, with the arguments this one
+    // was started with, then closes this one in order.
+    restarter_ = std::make_shared<tarvel::WxRestarter>(std::function<void()>(), args);
     tarvel::SetRestarter(restarter_.get());
 
     // "--simulate" keeps to the simulated ECU even when adapter hardware is
     // present; without it the stand-in adapters reach the simulated ECU only
     // when no driver library (or, for Dravix, no adapter) is found.
-    std::vector<std::string> args;
-    for (int i = 1; i < argc; ++i)
-        args.push_back(argv[i].ToStdString());
     tarvel::ApplyAdapterCommandLine(args);
     tarvel::StartCanSurroundings();
 
