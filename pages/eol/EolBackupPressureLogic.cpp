@@ -280,15 +280,9 @@ bool EolBackupPressureLogic::ReadBackupPressures()
 
 void EolBackupPressureLogic::EndNotRead()
 {
-    StopTicks();
-    if (!StillRunning())
-        return;
-    Box(kReadFailedTextRow, kErrorCaptionRow, MsgIcon::None);
-    if (!StillRunning())
-        return;
-    EndRun();
     // The valves go back to the ECU, should it answer again.
-    ReturnIoControlToEcu(/*quiet*/ true);
+    if (EndRunAfterBox(kReadFailedTextRow))
+        ReturnIoControlToEcu(/*quiet*/ true);
 }
 
 void EolBackupPressureLogic::ReturnIoControlToEcu(bool quiet)

@@ -268,18 +268,12 @@ void EolBrakePressureLogic::RunEbsdSequence()
 
 void EolBrakePressureLogic::EndNotRead()
 {
-    StopTicks();
     phase_.reset();
     PressurePhaseElapsed = 0.0f;
-    if (!StillRunning())
-        return;
-    Box(kReadFailedTextRow, kErrorCaptionRow, MsgIcon::None);
-    if (!StillRunning())
-        return;
-    EndRun();
     // A channel still held goes back to the ECU, should it answer again;
-    // quietly, for the box above has said what there is to say.
-    ReleaseHeldChannel(/*quiet*/ true);
+    // quietly, for the box has said what there is to say.
+    if (EndRunAfterBox(kReadFailedTextRow))
+        ReleaseHeldChannel(/*quiet*/ true);
 }
 
 void EolBrakePressureLogic::StopRun()

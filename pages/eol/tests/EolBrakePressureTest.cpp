@@ -7,8 +7,6 @@
 #include "ShellGlobals.h"
 #include "UdsEngine.h"
 
-#include "ControlCanStandin.h"
-
 #include <gmock/gmock.h>
 
 #include <optional>
@@ -295,29 +293,9 @@ TEST_F(BrakePressureTest, EveryReadingAppearsOnItsLabel)
 // handed back after the not-read box adds none.
 TEST_F(BrakePressureTest, ALinkThatFallsSilentInPhaseThreeEndsTheRunNotRead)
 {
-    struct Case {
-        const char* name;
-        std::function<void()> silence;
-    };
-    const Case cases[] = {
-        {"the ECU stops answering", [&] { bench.ecu->SetNoAnswer(0); }},
-        {"the adapter stops receiving",
-         [] {
-             standin::ControlCanLog().FailCall("VCI_GetReceiveNum", 0, 0);
-             standin::ControlCanLog().FailCall("VCI_Receive", 0, 0);
-         }},
-    };
-    struct Restore {
-        tarvel_test::PageBench& bench;
-        ~Restore()
-        {
-            standin::ControlCanLog().ClearFailures();
-            bench.ecu->ClearFaults();
-        }
-    } restore{bench};
     UseForm(TrailerForm::k4S2M);
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (int silence = 0; silence < kSilences; ++silence) {
+        SCOPED_TRACE(SilenceName(silence));
         ASSERT_TRUE(bench.Connect());
         Pump(tarvel::kKeepAlivePeriodMs + 500);
         ASSERT_EQ(tarvel::UdsQuiet.load(), 0u) << "the keep-alive has run";
@@ -334,7 +312,7 @@ TEST_F(BrakePressureTest, ALinkThatFallsSilentInPhaseThreeEndsTheRunNotRead)
         } watch;
         watch.each = [&] {
             if (!silentAt && Count(bench.Requests(), Command(0x01, true)) == 1 && !tarvel::UdsRequestInFlight()) {
-                c.silence();
+                BeginSilence(silence);
                 silentAt = now();
                 requestsAtSilence = bench.ecu->Requests().size();
             }
@@ -363,8 +341,7 @@ TEST_F(BrakePressureTest, ALinkThatFallsSilentInPhaseThreeEndsTheRunNotRead)
         EXPECT_EQ(tarvel::TestRunning.load(), 0u);
         EXPECT_TRUE(page.Common().startEnabled);
 
-        standin::ControlCanLog().ClearFailures();
-        bench.ecu->ClearFaults();
+        EndSilence();
         bench.Disconnect();
         bench.Advance(3000);
     }
