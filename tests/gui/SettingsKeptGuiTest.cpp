@@ -108,6 +108,15 @@ TEST(SettingsKept, ALanguageChangeRestartsWithTheSameArguments)
     const fs::path folder = fs::temp_directory_path() / ("language-restart-" + std::to_string(::getpid()));
     fs::remove_all(folder);
     fs::create_directories(folder);
+    // Gone however the test ends.
+    struct RemoveFolder {
+        fs::path folder;
+        ~RemoveFolder()
+        {
+            std::error_code ignored;
+            fs::remove_all(folder, ignored);
+        }
+    } removeFolder{folder};
     ASSERT_EQ(CopyData(folder), 0);
     const fs::path log = folder / "instances.log";
 
@@ -133,7 +142,6 @@ TEST(SettingsKept, ALanguageChangeRestartsWithTheSameArguments)
     const std::string text = ReadFile(seen);
     EXPECT_THAT(text, testing::HasSubstr("language 2\n")) << "the new instance is in Russian";
     EXPECT_THAT(text, testing::HasSubstr(": simulation chosen at start-up, using the built-in simulated ECU\n"));
-    fs::remove_all(folder);
 }
 
 } // namespace
