@@ -90,16 +90,17 @@ bool CTarvelApp::OnInit()
     fileChooser_ = std::make_unique<tarvel::WxFileChooser>();
     tarvel::SetFileChooser(fileChooser_.get());
     tarvel::SetShellTimerFactory(TimerFactoryForTests() ? TimerFactoryForTests() : timers_.get());
-    // A language change starts the program anew, then closes this one in order.
-    restarter_ = std::make_shared<tarvel::WxRestarter>();
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i)
+        args.push_back(argv[i].utf8_string());
+    // A language change starts the program anew, with the arguments this one
+    // was started with, then closes this one in order.
+    restarter_ = std::make_shared<tarvel::WxRestarter>(std::function<void()>(), args);
     tarvel::SetRestarter(restarter_.get());
 
     // "--simulate" keeps to the simulated ECU even when adapter hardware is
     // present; without it the stand-in adapters reach the simulated ECU only
     // when no driver library (or, for Dravix, no adapter) is found.
-    std::vector<std::string> args;
-    for (int i = 1; i < argc; ++i)
-        args.push_back(argv[i].ToStdString());
     tarvel::ApplyAdapterCommandLine(args);
     tarvel::StartCanSurroundings();
 
@@ -112,11 +113,14 @@ bool CTarvelApp::OnInit()
 
     frame_ = new CMainFrame(docManager_, kMainWindowTitle);
     SetTopWindow(frame_);
-    // Which driver each adapter opens with is said in the output pane too.
-    tarvel::SetCanDriverNoticeSink([this](const std::string& line) {
+    // Which driver each adapter opens with, and what the simulated world has
+    // to say, appear in the output pane too.
+    const auto toOutputPane = [this](const std::string& line) {
         if (frame_ && frame_->OutputList())
             frame_->OutputList()->Append(wxString::FromUTF8(line));
-    });
+    };
+    tarvel::SetCanDriverNoticeSink(toOutputPane);
+    tarvel::SetSimulatedWorldNoticeSink(toOutputPane);
     // A simulated trailer with faults says so before anything else.
     if (frame_->OutputList())
         for (const std::string& line : tarvel::SimulatedWorldNotices())
@@ -127,6 +131,7 @@ bool CTarvelApp::OnInit()
     if (!view_) {
         tarvel::TraceLog("The view could not be created\n");
         tarvel::SetCanDriverNoticeSink({});
+        tarvel::SetSimulatedWorldNoticeSink({});
         frame_->Destroy();
         frame_ = nullptr;
         tarvel::StopCanSurroundings(); // OnExit does not run after a failed start
@@ -151,6 +156,7 @@ int CTarvelApp::OnExit()
         docManager_ = nullptr;
     }
     tarvel::SetCanDriverNoticeSink({});
+    tarvel::SetSimulatedWorldNoticeSink({});
     view_ = nullptr;
     frame_ = nullptr;
     tarvel::StopCanSurroundings();

@@ -68,14 +68,15 @@ int CopyOut(size_t header, std::vector<uint8_t>& out)
 }
 
 // Runs one request in its own transaction; refused (0) while another runs.
-int Simple(std::vector<uint8_t> request, const char* caption, OnNegative onNegative = OnNegative::Box)
+int Simple(std::vector<uint8_t> request, const char* caption, OnNegative onNegative = OnNegative::Box,
+           Wait wait = Wait::Normal)
 {
     UdsTransaction tx;
     if (!tx.Acquired())
         return 0;
     const uint8_t sid = request[0];
     UdsRequest = std::move(request);
-    return Exchange(sid, caption, Wait::Normal, onNegative);
+    return Exchange(sid, caption, wait, onNegative);
 }
 
 int ReadByIdCore(uint16_t did, std::vector<uint8_t>& out, Wait wait, OnNegative onNegative)
@@ -243,6 +244,11 @@ int UdsWriteById(uint16_t did, const std::vector<uint8_t>& data)
 int UdsIoControlById3(uint16_t did, uint8_t controlParameter)
 {
     return Simple({0x2F, Hi(did), Lo(did), controlParameter}, kCaptionIoControl);
+}
+
+int UdsIoControlById3Quiet(uint16_t did, uint8_t controlParameter)
+{
+    return Simple({0x2F, Hi(did), Lo(did), controlParameter}, kCaptionIoControl, OnNegative::Silent, Wait::Quiet);
 }
 
 int UdsIoControlById5(uint16_t did, uint8_t state1, uint8_t state2, uint8_t controlParameter)

@@ -50,6 +50,9 @@ int UdsSecurityAccessLevel(int level);
 int UdsCommunicationControl(uint8_t controlType, uint8_t communicationType);
 int UdsWriteById(uint16_t did, const std::vector<uint8_t>& data);
 int UdsIoControlById3(uint16_t did, uint8_t controlParameter);
+// The same without any box: for handing an output back after the ECU fell
+// silent, when another time-out box would only repeat what the page said.
+int UdsIoControlById3Quiet(uint16_t did, uint8_t controlParameter);
 int UdsIoControlById5(uint16_t did, uint8_t state1, uint8_t state2, uint8_t controlParameter);
 int UdsIoControlById6(uint16_t did, uint8_t state1, uint8_t state2, uint8_t state3, uint8_t controlParameter);
 int UdsIoControlById6NoCheck(uint16_t did, uint8_t state1, uint8_t state2, uint8_t state3,

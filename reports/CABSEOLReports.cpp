@@ -125,5 +125,20 @@ void CABSEOLReports::RenderState()
         for (const std::string& line : state.resultLines)
             list_->Append(wxString::FromUTF8(line));
         linesShown_ = state.resultLines;
+        ShowFirstRow();
     }
+}
+
+void CABSEOLReports::OnActivatePage(int message)
+{
+    CTarvelPage::OnActivatePage(message);
+    ShowFirstRow();
+}
+
+void CABSEOLReports::ShowFirstRow()
+{
+    // The toolkit keeps the list's scroll offset over a refill and while the
+    // page is hidden; the results are read from their first row.
+    if (list_ && list_->GetCount() > 0)
+        list_->SetFirstItem(0);
 }

@@ -38,8 +38,11 @@ public:
 protected:
     void OnRefreshLanguage() override;
     void RenderState() override;
+    void OnActivatePage(int message) override;
 
 private:
+    // The list scrolled to its first row, whole.
+    void ShowFirstRow();
     void OnSave(wxCommandEvent& event);
     void OnSystemTag(wxCommandEvent& event);
     void OnCharHook(wxKeyEvent& event);

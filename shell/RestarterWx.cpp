@@ -8,14 +8,24 @@
 
 namespace tarvel {
 
-WxRestarter::WxRestarter(std::function<void()> closeProgram) : closeProgram_(std::move(closeProgram)) {}
+WxRestarter::WxRestarter(std::function<void()> closeProgram, std::vector<std::string> arguments)
+    : closeProgram_(std::move(closeProgram)), arguments_(std::move(arguments))
+{
+}
 
 void WxRestarter::Restart(const std::string& executablePath)
 {
     const wxString path = wxString::FromUTF8(executablePath);
-    const wchar_t* argv[] = {path.wc_str(), nullptr};
-    // Passing the path as its own argument keeps folders with blanks intact.
-    if (path.empty() || wxExecute(argv, wxEXEC_ASYNC) == 0) {
+    // Each argument passed as its own keeps folders and texts with blanks
+    // intact.
+    std::vector<wxString> words{path};
+    for (const std::string& argument : arguments_)
+        words.push_back(wxString::FromUTF8(argument));
+    std::vector<const wchar_t*> argv;
+    for (const wxString& word : words)
+        argv.push_back(word.wc_str());
+    argv.push_back(nullptr);
+    if (path.empty() || wxExecute(argv.data(), wxEXEC_ASYNC) == 0) {
         // The user was told the program closes and is to be reopened; it
         // still closes, and the trace says why no new instance came up.
         TraceLog("Could not start a new instance of " + executablePath);

@@ -1,11 +1,39 @@
 #include "WxPrompter.h"
 
 #include <wx/app.h>
+#include <wx/dcclient.h>
 #include <wx/msgdlg.h>
+// After msgdlg.h, which declares the base it builds on.
+#include <wx/generic/msgdlgg.h>
+#include <wx/sizer.h>
 #include <wx/string.h>
 #include <wx/thread.h>
 
 namespace tarvel {
+
+namespace {
+
+// The toolkit's own box takes the width of its text, however long its
+// caption: a short message under "Error" showed the caption cut to "E… r".
+// This box is at least as wide as its caption in the title bar's bold
+// letters, with room beside it for the title bar's buttons.
+class CaptionWideMessageDialog : public wxGenericMessageDialog {
+public:
+    using wxGenericMessageDialog::wxGenericMessageDialog;
+
+protected:
+    void AddMessageDialogDetails(wxSizer* sizer) override
+    {
+        wxClientDC dc(this);
+        dc.SetFont(GetFont().Bold());
+        const wxSize caption = dc.GetTextExtent(GetTitle());
+        // The window menu, minimise, maximise and close buttons and the
+        // title bar's margins.
+        sizer->Add(caption.x + 8 * caption.y, 0);
+    }
+};
+
+} // namespace
 
 MsgAnswer WxPrompter::AnswerWithoutUser(MsgButtons buttons)
 {
@@ -51,7 +79,7 @@ MsgAnswer WxPrompter::ShowBox(const std::string& text, const std::string& captio
     case MsgIcon::Error: style |= wxICON_ERROR; break;
     case MsgIcon::Question: style |= wxICON_QUESTION; break;
     }
-    wxMessageDialog dialog(nullptr, wxString::FromUTF8(text), wxString::FromUTF8(caption), style);
+    CaptionWideMessageDialog dialog(nullptr, wxString::FromUTF8(text), wxString::FromUTF8(caption), style);
     if (buttons == MsgButtons::RetryCancel)
         dialog.SetOKCancelLabels("&Retry", wxID_CANCEL);
     switch (dialog.ShowModal()) {

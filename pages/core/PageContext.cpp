@@ -46,6 +46,12 @@ public:
 
 } // namespace
 
+const TextTable& ProgramTexts()
+{
+    static const LanguageTableTexts texts;
+    return texts;
+}
+
 ReplaceQuestion ReplaceFileQuestion(const TextTable& texts)
 {
     return {texts.Text(kRowReplaceFileQuestion, "A file of this name already exists. Do you want to replace it?"),

@@ -28,6 +28,10 @@ public:
     virtual int Language() const = 0;
 };
 
+// The program's texts as its pages read them: LanguageTable, in the
+// language loaded.
+const TextTable& ProgramTexts();
+
 // The question a save asks before it replaces a file, in the current language.
 ReplaceQuestion ReplaceFileQuestion(const TextTable& texts);
 

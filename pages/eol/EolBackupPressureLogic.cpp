@@ -32,6 +32,11 @@ EolBackupPressureLogic::EolBackupPressureLogic(const tarvel::PageContext& contex
 
 // ---- Tables ----
 
+std::string EolBackupPressureLogic::BuildPressureText(const tarvel::TextTable& texts)
+{
+    return texts.Text(kBuildPressureTextRow, "Build up the backup pressure, then press OK");
+}
+
 BackupPressureVerdict EolBackupPressureLogic::EvaluateBackupChannels(const float* channels, bool fiveChannels)
 {
     const int count = fiveChannels ? 5 : 3;
@@ -174,7 +179,7 @@ void EolBackupPressureLogic::RunBackupPressureTest()
     }
 
     // The operator builds the backup pressure and closes the box.
-    Box(kBuildPressureTextRow, kErrorCaptionRow, MsgIcon::Exclamation);
+    tarvel::ShowMessage(BuildPressureText(Context().texts), Text(kErrorCaptionRow), MsgIcon::Exclamation);
     if (!StillRunning() || !PumpedWait(1500) || !ReadBackupPressures())
         return;
     if (StopRequested())
@@ -219,6 +224,12 @@ bool EolBackupPressureLogic::HoldBackupPressureValves(bool renewal)
     tarvel::TestRunning = 1;
     if (tarvel::UdsIoControlById6(kValvesDid, 0xFF, 0xFF, 0xFF, 3) == 1)
         return true;
+    if (!StillRunning())
+        return false;
+    if (LastRequestUnanswered()) {
+        EndNotRead();
+        return false;
+    }
     if (renewal) {
         // A renewal the ECU refuses is not tried again (before the box, so
         // no tick repeats it while the box is open).
@@ -257,12 +268,24 @@ bool EolBackupPressureLogic::ReadBackupPressures()
         ShowChannel(channel, slot.text);
     }
     Changed();
-    if (outcome == PressureReadOutcome::ReadFailed || outcome == PressureReadOutcome::NoAnswer)
+    if (outcome == PressureReadOutcome::NoAnswer) {
+        // Every later request would only wait for its own time-out.
+        EndNotRead();
+        return false;
+    }
+    if (outcome == PressureReadOutcome::ReadFailed)
         Box(kReadFailedTextRow, kErrorCaptionRow, MsgIcon::None);
     return StillRunning();
 }
 
-void EolBackupPressureLogic::ReturnIoControlToEcu()
+void EolBackupPressureLogic::EndNotRead()
+{
+    // The valves go back to the ECU, should it answer again.
+    if (EndRunAfterBox(kReadFailedTextRow))
+        ReturnIoControlToEcu(/*quiet*/ true);
+}
+
+void EolBackupPressureLogic::ReturnIoControlToEcu(bool quiet)
 {
     if (tarvel::UdsRequestInFlight()) {
         controlOwed_ = true;
@@ -270,7 +293,10 @@ void EolBackupPressureLogic::ReturnIoControlToEcu()
     }
     controlOwed_ = false;
     // 2F 00 06 00; the answer is not used.
-    tarvel::UdsIoControlById3(kValvesDid, 0);
+    if (quiet)
+        tarvel::UdsIoControlById3Quiet(kValvesDid, 0);
+    else
+        tarvel::UdsIoControlById3(kValvesDid, 0);
     // The valves are the ECU's again.
     tarvel::TestRunning = 0;
 }

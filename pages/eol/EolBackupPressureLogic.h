@@ -5,6 +5,11 @@
 // (0x0051, 0x0052, and 0x0053 on "4S3M") and judges them: some pressure at
 // all, at least one channel from 5.0 bar, and every compared pair of
 // channels within 0.7 bar.
+//
+// A request the ECU leaves unanswered, a read or the hold (the ECU or the
+// adapter has fallen silent), ends the run at once with the not-read box
+// (UI text 207): nothing is judged, and the valves are handed back without a
+// box of their own.
 #pragma once
 
 #include "EolPageLogic.h"
@@ -52,6 +57,9 @@ public:
 
     const EolBackupPressureState& State() const { return state_; }
 
+    // The operator's cue as the page shows it: UI text 208, or the page's
+    // own words when the language file has none for it.
+    static std::string BuildPressureText(const tarvel::TextTable& texts);
     // The evaluation: channels 1 to 3, or 1 to 5 for "4S3M".
     static BackupPressureVerdict EvaluateBackupChannels(const float* channels, bool fiveChannels);
     // The pre-check: no channel above 0.25 bar.
@@ -74,7 +82,10 @@ private:
     bool HoldBackupPressureValves(bool renewal = false);
     // The layout's read; false when the test ended meanwhile.
     bool ReadBackupPressures();
-    void ReturnIoControlToEcu();
+    // The not-read end of a run (see above).
+    void EndNotRead();
+    // 2F 00 06 00 (`quiet`: without a box should the ECU not answer).
+    void ReturnIoControlToEcu(bool quiet = false);
     void ShowChannel(int channel, const std::string& text);
 
     EolBackupPressureState state_;

@@ -268,18 +268,12 @@ void EolBrakePressureLogic::RunEbsdSequence()
 
 void EolBrakePressureLogic::EndNotRead()
 {
-    StopTicks();
     phase_.reset();
     PressurePhaseElapsed = 0.0f;
-    if (!StillRunning())
-        return;
-    Box(kReadFailedTextRow, kErrorCaptionRow, MsgIcon::None);
-    if (!StillRunning())
-        return;
-    EndRun();
-    // A channel still held goes back to the ECU, should it answer again (a
-    // time-out of a finished test shows no box).
-    ReleaseHeldChannel();
+    // A channel still held goes back to the ECU, should it answer again;
+    // quietly, for the box has said what there is to say.
+    if (EndRunAfterBox(kReadFailedTextRow))
+        ReleaseHeldChannel(/*quiet*/ true);
 }
 
 void EolBrakePressureLogic::StopRun()
@@ -309,7 +303,7 @@ void EolBrakePressureLogic::ClosePhase()
     PressurePhaseElapsed = 0.0f;
 }
 
-void EolBrakePressureLogic::ReleaseHeldChannel()
+void EolBrakePressureLogic::ReleaseHeldChannel(bool quiet)
 {
     if (!holdsChannel_)
         return;
@@ -321,7 +315,10 @@ void EolBrakePressureLogic::ReleaseHeldChannel()
     holdsChannel_ = false;
     releaseOwed_ = false;
     // ReturnIoControlToEcu(0x0005): 2F 00 05 00; the answer is not used.
-    tarvel::UdsIoControlById3(kControlDid, 0);
+    if (quiet)
+        tarvel::UdsIoControlById3Quiet(kControlDid, 0);
+    else
+        tarvel::UdsIoControlById3(kControlDid, 0);
 }
 
 void EolBrakePressureLogic::OnTick()

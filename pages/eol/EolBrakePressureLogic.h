@@ -114,7 +114,9 @@ private:
     void ClosePhase();
     // Control of the channels back to the ECU when a phase holds one (and no
     // request is in flight; otherwise as soon as that request has ended).
-    void ReleaseHeldChannel();
+    // `quiet`: after the ECU fell silent, so that no time-out box follows the
+    // page's own.
+    void ReleaseHeldChannel(bool quiet = false);
     // One tick of the open phase.
     void OnBrakePressureTimer();
     bool CommandPressureChannel(uint8_t channel, bool apply);

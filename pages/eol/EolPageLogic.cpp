@@ -285,6 +285,18 @@ void EolPageLogic::ShowIdleLook(bool pictures)
     OnClearDisplay();
 }
 
+bool EolPageLogic::EndRunAfterBox(int textRow)
+{
+    StopTicks();
+    if (!StillRunning())
+        return false;
+    Box(textRow, kErrorCaptionRow, MsgIcon::None);
+    if (!StillRunning())
+        return false;
+    EndRun();
+    return true;
+}
+
 void EolPageLogic::Box(int textRow, int captionRow, MsgIcon icon) const
 {
     tarvel::ShowMessage(Text(textRow), Text(captionRow), icon);

@@ -201,6 +201,10 @@ protected:
     // Back to finished or idle without a box: test idle, TestRunning 0,
     // ticks killed, Start enabled, Exit disabled, the pair hidden.
     void EndRun();
+    // Ends the run without a verdict after a plain box of UI text `textRow`
+    // (caption 76). False when the run ended meanwhile (the box pumps
+    // events), and then nothing more is done.
+    bool EndRunAfterBox(int textRow);
 
     // Message box with UI texts `textRow`/`captionRow`.
     void Box(int textRow, int captionRow, tarvel::MsgIcon icon = tarvel::MsgIcon::Exclamation) const;

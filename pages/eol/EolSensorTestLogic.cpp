@@ -174,6 +174,15 @@ void EolSensorTestLogic::HideStepControls()
     Changed();
 }
 
+std::string EolSensorTestLogic::WheelPrompt(const tarvel::TextTable& texts, int step)
+{
+    static const char* const kOwnWords[4] = {"Please turn wheel c", "Please turn wheel d", "Please turn wheel e",
+                                             "Please turn wheel f"};
+    if (step < 0 || step >= 4)
+        return std::string();
+    return texts.Text(kFirstPromptRow + step, kOwnWords[step]);
+}
+
 void EolSensorTestLogic::ShowPrompt(const std::string& text, uint32_t colour)
 {
     state_.prompt = text;
@@ -569,7 +578,7 @@ bool EolSensorTestLogic::RunSensorStep(int step, bool manual)
     }
     ResetSensorTestItem(SensorTestItem);
     SensorTestChannel = ModulatorChannelForItem(SystemForm, SensorTestItem);
-    ShowPrompt(Text(kFirstPromptRow + step), kPromptColour);
+    ShowPrompt(WheelPrompt(Context().texts, step), kPromptColour);
 
     const int sensors = SystemForm == "2S2M" && step < 2 ? 2 : 4;
     while (SensorTestActive == 1) {

@@ -76,6 +76,11 @@ public:
     explicit EolSensorTestLogic(const tarvel::PageContext& context);
     ~EolSensorTestLogic() override;
 
+    // The prompt of step 0..3 (turn wheel c, d, e, f) as the page shows it:
+    // UI text 245 + step, or the page's own words when the language file
+    // has none for it. Empty for any other step.
+    static std::string WheelPrompt(const tarvel::TextTable& texts, int step);
+
     const SensorTestState& State() const { return state_; }
 
     // ---- The view's events ----

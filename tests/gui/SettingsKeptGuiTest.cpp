@@ -1,14 +1,19 @@
 // The choices a user makes survive a rebuild: start, choose an adapter, a bit
 // rate and a language, close, run the build's data copy over the program
-// folder, start again.
+// folder, start again. And the program a language change starts anew is the
+// one the user started, with its command line.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <regex>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -139,6 +144,63 @@ TEST(SettingsKept, DataCopyRestoresWhatIsMissingAndRenewsTheRest)
     EXPECT_EQ(ReadFile(folder / "LanguageConfig.xml"), language);
     EXPECT_EQ(ReadFile(folder / "LastConfig.xml"), ReadFile(fs::path(TARVEL_SHIPPED_DATA) / "LastConfig.xml"));
     fs::remove_all(folder);
+}
+
+// A process that has ended (a zombie nobody reaps counts as ended).
+bool ProcessEnded(pid_t pid)
+{
+    if (pid <= 0 || ::kill(pid, 0) != 0)
+        return true;
+    const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
+    const size_t close = stat.rfind(')');
+    return close == std::string::npos || (close + 2 < stat.size() && stat[close + 2] == 'Z');
+}
+
+// Started with --simulate (a demonstration: the simulated ECU even when an
+// adapter is plugged in), the program changes its language; the instance
+// the change starts comes up in the new language, still in simulation: its
+// output pane says so when it connects. That instance runs on its own, so
+// this waits for what it wrote, then for its end.
+TEST(SettingsKept, ALanguageChangeRestartsWithTheSameArguments)
+{
+    using namespace std::chrono_literals;
+    const fs::path folder = fs::temp_directory_path() / ("language-restart-" + std::to_string(::getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    // Gone however the test ends.
+    struct RemoveFolder {
+        fs::path folder;
+        ~RemoveFolder()
+        {
+            std::error_code ignored;
+            fs::remove_all(folder, ignored);
+        }
+    } removeFolder{folder};
+    ASSERT_EQ(CopyData(folder), 0);
+    const fs::path log = folder / "instances.log";
+
+    ASSERT_EQ(RunCommand("TARVEL_RESTART_FOLDER=" + folder.string() + " " + TARVEL_RESTART_PHASES + " --simulate >" +
+                         log.string() + " 2>&1"),
+              0)
+        << ReadFile(log);
+
+    const fs::path seen = folder / "restarted.txt";
+    for (auto until = std::chrono::steady_clock::now() + 60s;
+         !fs::exists(seen) && std::chrono::steady_clock::now() < until;)
+        std::this_thread::sleep_for(100ms);
+    pid_t restarted = 0;
+    std::istringstream(ReadFile(folder / "restarted.pid")) >> restarted;
+    for (auto until = std::chrono::steady_clock::now() + 20s;
+         !ProcessEnded(restarted) && std::chrono::steady_clock::now() < until;)
+        std::this_thread::sleep_for(100ms);
+    if (!ProcessEnded(restarted)) {
+        ADD_FAILURE() << "the restarted instance did not end";
+        ::kill(restarted, SIGKILL);
+    }
+    ASSERT_TRUE(fs::exists(seen)) << "no instance came up after the restart\n" << ReadFile(log);
+    const std::string text = ReadFile(seen);
+    EXPECT_THAT(text, testing::HasSubstr("language 2\n")) << "the new instance is in Russian";
+    EXPECT_THAT(text, testing::HasSubstr(": simulation chosen at start-up, using the built-in simulated ECU\n"));
 }
 
 } // namespace

@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <wx/app.h>
+#include <wx/utils.h>
 
 #include "RestarterWx.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
 
 // The wx environment is started by LabelControlsTest.cpp's global environment.
 
@@ -24,4 +30,26 @@ TEST(WxRestarter, ClosesEvenWhenNoNewInstanceCanBeStarted)
     restarter.Restart("");
     wxTheApp->ProcessPendingEvents();
     EXPECT_EQ(closes, 1);
+}
+
+// The new instance gets the arguments the program was started with, each as
+// it was, blanks and all.
+TEST(WxRestarter, StartsTheProgramWithItsArguments)
+{
+    namespace fs = std::filesystem;
+    const fs::path written = fs::temp_directory_path() / ("restart-args-" + std::to_string(::getpid()));
+    fs::remove(written);
+    // A shell stands in for the program: it writes the arguments it got.
+    tarvel::WxRestarter restarter([] {}, {"-c", "printf '%s|' \"$0\" \"$@\" > " + written.string() + ".tmp && mv " +
+                                                    written.string() + ".tmp " + written.string(),
+                                          "C:/Program Files/Tarvel", "--simulate"});
+    restarter.Restart("/bin/sh");
+    for (int i = 0; i < 500 && !fs::exists(written); ++i)
+        wxMilliSleep(10);
+    std::ifstream in(written);
+    std::stringstream got;
+    got << in.rdbuf();
+    EXPECT_EQ(got.str(), "C:/Program Files/Tarvel|--simulate|");
+    wxTheApp->ProcessPendingEvents();
+    fs::remove(written);
 }

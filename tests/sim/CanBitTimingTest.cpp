@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -205,6 +206,36 @@ TEST(CanBitTiming, FramesArriveInBusOrderHoweverLateTheirTasksRun)
                 EXPECT_EQ(a.atUs, a.passedUs);
         }
     }
+}
+
+// A receiver whose handler lets time pass (it waits, as the tester's stack
+// does for an answer) still gets the frames in bus order: the frames that
+// fall due meanwhile are handed over once its handler has returned, never
+// from inside it.
+TEST(CanBitTiming, AHandlerThatLetsTimePassStillGetsTheFramesInBusOrder)
+{
+    const uint64_t t = sim::CanFrameTimeUs(Frame(0x18DA0BF9, true, 8, 0), 500000);
+    tarvel::VirtualClock clock(1000000);
+    tarvel::ScopedClock useClock(clock);
+    auto bus = sim::CanBus::Create(500000);
+    auto tester = bus->Attach(500000);
+    auto listener = bus->Attach(500000);
+    bus->SetTimingModel(true, &clock);
+    std::vector<int> seen;
+    int depth = 0, deepest = 0;
+    listener->SetReceiveHandler([&](const sim::CanFrame& f) {
+        deepest = std::max(deepest, ++depth);
+        clock.Advance(3 * t);
+        seen.push_back(f.data[0]);
+        --depth;
+    });
+
+    for (uint8_t k = 1; k <= 5; ++k)
+        ASSERT_TRUE(tester->Send(Frame(0x18DA0BF9, true, 8, k)));
+    clock.Advance(30 * t);
+
+    EXPECT_EQ(seen, (std::vector<int>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(deepest, 1) << "a frame was handed over inside the handler of another";
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 // passes without real waiting.
 #include "CABSEOLReports.h"
 #include "CABSEOLSensorValueTest.h"
+#include "EolSensorTestLogic.h"
 #include "CEOLHeightSensorCalibration.h"
 #include "EolTestPage.h"
 
@@ -46,7 +47,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -98,10 +102,34 @@ std::vector<int32_t*> FlagsOfPage(int tab)
     }
 }
 
+// Rewrites the data file `name` of the program folder `folder`, replacing
+// what `pattern` matches with `replacement`; false when nothing matched.
+bool EditDataFile(const std::filesystem::path& folder, const char* name, const std::regex& pattern,
+                  const std::string& replacement)
+{
+    std::ifstream in(folder / name, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    in.close();
+    const std::string before = text.str();
+    const std::string after = std::regex_replace(before, pattern, replacement);
+    std::ofstream(folder / name, std::ios::binary | std::ios::trunc) << after;
+    return after != before;
+}
+
+// The program comes up in Russian, as the user chose it last.
+void ChooseRussian(const std::filesystem::path& folder)
+{
+    ASSERT_TRUE(EditDataFile(folder, "LastConfig.xml", std::regex("ItemName=\"Language\" nIndex=\"[0-9]+\""),
+                             "ItemName=\"Language\" nIndex=\"2\""));
+}
+
 class EolRun {
 public:
-    // `faults`: what TARVEL_SIM_TRAILER names for this run (empty: a good trailer).
-    bool Start(const std::string& name, const std::string& faults)
+    // `faults`: what TARVEL_SIM_TRAILER names for this run (empty: a good
+    // trailer); `prepare` may change the program's data before it starts.
+    bool Start(const std::string& name, const std::string& faults,
+               const tarvel_test::ProgramUnderTest::Preparation& prepare = {})
     {
         if (faults.empty())
             ::unsetenv(sim::kTrailerFaultsVariable);
@@ -109,7 +137,7 @@ public:
             ::setenv(sim::kTrailerFaultsVariable, faults.c_str(), 1);
         sim::SetBuiltInWorldTime(&clock, &clock);
         CTarvelApp::SetTimerFactoryForTests(&timers);
-        if (!program.Start(name.c_str()))
+        if (!program.Start(name.c_str(), prepare))
             return false;
         app = program.app;
         return true;
@@ -356,6 +384,77 @@ TEST(EolRunGui, ANamedFaultFailsItsItemAndNothingElse)
     EXPECT_EQ(Count(results, "Failed"), 2u) << verdicts.pdf;
     EXPECT_EQ(Count(results, "Not run"), 1u) << "the fault memory";
     EXPECT_THAT(verdicts.pdf, testing::HasSubstr("Channels 1 and 2 differ"));
+}
+
+// The same good run with the program in Russian: every page words its
+// requests in Russian, and the person at the trailer still turns each wheel
+// the wheel page asks for and builds the backup pressure its box asks for;
+// every item passes and the ECU holds the marker.
+TEST(EolRunGui, AGoodTrailerPassesEveryItemInRussian)
+{
+    EolRun run;
+    ASSERT_TRUE(run.Start("test_eol_run_russian", "", ChooseRussian));
+    ASSERT_EQ(LanguageIndex, 2);
+    std::vector<int> pages;
+    Verdicts verdicts;
+    RunEveryPage(run, pages, verdicts);
+    if (HasFatalFailure())
+        return;
+
+    EXPECT_EQ(pages.size(), 10u);
+    for (int tab : pages)
+        for (const int32_t* flag : FlagsOfPage(tab))
+            EXPECT_EQ(*flag, EolPassed) << "page " << tab;
+    ASSERT_NE(sim::BuiltInEcu(), nullptr);
+    EXPECT_EQ(sim::BuiltInEcu()->Did(sim::trailerdata::kDidEolMarker), (std::vector<uint8_t>{1}));
+    EXPECT_EQ(verdicts.lines.size(), 10u);
+    for (const std::string& line : verdicts.lines)
+        EXPECT_EQ(line.rfind("√ -- ", 0), 0u) << line;
+}
+
+// Records the instructions the pages show at the station, and passes every
+// box on to the prompter installed before it.
+class InstructionsSeen : public tarvel::Prompter {
+public:
+    explicit InstructionsSeen(tarvel::Prompter& boxes) : boxes_(boxes) {}
+    tarvel::MsgAnswer Show(const std::string& text, const std::string& caption, tarvel::MsgIcon icon,
+                           tarvel::MsgButtons buttons) override
+    {
+        return boxes_.Show(text, caption, icon, buttons);
+    }
+    void Instruct(const std::string& text) override { shown.push_back(text); }
+    std::vector<std::string> shown;
+
+private:
+    tarvel::Prompter& boxes_;
+};
+
+// A language file whose row for "turn wheel c" is empty: the wheel page
+// shows its own words instead, and the person at the trailer, reading what
+// the page shows, turns that wheel too; the wheel items pass, and the person
+// has nothing to say about what it was asked.
+TEST(EolRunGui, AnEmptyPromptRowStillGetsTheWheelTurned)
+{
+    EolRun run;
+    ASSERT_TRUE(run.Start("test_eol_run_no_prompt", "", [](const std::filesystem::path& folder) {
+        ASSERT_TRUE(EditDataFile(folder, "LanguageConfig.xml", std::regex("<DID Item=\"245\"[^>]*/>"),
+                                 "<DID Item=\"245\" Chinese=\"\" English=\"\" Russian=\"\" Spanish=\"\" "
+                                 "Portug=\"\"/>"));
+    }));
+    ASSERT_EQ(LanguageText(EolSensorTestLogic::kFirstPromptRow), "");
+    InstructionsSeen instructions(*run.program.prompter);
+    tarvel::ScopedPrompter useInstructions(instructions);
+    ASSERT_TRUE(guidriver::Connect(run.app));
+    run.PassTime(2000);
+    ASSERT_TRUE(run.RunPage(tarvel::TabEolSensor)) << "the page never came to an end";
+    EXPECT_THAT(instructions.shown, testing::Contains("Please turn wheel c"));
+    for (const int32_t* flag : FlagsOfPage(tarvel::TabEolSensor))
+        EXPECT_EQ(*flag, EolPassed);
+    wxListBox* output = run.app->MainFrame()->OutputList();
+    ASSERT_NE(output, nullptr);
+    for (unsigned i = 0; i < output->GetCount(); ++i)
+        EXPECT_EQ(output->GetString(i).utf8_string().find("cannot tell"), std::string::npos)
+            << output->GetString(i);
 }
 
 } // namespace

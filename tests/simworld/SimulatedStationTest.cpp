@@ -10,6 +10,7 @@
 #include "EolSensorTestLogic.h"
 #include "LanguageTable.h"
 #include "PageBench.h"
+#include "PageContext.h"
 
 #include "ProgramPaths.h"
 #include "Prompter.h"
@@ -57,7 +58,8 @@ protected:
     tarvel::RecordingPrompter boxes;
     tarvel::ScopedPrompter usePrompter{boxes};
     tarvel::ScopedProgramFolder useData{tarvel_test::DataFolder()};
-    tarvel::SimulatedStationWitness witness;
+    std::vector<std::string> said; // what the person said in the output pane
+    tarvel::SimulatedStationWitness witness{[this](const std::string& line) { said.push_back(line); }};
 };
 
 TEST_F(SimulatedStation, TheWheelAPromptNamesTurnsInEveryLanguage)
@@ -103,6 +105,70 @@ TEST_F(SimulatedStation, TheBackupPressureIsBuiltWhenTheBoxAsksAndLetGoAfter)
         EXPECT_LT(sim::BuiltInTrailer()->DemandPressure(), 0.05);
     }
     EXPECT_EQ(boxes.Count(), 10u) << "the boxes still reach the installed prompter";
+}
+
+// A language file without the text of a request: the page shows its own
+// words, and the person does what they ask.
+TEST_F(SimulatedStation, APagesOwnWordsForAnEmptyRowAreUnderstood)
+{
+    for (int language = 0; language < 5; ++language) {
+        SCOPED_TRACE(language);
+        UseLanguage(language);
+        LanguageTable[EolSensorTestLogic::kFirstPromptRow].text.clear();
+        LanguageTable[EolBackupPressureLogic::kBuildPressureTextRow].text.clear();
+        const tarvel::TextTable& texts = tarvel::ProgramTexts();
+
+        tarvel::GetPrompter().Instruct(EolSensorTestLogic::WheelPrompt(texts, 0));
+        clock.Advance(uint64_t(sim::trailerdata::kReactionMaxMs) * 1000);
+        EXPECT_TRUE(sim::BuiltInTrailer()->WheelTurning(1));
+        clock.Advance(uint64_t(sim::trailerdata::kHandSpinCoastMs) * 1000);
+
+        tarvel::GetPrompter().Show(EolBackupPressureLogic::BuildPressureText(texts), "",
+                                   tarvel::MsgIcon::Exclamation, tarvel::MsgButtons::Ok);
+        EXPECT_TRUE(sim::BuiltInOperator()->HoldingPressure());
+        tarvel::GetPrompter().Instruct(std::string());
+        EXPECT_FALSE(sim::BuiltInOperator()->HoldingPressure());
+    }
+    EXPECT_TRUE(said.empty());
+}
+
+// Two requests worded alike: the person cannot tell which is meant, does
+// nothing, and says so in the output pane once, however often it is asked.
+TEST_F(SimulatedStation, ARequestWordedLikeAnotherIsNamedOnceAndLeftAlone)
+{
+    UseLanguage(2);
+    const std::string alike = LanguageText(EolSensorTestLogic::kFirstPromptRow);
+    LanguageTable[EolSensorTestLogic::kFirstPromptRow + 1].text = alike;
+    for (int asked = 0; asked < 3; ++asked) {
+        tarvel::GetPrompter().Instruct(alike);
+        clock.Advance(uint64_t(sim::trailerdata::kReactionMaxMs) * 1000);
+        for (unsigned wheel = 1; wheel <= 4; ++wheel)
+            EXPECT_FALSE(sim::BuiltInTrailer()->WheelTurning(wheel)) << wheel;
+    }
+    EXPECT_EQ(said, std::vector<std::string>{tarvel::CannotTellLine(alike)});
+    EXPECT_NE(said.front().find(alike), std::string::npos);
+
+    // The other wheels are still told apart.
+    tarvel::GetPrompter().Instruct(LanguageText(EolSensorTestLogic::kFirstPromptRow + 2));
+    clock.Advance(uint64_t(sim::trailerdata::kReactionMaxMs) * 1000);
+    EXPECT_TRUE(sim::BuiltInTrailer()->WheelTurning(3));
+    EXPECT_EQ(said.size(), 1u);
+}
+
+// The page goes on with an instruction in its own window rather than a box:
+// the person lets go of the pressure too.
+TEST_F(SimulatedStation, AnInstructionShownAfterTheBoxLetsThePressureGo)
+{
+    UseLanguage(1);
+    tarvel::GetPrompter().Show(LanguageText(EolBackupPressureLogic::kBuildPressureTextRow), "",
+                               tarvel::MsgIcon::Exclamation, tarvel::MsgButtons::Ok);
+    ASSERT_TRUE(sim::BuiltInOperator()->HoldingPressure());
+    clock.Advance(1500 * 1000);
+    ASSERT_GT(sim::BuiltInTrailer()->DemandPressure(), 1.0);
+    tarvel::GetPrompter().Instruct(LanguageText(EolSensorTestLogic::kOperatorQuestionRow));
+    EXPECT_FALSE(sim::BuiltInOperator()->HoldingPressure());
+    clock.Advance(1500 * 1000);
+    EXPECT_LT(sim::BuiltInTrailer()->DemandPressure(), 0.05);
 }
 
 // Without a simulated world (a real ECU) nobody is at the trailer.

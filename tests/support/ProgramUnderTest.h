@@ -19,6 +19,7 @@
 #include <string>
 #include <system_error>
 #include <unistd.h>
+#include <vector>
 
 namespace tarvel_test {
 
@@ -75,10 +76,18 @@ public:
         CTarvelApp::SetProfileFileForTests(wxString::FromUTF8((folder / "profile.ini").string()));
         app = new CTarvelApp;
         wxApp::SetInstance(app);
-        static int argc = 1;
-        static std::string programName;
-        programName = name;
-        static char* argv[] = {programName.data(), nullptr};
+        // The program's name, then `arguments` (its command line).
+        static std::vector<std::string> words;
+        static std::vector<char*> argvWords;
+        static int argc = 0;
+        words.assign(1, name);
+        words.insert(words.end(), arguments.begin(), arguments.end());
+        argvWords.clear();
+        for (std::string& word : words)
+            argvWords.push_back(word.data());
+        argvWords.push_back(nullptr);
+        argc = static_cast<int>(words.size());
+        char** argv = argvWords.data();
         // Boxes of the start-up itself (a missing data file) are recorded too.
         prompter = new tarvel::RecordingPrompter;
         CTarvelApp::SetPrompterForTests(prompter);
@@ -113,6 +122,8 @@ public:
             std::filesystem::remove_all(folder, ec);
     }
 
+    // What the program finds on its command line after its name.
+    std::vector<std::string> arguments;
     CTarvelApp* app = nullptr;
     tarvel::RecordingPrompter* prompter = nullptr;
     bool started = false;

@@ -3,6 +3,7 @@
 // back, and runs that are stopped, refused or find the circuit not released.
 #include "PressureBench.h"
 
+#include "ConnectionLife.h"
 #include "ReportTextTable.h"
 #include "UdsEngine.h"
 
@@ -325,6 +326,64 @@ TEST_F(BackupPressureTest, ARefusedRenewalIsReportedOnceAndNotTriedAgain)
     const auto texts = BoxTexts();
     EXPECT_EQ(std::count(texts.begin(), texts.end(), UiText(211)), 1);
     EXPECT_EQ(EolBackupPressureResult, EolPassed) << "the verdict is the readings'";
+}
+
+// The ECU or the adapter falls silent during a run that starts once the
+// keep-alive has run (a time-out then shows its box unless the call is
+// quiet): the first request left unanswered ends the run with the not-read
+// box and no other, nothing is judged, and the valves are handed back.
+TEST_F(BackupPressureTest, ALinkThatFallsSilentEndsTheRunAtTheFirstUnansweredRequest)
+{
+    struct Case {
+        int silence;
+        bool whileTheOperatorBuilds; // else as soon as the valves are held
+        std::vector<int> boxRows;
+    };
+    const Case cases[] = {{0, false, {207}}, {1, true, {208, 207}}};
+    UseForm(TrailerForm::k4S2M);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(SilenceName(c.silence));
+        ASSERT_TRUE(bench.Connect());
+        Pump(tarvel::kKeepAlivePeriodMs + 500);
+        ASSERT_EQ(tarvel::UdsQuiet.load(), 0u) << "the keep-alive has run";
+        bench.ClearRequests();
+        bench.prompter.Clear();
+        size_t sentAtSilence = 0;
+        const auto silence = [&] {
+            BeginSilence(c.silence);
+            sentAtSilence = Sent().size();
+        };
+        boxes.On(UiText(208), [&] {
+            op.BuildControlPressure();
+            if (c.whileTheOperatorBuilds)
+                silence();
+        });
+        if (!c.whileTheOperatorBuilds)
+            pump.Once([&] { return Count(Sent(), kHold) == 1 && !tarvel::UdsRequestInFlight(); }, silence);
+
+        Backup().Start();
+
+        std::vector<std::string> expected;
+        for (int row : c.boxRows)
+            expected.push_back(UiText(row));
+        EXPECT_THAT(BoxTexts(), ElementsAreArray(expected));
+        const auto sent = Sent();
+        ASSERT_GT(sentAtSilence, 0u);
+        ASSERT_EQ(sent.size(), sentAtSilence + 2) << "one request unanswered, then the hand back";
+        EXPECT_EQ(sent.back(), kHandBack);
+        EXPECT_EQ(Count(sent, kMarker), 0u);
+        EXPECT_EQ(EolBackupPressureResult, EolNotTested);
+        EXPECT_EQ(Backup().Common().pictures, std::vector<EolPicture>{EolPicture::Idle});
+        EXPECT_FALSE(Backup().Running());
+        EXPECT_TRUE(Backup().Common().startEnabled);
+        EXPECT_EQ(EolTestIdle.load(), 1);
+        EXPECT_EQ(tarvel::TestRunning.load(), 0u);
+
+        EndSilence();
+        op.ReleaseControlPressure();
+        bench.Disconnect();
+        bench.Advance(3000);
+    }
 }
 
 } // namespace

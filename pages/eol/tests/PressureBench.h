@@ -15,6 +15,7 @@
 #include "Prompter.h"
 
 #include "SimOperator.h"
+#include "ControlCanStandin.h"
 #include "SimTrailerData.h"
 
 #include <algorithm>
@@ -68,6 +69,31 @@ protected:
     EolBackupPressureLogic& Backup()
     {
         return *dynamic_cast<EolBackupPressureLogic*>(bench.pages.Logic(tarvel::TabEolBackupPressure));
+    }
+
+    void TearDown() override { EndSilence(); }
+
+    // The two ways the link falls silent: the ECU stops answering, or the
+    // adapter stops receiving. EndSilence (also run after each test) brings
+    // the link back.
+    static constexpr int kSilences = 2;
+    static const char* SilenceName(int which)
+    {
+        return which == 0 ? "the ECU stops answering" : "the adapter stops receiving";
+    }
+    void BeginSilence(int which)
+    {
+        if (which == 0) {
+            bench.ecu->SetNoAnswer(0);
+        } else {
+            standin::ControlCanLog().FailCall("VCI_GetReceiveNum", 0, 0);
+            standin::ControlCanLog().FailCall("VCI_Receive", 0, 0);
+        }
+    }
+    void EndSilence()
+    {
+        standin::ControlCanLog().ClearFailures();
+        bench.ecu->ClearFaults();
     }
 
     // Both the trailer and what the program knows of it.
