@@ -230,6 +230,10 @@ void ServeHeldWait()
 {
     if (!OwnedHere() || g_waitDepth == 0 || g_roundRunning)
         return;
+    // Once the program is closing, the wait ends at its next round: nothing
+    // more goes to the ECU, the session is not kept either.
+    if (GetPump().QuitRequested())
+        return;
     g_roundRunning = true;
     if (g_run.result < 0) {
         Clock& clock = GetClock();
