@@ -15,9 +15,6 @@
 #include "VectorXlDriver.h"
 #include "VectorXlStandin.h"
 
-#include <functional>
-#include <mutex>
-
 namespace tarvel {
 
 namespace {
@@ -28,35 +25,10 @@ AdapterSwitchPort& ProgramPort()
     return port;
 }
 
-std::mutex& WorldNoticeMutex()
-{
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::function<void(const std::string&)>& WorldNoticeSink()
-{
-    static std::function<void(const std::string&)> sink;
-    return sink;
-}
-
-// What the simulated world says while the program runs: in the trace and
-// wherever the sink puts it.
-void SayForTheWorld(const std::string& line)
-{
-    TraceLog(line);
-    std::function<void(const std::string&)> sink;
-    {
-        std::lock_guard<std::mutex> lock(WorldNoticeMutex());
-        sink = WorldNoticeSink();
-    }
-    if (sink)
-        sink(line);
-}
-
 SimulatedStationWitness& StationWitness()
 {
-    static SimulatedStationWitness witness(&SayForTheWorld);
+    // What the person cannot make out goes where the adapters' lines go.
+    static SimulatedStationWitness witness(&SayCanDriver);
     return witness;
 }
 
@@ -128,12 +100,6 @@ std::vector<std::string> SimulatedWorldNotices()
         lines.push_back(std::string("Simulated trailer: \"") + unknown + "\" in " + sim::kTrailerFaultsVariable +
                         " is no fault it knows");
     return lines;
-}
-
-void SetSimulatedWorldNoticeSink(std::function<void(const std::string&)> sink)
-{
-    std::lock_guard<std::mutex> lock(WorldNoticeMutex());
-    WorldNoticeSink() = std::move(sink);
 }
 
 void StopCanSurroundings()

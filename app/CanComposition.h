@@ -9,7 +9,6 @@
 // Nothing below the shell knows how these pieces meet.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,9 +38,5 @@ void StopCanSurroundings();
 // faults its trailer was given (TARVEL_SIM_TRAILER) and any name in that
 // list that is no fault; nothing for a trailer without faults.
 std::vector<std::string> SimulatedWorldNotices();
-// Where what the simulated world has to say while the program runs goes
-// besides the trace (the output pane): the person at the trailer who cannot
-// make out what a page asks. Empty: the trace alone.
-void SetSimulatedWorldNoticeSink(std::function<void(const std::string&)> sink);
 
 } // namespace tarvel

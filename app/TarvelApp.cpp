@@ -113,14 +113,12 @@ bool CTarvelApp::OnInit()
 
     frame_ = new CMainFrame(docManager_, kMainWindowTitle);
     SetTopWindow(frame_);
-    // Which driver each adapter opens with, and what the simulated world has
-    // to say, appear in the output pane too.
-    const auto toOutputPane = [this](const std::string& line) {
+    // Which driver each adapter opens with, and what the person at the
+    // simulated trailer cannot make out, appear in the output pane too.
+    tarvel::SetCanDriverNoticeSink([this](const std::string& line) {
         if (frame_ && frame_->OutputList())
             frame_->OutputList()->Append(wxString::FromUTF8(line));
-    };
-    tarvel::SetCanDriverNoticeSink(toOutputPane);
-    tarvel::SetSimulatedWorldNoticeSink(toOutputPane);
+    });
     // A simulated trailer with faults says so before anything else.
     if (frame_->OutputList())
         for (const std::string& line : tarvel::SimulatedWorldNotices())
@@ -131,7 +129,6 @@ bool CTarvelApp::OnInit()
     if (!view_) {
         tarvel::TraceLog("The view could not be created\n");
         tarvel::SetCanDriverNoticeSink({});
-        tarvel::SetSimulatedWorldNoticeSink({});
         frame_->Destroy();
         frame_ = nullptr;
         tarvel::StopCanSurroundings(); // OnExit does not run after a failed start
@@ -156,7 +153,6 @@ int CTarvelApp::OnExit()
         docManager_ = nullptr;
     }
     tarvel::SetCanDriverNoticeSink({});
-    tarvel::SetSimulatedWorldNoticeSink({});
     view_ = nullptr;
     frame_ = nullptr;
     tarvel::StopCanSurroundings();

@@ -90,6 +90,19 @@ void ShowWholeText(wxWindow* window, const wxString& text, int room)
     }
 }
 
+// The widest of a column's texts that are not empty, with the cell's
+// padding; 0 for a column without any.
+int WidestText(wxDC& dc, int rows, const std::function<wxString(int row)>& textOf, int padding)
+{
+    int widest = 0;
+    for (int r = 0; r < rows; ++r) {
+        const wxString text = textOf(r);
+        if (!text.empty())
+            widest = std::max(widest, dc.GetTextExtent(text).x + padding);
+    }
+    return widest;
+}
+
 std::vector<FittedColumn> Measured(const std::vector<ColumnFitting>& columns, std::vector<int> content,
                                    const std::vector<int>& header)
 {
@@ -148,11 +161,8 @@ void KeepColumnsFitted(wxGrid* grid, std::vector<ColumnFitting> columns)
             dc.SetFont(grid->GetLabelFont());
             header[c] = dc.GetTextExtent(grid->GetColLabelValue(col)).x + kGridCellPadding;
             dc.SetFont(grid->GetDefaultCellFont());
-            for (int r = 0; r < grid->GetNumberRows(); ++r) {
-                const wxString text = grid->GetCellValue(r, col);
-                if (!text.empty())
-                    content[c] = std::max(content[c], dc.GetTextExtent(text).x + kGridCellPadding);
-            }
+            content[c] = WidestText(
+                dc, grid->GetNumberRows(), [grid, col](int r) { return grid->GetCellValue(r, col); }, kGridCellPadding);
         }
         return Measured(wanted, content, header);
     };
@@ -205,11 +215,8 @@ void KeepColumnsFitted(wxListCtrl* list, std::vector<ColumnFitting> columns)
             item.SetMask(wxLIST_MASK_TEXT);
             if (list->GetColumn(col, item))
                 header[c] = dc.GetTextExtent(item.GetText()).x + kListCellPadding;
-            for (long r = 0; r < list->GetItemCount(); ++r) {
-                const wxString text = list->GetItemText(r, col);
-                if (!text.empty())
-                    content[c] = std::max(content[c], dc.GetTextExtent(text).x + kListCellPadding);
-            }
+            content[c] = WidestText(
+                dc, list->GetItemCount(), [list, col](int r) { return list->GetItemText(r, col); }, kListCellPadding);
         }
         if (count > 0 && content[0] > 0)
             content[0] += kListImageRoom;

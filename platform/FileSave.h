@@ -91,9 +91,6 @@ public:
     // Bytes that stand in the file (whole records after a failed append).
     uint64_t Size() const { return size_; }
     const std::string& Target() const { return target_; }
-    // The file the save replaces: the target, or the file a symbolic link at
-    // the target leads to (known once Open has run).
-    const std::string& ReplacedPath() const { return replaced_; }
     const std::string& TemporaryPath() const { return temporary_; }
     // The temporary file a failed Commit left on disk; empty when none was.
     const std::string& KeptPath() const { return kept_; }
@@ -101,7 +98,7 @@ public:
 private:
     FileSystem& fs_;
     std::string target_;
-    std::string replaced_;
+    std::string replaced_; // the target, or the file a symbolic link at the target leads to
     std::string temporary_;
     std::string kept_;
     std::unique_ptr<WritableFile> file_;
