@@ -122,6 +122,18 @@ ColumnFitter* FitterOf(wxWindow* control)
     return control ? dynamic_cast<ColumnFitter*>(control->GetClientObject()) : nullptr;
 }
 
+// Gives `control` its fitter (the control owns it) and refits whenever the
+// control is resized.
+ColumnFitter* KeepFitter(wxWindow* control, ColumnFitter* fitter)
+{
+    control->SetClientObject(fitter);
+    control->Bind(wxEVT_SIZE, [control, fitter](wxSizeEvent& event) {
+        fitter->FitSoon(control);
+        event.Skip();
+    });
+    return fitter;
+}
+
 } // namespace
 
 wxWindow* RowWindowOf(wxListCtrl* list)
@@ -166,14 +178,9 @@ void KeepColumnsFitted(wxGrid* grid, std::vector<ColumnFitting> columns)
         }
         return Measured(wanted, content, header);
     };
-    auto* fitter = new ColumnFitter(
-        std::move(columns), room, measure, [grid](int c, int width) { grid->SetColSize(c, width); },
-        [grid](int c) { return c < grid->GetNumberCols() ? grid->GetColSize(c) : -1; });
-    grid->SetClientObject(fitter);
-    grid->Bind(wxEVT_SIZE, [grid, fitter](wxSizeEvent& event) {
-        fitter->FitSoon(grid);
-        event.Skip();
-    });
+    ColumnFitter* fitter = KeepFitter(
+        grid, new ColumnFitter(std::move(columns), room, measure, [grid](int c, int width) { grid->SetColSize(c, width); },
+                              [grid](int c) { return c < grid->GetNumberCols() ? grid->GetColSize(c) : -1; }));
     wxWindow* cells = grid->GetGridWindow();
     cells->Bind(wxEVT_MOTION, [grid, cells](wxMouseEvent& event) {
         event.Skip();
@@ -222,14 +229,9 @@ void KeepColumnsFitted(wxListCtrl* list, std::vector<ColumnFitting> columns)
             content[0] += kListImageRoom;
         return Measured(wanted, content, header);
     };
-    auto* fitter = new ColumnFitter(
-        std::move(columns), room, measure, [list](int c, int width) { list->SetColumnWidth(c, width); },
-        [list](int c) { return c < list->GetColumnCount() ? list->GetColumnWidth(c) : -1; });
-    list->SetClientObject(fitter);
-    list->Bind(wxEVT_SIZE, [list, fitter](wxSizeEvent& event) {
-        fitter->FitSoon(list);
-        event.Skip();
-    });
+    ColumnFitter* fitter = KeepFitter(
+        list, new ColumnFitter(std::move(columns), room, measure, [list](int c, int width) { list->SetColumnWidth(c, width); },
+                              [list](int c) { return c < list->GetColumnCount() ? list->GetColumnWidth(c) : -1; }));
     wxWindow* rows = RowWindowOf(list);
     rows->Bind(wxEVT_MOTION, [list, rows](wxMouseEvent& event) {
         event.Skip();
