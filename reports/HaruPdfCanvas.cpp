@@ -83,6 +83,7 @@ struct HaruPdfCanvas::Impl {
         HPDF_SetPageMode(doc, HPDF_PAGE_MODE_USE_OUTLINE);
         HPDF_UseCNSFonts(doc);
         HPDF_UseCNSEncodings(doc);
+        HPDF_UseUTFEncodings(doc); // the Unicode font's
     }
 
     static void HPDF_STDCALL OnError(HPDF_STATUS errorNo, HPDF_STATUS detailNo, void* userData)

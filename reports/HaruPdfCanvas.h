@@ -1,6 +1,6 @@
 // The PDF canvas over libharu. The document is created in the constructor
 // (every kind of stream compressed, the outline pane shown, the simplified-
-// Chinese fonts and encodings enabled) and freed in the destructor, so no
+// Chinese fonts and encodings and UTF-8 enabled) and freed in the destructor, so no
 // path leaks it.
 #pragma once
 

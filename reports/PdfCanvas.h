@@ -4,7 +4,8 @@
 //
 // Coordinates are PDF points with the origin at the bottom-left corner of the
 // page. Text is passed as UTF-8 and converted at the canvas into the code page
-// of the current font ('?' for what it cannot hold).
+// of the current font; what that page cannot hold is drawn in a font that can
+// (FontRuns).
 #pragma once
 
 #include <cstddef>

@@ -9,8 +9,14 @@
 //
 // Helvetica cannot show Cyrillic, and ISO8859-2 turns "São" into "Săo";
 // GB-EUC-H lacks part of code page 936, GBK-EUC-H holds all of it.
+//
+// A character the language's code page cannot hold (a Cyrillic name in an
+// English report, a Chinese one in a Russian report) is drawn in a font that
+// can: Chinese characters in the Chinese font, every other one in the
+// Unicode TrueType file (the Cyrillic font's file, embedded) in UTF-8.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,9 +51,25 @@ ReportFont ReportFontForLanguage(int languageIndex);
 // every language (digits, units).
 ReportFont WesternReportFont();
 
+// The Chinese font (SimSun, GBK-EUC-H), also for the Chinese characters of
+// the other languages' texts.
+ReportFont ChineseReportFont();
+
+// The font of the characters neither the language's font nor the Chinese
+// font holds: the Unicode TrueType file (CyrillicFontFile) in UTF-8. Without
+// that file there is none: `source` is Base14 and `name` empty.
+ReportFont UnicodeReportFont();
+
+// The Windows code page number that stands for UTF-8.
+constexpr int kCodePageUtf8 = 65001;
+
 // UTF-8 text in the font's code page; '?' for each character the page cannot
-// hold (and for malformed input).
+// hold (and for malformed input). A UTF-8 font takes the text as it is, but
+// for characters beyond U+FFFF, which it cannot address.
 std::string EncodeForFont(std::string_view utf8, const ReportFont& font);
+
+// True when the code page of `font` holds the character `cp`.
+bool FontHolds(const ReportFont& font, uint32_t cp);
 
 // A piece of a text and the font it is drawn with.
 struct FontRun {
@@ -59,8 +81,12 @@ struct FontRun {
 // printable ASCII (Latin letters, digits, blanks, units, versions, the VIN) is
 // drawn in the Western font: SimSun is not embedded, and its Latin glyphs
 // would come out of a text extraction as full-width letters and would overlap
-// where a viewer substitutes another font. Every other font draws the text as
-// one run. An empty text gives no run.
+// where a viewer substitutes another font. Every character the font's code
+// page holds stays in the font; the others are drawn in a font that holds
+// them: a Chinese character (one of the Chinese code page) in the Chinese
+// font, any other in the Unicode font; '?' only where there is no such font
+// (or the character lies beyond U+FFFF, or the text is not UTF-8). Adjacent
+// characters of one font make one run. An empty text gives no run.
 std::vector<FontRun> FontRuns(const ReportFont& font, std::string_view utf8);
 
 // The Cyrillic TrueType file: $TARVEL_CYRILLIC_FONT when it names a file, else

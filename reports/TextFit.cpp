@@ -62,6 +62,22 @@ uint32_t DecodeAt(const std::string& s, size_t i, size_t& next)
     return cp;
 }
 
+// Punctuation that never ends a line: opening marks.
+bool OpensALine(uint32_t cp)
+{
+    switch (cp) {
+    case '(': case '[': case '{':
+    case 0x00AB: // «
+    case 0x2018: // ‘
+    case 0x201C: // “
+    case 0x3008: case 0x300A: case 0x300C: case 0x300E: case 0x3010: // 〈 《 「 『 【
+    case 0x3014: case 0x3016: case 0x3018: case 0x301A: case 0x301D: // 〔 〖 〘 〚 〝
+    case 0xFF08: case 0xFF3B: case 0xFF5B: case 0xFF5F: case 0xFF62: // （ ［ ｛ ｟ ｢
+        return true;
+    default: return false;
+    }
+}
+
 // Punctuation that never starts a line: closing marks of every script the
 // reports print (Latin, Cyrillic, Chinese full-width and ideographic).
 bool ClosesALine(uint32_t cp)
@@ -75,25 +91,9 @@ bool ClosesALine(uint32_t cp)
         return true;
     default: break;
     }
-    return (cp >= 0x3000 && cp <= 0x303F && cp != 0x3008 && cp != 0x300A && cp != 0x300C && cp != 0x300E &&
-            cp != 0x3010) ||
+    return (cp >= 0x3000 && cp <= 0x303F && !OpensALine(cp)) ||
            (cp >= 0xFF01 && cp <= 0xFF0F && cp != 0xFF08) || (cp >= 0xFF1A && cp <= 0xFF1F) || cp == 0xFF09 ||
            cp == 0xFF3D || cp == 0xFF5D;
-}
-
-// Punctuation that never ends a line: opening marks.
-bool OpensALine(uint32_t cp)
-{
-    switch (cp) {
-    case '(': case '[': case '{':
-    case 0x00AB: // «
-    case 0x2018: // ‘
-    case 0x201C: // “
-    case 0x3008: case 0x300A: case 0x300C: case 0x300E: case 0x3010: // 〈 《 「 『 【
-    case 0xFF08: case 0xFF3B: case 0xFF5B:                           // （ ［ ｛
-        return true;
-    default: return false;
-    }
 }
 
 // A mark that belongs to the character before it.
@@ -104,6 +104,8 @@ enum class BreakAt {
     Blanks,     // only at blanks
     Ideographs, // also beside a Chinese character (or any non-ASCII one)
     Characters, // also between any two characters: a text with no blank
+    Anywhere,   // between any two characters, marks and punctuation too: the
+                // last resort before a cut (a run of closing or combining marks)
 };
 
 bool MayBreakBetween(uint32_t previous, uint32_t cp)
@@ -129,8 +131,10 @@ Pieces BreakPieces(const std::string& text, BreakAt at)
             i = next;
             continue;
         }
-        const bool here = at == BreakAt::Characters || (at == BreakAt::Ideographs && (cp >= 0x80 || previous >= 0x80));
-        if (here && !current.empty() && MayBreakBetween(previous, cp)) {
+        const bool anywhere = at == BreakAt::Anywhere;
+        const bool here = anywhere || at == BreakAt::Characters ||
+                          (at == BreakAt::Ideographs && (cp >= 0x80 || previous >= 0x80));
+        if (here && !current.empty() && (anywhere || MayBreakBetween(previous, cp))) {
             pieces.text.push_back(current);
             pieces.joiner.push_back(std::string());
             current.clear();
@@ -376,9 +380,11 @@ std::vector<FittedLine> FitText(const ReportFont& font, const TextFit& fit)
             return lines;
     }
     // Split at its blanks (and beside Chinese characters); a text that still
-    // does not fit, or has no blank, splits between any two characters.
+    // does not fit, or has no blank, splits between any two characters where
+    // the marks allow it, and else between any two characters at all.
     size_t tried = 1;
-    for (BreakAt at : {font.source == FontSource::Cns ? BreakAt::Ideographs : BreakAt::Blanks, BreakAt::Characters}) {
+    for (BreakAt at : {font.source == FontSource::Cns ? BreakAt::Ideographs : BreakAt::Blanks, BreakAt::Characters,
+                       BreakAt::Anywhere}) {
         const Pieces pieces = BreakPieces(text, at);
         if (pieces.text.size() <= tried || pieces.text.size() > kMostPieces)
             continue;

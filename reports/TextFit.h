@@ -13,7 +13,9 @@
 //   4. Still too wide (or no blank to split at: a job number, a name typed
 //      without one): the same, splitting between any two characters, never
 //      inside a character's UTF-8 bytes, never before closing punctuation
-//      ("，", "。", ")", "»") nor after opening punctuation.
+//      ("，", "。", ")", "»") nor after opening punctuation ("（", "〔", "«"),
+//      nor before a combining mark. A text that finds no such place (a run
+//      of closing or combining marks) splits between any two characters.
 //   5. A text that brings its own lines ('\n') keeps them, one per line,
 //      stepping down to its floor.
 //   6. Nothing fits even then: the text is cut with "…" at the floor.

@@ -20,6 +20,7 @@ public:
         if (doc_) {
             HPDF_UseCNSFonts(doc_);
             HPDF_UseCNSEncodings(doc_);
+            HPDF_UseUTFEncodings(doc_);
         }
     }
     ~Metrics()

@@ -19,11 +19,19 @@ namespace {
 const ReportFont kLatin = WesternReportFont();
 const ReportFont kChinese = ReportFontForLanguage(0);
 
+// The runs as letters: H Helvetica, S SimSun, R the Cyrillic font in its
+// code page, U the Unicode font.
 std::string Runs(const ReportFont& font, const std::string& text)
 {
     std::string out;
-    for (const FontRun& run : FontRuns(font, text))
-        out += (run.font.name == "Helvetica" ? "H[" : run.font.name == "SimSun" ? "S[" : "?[") + run.text + "]";
+    for (const FontRun& run : FontRuns(font, text)) {
+        const char* letter = run.font.name == "Helvetica"  ? "H["
+                             : run.font.name == "SimSun"   ? "S["
+                             : run.font == UnicodeReportFont() ? "U["
+                             : run.font == ReportFontForLanguage(2) ? "R["
+                                                                    : "?[";
+        out += letter + run.text + "]";
+    }
     return out;
 }
 
@@ -47,6 +55,47 @@ TEST(FontRuns, ChineseTextDrawsItsLatinRunsInHelvetica)
     const std::vector<FontRun> russian = FontRuns(ReportFontForLanguage(2), "\xD0\x9E\xD1\x81\xD1\x8C 1");
     ASSERT_EQ(russian.size(), 1u);
     EXPECT_EQ(russian[0].font, ReportFontForLanguage(2));
+}
+
+TEST(FontRuns, WhatTheLanguagesFontCannotHoldIsDrawnInAFontThatCan)
+{
+    ASSERT_FALSE(CyrillicFontFile().empty()) << "DejaVu Sans (fonts-dejavu-core) is needed for the reports";
+    ASSERT_EQ(UnicodeReportFont().encoding, "UTF-8");
+    struct Case {
+        int language;
+        std::string text;
+        std::string runs;
+        bool held = true; // every character drawn as itself
+    };
+    const Case cases[] = {
+        // A Cyrillic, Chinese and accented name in a Western report: the
+        // code page keeps what it holds.
+        {1, "Иван Петров 王小明 Müller", "U[Иван]H[ ]U[Петров]H[ ]S[王小明]H[ Müller]"},
+        {3, "JOB-Ж测-0001", "H[JOB-]U[Ж]S[测]H[-0001]"},
+        {4, "São Ωő €", "H[São ]U[Ωő]H[ €]"},
+        // Russian: its own code page for Cyrillic and ASCII, Chinese in the
+        // Chinese font, a Latin letter of no Cyrillic page in the Unicode font.
+        {2, "Иван Петров 王小明 Müller", "R[Иван Петров ]S[王小明]R[ M]U[ü]R[ller]"},
+        {2, "JOB-Ж测-0001", "R[JOB-Ж]S[测]R[-0001]"},
+        // Chinese: GBK holds Cyrillic and ü; what it does not hold goes to
+        // the Unicode font.
+        {0, "JOB-Ж测-0001", "H[JOB-]S[Ж测]H[-0001]"},
+        {0, "Őz 王", "U[Ő]H[z ]S[王]"},
+        // What no font can hold stays in the language's font ('?'): bytes
+        // that are not UTF-8, characters beyond U+FFFF.
+        {1, "a\xFF" "b", "H[a\xFF" "b]", false},
+        {1, "x\xF0\x9F\x98\x80", "H[x\xF0\x9F\x98\x80]", false},
+        {1, "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(Runs(ReportFontForLanguage(c.language), c.text), c.runs);
+        // Every run's font holds its text: nothing becomes "?".
+        if (!c.held)
+            continue;
+        for (const FontRun& run : FontRuns(ReportFontForLanguage(c.language), c.text))
+            EXPECT_EQ(EncodeForFont(run.text, run.font).find('?'), std::string::npos) << run.text;
+    }
 }
 
 TEST(MeasureText, TakesTheFontsWidthsAndHeights)
@@ -263,6 +312,85 @@ TEST(TextFit, NoLineBeginsWithChinesePunctuation)
         EXPECT_EQ(lines[0].text, left + mark);
         EXPECT_EQ(lines[1].text, right);
         ExpectInside(lines, fit, kChinese);
+    }
+}
+
+TEST(TextFit, ARunWithNoPlaceToBreakSplitsBetweenAnyTwoCharactersBeforeItIsCut)
+{
+    // At the job edit's length (32), in the footer's job-number cell: runs
+    // of closing marks, which no line may begin with.
+    const auto times = [](const std::string& piece, int n) {
+        std::string out;
+        for (int i = 0; i < n; ++i)
+            out += piece;
+        return out;
+    };
+    struct Case {
+        const char* what;
+        ReportFont font;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"per cent", kLatin, times("%", 32)},
+        {"guillemets", ReportFontForLanguage(2), times("»", 32)},
+        {"Chinese commas", kChinese, times("，", 32)},
+        {"Chinese full stops and brackets", kChinese, times("。）", 16)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TextFit fit;
+        fit.text = c.text;
+        fit.x = 465;
+        fit.depth = 792;
+        fit.room = {450, 775, 545, 800};
+        fit.size = 9;
+        fit.floor = kLeastTextSize;
+        const auto lines = FitText(c.font, fit);
+        std::string joined;
+        for (const FittedLine& line : lines) {
+            EXPECT_TRUE(WholeCharacters(line.text)) << line.text;
+            EXPECT_GE(line.size, kLeastTextSize);
+            joined += line.text;
+        }
+        EXPECT_EQ(joined, c.text) << "cut instead of split";
+        ExpectInside(lines, fit, c.font);
+    }
+}
+
+TEST(TextFit, NoLineEndsWithAnOpeningMark)
+{
+    // "左" mark "轮右" in a room two characters wide and three lines high:
+    // "左" + mark on a line of its own would balance best, but the mark
+    // stays with the character after it.
+    const char* marks[] = {"〈", "《", "「", "『", "【", "〔", "〖", "〘", "〚", "〝", "（", "［", "｛"};
+    for (const char* mark : marks) {
+        const std::string text = std::string("左") + mark + "轮右";
+        SCOPED_TRACE(text);
+        TextFit fit;
+        fit.text = text;
+        fit.x = 52;
+        fit.depth = 400;
+        fit.room = {50, 380, 50 + 5 + 18.5f, 420};
+        fit.size = 9;
+        const auto lines = FitText(kChinese, fit);
+        std::string joined;
+        for (const FittedLine& line : lines) {
+            EXPECT_FALSE(line.text.size() >= 3 && line.text.compare(line.text.size() - 3, 3, mark) == 0)
+                << "the line \"" << line.text << "\" ends with the opening mark";
+            EXPECT_EQ(line.text.find("…"), std::string::npos);
+            joined += line.text;
+        }
+        EXPECT_EQ(joined, text);
+        ExpectInside(lines, fit, kChinese);
+    }
+    // Closing marks of the same families still never begin a line.
+    for (const char* mark : {"〕", "〗", "〙", "〛", "〞", "〟"}) {
+        const std::string text = std::string("左轮") + mark + "右轮";
+        SCOPED_TRACE(text);
+        const auto lines = FitText(kChinese, InRow(text, 52, 50, 85));
+        ASSERT_EQ(lines.size(), 2u);
+        EXPECT_EQ(lines[0].text, std::string("左轮") + mark);
+        EXPECT_EQ(lines[1].text, "右轮");
     }
 }
 
