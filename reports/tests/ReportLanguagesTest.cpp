@@ -647,14 +647,13 @@ TEST_P(ReportsInEveryLanguage, TheTesterAndTheJobAtTheirLongestPrintWholeInTheir
 
 TEST_P(ReportsInEveryLanguage, TheWidestCharactersAtTheEditsLengthStillPrintWhole)
 {
-    // Of the characters an operator may type, the widest the language's font
-    // holds.
+    // Of the characters an operator may type, the widest as the report draws
+    // it: in the language's font, or in the font that holds what that one
+    // does not.
     const report::ReportFont font = report::ReportFontForLanguage(Language());
     std::string widest;
     float width = 0;
     for (const char* c : {"W", "M", "@", "Æ", "Œ", "—", "Ж", "Щ", "Ш", "Ю", "Ы", "国", "鑫"}) {
-        if (report::EncodeForFont(c, font).find('?') != std::string::npos)
-            continue;
         const float w = report::MeasureText(font, 9, c).width;
         if (w > width) {
             width = w;
@@ -687,6 +686,80 @@ TEST_P(ReportsInEveryLanguage, TheWidestCharactersAtTheEditsLengthStillPrintWhol
                 EXPECT_GE(t.size, report::kLeastTextSize);
             }
         EXPECT_EQ(joined, cell.text) << widest;
+    }
+}
+
+TEST_P(ReportsInEveryLanguage, TypedTextsInAnyScriptPrintAsTyped)
+{
+    ASSERT_TRUE(pdfkit::ToolsAvailable());
+    FullRun(Language());
+    // The operator's texts in Cyrillic, Chinese and accented Latin, in every
+    // language's report; the plate's typed rows (manufacturer, type, VIN) as
+    // well, typed into the system-tag page's cells.
+    const std::string tester = "Иван Петров 王小明 Müller";
+    const std::string job = "JOB-Ж测-0001";
+    const std::string typed[] = {"Иван Петров 王小明 Müller", "JOB-Ж测-0001", "ВИН-Ж测-Ü0001"};
+    for (int row = 0; row < 3; ++row) {
+        ASSERT_TRUE(tagPage.StartCellEditInColumn(row, PrintSystemTagLogic::kValueColumn));
+        tagPage.CommitCellEdit(typed[row]);
+    }
+    ASSERT_EQ(PlateManufacturer, typed[0]);
+
+    const std::string folder = ArtefactFolder();
+    const std::string reportPdf = folder + "/eol-report-typed-" + Name() + ".pdf";
+    const std::string platePdf = folder + "/system-tag-typed-" + Name() + ".pdf";
+    std::error_code ec;
+    fs::remove(reportPdf, ec);
+    fs::remove(platePdf, ec);
+    reports.SystemTagChoice(true);
+    bench.files.QueueAnswer(reportPdf);
+    reports.Save(tester, job);
+    ASSERT_TRUE(fs::exists(reportPdf));
+    bench.files.QueueAnswer(platePdf);
+    report::HaruPdfCanvas plateCanvas;
+    ASSERT_EQ(report::SystemTagPdfWriter(0, bench.Context(), plateCanvas, tarvel::LocalNow()), 1);
+    ASSERT_TRUE(fs::exists(platePdf));
+
+    // No text overlaps another or crosses a rule, as drawn.
+    const RecordingPdfCanvas recorded = Record();
+    ExpectTextsInTheirRooms(recorded, 1, {20, 20, 841.89f - 20, 595.276f - 20});
+    ExpectTextsInTheirRooms(recorded, 2, {50, 0, 595.276f - 50, 841.89f - 20});
+    RecordingPdfCanvas plateAlone;
+    report::DrawSystemTagPlate(plateAlone, report::SystemTagPlateInputsNow(0), report::PlateVariant::SystemTag);
+    ExpectTextsInTheirRooms(plateAlone, 1, {20, 20, 841.89f - 20, 595.276f - 20});
+
+    // Each typed text comes back whole from its cell: the plate's rows on
+    // the plate page of both files, the tester and the job in the footer.
+    struct Cell {
+        std::string pdf;
+        int page;
+        std::string text;
+        double left, top, right, bottom; // from the page's top-left corner
+    };
+    const double gridRight = 841.89 / 3 + 100;
+    const auto [footerTop, footerBottom] = FooterBox(recorded, 2, 841.89f);
+    ASSERT_GT(footerBottom, footerTop);
+    std::vector<Cell> cells;
+    for (const std::string& pdf : {reportPdf, platePdf}) {
+        cells.push_back({pdf, 1, typed[0], 160, 80, gridRight, 115});
+        cells.push_back({pdf, 1, typed[1], 160, 115, gridRight, 150});
+        cells.push_back({pdf, 1, typed[2], 160, 150, gridRight, 185});
+    }
+    cells.push_back({reportPdf, 2, tester, 170, footerTop, 350, footerBottom});
+    cells.push_back({reportPdf, 2, job, 450, footerTop, 595.276 - 50, footerBottom});
+    for (const Cell& cell : cells) {
+        SCOPED_TRACE(cell.pdf + " page " + std::to_string(cell.page) + ": " + cell.text);
+        const std::vector<pdfkit::PdfWord> inside =
+            WordsInside(pdfkit::Words(cell.pdf), cell.page, cell.left, cell.top, cell.right, cell.bottom);
+        EXPECT_EQ(Joined(inside), NoBlanks(cell.text));
+    }
+    for (const std::string& pdf : {reportPdf, platePdf}) {
+        SCOPED_TRACE(pdf);
+        const pdfkit::PdfCheck check = pdfkit::Check(pdf);
+        EXPECT_TRUE(check.clean) << check.output;
+        EXPECT_LT(fs::file_size(pdf), 1024u * 1024u);
+        EXPECT_FALSE(HasFullWidthLetters(pdfkit::Text(pdf)));
+        pdfkit::RenderPages(pdf, pdf.substr(0, pdf.size() - 4), 90);
     }
 }
 

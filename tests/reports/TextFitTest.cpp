@@ -394,6 +394,51 @@ TEST(TextFit, NoLineEndsWithAnOpeningMark)
     }
 }
 
+TEST(TextFit, ARoomAsHighAsItsLinesNeedHoldsThemInTheirSize)
+{
+    // A row made taller for its lines (the lifting-axle remark's) holds them
+    // in the size it was made for, also where the font is taller than its
+    // size (DejaVu Sans: 1.16 em from ascent to descent) or a typed text
+    // brings a taller font into a Western row.
+    struct Case {
+        const char* what;
+        ReportFont font;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {"Western", kLatin, {"Lifting axle did not rise", "Lifting axle did not lower"}},
+        {"Chinese", kChinese, {"提升桥未升起", "提升桥未降下", "第二提升桥未升起"}},
+        {"Russian", ReportFontForLanguage(2),
+         {"Подъёмная ось не поднялась", "Подъёмная ось не опустилась", "Вторая ось не поднялась",
+          "Вторая ось не опустилась"}},
+        {"typed Cyrillic in a Western row", kLatin, {"Иван Петров", "Мария Щукина", "Юрий Жуков"}},
+    };
+    for (const Case& c : cases) {
+        for (size_t n = 1; n <= c.lines.size(); ++n) {
+            const std::vector<std::string> lines(c.lines.begin(), c.lines.begin() + static_cast<long>(n));
+            SCOPED_TRACE(std::string(c.what) + ", " + std::to_string(n) + " lines");
+            std::string text;
+            for (const std::string& line : lines)
+                text += line + "\n";
+            TextFit fit;
+            fit.text = text;
+            fit.x = 230;
+            fit.size = 9;
+            fit.floor = kLeastTextSize;
+            const float height = RoomHeightForLines(c.font, 9, lines);
+            fit.room = {225, 300, 470, 300 + height};
+            fit.depth = 300 + height / 2 + 3;
+            const auto fitted = FitText(c.font, fit);
+            ASSERT_EQ(fitted.size(), n);
+            for (size_t i = 0; i < n; ++i) {
+                EXPECT_EQ(fitted[i].text, lines[i]);
+                EXPECT_EQ(fitted[i].size, 9) << "stepped down: the room is too low for its lines";
+            }
+            ExpectInside(fitted, fit, c.font);
+        }
+    }
+}
+
 TEST(TextFit, TheLayoutsOwnLinesStayWhileTheyFit)
 {
     TextFit fit = InRow("Sensor da roda c", 150, 140, 225);
