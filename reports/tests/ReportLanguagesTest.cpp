@@ -689,6 +689,39 @@ TEST_P(ReportsInEveryLanguage, TheWidestCharactersAtTheEditsLengthStillPrintWhol
     }
 }
 
+TEST_P(ReportsInEveryLanguage, ATesterNameOfTheWidestLettersAtTheEditsLengthPrintsWhole)
+{
+    // The widest letter a name may hold, in any script, as the report draws
+    // it: Latin (with the Croatian digraph letters), Cyrillic, Chinese.
+    const report::ReportFont font = report::ReportFontForLanguage(Language());
+    std::string widest;
+    float width = 0;
+    for (const char* c : {"W", "M", "Æ", "Œ", "Ǳ", "ǅ", "Ж", "Щ", "Ш", "Ю", "国", "鑫"}) {
+        const float w = report::MeasureText(font, 9, c).width;
+        if (w > width) {
+            width = w;
+            widest = c;
+        }
+    }
+    FullRun(Language());
+    EolLiftingAxleRemark = LiftingAxleRemark({1, 0, 0, 0, 0});
+    std::string tester;
+    for (int i = 0; i < ABSEOLReportsLogic::kTesterNameMaxLength; ++i)
+        tester += widest;
+    reports.SetReportWriter([](int) { return 0; }); // no file: the recording canvas tells
+    reports.Save(tester, "J1");
+    const RecordingPdfCanvas canvas = Record();
+    const auto [top, bottom] = FooterBox(canvas, 2, 841.89f);
+    ASSERT_GT(bottom, top);
+    std::string joined;
+    for (const PlacedText& t : PageTexts(canvas, 2))
+        if (t.box.left >= 170 && t.box.right <= 350 && t.box.top <= 841.89f - top && t.box.bottom >= 841.89f - bottom) {
+            joined += t.text;
+            EXPECT_GE(t.size, report::kLeastTextSize) << Describe(t);
+        }
+    EXPECT_EQ(joined, tester) << widest;
+}
+
 TEST_P(ReportsInEveryLanguage, TypedTextsInAnyScriptPrintAsTyped)
 {
     ASSERT_TRUE(pdfkit::ToolsAvailable());
