@@ -77,8 +77,18 @@ ReportFont FallbackFor(uint32_t cp, std::string_view utf8, const ReportFont& fon
         return chinese;
     if (cp <= 0xFFFF) {
         const ReportFont unicode = UnicodeReportFont();
-        if (!unicode.name.empty())
+        if (!unicode.name.empty()) {
+            // The file in a Western or Cyrillic code page where one holds the
+            // character: every reader extracts those fonts' text by their
+            // glyph names, while libharu's UTF-8 fonts carry a character map
+            // some readers warn about.
+            const ReportFont singles[] = {{FontSource::TrueType, unicode.name, "CP1252", kCodePageWestern},
+                                          {FontSource::TrueType, unicode.name, "CP1251", kCodePageCyrillic}};
+            for (const ReportFont& single : singles)
+                if (single != font && CodePageHolds(single.codePage, cp, utf8))
+                    return single;
             return unicode;
+        }
     }
     if (CodePageHolds(chinese.codePage, cp, utf8))
         return chinese;

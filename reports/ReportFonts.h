@@ -13,7 +13,8 @@
 // A character the language's code page cannot hold (a Cyrillic name in an
 // English report, a Chinese one in a Russian report) is drawn in a font that
 // can: Chinese characters in the Chinese font, every other one in the
-// Unicode TrueType file (the Cyrillic font's file, embedded) in UTF-8.
+// Cyrillic font's TrueType file (embedded), in code page 1252 or 1251 where
+// one of them holds it, else in UTF-8.
 #pragma once
 
 #include <cstdint>
@@ -40,6 +41,7 @@ struct ReportFont {
         return source == other.source && name == other.name && encoding == other.encoding &&
                codePage == other.codePage;
     }
+    bool operator!=(const ReportFont& other) const { return !(*this == other); }
 };
 
 // The font of a language's report text. Russian needs a Cyrillic TrueType
@@ -84,7 +86,8 @@ struct FontRun {
 // where a viewer substitutes another font. Every character the font's code
 // page holds stays in the font; the others are drawn in a font that holds
 // them: a Chinese character (one of the Chinese code page) in the Chinese
-// font, any other in the Unicode font; '?' only where there is no such font
+// font, any other in the Cyrillic font's file (CP1252, CP1251, else the
+// Unicode font); '?' only where there is no such font
 // (or the character lies beyond U+FFFF, or the text is not UTF-8). Adjacent
 // characters of one font make one run. An empty text gives no run.
 std::vector<FontRun> FontRuns(const ReportFont& font, std::string_view utf8);

@@ -20,7 +20,7 @@ const ReportFont kLatin = WesternReportFont();
 const ReportFont kChinese = ReportFontForLanguage(0);
 
 // The runs as letters: H Helvetica, S SimSun, R the Cyrillic font in its
-// code page, U the Unicode font.
+// code page, L the same file in the Western code page, U the Unicode font.
 std::string Runs(const ReportFont& font, const std::string& text)
 {
     std::string out;
@@ -29,7 +29,8 @@ std::string Runs(const ReportFont& font, const std::string& text)
                              : run.font.name == "SimSun"   ? "S["
                              : run.font == UnicodeReportFont() ? "U["
                              : run.font == ReportFontForLanguage(2) ? "R["
-                                                                    : "?[";
+                             : run.font.encoding == "CP1252" && run.font.source == FontSource::TrueType ? "L["
+                                                                                                         : "?[";
         out += letter + run.text + "]";
     }
     return out;
@@ -69,16 +70,18 @@ TEST(FontRuns, WhatTheLanguagesFontCannotHoldIsDrawnInAFontThatCan)
     };
     const Case cases[] = {
         // A Cyrillic, Chinese and accented name in a Western report: the
-        // code page keeps what it holds.
-        {1, "Иван Петров 王小明 Müller", "U[Иван]H[ ]U[Петров]H[ ]S[王小明]H[ Müller]"},
-        {3, "JOB-Ж测-0001", "H[JOB-]U[Ж]S[测]H[-0001]"},
+        // code page keeps what it holds, Cyrillic goes to the Cyrillic font,
+        // what no single-byte page of it holds to the Unicode font.
+        {1, "Иван Петров 王小明 Müller", "R[Иван]H[ ]R[Петров]H[ ]S[王小明]H[ Müller]"},
+        {3, "JOB-Ж测-0001", "H[JOB-]R[Ж]S[测]H[-0001]"},
         {4, "São Ωő €", "H[São ]U[Ωő]H[ €]"},
         // Russian: its own code page for Cyrillic and ASCII, Chinese in the
-        // Chinese font, a Latin letter of no Cyrillic page in the Unicode font.
-        {2, "Иван Петров 王小明 Müller", "R[Иван Петров ]S[王小明]R[ M]U[ü]R[ller]"},
+        // Chinese font, a Latin letter of no Cyrillic page in the same file's
+        // Western page.
+        {2, "Иван Петров 王小明 Müller", "R[Иван Петров ]S[王小明]R[ M]L[ü]R[ller]"},
         {2, "JOB-Ж测-0001", "R[JOB-Ж]S[测]R[-0001]"},
         // Chinese: GBK holds Cyrillic and ü; what it does not hold goes to
-        // the Unicode font.
+        // the Cyrillic font's file (Ő: in UTF-8).
         {0, "JOB-Ж测-0001", "H[JOB-]S[Ж测]H[-0001]"},
         {0, "Őz 王", "U[Ő]H[z ]S[王]"},
         // What no font can hold stays in the language's font ('?'): bytes
