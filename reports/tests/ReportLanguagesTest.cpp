@@ -731,7 +731,9 @@ TEST_P(ReportsInEveryLanguage, TypedTextsInAnyScriptPrintAsTyped)
     // well, typed into the system-tag page's cells.
     const std::string tester = "Иван Петров 王小明 Müller";
     const std::string job = "JOB-Ж测-0001";
-    const std::string typed[] = {"Иван Петров 王小明 Müller", "JOB-Ж测-0001", "ВИН-Ж测-Ü0001"};
+    // The type holds letters of no Western or Cyrillic page (Greek,
+    // Hungarian), drawn in the Unicode font.
+    const std::string typed[] = {"Иван Петров 王小明 Müller", "MTX-Ω3 Őrs Ж测", "ВИН-Ж测-Ü0001"};
     for (int row = 0; row < 3; ++row) {
         ASSERT_TRUE(tagPage.StartCellEditInColumn(row, PrintSystemTagLogic::kValueColumn));
         tagPage.CommitCellEdit(typed[row]);
