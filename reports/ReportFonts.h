@@ -45,8 +45,9 @@ struct ReportFont {
 };
 
 // The font of a language's report text. Russian needs a Cyrillic TrueType
-// file (see CyrillicFontFile); without one it falls back to Helvetica, where
-// Cyrillic letters print as '?'.
+// file (see CyrillicFontFile); without one it falls back to Helvetica, and
+// its Cyrillic letters are drawn in the Chinese font (whose code page holds
+// them).
 ReportFont ReportFontForLanguage(int languageIndex);
 
 // The Western font (Helvetica, WinAnsiEncoding), for texts that are ASCII in
@@ -57,9 +58,9 @@ ReportFont WesternReportFont();
 // the other languages' texts.
 ReportFont ChineseReportFont();
 
-// The font of the characters neither the language's font nor the Chinese
-// font holds: the Unicode TrueType file (CyrillicFontFile) in UTF-8. Without
-// that file there is none: `source` is Base14 and `name` empty.
+// The font of the characters no code page of the report fonts holds: the
+// Cyrillic font's TrueType file (CyrillicFontFile) in UTF-8. Without that
+// file there is none: `source` is Base14 and `name` empty.
 ReportFont UnicodeReportFont();
 
 // The Windows code page number that stands for UTF-8.
@@ -87,9 +88,9 @@ struct FontRun {
 // page holds stays in the font; the others are drawn in a font that holds
 // them: a Chinese character (one of the Chinese code page) in the Chinese
 // font, any other in the Cyrillic font's file (CP1252, CP1251, else the
-// Unicode font); '?' only where there is no such font
-// (or the character lies beyond U+FFFF, or the text is not UTF-8). Adjacent
-// characters of one font make one run. An empty text gives no run.
+// Unicode font); '?' only where there is no such font (or the character lies
+// beyond U+FFFF, or the text is not UTF-8). Adjacent characters of one font
+// make one run. An empty text gives no run.
 std::vector<FontRun> FontRuns(const ReportFont& font, std::string_view utf8);
 
 // The Cyrillic TrueType file: $TARVEL_CYRILLIC_FONT when it names a file, else
