@@ -22,8 +22,8 @@ std::vector<int> FitColumns(int room, const std::vector<FittedColumn>& columns)
     }
     if (taken > room) {
         // Not even the least widths fit: the filling columns, then the giving
-        // ones, are narrowed further, down to what they must keep (their
-        // heading), so that the last column still starts in view.
+        // ones, are narrowed further, down to their narrowest, so that the
+        // last column stays in view.
         for (ColumnRole role : {ColumnRole::Fills, ColumnRole::GivesWay}) {
             for (size_t i = columns.size(); i-- > 0 && taken > room;) {
                 if (columns[i].role != role)

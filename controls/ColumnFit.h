@@ -24,7 +24,9 @@ struct FittedColumn {
     int least = 0;   // the narrowest a GivesWay or Fills column is made
                      // while the least widths of all columns fit
     int narrowest = 0; // where they do not: the narrowest it is made then
-                       // (its heading); not below `least` where this is 0
+                       // (a description keeps its heading whole, a name
+                       // may lose part of it); not below `least` where
+                       // this is 0
 };
 
 // The widths of `columns` in a list `room` pixels wide. Every column's least

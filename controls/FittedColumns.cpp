@@ -283,11 +283,9 @@ void ShowLines(wxListCtrl* list, const std::vector<wxString>& lines)
 {
     if (!list || LinesOf(list) == lines)
         return;
-    list->Freeze();
     list->DeleteAllItems();
     for (size_t i = 0; i < lines.size(); ++i)
         list->InsertItem(static_cast<long>(i), lines[i]);
-    list->Thaw();
     RefitColumns(list);
 }
 
