@@ -4,6 +4,8 @@
 
 std::vector<int> FitColumns(int room, const std::vector<FittedColumn>& columns)
 {
+    // Every column at its least first, so that no column grows into the room
+    // another one needs to be seen at all.
     std::vector<int> widths(columns.size(), 0);
     int taken = 0;
     for (size_t i = 0; i < columns.size(); ++i) {
@@ -14,12 +16,28 @@ std::vector<int> FitColumns(int room, const std::vector<FittedColumn>& columns)
         case ColumnRole::Whole:
         case ColumnRole::Follows: widths[i] = content; break;
         case ColumnRole::GivesWay: widths[i] = std::min(content, least); break;
-        case ColumnRole::Fills: continue; // sized last, from what is left
+        case ColumnRole::Fills: widths[i] = least; break;
         }
         taken += widths[i];
     }
+    if (taken > room) {
+        // Not even the least widths fit: the filling columns, then the giving
+        // ones, are narrowed further, down to their narrowest, so that the
+        // last column stays in view.
+        for (ColumnRole role : {ColumnRole::Fills, ColumnRole::GivesWay}) {
+            for (size_t i = columns.size(); i-- > 0 && taken > room;) {
+                if (columns[i].role != role)
+                    continue;
+                const int narrowest = columns[i].narrowest > 0 ? std::min(widths[i], columns[i].narrowest) : widths[i];
+                const int give = std::min(taken - room, widths[i] - narrowest);
+                widths[i] -= give;
+                taken -= give;
+            }
+        }
+        return widths;
+    }
     // The giving columns grow towards their content, in order, with what the
-    // others leave.
+    // least widths leave.
     for (size_t i = 0; i < columns.size(); ++i) {
         if (columns[i].role != ColumnRole::GivesWay)
             continue;
@@ -29,30 +47,20 @@ std::vector<int> FitColumns(int room, const std::vector<FittedColumn>& columns)
             taken += grow;
         }
     }
-    // The first filling column takes the rest, to the right edge; the
-    // others get their least.
-    bool filled = false;
-    for (size_t i = 0; i < columns.size(); ++i) {
-        if (columns[i].role != ColumnRole::Fills)
-            continue;
-        widths[i] = std::max(0, columns[i].least);
-        if (!filled) {
-            filled = true;
-            int others = taken;
-            for (size_t j = i + 1; j < columns.size(); ++j)
-                if (columns[j].role == ColumnRole::Fills)
-                    others += std::max(0, columns[j].least);
-            widths[i] = std::max(widths[i], room - others);
-        }
-        taken += widths[i];
-    }
-    // Without one, the first giving column (else the last) takes it.
-    if (!filled && !widths.empty() && taken < room) {
-        size_t rest = widths.size() - 1;
-        for (size_t i = columns.size(); i-- > 0;)
-            if (columns[i].role == ColumnRole::GivesWay)
+    if (taken >= room || widths.empty())
+        return widths;
+    // The rest goes to the first filling column, to the right edge; without
+    // one, to the first giving column, else to the last.
+    size_t rest = widths.size() - 1;
+    bool found = false;
+    for (ColumnRole role : {ColumnRole::Fills, ColumnRole::GivesWay}) {
+        for (size_t i = 0; i < columns.size() && !found; ++i) {
+            if (columns[i].role == role) {
                 rest = i;
-        widths[rest] += room - taken;
+                found = true;
+            }
+        }
     }
+    widths[rest] += room - taken;
     return widths;
 }

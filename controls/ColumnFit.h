@@ -22,12 +22,19 @@ struct FittedColumn {
     ColumnRole role = ColumnRole::Whole;
     int content = 0; // the width its header and widest cell need
     int least = 0;   // the narrowest a GivesWay or Fills column is made
+                     // while the least widths of all columns fit
+    int narrowest = 0; // where they do not: the narrowest it is made then
+                       // (a description keeps its heading whole, a name
+                       // may lose part of it); not below `least` where
+                       // this is 0
 };
 
-// The widths of `columns` in a list `room` pixels wide. A GivesWay column
-// takes the room the Whole and Follows columns leave, up to its content; a
-// Fills column takes the rest (without one, the GivesWay column does, else
-// the last column). Where even the least widths do not fit, the widths run
-// past `room` (the list then scrolls sideways) with the Whole columns still
+// The widths of `columns` in a list `room` pixels wide. Every column's least
+// width is set aside first; then a GivesWay column grows into what is left,
+// up to its content, and a Fills column takes the rest (without one, the
+// GivesWay column does, else the last column). Where even the least widths
+// do not fit, the Fills and then the GivesWay columns are narrowed towards
+// their `narrowest`; only where that does not do either, the widths run past
+// `room` (the list then scrolls sideways), with the Whole columns still
 // whole.
 std::vector<int> FitColumns(int room, const std::vector<FittedColumn>& columns);

@@ -112,6 +112,11 @@ std::vector<FittedColumn> Measured(const std::vector<ColumnFitting>& columns, st
         f.role = columns[c].role;
         f.content = std::max(content[c], header[c]);
         f.least = std::max(columns[c].least, header[c]);
+        // Where the window leaves less than every least width, a filling
+        // column keeps its heading whole; a giving column goes down to the
+        // least it was given, its heading then cut short.
+        f.narrowest = f.role == ColumnRole::GivesWay && columns[c].least > 0 ? std::min(columns[c].least, header[c])
+                                                                             : header[c];
         fitted.push_back(f);
     }
     return fitted;
@@ -233,6 +238,13 @@ void KeepColumnsFitted(wxListCtrl* list, std::vector<ColumnFitting> columns)
         list, new ColumnFitter(std::move(columns), room, measure, [list](int c, int width) { list->SetColumnWidth(c, width); },
                               [list](int c) { return c < list->GetColumnCount() ? list->GetColumnWidth(c) : -1; }));
     wxWindow* rows = RowWindowOf(list);
+    // The row window narrows without the list when its scroll bar comes.
+    if (rows != list) {
+        rows->Bind(wxEVT_SIZE, [list, fitter](wxSizeEvent& event) {
+            fitter->FitSoon(list);
+            event.Skip();
+        });
+    }
     rows->Bind(wxEVT_MOTION, [list, rows](wxMouseEvent& event) {
         event.Skip();
         int flags = 0;
@@ -256,6 +268,33 @@ void KeepColumnsFitted(wxListCtrl* list, std::vector<ColumnFitting> columns)
         ShowWholeText(rows, list->GetItemText(row, col), list->GetColumnWidth(col) - kListCellPadding);
     });
     fitter->Fit();
+}
+
+wxListCtrl* CreateLineList(wxWindow* parent, int id, const wxSize& size, long border)
+{
+    auto* list = new wxListCtrl(parent, id, wxDefaultPosition, size,
+                                wxLC_REPORT | wxLC_NO_HEADER | wxLC_SINGLE_SEL | border);
+    list->InsertColumn(0, wxString());
+    KeepColumnsFitted(list, {{ColumnRole::Fills}});
+    return list;
+}
+
+void ShowLines(wxListCtrl* list, const std::vector<wxString>& lines)
+{
+    if (!list || LinesOf(list) == lines)
+        return;
+    list->DeleteAllItems();
+    for (size_t i = 0; i < lines.size(); ++i)
+        list->InsertItem(static_cast<long>(i), lines[i]);
+    RefitColumns(list);
+}
+
+std::vector<wxString> LinesOf(const wxListCtrl* list)
+{
+    std::vector<wxString> lines;
+    for (long i = 0; list && i < list->GetItemCount(); ++i)
+        lines.push_back(list->GetItemText(i));
+    return lines;
 }
 
 void RefitColumns(wxWindow* control)

@@ -1,10 +1,11 @@
 #include "CABSDTCInformation.h"
 
+#include "FittedColumns.h"
 #include "TextWrap.h"
 #include "ABSDTCInformationLogic.h"
 
 #include <wx/button.h>
-#include <wx/listbox.h>
+#include <wx/listctrl.h>
 #include <wx/sizer.h>
 
 CABSDTCInformation::CABSDTCInformation() : CTarvelPage(ABSDTCInformationLogic::kTab) {}
@@ -13,8 +14,9 @@ bool CABSDTCInformation::Create(wxWindow* parent)
 {
     if (!CTarvelPage::Create(parent))
         return false;
-    list_ = new wxListBox(this, kFaultListId, wxDefaultPosition, wxDefaultSize, 0, nullptr,
-                          wxLB_SINGLE | wxLB_HSCROLL);
+    // A line too long for the list ends in an ellipsis and shows whole under
+    // the mouse; the list never scrolls sideways.
+    list_ = CreateLineList(this, kFaultListId);
     // The list takes what the buttons leave and scrolls its lines itself.
     FillWithList(list_);
     read_ = new wxButton(this, kReadDtcId, wxString());
@@ -58,9 +60,8 @@ void CABSDTCInformation::RenderState()
     read_->SetLabel(wxString::FromUTF8(state.readDtcCaption));
     clear_->SetLabel(wxString::FromUTF8(state.clearDtcCaption));
     clearContents_->SetLabel(wxString::FromUTF8(state.clearContentsCaption));
-    wxArrayString lines;
+    std::vector<wxString> lines;
     for (const std::string& line : state.lines)
-        lines.Add(wxString::FromUTF8(line));
-    if (list_->GetStrings() != lines)
-        list_->Set(lines);
+        lines.push_back(wxString::FromUTF8(line));
+    ShowLines(list_, lines);
 }

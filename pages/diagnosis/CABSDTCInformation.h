@@ -5,7 +5,7 @@
 #include "PageHostPage.h"
 
 class wxButton;
-class wxListBox;
+class wxListCtrl;
 
 class CABSDTCInformation : public CTarvelPage {
 public:
@@ -18,7 +18,7 @@ public:
     CABSDTCInformation();
     bool Create(wxWindow* parent) override;
 
-    wxListBox* FaultList() const { return list_; }
+    wxListCtrl* FaultList() const { return list_; }
     wxButton* ReadDtcButton() const { return read_; }
     wxButton* ClearDtcButton() const { return clear_; }
     wxButton* ClearContentsButton() const { return clearContents_; }
@@ -27,7 +27,7 @@ protected:
     void RenderState() override;
 
 private:
-    wxListBox* list_ = nullptr;
+    wxListCtrl* list_ = nullptr;
     wxButton* read_ = nullptr;
     wxButton* clear_ = nullptr;
     wxButton* clearContents_ = nullptr;

@@ -2,10 +2,11 @@
 
 #include "EolDtcTestLogic.h"
 
+#include "FittedColumns.h"
 #include "NILike.h"
 
 #include <wx/button.h>
-#include <wx/listbox.h>
+#include <wx/listctrl.h>
 #include <wx/sizer.h>
 #include <wx/statbox.h>
 
@@ -34,9 +35,10 @@ bool CABSEOLDtcTest::Create(wxWindow* parent)
 
     // The lines are kept in sorted order by the logic, as a sorted list box
     // keeps them.
-    // It reaches the page's right edge, however wide the page is.
-    list_ = new wxListBox(this, kListId, wxDefaultPosition, wxSize(700, 200), 0, nullptr,
-                          wxLB_SINGLE | wxLB_NEEDED_SB | wxBORDER_SUNKEN);
+    // It reaches the page's right edge, however wide the page is, and never
+    // scrolls sideways: a line too long for it ends in an ellipsis and shows
+    // whole under the mouse.
+    list_ = CreateLineList(this, kListId, wxSize(700, 200), wxBORDER_SUNKEN);
     list_->SetMinSize(wxSize(kListLeastWidth, 200));
     page->Add(list_, 0, wxEXPAND | wxALL, 6);
 
@@ -63,8 +65,9 @@ void CABSEOLDtcTest::RenderPage()
     }
     if (list_ && state.lines != linesShown_) {
         linesShown_ = state.lines;
-        list_->Clear();
+        std::vector<wxString> lines;
         for (const std::string& line : state.lines)
-            list_->Append(wxString::FromUTF8(line));
+            lines.push_back(wxString::FromUTF8(line));
+        ShowLines(list_, lines);
     }
 }

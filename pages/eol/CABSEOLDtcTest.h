@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-class wxListBox;
+class wxListCtrl;
 
 class CABSEOLDtcTest : public CEolTestPage {
 public:
@@ -22,7 +22,7 @@ public:
     bool Create(wxWindow* parent) override;
 
     wxButton* ClearContentsButton() const { return clearContents_; }
-    wxListBox* FaultList() const { return list_; }
+    wxListCtrl* FaultList() const { return list_; }
     CNILikeStatic* CountdownLabel() const { return countdown_; }
 
 protected:
@@ -30,7 +30,7 @@ protected:
 
 private:
     wxButton* clearContents_ = nullptr;
-    wxListBox* list_ = nullptr;
+    wxListCtrl* list_ = nullptr;
     CNILikeStatic* countdown_ = nullptr;
     std::vector<std::string> linesShown_;
     std::string countdownShown_;

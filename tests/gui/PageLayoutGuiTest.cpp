@@ -536,7 +536,7 @@ TEST_P(PageLayout, EveryListShowsItsValuesWholeAndInView)
     // The fault check's list reaches the page's right edge.
     ASSERT_TRUE(pagetour::OpenPage(app_, tarvel::TabEolDtc));
     CTarvelPage* dtcPage = view->Page(tarvel::TabEolDtc);
-    wxListBox* faults = dynamic_cast<CABSEOLDtcTest*>(dtcPage)->FaultList();
+    wxWindow* faults = dynamic_cast<CABSEOLDtcTest*>(dtcPage)->FaultList();
     const int gap = dtcPage->GetClientSize().x - (faults->GetPosition().x + faults->GetSize().x);
     EXPECT_LE(gap, CTarvelPage::kMargin) << Where(tarvel::TabEolDtc) << ": the fault list stops " << gap
                                          << " pixels short of the page's right edge";

@@ -5,11 +5,17 @@
 // sees the page: opened from the tree (or the ribbon, or beside its page),
 // with the output pane shown. Run it under an X server (scripts/page-shots.sh
 // starts one).
+#include "CODR_Info.h"
+#include "CODR_Trip_Info.h"
 #include "CPrintSystemTag.h"
 #include "PageTour.h"
+#include "SimEcu.h"
+#include "SimEcuRecorderData.h"
 #include "ScreenPicture.h"
 
 #include <gtest/gtest.h>
+
+#include <wx/button.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -39,6 +45,19 @@ TEST_P(PageShots, EveryPage)
         // The system tag as it is printed: after its Read.
         if (auto* tag = dynamic_cast<CPrintSystemTag*>(app->View()->Page(tab))) {
             guidriver::Click(tag->ReadButton());
+            pagetour::Settle();
+        }
+        // The recorder's pages after a read (of a short log), the trip
+        // browser showing the latest trip.
+        if (auto* odr = dynamic_cast<CODR_Info*>(app->View()->Page(tab))) {
+            if (sim::SimEcu* ecu = sim::BuiltInEcu())
+                sim::ecudata::InstallOdrRecorder(*ecu, sim::ecudata::MakeOdrLog(3, 2, 7));
+            guidriver::Click(odr->ReadButton());
+            guidriver::PumpUntil([odr] { return odr->ExportButton()->IsEnabled(); });
+            pagetour::Settle();
+        }
+        if (auto* trips = dynamic_cast<CODR_Trip_Info*>(app->View()->Page(tab))) {
+            guidriver::Click(dynamic_cast<wxButton*>(trips->FindWindow(CODR_Trip_Info::kLatestId)));
             pagetour::Settle();
         }
         char name[64];

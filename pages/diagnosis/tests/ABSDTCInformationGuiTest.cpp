@@ -5,6 +5,7 @@
 
 #include "AppMessages.h"
 #include "DiagnosisGlobals.h"
+#include "FittedColumns.h"
 #include "MainFrame.h"
 #include "Navigation.h"
 #include "NavigationModel.h"
@@ -22,7 +23,7 @@
 
 #include <wx/button.h>
 #include <wx/choice.h>
-#include <wx/listbox.h>
+#include <wx/listctrl.h>
 #include <wx/ribbon/buttonbar.h>
 #include <wx/treectrl.h>
 
@@ -46,12 +47,9 @@ using guidriver::Press;
 using guidriver::Click;
 using guidriver::PointOfPage;
 
-std::vector<wxString> Lines(wxListBox* list)
+std::vector<wxString> Lines(wxListCtrl* list)
 {
-    std::vector<wxString> lines;
-    for (unsigned i = 0; i < list->GetCount(); ++i)
-        lines.push_back(list->GetString(i));
-    return lines;
+    return LinesOf(list);
 }
 
 bool Holds(const std::vector<wxString>& lines, const wxString& line)
@@ -86,7 +84,7 @@ TEST(FaultMemoryGui, ConnectOpenTroubleCodesAndReadTheFaults)
     EXPECT_EQ(page->ReadDtcButton()->GetLabel(), "Read DTC");
     EXPECT_EQ(page->ClearDtcButton()->GetLabel(), "Clear DTC");
     EXPECT_EQ(page->ClearContentsButton()->GetLabel(), "Clear Contents");
-    EXPECT_EQ(page->FaultList()->GetCount(), 0u);
+    EXPECT_EQ(page->FaultList()->GetItemCount(), 0);
 
     Click(page->ReadDtcButton());
     const std::vector<wxString> lines = Lines(page->FaultList());
@@ -96,7 +94,7 @@ TEST(FaultMemoryGui, ConnectOpenTroubleCodesAndReadTheFaults)
     EXPECT_EQ(program.prompter->Count(), 0u);
 
     Click(page->ClearContentsButton());
-    EXPECT_EQ(page->FaultList()->GetCount(), 0u);
+    EXPECT_EQ(page->FaultList()->GetItemCount(), 0);
 
     Press(rc.commButtons, ID_DISCONNECTCAN);
     ASSERT_TRUE(PumpUntil([] { return EcuConnected.load() == 0; }));

@@ -6,6 +6,7 @@
 
 #include "AppMessages.h"
 #include "EolGlobals.h"
+#include "FittedColumns.h"
 #include "MainFrame.h"
 #include "NILike.h"
 #include "Navigation.h"
@@ -26,7 +27,7 @@
 
 #include <wx/button.h>
 #include <wx/choice.h>
-#include <wx/listbox.h>
+#include <wx/listctrl.h>
 #include <wx/ribbon/buttonbar.h>
 #include <wx/treectrl.h>
 
@@ -42,11 +43,11 @@ using guidriver::Press;
 using guidriver::Click;
 using guidriver::PointOfPage;
 
-std::vector<std::string> Lines(wxListBox* list)
+std::vector<std::string> Lines(wxListCtrl* list)
 {
     std::vector<std::string> lines;
-    for (unsigned i = 0; i < list->GetCount(); ++i)
-        lines.push_back(list->GetString(i).utf8_string());
+    for (const wxString& line : LinesOf(list))
+        lines.push_back(line.utf8_string());
     return lines;
 }
 
@@ -82,7 +83,7 @@ TEST(EolDtcGui, AfterTheCountdownTheListShowsTheTrailersFaults)
     EXPECT_EQ(page->ExitButton()->GetLabel(), "Exit Test");
     EXPECT_EQ(page->ClearContentsButton()->GetLabel(), "Clear Contents");
     EXPECT_FALSE(page->ExitButton()->IsEnabled());
-    EXPECT_EQ(page->FaultList()->GetCount(), 0u);
+    EXPECT_EQ(page->FaultList()->GetItemCount(), 0);
 
     Click(page->StartButton());
     EXPECT_FALSE(page->StartButton()->IsEnabled());
@@ -111,7 +112,7 @@ TEST(EolDtcGui, AfterTheCountdownTheListShowsTheTrailersFaults)
     EXPECT_EQ(EolDtcResult, EolNotTested);
 
     Click(page->ClearContentsButton());
-    EXPECT_EQ(page->FaultList()->GetCount(), 0u);
+    EXPECT_EQ(page->FaultList()->GetItemCount(), 0);
 
     Press(rc.commButtons, ID_DISCONNECTCAN);
     ASSERT_TRUE(PumpUntil([] { return EcuConnected.load() == 0; }));
