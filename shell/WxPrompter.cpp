@@ -187,10 +187,13 @@ public:
     }
 
 private:
-    // In the middle of `parent` (of the screen without one), inside `screen`.
+    // In the middle of the part of `parent` on the screen (of the screen
+    // without one), inside `screen`.
     void StandOn(const wxWindow* parent, const wxRect& screen)
     {
-        const wxRect around = parent ? parent->GetScreenRect() : screen;
+        wxRect around = parent ? parent->GetScreenRect().Intersect(screen) : screen;
+        if (around.IsEmpty())
+            around = screen;
         const wxSize size = GetSize();
         wxPoint at(around.x + (around.width - size.x) / 2, around.y + (around.height - size.y) / 2);
         at.x = std::max(screen.x, std::min(at.x, screen.GetRight() + 1 - size.x));

@@ -22,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include <wx/button.h>
+#include <wx/dcclient.h>
 #include <wx/dcscreen.h>
 #include <wx/dialog.h>
 #include <wx/display.h>
@@ -32,6 +33,7 @@
 #include <wx/uiaction.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -133,7 +135,9 @@ Measured Measure(wxDialog& box, const wxWindow* mainWindow)
     if (!screen.Contains(boxRect))
         fault("box " + Describe(boxRect) + " is not inside the screen " + Describe(screen));
     if (mainWindow) {
-        const wxPoint middle = mainWindow->GetScreenRect().GetPosition() + mainWindow->GetSize() / 2;
+        // The part of the main window on the screen.
+        const wxRect shown = mainWindow->GetScreenRect().Intersect(screen);
+        const wxPoint middle = shown.GetPosition() + shown.GetSize() / 2;
         const wxPoint boxMiddle = boxRect.GetPosition() + boxRect.GetSize() / 2;
         if (std::abs(middle.x - boxMiddle.x) > 24 || std::abs(middle.y - boxMiddle.y) > 24)
             fault("box " + Describe(boxRect) + " is not in the middle of the main window " +
@@ -176,21 +180,28 @@ Measured Measure(wxDialog& box, const wxWindow* mainWindow)
     return seen;
 }
 
-// The program, started in English and at the size of the screen, as the
-// station shows it.
+// The program, started in English, its main window as large as the screen.
 class MessageBoxGui : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // The program makes its own folder the working folder, and that
+        // folder goes with it.
+        start_ = std::filesystem::current_path();
         ASSERT_TRUE(pagetour::StartIn(program_, "test_message_box_gui", 1));
         frame_ = program_.app->MainFrame();
         const wxRect screen = wxDisplay(0u).GetGeometry();
         ASSERT_EQ(screen.GetSize(), wxSize(1024, 768)) << "the boxes are measured on a 1024 x 768 screen";
-        pagetour::Settle();
+        ASSERT_TRUE(pagetour::SizeWindow(frame_, screen.GetSize()));
     }
 
-    void TearDown() override { program_.Stop(); }
+    void TearDown() override
+    {
+        program_.Stop();
+        std::filesystem::current_path(start_);
+    }
 
+    std::filesystem::path start_;
     tarvel_test::ProgramUnderTest program_;
     CMainFrame* frame_ = nullptr;
     tarvel::WxPrompter prompter_;
@@ -202,21 +213,21 @@ struct Message {
     std::string caption;
 };
 
-// Every row of the shipped text table in every language that is too long for
-// one line of a box on this screen (wider than half the screen, or 90
-// characters and more), and the language-change notice of every language.
+// Every row of the shipped text table in every language that needs more
+// than one line in a box on this screen (wider than 400 pixels, or of 90 bytes
+// and more), and the language-change notice of every language.
 std::vector<Message> LongMessages()
 {
     std::vector<Message> messages;
     wxScreenDC dc;
     dc.SetFont(wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT));
-    const int half = wxDisplay(0u).GetGeometry().width / 2;
+    constexpr int kWide = 400;
     for (int language = 0; language < kLanguageCount; ++language) {
         std::vector<_tagSAVELANGUAGEdesc_> table;
         EXPECT_TRUE(LoadTextTableFile(tarvel::ProgramDataPath(kLanguageConfigFileName), language, false, table));
         for (size_t row = 0; row < table.size(); ++row) {
             const wxString text = wxString::FromUTF8(table[row].text);
-            if (text.length() < 90 && dc.GetMultiLineTextExtent(text).x <= half)
+            if (table[row].text.size() < 90 && dc.GetMultiLineTextExtent(text).x <= kWide)
                 continue;
             messages.push_back({std::string(LanguageTextAttribute(language)) + " row " + std::to_string(row),
                                 table[row].text, "Tips"});
@@ -250,9 +261,10 @@ TEST_F(MessageBoxGui, EveryLongMessageInEveryLanguageFitsTheScreenWhole)
         if (seen.lines > ownLines)
             ++wrapped;
     }
-    // The long messages are broken into lines, not merely shown in a box as
-    // wide as the screen.
-    EXPECT_GE(wrapped, static_cast<int>(messages.size()) / 2);
+    // The long messages are broken into lines (the widths above hold each
+    // line to its box), not merely shown in a box as wide as the screen.
+    std::cout << "[ figures  ] " << wrapped << " of them broken into lines\n";
+    EXPECT_GE(wrapped, 20);
 }
 
 // The caption stays whole: the box is as wide as its caption, with room for
@@ -356,6 +368,7 @@ TEST_F(MessageBoxGui, EnterOnTheDownloadCloseQuestionAnswersNo)
                       [](wxDialog& box) { PressKey(box, WXK_RETURN); }),
               MsgAnswer::Yes);
 
+    ASSERT_TRUE(guidriver::Connect(program_.app));
     ASSERT_TRUE(pagetour::OpenPage(program_.app, tarvel::TabProgramDownload));
     tarvel::ScopedPrompter real(prompter_);
     // A download under way, as the page's sequence leaves it.
