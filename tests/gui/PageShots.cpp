@@ -63,6 +63,7 @@ TEST_P(PageShots, DownloadCloseQuestion)
     ASSERT_TRUE(pagetour::StartIn(program, std::string("page_shots_box_") + language.tag, language.index));
     CTarvelApp* app = program.app;
     EXPECT_TRUE(pagetour::SizeWindow(app->MainFrame(), g_size));
+    EXPECT_TRUE(guidriver::Connect(app));
     EXPECT_TRUE(pagetour::OpenPage(app, tarvel::TabProgramDownload));
     tarvel::WxPrompter box;
     tarvel::ScopedPrompter real(box);
@@ -71,7 +72,7 @@ TEST_P(PageShots, DownloadCloseQuestion)
     app->CallAfter([&] {
         for (wxWindow* window : wxTopLevelWindows)
             if (auto* dialog = dynamic_cast<wxDialog*>(window); dialog && dialog->IsModal()) {
-                saved = pagetour::SaveScreenshot(app->MainFrame(), g_folder / name);
+                saved = pagetour::SaveScreenshot(app->MainFrame(), g_folder / name, dialog);
                 dialog->EndModal(wxID_NO);
             }
     });
