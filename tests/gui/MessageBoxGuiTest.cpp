@@ -294,6 +294,35 @@ TEST_F(MessageBoxGui, TheBoxIsAsWideAsItsCaptionButNoWiderThanTheScreen)
     }
 }
 
+// A message taller than the screen scrolls inside its box: the box and its
+// buttons stay on the screen, and nothing of the message is lost.
+TEST_F(MessageBoxGui, AMessageTallerThanTheScreenScrollsAndKeepsItsButtonsInView)
+{
+    std::string text;
+    for (int line = 1; line <= 120; ++line)
+        text += "Line " + std::to_string(line) + " of a long list of files that were not written\n";
+    wxRect boxRect;
+    wxString shown;
+    std::vector<std::string> buttonsOut;
+    WithBox([&] { return prompter_.Show(text, "Warning", MsgIcon::Exclamation, MsgButtons::OkCancel); },
+            [&](wxDialog& box) {
+                boxRect = box.GetScreenRect();
+                const wxRect client(wxPoint(0, 0), box.GetClientSize());
+                for (wxWindow* child : box.GetChildren())
+                    if (auto* button = dynamic_cast<wxButton*>(child);
+                        button && !client.Contains(RectInBox(button, box)))
+                        buttonsOut.push_back(button->GetLabelText().utf8_string());
+                std::vector<wxStaticText*> texts;
+                CollectTexts(&box, texts);
+                for (wxStaticText* label : texts)
+                    shown << label->GetLabelText();
+                box.EndModal(wxID_OK);
+            });
+    EXPECT_TRUE(wxDisplay(0u).GetGeometry().Contains(boxRect)) << Describe(boxRect);
+    EXPECT_TRUE(buttonsOut.empty()) << buttonsOut.front();
+    EXPECT_EQ(WithoutBlanks(shown), WithoutBlanks(wxString::FromUTF8(text)));
+}
+
 // A box stands on the main window even while another window of the program
 // has the focus.
 TEST_F(MessageBoxGui, TheBoxStandsInTheMiddleOfTheMainWindow)
