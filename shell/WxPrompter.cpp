@@ -132,18 +132,18 @@ public:
             scrolled = new wxScrolledWindow(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxVSCROLL);
             textParent = scrolled;
         }
-        message_ = new wxStaticText(textParent, wxID_ANY, wxControl::EscapeMnemonics(shown));
-        message_->SetName("message");
+        auto* message = new wxStaticText(textParent, wxID_ANY, wxControl::EscapeMnemonics(shown));
+        message->SetName("message");
         if (scrolled) {
             auto* inside = new wxBoxSizer(wxVERTICAL);
-            inside->Add(message_);
+            inside->Add(message);
             scrolled->SetSizer(inside);
             scrolled->SetScrollRate(0, GetCharHeight());
             scrolled->SetMinSize(
-                wxSize(message_->GetBestSize().x + wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, this), tallest));
+                wxSize(message->GetBestSize().x + wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, this), tallest));
             iconAndText->Add(scrolled, wxSizerFlags(1).Expand());
         } else {
-            iconAndText->Add(message_, wxSizerFlags().CentreVertical());
+            iconAndText->Add(message, wxSizerFlags().CentreVertical());
         }
         top->Add(iconAndText, wxSizerFlags(1).Border(wxLEFT | wxRIGHT | wxTOP, FromDIP(kBorder)));
 
@@ -172,11 +172,7 @@ public:
         // answer the question.
         if (buttons == MsgButtons::YesNo)
             SetEscapeId(wxID_NO);
-        Bind(wxEVT_BUTTON, [this](wxCommandEvent& event) {
-            if (event.GetId() == wxID_OK && !Validate())
-                return;
-            EndModal(event.GetId());
-        });
+        Bind(wxEVT_BUTTON, [this](wxCommandEvent& event) { EndModal(event.GetId()); });
 
         SetSizerAndFit(top);
         wxSize size = GetSize();
@@ -200,8 +196,6 @@ private:
         at.y = std::max(screen.y, std::min(at.y, screen.GetBottom() + 1 - size.y));
         Move(at);
     }
-
-    wxStaticText* message_ = nullptr;
 };
 
 } // namespace
