@@ -1,8 +1,9 @@
 #include "TextWrap.h"
 
+#include "LineWrap.h"
+
 #include <wx/control.h>
 #include <wx/statbox.h>
-#include <wx/tokenzr.h>
 
 #include <algorithm>
 
@@ -21,61 +22,6 @@ bool TakeWrapWidth(int& wrapWidth, int width)
         return false;
     wrapWidth = width;
     return true;
-}
-
-bool IsBlank(wxUniChar c)
-{
-    return c == ' ' || c == '\t';
-}
-
-// Characters of scripts written without blanks between words: a line may
-// break before any of them.
-bool BreaksAnywhere(wxUniChar c)
-{
-    const unsigned value = static_cast<unsigned>(c.GetValue());
-    return value >= 0x2E80;
-}
-
-wxString TrimRight(const wxString& text)
-{
-    wxString copy(text);
-    copy.Trim(true);
-    return copy;
-}
-
-// The pieces a line may break between: a word with the blanks after it, or
-// one character of a script without blanks (with the blanks after it).
-std::vector<wxString> Pieces(const wxString& paragraph)
-{
-    std::vector<wxString> pieces;
-    wxString piece;
-    bool inBlanks = false;
-    for (wxString::const_iterator it = paragraph.begin(); it != paragraph.end(); ++it) {
-        const wxUniChar c = *it;
-        if (IsBlank(c)) {
-            piece += c;
-            inBlanks = true;
-            continue;
-        }
-        if (inBlanks || BreaksAnywhere(c)) {
-            if (!piece.empty())
-                pieces.push_back(piece);
-            piece.clear();
-        }
-        inBlanks = false;
-        piece += c;
-        if (BreaksAnywhere(c)) {
-            pieces.push_back(piece);
-            piece.clear();
-        }
-    }
-    if (!piece.empty()) {
-        if (!pieces.empty() && TrimRight(piece).empty())
-            pieces.back() += piece;
-        else
-            pieces.push_back(piece);
-    }
-    return pieces;
 }
 
 // Where `window` stands from the left edge of `page`'s client area.
@@ -125,43 +71,10 @@ void FitFramesToCaptions(wxWindow* window)
 std::vector<wxString> WrapLines(const wxString& text, int width, const std::function<int(const wxString&)>& measure)
 {
     std::vector<wxString> lines;
-    const wxArrayString paragraphs = wxStringTokenize(text, "\n", wxTOKEN_RET_EMPTY_ALL);
-    for (const wxString& paragraph : paragraphs) {
-        if (width <= 0 || measure(TrimRight(paragraph)) <= width) {
-            lines.push_back(paragraph);
-            continue;
-        }
-        wxString line;
-        auto breakLongPiece = [&](const wxString& piece) {
-            // A piece wider than the whole width: between characters.
-            for (wxString::const_iterator it = piece.begin(); it != piece.end(); ++it) {
-                const wxString longer = line + *it;
-                if (!line.empty() && measure(TrimRight(longer)) > width) {
-                    lines.push_back(TrimRight(line));
-                    line = IsBlank(*it) ? wxString() : wxString(*it);
-                } else {
-                    line = longer;
-                }
-            }
-        };
-        for (const wxString& piece : Pieces(paragraph)) {
-            const wxString longer = line + piece;
-            if (measure(TrimRight(longer)) <= width) {
-                line = longer;
-                continue;
-            }
-            if (!line.empty())
-                lines.push_back(TrimRight(line));
-            line.clear();
-            if (measure(TrimRight(piece)) <= width)
-                line = piece;
-            else
-                breakLongPiece(piece);
-        }
-        lines.push_back(TrimRight(line));
-    }
-    if (lines.empty())
-        lines.emplace_back();
+    for (const std::string& line : tarvel::WrapTextLines(text.utf8_string(), width, [&measure](const std::string& line) {
+             return measure(wxString::FromUTF8(line));
+         }))
+        lines.push_back(wxString::FromUTF8(line));
     return lines;
 }
 

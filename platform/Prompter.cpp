@@ -3,6 +3,7 @@
 #include "Log.h"
 
 #include <atomic>
+#include <utility>
 
 namespace tarvel {
 
@@ -10,11 +11,18 @@ namespace {
 // Without a GUI nobody can answer: log the box and take the default answer.
 class LoggingPrompter : public Prompter {
 public:
-    MsgAnswer Show(const std::string& text, const std::string& caption, MsgIcon, MsgButtons buttons) override
+    MsgAnswer Show(const std::string& text, const std::string& caption, MsgIcon icon, MsgButtons buttons) override
+    {
+        return ShowWithDefault(text, caption, icon, buttons, MsgDefault::First);
+    }
+    MsgAnswer ShowWithDefault(const std::string& text, const std::string& caption, MsgIcon, MsgButtons buttons,
+                              MsgDefault defaultButton) override
     {
         TraceLog("[" + caption + "] " + text);
-        return (buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel) ? MsgAnswer::Yes
-                                                                                   : MsgAnswer::Ok;
+        const bool yesNo = buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel;
+        if (!yesNo)
+            return MsgAnswer::Ok;
+        return defaultButton == MsgDefault::No ? MsgAnswer::No : MsgAnswer::Yes;
     }
 };
 LoggingPrompter g_loggingPrompter;
@@ -36,6 +44,13 @@ public:
             w->BoxShown(text);
         return Installed().Show(text, caption, icon, buttons);
     }
+    MsgAnswer ShowWithDefault(const std::string& text, const std::string& caption, MsgIcon icon, MsgButtons buttons,
+                              MsgDefault defaultButton) override
+    {
+        if (PromptWitness* w = g_witness.load(std::memory_order_acquire))
+            w->BoxShown(text);
+        return Installed().ShowWithDefault(text, caption, icon, buttons, defaultButton);
+    }
     void Instruct(const std::string& text) override
     {
         if (PromptWitness* w = g_witness.load(std::memory_order_acquire))
@@ -44,7 +59,17 @@ public:
     }
 };
 WitnessedPrompter g_witnessedPrompter;
+
+// The default of the box a RecordingPrompter is about to record on this
+// thread: ShowWithDefault leaves it for Show, which takes it.
+thread_local MsgDefault t_recordedDefault = MsgDefault::First;
 } // namespace
+
+MsgAnswer Prompter::ShowWithDefault(const std::string& text, const std::string& caption, MsgIcon icon,
+                                    MsgButtons buttons, MsgDefault)
+{
+    return Show(text, caption, icon, buttons);
+}
 
 Prompter& GetPrompter() { return g_witnessedPrompter; }
 
@@ -59,14 +84,25 @@ void SetPromptWitness(PromptWitness* witness) { g_witness.store(witness, std::me
 MsgAnswer RecordingPrompter::Show(const std::string& text, const std::string& caption, MsgIcon icon,
                                   MsgButtons buttons)
 {
+    const MsgDefault defaultButton = std::exchange(t_recordedDefault, MsgDefault::First);
     std::lock_guard<std::mutex> lock(mutex_);
-    boxes_.push_back({text, caption, icon, buttons});
+    boxes_.push_back({text, caption, icon, buttons, defaultButton});
     if (!answers_.empty()) {
         MsgAnswer a = answers_.front();
         answers_.pop_front();
         return a;
     }
     return (buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel) ? MsgAnswer::Yes : MsgAnswer::Ok;
+}
+
+MsgAnswer RecordingPrompter::ShowWithDefault(const std::string& text, const std::string& caption, MsgIcon icon,
+                                             MsgButtons buttons, MsgDefault defaultButton)
+{
+    // Through Show, so that a subclass's Show sees this box as well.
+    t_recordedDefault = defaultButton;
+    const MsgAnswer answer = Show(text, caption, icon, buttons);
+    t_recordedDefault = MsgDefault::First;
+    return answer;
 }
 
 void RecordingPrompter::QueueAnswer(MsgAnswer answer)

@@ -13,12 +13,19 @@ namespace tarvel {
 enum class MsgIcon { None, Information, Exclamation, Error, Question };
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
 enum class MsgAnswer { Ok, Cancel, Yes, No, Retry };
+// The button Enter presses: the first (OK, Yes or Retry), or No on a question
+// whose Yes does harm (closing the program ends a download half done).
+enum class MsgDefault { First, No };
 
 class Prompter {
 public:
     virtual ~Prompter() = default;
     virtual MsgAnswer Show(const std::string& text, const std::string& caption, MsgIcon icon,
                            MsgButtons buttons) = 0;
+    // The same box with `defaultButton` as the button Enter presses. A
+    // prompter without keys to press shows it as Show does.
+    virtual MsgAnswer ShowWithDefault(const std::string& text, const std::string& caption, MsgIcon icon,
+                                      MsgButtons buttons, MsgDefault defaultButton);
     // A page shows `text` in its own window as an instruction to the person
     // at the station (no box, nothing to answer); empty when it takes it
     // down. Nothing needs to be done about it but telling the witness.
@@ -50,8 +57,9 @@ inline MsgAnswer ShowMessage(const std::string& text, const std::string& caption
     return GetPrompter().Show(text, caption, icon, MsgButtons::Ok);
 }
 
-// Records every box and answers from a queue (Ok, or Yes for yes/no boxes,
-// when the queue is empty). Thread-safe.
+// Records every box with its default button and answers from a queue (Ok,
+// or Yes for yes/no boxes, when the queue is empty). Thread-safe. A subclass
+// that overrides Show sees the boxes shown with a default too.
 class RecordingPrompter : public Prompter {
 public:
     struct Box {
@@ -59,10 +67,13 @@ public:
         std::string caption;
         MsgIcon icon;
         MsgButtons buttons;
+        MsgDefault defaultButton = MsgDefault::First;
     };
 
     MsgAnswer Show(const std::string& text, const std::string& caption, MsgIcon icon,
                    MsgButtons buttons) override;
+    MsgAnswer ShowWithDefault(const std::string& text, const std::string& caption, MsgIcon icon,
+                              MsgButtons buttons, MsgDefault defaultButton) override;
 
     void QueueAnswer(MsgAnswer answer);
     std::vector<Box> Boxes() const;

@@ -14,19 +14,20 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-// Decodes UTF-8 and calls emit(codePoint, valid) for every character. Every
-// maximal subpart of a malformed sequence is reported once as U+FFFD with
-// valid == false, the way the Unicode standard recommends, so one bad byte
-// never swallows the good characters after it.
+// Decodes UTF-8 and calls emit(codePoint, valid, bytes) for every character,
+// `bytes` being the part of `s` it was read from. Every maximal subpart of a
+// malformed sequence is reported once as U+FFFD with valid == false, the way
+// the Unicode standard recommends, so one bad byte never swallows the good
+// characters after it.
 template <typename Emit>
-void DecodeUtf8(std::string_view s, Emit emit)
+void DecodeUtf8Spans(std::string_view s, Emit emit)
 {
     const size_t n = s.size();
     size_t i = 0;
     while (i < n) {
         const unsigned char b = static_cast<unsigned char>(s[i]);
         if (b < 0x80) {
-            emit(static_cast<char32_t>(b), true);
+            emit(static_cast<char32_t>(b), true, s.substr(i, 1));
             ++i;
             continue;
         }
@@ -48,7 +49,7 @@ void DecodeUtf8(std::string_view s, Emit emit)
             if (b == 0xF0) lower = 0x90;       // no overlong forms
             if (b == 0xF4) upper = 0x8F;       // nothing above U+10FFFF
         } else {
-            emit(kReplacement, false);
+            emit(kReplacement, false, s.substr(i, 1));
             ++i;
             continue;
         }
@@ -69,13 +70,20 @@ void DecodeUtf8(std::string_view s, Emit emit)
             cp = (cp << 6) | (c & 0x3F);
         }
         if (!ok) {
-            emit(kReplacement, false);
+            emit(kReplacement, false, s.substr(i, k));
             i += k; // the lead byte and the continuation bytes that fitted
             continue;
         }
-        emit(cp, true);
+        emit(cp, true, s.substr(i, static_cast<size_t>(need) + 1));
         i += static_cast<size_t>(need) + 1;
     }
+}
+
+// The same without the bytes: emit(codePoint, valid).
+template <typename Emit>
+void DecodeUtf8(std::string_view s, Emit emit)
+{
+    DecodeUtf8Spans(s, [&emit](char32_t cp, bool valid, std::string_view) { emit(cp, valid); });
 }
 
 void AppendUtf8(std::string& out, char32_t cp)
@@ -235,6 +243,28 @@ std::string ReplaceMalformedUtf8(std::string_view utf8, std::string_view replace
         } else {
             out.append(replacement);
         }
+    });
+    return out;
+}
+
+std::string EscapeUnshowableBytes(std::string_view utf8)
+{
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(utf8.size() + 8);
+    auto escape = [&out](unsigned char byte) {
+        out += "\\x";
+        out.push_back(kHex[byte >> 4]);
+        out.push_back(kHex[byte & 0x0F]);
+    };
+    DecodeUtf8Spans(utf8, [&](char32_t cp, bool ok, std::string_view bytes) {
+        const bool control = cp < 0x20 ? cp != '\t' && cp != '\n' && cp != '\r' : cp == 0x7F;
+        if (ok && !control) {
+            out.append(bytes);
+            return;
+        }
+        for (const char byte : bytes)
+            escape(static_cast<unsigned char>(byte));
     });
     return out;
 }

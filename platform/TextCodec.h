@@ -28,6 +28,12 @@ bool IsValidUtf8(std::string_view utf8);
 // Keeps the valid characters and puts `replacement` for each malformed
 // sequence.
 std::string ReplaceMalformedUtf8(std::string_view utf8, std::string_view replacement);
+// The text as a window can show it: every byte of a malformed sequence, and
+// every control character but tab, line feed and carriage return, written out
+// as \xHH (upper-case hex, e.g. \xFF); everything else unchanged. A text
+// read from a binary file is shown with its readable words and its raw
+// bytes, instead of not at all.
+std::string EscapeUnshowableBytes(std::string_view utf8);
 
 // Code pages the reports draw with.
 constexpr int kCodePageGbk = 936;

@@ -16,14 +16,18 @@ public:
     // at once the answer that changes nothing (OK, Cancel or No).
     MsgAnswer Show(const std::string& text, const std::string& caption, MsgIcon icon,
                    MsgButtons buttons) override;
+    MsgAnswer ShowWithDefault(const std::string& text, const std::string& caption, MsgIcon icon,
+                              MsgButtons buttons, MsgDefault defaultButton) override;
 
     // What a box shown on behalf of another thread answers.
     static MsgAnswer AnswerWithoutUser(MsgButtons buttons);
 
 protected:
-    // Shows the box modally; UI thread only.
+    // Shows the box modally in the middle of the main window, its text
+    // broken into lines that fit the screen; UI thread only. Bytes of the
+    // text that are not UTF-8 show as \xHH.
     virtual MsgAnswer ShowBox(const std::string& text, const std::string& caption, MsgIcon icon,
-                              MsgButtons buttons);
+                              MsgButtons buttons, MsgDefault defaultButton);
 };
 
 } // namespace tarvel

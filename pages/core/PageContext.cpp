@@ -21,6 +21,11 @@ public:
     {
         return GetPrompter().Show(text, caption, icon, buttons);
     }
+    MsgAnswer ShowWithDefault(const std::string& text, const std::string& caption, MsgIcon icon, MsgButtons buttons,
+                              MsgDefault defaultButton) override
+    {
+        return GetPrompter().ShowWithDefault(text, caption, icon, buttons, defaultButton);
+    }
     void Instruct(const std::string& text) override { GetPrompter().Instruct(text); }
 };
 

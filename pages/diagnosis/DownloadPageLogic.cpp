@@ -248,9 +248,11 @@ bool DownloadPageLogic::MayClose()
     if (!sequenceRunning_ && DownloadIdle == 1 && DownloadRunning == 0)
         return true;
     const auto& texts = Context().texts;
-    const tarvel::MsgAnswer answer = Context().prompter.Show(
+    // Enter, like Escape, answers No: a key pressed by mistake must not end
+    // the download half done and leave the ECU without its software.
+    const tarvel::MsgAnswer answer = Context().prompter.ShowWithDefault(
         texts.Text(kRowCloseDuringDownload), texts.Text(kRowDownloadCaption), tarvel::MsgIcon::Exclamation,
-        tarvel::MsgButtons::YesNo);
+        tarvel::MsgButtons::YesNo, tarvel::MsgDefault::No);
     if (answer != tarvel::MsgAnswer::Yes)
         return false; // the download goes on
     // The sequence sees this after the answer it waits for and ends there,

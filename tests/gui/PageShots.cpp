@@ -8,14 +8,17 @@
 #include "CODR_Info.h"
 #include "CODR_Trip_Info.h"
 #include "CPrintSystemTag.h"
+#include "DiagnosisGlobals.h"
 #include "PageTour.h"
 #include "SimEcu.h"
 #include "SimEcuRecorderData.h"
 #include "ScreenPicture.h"
+#include "WxPrompter.h"
 
 #include <gtest/gtest.h>
 
 #include <wx/button.h>
+#include <wx/dialog.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -64,6 +67,39 @@ TEST_P(PageShots, EveryPage)
         std::snprintf(name, sizeof name, "%s-%02d.png", language.tag, tab);
         EXPECT_TRUE(pagetour::SaveScreenshot(app->MainFrame(), g_folder / name)) << name;
     }
+    program.Stop();
+    std::filesystem::current_path(start);
+}
+
+// The question the program asks when it is closed during a download, in the
+// program's own box over the download page: <language>-download-close.png.
+TEST_P(PageShots, DownloadCloseQuestion)
+{
+    const std::filesystem::path start = std::filesystem::current_path();
+    const pagetour::Language language = GetParam();
+    tarvel_test::ProgramUnderTest program;
+    ASSERT_TRUE(pagetour::StartIn(program, std::string("page_shots_box_") + language.tag, language.index));
+    CTarvelApp* app = program.app;
+    EXPECT_TRUE(pagetour::SizeWindow(app->MainFrame(), g_size));
+    EXPECT_TRUE(guidriver::Connect(app));
+    EXPECT_TRUE(pagetour::OpenPage(app, tarvel::TabProgramDownload));
+    tarvel::WxPrompter box;
+    tarvel::ScopedPrompter real(box);
+    const std::string name = std::string(language.tag) + "-download-close.png";
+    bool saved = false;
+    app->CallAfter([&] {
+        for (wxWindow* window : wxTopLevelWindows)
+            if (auto* dialog = dynamic_cast<wxDialog*>(window); dialog && dialog->IsModal()) {
+                saved = pagetour::SaveScreenshot(app->MainFrame(), g_folder / name, dialog);
+                dialog->EndModal(wxID_NO);
+            }
+    });
+    DownloadIdle = 0; // a download under way
+    DownloadRunning = 1;
+    EXPECT_FALSE(app->View()->PagesMayClose());
+    DownloadRunning = 0;
+    DownloadIdle = 1;
+    EXPECT_TRUE(saved) << name;
     program.Stop();
     std::filesystem::current_path(start);
 }

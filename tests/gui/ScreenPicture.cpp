@@ -10,9 +10,11 @@
 
 namespace pagetour {
 
-bool SaveScreenshot(wxWindow* frame, const std::filesystem::path& file)
+bool SaveScreenshot(wxWindow* frame, const std::filesystem::path& file, wxWindow* onTop)
 {
     frame->Raise();
+    if (onTop)
+        onTop->Raise();
     frame->Refresh();
     frame->Update();
     // The screen shows what the windows drew once the display has caught up.

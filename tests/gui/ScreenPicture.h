@@ -9,6 +9,7 @@
 
 namespace pagetour {
 
-bool SaveScreenshot(wxWindow* window, const std::filesystem::path& file);
+// `onTop`, if given, is raised above the window (a box open over it).
+bool SaveScreenshot(wxWindow* window, const std::filesystem::path& file, wxWindow* onTop = nullptr);
 
 } // namespace pagetour

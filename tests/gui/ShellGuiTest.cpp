@@ -457,8 +457,8 @@ public:
     std::vector<Shown> shown;
 
 protected:
-    tarvel::MsgAnswer ShowBox(const std::string& text, const std::string&, tarvel::MsgIcon,
-                              tarvel::MsgButtons) override
+    tarvel::MsgAnswer ShowBox(const std::string& text, const std::string&, tarvel::MsgIcon, tarvel::MsgButtons,
+                              tarvel::MsgDefault) override
     {
         shown.push_back({text, std::this_thread::get_id()});
         return tarvel::MsgAnswer::Yes;

@@ -50,6 +50,31 @@ TEST(TextCodec, SanitizeKeepsValidTextAndRepairsMalformed)
     EXPECT_EQ(ReplaceMalformedUtf8("\xE4\xB8" "a\x80", "?"), "?a?");
 }
 
+// A message quoting bytes that are not UTF-8 (a value read from a binary
+// file) keeps its words, and the bytes a window cannot show are written out.
+TEST(TextCodec, UnshowableBytesAreWrittenOutAndTheRestKept)
+{
+    struct Case {
+        const char* name;
+        std::string text;
+        std::string shown;
+    };
+    const Case cases[] = {
+        {"valid text unchanged", "Wert \xC3\xBC \xE4\xB8\xAD\tzwei\r\nZeilen", "Wert \xC3\xBC \xE4\xB8\xAD\tzwei\r\nZeilen"},
+        {"bytes FF FE among words", "Value \xFF\xFE is refused", "Value \\xFF\\xFE is refused"},
+        {"cut sequence, then a good letter", "ab\xE4\xB8" "c", "ab\\xE4\\xB8c"},
+        {"overlong form byte by byte", "\xC0\xAF", "\\xC0\\xAF"},
+        {"lone continuation before Chinese", "\x80\xE4\xB8\xAD", "\\x80\xE4\xB8\xAD"},
+        {"control characters", std::string("a\0b\x1B\x7F", 5), "a\\x00b\\x1B\\x7F"},
+        {"empty", "", ""},
+    };
+    for (const Case& c : cases) {
+        const std::string shown = EscapeUnshowableBytes(c.text);
+        EXPECT_EQ(shown, c.shown) << c.name;
+        EXPECT_TRUE(IsValidUtf8(shown)) << c.name;
+    }
+}
+
 TEST(TextCodec, CodePageEncodingTable)
 {
     struct Case {

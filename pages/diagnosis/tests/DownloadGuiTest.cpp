@@ -205,6 +205,7 @@ TEST(DownloadGui, LoadsASoftwareFileThroughThePage)
     EXPECT_EQ(question.text, LanguageText(673));
     EXPECT_EQ(question.caption, LanguageText(12));
     EXPECT_EQ(question.buttons, tarvel::MsgButtons::YesNo);
+    EXPECT_EQ(question.defaultButton, tarvel::MsgDefault::No);
     std::string shown;
     for (const std::string& line : Lines(list))
         shown += line + "\n";
@@ -247,6 +248,7 @@ TEST(DownloadGui, LoadsASoftwareFileThroughThePage)
         ASSERT_EQ(choicesTried, 1);
         ASSERT_GE(program.prompter->Count(), 1u);
         EXPECT_EQ(program.prompter->Boxes()[0].text, LanguageText(673));
+        EXPECT_EQ(program.prompter->Boxes()[0].defaultButton, tarvel::MsgDefault::No);
         EXPECT_TRUE(restarter.Requests().empty());
         EXPECT_EQ(LanguageIndex, language);
         EXPECT_EQ(languages->GetSelection(), language);

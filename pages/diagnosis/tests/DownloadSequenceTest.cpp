@@ -515,6 +515,8 @@ TEST_F(DownloadSequenceTest, ClosingTheProgramDuringADownloadAsksFirstAndLeavesN
         EXPECT_EQ(boxes[0].text, LanguageText(673));
         EXPECT_EQ(boxes[0].caption, LanguageText(12));
         EXPECT_EQ(boxes[0].buttons, tarvel::MsgButtons::YesNo);
+        // Enter answers No: a key pressed by mistake does not end the download.
+        EXPECT_EQ(boxes[0].defaultButton, tarvel::MsgDefault::No);
     };
 
     // No: the download goes on to its end.
