@@ -247,6 +247,11 @@ bool DownloadPageLogic::MayClose()
         return true;
     if (!sequenceRunning_ && DownloadIdle == 1 && DownloadRunning == 0)
         return true;
+    if (awaitingRestart_) {
+        // The ECU holds its new software: the wait for its restart just ends.
+        closingProgram_ = true;
+        return true;
+    }
     const auto& texts = Context().texts;
     const tarvel::MsgAnswer answer = Context().prompter.Show(
         texts.Text(kRowCloseDuringDownload), texts.Text(kRowDownloadCaption), tarvel::MsgIcon::Exclamation,
