@@ -569,7 +569,7 @@ TEST_F(HeightTest, TheKeepAliveStaysOutOfACalibrationAndTheCountdownOutlivesExit
     bench.ClearRequests();
     Calibrate(HeightAxle::Cd);
     ExpectCalibration(Sent(), HeightAxle::Cd);
-    EXPECT_EQ(TesterPresents(), 0u);
+    EXPECT_EQ(TesterPresents(), 1u) << "only the one question whether the ECU runs again after its restart";
     ASSERT_EQ(EolHeightSensorResult, EolPassed);
     bench.ClearRequests();
     bench.Advance(4000);
