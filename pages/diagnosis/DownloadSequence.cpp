@@ -136,38 +136,39 @@ DownloadEnd DownloadSequence::Run()
     }
     DownloadRunning = 0;
     page_.EnableCancel(false);
-    if (end == DownloadEnd::Success)
-        AwaitRestart();
+    const bool restarted = end == DownloadEnd::Success && AwaitRestart();
     // Every end gives the keep-alive and the navigation back.
     DownloadIdle = 1;
     TestRunning = 0;
+    if (restarted) {
+        // The box, then the pages read the new software.
+        page_.Context().prompter.Show(kDownloadSuccessText, kSuccessCaption, MsgIcon::None, MsgButtons::Ok);
+        if (!page_.ClosingProgram() && EcuConnected == 1) {
+            SendToRegisteredWindow(WindowSlot::DeviceInfoPage, WM_DEVICEINFO_RELOAD);
+            SendToRegisteredWindow(WindowSlot::LiftingAxlePage, WM_LIFTAXLE_RELOAD_CONFIG);
+        }
+    }
     return end;
 }
 
 // The ECU restarts with its new software and answers nothing meanwhile. The
 // keep-alive stays suspended and nothing reads the ECU until it answered
-// again; then the box, and the pages read the new software. An ECU that stays
-// silent beyond the allowance is lost: one box, and the link is closed.
-void DownloadSequence::AwaitRestart()
+// again. An ECU that stays silent beyond the allowance is lost: one box, and
+// the link is closed. True once the ECU answered.
+bool DownloadSequence::AwaitRestart()
 {
     page_.SetAwaitingRestart(true);
     const EcuRestartEnd back =
         WaitForEcuRestart([this] { return page_.ClosingProgram() || EcuConnected != 1; });
     page_.SetAwaitingRestart(false);
-    if (back == EcuRestartEnd::Stopped)
-        return; // the program closes, or the link went (the page said so)
     if (back == EcuRestartEnd::NoAnswer) {
         const TextTable& texts = page_.Context().texts;
         page_.Context().prompter.Show(texts.Text(kRowNoAnswerAfterRestart), texts.Text(kRowWarningCaption),
                                       MsgIcon::Exclamation, MsgButtons::Ok);
         CloseLinkToLostEcu();
-        return;
     }
-    page_.Context().prompter.Show(kDownloadSuccessText, kSuccessCaption, MsgIcon::None, MsgButtons::Ok);
-    if (page_.ClosingProgram() || EcuConnected != 1)
-        return;
-    SendToRegisteredWindow(WindowSlot::DeviceInfoPage, WM_DEVICEINFO_RELOAD);
-    SendToRegisteredWindow(WindowSlot::LiftingAxlePage, WM_LIFTAXLE_RELOAD_CONFIG);
+    // Stopped: the program closes, or the link went (the page said so).
+    return back == EcuRestartEnd::Answered;
 }
 
 DownloadEnd DownloadSequence::Transfer()

@@ -77,7 +77,7 @@ private:
     DownloadEnd Refuse(const std::string& warning);
     DownloadEnd RefuseRow(int row);
     void Warn(const std::string& text);
-    void AwaitRestart();
+    bool AwaitRestart();
 
     DownloadPageLogic& page_;
     DownloadStep step_ = DownloadStep::ExtendedSession;
