@@ -9,6 +9,7 @@
 #include "ShellGlobals.h"
 
 #include "CanAdapterSwitch.h"
+#include "EcuRestart.h"
 #include "UdsEngine.h"
 #include "UdsServices.h"
 
@@ -53,10 +54,13 @@ bool ConnectionRowsValid(int32_t adapterRow, int32_t baudRow)
 ConnectionController::ConnectionController(ShellPages& pages, TimerFactory& timers)
     : pages_(pages), timer_(timers.Create([this] { OnKeepAliveTick(); }))
 {
+    // A page that reset the ECU and waited for it in vain closes the link here.
+    SetEcuLostHandler([this] { OnEcuLost(); });
 }
 
 ConnectionController::~ConnectionController()
 {
+    SetEcuLostHandler(nullptr);
     if (timer_)
         timer_->Stop();
 }
@@ -96,6 +100,7 @@ void ConnectionController::OnConnectCan()
         return;
     }
     FlagGuard busy(connecting_);
+    ClearEcuRestart(); // a restart of an earlier link says nothing about this one
 
     const int32_t adapterRow = SelectedCanAdapter.load();
     const int32_t baudRow = SelectedCanBaud.load();
@@ -173,6 +178,10 @@ void ConnectionController::OnKeepAliveTick()
     // be refused, and a refused TesterPresent must not count as a dead ECU.
     if (UdsRequestInFlight())
         return;
+    // The ECU restarts after a reset and answers nothing meanwhile: its
+    // silence is no dead link. Whoever reset it waits for its answer.
+    if (EcuRestartPending())
+        return;
     const uint64_t link = generation_;
     const int alive = UdsTesterPresent();
     if (link != generation_)
@@ -181,6 +190,13 @@ void ConnectionController::OnKeepAliveTick()
         EcuConnected = 1;
         return;
     }
+    OnEcuLost();
+}
+
+void ConnectionController::OnEcuLost()
+{
+    if (ConnectCommandEnabled != 0)
+        return; // no link left to close
     OnDisconnectCan();
     timer_->Stop();
 }
@@ -200,6 +216,7 @@ void ConnectionController::OnDisconnectCan()
     if (CloseCanDevice() != 1)
         return;
     ++generation_;
+    ClearEcuRestart();
     pages_.HideAllTabs();
     ConnectCommandEnabled = 1;
     EcuConnected = 0;

@@ -39,6 +39,9 @@ public:
     void OnDisconnectCan();
     // One tick of the keep-alive timer.
     void OnKeepAliveTick();
+    // The ECU stopped answering: the link is closed as a failed keep-alive
+    // closes it (no box; every page is told).
+    void OnEcuLost();
 
     // The ribbon states: Connect is enabled and checked exactly while
     // disconnected, Disconnect exactly while connected.

@@ -1,5 +1,6 @@
 #include "UdsServices.h"
 
+#include "EcuRestart.h"
 #include "Prompter.h"
 #include "SecurityAccessKey.h"
 
@@ -164,7 +165,13 @@ void SetUdsLanguageSource(UdsLanguageSource source) { g_languageSource.store(sou
 
 int UdsDiagnosticSessionControl(uint8_t session) { return Simple({0x10, session}, kCaptionSession); }
 
-int UdsEcuReset() { return Simple({0x11, 0x01}, kCaptionReset); }
+int UdsEcuReset()
+{
+    const int accepted = Simple({0x11, 0x01}, kCaptionReset);
+    if (accepted == 1)
+        NoteEcuReset(); // silent while it restarts
+    return accepted;
+}
 
 int UdsClearDtc() { return Simple({0x14, 0xFF, 0xFF, 0xFF}, kCaptionClearDtc); }
 

@@ -4,6 +4,7 @@ set(_uds_dir ${CMAKE_CURRENT_LIST_DIR})
 add_library(tarvel_uds STATIC
   ${_uds_dir}/IsoTpLink.cpp
   ${_uds_dir}/DelayPumping.cpp
+  ${_uds_dir}/EcuRestart.cpp
   ${_uds_dir}/UdsEngine.cpp
   ${_uds_dir}/UdsNegativeResponse.cpp
   ${_uds_dir}/UdsServices.cpp

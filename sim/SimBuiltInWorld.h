@@ -33,6 +33,10 @@ void SetBuiltInWorldTime(tarvel::Clock* clock, tarvel::Scheduler* scheduler);
 // Whether the next start of the world times its buses (on unless told otherwise).
 void SetBuiltInBusTiming(bool on);
 
+// The environment variable that sets how long the built-in ECU stays silent
+// after a reset, in milliseconds (digits only; the trailer's time otherwise).
+inline constexpr const char* kRestartTimeVariable = "TARVEL_SIM_RESTART_MS";
+
 // The person at the built-in trailer; null while the world is not running.
 SimStationOperator* BuiltInOperator();
 

@@ -942,6 +942,12 @@ void SimEcu::SetRestartTime(uint32_t ms)
     impl_->restartMs_ = ms;
 }
 
+uint32_t SimEcu::RestartTime() const
+{
+    std::lock_guard<std::mutex> lock(impl_->mutex_);
+    return impl_->restartMs_;
+}
+
 void SimEcu::AddDtc(uint32_t code, uint8_t status)
 {
     std::lock_guard<std::mutex> lock(impl_->mutex_);

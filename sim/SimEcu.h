@@ -145,6 +145,7 @@ public:
     // After a positive ECUReset answer the ECU restarts and answers nothing
     // for this long (0: it answers at once).
     void SetRestartTime(uint32_t ms);
+    uint32_t RestartTime() const;
 
     // Fault memory. Adding a code that is present replaces its status.
     void AddDtc(uint32_t code, uint8_t status);

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 namespace sim {
@@ -74,6 +75,14 @@ std::string EnvironmentValue(const char* name)
     return value ? value : "";
 }
 
+std::optional<uint32_t> RestartTimeFromEnvironment()
+{
+    const std::string text = EnvironmentValue(kRestartTimeVariable);
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 6)
+        return std::nullopt;
+    return static_cast<uint32_t>(std::stoul(text));
+}
+
 } // namespace
 
 void SetBuiltInWorldTime(tarvel::Clock* clock, tarvel::Scheduler* scheduler)
@@ -105,6 +114,10 @@ SimEcu& StartBuiltInEcu()
         slot->faults.applied = std::move(given.applied);
         slot->faults.unknown = std::move(given.unknown);
         slot->trailer.AttachTo(slot->ecu);
+        // TARVEL_SIM_RESTART_MS=<ms>: how long the ECU stays silent after a
+        // reset (the trailer's own time otherwise), to try a slow real ECU.
+        if (const auto restart = RestartTimeFromEnvironment())
+            slot->ecu.SetRestartTime(*restart);
         for (unsigned channel : {0u, 1u}) {
             auto bus = CurrentWorld().Bus(channel);
             if (NextTime().busTiming) {

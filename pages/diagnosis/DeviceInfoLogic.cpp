@@ -143,7 +143,11 @@ void DeviceInfoLogic::OnDeviceInfoReload()
     // A reload while an identification waits for the ECU would read over it.
     if (state_.reading)
         return;
-    const bool linked = EcuConnected.load() == 1;
+    // Over a closed link there is nothing to read and nothing to tell: the
+    // disconnect already emptied the page.
+    if (EcuConnected.load() != 1)
+        return;
+    const bool linked = true;
     tarvel::SendToRegisteredWindow(tarvel::WindowSlot::MonitorPage, WM_MONITOR_RELOAD_DEFINITIONS);
     ReadDeviceInformation();
     if (linked && EcuConnected.load() != 1)

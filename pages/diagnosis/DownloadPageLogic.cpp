@@ -247,6 +247,11 @@ bool DownloadPageLogic::MayClose()
         return true;
     if (!sequenceRunning_ && DownloadIdle == 1 && DownloadRunning == 0)
         return true;
+    if (awaitingRestart_) {
+        // The ECU holds its new software: the wait for its restart just ends.
+        closingProgram_ = true;
+        return true;
+    }
     const auto& texts = Context().texts;
     // Enter, like Escape, answers No: a key pressed by mistake must not end
     // the download half done and leave the ECU without its software.

@@ -77,6 +77,9 @@ public:
     void EnableCancel(bool enabled);
     // True while the sequence runs (its waits pump events into this page).
     bool SequenceRunning() const { return sequenceRunning_; }
+    // While the ECU restarts with its new software: the download itself is
+    // over, so the program closes without its question.
+    void SetAwaitingRestart(bool awaiting) { awaitingRestart_ = awaiting; }
 
 private:
     void Box(int textRow);
@@ -85,6 +88,7 @@ private:
     std::function<void(DownloadPageLogic&)> sequence_;
     bool sequenceRunning_ = false;
     bool closingProgram_ = false;
+    bool awaitingRestart_ = false;
 };
 
 // How a software file's version shows in the message list: its characters

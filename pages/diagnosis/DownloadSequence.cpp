@@ -5,6 +5,7 @@
 #include "DelayPumping.h"
 #include "DiagnosisGlobals.h"
 #include "DownloadPageLogic.h"
+#include "EcuRestart.h"
 #include "IsoTpLink.h"
 #include "ShellGlobals.h"
 #include "UdsEngine.h"
@@ -26,8 +27,7 @@ constexpr int kRowBootLoaderRefused = 467;
 constexpr int kRowHardwareRefused = 468;
 constexpr int kRowBootLoaderCheckFailed = 469;
 constexpr int kRowNoBootLoaderVersion = 470;
-// Time the ECU gets to start its new software before the pages read it again.
-constexpr uint32_t kAfterResetMs = 200;
+constexpr int kRowNoAnswerAfterRestart = 677;
 
 const char* const kFailed1003 = "Request Failed（10 03）";
 const char* const kFailed3101 = "Request Failed（31 01）";
@@ -134,20 +134,41 @@ DownloadEnd DownloadSequence::Run()
     } else {
         end = Transfer();
     }
-    // Every end gives the keep-alive and the navigation back.
     DownloadRunning = 0;
+    page_.EnableCancel(false);
+    const bool restarted = end == DownloadEnd::Success && AwaitRestart();
+    // Every end gives the keep-alive and the navigation back.
     DownloadIdle = 1;
     TestRunning = 0;
-    page_.EnableCancel(false);
-    if (end == DownloadEnd::Success) {
-        // The download's last line, then the box; the pages read the new
-        // software once it started.
+    if (restarted) {
+        // The box, then the pages read the new software.
         page_.Context().prompter.Show(kDownloadSuccessText, kSuccessCaption, MsgIcon::None, MsgButtons::Ok);
-        DelayPumpingMessages(kAfterResetMs);
-        SendToRegisteredWindow(WindowSlot::DeviceInfoPage, WM_DEVICEINFO_RELOAD);
-        SendToRegisteredWindow(WindowSlot::LiftingAxlePage, WM_LIFTAXLE_RELOAD_CONFIG);
+        if (!page_.ClosingProgram() && EcuConnected == 1) {
+            SendToRegisteredWindow(WindowSlot::DeviceInfoPage, WM_DEVICEINFO_RELOAD);
+            SendToRegisteredWindow(WindowSlot::LiftingAxlePage, WM_LIFTAXLE_RELOAD_CONFIG);
+        }
     }
     return end;
+}
+
+// The ECU restarts with its new software and answers nothing meanwhile. The
+// keep-alive stays suspended and nothing reads the ECU until it answered
+// again. An ECU that stays silent beyond the allowance is lost: one box, and
+// the link is closed. True once the ECU answered.
+bool DownloadSequence::AwaitRestart()
+{
+    page_.SetAwaitingRestart(true);
+    const EcuRestartEnd back =
+        WaitForEcuRestart([this] { return page_.ClosingProgram() || EcuConnected != 1; });
+    page_.SetAwaitingRestart(false);
+    if (back == EcuRestartEnd::NoAnswer) {
+        const TextTable& texts = page_.Context().texts;
+        page_.Context().prompter.Show(texts.Text(kRowNoAnswerAfterRestart), texts.Text(kRowWarningCaption),
+                                      MsgIcon::Exclamation, MsgButtons::Ok);
+        CloseLinkToLostEcu();
+    }
+    // Stopped: the program closes, or the link went (the page said so).
+    return back == EcuRestartEnd::Answered;
 }
 
 DownloadEnd DownloadSequence::Transfer()

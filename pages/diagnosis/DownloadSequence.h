@@ -64,7 +64,8 @@ class DownloadSequence {
 public:
     explicit DownloadSequence(DownloadPageLogic& page) : page_(page) {}
     // Runs the whole sequence; every end restores DownloadIdle, TestRunning
-    // and DownloadRunning so the keep-alive resumes.
+    // and DownloadRunning so the keep-alive resumes (after a success once the
+    // restarted ECU answered).
     DownloadEnd Run();
     // The step the sequence was at when it ended.
     DownloadStep LastStep() const { return step_; }
@@ -76,6 +77,7 @@ private:
     DownloadEnd Refuse(const std::string& warning);
     DownloadEnd RefuseRow(int row);
     void Warn(const std::string& text);
+    bool AwaitRestart();
 
     DownloadPageLogic& page_;
     DownloadStep step_ = DownloadStep::ExtendedSession;

@@ -188,8 +188,13 @@ std::vector<_tagLiftingAxleFilldesc_> LiftingAxleCalibrationLogic::PlaceholderRo
 
 void LiftingAxleCalibrationLogic::LoadLiftingAxleParameterConfig()
 {
+    // Over a closed link the version cannot be read, and saying so is no news.
+    if (LinkGone())
+        return;
     std::vector<uint8_t> data;
     if (tarvel::UdsReadById(kVersionDid, data) != 1 || AnnouncedDataSize(data) < 1) {
+        if (LinkGone())
+            return; // the link went during the read
         Context().prompter.Show("Failed To Read The Lift Axle Version Number！", "Warning", tarvel::MsgIcon::Exclamation,
                                 tarvel::MsgButtons::OkCancel);
         return;

@@ -227,6 +227,10 @@ void EolDtcTestLogic::EolFinalGate()
     tarvel::DelayPumpingMessages(kRestartWaitMs);
     if (stops_ != epoch)
         return;
+    // The second series reads the restarted ECU: one that takes longer than
+    // the fixed wait is asked until it answers, within the allowance.
+    if (!EcuBackAfterReset([this, epoch] { return stops_ != epoch; }, kRestartWaitMs) || stops_ != epoch)
+        return;
     EolDtcReadPending = 1;
     EolStopRequested = 0;
     ClearEolDtcs();

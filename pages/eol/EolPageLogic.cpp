@@ -5,6 +5,7 @@
 #include "ValueCodec.h"
 
 #include "DelayPumping.h"
+#include "EcuRestart.h"
 #include "UdsEngine.h"
 #include "UdsServices.h"
 
@@ -300,6 +301,18 @@ bool EolPageLogic::EndRunAfterBox(int textRow)
 void EolPageLogic::Box(int textRow, int captionRow, MsgIcon icon) const
 {
     tarvel::ShowMessage(Text(textRow), Text(captionRow), icon);
+}
+
+bool EolPageLogic::EcuBackAfterReset(const std::function<bool()>& stopped, uint32_t fixedMs)
+{
+    const tarvel::EcuRestartEnd end = tarvel::WaitForEcuRestart(stopped, fixedMs);
+    if (end == tarvel::EcuRestartEnd::Answered)
+        return true;
+    if (end == tarvel::EcuRestartEnd::NoAnswer) {
+        Box(kSilentAfterRestartTextRow, kErrorCaptionRow);
+        tarvel::CloseLinkToLostEcu();
+    }
+    return false;
 }
 
 std::string EolPageLogic::Text(int row) const

@@ -40,6 +40,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -103,6 +104,7 @@ public:
     static constexpr int kSessionRefusedTextRow = 185;
     static constexpr int kSecurityRefusedTextRow = 186;
     static constexpr int kFailedTextRow = 189;
+    static constexpr int kSilentAfterRestartTextRow = 677;
     static constexpr uint16_t kVinDid = 0xF190;
 
     EolPageLogic(int tab, const EolPageTraits& traits, const tarvel::PageContext& context);
@@ -208,6 +210,12 @@ protected:
 
     // Message box with UI texts `textRow`/`captionRow`.
     void Box(int textRow, int captionRow, tarvel::MsgIcon icon = tarvel::MsgIcon::Exclamation) const;
+    // After the page reset the ECU and waited its own `fixedMs` (counted from
+    // the reset): asks the ECU until it answers, within the restart allowance
+    // (EcuRestart.h). True once it answered. An ECU silent beyond the
+    // allowance gives one box and the link is closed; `stopped` (asked after
+    // every pumped wait) ends the wait quietly. False then.
+    bool EcuBackAfterReset(const std::function<bool()>& stopped, uint32_t fixedMs);
     std::string Text(int row) const;
     // Report text `row` (what remarks are made of).
     static std::string ReportText(int row);

@@ -8,7 +8,7 @@ struct CitedRow {
     const char* english;
 };
 
-inline constexpr int kHighestCitedRow = 676;
+inline constexpr int kHighestCitedRow = 677;
 
 inline constexpr CitedRow kCitedRows[] = {
     {0, u8"Home"},
@@ -485,4 +485,5 @@ inline constexpr CitedRow kCitedRows[] = {
     {674, nullptr},
     {675, nullptr},
     {676, nullptr},
+    {677, nullptr},
 };

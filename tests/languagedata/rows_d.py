@@ -1,7 +1,7 @@
 # Rows 448..635: brake lamp, definition files, download, lifting tests, RSS, height sensor,
-# underwater valve, connectors, system-tag parameters, device information; rows 660..676:
+# underwater valve, connectors, system-tag parameters, device information; rows 660..677:
 # parameter values that cannot be written, software-file versions, closing during a download,
-# short parameter files, recordings kept under their temporary name.
+# short parameter files, recordings kept under their temporary name, an ECU silent after its restart.
 ROWS = {
 448: ("Brake Lamp Test", "制动灯测试", "Проверка стоп-сигнала", "Prueba de la luz de freno", "Teste da luz de freio"),
 449: ("Is the brake lamp on?", "制动灯是否点亮？", "Стоп-сигнал горит?", "¿Está encendida la luz de freno?", "A luz de freio está acesa?"),
@@ -197,4 +197,5 @@ ROWS = {
 674: ("Values in the file / rows in the list:", "文件中的数值 / 列表中的行数：", "Значений в файле / строк в списке:", "Valores en el archivo / filas de la lista:", "Valores no arquivo / linhas da lista:"),
 675: ("The other rows keep their values: check them before writing to the ECU.", "其余行保持原值：写入ECU前请检查。", "Остальные строки сохраняют прежние значения: проверьте их перед записью в ЭБУ.", "Las demás filas conservan sus valores: revíselas antes de escribir en la ECU.", "As demais linhas mantêm seus valores: verifique-as antes de gravar na ECU."),
 676: ("The recorded lines are kept in this file:", "已记录的数据保存在此文件中：", "Записанные строки сохранены в этом файле:", "Las líneas grabadas se conservan en este archivo:", "As linhas gravadas estão guardadas neste arquivo:"),
+677: ("The ECU has not answered since its restart. The link to the ECU is closed: check the ECU's power supply and wiring, then connect again.", "ECU重启后一直没有应答。与ECU的连接已断开：请检查ECU的电源和线路，然后重新连接。", "ЭБУ не отвечает после перезапуска. Связь с ЭБУ закрыта: проверьте питание и проводку ЭБУ, затем подключитесь снова.", "La ECU no ha respondido desde su reinicio. La conexión con la ECU se ha cerrado: compruebe la alimentación y el cableado de la ECU y vuelva a conectar.", "A ECU não respondeu desde a sua reinicialização. A conexão com a ECU foi fechada: verifique a alimentação e a fiação da ECU e conecte novamente."),
 }

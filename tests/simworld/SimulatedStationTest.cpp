@@ -15,8 +15,10 @@
 #include "ProgramPaths.h"
 #include "Prompter.h"
 #include "SimBuiltInWorld.h"
+#include "SimEcu.h"
 #include "SimStationOperator.h"
 #include "SimTrailer.h"
+#include "SimTrailerData.h"
 #include "SimTrailerFaults.h"
 #include "SimWorld.h"
 #include "VirtualClock.h"
@@ -217,6 +219,37 @@ TEST(SimulatedWorldNotices, NameTheFaultsTheTrailerWasGiven)
         sim::SetBuiltInWorldTime(nullptr, nullptr);
     }
     ::unsetenv(sim::kTrailerFaultsVariable);
+}
+
+// How long the built-in ECU stays silent after a reset: the trailer's time,
+// or what TARVEL_SIM_RESTART_MS says when it holds a number of milliseconds.
+TEST(SimulatedWorldRestart, TheEnvironmentSetsTheBuiltInEcusRestartTime)
+{
+    tarvel::VirtualClock clock(1000000);
+    tarvel::ScopedClock useClock(clock);
+    sim::SimWorld world;
+    sim::ScopedWorld useWorld(world);
+    const struct {
+        const char* value;
+        uint32_t restartMs;
+    } cases[] = {
+        {nullptr, sim::trailerdata::kRestartMs}, {"600", 600}, {"2000", 2000},
+        {"", sim::trailerdata::kRestartMs},      {"2 s", sim::trailerdata::kRestartMs},
+        {"-5", sim::trailerdata::kRestartMs},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value ? c.value : "(not set)");
+        if (c.value)
+            ::setenv(sim::kRestartTimeVariable, c.value, 1);
+        else
+            ::unsetenv(sim::kRestartTimeVariable);
+        sim::SetBuiltInWorldTime(&clock, &clock);
+        sim::SimEcu& ecu = sim::StartBuiltInEcu();
+        EXPECT_EQ(ecu.RestartTime(), c.restartMs);
+        sim::StopBuiltInEcu();
+        sim::SetBuiltInWorldTime(nullptr, nullptr);
+    }
+    ::unsetenv(sim::kRestartTimeVariable);
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 
 #include "AdapterSwitchPort.h"
 #include "CanAdapterSwitch.h"
+#include "EcuRestart.h"
 #include "ControlCanStandin.h"
 #include "IsoTpLink.h"
 #include "UdsEngine.h"
@@ -34,6 +35,7 @@ void ResetCommGlobals()
     tarvel::UdsQuiet = 0;
     tarvel::UdsTimeoutCount = 0;
     tarvel::UdsResponseTimeoutMs = tarvel::kUdsResponseTimeoutMs;
+    tarvel::ClearEcuRestart();
     tarvel::ResetUdsBuffers();
 }
 

@@ -8,14 +8,19 @@
 #include "AppMessages.h"
 #include "Crc32.h"
 #include "DiagnosisGlobals.h"
+#include "DeviceInfoLogic.h"
 #include "DownloadPageLogic.h"
+#include "EcuRestart.h"
+#include "LiftingAxleCalibrationLogic.h"
 #include "IsoTpLink.h"
 #include "LanguageTable.h"
 #include "SecurityAccessKey.h"
 #include "SecurityConstants.h"
+#include "PageHostTable.h"
 #include "ShellGlobals.h"
 #include "SoftwareFile.h"
 #include "UdsEngine.h"
+#include "UdsServices.h"
 #include "WindowRegistry.h"
 
 #include "Pump.h"
@@ -280,15 +285,20 @@ TEST_F(DownloadSequenceTest, HappyPathWritesTheFileIntoTheEcu)
     EXPECT_EQ(EcuIdentified, 0);
     EXPECT_EQ(FlashBlockLength, 0x402u - 2);
 
-    // The pages read the new software 200 ms after the reset's answer.
+    // The pages read the new software once the ECU answered after its
+    // reset: this one restarts at once and answers the first question.
     ASSERT_EQ(pageMessages.size(), 2u);
     EXPECT_EQ(pageMessages[0].first, WM_DEVICEINFO_RELOAD);
     EXPECT_EQ(pageMessages[1].first, WM_LIFTAXLE_RELOAD_CONFIG);
     ASSERT_TRUE(resetAnswered);
     ASSERT_GE(resetAnsweredMs, start);
-    EXPECT_GE(pageMessages[0].second, resetAnsweredMs + 200);
-    EXPECT_LE(pageMessages[0].second, resetAnsweredMs + 201);
+    EXPECT_GE(pageMessages[0].second, resetAnsweredMs);
+    EXPECT_LE(pageMessages[0].second, resetAnsweredMs + 10);
     EXPECT_EQ(pageMessages[0].second, pageMessages[1].second);
+    const auto all = bench.Requests();
+    ASSERT_GE(all.size(), 2u);
+    EXPECT_EQ(all.back(), Bytes("3E 00")) << "the one question after the reset";
+    EXPECT_EQ(all[all.size() - 2], Bytes("11 01"));
 
     // The same image can be sent again.
     pageMessages.clear();
@@ -579,11 +589,12 @@ TEST_F(DownloadSequenceTest, DisconnectionDuringTheTransferEndsAtOnce)
 
 TEST_F(DownloadSequenceTest, StartOrOpenDuringEveryPhaseOnlyAddsALine)
 {
-    // Each fires while the sequence waits for the answer to that request; the
-    // last one in the wait for the reset's answer.
+    // Each fires while the sequence waits for the answer to that request or
+    // a later one; the last ones while it waits for the restarted ECU.
     const ByteVector phases[] = {Bytes("10 03"), Bytes("27 0A"), Bytes("31 01 FF 00"), Bytes("36 02"),
                                  Bytes("37"), Bytes("31 01 02 02"), Bytes("31 01 FF 01"), Bytes("11 01")};
     bench.ecu->SetMaxBlockLength(10);
+    bench.ecu->SetRestartTime(300);
     for (const ByteVector& phase : phases) {
         SCOPED_TRACE(Hex(phase));
         LoadImage(Pattern(30));
@@ -603,7 +614,10 @@ TEST_F(DownloadSequenceTest, StartOrOpenDuringEveryPhaseOnlyAddsALine)
         const auto successes =
             std::count(logic->State().messages.begin(), logic->State().messages.end(), "Download Success");
         Start();
-        ASSERT_TRUE(pump.Fired());
+        std::string sentText;
+        for (const auto& r : bench.Requests())
+            sentText += Hex(r) + "\n";
+        ASSERT_TRUE(pump.Fired()) << sentText;
         const auto& lines = logic->State().messages;
         EXPECT_EQ(std::count(lines.begin(), lines.end(), "Download Success"), successes + 1);
         EXPECT_EQ(bench.prompter.Boxes().back().text, "Download Success");
@@ -684,6 +698,200 @@ TEST_F(DownloadSequenceTest, LargeBlocksKeepTheBusBusy)
     // 32 KiB in 7-byte consecutive frames of 250..320 us each.
     EXPECT_GT(end - start, 32u * 1024 / 7 * 250);
     EXPECT_GE(busTime * 100, (end - start) * 95) << busTime << " of " << (end - start) << " us";
+}
+
+// ---- The ECU's restart after the download ----
+
+// What follows the reset: the time from the reset's answer to the pages'
+// reload, and the requests after the reset.
+struct AfterReset {
+    uint64_t resetAnsweredMs = 0;
+    std::vector<ByteVector> requests; // after 11 01
+};
+
+AfterReset RequestsAfterReset(const std::vector<ByteVector>& all, const std::vector<sim::CanFrame>& frames)
+{
+    AfterReset after;
+    for (const sim::CanFrame& f : frames)
+        if (f.id == tarvel::kUdsResponseCanId && f.data[0] == 0x02 && f.data[1] == 0x51 && f.data[2] == 0x01)
+            after.resetAnsweredMs = f.timeUs / 1000;
+    const auto reset = std::find(all.begin(), all.end(), Bytes("11 01"));
+    if (reset != all.end())
+        after.requests.assign(reset + 1, all.end());
+    return after;
+}
+
+// Notes, at every pump between the ECU's reset and the pages' reload, the
+// lowest TestRunning seen (the keep-alive's judge).
+class RestartWatch : public tarvel::MessagePump {
+public:
+    RestartWatch(sim::SimEcu& ecu, const std::vector<std::pair<int, uint64_t>>& reloads)
+        : ecu_(ecu), reloads_(reloads), resetsBefore_(ecu.Stats().resets)
+    {
+        tarvel::SetPump(this);
+    }
+    ~RestartWatch() override { tarvel::SetPump(nullptr); }
+    void PumpPending() override
+    {
+        if (ecu_.Stats().resets == resetsBefore_ || !reloads_.empty())
+            return;
+        pumpedInRestart = true;
+        lowestTestRunning = std::min(lowestTestRunning, tarvel::TestRunning.load());
+    }
+    bool pumpedInRestart = false;
+    uint32_t lowestTestRunning = 99;
+
+private:
+    sim::SimEcu& ecu_;
+    const std::vector<std::pair<int, uint64_t>>& reloads_;
+    uint64_t resetsBefore_;
+};
+
+// An ECU that needs up to the whole allowance to start its new software: the
+// program asks it every 100 ms, reloads the pages only once it answered, and
+// neither the keep-alive nor a reload judges the link by its silence.
+TEST_F(DownloadSequenceTest, TheRestartedEcuIsAskedUntilItAnswersAndOnlyThenThePagesReadIt)
+{
+    for (const uint32_t restartMs : {150u, 600u, 2000u, 4700u}) {
+        SCOPED_TRACE(restartMs);
+        bench.ecu->SetRestartTime(restartMs);
+        bench.files.QueueAnswer(FixturePath("linear.H86"));
+        logic->OnOpenFile();
+        ASSERT_EQ(FileLoaded, 1);
+        pageMessages.clear();
+        // TestRunning and DownloadIdle as the pages are told to reload.
+        uint32_t testRunningAtReload = 99;
+        int idleAtReload = 99;
+        struct Watch : tarvel::MessageTarget {
+            std::function<void()> seen;
+            bool HandleAppMessage(int) override { seen(); return true; }
+        } watch;
+        watch.seen = [&] {
+            testRunningAtReload = tarvel::TestRunning.load();
+            idleAtReload = DownloadIdle;
+            pageMessages.emplace_back(WM_DEVICEINFO_RELOAD, bench.clock.NowMs());
+        };
+        tarvel::RegisterWindow(tarvel::WindowSlot::DeviceInfoPage, &watch);
+        RestartWatch restartWatch(*bench.ecu, pageMessages);
+        auto bus = bench.world.Bus(1);
+        bus->SetRecording(true);
+        Start();
+        bus->SetRecording(false);
+        tarvel::RegisterWindow(tarvel::WindowSlot::DeviceInfoPage, &deviceInfo);
+        const AfterReset after = RequestsAfterReset(bench.Requests(), bus->Recorded());
+
+        EXPECT_EQ(LastLine(), "Download Success");
+        EXPECT_THAT(bench.prompter.Boxes(), ElementsAre(tarvel_test::BoxIs("Download Success", "Tips")));
+        EXPECT_EQ(EcuConnected.load(), 1);
+        EXPECT_TRUE(bench.controller->KeepAliveTimer().IsRunning());
+        ASSERT_EQ(pageMessages.size(), 2u);
+        // Read once the ECU runs again, not later than one question after.
+        EXPECT_GE(pageMessages[0].second + 5, after.resetAnsweredMs + restartMs);
+        EXPECT_LE(pageMessages[0].second, after.resetAnsweredMs + restartMs + tarvel::kEcuRestartProbeMs + 20);
+        // The keep-alive and the navigation are given back only once the ECU
+        // answered: through the restart a test was running.
+        EXPECT_TRUE(restartWatch.pumpedInRestart);
+        EXPECT_EQ(restartWatch.lowestTestRunning, 1u) << "the keep-alive stays out until the ECU answered";
+        EXPECT_EQ(testRunningAtReload, 0u);
+        EXPECT_EQ(idleAtReload, 1);
+        // Nothing but the questions went to the ECU meanwhile, about one every 100 ms.
+        ASSERT_FALSE(after.requests.empty());
+        for (const ByteVector& r : after.requests)
+            EXPECT_EQ(r, Bytes("3E 00"));
+        EXPECT_GE(after.requests.size(), restartMs / tarvel::kEcuRestartProbeMs);
+        EXPECT_LE(after.requests.size(), restartMs / tarvel::kEcuRestartProbeMs + 2);
+        ExpectIdleAgain();
+    }
+}
+
+// A keep-alive tick that falls into the restart (the reset is answered, the
+// ECU is silent) leaves the link alone; the same tick after the allowance,
+// with nobody waiting for the ECU, judges it again.
+TEST_F(DownloadSequenceTest, AKeepAliveTickDuringTheRestartLeavesTheLinkAlone)
+{
+    bench.ecu->SetRestartTime(2000);
+    bench.ClearRequests();
+    ASSERT_EQ(tarvel::UdsEcuReset(), 1);
+    bench.controller->OnKeepAliveTick(); // the reset's instant
+    bench.Advance(1000);
+    bench.controller->OnKeepAliveTick(); // in the middle of the restart
+    EXPECT_THAT(bench.Requests(), ElementsAre(Bytes("11 01")));
+    EXPECT_EQ(EcuConnected.load(), 1);
+    EXPECT_EQ(bench.prompter.Count(), 0u);
+    bench.Advance(tarvel::kEcuRestartAllowanceMs);
+    bench.controller->OnKeepAliveTick();
+    EXPECT_THAT(bench.Requests(), ElementsAre(Bytes("11 01"), Bytes("3E 00")));
+    EXPECT_EQ(EcuConnected.load(), 1);
+}
+
+// An ECU that is still silent when the allowance is over: one box, the link
+// is closed as a failed keep-alive closes it, no page reads the closed link,
+// and nothing else follows however long the program waits.
+TEST_F(DownloadSequenceTest, AnEcuSilentBeyondTheAllowanceGivesOneBoxAndClosesTheLink)
+{
+    for (int language = 0; language < 5; ++language) {
+        SCOPED_TRACE(language);
+        LanguageIndex = language;
+        ASSERT_TRUE(LoadLanguageConfig());
+        if (EcuConnected.load() != 1) {
+            bench.ecu->SetRestartTime(0);
+            ASSERT_TRUE(bench.Connect());
+        }
+        bench.ecu->SetRestartTime(tarvel::kEcuRestartAllowanceMs + 3000);
+        bench.files.QueueAnswer(FixturePath("linear.H86"));
+        logic->OnOpenFile();
+        ASSERT_EQ(FileLoaded, 1);
+        pageMessages.clear();
+        auto bus = bench.world.Bus(1);
+        bus->SetRecording(true);
+        Start();
+        bus->SetRecording(false);
+        const AfterReset after = RequestsAfterReset(bench.Requests(), bus->Recorded());
+        const uint64_t endedMs = bench.clock.NowMs();
+
+        EXPECT_THAT(bench.prompter.Boxes(), ElementsAre(tarvel_test::BoxIs(LanguageText(677), LanguageText(74))));
+        EXPECT_FALSE(LanguageText(677).empty());
+        EXPECT_EQ(EcuConnected.load(), 0);
+        EXPECT_EQ(ConnectCommandEnabled, 1);
+        EXPECT_FALSE(bench.controller->KeepAliveTimer().IsRunning());
+        EXPECT_TRUE(pageMessages.empty()) << "no page reads the closed link";
+        for (const ByteVector& r : after.requests)
+            EXPECT_EQ(r, Bytes("3E 00"));
+        EXPECT_GE(after.requests.size(), tarvel::kEcuRestartAllowanceMs / tarvel::kEcuRestartProbeMs - 2);
+        EXPECT_LE(after.requests.size(), tarvel::kEcuRestartAllowanceMs / tarvel::kEcuRestartProbeMs + 1);
+        // Given up at the allowance (the closing of the adapter takes its 500 ms).
+        EXPECT_LE(endedMs, after.resetAnsweredMs + tarvel::kEcuRestartAllowanceMs + tarvel::kEcuRestartProbeMs + 600);
+        EXPECT_EQ(LastLine(), "Download Success");
+        ExpectIdleAgain();
+
+        // No chain of time-outs after it.
+        const size_t requests = bench.Requests().size();
+        bench.Advance(30 * 1000);
+        EXPECT_EQ(bench.prompter.Count(), 1u);
+        EXPECT_EQ(bench.Requests().size(), requests);
+    }
+}
+
+// Reloads that reach the pages after the link was closed read nothing and
+// show nothing: the ECU information and the lifting-axle configuration.
+TEST_F(DownloadSequenceTest, ReloadsOverAClosedLinkReadNothingAndShowNothing)
+{
+    tarvel::PageLogic* information = bench.pages.Logic(tarvel::TabDeviceInfo);
+    tarvel::PageLogic* lifting = bench.pages.Logic(tarvel::TabLiftingAxleCalibration);
+    auto* deviceInfoLogic = dynamic_cast<DeviceInfoLogic*>(information);
+    auto* liftingLogic = dynamic_cast<LiftingAxleCalibrationLogic*>(lifting);
+    ASSERT_NE(deviceInfoLogic, nullptr);
+    ASSERT_NE(liftingLogic, nullptr);
+    bench.Disconnect();
+    ASSERT_EQ(EcuConnected.load(), 0);
+    bench.ClearRequests();
+    bench.prompter.Clear();
+    const uint64_t before = bench.clock.NowMs();
+    deviceInfoLogic->OnDeviceInfoReload();
+    liftingLogic->HandleMessage(WM_LIFTAXLE_RELOAD_CONFIG);
+    EXPECT_EQ(bench.prompter.Count(), 0u);
+    EXPECT_TRUE(bench.Requests().empty());
+    EXPECT_LE(bench.clock.NowMs() - before, 10u) << "no wait for an answer that cannot come";
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 
 #include "DiagnosisGlobals.h"
 #include "ShellGlobals.h"
+#include "EcuRestart.h"
 #include "UdsEngine.h"
 
 #include "SimTrailerData.h"
@@ -297,7 +298,7 @@ TEST_F(HeightTest, AReadThatFailsEndsItsSequenceWithOneBoxAndDecidesNothing)
     // are equal: no pass.
     StartAndRead();
     HeightCdCalibrationTextAfterReset = "702.00";
-    trailer.SetRestartSilence(3000);
+    bench.ecu->SetNegativeResponse(0x22, 0x22, 1, /*skip the read before the restart*/ 1);
     bench.prompter.Clear();
     Calibrate(HeightAxle::Cd);
     EXPECT_THAT(PageBoxes(), ElementsAre(UiText(82)));
@@ -308,7 +309,7 @@ TEST_F(HeightTest, AReadThatFailsEndsItsSequenceWithOneBoxAndDecidesNothing)
     EXPECT_FALSE(page.Running());
     EXPECT_EQ(tarvel::TestRunning.load(), 0u);
     EXPECT_EQ(page.State().cdCurrent, EolHeightSensorLogic::kNoValue);
-    trailer.SetRestartSilence(sim::trailerdata::kRestartMs);
+    bench.ecu->ClearFaults();
     WaitOutCountdown();
 
     // Live readings that fail: one box, however long the page waits.
@@ -335,6 +336,59 @@ TEST_F(HeightTest, AReadThatFailsEndsItsSequenceWithOneBoxAndDecidesNothing)
     page.AcceptCurrentHeightCalibration();
     EXPECT_THAT(PageBoxes(), ElementsAre(UiText(82)));
     EXPECT_EQ(EolHeightSensorResult, EolNotTested);
+}
+
+// The page keeps its second after the restart, and an ECU that takes longer
+// to start is asked until it answers: a good trailer passes.
+TEST_F(HeightTest, ASlowRestartIsAwaitedAndBothAxlesPass)
+{
+    for (const uint32_t restartMs : {600u, 2000u, 4000u}) {
+        SCOPED_TRACE(restartMs);
+        ASSERT_TRUE(bench.Connect());
+        WaitOutCountdown();
+        trailer.SetRestartSilence(restartMs);
+        EolHeightSensorLogic& page = Page();
+        page.OnActivate(0x2021);
+        StartAndRead();
+        bench.prompter.Clear();
+        for (const HeightAxle axle : {HeightAxle::Cd, HeightAxle::Ef}) {
+            bench.ClearRequests();
+            const uint64_t start = bench.clock.NowMs();
+            Calibrate(axle);
+            ExpectCalibration(Sent(), axle);
+            EXPECT_GE(bench.clock.NowMs() - start, restartMs) << "the read waited for the restarted ECU";
+            // Asked from the page's second on until the ECU answered.
+            const size_t asked = restartMs > 1000 ? (restartMs - 1000) / tarvel::kEcuRestartProbeMs - 1 : 1;
+            EXPECT_GE(TesterPresents(), asked);
+            if (axle == HeightAxle::Cd)
+                WaitOutCountdown();
+        }
+        EXPECT_THAT(PageBoxes(), ElementsAre(UiText(283), UiText(283)));
+        EXPECT_EQ(EolHeightSensorResult, EolPassed);
+        EXPECT_EQ(EcuConnected.load(), 1);
+        bench.Disconnect();
+    }
+    trailer.SetRestartSilence(sim::trailerdata::kRestartMs);
+}
+
+// An ECU still silent when the allowance is over: one box, the link closed,
+// no verdict.
+TEST_F(HeightTest, AnEcuSilentAfterTheRestartGivesOneBoxAndClosesTheLink)
+{
+    ASSERT_TRUE(bench.Connect());
+    trailer.SetRestartSilence(tarvel::kEcuRestartAllowanceMs + 3000);
+    StartAndRead();
+    bench.prompter.Clear();
+    Calibrate(HeightAxle::Cd);
+    EXPECT_THAT(PageBoxes(), ElementsAre(UiText(677)));
+    EXPECT_EQ(EcuConnected.load(), 0);
+    EXPECT_EQ(ConnectCommandEnabled, 1);
+    EXPECT_EQ(EolHeightCdAxleResult, EolNotTested);
+    EXPECT_EQ(EolHeightSensorResult, EolNotTested);
+    EXPECT_FALSE(Page().Running());
+    bench.Advance(20 * 1000);
+    EXPECT_EQ(bench.prompter.Count(), 1u) << "no chain of time-outs";
+    trailer.SetRestartSilence(sim::trailerdata::kRestartMs);
 }
 
 TEST_F(HeightTest, SkipTestAcceptsStoredValuesFrom600To800)
@@ -515,7 +569,7 @@ TEST_F(HeightTest, TheKeepAliveStaysOutOfACalibrationAndTheCountdownOutlivesExit
     bench.ClearRequests();
     Calibrate(HeightAxle::Cd);
     ExpectCalibration(Sent(), HeightAxle::Cd);
-    EXPECT_EQ(TesterPresents(), 0u);
+    EXPECT_EQ(TesterPresents(), 1u) << "only the one question whether the ECU runs again after its restart";
     ASSERT_EQ(EolHeightSensorResult, EolPassed);
     bench.ClearRequests();
     bench.Advance(4000);
