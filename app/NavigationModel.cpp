@@ -106,4 +106,17 @@ NavClickOutcome OnNavTreeClick(NavigationEnvironment& env, const NavItem* hit)
     return NavClickOutcome::Selected;
 }
 
+bool RefusedWhileBusy(NavigationEnvironment& env)
+{
+    if (!env.TestIdle()) {
+        ShowMessage(TestRunningText, "Warning", MsgIcon::None);
+        return true;
+    }
+    if (!env.DownloadIdleNow()) {
+        env.NotifyDownloadPage();
+        return true;
+    }
+    return false;
+}
+
 } // namespace tarvel

@@ -75,4 +75,10 @@ extern const char* const TestRunningText;
 // One click on the tree; `hit` is the item under the mouse, or null.
 NavClickOutcome OnNavTreeClick(NavigationEnvironment& env, const NavItem* hit);
 
+// While a page holds the program busy (an end-of-line run, a download), what
+// would start the pages over (New, Open, a recent document) is refused as a
+// page switch is: the "Test is running" box, or the download page's line.
+// The page on the screen stays. True when refused.
+bool RefusedWhileBusy(NavigationEnvironment& env);
+
 } // namespace tarvel

@@ -1,5 +1,6 @@
 #include "TarvelDoc.h"
 
+#include "NavigationModel.h"
 #include "TarvelView.h"
 
 #include "FileChooser.h"
@@ -31,18 +32,39 @@ wxFileHistory* CTarvelDocManager::OnCreateFileHistory()
     return new wxFileHistory(4);
 }
 
+namespace {
+
+const char* const kAllFiles = "All Files (*.*)|*";
+
+// The program's own flags decide; nothing is selected from here.
+class DocumentCommandGuard : public tarvel::NavigationEnvironment {
+public:
+    void SelectPage(int) override {}
+};
+
+// Starting the pages over hides the page on the screen and resets its
+// displays, so it waits for whatever holds the program busy.
+bool RefusedWhileBusy()
+{
+    DocumentCommandGuard guard;
+    return tarvel::RefusedWhileBusy(guard);
+}
+
+} // namespace
+
 void CTarvelDocManager::OnNewOrOpen(wxCommandEvent&)
 {
+    if (RefusedWhileBusy())
+        return;
     if (auto* view = dynamic_cast<CTarvelView*>(GetCurrentView()))
         view->OnInitialUpdate();
 }
 
-namespace {
-const char* const kAllFiles = "All Files (*.*)|*";
-}
-
 void CTarvelDocManager::OnOpen(wxCommandEvent& event)
 {
+    // Refused before the file dialog: a file chosen for nothing is no answer.
+    if (RefusedWhileBusy())
+        return;
     tarvel::FileRequest request;
     request.title = "Open";
     request.filter = kAllFiles;

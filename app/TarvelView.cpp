@@ -15,6 +15,7 @@
 #include "ShellGlobals.h"
 #include "Splash.h"
 #include "WindowRegistry.h"
+#include "WxPump.h"
 #include "WxTimer.h"
 #include "WxUiDispatcher.h"
 
@@ -400,13 +401,19 @@ void CTarvelView::OnBaudChosen(wxCommandEvent& event)
 void CTarvelView::OnLanguageChosen(wxCommandEvent& event)
 {
     const int row = event.GetSelection();
-    // A new language restarts the program: a page whose work must not be cut
-    // off unasked (a download) is asked first, as for closing the window, and
-    // a refusal leaves the language, and the list, as they were.
-    if (row >= 0 && row != LanguageIndex && !PagesMayClose()) {
-        if (auto* list = dynamic_cast<wxChoice*>(event.GetEventObject()))
-            list->SetSelection(LanguageIndex);
-        return;
+    auto* list = dynamic_cast<wxChoice*>(event.GetEventObject());
+    if (row >= 0 && row != LanguageIndex && row < kLanguageCount) {
+        // A new language restarts the program: a page whose work must not be
+        // cut off unasked (a download) is asked first, as for closing the
+        // window. Until the change is agreed the list shows the language in
+        // use; a refusal leaves both as they were.
+        SelectRow(list, LanguageIndex);
+        if (!PagesMayClose())
+            return;
+        SelectRow(list, row);
+        // The program ends from here: waits end early and nothing more goes
+        // to the ECU, as after the window's close.
+        tarvel::WxPump::EndPumpedWaits();
     }
     if (row >= 0 && tarvel::Services().languageChosen)
         tarvel::Services().languageChosen(row);

@@ -203,47 +203,61 @@ bool WaitRound(WaitRun& run)
     return progress;
 }
 
+// The pace of the held work while a message is in flight, in milliseconds.
+constexpr uint32_t kHeldRoundMs = 1;
+
 // While the answer is in and a handler still holds the wait, the ECU hears a
 // TesterPresent that asks for no answer every kUdsHeldKeepAliveMs, so that a
 // session other than the default one is not ended by the ECU's S3 timer.
-void KeepSessionWhileHeld(WaitRun& run)
+// Returns the milliseconds until it is due again; nothing else needs the
+// link meanwhile.
+uint32_t KeepSessionWhileHeld(WaitRun& run)
 {
     IsoTpLink& link = TheIsoTpLink();
     link.Poll();
     if (link.RxCompleteFlag())
         link.TakeResponse(); // an ECU that answers all the same
+    if (link.TxState() != IsoTpLink::TxIdle)
+        return kHeldRoundMs; // the keep-alive is still on its way
     const uint64_t now = GetClock().NowUs();
-    if (now - run.lastTrafficUs < static_cast<uint64_t>(kUdsHeldKeepAliveMs) * 1000)
-        return;
+    const uint64_t periodUs = static_cast<uint64_t>(kUdsHeldKeepAliveMs) * 1000;
+    const uint64_t quietUs = now - run.lastTrafficUs;
+    if (quietUs < periodUs)
+        return static_cast<uint32_t>((periodUs - quietUs + 999) / 1000);
     run.lastTrafficUs = now;
     // The wait's answer is in UdsResponse already: the link is free.
     link.ResetReceiver();
     link.ResetSender();
     if (link.QueueRequest({0x3E, 0x80}) && link.MarkQueued())
         link.Poll();
+    return link.TxState() != IsoTpLink::TxIdle ? kHeldRoundMs : kUdsHeldKeepAliveMs;
 }
 
 // Serves the owner's wait while a handler that its pump dispatched holds the
 // thread: the request goes out whole, its answer is taken, the time limits
-// hold; once the answer is in, the session is kept.
-void ServeHeldWait()
+// hold; once the answer is in, the session is kept. Returns when it has to
+// run again.
+uint32_t ServeHeldWait()
 {
     if (!OwnedHere() || g_waitDepth == 0 || g_roundRunning)
-        return;
+        return kHeldRoundMs;
     // Once the program is closing, the wait ends at its next round: nothing
     // more goes to the ECU, the session is not kept either.
     if (GetPump().QuitRequested())
-        return;
+        return kUdsHeldKeepAliveMs;
+    uint32_t nextMs = kUdsHeldKeepAliveMs; // a wait that ended has nothing more to do
     g_roundRunning = true;
     if (g_run.result < 0) {
         Clock& clock = GetClock();
         const uint64_t until = clock.NowUs() + kServeTurnUs;
         while (g_run.result < 0 && WaitRound(g_run) && clock.NowUs() < until) {
         }
+        nextMs = g_run.result == 1 ? KeepSessionWhileHeld(g_run) : g_run.result < 0 ? kHeldRoundMs : nextMs;
     } else if (g_run.result == 1) {
-        KeepSessionWhileHeld(g_run);
+        nextMs = KeepSessionWhileHeld(g_run);
     }
     g_roundRunning = false;
+    return nextMs;
 }
 
 int WaitCore(uint8_t sid, const std::string& caption, bool quiet)

@@ -4,9 +4,16 @@
 // any other thread it does nothing and the caller only sleeps.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 
 namespace tarvel {
+
+// Work that a wait hands to the pump while a handler holds the thread. It
+// returns how many milliseconds may pass before it has to run again (at
+// least 1): its own pace while a message is in flight, the time to its next
+// keep-alive once the answer is in.
+using HeldWork = std::function<uint32_t()>;
 
 class MessagePump {
 public:
@@ -20,11 +27,11 @@ public:
     // own for as long as the user takes: a message box, a file dialog, a
     // menu. The wait below it is stopped all that time. Work that must go on
     // meanwhile (the link to the ECU) is handed here by that wait; the GUI
-    // pump runs it about every millisecond from whatever loop runs on its
-    // thread while a pumped wait is on the stack, until an empty function
-    // withdraws it. Other pumps, and the GUI pump on any other thread,
-    // ignore it.
-    virtual void SetHeldWork(std::function<void()> work) { (void)work; }
+    // pump runs it from whatever loop runs on its thread while a pumped wait
+    // is on the stack, first after a millisecond and then as often as the
+    // work itself asks, until an empty function withdraws it. Other pumps,
+    // and the GUI pump on any other thread, ignore it.
+    virtual void SetHeldWork(HeldWork work) { (void)work; }
 };
 
 // Does nothing: the pump of threads and of tests without a GUI.

@@ -5,10 +5,12 @@
 #include <wx/thread.h>
 #include <wx/timer.h>
 
+#include <algorithm>
+
 namespace tarvel {
 
 namespace {
-// How often held work runs.
+// How soon held work first runs, and how often while no wait pumps.
 constexpr int kHeldWorkPeriodMs = 1;
 } // namespace
 
@@ -43,11 +45,12 @@ void WxPump::PumpPending()
     }
 }
 
-void WxPump::SetHeldWork(std::function<void()> work)
+void WxPump::SetHeldWork(HeldWork work)
 {
     if (!wxThread::IsMain() || !wxTheApp)
         return;
     heldWork_ = std::move(work);
+    ++handedOver_;
     if (!heldWork_) {
         if (heldTimer_)
             heldTimer_->Stop();
@@ -55,18 +58,30 @@ void WxPump::SetHeldWork(std::function<void()> work)
     }
     if (!heldTimer_)
         heldTimer_ = std::make_unique<HeldTimer>(*this);
-    if (!heldTimer_->IsRunning())
-        heldTimer_->Start(kHeldWorkPeriodMs, wxTIMER_CONTINUOUS);
+    heldTimer_->StartOnce(kHeldWorkPeriodMs);
+}
+
+void WxPump::EndPumpedWaits()
+{
+    if (auto* pump = dynamic_cast<WxPump*>(&GetPump()))
+        pump->SetMainWindowClosing(true);
 }
 
 void WxPump::RunHeldWork()
 {
-    // Only a handler dispatched by a pumped wait can hold that wait; once
-    // no wait pumps, there is nothing to stand in for.
-    if (depth_ == 0 || !heldWork_)
+    if (!heldWork_)
         return;
-    const std::function<void()> work = heldWork_; // the work may withdraw itself
-    work();
+    // Only a handler dispatched by a pumped wait can hold that wait; while no
+    // wait pumps, there is nothing to stand in for yet.
+    const unsigned handedOver = handedOver_;
+    uint32_t nextMs = kHeldWorkPeriodMs;
+    if (depth_ > 0) {
+        const HeldWork work = heldWork_; // the work may withdraw itself
+        nextMs = std::max<uint32_t>(work(), kHeldWorkPeriodMs);
+    }
+    // Work withdrawn or handed over anew meanwhile has its timer set already.
+    if (heldWork_ && handedOver == handedOver_)
+        heldTimer_->StartOnce(static_cast<int>(nextMs));
 }
 
 } // namespace tarvel

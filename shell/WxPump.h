@@ -18,11 +18,17 @@ public:
     // nothing (the waiting thread only sleeps).
     void PumpPending() override;
     bool QuitRequested() const override { return closing_.load(); }
-    // Main thread only: a timer runs `work` every millisecond while a pumped
-    // wait is on the stack, in whatever loop a handler holds the thread.
-    void SetHeldWork(std::function<void()> work) override;
+    // Main thread only: a timer runs `work` while a pumped wait is on the
+    // stack, in whatever loop a handler holds the thread: a millisecond after
+    // it was handed over, then after as many milliseconds as each run
+    // returns.
+    void SetHeldWork(HeldWork work) override;
     // Set once the main window starts closing, so pumped waits end early.
     void SetMainWindowClosing(bool closing) { closing_ = closing; }
+    // The program ends (the user agreed to close it, or to restart it in
+    // another language): the program's pump, when it is this one, ends its
+    // waits early and lets nothing more go to the ECU.
+    static void EndPumpedWaits();
     // How many waits of the main thread are dispatching events right now. A
     // handler that runs while this is above 0 has a wait below it on the
     // stack, whose caller still uses the windows once the wait returns.
@@ -34,7 +40,8 @@ private:
 
     std::atomic<bool> closing_{false};
     int depth_ = 0; // main thread only
-    std::function<void()> heldWork_;
+    HeldWork heldWork_;
+    unsigned handedOver_ = 0; // counts SetHeldWork calls
     std::unique_ptr<HeldTimer> heldTimer_;
 };
 

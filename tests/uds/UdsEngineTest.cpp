@@ -25,10 +25,10 @@ public:
             handler();
     }
     bool QuitRequested() const override { return quit; }
-    void SetHeldWork(std::function<void()> work) override { held = std::move(work); }
+    void SetHeldWork(HeldWork work) override { held = std::move(work); }
 
     std::function<void()> handler;
-    std::function<void()> held; // what the wait hands over while a handler holds it
+    HeldWork held; // what the wait hands over while a handler holds it
     int calls = 0;
     bool quit = false;
 };
@@ -445,5 +445,148 @@ INSTANTIATE_TEST_SUITE_P(
         // a session that nobody answers.
         HeldCase{"SilentEcuHeldSixSeconds", {0x22, 0xF1, 0x8A}, {}, 0, 6000, 0, 0}),
     [](const ::testing::TestParamInfo<HeldCase>& info) { return std::string(info.param.name); });
+
+
+// A block of TransferData that takes 147 frames to go out.
+Bytes LongBlock(uint8_t counter)
+{
+    Bytes b{0x36, counter};
+    for (int i = 0; i < 1024; ++i)
+        b.push_back(static_cast<uint8_t>(i * 3 + counter));
+    return b;
+}
+
+int Send(const Bytes& request)
+{
+    if (request[0] == 0x36)
+        return UdsTransferData(static_cast<int>(request.size() - 2), request[1],
+                               Bytes(request.begin() + 2, request.end()));
+    std::vector<uint8_t> out;
+    return UdsReadById(static_cast<uint16_t>(request[1] << 8 | request[2]), out);
+}
+
+struct PaceCase {
+    const char* name;
+    Bytes request;
+    Bytes answer;
+    uint8_t ecuStmin; // the pause between frames the ECU's flow control asks for
+};
+
+void PrintTo(const PaceCase& c, std::ostream* os) { *os << c.name; }
+
+class UdsHeldPace : public UdsFixture, public ::testing::WithParamInterface<PaceCase> {};
+
+// The handler holds the wait for six seconds in a loop that runs the held
+// work when it asks to run next, as the program's pump does: every
+// millisecond while the request or its answer is on its way, and once the
+// answer is in only when a keep-alive is due.
+TEST_P(UdsHeldPace, TheHeldWorkWakesOnlyForTheKeepAliveOnceTheAnswerIsIn)
+{
+    const PaceCase& c = GetParam();
+    constexpr uint64_t kHoldMs = 6000;
+    constexpr uint64_t kAnswerMs = 20;
+    HandlerPump pump;
+    ScopedPump scoped(pump);
+    ecu.flowControl = {{0, {0x30, 0x00, c.ecuStmin}}};
+    uint64_t answeredAtMs = 0;
+    ecu.onRequest = [&](const Bytes& request) {
+        if (request != c.request)
+            return;
+        answeredAtMs = NowMs() + kAnswerMs;
+        ecu.SendMessageIn(kAnswerMs, c.answer);
+    };
+    std::vector<std::pair<uint64_t, uint32_t>> runs; // when the work ran, and what it asked for
+    bool heldOnce = false;
+    pump.handler = [&] {
+        if (heldOnce)
+            return;
+        heldOnce = true;
+        const uint64_t until = NowMs() + kHoldMs;
+        while (pump.held && NowMs() < until) {
+            const uint32_t nextMs = pump.held();
+            runs.emplace_back(NowMs(), nextMs);
+            ASSERT_GE(nextMs, 1u);
+            clock.Advance(std::min<uint64_t>(nextMs, until - NowMs()) * 1000);
+        }
+    };
+    EXPECT_EQ(Send(c.request), 1);
+    ASSERT_TRUE(heldOnce);
+    ASSERT_NE(answeredAtMs, 0u) << "the request reached the ECU whole while the handler held the wait";
+    // In flight: the present pace, every millisecond up to the answer.
+    const auto afterAnswer =
+        std::find_if(runs.begin(), runs.end(), [&](const auto& run) { return run.first >= answeredAtMs; });
+    for (auto run = runs.begin(); run != afterAnswer; ++run)
+        EXPECT_EQ(run->second, 1u) << "at " << run->first << " ms";
+    EXPECT_GE(static_cast<uint64_t>(afterAnswer - runs.begin()), answeredAtMs - runs.front().first);
+    // Answered (the run that took the answer first): one run for each
+    // keep-alive, each two seconds after the last traffic, and the session
+    // kept as before.
+    const std::vector<Bytes> keepAlives(ecu.requests.begin() + 1, ecu.requests.end());
+    EXPECT_EQ(keepAlives, std::vector<Bytes>(2, Bytes{0x3E, 0x80}));
+    std::vector<uint64_t> wakes;
+    for (auto run = afterAnswer; run != runs.end(); ++run)
+        wakes.push_back(run->first);
+    EXPECT_EQ(wakes, (std::vector<uint64_t>{answeredAtMs, answeredAtMs + 2000, answeredAtMs + 4000}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Waits, UdsHeldPace,
+    ::testing::Values(PaceCase{"SingleFrameRequest", {0x22, 0xF1, 0x8A}, {0x62, 0xF1, 0x8A, 0x41}, 0},
+                      PaceCase{"PacedSegmentedRequest", LongBlock(1), {0x76, 0x01}, 5}),
+    [](const ::testing::TestParamInfo<PaceCase>& info) { return std::string(info.param.name); });
+
+struct ClosingCase {
+    const char* name;
+    Bytes request;
+    Bytes answer;       // 20 ms after the request
+    uint64_t closeAtMs; // into the hold
+};
+
+void PrintTo(const ClosingCase& c, std::ostream* os) { *os << c.name; }
+
+class UdsHeldClosing : public UdsFixture, public ::testing::WithParamInterface<ClosingCase> {};
+
+// The program starts closing while a box holds the wait: from then on the
+// held work sends nothing at all, neither the rest of a request nor a
+// keep-alive, however long the box stays open.
+TEST_P(UdsHeldClosing, NothingGoesToTheEcuOnceTheProgramCloses)
+{
+    const ClosingCase& c = GetParam();
+    HandlerPump pump;
+    ScopedPump scoped(pump);
+    ecu.flowControl = {{0, {0x30, 0x00, 10}}}; // 10 ms between frames: a block takes 1.5 s
+    ecu.onRequest = [&](const Bytes& request) {
+        if (request == c.request)
+            ecu.SendMessageIn(20, c.answer);
+    };
+    size_t framesAtClose = 0;
+    bool heldOnce = false;
+    pump.handler = [&] {
+        if (heldOnce)
+            return;
+        heldOnce = true;
+        for (uint64_t ms = 0; ms < 8000; ++ms) {
+            if (ms == c.closeAtMs) {
+                pump.quit = true;
+                framesAtClose = ecu.framesFromTester.size();
+            }
+            clock.Advance(1000);
+            if (pump.held)
+                pump.held();
+        }
+    };
+    Send(c.request);
+    ASSERT_TRUE(heldOnce);
+    ASSERT_GT(framesAtClose, 0u);
+    EXPECT_EQ(ecu.framesFromTester.size(), framesAtClose) << "frames went out after the close";
+    EXPECT_EQ(std::count(ecu.requests.begin(), ecu.requests.end(), Bytes{0x3E, 0x80}), 0);
+    EXPECT_FALSE(UdsRequestInFlight());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Waits, UdsHeldClosing,
+    ::testing::Values(ClosingCase{"AnsweredWait", {0x22, 0xF1, 0x8A}, {0x62, 0xF1, 0x8A, 0x41}, 1000},
+                      ClosingCase{"RequestHalfSent", LongBlock(2), {0x76, 0x02}, 500}),
+    [](const ::testing::TestParamInfo<ClosingCase>& info) { return std::string(info.param.name); });
 
 } // namespace
