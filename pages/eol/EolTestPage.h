@@ -137,7 +137,12 @@ protected:
     // The page's own controls from its logic's state.
     virtual void RenderPage() {}
     // The common state, then RenderPage (after each change the logic reports).
+    // A verdict that appears is brought into view: the page scrolls as
+    // little as shows its frame whole.
     void RenderState() final;
+    // Scrolls the page as little as shows `control` whole (its top where it
+    // is taller than the page).
+    void BringIntoView(wxWindow* control);
 
 private:
     void OnCharHook(wxKeyEvent& event);

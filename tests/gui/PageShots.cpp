@@ -4,12 +4,21 @@
 // One file per language and page, <language>-<tab>.png, taken as the user
 // sees the page: opened from the tree (or the ribbon, or beside its page),
 // with the output pane shown. Run it under an X server (scripts/page-shots.sh
-// starts one).
+// starts one). Then the moments of a run the operator must read: the
+// underwater valve's first question, the height-sensor verdict and the live
+// data after Display, as <language>-<moment>.png.
+#include "CABSMonitor.h"
+#include "CEOLHeightSensorCalibration.h"
+#include "CEOLUnderwaterValveTest.h"
 #include "CPrintSystemTag.h"
+#include "EolGlobals.h"
 #include "PageTour.h"
 #include "ScreenPicture.h"
 
 #include <gtest/gtest.h>
+
+#include <wx/checkbox.h>
+#include <wx/listctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -45,6 +54,52 @@ TEST_P(PageShots, EveryPage)
         std::snprintf(name, sizeof name, "%s-%02d.png", language.tag, tab);
         EXPECT_TRUE(pagetour::SaveScreenshot(app->MainFrame(), g_folder / name)) << name;
     }
+    program.Stop();
+    std::filesystem::current_path(start);
+}
+
+TEST_P(PageShots, MomentsOfARun)
+{
+    const std::filesystem::path start = std::filesystem::current_path();
+    const pagetour::Language language = GetParam();
+    tarvel_test::ProgramUnderTest program;
+    ASSERT_TRUE(pagetour::StartIn(program, std::string("page_moments_") + language.tag, language.index));
+    CTarvelApp* app = program.app;
+    CTarvelView* view = app->View();
+    EXPECT_TRUE(pagetour::SizeWindow(app->MainFrame(), g_size));
+    ASSERT_TRUE(guidriver::Connect(app));
+    auto shoot = [&](const char* moment) {
+        pagetour::Settle();
+        const std::string name = std::string(language.tag) + "-" + moment + ".png";
+        EXPECT_TRUE(pagetour::SaveScreenshot(app->MainFrame(), g_folder / name)) << name;
+    };
+
+    // The valve's first question.
+    ASSERT_TRUE(pagetour::OpenPage(app, tarvel::TabEolUnderwaterValve));
+    auto* valve = dynamic_cast<CEOLUnderwaterValveTest*>(view->Page(tarvel::TabEolUnderwaterValve));
+    guidriver::Click(valve->Start());
+    EXPECT_TRUE(guidriver::PumpUntil([&] { return valve->OpenYes()->IsShownOnScreen(); }));
+    shoot("valve-question");
+    guidriver::Click(valve->ExitTest());
+
+    // The height sensors' verdict once the stored calibration is accepted.
+    HeightSensorAxle1Present = 1;
+    HeightSensorAxle2Present = 1;
+    ASSERT_TRUE(pagetour::OpenPage(app, tarvel::TabEolHeightSensor));
+    auto* height = dynamic_cast<CEOLHeightSensorCalibration*>(view->Page(tarvel::TabEolHeightSensor));
+    guidriver::Click(height->Skip());
+    EXPECT_TRUE(guidriver::PumpUntil([] { return EolHeightSensorResult != EolNotTested; }));
+    shoot("height-verdict");
+
+    // The live data after Display, every identifier chosen.
+    ASSERT_TRUE(pagetour::OpenPage(app, tarvel::TabMonitor));
+    auto* monitor = dynamic_cast<CABSMonitor*>(view->Page(tarvel::TabMonitor));
+    guidriver::Toggle(monitor->SelectAllBox(), true);
+    guidriver::Click(monitor->DisplayButton());
+    EXPECT_TRUE(guidriver::PumpUntil([&] { return monitor->ValueList()->GetItemCount() > 0; }));
+    shoot("live-data");
+    guidriver::Click(monitor->DisplayButton());
+
     program.Stop();
     std::filesystem::current_path(start);
 }
