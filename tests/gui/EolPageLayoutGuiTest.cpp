@@ -327,7 +327,12 @@ TEST_P(EolLayout, LiveDataShowsTenValueRows)
     ASSERT_NE(monitor, nullptr);
     guidriver::Toggle(monitor->SelectAllBox(), true);
     Click(monitor->DisplayButton());
-    ASSERT_TRUE(PumpUntil([monitor] { return monitor->ValueList()->GetItemCount() >= 10; }));
+    ASSERT_TRUE(PumpUntil(
+        [monitor] {
+            wxMilliSleep(2);
+            return monitor->ValueList()->GetItemCount() >= 10;
+        },
+        2000));
     pagetour::Settle();
     wxListCtrl* list = monitor->ValueList();
     ExpectInView(monitor, {list}, "live data");
@@ -338,8 +343,13 @@ TEST_P(EolLayout, LiveDataShowsTenValueRows)
         if (list->GetItemRect(row, rect) && rect.y >= 0 && rect.GetBottom() < bottom)
             ++whole;
     }
+    wxRect first;
+    wxRect second;
+    list->GetItemRect(0, first);
+    list->GetItemRect(1, second);
     EXPECT_GE(whole, 10) << GetParam().tag << ": " << whole << " of " << list->GetItemCount()
-                         << " value rows in view, the list " << Describe(InPage(monitor, list));
+                         << " value rows in view, the list " << Describe(InPage(monitor, list)) << ", rows "
+                         << second.y - first.y << " pixels apart";
     Click(monitor->DisplayButton()); // stops
 }
 
