@@ -47,6 +47,15 @@ const std::vector<const char*>& StandIns(const std::string& face)
     return it == table.end() ? none : it->second;
 }
 
+// The picture of `look` at `side` x `side` pixels.
+wxBitmap SizedBitmap(EolPicture look, int side)
+{
+    const wxBitmap bitmap = CEolTestPage::EolBitmap(look);
+    if (bitmap.GetWidth() == side && bitmap.GetHeight() == side)
+        return bitmap;
+    return wxBitmap(bitmap.ConvertToImage().Scale(side, side, wxIMAGE_QUALITY_HIGH));
+}
+
 wxColour LookColour(EolPicture look)
 {
     switch (look) {
@@ -131,11 +140,12 @@ wxStaticBoxSizer* CEolTestPage::AddResultFrame(wxSizer* sizer)
 
 wxStaticBitmap* CEolTestPage::AddResultPicture(wxWindow* parent, wxSizer* sizer, int id)
 {
-    auto* picture = new wxStaticBitmap(parent, id, EolBitmap(EolPicture::Idle), wxDefaultPosition,
-                                       wxSize(kPictureSize, kPictureSize));
+    auto* picture = new wxStaticBitmap(parent, id, SizedBitmap(EolPicture::Idle, pictureSize_), wxDefaultPosition,
+                                       wxSize(pictureSize_, pictureSize_));
     pictures_.push_back(picture);
     shown_.push_back(EolPicture::Idle);
-    sizer->Add(picture, 0, wxALL, 6);
+    pictureSizes_.push_back(pictureSize_);
+    sizer->Add(picture, 0, wxALL, pictureSize_ < kPictureSize ? 2 : 6);
     return picture;
 }
 
@@ -321,7 +331,7 @@ void CEolTestPage::RenderState()
         if (shown_[i] == state.pictures[i])
             continue;
         shown_[i] = state.pictures[i];
-        pictures_[i]->SetBitmap(EolBitmap(state.pictures[i]));
+        pictures_[i]->SetBitmap(SizedBitmap(state.pictures[i], pictureSizes_[i]));
         if (state.pictures[i] != EolPicture::Idle && !verdict)
             verdict = pictures_[i];
     }

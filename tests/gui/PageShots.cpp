@@ -19,6 +19,7 @@
 
 #include <wx/checkbox.h>
 #include <wx/listctrl.h>
+#include <wx/utils.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -29,6 +30,53 @@ namespace {
 
 std::filesystem::path g_folder;
 wxSize g_size(1280, 800);
+
+// The moments of a run, in the program the tour ran in (the program starts
+// once in a process).
+void ShootMoments(CTarvelApp* app, const pagetour::Language& language)
+{
+    CTarvelView* view = app->View();
+    auto shoot = [&](const char* moment) {
+        pagetour::Settle();
+        const std::string name = std::string(language.tag) + "-" + moment + ".png";
+        EXPECT_TRUE(pagetour::SaveScreenshot(app->MainFrame(), g_folder / name)) << name;
+    };
+
+    // The valve's first question.
+    ASSERT_TRUE(pagetour::OpenPage(app, tarvel::TabEolUnderwaterValve));
+    auto* valve = dynamic_cast<CEOLUnderwaterValveTest*>(view->Page(tarvel::TabEolUnderwaterValve));
+    guidriver::Click(valve->Start());
+    EXPECT_TRUE(guidriver::PumpUntil([&] { return valve->OpenYes()->IsShownOnScreen(); }));
+    shoot("valve-question");
+    guidriver::Click(valve->ExitTest());
+
+    // The height sensors' verdict once the stored calibration is accepted.
+    HeightSensorAxle1Present = 1;
+    HeightSensorAxle2Present = 1;
+    ASSERT_TRUE(pagetour::OpenPage(app, tarvel::TabEolHeightSensor));
+    auto* height = dynamic_cast<CEOLHeightSensorCalibration*>(view->Page(tarvel::TabEolHeightSensor));
+    guidriver::Click(height->Start());
+    EXPECT_TRUE(guidriver::PumpUntil([&] { wxMilliSleep(5); return height->CalibrateCd()->IsEnabled(); }, 2000));
+    guidriver::Click(height->ExitTest());
+    EXPECT_TRUE(guidriver::PumpUntil([&] { return height->Start()->IsEnabled(); }));
+    // The last reads of the run settle first.
+    for (int i = 0; i < 50; ++i) {
+        wxMilliSleep(10);
+        pagetour::Settle(1);
+    }
+    guidriver::Click(height->Skip());
+    EXPECT_TRUE(guidriver::PumpUntil([] { return EolHeightSensorResult != EolNotTested; }));
+    shoot("height-verdict");
+
+    // The live data after Display, every identifier chosen.
+    ASSERT_TRUE(pagetour::OpenPage(app, tarvel::TabMonitor));
+    auto* monitor = dynamic_cast<CABSMonitor*>(view->Page(tarvel::TabMonitor));
+    guidriver::Toggle(monitor->SelectAllBox(), true);
+    guidriver::Click(monitor->DisplayButton());
+    EXPECT_TRUE(guidriver::PumpUntil([&] { return monitor->ValueList()->GetItemCount() > 0; }));
+    shoot("live-data");
+    guidriver::Click(monitor->DisplayButton());
+}
 
 class PageShots : public ::testing::TestWithParam<pagetour::Language> {};
 
@@ -54,52 +102,7 @@ TEST_P(PageShots, EveryPage)
         std::snprintf(name, sizeof name, "%s-%02d.png", language.tag, tab);
         EXPECT_TRUE(pagetour::SaveScreenshot(app->MainFrame(), g_folder / name)) << name;
     }
-    program.Stop();
-    std::filesystem::current_path(start);
-}
-
-TEST_P(PageShots, MomentsOfARun)
-{
-    const std::filesystem::path start = std::filesystem::current_path();
-    const pagetour::Language language = GetParam();
-    tarvel_test::ProgramUnderTest program;
-    ASSERT_TRUE(pagetour::StartIn(program, std::string("page_moments_") + language.tag, language.index));
-    CTarvelApp* app = program.app;
-    CTarvelView* view = app->View();
-    EXPECT_TRUE(pagetour::SizeWindow(app->MainFrame(), g_size));
-    ASSERT_TRUE(guidriver::Connect(app));
-    auto shoot = [&](const char* moment) {
-        pagetour::Settle();
-        const std::string name = std::string(language.tag) + "-" + moment + ".png";
-        EXPECT_TRUE(pagetour::SaveScreenshot(app->MainFrame(), g_folder / name)) << name;
-    };
-
-    // The valve's first question.
-    ASSERT_TRUE(pagetour::OpenPage(app, tarvel::TabEolUnderwaterValve));
-    auto* valve = dynamic_cast<CEOLUnderwaterValveTest*>(view->Page(tarvel::TabEolUnderwaterValve));
-    guidriver::Click(valve->Start());
-    EXPECT_TRUE(guidriver::PumpUntil([&] { return valve->OpenYes()->IsShownOnScreen(); }));
-    shoot("valve-question");
-    guidriver::Click(valve->ExitTest());
-
-    // The height sensors' verdict once the stored calibration is accepted.
-    HeightSensorAxle1Present = 1;
-    HeightSensorAxle2Present = 1;
-    ASSERT_TRUE(pagetour::OpenPage(app, tarvel::TabEolHeightSensor));
-    auto* height = dynamic_cast<CEOLHeightSensorCalibration*>(view->Page(tarvel::TabEolHeightSensor));
-    guidriver::Click(height->Skip());
-    EXPECT_TRUE(guidriver::PumpUntil([] { return EolHeightSensorResult != EolNotTested; }));
-    shoot("height-verdict");
-
-    // The live data after Display, every identifier chosen.
-    ASSERT_TRUE(pagetour::OpenPage(app, tarvel::TabMonitor));
-    auto* monitor = dynamic_cast<CABSMonitor*>(view->Page(tarvel::TabMonitor));
-    guidriver::Toggle(monitor->SelectAllBox(), true);
-    guidriver::Click(monitor->DisplayButton());
-    EXPECT_TRUE(guidriver::PumpUntil([&] { return monitor->ValueList()->GetItemCount() > 0; }));
-    shoot("live-data");
-    guidriver::Click(monitor->DisplayButton());
-
+    ShootMoments(app, language);
     program.Stop();
     std::filesystem::current_path(start);
 }
