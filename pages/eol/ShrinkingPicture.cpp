@@ -12,7 +12,9 @@ CShrinkingPicture::CShrinkingPicture(wxWindow* parent, wxWindowID id, const wxSi
 {
     SetBackgroundStyle(wxBG_STYLE_PAINT);
     SetMinSize(least_);
-    SetMaxSize(full_);
+    // As wide as it is given (the bitmap is centred), never taller than
+    // the bitmap.
+    SetMaxSize(wxSize(-1, full_.y));
     Bind(wxEVT_PAINT, &CShrinkingPicture::OnPaint, this);
 }
 
