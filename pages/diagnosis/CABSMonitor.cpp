@@ -47,9 +47,21 @@ bool CABSMonitor::Create(wxWindow* parent)
     const int widths[4] = {60, 330, 120, 80};
     for (int c = 0; c < 4; ++c)
         values_->InsertColumn(c, wxString(), wxLIST_FORMAT_CENTRE, widths[c]);
-    // Rows 30 pixels high, through an image list of that height.
-    rowHeight_ = MakeRowHeightImages(30);
+    // Rows 30 pixels high, through an image list of that height, less what
+    // the platform's list adds around an image.
+    rowHeight_ = MakeRowHeightImages(kRowHeight);
     values_->SetImageList(rowHeight_, wxIMAGE_LIST_SMALL);
+    {
+        const long row = values_->InsertItem(0, wxString(), -1);
+        wxRect rect;
+        if (values_->GetItemRect(row, rect) && rect.height > kRowHeight && rect.height < 2 * kRowHeight) {
+            values_->SetImageList(nullptr, wxIMAGE_LIST_SMALL);
+            delete rowHeight_;
+            rowHeight_ = MakeRowHeightImages(2 * kRowHeight - rect.height);
+            values_->SetImageList(rowHeight_, wxIMAGE_LIST_SMALL);
+        }
+        values_->DeleteAllItems();
+    }
     // The value stays in view: the name gives way to it.
     KeepColumnsFitted(values_, {{ColumnRole::Whole},
                                 {ColumnRole::GivesWay, kLeastNameWidth},
@@ -94,22 +106,23 @@ bool CABSMonitor::Create(wxWindow* parent)
 
     auto* periodSizer = new wxStaticBoxSizer(periodFrame_, wxHORIZONTAL);
     periodSizer->Add(period_, 1, wxALL, 4);
-    auto* controls = new wxBoxSizer(wxVERTICAL);
-    controls->Add(display_, 0, wxEXPAND | wxBOTTOM, 8);
-    controls->Add(periodSizer, 0, wxEXPAND | wxBOTTOM, 8);
-    controls->Add(selectAll_, 0, wxBOTTOM, 8);
-    controls->Add(recording_, 0, wxEXPAND);
-    // The buttons stand beside the identifiers, so they stay in view; the
-    // values stand beside both where the page is wide enough for the value
-    // list's columns, else below them.
-    auto* choose = new wxBoxSizer(wxHORIZONTAL);
-    choose->Add(dids_, 1, wxEXPAND | wxALL, 6);
-    choose->Add(controls, 0, wxALL, 6);
+    controls_ = new wxBoxSizer(wxVERTICAL);
+    controls_->Add(display_, 0, wxEXPAND | wxBOTTOM, 8);
+    controls_->Add(periodSizer, 0, wxEXPAND | wxBOTTOM, 8);
+    controls_->Add(selectAll_, 0, wxBOTTOM, 8);
+    controls_->Add(recording_, 0, wxEXPAND);
+    // The buttons stand beside the identifiers or above them, so they stay
+    // in view; the values have the page's height, which they need most.
+    left_ = new wxBoxSizer(wxHORIZONTAL);
+    right_ = new wxBoxSizer(wxVERTICAL);
     body_ = new wxBoxSizer(wxHORIZONTAL);
-    body_->Add(choose, 0, wxEXPAND);
+    body_->Add(left_, 0, wxEXPAND);
     body_->Add(values_, 1, wxEXPAND | wxALL, 6);
+    body_->Add(right_, 0, wxEXPAND);
     dids_->SetMinSize(wxSize(kDidListWidth, kListLeastHeight));
     FillWithList(values_);
+    wide_ = false;
+    Arrange(true);
     GetSizer()->Add(body_, 1, wxEXPAND);
     Bind(wxEVT_SIZE, &CABSMonitor::OnSizeMonitor, this);
     RenderState();
@@ -119,13 +132,31 @@ bool CABSMonitor::Create(wxWindow* parent)
 void CABSMonitor::OnSizeMonitor(wxSizeEvent& event)
 {
     event.Skip();
-    const int orientation = GetClientSize().x >= kSideBySideWidth ? wxHORIZONTAL : wxVERTICAL;
-    if (body_ && body_->GetOrientation() != orientation) {
-        body_->SetOrientation(orientation);
-        // Beside each other the lists share the height; one above the other
-        // they share it half and half.
-        body_->GetItem(static_cast<size_t>(0))->SetProportion(orientation == wxVERTICAL ? 1 : 0);
+    const bool wide = GetClientSize().x >= kSideBySideWidth;
+    if (body_ && wide != wide_) {
+        Arrange(wide);
         RelayoutNow();
+    }
+}
+
+void CABSMonitor::Arrange(bool wide)
+{
+    if (wide == wide_)
+        return;
+    wide_ = wide;
+    for (wxBoxSizer* side : {left_, right_}) {
+        side->Detach(controls_);
+        side->Detach(dids_);
+    }
+    if (wide) {
+        dids_->SetMinSize(wxSize(kDidListWidth, kListLeastHeight));
+        left_->Add(dids_, 1, wxEXPAND | wxALL, 6);
+        left_->Add(controls_, 0, wxALL, 6);
+    } else {
+        // As narrow as the buttons, and low: the identifiers scroll.
+        dids_->SetMinSize(wxSize(kListLeastWidth, 3 * dids_->GetCharHeight()));
+        right_->Add(controls_, 0, wxEXPAND | wxALL, 6);
+        right_->Add(dids_, 1, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 6);
     }
 }
 

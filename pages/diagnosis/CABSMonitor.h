@@ -46,8 +46,12 @@ protected:
 private:
     ABSMonitorLogic* Monitor() const;
     void OnReload(AppMessageEvent& event);
-    // The value list beside the identifiers or below them, by the width.
+    // The identifiers with the buttons beside them left of the values where
+    // the page is wide; else the values at the left, the buttons and the
+    // identifiers below them at the right. Either way the values have the
+    // page's whole height.
     void OnSizeMonitor(wxSizeEvent& event);
+    void Arrange(bool wide);
 
     wxCheckListBox* dids_ = nullptr;
     wxListCtrl* values_ = nullptr;
@@ -58,12 +62,20 @@ private:
     wxButton* recording_ = nullptr;
     wxImageList* rowHeight_ = nullptr;
     wxBoxSizer* body_ = nullptr;
-    // The page width from which the values stand beside the identifiers,
-    // and the identifier list's least width (pixels).
+    // Left of the values (wide page) or right of them (narrow page): the
+    // identifiers and the buttons; the one not in use is empty.
+    wxBoxSizer* left_ = nullptr;
+    wxBoxSizer* right_ = nullptr;
+    wxBoxSizer* controls_ = nullptr;
+    bool wide_ = true;
+    // The page width from which the identifiers stand beside the buttons,
+    // and the identifier list's least width there (pixels).
     static constexpr int kSideBySideWidth = 760;
     static constexpr int kDidListWidth = 240;
     // The narrowest the value list's name column is made to leave the value
     // in view.
     static constexpr int kLeastNameWidth = 120;
+    // The value list's rows, in pixels.
+    static constexpr int kRowHeight = 30;
     uint64_t shownListVersion_ = UINT64_MAX;
 };

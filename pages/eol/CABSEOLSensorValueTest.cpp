@@ -103,9 +103,10 @@ bool CABSEOLSensorValueTest::Create(wxWindow* parent)
     auto* results = new wxStaticBoxSizer(wxVERTICAL, this, wxString());
     resultLabel_ = new wxStaticText(results->GetStaticBox(), kResultLabelId, wxString::FromUTF8("Test Result："));
     results->Add(resultLabel_, 0, wxALL, 4);
-    // Two results side by side, so the frame stays low enough to be seen
-    // whole.
-    auto* grid = new wxFlexGridSizer(4, 4, 8);
+    // Two results side by side, in small pictures, so the frame stays low
+    // enough to be seen whole below the prompt.
+    SetResultPictureSize(kResultPictureSize);
+    auto* grid = new wxFlexGridSizer(4, 2, 8);
     for (size_t i = 0; i < 7; ++i) {
         labels_[i] = new wxStaticText(results->GetStaticBox(), kLabelIds[i], wxString::FromUTF8(kLabelTexts[i]),
                                       wxDefaultPosition, wxDefaultSize, wxALIGN_RIGHT);

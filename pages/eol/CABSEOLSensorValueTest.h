@@ -16,6 +16,8 @@ class wxStaticText;
 class CABSEOLSensorValueTest : public CEolTestPage {
 public:
     static constexpr int kAutomaticId = 1432;
+    // The side of its result pictures, in pixels.
+    static constexpr int kResultPictureSize = 32;
     static constexpr int kManualId = 1433;
     static constexpr int kExitId = 1507;
     static constexpr int kClockwiseId = 1505;

@@ -3,6 +3,7 @@
 #include "TextWrap.h"
 #include "EolGlobals.h"
 #include "EolLampPageParts.h"
+#include "ShrinkingPicture.h"
 
 #include "Log.h"
 
@@ -43,12 +44,13 @@ bool CEOLUnderwaterValveTest::Create(wxWindow* parent)
     exit_->Disable();
     page->Add(row, 0, wxLEFT | wxRIGHT | wxEXPAND, 6);
 
+    // The question with its answers right below it, then the picture, which
+    // gives way (shrinks) where the page is too low for all of them.
     auto* question = new wxStaticBoxSizer(wxVERTICAL, this, wxString());
     wxWindow* box = question->GetStaticBox();
     AddQuestionLabel(box, question, kPromptId, wxSize(442, 40));
-    valve_ = new wxStaticBitmap(box, kValvePictureId, wxBitmap(), wxDefaultPosition,
-                                wxSize(EolUnderwaterValveLogic::kPictureWidth, EolUnderwaterValveLogic::kPictureHeight));
-    question->Add(valve_, 0, wxALL | wxALIGN_CENTER_HORIZONTAL, 4);
+    const wxSize full(EolUnderwaterValveLogic::kPictureWidth, EolUnderwaterValveLogic::kPictureHeight);
+    valve_ = new CShrinkingPicture(box, kValvePictureId, full, wxSize(full.x / 4, full.y / 4));
     auto* answers = new CWrapRow;
     auto answer = [this](ValveQuestion q, bool yes) {
         return [this, q, yes] { if (Valve()) Valve()->Answer(q, yes); };
@@ -60,7 +62,8 @@ bool CEOLUnderwaterValveTest::Create(wxWindow* parent)
     for (wxButton* b : {openYes_, closeYes_, openNo_, closeNo_})
         b->Hide();
     question->Add(answers, 0, wxALIGN_CENTER_HORIZONTAL);
-    page->Add(question, 0, wxALL | wxEXPAND, 6);
+    question->Add(valve_, 1, wxALL | wxEXPAND, 4);
+    page->Add(question, 1, wxALL | wxEXPAND, 6);
 
     wxStaticBoxSizer* result = AddResultFrame(page);
     wxWindow* frame = result->GetStaticBox();

@@ -1,12 +1,14 @@
-// The underwater-valve test page: Start and Exit Test, the prompt above the
-// valve picture (the valve open or closed, as the operator should see it),
-// the two YES/NO pairs (valve open, valve closed; one pair shown at a time)
+// The underwater-valve test page: Start and Exit Test, the prompt with the
+// two YES/NO pairs right below it (valve open, valve closed; one pair shown
+// at a time, both in the same place), the valve picture (the valve open or
+// closed, as the operator should see it; it shrinks where the page is low)
 // and the two result pictures.
 #pragma once
 
 #include "EolTestPage.h"
 #include "EolUnderwaterValveLogic.h"
 
+class CShrinkingPicture;
 class wxStaticText;
 
 class CEOLUnderwaterValveTest : public CEolTestPage, public ValvePictureTarget {
@@ -35,7 +37,7 @@ public:
     wxButton* OpenNo() const { return openNo_; }
     wxButton* CloseYes() const { return closeYes_; }
     wxButton* CloseNo() const { return closeNo_; }
-    wxStaticBitmap* ValvePictureControl() const { return valve_; }
+    CShrinkingPicture* ValvePictureControl() const { return valve_; }
 
     // Loads the PNG at `path`, scales it to width x height with high quality
     // and sets it into the valve picture; 1 loaded, 0 failed (the picture
@@ -54,7 +56,7 @@ private:
     wxButton* openNo_ = nullptr;
     wxButton* closeYes_ = nullptr;
     wxButton* closeNo_ = nullptr;
-    wxStaticBitmap* valve_ = nullptr;
+    CShrinkingPicture* valve_ = nullptr;
     wxStaticText* openCaption_ = nullptr;
     wxStaticText* closeCaption_ = nullptr;
     EolUnderwaterValveLogic* pictureLogic_ = nullptr;

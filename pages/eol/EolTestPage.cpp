@@ -15,6 +15,7 @@
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -44,6 +45,15 @@ const std::vector<const char*>& StandIns(const std::string& face)
     static const std::vector<const char*> none;
     const auto it = table.find(face);
     return it == table.end() ? none : it->second;
+}
+
+// The picture of `look` at `side` x `side` pixels.
+wxBitmap SizedBitmap(EolPicture look, int side)
+{
+    const wxBitmap bitmap = CEolTestPage::EolBitmap(look);
+    if (bitmap.GetWidth() == side && bitmap.GetHeight() == side)
+        return bitmap;
+    return wxBitmap(bitmap.ConvertToImage().Scale(side, side, wxIMAGE_QUALITY_HIGH));
 }
 
 wxColour LookColour(EolPicture look)
@@ -130,11 +140,12 @@ wxStaticBoxSizer* CEolTestPage::AddResultFrame(wxSizer* sizer)
 
 wxStaticBitmap* CEolTestPage::AddResultPicture(wxWindow* parent, wxSizer* sizer, int id)
 {
-    auto* picture = new wxStaticBitmap(parent, id, EolBitmap(EolPicture::Idle), wxDefaultPosition,
-                                       wxSize(kPictureSize, kPictureSize));
+    auto* picture = new wxStaticBitmap(parent, id, SizedBitmap(EolPicture::Idle, pictureSize_), wxDefaultPosition,
+                                       wxSize(pictureSize_, pictureSize_));
     pictures_.push_back(picture);
     shown_.push_back(EolPicture::Idle);
-    sizer->Add(picture, 0, wxALL, 6);
+    pictureSizes_.push_back(pictureSize_);
+    sizer->Add(picture, 0, wxALL, pictureSize_ < kPictureSize ? 2 : 6);
     return picture;
 }
 
@@ -315,12 +326,50 @@ void CEolTestPage::RenderState()
         questionShown_ = state.question;
         WriteValueLabel(question_, state.question, pageFont_);
     }
+    wxWindow* verdict = nullptr;
     for (size_t i = 0; i < pictures_.size() && i < state.pictures.size(); ++i) {
         if (shown_[i] == state.pictures[i])
             continue;
         shown_[i] = state.pictures[i];
-        pictures_[i]->SetBitmap(EolBitmap(state.pictures[i]));
+        pictures_[i]->SetBitmap(SizedBitmap(state.pictures[i], pictureSizes_[i]));
+        if (state.pictures[i] != EolPicture::Idle && !verdict)
+            verdict = pictures_[i];
     }
     RenderPage();
     Layout();
+    if (verdict) {
+        // Once the page has settled: the frame the verdict stands in, or
+        // the picture itself.
+        wxWindow* frame = resultFrame_;
+        if (!frame || !frame->IsShown())
+            frame = dynamic_cast<wxStaticBox*>(verdict->GetParent()) ? verdict->GetParent() : verdict;
+        // The frame lives as long as the page, whose pending calls go with it.
+        CallAfter([this, frame] { BringIntoView(frame); });
+    }
+}
+
+void CEolTestPage::BringIntoView(wxWindow* control)
+{
+    if (!control->IsShown())
+        return;
+    // Where it stands in the page's client area as the page is scrolled now.
+    wxPoint at = control->GetPosition();
+    for (const wxWindow* parent = control->GetParent(); parent && parent != this; parent = parent->GetParent())
+        at += parent->GetPosition() + parent->GetClientAreaOrigin();
+    const wxRect rect(at, control->GetSize());
+    const int height = GetClientSize().y;
+    int x = 0;
+    int y = 0;
+    GetViewStart(&x, &y);
+    // As little as shows it whole, its top first where it is taller than
+    // the page.
+    int move = 0;
+    if (rect.GetBottom() >= height)
+        move = std::min(rect.y, rect.GetBottom() + 1 - height);
+    else if (rect.y < 0)
+        move = rect.y;
+    if (move == 0)
+        return;
+    const int steps = move > 0 ? (move + kScrollStep - 1) / kScrollStep : -((-move + kScrollStep - 1) / kScrollStep);
+    Scroll(0, std::max(0, y + steps));
 }

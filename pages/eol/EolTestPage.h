@@ -109,6 +109,10 @@ protected:
     // A result picture; pictures are numbered in the order they are added,
     // matching the logic's picture indexes.
     wxStaticBitmap* AddResultPicture(wxWindow* parent, wxSizer* sizer, int id);
+    // The side of the result pictures added from now on (50 unless set): a
+    // page with many results shows them smaller, so they fit beside the
+    // texts the operator reads while the test runs.
+    void SetResultPictureSize(int side) { pictureSize_ = side; }
     CNILikeStatic* AddValueLabel(wxWindow* parent, wxSizer* sizer, int id, const wxSize& size);
     // Numbered YES/NO pairs side by side (pair k has the ids ids[k-1]), all
     // hidden until the logic shows one; a press calls answer(k, yes).
@@ -137,7 +141,12 @@ protected:
     // The page's own controls from its logic's state.
     virtual void RenderPage() {}
     // The common state, then RenderPage (after each change the logic reports).
+    // A verdict that appears is brought into view: the page scrolls as
+    // little as shows its frame whole.
     void RenderState() final;
+    // Scrolls the page as little as shows `control` whole (its top where it
+    // is taller than the page).
+    void BringIntoView(wxWindow* control);
 
 private:
     void OnCharHook(wxKeyEvent& event);
@@ -152,5 +161,7 @@ private:
     wxStaticBox* previewFrame_ = nullptr;
     std::vector<wxStaticBitmap*> pictures_;
     std::vector<EolPicture> shown_;
+    std::vector<int> pictureSizes_;
+    int pictureSize_ = 50;
     wxFont pageFont_;
 };

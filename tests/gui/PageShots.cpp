@@ -4,11 +4,17 @@
 // One file per language and page, <language>-<tab>.png, taken as the user
 // sees the page: opened from the tree (or the ribbon, or beside its page),
 // with the output pane shown. Run it under an X server (scripts/page-shots.sh
-// starts one).
+// starts one). Then the moments of a run the operator must read: the
+// underwater valve's first question, the height-sensor verdict and the live
+// data after Display, as <language>-<moment>.png.
+#include "CABSMonitor.h"
+#include "CEOLHeightSensorCalibration.h"
+#include "CEOLUnderwaterValveTest.h"
 #include "CODR_Info.h"
 #include "CODR_Trip_Info.h"
 #include "CPrintSystemTag.h"
 #include "DiagnosisGlobals.h"
+#include "EolGlobals.h"
 #include "PageTour.h"
 #include "SimEcu.h"
 #include "SimEcuRecorderData.h"
@@ -19,6 +25,9 @@
 
 #include <wx/button.h>
 #include <wx/dialog.h>
+#include <wx/checkbox.h>
+#include <wx/listctrl.h>
+#include <wx/utils.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -29,6 +38,53 @@ namespace {
 
 std::filesystem::path g_folder;
 wxSize g_size(1280, 800);
+
+// The moments of a run, in the program the tour ran in (the program starts
+// once in a process).
+void ShootMoments(CTarvelApp* app, const pagetour::Language& language)
+{
+    CTarvelView* view = app->View();
+    auto shoot = [&](const char* moment) {
+        pagetour::Settle();
+        const std::string name = std::string(language.tag) + "-" + moment + ".png";
+        EXPECT_TRUE(pagetour::SaveScreenshot(app->MainFrame(), g_folder / name)) << name;
+    };
+
+    // The valve's first question.
+    ASSERT_TRUE(pagetour::OpenPage(app, tarvel::TabEolUnderwaterValve));
+    auto* valve = dynamic_cast<CEOLUnderwaterValveTest*>(view->Page(tarvel::TabEolUnderwaterValve));
+    guidriver::Click(valve->Start());
+    EXPECT_TRUE(guidriver::PumpUntil([&] { return valve->OpenYes()->IsShownOnScreen(); }));
+    shoot("valve-question");
+    guidriver::Click(valve->ExitTest());
+
+    // The height sensors' verdict once the stored calibration is accepted.
+    HeightSensorAxle1Present = 1;
+    HeightSensorAxle2Present = 1;
+    ASSERT_TRUE(pagetour::OpenPage(app, tarvel::TabEolHeightSensor));
+    auto* height = dynamic_cast<CEOLHeightSensorCalibration*>(view->Page(tarvel::TabEolHeightSensor));
+    guidriver::Click(height->Start());
+    EXPECT_TRUE(guidriver::PumpUntil([&] { wxMilliSleep(5); return height->CalibrateCd()->IsEnabled(); }, 2000));
+    guidriver::Click(height->ExitTest());
+    EXPECT_TRUE(guidriver::PumpUntil([&] { return height->Start()->IsEnabled(); }));
+    // The last reads of the run settle first.
+    for (int i = 0; i < 50; ++i) {
+        wxMilliSleep(10);
+        pagetour::Settle(1);
+    }
+    guidriver::Click(height->Skip());
+    EXPECT_TRUE(guidriver::PumpUntil([] { return EolHeightSensorResult != EolNotTested; }));
+    shoot("height-verdict");
+
+    // The live data after Display, every identifier chosen.
+    ASSERT_TRUE(pagetour::OpenPage(app, tarvel::TabMonitor));
+    auto* monitor = dynamic_cast<CABSMonitor*>(view->Page(tarvel::TabMonitor));
+    guidriver::Toggle(monitor->SelectAllBox(), true);
+    guidriver::Click(monitor->DisplayButton());
+    EXPECT_TRUE(guidriver::PumpUntil([&] { return monitor->ValueList()->GetItemCount() > 0; }));
+    shoot("live-data");
+    guidriver::Click(monitor->DisplayButton());
+}
 
 class PageShots : public ::testing::TestWithParam<pagetour::Language> {};
 
@@ -67,6 +123,7 @@ TEST_P(PageShots, EveryPage)
         std::snprintf(name, sizeof name, "%s-%02d.png", language.tag, tab);
         EXPECT_TRUE(pagetour::SaveScreenshot(app->MainFrame(), g_folder / name)) << name;
     }
+    ShootMoments(app, language);
     program.Stop();
     std::filesystem::current_path(start);
 }

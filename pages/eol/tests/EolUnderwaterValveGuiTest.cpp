@@ -20,6 +20,8 @@
 #include <wx/image.h>
 #include <wx/statbmp.h>
 
+#include "ShrinkingPicture.h"
+
 namespace {
 
 using guidriver::Click;
