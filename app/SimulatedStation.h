@@ -1,7 +1,9 @@
 // The person at the simulated trailer, told what the program shows: the
 // composition puts a witness behind the prompter that turns the pages'
 // requests into the person's acts (turn the wheel a prompt names, build the
-// backup pressure the box asks for, let it go when the page moves on). No
+// backup pressure the box asks for, let it go when the page moves on: its
+// next box or instruction, or the end of its run, which takes the page's
+// instruction down whatever ended it). No
 // page knows the person is there; with a real ECU nobody is.
 //
 // The person reads a request as the page words it, from the page's own text

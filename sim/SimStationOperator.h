@@ -39,7 +39,8 @@ public:
     // Asked for the backup pressure: the control pressure is built before
     // the person answers, and held until the page moves on.
     void BuildPressureWhenAsked();
-    // The page shows something else: a pressure held is let go.
+    // The page shows something else, or its run ended: a pressure held is
+    // let go.
     void MoveOn();
 
     bool HoldingPressure() const;

@@ -58,8 +58,11 @@ void CanBus::SetTimingModel(bool on, tarvel::Scheduler* deliverer)
     std::lock_guard<std::mutex> lock(mutex_);
     timing_ = on;
     deliverer_ = on ? deliverer : nullptr;
-    // Their tasks belong to the scheduler used so far, which may be gone.
+    // Their tasks belong to the scheduler used so far, which may be gone; so
+    // does the time the bus was busy until, on a clock that may be gone too
+    // (the next one may start anywhere).
     onTheirWay_.clear();
+    busyUntilUs_ = 0;
 }
 
 uint64_t CanBus::BusTimeUs() const

@@ -278,6 +278,13 @@ bool EolBackupPressureLogic::ReadBackupPressures()
     return StillRunning();
 }
 
+void EolBackupPressureLogic::OnProgramClosing()
+{
+    // The valves go back to the ECU as after a silent link: quietly.
+    StopTicks();
+    ReturnIoControlToEcu(/*quiet*/ true);
+}
+
 void EolBackupPressureLogic::EndNotRead()
 {
     // The valves go back to the ECU, should it answer again.

@@ -276,6 +276,14 @@ void EolBrakePressureLogic::EndNotRead()
         ReleaseHeldChannel(/*quiet*/ true);
 }
 
+void EolBrakePressureLogic::OnProgramClosing()
+{
+    // As after a silent link: a channel still held goes back quietly.
+    phase_.reset();
+    PressurePhaseElapsed = 0.0f;
+    ReleaseHeldChannel(/*quiet*/ true);
+}
+
 void EolBrakePressureLogic::StopRun()
 {
     ReleaseHeldChannel();

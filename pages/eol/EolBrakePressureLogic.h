@@ -97,6 +97,7 @@ protected:
     void RunTest() override;
     void OnTick() override;
     void OnExitTest() override;
+    void OnProgramClosing() override;
     void OnPageLanguageChanged() override;
 
 private:

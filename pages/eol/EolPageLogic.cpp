@@ -6,6 +6,7 @@
 
 #include "DelayPumping.h"
 #include "EcuRestart.h"
+#include "Pump.h"
 #include "UdsEngine.h"
 #include "UdsServices.h"
 
@@ -74,7 +75,7 @@ bool EolPageLogic::BeginRun()
     Changed();
 
     ClaimResultsForConnectedEcu();
-    if (!running_)
+    if (!StillRunning())
         return false; // the link was lost while the VIN was read
 
     ResetEolPageResults(traits_.page);
@@ -162,27 +163,42 @@ void EolPageLogic::OnDisconnected()
 bool EolPageLogic::EnterExtendedSessionAndUnlock(MsgIcon icon)
 {
     if (tarvel::UdsDiagnosticSessionControl(3) != 1) {
-        if (running_) {
+        if (StillRunning()) {
             Box(kSessionRefusedTextRow, kErrorCaptionRow, icon);
             EndRun();
         }
         return false;
     }
-    if (!running_)
+    if (!StillRunning())
         return false;
     if (tarvel::UdsSecurityAccess() != 1) {
-        if (running_) {
+        if (StillRunning()) {
             Box(kSecurityRefusedTextRow, kErrorCaptionRow, icon);
             EndRun();
         }
         return false;
     }
-    return running_;
+    return StillRunning();
 }
 
 bool EolPageLogic::PumpedWait(uint32_t ms)
 {
     tarvel::DelayPumpingMessages(ms);
+    return StillRunning();
+}
+
+bool EolPageLogic::ProgramClosing()
+{
+    return tarvel::GetPump().QuitRequested();
+}
+
+bool EolPageLogic::StillRunning()
+{
+    if (running_ && ProgramClosing()) {
+        // Ended first, so that nothing the hand back pumps goes on with it.
+        EndRun();
+        OnProgramClosing();
+    }
     return running_;
 }
 
@@ -213,6 +229,8 @@ void EolPageLogic::Tick()
     // One transaction at a time: the request in flight answers first.
     if (tarvel::UdsRequestInFlight())
         return;
+    if (!StillRunning())
+        return; // the program is closing: the run ended quietly
     if (StopRequested()) {
         Exit();
         return;
@@ -275,6 +293,7 @@ void EolPageLogic::EndRun()
     common_.exitEnabled = false;
     common_.answerShown = false;
     Changed();
+    Context().prompter.Instruct(std::string());
 }
 
 void EolPageLogic::ShowIdleLook(bool pictures)
@@ -300,6 +319,9 @@ bool EolPageLogic::EndRunAfterBox(int textRow)
 
 void EolPageLogic::Box(int textRow, int captionRow, MsgIcon icon) const
 {
+    // Nobody is left to read it, and the close would wait for its OK.
+    if (ProgramClosing())
+        return;
     tarvel::ShowMessage(Text(textRow), Text(captionRow), icon);
 }
 

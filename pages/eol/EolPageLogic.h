@@ -152,6 +152,11 @@ protected:
     // Labels and lists to their cleared look (activation with nothing tested,
     // Exit).
     virtual void OnClearDisplay() {}
+    // The program is closing while the test runs; the run has ended already.
+    // What the page holds goes back to the ECU without a box, as when the
+    // link falls silent: the wait of that request ends at once, so nothing
+    // waits for an answer either. By default what Exit hands back.
+    virtual void OnProgramClosing() { OnExitTest(); }
     // The page's own captions, after the common ones.
     virtual void OnPageLanguageChanged() {}
 
@@ -171,8 +176,12 @@ protected:
     // usually through Exit()).
     bool PumpedWaitUnlessStopped(uint32_t ms) { return PumpedWait(ms) && !StopRequested(); }
     // The test was not ended meanwhile (by Exit, a disconnect or a nested
-    // handler).
-    bool StillRunning() const { return running_; }
+    // handler). A close of the program, seen here first, ends the run
+    // quietly (OnProgramClosing): every later wait would end at once and
+    // read as a failure nobody is left to see.
+    bool StillRunning();
+    // The user closes the program: pumped waits end early from now on.
+    static bool ProgramClosing();
     static bool StopRequested() { return EolStopRequested.load() == 1; }
 
     // Starts (or restarts) the page's repeating tick; StopTicks kills it.
@@ -201,14 +210,17 @@ protected:
     // fail 189 (caption 76), both with the warning icon; then EndRun.
     void FinishTest(bool passed);
     // Back to finished or idle without a box: test idle, TestRunning 0,
-    // ticks killed, Start enabled, Exit disabled, the pair hidden.
+    // ticks killed, Start enabled, Exit disabled, the pair hidden. The page
+    // asks nothing more at the station (an empty instruction), so a person
+    // there lets go of what the run had them do.
     void EndRun();
     // Ends the run without a verdict after a plain box of UI text `textRow`
     // (caption 76). False when the run ended meanwhile (the box pumps
     // events), and then nothing more is done.
     bool EndRunAfterBox(int textRow);
 
-    // Message box with UI texts `textRow`/`captionRow`.
+    // Message box with UI texts `textRow`/`captionRow`; none once the program
+    // is closing.
     void Box(int textRow, int captionRow, tarvel::MsgIcon icon = tarvel::MsgIcon::Exclamation) const;
     // After the page reset the ECU and waited its own `fixedMs` (counted from
     // the reset): asks the ECU until it answers, within the restart allowance

@@ -388,7 +388,7 @@ void EolSensorTestLogic::ChooseForm(const std::string& form)
 
 // ---- Steps ----
 
-bool EolSensorTestLogic::GoesOn() const
+bool EolSensorTestLogic::GoesOn()
 {
     return *alive_ && StillRunning() && !StopRequested() && EcuConnected.load() == 1;
 }

@@ -126,7 +126,7 @@ private:
     void SetUpAutomatic();
     void SetUpManual();
     // false when the chain or step must end without recording anything.
-    bool GoesOn() const;
+    bool GoesOn();
     bool StepWait(uint32_t ms);
     // One step; false when it was stopped.
     bool RunSensorStep(int step, bool manual);

@@ -109,21 +109,27 @@ TEST_F(SimulatedStation, TheBackupPressureIsBuiltWhenTheBoxAsksAndLetGoAfter)
     EXPECT_EQ(boxes.Count(), 10u) << "the boxes still reach the installed prompter";
 }
 
-// A language file without the text of a request: the page shows its own
-// words, and the person does what they ask.
+// A language file without the texts of the requests: the page shows its own
+// words, each prompt naming its own wheel, and the person does what they ask.
 TEST_F(SimulatedStation, APagesOwnWordsForAnEmptyRowAreUnderstood)
 {
     for (int language = 0; language < 5; ++language) {
         SCOPED_TRACE(language);
         UseLanguage(language);
-        LanguageTable[EolSensorTestLogic::kFirstPromptRow].text.clear();
+        for (int step = 0; step < 4; ++step)
+            LanguageTable[EolSensorTestLogic::kFirstPromptRow + step].text.clear();
         LanguageTable[EolBackupPressureLogic::kBuildPressureTextRow].text.clear();
         const tarvel::TextTable& texts = tarvel::ProgramTexts();
 
-        tarvel::GetPrompter().Instruct(EolSensorTestLogic::WheelPrompt(texts, 0));
-        clock.Advance(uint64_t(sim::trailerdata::kReactionMaxMs) * 1000);
-        EXPECT_TRUE(sim::BuiltInTrailer()->WheelTurning(1));
-        clock.Advance(uint64_t(sim::trailerdata::kHandSpinCoastMs) * 1000);
+        for (unsigned wheel = 1; wheel <= 4; ++wheel) {
+            const std::string prompt = EolSensorTestLogic::WheelPrompt(texts, static_cast<int>(wheel) - 1);
+            EXPECT_EQ(prompt.back(), "cdef"[wheel - 1]) << prompt;
+            tarvel::GetPrompter().Instruct(prompt);
+            clock.Advance(uint64_t(sim::trailerdata::kReactionMaxMs) * 1000);
+            for (unsigned w = 1; w <= 4; ++w)
+                EXPECT_EQ(sim::BuiltInTrailer()->WheelTurning(w), w == wheel) << prompt;
+            clock.Advance(uint64_t(sim::trailerdata::kHandSpinCoastMs) * 1000);
+        }
 
         tarvel::GetPrompter().Show(EolBackupPressureLogic::BuildPressureText(texts), "",
                                    tarvel::MsgIcon::Exclamation, tarvel::MsgButtons::Ok);

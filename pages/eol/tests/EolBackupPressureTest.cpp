@@ -386,4 +386,42 @@ TEST_F(BackupPressureTest, ALinkThatFallsSilentEndsTheRunAtTheFirstUnansweredReq
     }
 }
 
+// The not-read box stays open for as long as the operator takes to read it:
+// the renewal of the hold has stopped before it opens, so nothing more goes
+// to the silent link meanwhile and no second box follows it.
+TEST_F(BackupPressureTest, NothingIsRenewedWhileTheNotReadBoxIsOpen)
+{
+    UseForm(TrailerForm::k4S2M);
+    ASSERT_TRUE(bench.Connect());
+    Pump(tarvel::kKeepAlivePeriodMs + 500);
+    bench.ClearRequests();
+    bench.prompter.Clear();
+    boxes.On(UiText(208), [&] { op.BuildControlPressure(); });
+    // Silent once the first renewal is answered: the run's own read of the
+    // built pressure is the first request left unanswered, while the
+    // renewal still ticks.
+    pump.Once([&] { return Count(Sent(), kHold) == 2 && !tarvel::UdsRequestInFlight(); },
+              [&] { BeginSilence(0); });
+    bool opened = false;
+    size_t sentWhenOpened = 0;
+    size_t sentWhenClosed = 0;
+    boxes.On(UiText(207), [&] {
+        if (opened)
+            return; // a second one, opened under the first
+        opened = true;
+        sentWhenOpened = Sent().size();
+        Pump(3 * EolBackupPressureLogic::kRenewMs);
+        sentWhenClosed = Sent().size();
+    });
+
+    Backup().Start();
+
+    EXPECT_THAT(BoxTexts(), ElementsAreArray(UiTexts({208, 207})));
+    ASSERT_GT(sentWhenOpened, 0u);
+    EXPECT_EQ(sentWhenClosed, sentWhenOpened) << "the hold was renewed under the box";
+    EXPECT_EQ(Sent().back(), kHandBack);
+    EXPECT_FALSE(Backup().Running());
+    op.ReleaseControlPressure();
+}
+
 } // namespace

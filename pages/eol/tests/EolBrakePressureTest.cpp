@@ -563,4 +563,67 @@ TEST_F(BrakePressureTest, ActivationShowsTheEbsdPartForFourS3MAndClearsUntestedL
     EXPECT_EQ(page.Common().exitCaption, UiText(46));
 }
 
+// The user closes the program while a pressure page holds its output: from
+// then on every wait ends early, and the run ends at the first check after
+// the close, quietly: no box (nobody is left to answer it, and the close
+// would wait for its OK), the output handed back, nothing judged.
+TEST_F(BrakePressureTest, ClosingTheProgramEndsEitherPressureRunQuietly)
+{
+    struct ClosingPump : tarvel::MessagePump {
+        std::function<bool()> closeWhen;
+        bool closing = false;
+        ClosingPump() { tarvel::SetPump(this); }
+        ~ClosingPump() override { tarvel::SetPump(nullptr); }
+        void PumpPending() override { closing = closing || closeWhen(); }
+        bool QuitRequested() const override { return closing; }
+    };
+    const std::vector<uint8_t> kBackupHold = {0x2F, 0x00, 0x06, 0x03, 0xFF, 0xFF, 0xFF};
+    struct Case {
+        const char* name;
+        bool backup;
+        std::vector<uint8_t> held, handBack;
+    };
+    const Case cases[] = {
+        {"brake pressure", false, Command(0x10, true), kReturnControl},
+        {"backup pressure", true, kBackupHold, {0x2F, 0x00, 0x06, 0x00}},
+    };
+    UseForm(TrailerForm::k4S2M);
+    boxes.On(UiText(208), [&] { op.BuildControlPressure(); });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(bench.Connect());
+        bench.ClearRequests();
+        bench.prompter.Clear();
+        size_t boxesAtClose = 0;
+        size_t sentAtClose = 0;
+        ClosingPump closing;
+        closing.closeWhen = [&] {
+            if (Count(Sent(), c.held) < 2 || tarvel::UdsRequestInFlight())
+                return false;
+            boxesAtClose = PageBoxes().size();
+            sentAtClose = Sent().size();
+            return true;
+        };
+        EolPageLogic& page = c.backup ? static_cast<EolPageLogic&>(Backup()) : static_cast<EolPageLogic&>(Brake());
+
+        page.Start();
+
+        ASSERT_TRUE(closing.closing) << "the run ended before the close";
+        EXPECT_EQ(PageBoxes().size(), boxesAtClose) << BoxTexts().back();
+        const auto sent = Sent();
+        ASSERT_GT(sent.size(), sentAtClose);
+        EXPECT_EQ(sent.back(), c.handBack);
+        EXPECT_EQ(Count(sent, kMarker), 0u);
+        EXPECT_FALSE(page.Running());
+        EXPECT_EQ(EolTestIdle.load(), 1);
+        EXPECT_EQ(tarvel::TestRunning.load(), 0u);
+        for (int32_t flag : {EolPressure3Result, EolPressure4Result, EolBackupPressureResult})
+            EXPECT_EQ(flag, EolNotTested);
+
+        op.ReleaseControlPressure();
+        bench.Disconnect();
+        bench.Advance(3000);
+    }
+}
+
 } // namespace
