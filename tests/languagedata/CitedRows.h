@@ -8,7 +8,7 @@ struct CitedRow {
     const char* english;
 };
 
-inline constexpr int kHighestCitedRow = 676;
+inline constexpr int kHighestCitedRow = 681;
 
 inline constexpr CitedRow kCitedRows[] = {
     {0, u8"Home"},
@@ -485,4 +485,9 @@ inline constexpr CitedRow kCitedRows[] = {
     {674, nullptr},
     {675, nullptr},
     {676, nullptr},
+    {677, nullptr},
+    {678, nullptr},
+    {679, nullptr},
+    {680, nullptr},
+    {681, nullptr},
 };
