@@ -449,4 +449,35 @@ TEST_F(ParameterFile, OnAFailingDiskTheOlderFileSurvivesAndTheBoxSaysWhy)
     }
 }
 
+// A file system whose replacement stops half-way, as ReplaceFileW can: the
+// new file holds the only copy of the values and stays under its own name.
+class HalfReplacingFileSystem : public tarvel_test::FailingFileSystem {
+public:
+    std::error_code Rename(const std::string& from, const std::string&) override
+    {
+        kept = from;
+        return KeptSourceError(1176);
+    }
+    std::string kept;
+};
+
+TEST_F(ParameterFile, ASaveThatCannotTakeTheNameKeepsTheValuesAndSaysWhere)
+{
+    LiftingAxleCalibrationEnabled = 0;
+    WriteBytes(Path("set.ini"), "Basic_Parameters\r\nold\r\n");
+    HalfReplacingFileSystem fs;
+    ScopedFileSystem use(fs);
+    chooser_.QueueAnswer(Path("set.ini"));
+    prompter_.QueueAnswer(MsgAnswer::Yes); // replace it
+    EXPECT_FALSE(SaveParameterFile(Grids({"1", "2", "3"}, {})));
+    ASSERT_FALSE(fs.kept.empty());
+    const auto boxes = prompter_.Boxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].text, T(221) + "\n" + Path("set.ini") + "\n" + KeptSourceError(1176).message() + "\n\n" +
+                                 T(681) + "\n" + fs.kept);
+    EXPECT_EQ(boxes[1].caption, T(76));
+    EXPECT_EQ(ReadBytes(fs.kept), "Basic_Parameters\r\n1\r\n2\r\n3\r\n");
+    EXPECT_EQ(ReadBytes(Path("set.ini")), "Basic_Parameters\r\nold\r\n");
+}
+
 } // namespace
