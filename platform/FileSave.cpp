@@ -159,13 +159,13 @@ SaveResult ReplacingFile::Commit(IfCommitFails ifFails)
     file_.reset();
     if (!error) error = fs_.Rename(temporary_, replaced_);
     if (error) {
-        if (ifFails == IfCommitFails::KeepTemporary && !temporary_.empty()) {
+        if ((ifFails == IfCommitFails::KeepTemporary || IsKeptSource(error)) && !temporary_.empty()) {
             kept_ = temporary_;
             temporary_.clear();
             TraceLog("could not save " + target_ + " (" + error.message() + "); the bytes stay in " + kept_);
-        } else {
-            Abandon();
+            return SaveResult(error, kept_);
         }
+        Abandon();
         return SaveResult(error);
     }
     committed_ = true;
@@ -239,11 +239,17 @@ std::optional<std::string> ChooseSaveFile(FileChooser& chooser, Prompter& prompt
     }
 }
 
-std::string NotSavedText(const std::string& text, const std::string& path, const SaveResult& result)
+std::string NotSavedText(const std::string& text, const std::string& path, const SaveResult& result,
+                         const std::string& keptLabel)
 {
     std::string out = text;
     if (!path.empty()) out += "\n" + path;
     if (!result) out += "\n" + result.Reason();
+    if (!result.KeptPath().empty()) {
+        out += "\n";
+        if (!keptLabel.empty()) out += "\n" + keptLabel;
+        out += "\n" + result.KeptPath();
+    }
     return out;
 }
 

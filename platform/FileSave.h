@@ -27,6 +27,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 namespace tarvel {
 
@@ -35,15 +36,22 @@ namespace tarvel {
 class SaveResult {
 public:
     SaveResult() = default;
-    explicit SaveResult(std::error_code error) : error_(error) {}
+    explicit SaveResult(std::error_code error, std::string keptPath = std::string())
+        : error_(error), keptPath_(std::move(keptPath))
+    {
+    }
     explicit operator bool() const { return !error_; }
     const std::error_code& Error() const { return error_; }
     // The system's text for the error ("No space left on device"); empty
     // when there was none.
     std::string Reason() const;
+    // A file that the failed save left on disk because it holds the only
+    // copy of the new content; empty when none was left.
+    const std::string& KeptPath() const { return keptPath_; }
 
 private:
     std::error_code error_;
+    std::string keptPath_;
 };
 
 // What Commit does with the temporary file when it cannot become the target.
@@ -79,7 +87,10 @@ public:
     SaveResult AppendRecord(std::string_view bytes);
     // Flushes, closes and renames over the target. When any of it fails, or
     // a write spoiled the file, the temporary file is removed, or kept under
-    // its name (KeptPath) with IfCommitFails::KeepTemporary.
+    // its name (KeptPath) with IfCommitFails::KeepTemporary. A rename that
+    // failed half-way and left the temporary file as the only copy of the
+    // new content (a kept-source error) keeps it whatever was asked; the
+    // result then names it.
     SaveResult Commit(IfCommitFails ifFails = IfCommitFails::RemoveTemporary);
     // Closes and removes the temporary file; the target is not touched.
     void Abandon();
@@ -137,7 +148,9 @@ std::optional<std::string> ChooseSaveFile(FileChooser& chooser, Prompter& prompt
                                           const ReplaceQuestion& question, FileSystem& fileSystem = GetFileSystem());
 
 // The text of a "not saved" box: the caller's text, the file and the reason,
-// one to a line.
-std::string NotSavedText(const std::string& text, const std::string& path, const SaveResult& result);
+// one to a line; after an empty line, the file the new content was kept in
+// (KeptPath), under `keptLabel` when one is given.
+std::string NotSavedText(const std::string& text, const std::string& path, const SaveResult& result,
+                         const std::string& keptLabel = std::string());
 
 } // namespace tarvel

@@ -1,5 +1,7 @@
 #include "FileSystem.h"
 
+#include "FileReplace.h"
+
 #include <atomic>
 #include <cerrno>
 #include <filesystem>
@@ -97,19 +99,27 @@ public:
     }
     std::error_code Rename(const std::string& from, const std::string& to) override
     {
-        const std::wstring source = Wide(from), target = Wide(to);
         // An existing file is replaced so that it keeps its attributes and
-        // its security (who may read it); a failed replace leaves it as it was.
-        if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
-            if (ReplaceFileW(target.c_str(), source.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                             nullptr))
-                return {};
-            const DWORD error = GetLastError();
-            if (error != ERROR_FILE_NOT_FOUND) return std::error_code(static_cast<int>(error), std::system_category());
-        }
-        if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            return {};
-        return LastWindowsError();
+        // its security (who may read it); what happens when that fails
+        // half-way is decided in FileReplace.
+        auto result = [](BOOL done) { return done ? 0u : static_cast<uint32_t>(GetLastError()); };
+        ReplaceCalls calls;
+        calls.replace = [&](const std::string& target, const std::string& replacement, const std::string& backup) {
+            return result(ReplaceFileW(Wide(target).c_str(), Wide(replacement).c_str(), Wide(backup).c_str(),
+                                       REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr));
+        };
+        calls.move = [&](const std::string& source, const std::string& target) {
+            return result(MoveFileExW(Wide(source).c_str(), Wide(target).c_str(),
+                                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+        };
+        calls.remove = [&](const std::string& path) { return result(DeleteFileW(Wide(path).c_str())); };
+        calls.exists = [](const std::string& path) {
+            return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+        };
+        const ReplaceOutcome outcome = ReplaceWithBackup(from, to, from + ".old", calls);
+        if (outcome.error == 0) return {};
+        if (outcome.keepReplacement) return KeptSourceError(static_cast<int>(outcome.error));
+        return std::error_code(static_cast<int>(outcome.error), std::system_category());
     }
     std::error_code Remove(const std::string& path) override
     {
@@ -175,7 +185,16 @@ public:
         // Only the superuser may give the file away, and only to a group the
         // user belongs to otherwise: what is refused stays the user's.
         if (::fchown(fd_, info.st_uid, info.st_gid) != 0) (void)::fchown(fd_, static_cast<uid_t>(-1), info.st_gid);
-        return ::fchmod(fd_, info.st_mode & 07777) == 0 ? std::error_code() : Errno(errno);
+        struct stat now;
+        if (::fstat(fd_, &now) != 0) return Errno(errno);
+        // A group that could not be copied: the older file's group rights
+        // would go to another group (the user's own), so the new file gets
+        // none, and is readable by no one who could not read the older one.
+        const bool groupCopied = now.st_gid == info.st_gid;
+        mode_t mode = info.st_mode & 07777;
+        if (!groupCopied) mode &= ~static_cast<mode_t>(S_IRWXG | S_ISGID);
+        if (::fchmod(fd_, mode) != 0) return Errno(errno);
+        return groupCopied ? std::error_code() : Errno(EPERM);
     }
     std::error_code Close() override
     {
@@ -231,10 +250,23 @@ public:
 
 #endif
 
+// Errors of a rename whose source is kept: the system's errors and texts.
+class KeptSourceErrors : public std::error_category {
+public:
+    const char* name() const noexcept override { return "kept source"; }
+    std::string message(int value) const override { return std::system_category().message(value); }
+};
+
 SystemFileSystem systemFileSystem;
 std::atomic<FileSystem*> installed{nullptr};
 
 } // namespace
+
+const std::error_category& KeptSourceCategory()
+{
+    static const KeptSourceErrors category;
+    return category;
+}
 
 FileSystem& RealFileSystem() { return systemFileSystem; }
 FileSystem& GetFileSystem()

@@ -31,7 +31,9 @@ public:
     // Gives the file the access rights of the existing file at `path`, so
     // that a file written in its place is no more readable than it was: its
     // permission bits, and its owner and group as far as the system lets the
-    // program change them. On Windows there is nothing to do here: Rename
+    // program change them. When the group cannot be copied the new file gets
+    // no group rights at all (and the result says why the group stayed). On
+    // Windows there is nothing to do here: Rename
     // carries the replaced file's attributes and security over.
     virtual std::error_code CopyAccessFrom(const std::string& path) = 0;
 };
@@ -45,12 +47,21 @@ struct PathStatus {
     std::error_code refusal;
 };
 
+// The error of a rename that failed and left its source file in place on
+// purpose, because that file holds the only copy of the new content (a
+// Windows replacement that could not finish): the value is the system's
+// error, and so is its message. A save keeps such a file and names it.
+const std::error_category& KeptSourceCategory();
+inline std::error_code KeptSourceError(int systemError) { return std::error_code(systemError, KeptSourceCategory()); }
+inline bool IsKeptSource(const std::error_code& error) { return error && error.category() == KeptSourceCategory(); }
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
     // Creates a file that must not exist yet (UTF-8 path).
     virtual std::unique_ptr<WritableFile> CreateNew(const std::string& path, std::error_code& error) = 0;
-    // Moves `from` to `to`, replacing a file at `to` in one step.
+    // Moves `from` to `to`, replacing a file at `to` in one step. A failure
+    // in KeptSourceCategory leaves `from` holding what was to be at `to`.
     virtual std::error_code Rename(const std::string& from, const std::string& to) = 0;
     virtual std::error_code Remove(const std::string& path) = 0;
     // What is at `path`, following symbolic links.

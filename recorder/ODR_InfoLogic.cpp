@@ -524,7 +524,8 @@ void ODR_InfoLogic::ExportOdrData()
     ODRInfoFilePath = ExportFolderOf(*path);
     const tarvel::SaveResult saved = tarvel::SaveFileReplacing(*path, document.xml);
     if (!saved) {
-        Context().prompter.Show(tarvel::NotSavedText(Text(kRowExportNotSaved, "No file was written"), *path, saved),
+        Context().prompter.Show(tarvel::NotSavedText(Text(kRowExportNotSaved, "No file was written"), *path, saved,
+                                                     Text(kRowNewContentKept, "The new content is kept in this file:")),
                                 Text(kRowErrorCaption, "Error"), tarvel::MsgIcon::None, tarvel::MsgButtons::Ok);
         return;
     }

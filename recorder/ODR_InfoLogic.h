@@ -55,6 +55,7 @@ public:
     static constexpr int kRowExportNotReady = 402;
     static constexpr int kRowExportSaved = 179;
     static constexpr int kRowExportNotSaved = 180;
+    static constexpr int kRowNewContentKept = 681;
     static constexpr int kRowTipsCaption = 74;
 
     explicit ODR_InfoLogic(const tarvel::PageContext& context);

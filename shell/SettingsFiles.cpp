@@ -36,6 +36,7 @@ const char* const kLastStringNotFoundText = "Can't find LastStringConfig.xml fil
 const char* const kLastStringUseDefaultsText = "Can't find LastStringConfig.xml file! Use defaults.";
 const char* const kAllSettingsInvalidText = "All files are invalid and cannot be created.";
 const char* const kSettingsNotSavedText = "The settings file was not saved:";
+const char* const kSettingsKeptInText = "The new content is kept in this file:";
 
 namespace {
 
@@ -90,8 +91,8 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes)
 void NotSaved(const std::string& path, const tarvel::SaveResult& result)
 {
     tarvel::TraceLog("Could not write " + path + ": " + result.Reason());
-    tarvel::GetPrompter().Show(tarvel::NotSavedText(kSettingsNotSavedText, path, result), kSettingsWarningCaption,
-                               tarvel::MsgIcon::Exclamation, tarvel::MsgButtons::Ok);
+    tarvel::GetPrompter().Show(tarvel::NotSavedText(kSettingsNotSavedText, path, result, kSettingsKeptInText),
+                               kSettingsWarningCaption, tarvel::MsgIcon::Exclamation, tarvel::MsgButtons::Ok);
 }
 
 bool CopyFileOver(const std::string& from, const std::string& to)
@@ -266,8 +267,13 @@ bool SaveLastStringConfig()
     const std::string path = tarvel::ProgramDataPath(kLastStringFile);
     TiXmlDocument doc;
     if (!LoadXmlFile(doc, path)) {
+        // The user is told, as before; the remembered folders would otherwise
+        // be lost, so the file is started again from its default text, and a
+        // file that cannot be created is named with the system's reason.
         Warn(kLastStringNotFoundText);
-        return false;
+        tarvel::TraceLog("LastStringConfig.xml missing or unreadable; writing a new one");
+        doc = TiXmlDocument();
+        doc.Parse(DefaultLastStringConfigText().c_str());
     }
     const std::vector<TiXmlElement*> records = RecordsForSave(doc, kLastStringRecordCount, kLastStringItemNames);
     for (int i = 0; i < kLastStringRecordCount; ++i) {

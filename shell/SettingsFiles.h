@@ -83,8 +83,9 @@ bool SaveLastConfig(const ComboSelections& rows);
 // False when no file could be read or created (the folders keep "C:\").
 bool LoadLastStringConfig();
 // Writes the five folders into the first five records (appending missing
-// ones). A missing or unreadable file gives its warning; nothing is written.
-// A failed write leaves the file as it was and says so, as SaveLastConfig.
+// ones). A missing or unreadable file gives its warning and is written anew
+// from the default text, so the folders are kept. A failed write leaves the
+// file as it was and says so with the system's reason, as SaveLastConfig.
 bool SaveLastStringConfig();
 
 // The built-in LastStringConfig.xml: 413 bytes, CR LF line ends, no BOM.

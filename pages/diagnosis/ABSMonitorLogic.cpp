@@ -33,6 +33,7 @@ constexpr int kRowCannotOpenCsv = 176;
 constexpr int kRowEnterPeriod = 177;
 constexpr int kRowDefinitionsMissing = 453;
 constexpr int kRowRecordingKeptIn = 676;
+constexpr int kRowRecordingStoppedLinesKept = 680;
 
 constexpr const char* kCsvFilter = "文本文件(*.csv)|*.csv";
 constexpr const char* kCsvExtension = "csv";
@@ -385,8 +386,22 @@ void ABSMonitorLogic::CloseRecording(bool tell)
     const tarvel::SaveResult& failure = !committed ? committed : written;
     if (!tell || failure)
         return;
-    std::string text = tarvel::NotSavedText(
-        Text(kRowRecordingStopped, "Recording stopped: the file could not be written"), file->Target(), failure);
+    if (file->Committed()) {
+        // The file stopped taking lines (a full disk): what it holds is the
+        // recording up to there, under the chosen name.
+        Context().prompter.Show(Text(kRowRecordingStoppedLinesKept,
+                                     "Recording stopped: no more lines could be written to the file.") +
+                                    "\n" + failure.Reason() + "\n\n" +
+                                    Text(kRowRecordingKeptIn, "The recorded lines are kept in this file:") + "\n" +
+                                    file->Target(),
+                                Text(kRowFailureCaption, "Error"), tarvel::MsgIcon::Exclamation,
+                                tarvel::MsgButtons::Ok);
+        return;
+    }
+    // The kept file is named below, with the recording's own words.
+    std::string text =
+        tarvel::NotSavedText(Text(kRowRecordingStopped, "Recording stopped: the file could not be written"),
+                             file->Target(), tarvel::SaveResult(failure.Error()));
     if (!file->KeptPath().empty())
         text += "\n\n" + Text(kRowRecordingKeptIn, "The recorded lines are kept in this file:") + "\n" +
                 file->KeptPath();

@@ -27,7 +27,7 @@ constexpr int kRowBootLoaderRefused = 467;
 constexpr int kRowHardwareRefused = 468;
 constexpr int kRowBootLoaderCheckFailed = 469;
 constexpr int kRowNoBootLoaderVersion = 470;
-constexpr int kRowNoAnswerAfterRestart = 677;
+constexpr int kRowNoAnswerAfterRestart = 682;
 
 const char* const kFailed1003 = "Request Failed（10 03）";
 const char* const kFailed3101 = "Request Failed（31 01）";

@@ -31,6 +31,7 @@ constexpr int kRowSecurityFailed = 86;
 constexpr int kRowSessionFailed = 87;
 constexpr int kRowFileSaved = 179;
 constexpr int kRowNoFileWritten = 221;
+constexpr int kRowNewContentKept = 681;
 constexpr int kRowDefinitionMissing = 458;
 constexpr int kRowWriteFaultCaption = 532;
 
@@ -391,7 +392,8 @@ void LiftingAxleCalibrationLogic::ExportLiftingAxleValues()
         text += LiftingAxleGrid[i].Value + "\n";
     const tarvel::SaveResult saved = tarvel::SaveFileReplacing(*path, text);
     if (!saved) {
-        Context().prompter.Show(tarvel::NotSavedText(Context().texts.Text(kRowNoFileWritten), *path, saved),
+        Context().prompter.Show(tarvel::NotSavedText(Context().texts.Text(kRowNoFileWritten), *path, saved,
+                                                     Context().texts.Text(kRowNewContentKept)),
                                 Context().texts.Text(kRowErrorCaption), tarvel::MsgIcon::None,
                                 tarvel::MsgButtons::Ok);
         return;

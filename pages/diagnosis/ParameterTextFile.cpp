@@ -28,6 +28,10 @@ constexpr int kRowNoFileWritten = 221;
 constexpr int kRowFileLoaded = 222;
 constexpr int kRowValuesInFile = 674;
 constexpr int kRowOtherRowsKept = 675;
+constexpr int kRowNotAParameterFile = 677;
+constexpr int kRowControlCharacterAt = 678;
+constexpr int kRowNotUtf8At = 679;
+constexpr int kRowNewContentKept = 681;
 
 const char* const kSaveFileName = "test.ini";
 const char* const kSaveExtension = "ini";
@@ -42,8 +46,8 @@ void Box(int textRow, int captionRow)
 
 void NotSavedBox(const std::string& path, const SaveResult& result)
 {
-    GetPrompter().Show(NotSavedText(LanguageText(kRowNoFileWritten), path, result), LanguageText(kRowErrorCaption),
-                       MsgIcon::None, MsgButtons::Ok);
+    GetPrompter().Show(NotSavedText(LanguageText(kRowNoFileWritten), path, result, LanguageText(kRowNewContentKept)),
+                       LanguageText(kRowErrorCaption), MsgIcon::None, MsgButtons::Ok);
 }
 
 void AppendLine(std::string& out, const std::string& value)
@@ -149,6 +153,48 @@ std::string ShortParameterFileText(const ParameterFileReadResult& read)
            std::to_string(read.Filled()) + " / " + std::to_string(read.rows) + "\n" + LanguageText(kRowOtherRowsKept);
 }
 
+ParameterFileTextCheck CheckParameterFileText(const std::string& bytes)
+{
+    auto byte = [&](size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    auto continuation = [&](size_t i) { return i < bytes.size() && (byte(i) & 0xC0) == 0x80; };
+    size_t i = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    while (i < bytes.size()) {
+        const unsigned char lead = byte(i);
+        if (lead < 0x80) {
+            if ((lead < 0x20 && lead != '\t' && lead != '\r' && lead != '\n') || lead == 0x7F)
+                return {NotTextReason::ControlCharacter, i};
+            ++i;
+            continue;
+        }
+        // The well-formed sequences of the Unicode standard (table 3-7): no
+        // overlong forms, no surrogates, nothing above U+10FFFF.
+        size_t length = 0;
+        unsigned char low = 0x80, high = 0xBF; // the second byte's range
+        if (lead >= 0xC2 && lead <= 0xDF) length = 2;
+        else if (lead == 0xE0) length = 3, low = 0xA0;
+        else if (lead == 0xED) length = 3, high = 0x9F;
+        else if (lead >= 0xE1 && lead <= 0xEF) length = 3;
+        else if (lead == 0xF0) length = 4, low = 0x90;
+        else if (lead == 0xF4) length = 4, high = 0x8F;
+        else if (lead >= 0xF1 && lead <= 0xF3) length = 4;
+        if (length == 0 || i + 1 >= bytes.size() || byte(i + 1) < low || byte(i + 1) > high)
+            return {NotTextReason::NotUtf8, i};
+        for (size_t k = 2; k < length; ++k)
+            if (!continuation(i + k)) return {NotTextReason::NotUtf8, i};
+        // U+0080..U+009F, the C1 control characters.
+        if (lead == 0xC2 && byte(i + 1) < 0xA0) return {NotTextReason::ControlCharacter, i};
+        i += length;
+    }
+    return {};
+}
+
+std::string NotTextParameterFileText(const std::string& path, const ParameterFileTextCheck& check)
+{
+    const int why = check.reason == NotTextReason::NotUtf8 ? kRowNotUtf8At : kRowControlCharacterAt;
+    return LanguageText(kRowNotAParameterFile) + "\n" + path + "\n" + LanguageText(why) + " " +
+           std::to_string(check.offset + 1);
+}
+
 std::string ParameterFileFolder(const std::string& path)
 {
     size_t cut = path.find_last_of("\\/");
@@ -200,6 +246,13 @@ bool LoadParameterFile(ParameterFileGrids& grids, const std::function<void(const
         return false;
     }
     CalibParamFilePath = ParameterFileFolder(path);
+    // A file that is not text at all is no parameter file: nothing of it
+    // reaches the grids or the equipment flags.
+    if (const ParameterFileTextCheck check = CheckParameterFileText(*text); !check.IsText()) {
+        GetPrompter().Show(NotTextParameterFileText(path, check), LanguageText(kRowErrorCaption),
+                           MsgIcon::Exclamation, MsgButtons::Ok);
+        return false;
+    }
 
     const size_t basicCount = grids.basicNames.size();
     const ParameterFileReadResult read = ReadParameterFileText(*text, basicCount, grids.basicValues,

@@ -61,6 +61,29 @@ ParameterFileReadResult ReadParameterFileText(const std::string& text, size_t ba
                                               std::vector<std::string>& basicValues, size_t liftingAxleCount,
                                               std::vector<std::string>& liftingAxleValues);
 
+// Whether a file's bytes are text at all. A parameter text file is UTF-8
+// (after an optional byte-order mark) with no control characters other than
+// TAB, CR and LF; anything else (a NUL, another control byte, DEL, a C1
+// control, a byte sequence that is not UTF-8) means the file is something
+// else, and loading it would put raw bytes into the grids.
+enum class NotTextReason {
+    None,
+    ControlCharacter, // a control character at `offset`
+    NotUtf8,          // a byte sequence that is not UTF-8 starts at `offset`
+};
+struct ParameterFileTextCheck {
+    NotTextReason reason = NotTextReason::None;
+    size_t offset = 0; // of the first offending byte, counted from 0
+
+    bool IsText() const { return reason == NotTextReason::None; }
+};
+ParameterFileTextCheck CheckParameterFileText(const std::string& bytes);
+
+// The box text for a file that is not text, in the current language: what
+// happened, the file, why (with the 1-based position of the first byte that
+// is not text).
+std::string NotTextParameterFileText(const std::string& path, const ParameterFileTextCheck& check);
+
 // The folder of a chosen path: everything before its last '\' or '/' (the
 // separator itself kept only when it is the first character, so a file in
 // the root keeps "/" as its folder); the whole path when it has none.
@@ -92,7 +115,8 @@ bool SaveParameterFile(const ParameterFileGrids& grids);
 // from the parameter rows (an edit-or-load flag pass). Boxes: 222/74 when
 // loaded (from a short file, with how many values it held and that the
 // other rows keep their values: ShortParameterFileText), 221/76 when
-// cancelled or the file cannot be read (grids and flags unchanged). `showLoaded`, when given, runs between the flag pass and box 222:
+// cancelled or the file cannot be read, NotTextParameterFileText/76 when
+// the file is not text (grids and flags unchanged in both cases). `showLoaded`, when given, runs between the flag pass and box 222:
 // the caller puts the loaded values into its grids and updates its tabs
 // there, so that the box comes once they show. True when loaded.
 // The loaded box of a short file, in the current language:

@@ -104,7 +104,7 @@ public:
     static constexpr int kSessionRefusedTextRow = 185;
     static constexpr int kSecurityRefusedTextRow = 186;
     static constexpr int kFailedTextRow = 189;
-    static constexpr int kSilentAfterRestartTextRow = 677;
+    static constexpr int kSilentAfterRestartTextRow = 682;
     static constexpr uint16_t kVinDid = 0xF190;
 
     EolPageLogic(int tab, const EolPageTraits& traits, const tarvel::PageContext& context);

@@ -173,6 +173,84 @@ TEST_F(ParameterFile, ReadingTheThreeForms)
     }
 }
 
+TEST_F(ParameterFile, OnlyUtf8TextWithoutControlCharactersIsAParameterFile)
+{
+    using R = NotTextReason;
+    struct {
+        const char* name;
+        std::string bytes;
+        R reason;
+        size_t offset;
+    } cases[] = {
+        {"empty", "", R::None, 0},
+        {"lines, tabs, CR LF", "Basic_Parameters\r\n1\t2\r\n3\n", R::None, 0},
+        {"byte-order mark and letters of every language",
+         "\xEF\xBB\xBF" "Gr\xC3\xB6\xC3\x9F" "e \xE7\x8E\x8B \xD0\x96 \xE2\x82\xAC \xF0\x9F\x98\x80 \xC2\xA0", R::None, 0},
+        {"byte-order mark alone", "\xEF\xBB\xBF", R::None, 0},
+        {"no-break mark inside a line", "a\xEF\xBB\xBF", R::None, 0},
+        {"NUL", std::string("12\0" "3", 4), R::ControlCharacter, 2},
+        {"NUL first", std::string(1, '\0'), R::ControlCharacter, 0},
+        {"end-of-file mark", "1\r\n\x1A", R::ControlCharacter, 3},
+        {"escape", "\x1B[0m", R::ControlCharacter, 0},
+        {"form feed", "1\f2", R::ControlCharacter, 1},
+        {"DEL", "ab\x7F", R::ControlCharacter, 2},
+        {"C1 control (next line)", "ab\xC2\x85", R::ControlCharacter, 2},
+        {"code page 1252", "Gr\xF6\xDF" "e", R::NotUtf8, 2},
+        {"UTF-16 byte-order mark", "\xFF\xFE" "1", R::NotUtf8, 0},
+        {"stray continuation byte", "1\x80", R::NotUtf8, 1},
+        {"overlong slash", "x\xC0\xAF", R::NotUtf8, 1},
+        {"overlong three bytes", "\xE0\x80\xAF", R::NotUtf8, 0},
+        {"surrogate", "12\xED\xA0\x80", R::NotUtf8, 2},
+        {"above U+10FFFF", "\xF4\x90\x80\x80", R::NotUtf8, 0},
+        {"five-byte lead", "\xF8\x88\x80\x80\x80", R::NotUtf8, 0},
+        {"sequence cut by the end", "abc\xE4\xB8", R::NotUtf8, 3},
+        {"sequence cut by a line end", "\xE4\xB8\r\n", R::NotUtf8, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ParameterFileTextCheck check = CheckParameterFileText(c.bytes);
+        EXPECT_EQ(check.reason, c.reason);
+        EXPECT_EQ(check.IsText(), c.reason == R::None);
+        if (c.reason != R::None)
+            EXPECT_EQ(check.offset, c.offset);
+    }
+}
+
+TEST_F(ParameterFile, AFileThatIsNotTextIsRefusedAndNothingChanges)
+{
+    ParameterFileGrids grids;
+    grids.basicNames = {T(322), T(323), T(172), T(318), T(317)};
+    grids.basicValues = {"0", "1", "2", "4", "1"};
+    grids.liftingAxleCount = 2;
+    grids.liftingAxleValues = {"7", "8"};
+    LiftingAxleCalibrationEnabled = 1;
+    BrakeLampTestEnabled = 1;
+    AxleCount = 4;
+    LiftingAxleRowValues = {"0", "1"};
+
+    WriteBytes(Path("picture.ini"), std::string("Basic_Parameters\r\n0\r\n\x89PNG\r\n\x1A\n\0\0", 31));
+    chooser_.QueueAnswer(Path("picture.ini"));
+    EXPECT_FALSE(LoadParameterFile(grids, [](const ParameterFileGrids&) { ADD_FAILURE() << "shown"; }));
+    ASSERT_EQ(prompter_.Count(), 1u);
+    EXPECT_EQ(prompter_.Boxes()[0].text, T(677) + "\n" + Path("picture.ini") + "\n" + T(679) + " 22");
+    EXPECT_EQ(prompter_.Boxes()[0].caption, T(76));
+    EXPECT_EQ(prompter_.Boxes()[0].buttons, MsgButtons::Ok);
+    prompter_.Clear();
+    EXPECT_EQ(grids.basicValues, (Lines{"0", "1", "2", "4", "1"}));
+    EXPECT_EQ(grids.liftingAxleValues, (Lines{"7", "8"}));
+    EXPECT_EQ(LiftingAxleCalibrationEnabled, 1);
+    EXPECT_EQ(BrakeLampTestEnabled, 1);
+    EXPECT_EQ(AxleCount, 4);
+    EXPECT_EQ(LiftingAxleRowValues, (Lines{"0", "1"}));
+
+    // A text with a value the row cannot take loads as it stands.
+    WriteBytes(Path("text.ini"), "Basic_Parameters\r\n0\r\n1\r\n2\r\nvier\r\n1\r\n");
+    chooser_.QueueAnswer(Path("text.ini"));
+    EXPECT_TRUE(LoadParameterFile(grids));
+    ExpectOneBox(222, 74);
+    EXPECT_EQ(grids.basicValues, (Lines{"0", "1", "2", "vier", "1"}));
+}
+
 TEST_F(ParameterFile, GridsShorterOrLongerThanTheRecordAreBounded)
 {
     // Writing: missing cells become empty lines, extra cells are not written.
@@ -369,6 +447,37 @@ TEST_F(ParameterFile, OnAFailingDiskTheOlderFileSurvivesAndTheBoxSaysWhy)
         EXPECT_EQ(ReadBytes(Path("set.ini")), olderText);
         EXPECT_EQ(tarvel_test::FolderEntries(folder_), Lines{"set.ini"});
     }
+}
+
+// A file system whose replacement stops half-way, as ReplaceFileW can: the
+// new file holds the only copy of the values and stays under its own name.
+class HalfReplacingFileSystem : public tarvel_test::FailingFileSystem {
+public:
+    std::error_code Rename(const std::string& from, const std::string&) override
+    {
+        kept = from;
+        return KeptSourceError(1176);
+    }
+    std::string kept;
+};
+
+TEST_F(ParameterFile, ASaveThatCannotTakeTheNameKeepsTheValuesAndSaysWhere)
+{
+    LiftingAxleCalibrationEnabled = 0;
+    WriteBytes(Path("set.ini"), "Basic_Parameters\r\nold\r\n");
+    HalfReplacingFileSystem fs;
+    ScopedFileSystem use(fs);
+    chooser_.QueueAnswer(Path("set.ini"));
+    prompter_.QueueAnswer(MsgAnswer::Yes); // replace it
+    EXPECT_FALSE(SaveParameterFile(Grids({"1", "2", "3"}, {})));
+    ASSERT_FALSE(fs.kept.empty());
+    const auto boxes = prompter_.Boxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].text, T(221) + "\n" + Path("set.ini") + "\n" + KeptSourceError(1176).message() + "\n\n" +
+                                 T(681) + "\n" + fs.kept);
+    EXPECT_EQ(boxes[1].caption, T(76));
+    EXPECT_EQ(ReadBytes(fs.kept), "Basic_Parameters\r\n1\r\n2\r\n3\r\n");
+    EXPECT_EQ(ReadBytes(Path("set.ini")), "Basic_Parameters\r\nold\r\n");
 }
 
 } // namespace

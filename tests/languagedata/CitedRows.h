@@ -8,7 +8,7 @@ struct CitedRow {
     const char* english;
 };
 
-inline constexpr int kHighestCitedRow = 677;
+inline constexpr int kHighestCitedRow = 682;
 
 inline constexpr CitedRow kCitedRows[] = {
     {0, u8"Home"},
@@ -486,4 +486,9 @@ inline constexpr CitedRow kCitedRows[] = {
     {675, nullptr},
     {676, nullptr},
     {677, nullptr},
+    {678, nullptr},
+    {679, nullptr},
+    {680, nullptr},
+    {681, nullptr},
+    {682, nullptr},
 };

@@ -1,7 +1,8 @@
 # Rows 448..635: brake lamp, definition files, download, lifting tests, RSS, height sensor,
-# underwater valve, connectors, system-tag parameters, device information; rows 660..677:
+# underwater valve, connectors, system-tag parameters, device information; rows 660..682:
 # parameter values that cannot be written, software-file versions, closing during a download,
-# short parameter files, recordings kept under their temporary name, an ECU silent after its restart.
+# short parameter files, recordings kept under their temporary name, files that are not
+# parameter text files, recordings stopped part-way, new content kept under a temporary name, an ECU silent after its restart.
 ROWS = {
 448: ("Brake Lamp Test", "制动灯测试", "Проверка стоп-сигнала", "Prueba de la luz de freno", "Teste da luz de freio"),
 449: ("Is the brake lamp on?", "制动灯是否点亮？", "Стоп-сигнал горит?", "¿Está encendida la luz de freno?", "A luz de freio está acesa?"),
@@ -197,5 +198,10 @@ ROWS = {
 674: ("Values in the file / rows in the list:", "文件中的数值 / 列表中的行数：", "Значений в файле / строк в списке:", "Valores en el archivo / filas de la lista:", "Valores no arquivo / linhas da lista:"),
 675: ("The other rows keep their values: check them before writing to the ECU.", "其余行保持原值：写入ECU前请检查。", "Остальные строки сохраняют прежние значения: проверьте их перед записью в ЭБУ.", "Las demás filas conservan sus valores: revíselas antes de escribir en la ECU.", "As demais linhas mantêm seus valores: verifique-as antes de gravar na ECU."),
 676: ("The recorded lines are kept in this file:", "已记录的数据保存在此文件中：", "Записанные строки сохранены в этом файле:", "Las líneas grabadas se conservan en este archivo:", "As linhas gravadas estão guardadas neste arquivo:"),
-677: ("The ECU has not answered since its restart. The link to the ECU is closed: check the ECU's power supply and wiring, then connect again.", "ECU重启后一直没有应答。与ECU的连接已断开：请检查ECU的电源和线路，然后重新连接。", "ЭБУ не отвечает после перезапуска. Связь с ЭБУ закрыта: проверьте питание и проводку ЭБУ, затем подключитесь снова.", "La ECU no ha respondido desde su reinicio. La conexión con la ECU se ha cerrado: compruebe la alimentación y el cableado de la ECU y vuelva a conectar.", "A ECU não respondeu desde a sua reinicialização. A conexão com a ECU foi fechada: verifique a alimentação e a fiação da ECU e conecte novamente."),
+677: ("This file is not a parameter text file; nothing was loaded:", "此文件不是参数文本文件，未加载任何数据：", "Этот файл не является текстовым файлом параметров; ничего не загружено:", "Este archivo no es un archivo de texto de parámetros; no se ha cargado nada:", "Este arquivo não é um arquivo de texto de parâmetros; nada foi carregado:"),
+678: ("It holds a control character, which text does not have, at byte:", "文件含有文本中不应出现的控制字符，位于字节：", "В нём есть управляющий символ, которого не бывает в тексте, в байте:", "Contiene un carácter de control, que un texto no tiene, en el byte:", "Contém um caractere de controle, que um texto não tem, no byte:"),
+679: ("It holds bytes that are not UTF-8 text, from byte:", "文件含有不是UTF-8文本的字节，起始于字节：", "В нём есть байты, не являющиеся текстом UTF-8, начиная с байта:", "Contiene bytes que no son texto UTF-8, desde el byte:", "Contém bytes que não são texto UTF-8, a partir do byte:"),
+680: ("Recording stopped: no more lines could be written to the file.", "记录已停止：无法再向文件写入数据。", "Запись остановлена: в файл больше нельзя записать строки.", "Grabación detenida: no se pueden escribir más líneas en el archivo.", "Gravação interrompida: não é possível gravar mais linhas no arquivo."),
+681: ("The new content is kept in this file:", "新内容保存在此文件中：", "Новое содержимое сохранено в этом файле:", "El contenido nuevo se conserva en este archivo:", "O novo conteúdo está guardado neste arquivo:"),
+682: ("The ECU has not answered since its restart. The link to the ECU is closed: check the ECU's power supply and wiring, then connect again.", "ECU重启后一直没有应答。与ECU的连接已断开：请检查ECU的电源和线路，然后重新连接。", "ЭБУ не отвечает после перезапуска. Связь с ЭБУ закрыта: проверьте питание и проводку ЭБУ, затем подключитесь снова.", "La ECU no ha respondido desde su reinicio. La conexión con la ECU se ha cerrado: compruebe la alimentación y el cableado de la ECU y vuelva a conectar.", "A ECU não respondeu desde a sua reinicialização. A conexão com a ECU foi fechada: verifique a alimentação e a fiação da ECU e conecte novamente."),
 }

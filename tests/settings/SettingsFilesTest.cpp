@@ -5,6 +5,8 @@
 #include "SettingsTestSupport.h"
 #include "XmlHelpers.h"
 
+#include <cerrno>
+
 using namespace settings_test;
 
 namespace {
@@ -201,13 +203,63 @@ TEST_F(ProgramFolderTest, ShortLastStringConfigIsNeitherOverreadNorOverwritten)
     EXPECT_EQ(r.values, (std::vector<std::string>{"/dl", "/calib", "C:\\", "C:\\", "/odr"}));
 }
 
-TEST_F(ProgramFolderTest, SavingWithoutLastStringConfigWarnsAndWritesNothing)
+TEST_F(ProgramFolderTest, SavingWithoutLastStringConfigWarnsAndCreatesItWithTheFolders)
 {
-    EXPECT_FALSE(SaveLastStringConfig());
+    CalibParamFilePath = "/calib";
+    ODRInfoFilePath = "/odr";
+    EXPECT_TRUE(SaveLastStringConfig());
     ASSERT_EQ(prompter_.Count(), 1u);
     EXPECT_EQ(prompter_.Boxes()[0].text, "Can't find LastStringConfig.xml file");
     EXPECT_EQ(prompter_.Boxes()[0].caption, "Warning");
-    EXPECT_FALSE(Exists(Path("LastStringConfig.xml")));
+    EXPECT_EQ(prompter_.Boxes()[0].buttons, tarvel::MsgButtons::OkCancel);
+    const Records r = ReadRecords(Path("LastStringConfig.xml"));
+    EXPECT_EQ(r.names, (std::vector<std::string>{"DownLoadFilePath", "CalibParamFilePath", "EOLReportsFilePath",
+                                                 "PrintSystemFilePath", "ODRInfoFilePath"}));
+    EXPECT_EQ(r.values, (std::vector<std::string>{"C:\\", "/calib", "C:\\", "C:\\", "/odr"}));
+}
+
+// A settings file that cannot be created is named with the system's reason,
+// as every other save names its file.
+TEST(LastStringConfigUnwritable, ASaveThatCannotCreateTheFileGivesTheSystemsReason)
+{
+    const std::string base = MakeTempFolder();
+    WriteFile(base + "/plainfile", "x");
+    ResetSettingsGlobals();
+    tarvel::RecordingPrompter prompter;
+    tarvel::ScopedPrompter scopedPrompter(prompter);
+    struct {
+        const char* name;
+        std::string folder;
+        tarvel_test::FileFault fault;
+        std::error_code reason;
+    } cases[] = {
+        // A folder below a regular file cannot be created, for root as well.
+        {"below a file", base + "/plainfile/sub", tarvel_test::FileFault::None,
+         std::make_error_code(std::errc::not_a_directory)},
+        {"read-only file system", base, tarvel_test::FileFault::ReadOnly,
+         std::error_code(EROFS, std::generic_category())},
+        {"no permission", base, tarvel_test::FileFault::NoPermission,
+         std::error_code(EACCES, std::generic_category())},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        tarvel::ScopedProgramFolder folder(c.folder);
+        tarvel_test::FailingFileSystem fs(c.fault);
+        tarvel::ScopedFileSystem use(fs);
+        prompter.Clear();
+        CalibParamFilePath = "/calib";
+        EXPECT_FALSE(SaveLastStringConfig());
+        const auto boxes = prompter.Boxes();
+        ASSERT_EQ(boxes.size(), 2u);
+        EXPECT_EQ(boxes[0].text, "Can't find LastStringConfig.xml file");
+        EXPECT_EQ(boxes[1].text, "The settings file was not saved:\n" + c.folder + "/LastStringConfig.xml\n" +
+                                     c.reason.message());
+        EXPECT_EQ(boxes[1].caption, "Warning");
+        EXPECT_EQ(tarvel_test::FolderEntries(base), std::vector<std::string>{"plainfile"});
+    }
+    std::error_code ec;
+    std::filesystem::remove_all(base, ec);
+    ResetSettingsGlobals();
 }
 
 // ---- LastConfig.xml ---------------------------------------------------------

@@ -552,9 +552,13 @@ TEST_F(MonitorRecordingOnAFailingDisk, AFullDiskStopsTheRecordingWithItsBoxAndKe
     EXPECT_EQ(logic->State().recordText, "Stop Recording");
     ASSERT_TRUE(RunUntil([&] { return MonitorRecordState == 1; }));
     EXPECT_EQ(logic->State().recordText, "Recording");
+    // The box says what happened to the lines: they are in the chosen file.
     EXPECT_THAT(bench.prompter.Boxes(),
                 ElementsAre(BoxIs(Question(), "Confirm Save"),
-                            BoxIs(Box("Recording stopped: the file could not be written", FileFault::NoRoom), "Error")));
+                            BoxIs("Recording stopped: no more lines could be written to the file.\n" +
+                                      tarvel_test::FaultError(FileFault::NoRoom).message() +
+                                      "\n\nThe recorded lines are kept in this file:\n" + Path(),
+                                  "Error")));
     // The monitor itself goes on showing values.
     EXPECT_EQ(MonitorDisplayState, 2);
     EXPECT_EQ(tarvel_test::ReadFileBytes(Path()), kMark + kHeader + kLine);

@@ -28,6 +28,7 @@
 #include <fstream>
 #include <sstream>
 #include <functional>
+#include <random>
 #include <utility>
 
 namespace {
@@ -587,6 +588,144 @@ TEST_F(ABSRWDIDLogicTest, AShortFileFillsTheRowsItHoldsAndItsBoxSaysHowManyValue
     }
     LanguageIndex = 1;
     std::remove(path.c_str());
+}
+
+// What the page holds from a load: the grids, the equipment flags derived
+// from them, and the tabs shown.
+std::string PageHoldings(const ABSRWDIDLogic& logic)
+{
+    std::string held;
+    for (const auto& row : logic.State().rows)
+        held += row.Value + "|";
+    held += " lift grid:";
+    for (const auto& row : LiftingAxleGrid)
+        held += row.Value + "|";
+    for (int32_t flag : {LiftingAxleCalibrationEnabled, BrakeLampTestEnabled, HeightSensorCalibrationEnabled,
+                         UnderwaterValveTestEnabled, LiftingAxleTestEnabled, LiftingSensorCalibrationEnabled,
+                         AxleCount})
+        held += " " + std::to_string(flag);
+    for (int32_t flag : AxleFeatureFlags)
+        held += " " + std::to_string(flag);
+    for (int32_t flag : LiftingAxleFlags)
+        held += " " + std::to_string(flag);
+    for (const auto& value : LiftingAxleRowValues)
+        held += " " + value;
+    return held;
+}
+
+// A file whose bytes are not text is no parameter file: it is refused with a
+// box that names it and says why, in every language, and the grids, the
+// flags and the tabs stay as they were. A text line that is not a valid
+// value still loads as it stands, and the write names it.
+TEST_F(ABSRWDIDLogicTest, AFileThatIsNotTextIsRefusedAndTheGridAndTheFlagsStayAsTheyWere)
+{
+    ConnectAndLoad();
+    Choose(kCalibration);
+    const std::string folder = ::testing::TempDir();
+    const std::string saved = folder + "parameters-page-not-text.ini";
+    bench.files.QueueAnswer(saved);
+    logic.SaveParameterFile();
+    std::string text;
+    {
+        std::ifstream in(saved, std::ios::binary);
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        text = bytes.str();
+    }
+    ASSERT_EQ(text.compare(0, 21, "Basic_Parameters\r\n3\r\n"), 0);
+
+    std::string random(3000, '\0');
+    std::mt19937 generator(20261211);
+    for (char& c : random)
+        c = static_cast<char>(generator() & 0xFF);
+    std::string withNul = text;
+    withNul.insert(19, 1, '\0'); // "3" becomes "3\0": byte 20
+    std::string utf16 = "\xFF\xFE"; // as a text editor's "Unicode" saves it
+    for (char c : std::string("Basic_Parameters\r\n3\r\n"))
+        utf16 += std::string(1, c) + '\0';
+    std::string ansi = text;
+    ansi.insert(21, "Gr\xF6\xDF" "e\r\n"); // code page 1252, not UTF-8: byte 24
+
+    struct Case {
+        const char* name;
+        std::string bytes;
+        int why;         // 678 control character, 679 not UTF-8; 0: either
+        const char* at;  // the byte named; nullptr: any
+    };
+    const std::vector<Case> cases{
+        {"random.bin", random, 0, nullptr},
+        {"nul.ini", withNul, 678, "20"},
+        {"utf16.ini", utf16, 679, "1"},
+        {"ansi.ini", ansi, 679, "24"},
+    };
+    const std::string held = PageHoldings(logic);
+    const char* const english[] = {"This file is not a parameter text file; nothing was loaded:",
+                                   "It holds a control character, which text does not have, at byte:",
+                                   "It holds bytes that are not UTF-8 text, from byte:"};
+    for (int language = 0; language < kLanguageCount; ++language) {
+        LanguageIndex = language;
+        ASSERT_TRUE(LoadLanguageConfig());
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + ", language " + std::to_string(language));
+            const std::string path = folder + "parameters-page-" + c.name;
+            std::ofstream(path, std::ios::binary | std::ios::trunc) << c.bytes;
+            Forget();
+            bench.files.QueueAnswer(path);
+            logic.LoadParameterFile();
+            EXPECT_EQ(PageHoldings(logic), held);
+            EXPECT_THAT(tabs, IsEmpty());
+            EXPECT_THAT(bench.Requests(), IsEmpty());
+
+            const auto boxes = PageBoxes();
+            ASSERT_EQ(boxes.size(), 1u);
+            EXPECT_EQ(boxes[0].caption, LanguageText(76));
+            std::vector<std::string> lines;
+            std::istringstream box(boxes[0].text);
+            for (std::string line; std::getline(box, line);)
+                lines.push_back(line);
+            ASSERT_EQ(lines.size(), 3u) << boxes[0].text;
+            EXPECT_EQ(lines[0], LanguageText(677));
+            EXPECT_EQ(lines[1], path);
+            const int why = lines[2].rfind(LanguageText(678), 0) == 0 ? 678 : 679;
+            if (c.why)
+                EXPECT_EQ(why, c.why);
+            ASSERT_EQ(lines[2].rfind(LanguageText(why) + " ", 0), 0u) << lines[2];
+            const std::string at = lines[2].substr(LanguageText(why).size() + 1);
+            if (c.at)
+                EXPECT_EQ(at, c.at);
+            else
+                EXPECT_GE(std::stoul(at), 1u);
+            for (const std::string& line : {lines[0], lines[2]}) {
+                const char* const wanted = line == lines[0] ? english[0] : english[why - 677];
+                if (language == 1)
+                    EXPECT_EQ(line.rfind(wanted, 0), 0u) << line;
+                else
+                    EXPECT_EQ(line.find(wanted), std::string::npos) << line;
+            }
+            std::remove(path.c_str());
+        }
+    }
+    LanguageIndex = 1;
+    ASSERT_TRUE(LoadLanguageConfig());
+
+    // A text whose line is not a valid value loads as it stands; the write
+    // refuses it and names it.
+    std::string bad = text;
+    bad.replace(18, 1, "drei");
+    std::ofstream(saved, std::ios::binary | std::ios::trunc) << bad;
+    Forget();
+    bench.files.QueueAnswer(saved);
+    logic.LoadParameterFile();
+    EXPECT_EQ(Value("Number of Axles"), "drei");
+    ASSERT_EQ(PageBoxes().size(), 1u);
+    EXPECT_EQ(PageBoxes()[0].text, LanguageText(222));
+    Forget();
+    logic.OnWriteParameter();
+    for (const auto& r : bench.Requests())
+        EXPECT_NE(r.front(), 0x2E);
+    ASSERT_EQ(PageBoxes().size(), 1u);
+    EXPECT_NE(PageBoxes()[0].text.find("Value: \"drei\""), std::string::npos) << PageBoxes()[0].text;
+    std::remove(saved.c_str());
 }
 
 // ---- Guards ----

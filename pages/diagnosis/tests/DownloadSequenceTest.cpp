@@ -849,8 +849,8 @@ TEST_F(DownloadSequenceTest, AnEcuSilentBeyondTheAllowanceGivesOneBoxAndClosesTh
         const AfterReset after = RequestsAfterReset(bench.Requests(), bus->Recorded());
         const uint64_t endedMs = bench.clock.NowMs();
 
-        EXPECT_THAT(bench.prompter.Boxes(), ElementsAre(tarvel_test::BoxIs(LanguageText(677), LanguageText(74))));
-        EXPECT_FALSE(LanguageText(677).empty());
+        EXPECT_THAT(bench.prompter.Boxes(), ElementsAre(tarvel_test::BoxIs(LanguageText(682), LanguageText(74))));
+        EXPECT_FALSE(LanguageText(682).empty());
         EXPECT_EQ(EcuConnected.load(), 0);
         EXPECT_EQ(ConnectCommandEnabled, 1);
         EXPECT_FALSE(bench.controller->KeepAliveTimer().IsRunning());

@@ -431,7 +431,7 @@ TEST_F(DtcTest, AnEcuSilentAfterTheGatesRestartGivesOneBoxAndClosesTheLink)
     bench.Advance(tarvel::kEcuRestartAllowanceMs + 1000);
     EXPECT_EQ(CountOf(Bytes("11 01")), 1u);
     EXPECT_EQ(CountOf(Bytes("14 FF FF FF")), 1u) << "no second series";
-    EXPECT_THAT(bench.prompter.Boxes(), ElementsAre(BoxIs(UiText(677), UiText(76))));
+    EXPECT_THAT(bench.prompter.Boxes(), ElementsAre(BoxIs(UiText(682), UiText(76))));
     EXPECT_EQ(EcuConnected.load(), 0);
     EXPECT_EQ(ConnectCommandEnabled, 1);
     EXPECT_NE(EolDtcResult, EolPassed);

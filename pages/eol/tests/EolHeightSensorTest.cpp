@@ -380,7 +380,7 @@ TEST_F(HeightTest, AnEcuSilentAfterTheRestartGivesOneBoxAndClosesTheLink)
     StartAndRead();
     bench.prompter.Clear();
     Calibrate(HeightAxle::Cd);
-    EXPECT_THAT(PageBoxes(), ElementsAre(UiText(677)));
+    EXPECT_THAT(PageBoxes(), ElementsAre(UiText(682)));
     EXPECT_EQ(EcuConnected.load(), 0);
     EXPECT_EQ(ConnectCommandEnabled, 1);
     EXPECT_EQ(EolHeightCdAxleResult, EolNotTested);
