@@ -14,6 +14,7 @@
 #include <wx/aui/auibook.h>
 #include <wx/evtloop.h>
 #include <wx/config.h>
+#include <wx/display.h>
 #include <wx/listbox.h>
 #include <wx/menu.h>
 #include <wx/ribbon/buttonbar.h>
@@ -44,6 +45,7 @@ bool NoWaitOnTheStack()
 CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
     : wxDocParentFrame(manager, nullptr, wxID_ANY, title, wxDefaultPosition, wxSize(1280, 860))
 {
+    FitIntoScreen();
     panes_.SetManagedWindow(this);
     SetIcons(ProgramIcons());
 
@@ -116,6 +118,23 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxString& title)
 CMainFrame::~CMainFrame()
 {
     panes_.UnInit();
+}
+
+void CMainFrame::FitIntoScreen()
+{
+    // A station's screen may be smaller than the window's usual size (1024 x
+    // 768 is common): the window, and the size it takes back when it is no
+    // longer maximised, stay inside the screen's working area.
+    const int index = wxDisplay::GetFromWindow(this);
+    const wxRect area = wxDisplay(index == wxNOT_FOUND ? 0u : static_cast<unsigned>(index)).GetClientArea();
+    if (area.IsEmpty())
+        return;
+    wxRect rect = GetRect();
+    rect.SetSize(wxSize(std::min(rect.width, area.width), std::min(rect.height, area.height)));
+    if (!area.Contains(rect))
+        rect.SetPosition(area.GetPosition() + wxPoint((area.width - rect.width) / 2, (area.height - rect.height) / 2));
+    if (rect != GetRect())
+        SetSize(rect);
 }
 
 void CMainFrame::CreateOutputPane()

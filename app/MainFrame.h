@@ -79,6 +79,8 @@ private:
     // than the first run's width and up to a part of the frame's width,
     // unless the user chose its width.
     void WidenNavigation(int width);
+    // Keeps the window inside the working area of its screen.
+    void FitIntoScreen();
     void OnSashPressed(class wxMouseEvent& event);
     void OnSashReleased(class wxMouseEvent& event);
     class wxAuiDockInfo* NavigationDock();

@@ -211,8 +211,9 @@ TEST_F(ParameterFile, OnlyUtf8TextWithoutControlCharactersIsAParameterFile)
         const ParameterFileTextCheck check = CheckParameterFileText(c.bytes);
         EXPECT_EQ(check.reason, c.reason);
         EXPECT_EQ(check.IsText(), c.reason == R::None);
-        if (c.reason != R::None)
+        if (c.reason != R::None) {
             EXPECT_EQ(check.offset, c.offset);
+        }
     }
 }
 

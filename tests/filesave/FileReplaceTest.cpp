@@ -143,12 +143,18 @@ TEST(WindowsReplacement, TheNewContentIsNeverLostAndTheOlderFileStaysInPlace)
         EXPECT_EQ(outcome.keepReplacement, c.keep);
         EXPECT_EQ(disk.At("set.ini"), c.target);
         EXPECT_EQ(disk.Has("set.ini.tmp"), c.newKept);
-        if (c.newKept) EXPECT_EQ(disk.At("set.ini.tmp"), "new");
+        if (c.newKept) {
+            EXPECT_EQ(disk.At("set.ini.tmp"), "new");
+        }
         EXPECT_EQ(disk.Has("set.ini.old"), c.backupLeft);
-        if (c.backupLeft) EXPECT_EQ(disk.At("set.ini.old"), "old");
+        if (c.backupLeft) {
+            EXPECT_EQ(disk.At("set.ini.old"), "old");
+        }
         // Whatever happened, the new content is somewhere unless the caller
         // may remove it, and the older one is somewhere until replaced.
-        if (c.outcome != 0 && !c.keep) EXPECT_EQ(disk.At("set.ini"), "old");
+        if (c.outcome != 0 && !c.keep) {
+            EXPECT_EQ(disk.At("set.ini"), "old");
+        }
     }
 }
 

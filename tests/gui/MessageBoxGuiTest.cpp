@@ -192,6 +192,10 @@ protected:
         frame_ = program_.app->MainFrame();
         const wxRect screen = wxDisplay(0u).GetGeometry();
         ASSERT_EQ(screen.GetSize(), wxSize(1024, 768)) << "the boxes are measured on a 1024 x 768 screen";
+        // The window as the program opened it already lies inside the screen.
+        EXPECT_TRUE(screen.Contains(frame_->GetRect()))
+            << "main window at " << frame_->GetRect().x << "," << frame_->GetRect().y << " "
+            << frame_->GetRect().width << "x" << frame_->GetRect().height;
         ASSERT_TRUE(pagetour::SizeWindow(frame_, screen.GetSize()));
     }
 

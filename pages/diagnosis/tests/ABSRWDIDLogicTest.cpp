@@ -687,8 +687,9 @@ TEST_F(ABSRWDIDLogicTest, AFileThatIsNotTextIsRefusedAndTheGridAndTheFlagsStayAs
             EXPECT_EQ(lines[0], LanguageText(677));
             EXPECT_EQ(lines[1], path);
             const int why = lines[2].rfind(LanguageText(678), 0) == 0 ? 678 : 679;
-            if (c.why)
+            if (c.why) {
                 EXPECT_EQ(why, c.why);
+            }
             ASSERT_EQ(lines[2].rfind(LanguageText(why) + " ", 0), 0u) << lines[2];
             const std::string at = lines[2].substr(LanguageText(why).size() + 1);
             if (c.at)

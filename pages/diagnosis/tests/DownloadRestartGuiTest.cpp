@@ -131,8 +131,9 @@ TEST_P(DownloadRestartGui, TheDownloadEndsInSuccessAndThePagesShowTheNewSoftware
     aim.Stop();
     PumpUntil([] { return false; }, 20);
 
-    if (c.keepAliveAtReset)
+    if (c.keepAliveAtReset) {
         EXPECT_TRUE(ticked);
+    }
     ASSERT_GT(list->GetCount(), 0u);
     std::string lines;
     for (unsigned i = 0; i < list->GetCount(); ++i)
