@@ -493,6 +493,31 @@ TEST_F(ABSRWDIDLogicTest, AnEcuSilentAfterTheVerificationsResetGivesOneBoxAndClo
     EXPECT_EQ(bench.prompter.Count(), 1u) << "no chain of time-outs";
 }
 
+// The user disconnects while the page asks the restarting ECU: the wait ends
+// there, without a read-back and without a box of the verification.
+TEST_F(ABSRWDIDLogicTest, ADisconnectWhileTheEcuRestartsEndsTheVerificationWithoutAVerdict)
+{
+    ConnectAndLoad();
+    Choose(kCalibration);
+    Edit("Axle 3 Lift Function A", "0");
+    Forget();
+    bench.ecu->SetRestartTime(4000);
+    RequestPump pump(*bench.ecu, Bytes("3E 00"), [this] { bench.Disconnect(); });
+
+    logic.OnWriteParameter();
+
+    ASSERT_TRUE(pump.Fired());
+    EXPECT_EQ(EcuConnected.load(), 0);
+    for (const Bytes_t& r : Requests())
+        EXPECT_NE(r, Bytes("22 00 A0")) << "no read-back after the disconnect";
+    for (const auto& box : bench.prompter.Boxes()) {
+        EXPECT_NE(box.text, UiText(84));
+        EXPECT_NE(box.text, UiText(85));
+        EXPECT_NE(box.text, UiText(682)) << "the user closed the link, not the ECU's silence";
+    }
+    EXPECT_THAT(windows.ToPages(), IsEmpty());
+}
+
 TEST_F(ABSRWDIDLogicTest, RefusedConfigurationWriteExplainsEveryMatchingFaultCodeAndResetsTheEolResults)
 {
     ConnectAndLoad();
