@@ -12,7 +12,7 @@
 #include "ShellGlobals.h"
 #include "WindowRegistry.h"
 
-#include "DelayPumping.h"
+#include "EcuRestart.h"
 #include "UdsEngine.h"
 #include "UdsServices.h"
 
@@ -50,6 +50,8 @@ constexpr int kRowHexDigits = 666;
 constexpr int kRowNotWritable = 667;
 // The record or the grid changed while the write waited for the ECU.
 constexpr int kRowChangedWhileWriting = 668;
+// The ECU did not answer again after the verification's reset.
+constexpr int kRowNoAnswerAfterRestart = 682;
 
 constexpr size_t kEditorTextLimit = 128; // characters
 
@@ -556,8 +558,16 @@ void ABSRWDIDLogic::VerifyWrite(const Record& record)
         return; // the lifting-axle page has told what went wrong
     if (tarvel::UdsEcuReset() != 1)
         return;
-    tarvel::DelayPumpingMessages(kResetWaitMs);
-    if (LinkGone())
+    // The page's own time first; a slower ECU is asked until it answers
+    // again, so the read-back never falls into its restart.
+    const tarvel::EcuRestartEnd back = tarvel::WaitForEcuRestart([this] { return LinkGone(); }, kResetWaitMs);
+    if (back == tarvel::EcuRestartEnd::NoAnswer) {
+        // Lost: one box, and the link closed as a failed keep-alive closes it.
+        ShowBox(kRowNoAnswerAfterRestart, kRowErrorCaption);
+        tarvel::CloseLinkToLostEcu();
+        return;
+    }
+    if (back != tarvel::EcuRestartEnd::Answered || LinkGone())
         return;
     ReadRecord(record);
     const bool same = ParameterWrittenBytes == ParameterReadBytes &&

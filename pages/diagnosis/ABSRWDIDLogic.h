@@ -25,6 +25,8 @@ public:
     static constexpr uint16_t kVehicleConfigurationDid = 0x00A0;
     static constexpr uint16_t kWriteFaultDid = 0x0093;
     static constexpr int kValueColumn = 2;
+    // After the verification's reset: the time the page always waits
+    // before it asks the ECU again.
     static constexpr uint32_t kResetWaitMs = 1200;
 
     explicit ABSRWDIDLogic(const tarvel::PageContext& context);

@@ -6,6 +6,7 @@
 #include "AppMessages.h"
 #include "DeviceInfoLogic.h"
 #include "DiagnosisGlobals.h"
+#include "EcuRestart.h"
 #include "EolGlobals.h"
 #include "LiftingAxleCalibrationLogic.h"
 #include "ParameterDefinitions.h"
@@ -203,6 +204,7 @@ protected:
         return v;
     }
     Bytes_t Stored(uint16_t did) const { return bench.ecu->Did(did).value_or(Bytes_t{}); }
+    std::string UiText(int row) const { return bench.Context().texts.Text(row); }
     static Bytes_t WriteRequest(const std::string& did, const Bytes_t& block)
     {
         Bytes_t r = Bytes("2E " + did);
@@ -321,7 +323,7 @@ TEST_F(ABSRWDIDLogicTest, CalibrationWriteSendsTheExactBlockResetsWaitsAndVerifi
     block[57] = 0xE4;
     block.back() = 0x42;
     EXPECT_THAT(Requests(), ElementsAre(Bytes("10 03"), Bytes("27 01"), Bytes("27 02"), WriteRequest("00 A0", block),
-                                        Bytes("11 01"), Bytes("22 00 A0")));
+                                        Bytes("11 01"), Bytes("3E 00"), Bytes("22 00 A0")));
     EXPECT_EQ(ParameterWrittenBytes, block);
     EXPECT_EQ(Stored(0x00A0), block);
     EXPECT_EQ(Value("Checksum"), "66");
@@ -351,7 +353,7 @@ TEST_F(ABSRWDIDLogicTest, WithTheLiftingAxleBothBlocksAreWrittenAndComparedInThe
     EXPECT_THAT(Requests(),
                 ElementsAre(Bytes("10 03"), Bytes("27 01"), Bytes("27 02"), WriteRequest("00 A0", Bytes(kStoredBlock)),
                             Bytes("10 03"), Bytes("27 01"), Bytes("27 02"), WriteRequest("00 A1", liftingBlock),
-                            Bytes("11 01"), Bytes("22 00 A0"), Bytes("22 00 A1"), Bytes("22 00 F0")));
+                            Bytes("11 01"), Bytes("3E 00"), Bytes("22 00 A0"), Bytes("22 00 A1"), Bytes("22 00 F0")));
     EXPECT_THAT(bench.prompter.Boxes(), ElementsAre(BoxIs("Parameters written successfully", "Tips")));
     const auto pages = windows.ToPages();
     ASSERT_GE(pages.size(), 3u);
@@ -414,6 +416,105 @@ TEST_F(ABSRWDIDLogicTest, AByteTheEcuAlteredOrAVerificationReadThatFailedIsAMism
     const auto boxes = bench.prompter.Boxes();
     ASSERT_FALSE(boxes.empty());
     EXPECT_THAT(boxes.back(), BoxIs("Parameter verification failed after writing", "Error"));
+    EXPECT_THAT(windows.ToPages(), IsEmpty());
+}
+
+// The ECU is silent while it restarts after the verification's reset. The
+// read-back waits the page's own time, then asks the ECU until it answers,
+// however long it takes within the allowance.
+TEST_F(ABSRWDIDLogicTest, AnEcuThatRestartsSlowlyIsAwaitedAndTheWriteIsVerified)
+{
+    ConnectAndLoad();
+    Choose(kCalibration);
+    Edit("Axle 3 Lift Function A", "0");
+    uint64_t resetAt = 0;
+    bench.ecu->AddEventListener([&](sim::SimEcuEvent e, sim::SimEcuContext&) {
+        if (e == sim::SimEcuEvent::Reset)
+            resetAt = bench.clock.NowMs();
+    });
+    const struct {
+        uint32_t restartMs;
+        const char* tyre;
+    } cases[] = {{600, "3300"}, {2000, "3310"}, {4000, "3320"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.restartMs);
+        bench.ecu->SetRestartTime(c.restartMs);
+        Edit("Tyre Circumference (mm)", c.tyre);
+        Forget();
+
+        logic.OnWriteParameter();
+        const uint64_t doneAt = bench.clock.NowMs();
+
+        EXPECT_THAT(bench.prompter.Boxes(), ElementsAre(BoxIs(UiText(84), UiText(74))));
+        EXPECT_GE(doneAt - resetAt, std::max(c.restartMs, ABSRWDIDLogic::kResetWaitMs));
+        // After the reset only TesterPresent, until the ECU answered; then
+        // the one read-back.
+        const std::vector<Bytes_t> sent = Requests();
+        const size_t atLeast = c.restartMs > ABSRWDIDLogic::kResetWaitMs
+                                   ? (c.restartMs - ABSRWDIDLogic::kResetWaitMs) / tarvel::kEcuRestartProbeMs
+                                   : 1;
+        EXPECT_GE(sent.size(), 6 + atLeast);
+        if (sent.size() >= 6 + atLeast) {
+            EXPECT_EQ(sent[4], Bytes("11 01"));
+            EXPECT_EQ(sent.back(), Bytes("22 00 A0"));
+            for (auto r = sent.begin() + 5; r != sent.end() - 1; ++r)
+                EXPECT_EQ(*r, Bytes("3E 00"));
+        }
+        EXPECT_EQ(Stored(0x00A0), ParameterWrittenBytes);
+        EXPECT_EQ(ParameterReadBytes, ParameterWrittenBytes);
+        EXPECT_EQ(Value("Tyre Circumference (mm)"), c.tyre);
+        EXPECT_EQ(EcuConnected.load(), 1);
+        EXPECT_EQ(windows.ToPages().size(), 3u) << "the pages are told of the verified write";
+    }
+}
+
+// An ECU still silent when the allowance is over is lost: one box, the link
+// closed, no verdict and nothing more on the bus.
+TEST_F(ABSRWDIDLogicTest, AnEcuSilentAfterTheVerificationsResetGivesOneBoxAndClosesTheLink)
+{
+    ConnectAndLoad();
+    Choose(kCalibration);
+    Edit("Axle 3 Lift Function A", "0");
+    Forget();
+    bench.ecu->SetRestartTime(tarvel::kEcuRestartAllowanceMs + 3000);
+
+    logic.OnWriteParameter();
+
+    EXPECT_THAT(bench.prompter.Boxes(), ElementsAre(BoxIs(UiText(682), UiText(76))));
+    EXPECT_EQ(EcuConnected.load(), 0);
+    EXPECT_EQ(ConnectCommandEnabled, 1);
+    EXPECT_THAT(windows.ToPages(), IsEmpty());
+    for (const Bytes_t& r : Requests())
+        EXPECT_NE(r, Bytes("22 00 A0")) << "no read-back from a lost ECU";
+    const size_t sent = bench.Requests().size();
+    bench.Advance(20 * 1000);
+    bench.RunUiWork();
+    EXPECT_EQ(bench.Requests().size(), sent) << "nothing is sent on a closed link";
+    EXPECT_EQ(bench.prompter.Count(), 1u) << "no chain of time-outs";
+}
+
+// The user disconnects while the page asks the restarting ECU: the wait ends
+// there, without a read-back and without a box of the verification.
+TEST_F(ABSRWDIDLogicTest, ADisconnectWhileTheEcuRestartsEndsTheVerificationWithoutAVerdict)
+{
+    ConnectAndLoad();
+    Choose(kCalibration);
+    Edit("Axle 3 Lift Function A", "0");
+    Forget();
+    bench.ecu->SetRestartTime(4000);
+    RequestPump pump(*bench.ecu, Bytes("3E 00"), [this] { bench.Disconnect(); });
+
+    logic.OnWriteParameter();
+
+    ASSERT_TRUE(pump.Fired());
+    EXPECT_EQ(EcuConnected.load(), 0);
+    for (const Bytes_t& r : Requests())
+        EXPECT_NE(r, Bytes("22 00 A0")) << "no read-back after the disconnect";
+    for (const auto& box : bench.prompter.Boxes()) {
+        EXPECT_NE(box.text, UiText(84));
+        EXPECT_NE(box.text, UiText(85));
+        EXPECT_NE(box.text, UiText(682)) << "the user closed the link, not the ECU's silence";
+    }
     EXPECT_THAT(windows.ToPages(), IsEmpty());
 }
 
