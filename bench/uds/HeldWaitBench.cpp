@@ -18,6 +18,7 @@
 //   xvfb-run -a build/bench/uds/bench_held_wait
 #include "CanPort.h"
 #include "IsoTpLink.h"
+#include "NodeFrames.h"
 #include "UdsServices.h"
 #include "VirtualCanBus.h"
 #include "WxPump.h"
@@ -50,15 +51,7 @@ double ProcessCpuSeconds()
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
 
-sim::CanFrame Frame(uint32_t id, const Bytes& data)
-{
-    sim::CanFrame f;
-    f.id = id;
-    f.extended = true;
-    f.dlc = 8;
-    std::copy_n(data.begin(), std::min<size_t>(8, data.size()), f.data.begin());
-    return f;
-}
+using benchframes::Frame;
 
 // Single-frame requests only. Answers 22 with four bytes after kAnswerDelay,
 // counts TesterPresent that asks for no answer and sends nothing for it.
@@ -108,17 +101,7 @@ public:
     size_t Receive(CanFrameRecord* out, size_t max) override
     {
         ecu_.Serve();
-        size_t n = 0;
-        sim::CanFrame f;
-        while (n < max && node_->Receive(f)) {
-            CanFrameRecord r{};
-            r.ID = f.id;
-            r.ExternFlag = 1;
-            r.DataLen = f.dlc;
-            std::copy(f.data.begin(), f.data.end(), r.Data);
-            out[n++] = r;
-        }
-        return n;
+        return benchframes::Receive(*node_, out, max);
     }
 
 private:

@@ -3,6 +3,7 @@
 // bytes per second of the longest request (4095 bytes, STmin 0).
 #include "CanPort.h"
 #include "IsoTpLink.h"
+#include "NodeFrames.h"
 #include "UdsServices.h"
 #include "VirtualCanBus.h"
 
@@ -21,27 +22,9 @@ public:
     explicit NodePort(std::shared_ptr<sim::CanNode> node) : node_(std::move(node)) {}
     bool Transmit(uint32_t id, const Bytes& data, const std::string&) override
     {
-        sim::CanFrame f;
-        f.id = id;
-        f.extended = true;
-        f.dlc = 8;
-        std::copy_n(data.begin(), std::min<size_t>(8, data.size()), f.data.begin());
-        return node_->Send(f);
+        return node_->Send(benchframes::Frame(id, data));
     }
-    size_t Receive(CanFrameRecord* out, size_t max) override
-    {
-        size_t n = 0;
-        sim::CanFrame f;
-        while (n < max && node_->Receive(f)) {
-            CanFrameRecord r{};
-            r.ID = f.id;
-            r.ExternFlag = 1;
-            r.DataLen = f.dlc;
-            std::copy(f.data.begin(), f.data.end(), r.Data);
-            out[n++] = r;
-        }
-        return n;
-    }
+    size_t Receive(CanFrameRecord* out, size_t max) override { return benchframes::Receive(*node_, out, max); }
 
 private:
     std::shared_ptr<sim::CanNode> node_;
