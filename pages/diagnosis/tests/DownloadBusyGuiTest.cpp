@@ -26,6 +26,7 @@
 #include "SimWorld.h"
 #include "VirtualCanBus.h"
 
+#include "DownloadTestSupport.h"
 #include "GuiDriver.h"
 #include "ProgramUnderTest.h"
 
@@ -46,15 +47,9 @@
 
 namespace {
 
+using downloadtest::Lines;
 using guidriver::PumpUntil;
-
-std::vector<std::string> Lines(wxListBox* list)
-{
-    std::vector<std::string> lines;
-    for (unsigned i = 0; i < list->GetCount(); ++i)
-        lines.push_back(list->GetString(i).utf8_string());
-    return lines;
-}
+using downloadtest::WriteSoftwareFile;
 
 std::string Joined(const std::vector<std::string>& lines)
 {
@@ -62,29 +57,6 @@ std::string Joined(const std::vector<std::string>& lines)
     for (const std::string& line : lines)
         all += line + "\n";
     return all;
-}
-
-// An ECU software file of `size` bytes for the simulated boot loader: its
-// versions, one linear address record, data records of 32 bytes.
-void WriteSoftwareFile(const std::string& path, size_t size)
-{
-    std::ofstream out(path, std::ios::binary);
-    out << ";BL=0102\n;HW=0201\n:020000040001F9\n";
-    char line[128];
-    for (size_t at = 0; at < size; at += 32) {
-        const size_t n = std::min<size_t>(32, size - at);
-        unsigned sum = static_cast<unsigned>(n) + ((at >> 8) & 0xFF) + (at & 0xFF);
-        int used = std::snprintf(line, sizeof line, ":%02X%04X00", static_cast<unsigned>(n),
-                                 static_cast<unsigned>(at & 0xFFFF));
-        for (size_t i = 0; i < n; ++i) {
-            const unsigned byte = static_cast<unsigned>((at + i) * 11 + 3) & 0xFF;
-            sum += byte;
-            used += std::snprintf(line + used, sizeof line - static_cast<size_t>(used), "%02X", byte);
-        }
-        std::snprintf(line + used, sizeof line - static_cast<size_t>(used), "%02X\n", (0x100 - (sum & 0xFF)) & 0xFF);
-        out << line;
-    }
-    out << ":00000001FF\n";
 }
 
 // The program connected to the built-in simulated ECU, its download page
@@ -123,7 +95,7 @@ struct DownloadPage {
         if (!list || !gauge || !percent)
             return false;
         const std::string file = (program.folder / "software.H86").string();
-        WriteSoftwareFile(file, size);
+        WriteSoftwareFile(file, size, 11, 3);
         chooser.QueueAnswer(file);
         Press(CEPBDownLoad::ID_OPEN_FILE);
         return FileLoaded == 1 && FlashImageLength == size;

@@ -23,6 +23,7 @@
 #include "SimWorld.h"
 #include "VirtualCanBus.h"
 
+#include "DownloadTestSupport.h"
 #include "GuiDriver.h"
 #include "ProgramUnderTest.h"
 
@@ -49,51 +50,10 @@ namespace {
 
 using guidriver::Choose;
 
-bool PumpUntil(const std::function<bool()>& done, int rounds = 200)
-{
-    for (int i = 0; i < rounds && !done(); ++i)
-        wxTheApp->Yield(true);
-    return done();
-}
-
-void Click(wxWindow* page, int id)
-{
-    auto* button = dynamic_cast<wxButton*>(page->FindWindow(id));
-    ASSERT_NE(button, nullptr) << id;
-    wxCommandEvent event(wxEVT_BUTTON, id);
-    event.SetEventObject(button);
-    button->GetEventHandler()->ProcessEvent(event);
-}
-
-std::vector<std::string> Lines(wxListBox* list)
-{
-    std::vector<std::string> lines;
-    for (unsigned i = 0; i < list->GetCount(); ++i) lines.push_back(list->GetString(i).utf8_string());
-    return lines;
-}
-
-// An ECU software file of `size` bytes for the simulated boot loader: its
-// versions, one linear address record, data records of 32 bytes.
-void WriteSoftwareFile(const std::string& path, size_t size)
-{
-    std::ofstream out(path, std::ios::binary);
-    out << ";BL=0102\n;HW=0201\n:020000040001F9\n";
-    char line[128];
-    for (size_t at = 0; at < size; at += 32) {
-        const size_t n = std::min<size_t>(32, size - at);
-        unsigned sum = static_cast<unsigned>(n) + ((at >> 8) & 0xFF) + (at & 0xFF);
-        int used = std::snprintf(line, sizeof line, ":%02X%04X00", static_cast<unsigned>(n),
-                                 static_cast<unsigned>(at & 0xFFFF));
-        for (size_t i = 0; i < n; ++i) {
-            const unsigned byte = static_cast<unsigned>((at + i) * 13 + 5) & 0xFF;
-            sum += byte;
-            used += std::snprintf(line + used, sizeof line - static_cast<size_t>(used), "%02X", byte);
-        }
-        std::snprintf(line + used, sizeof line - static_cast<size_t>(used), "%02X\n", (0x100 - (sum & 0xFF)) & 0xFF);
-        out << line;
-    }
-    out << ":00000001FF\n";
-}
+using downloadtest::Click;
+using downloadtest::Lines;
+using downloadtest::PumpUntil;
+using downloadtest::WriteSoftwareFile;
 
 TEST(DownloadGui, LoadsASoftwareFileThroughThePage)
 {
@@ -176,7 +136,7 @@ TEST(DownloadGui, LoadsASoftwareFileThroughThePage)
     // Closing the window while a larger file goes into the ECU: the program
     // asks first; No keeps the download running to its end.
     const std::string large = (program.folder / "large.H86").string();
-    WriteSoftwareFile(large, 12 * 1024);
+    WriteSoftwareFile(large, 12 * 1024, 13, 5);
     chooser.QueueAnswer(large);
     Click(page, CEPBDownLoad::ID_OPEN_FILE);
     ASSERT_EQ(FileLoaded, 1);
@@ -362,7 +322,7 @@ TEST_P(DownloadHeldQuestionGui, TheDownloadSurvivesAQuestionLeftOpen)
     ASSERT_NE(bus, nullptr);
 
     const std::string file = (program.folder / "held.H86").string();
-    WriteSoftwareFile(file, 24 * 1024);
+    WriteSoftwareFile(file, 24 * 1024, 13, 5);
     chooser.QueueAnswer(file);
     Click(page, CEPBDownLoad::ID_OPEN_FILE);
     ASSERT_EQ(FileLoaded, 1);

@@ -20,6 +20,7 @@
 
 #include "SimEcu.h"
 
+#include "DownloadTestSupport.h"
 #include "GuiDriver.h"
 #include "ProgramUnderTest.h"
 
@@ -40,21 +41,8 @@ namespace {
 // (the one it ran before is "V2.7.1").
 const std::string kNewSoftwareVersion = "V2.8.0";
 
-bool PumpUntil(const std::function<bool()>& done, int rounds = 200)
-{
-    for (int i = 0; i < rounds && !done(); ++i)
-        wxTheApp->Yield(true);
-    return done();
-}
-
-void Click(wxWindow* page, int id)
-{
-    auto* button = dynamic_cast<wxButton*>(page->FindWindow(id));
-    ASSERT_NE(button, nullptr) << id;
-    wxCommandEvent event(wxEVT_BUTTON, id);
-    event.SetEventObject(button);
-    button->GetEventHandler()->ProcessEvent(event);
-}
+using downloadtest::Click;
+using downloadtest::PumpUntil;
 
 // Whether a window under `parent` shows `text` as its label.
 bool Shows(wxWindow* parent, const std::string& text)
