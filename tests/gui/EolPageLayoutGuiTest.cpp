@@ -10,6 +10,7 @@
 //     results lie inside the visible page;
 //   - once a run ends, its verdict pictures lie inside the visible page;
 //   - the live data shows at least ten value rows once Display is pressed.
+#include "Describe.h"
 #include "PageTour.h"
 
 #include "CABSEOLBackupPressureTest.h"
@@ -50,20 +51,7 @@ using guidriver::PumpUntil;
 
 const wxSize kStation(1024, 768);
 
-std::string Describe(const wxWindow* window)
-{
-    std::ostringstream text;
-    text << wxString(window->GetClassInfo()->GetClassName()).utf8_string() << " id " << window->GetId() << " '"
-         << window->GetLabel().utf8_string() << "'";
-    return text.str();
-}
-
-std::string Describe(const wxRect& rect)
-{
-    std::ostringstream text;
-    text << "(" << rect.x << "," << rect.y << " " << rect.width << "x" << rect.height << ")";
-    return text.str();
-}
+using layouttext::Describe;
 
 // Where a control stands in its page's client area as it is scrolled now.
 wxRect InPage(const wxWindow* page, const wxWindow* control)

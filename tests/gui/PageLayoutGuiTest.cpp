@@ -9,6 +9,7 @@
 // and the navigation tree shows every caption whole. Every grid and report
 // list, filled as after a read, shows its value column whole and in view
 // without scrolling sideways, each value (and the heading) fitting it.
+#include "Describe.h"
 #include "PageTour.h"
 
 #include "ABSConnectors.h"
@@ -55,20 +56,7 @@ struct LayoutCase {
     wxSize size;
 };
 
-std::string Describe(const wxWindow* window)
-{
-    std::ostringstream text;
-    text << wxString(window->GetClassInfo()->GetClassName()).utf8_string() << " id " << window->GetId() << " '"
-         << window->GetLabel().utf8_string() << "'";
-    return text.str();
-}
-
-std::string Describe(const wxRect& rect)
-{
-    std::ostringstream text;
-    text << "(" << rect.x << "," << rect.y << " " << rect.width << "x" << rect.height << ")";
-    return text.str();
-}
+using layouttext::Describe;
 
 // The controls of a page: every window in it, looking inside frames and
 // plain panels but not inside other controls.
