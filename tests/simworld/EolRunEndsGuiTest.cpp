@@ -25,6 +25,7 @@
 #include "SimTrailerFaults.h"
 #include "Timer.h"
 #include "VirtualClock.h"
+#include "VirtualTimeProgram.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -42,39 +43,14 @@ namespace {
 
 using guidriver::Click;
 
+// A program closed before this one left its globals as they were.
+struct FreshGlobals {
+    FreshGlobals() { tarvel_test::ResetAllGlobals(); }
+};
+
 // The program on a good simulated trailer, on virtual time.
-class Station {
+class Station : private FreshGlobals, public simworldtest::VirtualTimeProgram {
 public:
-    bool Start(const std::string& name)
-    {
-        ::unsetenv(sim::kTrailerFaultsVariable);
-        sim::SetBuiltInWorldTime(&clock, &clock);
-        CTarvelApp::SetTimerFactoryForTests(&timers);
-        if (!program.Start(name.c_str()))
-            return false;
-        app = program.app;
-        return true;
-    }
-
-    ~Station()
-    {
-        if (program.started)
-            program.Stop();
-        std::filesystem::current_path(startFolder);
-        CTarvelApp::SetTimerFactoryForTests(nullptr);
-        sim::SetBuiltInWorldTime(nullptr, nullptr);
-    }
-
-    // Lets virtual time pass in small steps, the window handling its events
-    // between them.
-    void PassTime(uint64_t ms)
-    {
-        for (uint64_t t = 0; t < ms; t += kStepMs) {
-            clock.Advance(kStepMs * 1000);
-            wxTheApp->Yield(true);
-        }
-    }
-
     // Page `tab`, opened from the navigation.
     CEolTestPage* Open(int tab)
     {
@@ -85,18 +61,6 @@ public:
 
     // The requests the simulated ECU has heard.
     static std::vector<std::vector<uint8_t>> Heard() { return sim::BuiltInEcu()->Requests(); }
-
-    static constexpr uint64_t kStepMs = 20;
-    // A program closed before this one left its globals as they were.
-    struct FreshGlobals {
-        FreshGlobals() { tarvel_test::ResetAllGlobals(); }
-    } fresh;
-    const std::filesystem::path startFolder = std::filesystem::current_path();
-    tarvel::VirtualClock clock{1000000};
-    tarvel::ScopedClock useClock{clock};
-    tarvel::VirtualTimerFactory timers{clock};
-    tarvel_test::ProgramUnderTest program;
-    CTarvelApp* app = nullptr;
 };
 
 // Passes every box on to the program's recording prompter; the box whose

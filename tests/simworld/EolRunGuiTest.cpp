@@ -35,6 +35,7 @@
 #include "SimTrailerFaults.h"
 #include "Timer.h"
 #include "VirtualClock.h"
+#include "VirtualTimeProgram.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -124,49 +125,8 @@ void ChooseRussian(const std::filesystem::path& folder)
                              "ItemName=\"Language\" nIndex=\"2\""));
 }
 
-class EolRun {
+class EolRun : public simworldtest::VirtualTimeProgram {
 public:
-    // `faults`: what TARVEL_SIM_TRAILER names for this run (empty: a good
-    // trailer); `prepare` may change the program's data before it starts.
-    bool Start(const std::string& name, const std::string& faults,
-               const tarvel_test::ProgramUnderTest::Preparation& prepare = {})
-    {
-        if (faults.empty())
-            ::unsetenv(sim::kTrailerFaultsVariable);
-        else
-            ::setenv(sim::kTrailerFaultsVariable, faults.c_str(), 1);
-        sim::SetBuiltInWorldTime(&clock, &clock);
-        CTarvelApp::SetTimerFactoryForTests(&timers);
-        if (!program.Start(name.c_str(), prepare))
-            return false;
-        app = program.app;
-        return true;
-    }
-
-    ~EolRun()
-    {
-        if (program.started)
-            program.Stop();
-        // The program worked in its own folder, which is gone now.
-        std::filesystem::current_path(startFolder);
-        CTarvelApp::SetTimerFactoryForTests(nullptr);
-        sim::SetBuiltInWorldTime(nullptr, nullptr);
-        ::unsetenv(sim::kTrailerFaultsVariable);
-    }
-
-    // Lets virtual time pass in small steps, the window handling its events
-    // between them, until `done` holds or `ms` have passed.
-    bool PassTime(uint64_t ms, const std::function<bool()>& done = [] { return false; })
-    {
-        for (uint64_t t = 0; t < ms; t += kStepMs) {
-            if (done())
-                return true;
-            clock.Advance(kStepMs * 1000);
-            wxTheApp->Yield(true);
-        }
-        return done();
-    }
-
     // The end-of-line pages the navigation offers, in its order (the results
     // page last).
     std::vector<int> EolPagesOffered() const
@@ -231,17 +191,9 @@ public:
         return false;
     }
 
-    static constexpr uint64_t kStepMs = 20;
     static constexpr uint64_t kReadingMs = 600;
     static constexpr uint64_t kPageLimitMs = 180000;
     static constexpr uint64_t kGiveUpIdleMs = 8000;
-
-    const std::filesystem::path startFolder = std::filesystem::current_path();
-    tarvel::VirtualClock clock{1000000};
-    tarvel::ScopedClock useClock{clock};
-    tarvel::VirtualTimerFactory timers{clock};
-    tarvel_test::ProgramUnderTest program;
-    CTarvelApp* app = nullptr;
 };
 
 // What the results page lists and the saved report says.
