@@ -3,6 +3,8 @@
 // file for the simulated boot loader.
 #pragma once
 
+#include "GuiDriver.h"
+
 #include <gtest/gtest.h>
 
 #include <wx/app.h>
@@ -18,11 +20,10 @@
 
 namespace downloadtest {
 
+// The download tests give the program 200 passes of the event loop.
 inline bool PumpUntil(const std::function<bool()>& done, int rounds = 200)
 {
-    for (int i = 0; i < rounds && !done(); ++i)
-        wxTheApp->Yield(true);
-    return done();
+    return guidriver::PumpUntil(done, rounds);
 }
 
 // Presses the button `id` on `page` as a click does.
@@ -30,9 +31,7 @@ inline void Click(wxWindow* page, int id)
 {
     auto* button = dynamic_cast<wxButton*>(page->FindWindow(id));
     ASSERT_NE(button, nullptr) << id;
-    wxCommandEvent event(wxEVT_BUTTON, id);
-    event.SetEventObject(button);
-    button->GetEventHandler()->ProcessEvent(event);
+    guidriver::Click(button);
 }
 
 inline std::vector<std::string> Lines(wxListBox* list)
