@@ -15,6 +15,7 @@
 
 #include "Log.h"
 #include "Prompter.h"
+#include "Pump.h"
 
 #include <string>
 
@@ -170,6 +171,10 @@ void ConnectionController::OnKeepAliveTick()
 {
     if (TestRunning.load() != 0)
         return; // a test drives the ECU: it notices a dead link by itself
+    if (GetPump().QuitRequested()) {
+        timer_->Stop(); // the program ends: nothing more goes to the ECU
+        return;
+    }
     if (ConnectCommandEnabled != 0) {
         timer_->Stop(); // no link to keep alive
         return;

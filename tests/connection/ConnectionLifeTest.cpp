@@ -20,6 +20,7 @@
 #include "ProgramPaths.h"
 
 #include "Prompter.h"
+#include "Pump.h"
 #include "SimEcu.h"
 #include "SimWorld.h"
 #include "Timer.h"
@@ -288,7 +289,13 @@ TEST_F(ConnectionLife, SecondConnectDuringTheProbeIsIgnored)
 
 // ---------------------------------------------------------------- keep-alive
 
-enum class Tick { TestRunning, EcuAnswers, EcuSilent, RequestInFlight };
+enum class Tick { TestRunning, EcuAnswers, EcuSilent, RequestInFlight, ProgramClosing };
+
+// The pump of a program whose close has been agreed to.
+class ClosingPump : public tarvel::NullPump {
+public:
+    bool QuitRequested() const override { return true; }
+};
 
 class KeepAliveTick : public ConnectionLife, public ::testing::WithParamInterface<Tick> {};
 
@@ -300,7 +307,11 @@ TEST_P(KeepAliveTick, ActsOnTheLink)
     pages.log.clear();
 
     std::unique_ptr<tarvel::UdsTransaction> held;
+    ClosingPump closing;
     switch (GetParam()) {
+    case Tick::ProgramClosing:
+        tarvel::SetPump(&closing);
+        break;
     case Tick::TestRunning:
         tarvel::TestRunning = 1;
         EcuConnected = 0; // a tick during a test must not even touch this
@@ -318,8 +329,16 @@ TEST_P(KeepAliveTick, ActsOnTheLink)
 
     clock.Advance(4000 * kMs);
     held.reset();
+    tarvel::SetPump(nullptr);
 
     switch (GetParam()) {
+    case Tick::ProgramClosing:
+        // Once the close is agreed to, the keep-alive sends nothing more.
+        EXPECT_EQ(Requests(0x3E), 0u);
+        EXPECT_EQ(EcuConnected.load(), 1);
+        EXPECT_FALSE(KeepAlive().IsRunning());
+        EXPECT_TRUE(pages.log.empty());
+        break;
     case Tick::TestRunning:
         EXPECT_EQ(Requests(0x3E), 0u);
         EXPECT_EQ(EcuConnected.load(), 0);
@@ -354,12 +373,13 @@ TEST_P(KeepAliveTick, ActsOnTheLink)
 
 INSTANTIATE_TEST_SUITE_P(Cases, KeepAliveTick,
                          ::testing::Values(Tick::TestRunning, Tick::EcuAnswers, Tick::EcuSilent,
-                                           Tick::RequestInFlight),
+                                           Tick::RequestInFlight, Tick::ProgramClosing),
                          [](const auto& info) {
                              switch (info.param) {
                              case Tick::TestRunning: return "TestRunning";
                              case Tick::EcuAnswers: return "EcuAnswers";
                              case Tick::EcuSilent: return "EcuSilent";
+                             case Tick::ProgramClosing: return "ProgramClosing";
                              default: return "RequestInFlight";
                              }
                          });
