@@ -226,6 +226,15 @@ std::string WideToUtf8(std::wstring_view wide)
     }
 }
 
+void ScanUtf8(std::string_view utf8, const std::function<bool(char32_t, bool, size_t)>& visit)
+{
+    bool going = true;
+    DecodeUtf8Spans(utf8, [&](char32_t cp, bool ok, std::string_view bytes) {
+        if (going)
+            going = visit(cp, ok, static_cast<size_t>(bytes.data() - utf8.data()));
+    });
+}
+
 bool IsValidUtf8(std::string_view utf8)
 {
     bool valid = true;

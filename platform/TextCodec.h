@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -34,6 +35,10 @@ std::string ReplaceMalformedUtf8(std::string_view utf8, std::string_view replace
 // read from a binary file is shown with its readable words and its raw
 // bytes, instead of not at all.
 std::string EscapeUnshowableBytes(std::string_view utf8);
+// Reads `utf8` a character at a time and calls visit(codePoint, valid,
+// offset) with the byte offset each starts at (a malformed sequence comes as
+// U+FFFD with valid == false), until visit returns false.
+void ScanUtf8(std::string_view utf8, const std::function<bool(char32_t, bool, size_t)>& visit);
 
 // Code pages the reports draw with.
 constexpr int kCodePageGbk = 936;

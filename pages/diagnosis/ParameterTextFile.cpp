@@ -7,6 +7,7 @@
 #include "LanguageTable.h"
 #include "Prompter.h"
 #include "SettingsFiles.h"
+#include "TextCodec.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -155,37 +156,18 @@ std::string ShortParameterFileText(const ParameterFileReadResult& read)
 
 ParameterFileTextCheck CheckParameterFileText(const std::string& bytes)
 {
-    auto byte = [&](size_t i) { return static_cast<unsigned char>(bytes[i]); };
-    auto continuation = [&](size_t i) { return i < bytes.size() && (byte(i) & 0xC0) == 0x80; };
-    size_t i = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-    while (i < bytes.size()) {
-        const unsigned char lead = byte(i);
-        if (lead < 0x80) {
-            if ((lead < 0x20 && lead != '\t' && lead != '\r' && lead != '\n') || lead == 0x7F)
-                return {NotTextReason::ControlCharacter, i};
-            ++i;
-            continue;
-        }
-        // The well-formed sequences of the Unicode standard (table 3-7): no
-        // overlong forms, no surrogates, nothing above U+10FFFF.
-        size_t length = 0;
-        unsigned char low = 0x80, high = 0xBF; // the second byte's range
-        if (lead >= 0xC2 && lead <= 0xDF) length = 2;
-        else if (lead == 0xE0) length = 3, low = 0xA0;
-        else if (lead == 0xED) length = 3, high = 0x9F;
-        else if (lead >= 0xE1 && lead <= 0xEF) length = 3;
-        else if (lead == 0xF0) length = 4, low = 0x90;
-        else if (lead == 0xF4) length = 4, high = 0x8F;
-        else if (lead >= 0xF1 && lead <= 0xF3) length = 4;
-        if (length == 0 || i + 1 >= bytes.size() || byte(i + 1) < low || byte(i + 1) > high)
-            return {NotTextReason::NotUtf8, i};
-        for (size_t k = 2; k < length; ++k)
-            if (!continuation(i + k)) return {NotTextReason::NotUtf8, i};
-        // U+0080..U+009F, the C1 control characters.
-        if (lead == 0xC2 && byte(i + 1) < 0xA0) return {NotTextReason::ControlCharacter, i};
-        i += length;
-    }
-    return {};
+    const size_t start = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    ParameterFileTextCheck check;
+    tarvel::ScanUtf8(std::string_view(bytes).substr(start), [&](char32_t cp, bool valid, size_t at) {
+        // Controls but tab, line feed and carriage return, DEL and the C1
+        // controls U+0080..U+009F are no text.
+        const bool control = (cp < 0x20 && cp != '\t' && cp != '\r' && cp != '\n') || (cp >= 0x7F && cp <= 0x9F);
+        if (valid && !control)
+            return true;
+        check = {valid ? NotTextReason::ControlCharacter : NotTextReason::NotUtf8, start + at};
+        return false;
+    });
+    return check;
 }
 
 std::string NotTextParameterFileText(const std::string& path, const ParameterFileTextCheck& check)
